@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs to build, run and test. Idempotent: packages
+# already installed are skipped, and apt-get runs only when something is missing.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake pkg-config git
+  qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6svg6 qt6-image-formats-plugins
+  libgl-dev libxkbcommon-dev
+  libxlsxwriter-dev
+  libgtest-dev googletest libbenchmark-dev
+  clang libclang-rt-14-dev
+  fonts-noto-cjk
+  xvfb xauth
+  gdal-bin python3 python3-openpyxl
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,92 @@
+// The generic calculator page: builds a form from a calculator description, reads it with the
+// framework's number prompt, runs the checks and the compute, and writes the results back.
+//
+// Layout: one group box per field group (in the order groups first appear), each a grid of
+// label | control | unit rows; then a row of action buttons; then, when the description has a
+// result text, a read-only rich-text box. Hooks (page_hook.h) add anything special.
+//
+// Messages go through widgets::showMessage, so tests can read them.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/page_hook.h"
+#include "core/calculator.h"
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QTextEdit;
+class QVBoxLayout;
+
+namespace app {
+
+// Text of the prompt for an unreadable or empty number.
+inline const QString kNumberPrompt = QStringLiteral("请输入一个数字。");
+
+class CalculatorPage : public QWidget {
+  Q_OBJECT
+ public:
+  CalculatorPage(const core::CalculatorDesc& desc, QWidget* parent = nullptr);
+  ~CalculatorPage() override;
+
+  const core::CalculatorDesc& desc() const { return desc_; }
+
+  // The control of a field (QLineEdit, QComboBox, QCheckBox, or the first QRadioButton of a
+  // radio group), the label beside it, the action button of an action name.
+  QWidget* control(const std::string& key) const;
+  QLabel* label(const std::string& key) const;
+  QLabel* unitLabel(const std::string& key) const;
+  QPushButton* button(const std::string& action) const;
+  QGroupBox* group(const std::string& caption) const;
+  QTextEdit* resultText() const { return result_text_; }
+  QVBoxLayout* contentLayout() const { return layout_; }
+
+  // The field values the page holds (inputs as last read or set, results as last stored).
+  const core::Values& values() const { return values_; }
+  // Set a field's value (rounded to its storage precision) and show it in its control.
+  void setValue(const std::string& key, double v);
+  void setText(const std::string& key, const std::string& text);
+  // Radio group helpers: index of the checked button.
+  void setRadio(const std::string& key, int index);
+
+  // Exchange from the form, in exchange order. On the first unreadable number: the prompt,
+  // the focus into that control, and false; later fields keep their values.
+  bool readForm();
+  // Exchange to the form: every field formatted into its control.
+  void writeForm();
+  // Read, hook, check, compute, show; messages for failures. Returns true when results were
+  // shown.
+  bool runAction(const std::string& action);
+  // Show an outcome's result fields and result text.
+  void showResults(const core::Outcome& o);
+  // Show a check failure: the message in its box, then the focus to its field.
+  void showFailure(const core::CheckFailure& f);
+
+  PageHook* hook() const { return hook_.get(); }
+
+ signals:
+  void computed(const QString& action);
+
+ private:
+  void build();
+  QWidget* makeControl(const core::FieldDesc& f, QWidget* parent);
+
+  const core::CalculatorDesc& desc_;
+  std::unique_ptr<PageHook> hook_;
+  core::Values values_;
+  QVBoxLayout* layout_ = nullptr;
+  QTextEdit* result_text_ = nullptr;
+  std::map<std::string, QWidget*> controls_;
+  std::map<std::string, std::vector<QWidget*>> radios_;
+  std::map<std::string, QLabel*> labels_;
+  std::map<std::string, QLabel*> units_;
+  std::map<std::string, QPushButton*> buttons_;
+  std::map<std::string, QGroupBox*> groups_;
+};
+
+}  // namespace app

@@ -1,0 +1,293 @@
+#include "app/main_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSettings>
+#include <QVBoxLayout>
+
+#include "app/about_dialog.h"
+#include "app/calculator_page.h"
+#include "app/menu_table.h"
+#include "app/page_style.h"
+#include "app/version.h"
+#include "models/registry.h"
+#include "widgets/category_button.h"
+#include "widgets/color_label.h"
+
+// Resources of a static library are registered by hand.
+static void initKuvaResources() { Q_INIT_RESOURCE(kuvacalc); }
+
+namespace app {
+
+namespace {
+std::function<QWidget*()> g_decibel_factory;
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+// A page whose calculator is not built yet: its title and a note.
+QWidget* makePlaceholder(int n, QWidget* parent) {
+  auto* w = new QWidget(parent);
+  applyPageColour(w);
+  auto* l = new QVBoxLayout(w);
+  auto* t = new QLabel(q(pageTitle(n)), w);
+  t->setObjectName(QStringLiteral("pageTitle"));
+  QFont f = t->font();
+  f.setPointSize(f.pointSize() + 4);
+  f.setBold(true);
+  t->setFont(f);
+  l->addWidget(t);
+  l->addWidget(new QLabel(QStringLiteral("尚未实现"), w));
+  l->addStretch(1);
+  return w;
+}
+
+QColor randomClockColour() {
+  // Each colour byte is the two's complement (mod 256) of the low byte of a fresh random number.
+  auto byte = [] {
+    const quint32 r = QRandomGenerator::global()->generate();
+    return static_cast<int>((256 - (r & 0xFF)) & 0xFF);
+  };
+  const int r = byte(), g = byte(), b = byte();
+  return QColor(r, g, b);
+}
+}  // namespace
+
+void CMainDlg::setDecibelFactory(std::function<QWidget*()> f) { g_decibel_factory = std::move(f); }
+
+CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
+  initKuvaResources();
+  setObjectName(QStringLiteral("CMainDlg"));
+  setWindowTitle(kMainTitle);
+  setWindowIcon(QIcon(QStringLiteral(":/icons/kuvacalc.svg")));
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  applyBackground(this, kMainBackground);
+  writeSettings();
+
+  auto* root = new QHBoxLayout(this);
+  root->setContentsMargins(8, 8, 8, 8);
+  auto* column = new QGroupBox(this);
+  column->setObjectName(QStringLiteral("buttonColumn"));
+  column->setFixedWidth(150);
+  root->addWidget(column);
+  buildButtons(column);
+
+  auto* right = new QVBoxLayout;
+  auto* host = new QWidget(this);
+  host->setObjectName(QStringLiteral("pageHost"));
+  right->addWidget(host, 1);
+  link_ = new widgets::CColorLabel(QStringLiteral("访问 kuva环评计算 主页"), this);
+  link_->setObjectName(QStringLiteral("linkLabel"));
+  link_->setLink(kProductUrl);
+  link_->setTextColour(QColor(255, 0, 0));
+  link_->setBackgroundColour(kMainBackground);
+  right->addWidget(link_, 0, Qt::AlignRight);
+  root->addLayout(right, 1);
+  buildPages(host);
+
+  connect(&clock_timer_, &QTimer::timeout, this, &CMainDlg::tickClock);
+  clock_timer_.start(1000);
+  connect(&close_timer_, &QTimer::timeout, this, &CMainDlg::tickClose);
+
+  resize(1040, 760);
+  ShowPage(1);
+}
+
+CMainDlg::~CMainDlg() {
+  if (decibel_) delete decibel_.data();
+}
+
+void CMainDlg::writeSettings() {
+  QSettings s(QStringLiteral("kuva"), QStringLiteral("Settings"));
+  s.setValue(QStringLiteral("Version"), QString::fromLatin1(kVersionText));
+  s.setValue(QStringLiteral("AppName"), QCoreApplication::applicationFilePath());
+  s.setValue(QStringLiteral("URL"), kProductUrl);
+  s.sync();
+}
+
+void CMainDlg::buildButtons(QWidget* column) {
+  auto* v = new QVBoxLayout(column);
+  v->setSpacing(0);
+  const QColor hover(164, 196, 248), normal(152, 242, 196), focus(214, 244, 229);
+  auto add = [&](widgets::CCategoryButton* b) {
+    b->setColours(hover, normal, focus);
+    b->setMinimumHeight(34);
+    buttons_.push_back(b);
+    v->addWidget(b);
+  };
+  widgets::CCategoryButton* hidden = nullptr;
+  for (const auto& m : categoryMenus()) {
+    auto* b = new widgets::CCategoryButton(q(m.button_text), column);
+    b->setObjectName(QStringLiteral("button%1").arg(m.button_id));
+    b->setProperty("controlId", m.button_id);
+    for (const auto& it : m.items) b->addMenuItem(q(it.text), it.command);
+    connect(b, &widgets::CCategoryButton::commandChosen, this, &CMainDlg::onCommand);
+    if (m.hidden) {
+      hidden = b;
+      b->setColours(hover, normal, focus);
+      buttons_.push_back(b);
+      continue;
+    }
+    add(b);
+  }
+  auto* update = new widgets::CCategoryButton(QStringLiteral("在线更新"), column);
+  update->setObjectName(QStringLiteral("button1007"));
+  connect(update, &QPushButton::clicked, this, &CMainDlg::startUpdater);
+  add(update);
+  auto* about = new widgets::CCategoryButton(QStringLiteral("关 于"), column);
+  about->setObjectName(QStringLiteral("button1006"));
+  connect(about, &QPushButton::clicked, this, &CMainDlg::showAbout);
+  add(about);
+  if (hidden) {
+    v->addWidget(hidden);
+    hidden->hide();
+  }
+  v->addStretch(1);
+
+  clock_ = new widgets::CColorLabel(QStringLiteral("time"), column);
+  clock_->setObjectName(QStringLiteral("clockLabel"));
+  v->addWidget(clock_);
+  tickClock();
+  clock_->setTextColour(QColor(249, 6, 240));
+  clock_->setBlinking(true, 1000);
+
+  topmost_ = new QCheckBox(QStringLiteral("窗口总在最前面"), column);
+  topmost_->setObjectName(QStringLiteral("topmostCheck"));
+  topmost_->setStyleSheet(QStringLiteral("QCheckBox{color:rgb(178,0,176);background:rgb(0,166,228);}"));
+  connect(topmost_, &QCheckBox::toggled, this, &CMainDlg::setTopmost);
+  v->addWidget(topmost_);
+}
+
+void CMainDlg::buildPages(QWidget* host) {
+  auto* g = new QGridLayout(host);
+  g->setContentsMargins(0, 0, 0, 0);
+  const auto& reg = models::registry();
+  for (int n = 1; n <= kPageCount; ++n) {
+    auto* scroll = new QScrollArea(host);
+    scroll->setObjectName(QStringLiteral("page%1").arg(n));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    applyPageColour(scroll);
+    QWidget* content = nullptr;
+    if (const core::CalculatorDesc* d = reg.findByPage(n))
+      content = new CalculatorPage(*d, scroll);
+    else
+      content = makePlaceholder(n, scroll);
+    scroll->setWidget(content);
+    scroll->hide();
+    g->addWidget(scroll, 0, 0);
+    pages_.push_back(scroll);
+  }
+}
+
+void CMainDlg::ShowPage(int page) {
+  if (page < 2 || page > kPageCount) page = 1;
+  for (auto* p : pages_) p->hide();
+  pages_[static_cast<size_t>(page - 1)]->show();
+}
+
+QWidget* CMainDlg::page(int n) const {
+  if (n < 1 || n > kPageCount) return nullptr;
+  return pages_[static_cast<size_t>(n - 1)]->widget();
+}
+
+int CMainDlg::visiblePage() const {
+  for (size_t i = 0; i < pages_.size(); ++i)
+    if (!pages_[i]->isHidden()) return static_cast<int>(i) + 1;
+  return 0;
+}
+
+widgets::CCategoryButton* CMainDlg::categoryButton(int id) const {
+  for (auto* b : buttons_)
+    if (b->objectName() == QStringLiteral("button%1").arg(id)) return b;
+  return nullptr;
+}
+
+void CMainDlg::onCommand(int command) {
+  if (command == kDecibelCommand) {
+    if (!g_decibel_factory) return;
+    if (decibel_) delete decibel_.data();
+    decibel_ = g_decibel_factory();
+    if (decibel_) decibel_->show();
+    return;
+  }
+  const int p = pageOfCommand(command);
+  if (p > 0) ShowPage(p);
+}
+
+void CMainDlg::tickClock() {
+  clock_->setText(QDateTime::currentDateTime().toString(QStringLiteral("现在时间 HH:mm:ss")));
+  if (clock_timer_.isActive()) clock_->setTextColour(randomClockColour());
+}
+
+void CMainDlg::showAbout() {
+  CAboutDlg dlg(this);
+  dlg.exec();
+}
+
+void CMainDlg::startUpdater() {
+  const QString dir = QCoreApplication::applicationDirPath();
+#ifdef Q_OS_WIN
+  const QString prog = dir + QStringLiteral("/update.exe");
+#else
+  const QString prog = dir + QStringLiteral("/update");
+#endif
+  if (!QFileInfo::exists(prog)) return;
+  QProcess::startDetached(prog, {}, QDir::currentPath());
+}
+
+void CMainDlg::setTopmost(bool on) {
+  const QRect g = geometry();
+  const bool visible = isVisible();
+  setWindowFlag(Qt::WindowStaysOnTopHint, on);
+  setGeometry(g);
+  if (visible) show();
+}
+
+void CMainDlg::closeEvent(QCloseEvent* e) {
+  if (closing_done_) {
+    e->accept();
+    return;
+  }
+  e->ignore();
+  if (!close_timer_.isActive()) {
+    setMinimumSize(0, 0);
+    layout()->setSizeConstraint(QLayout::SetNoConstraint);
+    for (auto* c : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) c->setMinimumSize(0, 0);
+    close_timer_.start(1);
+  }
+}
+
+void CMainDlg::tickClose() {
+  // Shrink by the steps per tick, moving toward the centre of the screen; end when nothing is
+  // left, or when the window cannot shrink any further.
+  const QRect before = geometry();
+  const QScreen* sc = screen();
+  const QRect desk = sc ? sc->geometry() : QRect(0, 0, 1920, 1080);
+  const int w = before.width(), h = before.height();
+  const int nw = std::max(0, w - step_x_), nh = std::max(0, h - step_y_);
+  setGeometry((bias_x_ + desk.width() - w) / 2, (bias_y_ + desk.height() - h) / 2, nw, nh);
+  if (w <= 0) step_x_ = 0;
+  if (h <= 0) step_y_ = 0;
+  const QRect after = geometry();
+  const bool stuck = after.width() == w && after.height() == h;
+  if ((w <= 0 && h <= 0) || stuck) {
+    close_timer_.stop();
+    closing_done_ = true;
+    done(QDialog::Accepted);
+  }
+}
+
+}  // namespace app

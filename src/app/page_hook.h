@@ -1,0 +1,53 @@
+// Per-page special behaviour on top of the generic calculator page: enabling rules, radio
+// pairs, drop-downs that fill fields, result grids, sub-dialogs, tab hosts.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/calculator.h"
+
+namespace app {
+
+class CalculatorPage;
+
+class PageHook {
+ public:
+  virtual ~PageHook() = default;
+
+  // Runs once after the generic form is built and filled with the defaults: connect signals,
+  // set the initial enabled state, add grids, buttons or tabs (see CalculatorPage accessors).
+  virtual void setup(CalculatorPage& page) { (void)page; }
+
+  // Runs when an action button is pressed, after the form was read successfully and before the
+  // description's compute. Return false to stop (the hook showed its own message).
+  virtual bool beforeCompute(CalculatorPage& page, const std::string& action) {
+    (void)page;
+    (void)action;
+    return true;
+  }
+
+  // Shows a successful outcome. Return true when the hook showed everything itself; return
+  // false to let the page write result fields and the result text the generic way (the hook
+  // may still have shown tables or opened dialogs).
+  virtual bool showOutcome(CalculatorPage& page, const std::string& action,
+                           const core::Outcome& outcome) {
+    (void)page;
+    (void)action;
+    (void)outcome;
+    return false;
+  }
+
+  // Runs an action entirely in the hook (sub-dialog buttons, help, copy/export buttons).
+  // Return true when handled; the generic read/check/compute is then skipped.
+  virtual bool handleAction(CalculatorPage& page, const std::string& action) {
+    (void)page;
+    (void)action;
+    return false;
+  }
+};
+
+// The hook of a calculator id, or nullptr when the page needs none.
+std::unique_ptr<PageHook> makePageHook(const std::string& calculator_id);
+
+}  // namespace app

@@ -1,0 +1,64 @@
+// Which calculator pages need their own hook. One line per page.
+#include <functional>
+#include <map>
+
+#include "app/page_hook.h"
+#include "app/pages/air/flue_gas_page.h"
+#include "app/pages/air/fugitive_dust_page.h"
+#include "app/pages/air/odour_rate_page.h"
+#include "app/pages/air/open_storage_page.h"
+#include "app/pages/air/sanitary_distance_page.h"
+#include "app/pages/air/tank_losses_page.h"
+#include "app/pages/air/point_source_page.h"
+#include "app/pages/air/protection_distance_page.h"
+#include "app/pages/air/screen3_page.h"
+#include "app/pages/water/cumulative_flow_page.h"
+#include "app/pages/water/fro_mixing_page.h"
+#include "app/pages/water/mixing_2d_page.h"
+#include "app/pages/water/rainstorm_page.h"
+#include "app/pages/water/river_ph_page.h"
+#include "app/pages/water/sp_river_page.h"
+#include "app/pages/water/water_temperature_page.h"
+
+namespace app {
+
+namespace {
+using Factory = std::function<std::unique_ptr<PageHook>()>;
+
+template <class T>
+Factory make() {
+  return [] { return std::make_unique<T>(); };
+}
+
+const std::map<std::string, Factory>& factories() {
+  static const std::map<std::string, Factory> f = {
+      // {"calculator-id", make<SomePageHook>()},
+      {"flue_gas", make<FlueGasPageHook>()},
+      {"tank_loss", make<TankLossesPageHook>()},
+      {"open_storage", make<OpenStoragePageHook>()},
+      {"odour_rate", make<OdourRatePageHook>()},
+      {"dust", make<FugitiveDustPageHook>()},
+      {"sanitary", make<SanitaryDistancePageHook>()},
+      {"sp", make<SpRiverPageHook>()},
+      {"fro", make<FroMixingPageHook>()},
+      {"mixing2d", make<Mixing2DPageHook>()},
+      {"cumflow", make<CumulativeFlowPageHook>()},
+      {"rainstorm", make<RainstormPageHook>()},
+      {"riverph", make<RiverPhPageHook>()},
+      {"pointsource", make<PointSourcePageHook>()},
+      {"protection", make<ProtectionDistancePageHook>()},
+      {"screen3", make<Screen3PageHook>()},
+      {"watertemp", make<WaterTemperaturePageHook>()},
+  };
+  return f;
+}
+}  // namespace
+
+std::unique_ptr<PageHook> makePageHook(const std::string& calculator_id) {
+  const auto& f = factories();
+  auto it = f.find(calculator_id);
+  if (it == f.end()) return nullptr;
+  return it->second();
+}
+
+}  // namespace app

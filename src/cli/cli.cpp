@@ -1,0 +1,330 @@
+#include "cli/cli.h"
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "cli/json.h"
+#include "core/calculator.h"
+#include "core/format.h"
+#include "core/parse.h"
+#include "models/registry.h"
+#include "present/tsv.h"
+
+#if __has_include("present/contour_export.h")
+#include "present/contour_export.h"
+#define KUVA_HAVE_CONTOUR_CLI 1
+#endif
+
+namespace cli {
+
+namespace {
+
+const char* typeName(core::FieldType t) {
+  switch (t) {
+    case core::FieldType::Float: return "float";
+    case core::FieldType::Double: return "double";
+    case core::FieldType::Int: return "int";
+    case core::FieldType::Choice: return "choice";
+    case core::FieldType::Text: return "text";
+    case core::FieldType::Check: return "check";
+    case core::FieldType::Radio: return "radio";
+  }
+  return "?";
+}
+
+void usage(std::ostream& err) {
+  err << "usage: kuvacalc-cli list\n"
+         "       kuvacalc-cli describe ID\n"
+         "       kuvacalc-cli run ID [key=value ...] [--action NAME] [--json]\n"
+         "       kuvacalc-cli contour FILE.grd [--levels v1,v2,...] [--json | --geojson]\n";
+}
+
+int cmdList(std::ostream& out) {
+  for (const auto& d : models::registry().all())
+    out << d.id << '\t' << d.category << '\t' << d.title << '\n';
+  return 0;
+}
+
+std::string defaultText(const core::FieldDesc& f) {
+  if (f.result) return "";
+  core::Values v;
+  if (f.type == core::FieldType::Text)
+    v.setText(f.key, f.default_text);
+  else
+    v.setNum(f.key, core::storeAs(f.type, f.default_value));
+  return core::displayValue(f, v);
+}
+
+int cmdDescribe(const std::string& id, std::ostream& out, std::ostream& err) {
+  const core::CalculatorDesc* d = models::registry().find(id);
+  if (!d) {
+    err << "unknown calculator: " << id << " (see kuvacalc-cli list)\n";
+    return 2;
+  }
+  out << d->id << '\t' << d->title << '\n';
+  out << "key\tlabel\tunit\ttype\tdefault\n";
+  for (const auto& f : d->fields) {
+    out << f.key << '\t' << f.label << '\t' << f.unit << '\t' << typeName(f.type)
+        << (f.result ? " (result)" : "") << '\t' << defaultText(f);
+    if (!f.choices.empty()) {
+      out << "\t[";
+      for (size_t i = 0; i < f.choices.size(); ++i) out << (i ? "|" : "") << i << ":" << f.choices[i];
+      out << "]";
+    }
+    out << '\n';
+  }
+  out << "actions:";
+  for (const auto& a : d->actions) out << ' ' << a.name << " (" << a.label << ")";
+  out << '\n';
+  return 0;
+}
+
+// A value given on the command line; "@file" reads the value from a file.
+bool readValueArg(const std::string& raw, std::string& value, std::ostream& err) {
+  if (raw.size() > 1 && raw[0] == '@') {
+    std::ifstream in(raw.substr(1), std::ios::binary);
+    if (!in) {
+      err << "cannot read " << raw.substr(1) << '\n';
+      return false;
+    }
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    value = ss.str();
+    return true;
+  }
+  value = raw;
+  return true;
+}
+
+bool assign(const core::FieldDesc& f, const std::string& text, core::Values& v, std::ostream& err) {
+  using core::FieldType;
+  if (f.type == FieldType::Text) {
+    v.setText(f.key, text);
+    return true;
+  }
+  if (f.type == FieldType::Choice || f.type == FieldType::Radio) {
+    for (size_t i = 0; i < f.choices.size(); ++i)
+      if (f.choices[i] == text) {
+        v.setNum(f.key, static_cast<double>(i));
+        return true;
+      }
+    const auto p = core::parseInt(text);
+    if (p.ok() && p.value >= 0 && static_cast<size_t>(p.value) < f.choices.size()) {
+      v.setNum(f.key, static_cast<double>(p.value));
+      return true;
+    }
+    err << f.key << ": " << text << " is not one of the choices";
+    for (size_t i = 0; i < f.choices.size(); ++i) err << (i ? ", " : " (") << i << ":" << f.choices[i];
+    err << (f.choices.empty() ? "\n" : ")\n");
+    return false;
+  }
+  if (f.type == FieldType::Int || f.type == FieldType::Check) {
+    const auto p = core::parseInt(text);
+    if (!p.ok()) {
+      err << f.key << ": " << text << " is not a whole number\n";
+      return false;
+    }
+    v.setNum(f.key, static_cast<double>(p.value));
+    return true;
+  }
+  const auto p = core::parseNumber(text);
+  if (!p.ok()) {
+    err << f.key << ": " << text << " is not a number\n";
+    return false;
+  }
+  v.setNum(f.key, core::storeAs(f.type, p.value));
+  return true;
+}
+
+void printText(const core::CalculatorDesc& d, const core::Outcome& o, std::ostream& out) {
+  for (const auto& f : d.fields) {
+    if (!f.result || !o.results.has(f.key)) continue;
+    out << f.label << ' ' << f.key << " = " << core::displayValue(f, o.results);
+    if (!f.unit.empty()) out << ' ' << f.unit;
+    out << '\n';
+  }
+  for (const auto& [key, val] : o.updated_inputs.all()) {
+    const core::FieldDesc* f = d.field(key);
+    if (!f) continue;
+    out << f->label << ' ' << key << " = " << core::displayValue(*f, o.updated_inputs) << '\n';
+  }
+  if (!o.text.empty()) {
+    std::string t = o.text;
+    std::string clean;
+    clean.reserve(t.size());
+    for (size_t i = 0; i < t.size(); ++i)
+      if (!(t[i] == '\r' && i + 1 < t.size() && t[i + 1] == '\n')) clean += t[i];
+    out << clean;
+    if (clean.back() != '\n') out << '\n';
+  }
+  for (const auto& t : o.tables) {
+    if (!t.title.empty()) out << "# " << t.title << '\n';
+    out << present::tableToTsv(t);
+  }
+  if (o.grid) {
+    out << "# grid " << o.grid->nx << " x " << o.grid->ny << " x " << core::cformat("%g", o.grid->xmin)
+        << ".." << core::cformat("%g", o.grid->xmax) << " y " << core::cformat("%g", o.grid->ymin)
+        << ".." << core::cformat("%g", o.grid->ymax) << '\n';
+  }
+}
+
+void printJson(const core::CalculatorDesc& d, const core::Outcome& o, std::ostream& out) {
+  JsonWriter j(out);
+  j.beginObject();
+  j.key("id").value(d.id);
+  j.key("results").beginObject();
+  for (const auto& f : d.fields) {
+    if (!f.result || !o.results.has(f.key)) continue;
+    j.key(f.key).value(core::displayValue(f, o.results));
+  }
+  j.endObject();
+  if (!o.updated_inputs.all().empty()) {
+    j.key("inputs").beginObject();
+    for (const auto& [key, val] : o.updated_inputs.all())
+      if (const core::FieldDesc* f = d.field(key)) j.key(key).value(core::displayValue(*f, o.updated_inputs));
+    j.endObject();
+  }
+  j.key("text").value(o.text);
+  j.key("tables").beginArray();
+  for (const auto& t : o.tables) {
+    j.beginObject();
+    j.key("title").value(t.title);
+    j.key("headers").beginArray();
+    for (const auto& h : t.headers) j.value(h);
+    j.endArray();
+    j.key("rows").beginArray();
+    for (const auto& r : t.rows) {
+      j.beginArray();
+      for (const auto& c : r) j.value(c);
+      j.endArray();
+    }
+    j.endArray();
+    j.endObject();
+  }
+  j.endArray();
+  if (o.grid) {
+    j.key("grid").beginObject();
+    j.key("nx").number(o.grid->nx).key("ny").number(o.grid->ny);
+    j.key("xmin").number(o.grid->xmin).key("xmax").number(o.grid->xmax);
+    j.key("ymin").number(o.grid->ymin).key("ymax").number(o.grid->ymax);
+    j.endObject();
+  }
+  j.endObject();
+  out << '\n';
+}
+
+void printFailure(const core::CheckFailure& f, bool json, std::ostream& out, std::ostream& err) {
+  if (json) {
+    JsonWriter j(out);
+    j.beginObject();
+    j.key("error").value(f.message);
+    j.key("caption").value(f.caption);
+    j.key("field").value(f.focus);
+    j.endObject();
+    out << '\n';
+  }
+  err << "ERROR: " << f.message;
+  if (!f.focus.empty()) err << " [" << f.focus << "]";
+  err << '\n';
+}
+
+int cmdRun(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.size() < 2) {
+    usage(err);
+    return 2;
+  }
+  const core::CalculatorDesc* d = models::registry().find(args[1]);
+  if (!d) {
+    err << "unknown calculator: " << args[1] << " (see kuvacalc-cli list)\n";
+    return 2;
+  }
+  core::Values v = core::defaultValues(*d);
+  std::string action = d->actions.empty() ? "compute" : d->actions.front().name;
+  bool json = false;
+  for (size_t i = 2; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--json") {
+      json = true;
+    } else if (a == "--action") {
+      if (i + 1 >= args.size()) {
+        err << "--action needs a name\n";
+        return 2;
+      }
+      action = args[++i];
+      if (!d->action(action)) {
+        err << "unknown action: " << action << " (actions:";
+        for (const auto& x : d->actions) err << ' ' << x.name;
+        err << ")\n";
+        return 2;
+      }
+    } else {
+      const auto eq = a.find('=');
+      if (eq == std::string::npos || eq == 0) {
+        err << "expected key=value, got: " << a << '\n';
+        return 2;
+      }
+      const std::string key = a.substr(0, eq);
+      const core::FieldDesc* f = d->field(key);
+      if (!f || f->result) {
+        err << "unknown key: " << key << " (see kuvacalc-cli describe " << d->id << ")\n";
+        return 2;
+      }
+      std::string value;
+      if (!readValueArg(a.substr(eq + 1), value, err)) return 2;
+      if (!assign(*f, value, v, err)) return 2;
+    }
+  }
+  if (!d->compute) {
+    err << d->id << ": this calculator has nothing to compute\n";
+    return 2;
+  }
+  core::Outcome o;
+  try {
+    o = d->compute(v, action);
+  } catch (const std::exception& e) {
+    err << "ERROR: " << e.what() << '\n';
+    return 1;
+  }
+  if (o.failure) {
+    printFailure(*o.failure, json, out, err);
+    return 1;
+  }
+  if (json)
+    printJson(*d, o, out);
+  else
+    printText(*d, o, out);
+  return 0;
+}
+
+}  // namespace
+
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.empty() || args[0] == "-h" || args[0] == "--help" || args[0] == "help") {
+    usage(args.empty() ? err : out);
+    return args.empty() ? 2 : 0;
+  }
+  const std::string& cmd = args[0];
+  if (cmd == "list") return cmdList(out);
+  if (cmd == "describe") {
+    if (args.size() != 2) {
+      usage(err);
+      return 2;
+    }
+    return cmdDescribe(args[1], out, err);
+  }
+  if (cmd == "run") return cmdRun(args, out, err);
+  if (cmd == "contour") {
+#ifdef KUVA_HAVE_CONTOUR_CLI
+    return present::runContourCommand(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+#else
+    err << "contour: not available in this build\n";
+    return 2;
+#endif
+  }
+  err << "unknown command: " << cmd << '\n';
+  usage(err);
+  return 2;
+}
+
+}  // namespace cli

@@ -1,0 +1,102 @@
+#include "core/calculator.h"
+
+#include <cmath>
+#include <stdexcept>
+
+#include "core/format.h"
+
+namespace core {
+
+double Values::num(const std::string& key) const {
+  auto it = m_.find(key);
+  return it == m_.end() ? 0.0 : it->second.num;
+}
+
+const std::string& Values::text(const std::string& key) const {
+  static const std::string empty;
+  auto it = m_.find(key);
+  return it == m_.end() ? empty : it->second.text;
+}
+
+const FieldDesc* CalculatorDesc::field(const std::string& key) const {
+  for (const auto& f : fields)
+    if (f.key == key) return &f;
+  return nullptr;
+}
+
+const ActionDesc* CalculatorDesc::action(const std::string& name) const {
+  for (const auto& a : actions)
+    if (a.name == name) return &a;
+  return nullptr;
+}
+
+double storeAs(FieldType type, double v) {
+  switch (type) {
+    case FieldType::Float: return static_cast<double>(static_cast<float>(v));
+    case FieldType::Double: return v;
+    case FieldType::Int:
+    case FieldType::Choice:
+    case FieldType::Check:
+    case FieldType::Radio:
+      if (!std::isfinite(v)) return 0;
+      return std::trunc(v);
+    case FieldType::Text: return v;
+  }
+  return v;
+}
+
+Values defaultValues(const CalculatorDesc& desc) {
+  Values v;
+  for (const auto& f : desc.fields) {
+    if (f.result) continue;
+    if (f.type == FieldType::Text)
+      v.setText(f.key, f.default_text);
+    else
+      v.setNum(f.key, storeAs(f.type, f.default_value));
+  }
+  return v;
+}
+
+std::string displayValue(const FieldDesc& f, const Values& v) {
+  if (f.type == FieldType::Text) return v.text(f.key);
+  const double x = v.num(f.key);
+  if (!f.format.empty()) {
+    if (f.type == FieldType::Int) return cformat(f.format.c_str(), static_cast<int>(x));
+    return cformat(f.format.c_str(), x);
+  }
+  switch (f.type) {
+    case FieldType::Float: return formatFloatField(static_cast<float>(x));
+    case FieldType::Double: return formatDoubleField(x);
+    case FieldType::Choice: {
+      const int i = static_cast<int>(x);
+      if (i >= 0 && static_cast<size_t>(i) < f.choices.size()) return f.choices[static_cast<size_t>(i)];
+      return formatIntField(i);
+    }
+    default: return formatIntField(static_cast<long long>(x));
+  }
+}
+
+void Registry::add(CalculatorDesc desc) {
+  if (find(desc.id)) throw std::logic_error("calculator registered twice: " + desc.id + " (internal error)");
+  all_.push_back(std::move(desc));
+}
+
+const CalculatorDesc* Registry::find(const std::string& id) const {
+  for (const auto& d : all_)
+    if (d.id == id) return &d;
+  return nullptr;
+}
+
+const CalculatorDesc* Registry::findByPage(int page) const {
+  for (const auto& d : all_)
+    if (d.page == page) return &d;
+  return nullptr;
+}
+
+const CalculatorDesc* Registry::findByCommand(int command) const {
+  for (const auto& d : all_)
+    if (d.command == command) return &d;
+  return nullptr;
+}
+
+}  // namespace core

@@ -1,0 +1,145 @@
+// Calculator descriptions: what a page shows and what a compute needs, shared by the
+// Qt pages and the command-line front end. One description per calculator.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/check.h"
+
+namespace core {
+
+enum class FieldType {
+  Float,   // single-precision real (most fields)
+  Double,  // double-precision real
+  Int,     // whole number
+  Choice,  // drop-down list; the value is the index of the chosen entry
+  Text,    // free text (or a drop-down exchanged as its text)
+  Check,   // check box, 0 or 1
+  Radio,   // radio group; the value is the index of the chosen button
+};
+
+struct FieldDesc {
+  std::string key;          // symbol used by the model and the CLI ("N", "Nr", "Qh")
+  int control_id = 0;       // control id of the form
+  std::string label;        // label text beside the control
+  std::string unit;         // unit text after the control (may be empty)
+  FieldType type = FieldType::Float;
+  double default_value = 0; // numeric default (index for Choice/Radio, 0/1 for Check)
+  std::string default_text; // default of a Text field
+  std::vector<std::string> choices;  // entries of a Choice, button labels of a Radio
+  bool result = false;      // a read-only result field
+  std::string group;        // caption of the group box the field sits in
+  std::string format;       // printf format of a result when not the field's own display rule
+  std::string tooltip;
+};
+
+struct ActionDesc {
+  std::string name;       // CLI name ("compute", "grid")
+  std::string label;      // button text ("计算")
+  int control_id = 0;
+};
+
+// A result table as text cells: what a page puts into its grid or list.
+struct Table {
+  std::string title;                          // title used for export (sheet and caption)
+  std::vector<std::string> headers;           // column header texts
+  std::vector<std::vector<std::string>> rows; // cell texts, row by row
+  std::vector<int> widths;                    // column widths in pixels (optional)
+};
+
+// A value held by a form field: a number (already rounded to the field's storage precision)
+// or a text.
+struct Value {
+  double num = 0;
+  std::string text;
+};
+
+// The values of a form, keyed by field key.
+class Values {
+ public:
+  bool has(const std::string& key) const { return m_.count(key) != 0; }
+  double num(const std::string& key) const;
+  float f(const std::string& key) const { return static_cast<float>(num(key)); }
+  int i(const std::string& key) const { return static_cast<int>(num(key)); }
+  const std::string& text(const std::string& key) const;
+  void setNum(const std::string& key, double v) { m_[key].num = v; }
+  void setText(const std::string& key, std::string t) { m_[key].text = std::move(t); }
+  const std::map<std::string, Value>& all() const { return m_; }
+
+ private:
+  std::map<std::string, Value> m_;
+};
+
+// What one compute gives back.
+struct Outcome {
+  std::optional<CheckFailure> failure;  // set when a check refused the input
+  Values results;                       // result fields by key
+  std::string text;                     // result text (lines end in "\r\n")
+  std::vector<Table> tables;            // result tables
+  // A concentration grid for a contour map: values row by row (ny rows of nx), y rising.
+  struct Grid {
+    int nx = 0, ny = 0;
+    double xmin = 0, xmax = 0, ymin = 0, ymax = 0, zmin = 0, zmax = 0;
+    std::vector<float> z;
+  };
+  std::optional<Grid> grid;
+  // Input fields the compute rewrote (a drop-down that fills fields, a normalised value).
+  Values updated_inputs;
+
+  bool ok() const { return !failure.has_value(); }
+};
+
+inline Outcome failed(CheckFailure f) {
+  Outcome o;
+  o.failure = std::move(f);
+  return o;
+}
+
+struct CalculatorDesc;
+using ComputeFn = std::function<Outcome(const Values& in, const std::string& action)>;
+
+struct CalculatorDesc {
+  std::string id;          // CLI id ("sewage")
+  std::string title;       // menu item text and page title
+  std::string category;    // category button text ("水预测工具")
+  int command = 0;         // menu command id
+  int page = 0;            // page number in the page host
+  int template_id = 0;     // form template number
+  std::string class_name;  // page class name ("CSewageDlg")
+  std::vector<FieldDesc> fields;   // in exchange order
+  std::vector<ActionDesc> actions; // the first is the default action
+  ComputeFn compute;
+  std::string help_topic;  // help topic path ("大气预测模式\\...\\x.htm"), empty for none
+  int result_text_id = 0;  // control id of the result-text box; 0 when the page has none
+
+  const FieldDesc* field(const std::string& key) const;
+  const ActionDesc* action(const std::string& name) const;
+};
+
+// Round a number to what the field stores (single precision for Float, whole for Int ...).
+double storeAs(FieldType type, double v);
+
+// The form values a page holds after initialisation: every input at its default.
+Values defaultValues(const CalculatorDesc& desc);
+
+// A field's value as the page shows it.
+std::string displayValue(const FieldDesc& f, const Values& v);
+
+// The calculators known to the program, in registration order.
+class Registry {
+ public:
+  void add(CalculatorDesc desc);
+  const CalculatorDesc* find(const std::string& id) const;
+  const CalculatorDesc* findByPage(int page) const;
+  const CalculatorDesc* findByCommand(int command) const;
+  const std::vector<CalculatorDesc>& all() const { return all_; }
+
+ private:
+  std::vector<CalculatorDesc> all_;
+};
+
+}  // namespace core

@@ -1,0 +1,9 @@
+#include "models/registry.h"
+
+namespace models {
+
+void registerRisk(core::Registry& r) {
+  (void)r;
+}
+
+}  // namespace models

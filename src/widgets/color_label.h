@@ -1,0 +1,40 @@
+// CColorLabel: a static text with its own text and background colours; it can blink (hide and
+// show its text on a period) and act as a link that opens its target when clicked.
+#pragma once
+
+#include <QColor>
+#include <QLabel>
+#include <QTimer>
+
+namespace widgets {
+
+class CColorLabel : public QLabel {
+  Q_OBJECT
+ public:
+  explicit CColorLabel(const QString& text, QWidget* parent = nullptr);
+
+  void setTextColour(const QColor& c);
+  QColor textColour() const { return text_; }
+  void setBackgroundColour(const QColor& c);  // invalid colour = transparent
+  void setBlinking(bool on, int period_ms = 1000);
+  bool blinkHidden() const { return blink_hidden_; }
+  // A link: a click opens target (a web page or "mailto:" address).
+  void setLink(const QString& target);
+  QString link() const { return link_; }
+
+ signals:
+  void linkActivatedTarget(const QString& target);
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+
+ private:
+  void applyStyle();
+  QColor text_, bk_;
+  QString link_;
+  QTimer blink_;
+  bool blink_hidden_ = false;
+};
+
+}  // namespace widgets

@@ -1,0 +1,39 @@
+// Modal prompts of the application, routed through replaceable hooks so that
+// tests can read the exact text of a message without a blocking dialog.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace widgets {
+
+// The program's name, the caption of most message boxes.
+inline const QString kAppCaption = QStringLiteral("kuva环评计算");
+
+// A message box with an OK button only.
+using MessageSink = std::function<void(QWidget* parent, const QString& text, const QString& caption)>;
+// A yes/no question; returns true for yes.
+using QuestionSink = std::function<bool(QWidget* parent, const QString& text, const QString& caption)>;
+// A save-file dialog; returns the chosen path or an empty string when cancelled.
+using SaveFileSink = std::function<QString(QWidget* parent, const QString& title,
+                                           const QString& proposedPath, const QString& filter)>;
+// An open-file dialog; returns the chosen path or an empty string when cancelled.
+using OpenFileSink = std::function<QString(QWidget* parent, const QString& title,
+                                           const QString& dir, const QString& filter)>;
+
+// Install a hook; passing an empty function restores the real dialog.
+void setMessageSink(MessageSink sink);
+void setQuestionSink(QuestionSink sink);
+void setSaveFileSink(SaveFileSink sink);
+void setOpenFileSink(OpenFileSink sink);
+
+void showMessage(QWidget* parent, const QString& text, const QString& caption = kAppCaption);
+bool askQuestion(QWidget* parent, const QString& text, const QString& caption = kAppCaption);
+QString chooseSaveFile(QWidget* parent, const QString& title, const QString& proposedPath,
+                       const QString& filter);
+QString chooseOpenFile(QWidget* parent, const QString& title, const QString& dir,
+                       const QString& filter);
+
+}  // namespace widgets

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test suite: the main build's
+# suites, then the core and screening-engine suites again under AddressSanitizer and
+# UndefinedBehaviorSanitizer with a short fuzz run. Ends with ctest's summary.
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/bootstrap.sh
+
+JOBS=${JOBS:-2}
+
+# Sanitizer build of the non-Qt core and engine suites.
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKUVA_BUILD_GUI=OFF -DKUVA_SANITIZE=ON >/dev/null
+asan_targets=$(cmake --build build-asan --target help | awk '/^\.\.\. (core_|screen_engine|screen_)/{print $2}' | tr '\n' ' ')
+if [ -n "$asan_targets" ]; then
+  # shellcheck disable=SC2086
+  cmake --build build-asan -j"$JOBS" --target $asan_targets kuvascreen
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build-asan -R '^(core_|screen_)' --output-on-failure -j"$JOBS"
+fi
+if [ -x scripts/fuzz_engine.sh ]; then
+  scripts/fuzz_engine.sh 20
+fi
+
+# Main build: everything, every suite; ctest's summary is the last thing printed.
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$JOBS"
+QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j"$JOBS"
