@@ -38,6 +38,11 @@ int main(int argc, char** argv) {
     return ok ? 0 : 1;
   }
 
+  // Scripted runs (tests, kiosk set-ups) can have messages printed instead of shown.
+  if (!qEnvironmentVariableIsEmpty("KUVACALC_MESSAGES_TO_STDERR"))
+    widgets::setMessageSink([](QWidget*, const QString& text, const QString& caption) {
+      std::fprintf(stderr, "%s: %s\n", caption.toUtf8().constData(), text.toUtf8().constData());
+    });
   app::SingleInstance instance;
   if (!instance.acquire()) {
     widgets::showMessage(nullptr, app::kSecondInstanceMessage);

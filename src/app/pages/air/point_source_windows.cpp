@@ -1,0 +1,61 @@
+#include "app/pages/air/point_source_windows.h"
+
+#include <QWidget>
+#include <algorithm>
+#include <cmath>
+
+#include "present/grid_data.h"
+#include "widgets/contour_map_window.h"
+#include "widgets/curve_plot.h"
+
+namespace app {
+
+namespace {
+
+constexpr int kDownwindCurveMode = 1;
+
+void run(QDialog* d, bool modal) {
+  if (modal) {
+    d->exec();
+    delete d;
+    return;
+  }
+  d->setAttribute(Qt::WA_DeleteOnClose);
+  d->show();
+}
+
+}  // namespace
+
+void openPointSourceCurve(QWidget* parent, const models::air::PointSourceResult& r, bool modal) {
+  // Each value sits at its column's own x (single precision, as the table heads it), so a
+  // fractional step or a grid that does not start at 0 is drawn where it was computed.
+  std::vector<double> x(r.x_m.begin(), r.x_m.end());
+  std::vector<double> c(r.centre_mg_m3.begin(), r.centre_mg_m3.end());
+  // The axis must reach the curve's own peak even where reflections lift it above cm.
+  float top = std::isfinite(r.cm_mg_m3) ? r.cm_mg_m3 : 0.0f;
+  for (float v : r.centre_mg_m3)
+    if (std::isfinite(v)) top = std::max(top, v);
+  auto* plot = new widgets::CurvePlot(parent);
+  plot->setObjectName(QStringLiteral("pointSourceCurve"));
+  plot->setCurve(kDownwindCurveMode, x, c, top);
+  run(plot, modal);
+}
+
+void openPointSourceContour(QWidget* parent, const core::Outcome::Grid& grid, bool modal) {
+  present::GridData g;
+  g.nx = grid.nx;
+  g.ny = grid.ny;
+  g.xmin = static_cast<float>(grid.xmin);
+  g.xmax = static_cast<float>(grid.xmax);
+  g.ymin = static_cast<float>(grid.ymin);
+  g.ymax = static_cast<float>(grid.ymax);
+  g.zmax = static_cast<float>(grid.zmax);
+  g.z = grid.z;
+  // A file that cannot be written is reported by the window when it reads it back.
+  present::writeGrdFile(g, present::kResultGridFile);
+  auto* w = new widgets::ContourMapWindow(QString::fromLatin1(present::kResultGridFile), parent);
+  w->setObjectName(QStringLiteral("pointSourceContour"));
+  run(w, modal);
+}
+
+}  // namespace app

@@ -1,0 +1,81 @@
+#include "app/pages/air/protection_distance_page.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QThread>
+#include <QVBoxLayout>
+#include <memory>
+
+#include "app/calculator_page.h"
+#include "app/pages/air/editable_choice.h"
+#include "app/pages/air/screen3_page.h"
+#include "models/air/pollutants.h"
+#include "models/air/protection_distance.h"
+
+namespace app {
+
+namespace {
+const QString kComputeLabel = QStringLiteral("计  算");
+}
+
+ProtectionDistancePageHook::~ProtectionDistancePageHook() {
+  if (m_thread) {
+    m_thread->wait();
+    delete m_thread;
+  }
+}
+
+void ProtectionDistancePageHook::setup(CalculatorPage& page) {
+  auto* caption = new QLabel(kProtectionCaption, &page);
+  caption->setObjectName(QStringLiteral("caption"));
+  page.contentLayout()->insertWidget(0, caption);
+  attachEditableChoice(page, "pollutant", [&page](const QString& entry) {
+    if (auto p = models::air::findPollutant(entry.toStdString()))
+      writeFieldText(page, "Cs", QString::fromUtf8(p->standard_text));
+  });
+}
+
+bool ProtectionDistancePageHook::handleAction(CalculatorPage& page, const std::string& action) {
+  if (action != "compute") return false;
+  if (m_thread) return true;
+  page.readForm();
+  const models::air::ProtectionInput in = models::air::protectionInputFromValues(page.values());
+  if (const auto f = models::air::checkProtection(in)) {
+    page.showFailure(*f);
+    return true;
+  }
+  QPushButton* button = page.button("compute");
+  if (button) {
+    button->setText(kProtectionRunning);
+    button->setEnabled(false);
+  }
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  auto out = std::make_shared<models::air::ProtectionOutcome>();
+  const screen::RunOptions run = screeningRunOptions();
+  m_thread = QThread::create([in, run, out] { *out = models::air::computeProtection(in, run); });
+  m_thread->setObjectName(QStringLiteral("protectionCompute"));
+  QObject::connect(m_thread, &QThread::finished, &page, [this, &page, button, out] {
+    QApplication::restoreOverrideCursor();
+    m_thread->wait();
+    delete m_thread;
+    m_thread = nullptr;
+    if (button) {
+      button->setText(kComputeLabel);
+      button->setEnabled(true);
+    }
+    if (out->failure) {
+      page.showFailure(*out->failure);
+      return;
+    }
+    core::Outcome o;
+    o.text = out->text;
+    page.showResults(o);
+    emit page.computed(QStringLiteral("compute"));
+  });
+  m_thread->start();
+  return true;
+}
+
+}  // namespace app

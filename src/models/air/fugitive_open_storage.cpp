@@ -1,0 +1,93 @@
+#include "models/air/fugitive_open_storage.h"
+
+#include <cmath>
+
+namespace models::air {
+
+double computeOpenStorage(const OpenStorageInput& in) {
+  return (5.38 + 4.1 * in.wind_m_s) * in.vapour_pressure_mmhg * in.area_m2 *
+         std::sqrt(static_cast<double>(in.molar_mass));
+}
+
+const std::vector<VapourConstants>& openStorageSubstances() {
+  static const std::vector<VapourConstants> list = {
+      {"苯", 7.962, 34172},      {"甲烷", 6.863, 8516},     {"甲醇", 8.802, 38324},
+      {"醋酸甲酯", 8.715, 46150}, {"四氧化碳", 8.004, 33914}, {"甲苯", 8.33, 39198},
+      {"醋酸乙酯", 9.01, 51103},  {"乙醇", 7.72, 23025},     {"乙醚", 9.135, 46774},
+  };
+  return list;
+}
+
+std::vector<std::string> openStorageSubstanceNames() {
+  std::vector<std::string> names;
+  for (const auto& s : openStorageSubstances()) names.emplace_back(s.name);
+  return names;
+}
+
+std::optional<double> substanceVapourPressure(const std::string& name, double temperature_k) {
+  for (const auto& s : openStorageSubstances())
+    if (name == s.name) return std::pow(10.0, s.a - 0.05223 * s.b / temperature_k);
+  return std::nullopt;
+}
+
+namespace {
+
+core::Outcome run(const core::Values& v, const std::string&) {
+  OpenStorageInput in;
+  in.wind_m_s = v.f("u");
+  in.area_m2 = v.f("F");
+  in.molar_mass = v.f("M");
+  in.temperature_k = v.f("T");
+  in.vapour_pressure_mmhg = v.f("Pv");
+  core::Outcome o;
+  o.results.setNum("G", static_cast<float>(computeOpenStorage(in)));
+  return o;
+}
+
+core::FieldDesc field(const char* key, int id, const char* label, const char* unit, double def) {
+  core::FieldDesc f;
+  f.key = key;
+  f.control_id = id;
+  f.label = label;
+  f.unit = unit;
+  f.default_value = def;
+  f.group = "马扎克公式";
+  return f;
+}
+
+}  // namespace
+
+const core::CalculatorDesc& openStorageDesc() {
+  static const core::CalculatorDesc d = [] {
+    core::CalculatorDesc c;
+    c.id = "open_storage";
+    c.title = "有害物质敞露存放散发量";
+    c.category = "大气预测工具";
+    c.command = 32787;
+    c.page = 8;
+    c.template_id = 151;
+    c.class_name = "COpenStorageDlg";
+    auto substance = field("substance", 1005, "有害物质名称", "(选框里没有可手动输入)", 0);
+    substance.type = core::FieldType::Text;
+    substance.choices = openStorageSubstanceNames();
+    substance.default_text = "苯";
+    auto g = field("G", 1007, "有害物质散发量 G", "g/h", 0);
+    g.result = true;
+    c.fields = {
+        field("u", 1001, "车间内风速 u", "m/s", 0.8),
+        field("F", 1002, "有害物质敞露面积 F", "m^2", 1.44),
+        field("M", 1003, "有害物质分子量 M", "", 78),
+        field("T", 1004, "有害物质温度 T", "K", 298),
+        substance,
+        field("Pv", 1006, "有机溶剂在该温度时饱和蒸汽压 Pv", "mmHg", 93.98),
+        g,
+    };
+    c.actions = {{"compute", "计算", 1008}};
+    c.help_topic = "大气预测模式\\无组织排放量计算\\有害物质敞露存放的散发量计算.htm";
+    c.compute = run;
+    return c;
+  }();
+  return d;
+}
+
+}  // namespace models::air

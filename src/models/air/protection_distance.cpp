@@ -1,0 +1,162 @@
+#include "models/air/protection_distance.h"
+
+#include <cmath>
+
+#include "core/format.h"
+#include "models/air/pollutants.h"
+#include "screen/answer_script.h"
+#include "screen/report.h"
+
+namespace models::air {
+
+namespace {
+
+constexpr const char* kMsgSideRatio = "要求面源的两条边比值不超过10，超出的宜分成多个面源！";
+constexpr const char* kMsgSides = "面源宽度和长度必须大于0，请重新输入！";
+constexpr const char* kMsgHeight = "面源有效高度不能小于0，请重新输入！";
+constexpr const char* kMsgRate = "污染源强必须大于0，请重新输入！";
+constexpr const char* kMsgReport = "SCREEN.OUT中没有108个计算点的结果，无法确定大气环境防护距离。";
+constexpr double kMaxSideRatio = 10;
+// The receptor lines of the run: the first one (10 m) and the count.
+constexpr size_t kFirstReceptorLine = 34;
+constexpr float kUgPerMg = 1000;
+constexpr double kFarLimit_m = 2000;
+
+std::string toCrLf(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+core::Check checkProtection(const ProtectionInput& in) {
+  const double l = in.length_m, w = in.width_m;
+  if (l / w > kMaxSideRatio || w / l > kMaxSideRatio) return core::fail(kMsgSideRatio, "W");
+  if (!(w > 0 && l > 0)) return core::fail(kMsgSides, "W");
+  if (!(in.height_m >= 0)) return core::fail(kMsgHeight, "He");
+  if (!(in.q_g_s > 0)) return core::fail(kMsgRate, "Q");
+  return std::nullopt;
+}
+
+core::Check readProtectionReport(const std::string& report, ProtectionReading* out) {
+  const screen::Report r = screen::parseReport(report);
+  const std::vector<int> expected = screen::protectionDistances_m();
+  if (r.lines.size() < kFirstReceptorLine + expected.size()) return core::fail(kMsgReport);
+  out->distance_m.clear();
+  out->conc_ug_m3.clear();
+  for (size_t i = 0; i < expected.size(); ++i) {
+    const screen::ResultLine l = screen::distanceLine(r.lines[kFirstReceptorLine + i]);
+    // A report laid out differently would give numbers of other lines: refuse it.
+    if (l.distance_m != expected[i]) return core::fail(kMsgReport);
+    out->distance_m.push_back(l.distance_m);
+    out->conc_ug_m3.push_back(l.conc_ug_m3);
+  }
+  return std::nullopt;
+}
+
+std::string protectionSentence(const ProtectionReading& r, float standard_mg_m3) {
+  // The standard in ug/m3 is formed in single precision, as the field holds it (2.4 -> 2400).
+  const double limit = standard_mg_m3 * kUgPerMg;
+  const size_t last = r.conc_ug_m3.size() - 1;
+  if (r.conc_ug_m3[last] > limit)
+    return "最大超标距离大于5000米，污染源强可能超标，建议削减源强后，再计算。";
+  // From far to near: the first exceeding receptor; the next receptor out meets the standard.
+  for (size_t i = last; i-- > 0;) {
+    if (r.conc_ug_m3[i] >= limit) {
+      const double d = r.distance_m[i + 1];
+      if (d > kFarLimit_m)
+        return toCrLf(core::cformat(
+            "最大超标距离 = %g [m]\n最大超标距离大于2000米，污染源强可能超标，建议削减源强后，再计算。",
+            d));
+      return core::cformat("大气环境防护距离建议值 = %g [m]", d);
+    }
+  }
+  return "无超标点";
+}
+
+ProtectionOutcome computeProtection(const ProtectionInput& in, const screen::RunOptions& run) {
+  ProtectionOutcome o;
+  if ((o.failure = checkProtection(in))) return o;
+  const std::string script =
+      screen::protectionScript(in.q_g_s, in.height_m, in.length_m, in.width_m);
+  const screen::RunResult res = screen::runScreen(script, run);
+  if (!res.ok()) {
+    o.failure = core::fail(res.message);
+    return o;
+  }
+  o.report = res.report;
+  ProtectionReading reading;
+  if ((o.failure = readProtectionReport(res.report, &reading))) return o;
+  o.text = protectionSentence(reading, in.standard_mg_m3);
+  return o;
+}
+
+ProtectionInput protectionInputFromValues(const core::Values& v) {
+  ProtectionInput in;
+  in.height_m = v.f("He");
+  in.width_m = v.f("W");
+  in.length_m = v.f("L");
+  in.q_g_s = v.f("Q");
+  in.standard_mg_m3 = v.f("Cs");
+  return in;
+}
+
+namespace {
+
+core::Outcome run(const core::Values& v, const std::string&) {
+  const ProtectionOutcome r =
+      computeProtection(protectionInputFromValues(v), screen::defaultRunOptions());
+  if (r.failure) return core::failed(*r.failure);
+  core::Outcome o;
+  o.text = r.text;
+  return o;
+}
+
+core::FieldDesc field(const char* key, int id, const char* label, const char* unit, double def) {
+  core::FieldDesc f;
+  f.key = key;
+  f.control_id = id;
+  f.label = label;
+  f.unit = unit;
+  f.default_value = def;
+  f.group = "大气环境防护距离 参数输入";
+  return f;
+}
+
+}  // namespace
+
+const core::CalculatorDesc& protectionDistanceDesc() {
+  static const core::CalculatorDesc d = [] {
+    core::CalculatorDesc c;
+    c.id = "protection";
+    c.title = "大气环境防护距离08新导则";
+    c.category = "大气预测工具";
+    c.command = 32823;
+    c.page = 33;
+    c.template_id = 229;
+    c.class_name = "CProtectionDistanceDlg";
+    core::FieldDesc pollutant = field("pollutant", 1003, "污 染 因 子", "", 0);
+    pollutant.type = core::FieldType::Text;
+    pollutant.choices = pollutantNames();
+    pollutant.default_text = "苯";
+    c.fields = {
+        field("He", 1000, "面源有效高度", "[m]", 2),
+        field("W", 1001, "面源    宽度", "[m]", 2),
+        field("L", 1002, "面源    长度", "[m]", 2),
+        field("Q", 1004, "污染源强", "[g/s]", 10),
+        pollutant,
+        field("Cs", 1005, "环境标准浓度限值", "[mg/m^3]", 2.4),
+    };
+    c.actions = {{"compute", "计  算", 1006}};
+    c.result_text_id = 1237;
+    c.compute = run;
+    return c;
+  }();
+  return d;
+}
+
+}  // namespace models::air

@@ -1,0 +1,166 @@
+#include "models/water/mixing_2d.h"
+
+#include <cmath>
+
+namespace models::water {
+
+namespace {
+constexpr double kPi = 3.14159;             // value the method tabulates with
+constexpr double kSecondsPerDay = 86400;
+
+constexpr const char* kMsgAyLow = "a+y必须大于等于0，请重新输入！";
+constexpr const char* kMsgAyHigh = "a+y必须小于等于B，请重新输入！";
+constexpr const char* kMsgA = "a必须小于等于B且大于等于0，请重新输入！";
+constexpr const char* kMsgSpan = "y最远间距必须小于等于B，请重新输入！";
+constexpr const char* kMsgYHigh = "y必须小于等于B，请重新输入！";
+}  // namespace
+
+// With D = 4 My x, outfall away from the bank (a != 0):
+//   C = Ch + Qp Cp / (2 H sqrt(pi My x u)) [exp(-u y^2/D) + exp(-u (2a + y)^2/D)
+//                                           + exp(-u (2B - 2a - y)^2/D)]
+// outfall at the bank (a = 0):
+//   C = Ch + Qp Cp / (H sqrt(pi My x u)) [exp(-u y^2/D) + exp(-u (2B - y)^2/D)]
+// with decay the whole result is multiplied by exp(-K1 x / (86400 u)).
+double mixing2DConcentration(const Mixing2DInput& in, double x, double y) {
+  const double u = in.u_m_s, h = in.depth_m, b = in.width_m, a = in.a_m, my = in.my_m2_s;
+  const double d = 4 * my * x;
+  const double load = static_cast<double>(in.qp_m3_s) * in.cp_mg_l;
+  const double root = std::sqrt(kPi * my * x * u);
+  double c;
+  if (in.a_m != 0) {
+    c = in.ch_mg_l + load / (2 * h * root) *
+                         (std::exp(-u * y * y / d) + std::exp(-u * (2 * a + y) * (2 * a + y) / d) +
+                          std::exp(-u * (2 * b - 2 * a - y) * (2 * b - 2 * a - y) / d));
+  } else {
+    c = in.ch_mg_l +
+        load / (h * root) * (std::exp(-u * y * y / d) + std::exp(-u * (2 * b - y) * (2 * b - y) / d));
+  }
+  if (in.mode == 1) c *= std::exp(-static_cast<double>(in.k1_per_d) * x / (kSecondsPerDay * u));
+  return c;
+}
+
+core::Check checkMixing2DPoint(const Mixing2DInput& in) {
+  const double ay = static_cast<double>(in.a_m) + in.y_m;
+  if (!(ay >= 0)) return core::fail(kMsgAyLow);
+  if (!(ay <= in.width_m)) return core::fail(kMsgAyHigh);
+  if (!(in.a_m <= in.width_m && in.a_m >= 0)) return core::fail(kMsgA);
+  return std::nullopt;
+}
+
+core::Check checkMixing2DGrid(const Mixing2DInput& in) {
+  const MixingGridSpec& g = in.grid;
+  const double b = in.width_m;
+  if (!(in.a_m <= in.width_m && in.a_m >= 0)) return core::fail(kMsgA);
+  if (!(static_cast<double>(g.yhigh_m) - g.ylow_m <= b)) return core::fail(kMsgSpan);
+  const double aylow = static_cast<double>(in.a_m) + g.ylow_m;
+  if (!(aylow >= 0)) return core::fail(kMsgAyLow);
+  if (!(aylow <= b)) return core::fail(kMsgAyHigh);
+  if (!(g.yhigh_m <= in.width_m)) return core::fail(kMsgYHigh);
+  return checkMixingGridSteps(g);
+}
+
+float computeMixing2DPoint(const Mixing2DInput& in) {
+  return static_cast<float>(mixing2DConcentration(in, in.x_m, in.y_m));
+}
+
+const char* mixing2DGridCaption(int mode) {
+  return mode == 1 ? "二维稳态混合衰减模式网格计算结果" : "二维稳态混合模式网格计算结果";
+}
+
+const char* mixing2DExportTitle(int mode) {
+  return mode == 1 ? "水预测－二维稳态混合衰减模式计算结果" : "水预测－二维稳态混合模式计算结果";
+}
+
+namespace {
+
+Mixing2DInput readInput(const core::Values& v) {
+  Mixing2DInput in;
+  in.mode = v.i("mode");
+  in.ch_mg_l = v.f("Ch");
+  in.depth_m = v.f("H");
+  in.u_m_s = v.f("u");
+  in.width_m = v.f("B");
+  in.cp_mg_l = v.f("Cp");
+  in.my_m2_s = v.f("My");
+  in.qp_m3_s = v.f("Qp");
+  in.a_m = v.f("a");
+  in.k1_per_d = v.f("K1");
+  in.x_m = v.f("x");
+  in.y_m = v.f("y");
+  in.grid = {v.f("xmax"), v.f("xc"), v.f("ylow"), v.f("yhigh"), v.f("yc")};
+  return in;
+}
+
+core::Outcome run(const core::Values& v, const std::string& action) {
+  Mixing2DInput in = readInput(v);
+  if (action == "grid") {
+    in.grid = orderedLateral(in.grid);
+    if (auto f = checkMixing2DGrid(in)) return core::failed(*f);
+    return mixingGridOutcome(in.grid, mixing2DExportTitle(in.mode),
+                             [&in](double x, double y) { return mixing2DConcentration(in, x, y); });
+  }
+  if (auto f = checkMixing2DPoint(in)) return core::failed(*f);
+  core::Outcome o;
+  o.results.setNum("C", computeMixing2DPoint(in));
+  return o;
+}
+
+core::FieldDesc field(const char* key, int id, const char* label, const char* unit, double def,
+                      const char* group = "") {
+  core::FieldDesc f;
+  f.key = key;
+  f.control_id = id;
+  f.label = label;
+  f.unit = unit;
+  f.default_value = def;
+  f.group = group;
+  return f;
+}
+
+}  // namespace
+
+const core::CalculatorDesc& mixing2DDesc() {
+  static const core::CalculatorDesc d = [] {
+    core::CalculatorDesc c;
+    c.id = "mixing2d";
+    c.title = "二维稳态混合模式";
+    c.category = "水预测工具";
+    c.command = 32809;
+    c.page = 23;
+    c.template_id = 206;
+    c.class_name = "CMixing2DDlg";
+    core::FieldDesc mode = field("mode", 1093, "", "", 0);
+    mode.type = core::FieldType::Radio;
+    mode.choices = {"二维稳态混合模式", "二维稳态混合衰减模式"};
+    core::FieldDesc conc = field("C", 1120, "预测点污染物浓度C [mg/L]", "mg/L", 0, "单个预测点计算");
+    conc.result = true;
+    const char* point = "单个预测点计算";
+    const char* grid = "网格计算";
+    c.fields = {
+        mode,
+        field("Ch", 1285, "河流上游污染物浓度Ch [mg/L]", "mg/L", 0.5),
+        field("H", 1083, "平均水深H [m]", "m", 0.6),
+        field("u", 1114, "河流断面平均流速u [m/s]", "m/s", 0.3),
+        field("B", 1294, "河流宽度B [m]", "m", 50),
+        field("Cp", 1204, "污染物排放浓度Cp [mg/L]", "mg/L", 100),
+        field("My", 1295, "横向混合系数My [m^2/s]", "m²/s", 5),
+        field("Qp", 1284, "废水排放量Qp [m^3/s]", "m³/s", 1),
+        field("a", 1080, "排放口离岸边距离a [m]", "m", 0),
+        field("K1", 1289, "降解系数K1 [1/d]", "1/d", 1),
+        field("x", 1247, "离排放口流线距离x [m]", "m", 20, point),
+        field("y", 1248, "离排放口横向距离y [m]", "m", 10, point),
+        conc,
+        field("xmax", 1249, "离排放口流线最远距离xmax [m]", "m", 500, grid),
+        field("xc", 1250, "距离间隔xc [m]", "m", 20, grid),
+        field("ylow", 1301, "离排放口横向距离y [m](", "m", 0, grid),
+        field("yhigh", 1251, "～", "m", 50, grid),
+        field("yc", 1033, "距离间隔yc [m]", "m", 10, grid),
+    };
+    c.actions = {{"compute", "计算结果", 1296}, {"grid", "显示计算结果", 1297}};
+    c.compute = run;
+    return c;
+  }();
+  return d;
+}
+
+}  // namespace models::water

@@ -1,0 +1,121 @@
+#include "models/water/river_ph.h"
+
+#include <cmath>
+
+#include "core/format.h"
+
+namespace models::water {
+
+namespace {
+constexpr const char* kGroupParams = "河流pH模式 参数输入";
+
+// Interpolation between tabulated values (x 1e-7): 0: 2.65, 5: 3.04, 10: 3.43, 15: 3.8,
+// 20: 4.15, 25: 4.45, 30: 4.71, 40: 5.06. Each interval is closed at its upper end; the
+// factor 0.02 (0.01 on the 10-degree interval) folds the interval width and the scale.
+double interpolatedKa1(double t) {
+  if (t < 0) t = 0;  // no tabulated value below freezing: the 0 deg C value
+  if (t <= 5) return ((5 - t) * 2.65 + t * 3.04) * 0.02;
+  if (t <= 10) return ((10 - t) * 3.04 + (t - 5) * 3.43) * 0.02;
+  if (t <= 15) return ((15 - t) * 3.43 + (t - 10) * 3.8) * 0.02;
+  if (t <= 20) return ((t - 15) * 4.15 + (20 - t) * 3.8) * 0.02;
+  if (t <= 25) return ((25 - t) * 4.15 + (t - 20) * 4.45) * 0.02;
+  if (t <= 30) return ((t - 25) * 4.71 + (30 - t) * 4.45) * 0.02;
+  if (t <= 40) return ((t - 30) * 5.06 + (40 - t) * 4.71) * 0.01;
+  return 0.506;
+}
+}  // namespace
+
+float defaultWasteStrength(WasteKind kind) { return kind == WasteKind::Acid ? 10.0f : 0.5f; }
+
+float carbonicKa1(float t_c) {
+  const double t = t_c;
+  if (std::isnan(t)) return core::storeFloat(t);
+  return core::storeFloat(interpolatedKa1(t));
+}
+
+RiverPhResult computeRiverPh(const RiverPhInput& in) {
+  RiverPhResult r;
+  r.ka1 = carbonicKa1(in.t_c);
+  const double qh = in.qh_m3_s, qp = in.qp_m3_s, cbh = in.cbh_mgn_l, cw = in.cw_mgn_l;
+  const double phh = in.ph_h, k = r.ka1;
+  const double river = (qh + qp) * cbh;       // alkalinity carried by the mixed flow
+  const double buffer = 10 * k * phh * qp * cw;
+  // acid:     pH = pHh + ln(((Qh+Qp) Cbh - Qp Ca) / ((Qh+Qp) Cbh + 10 K pHh Qp Ca))
+  // alkaline: pH = pHh + ln(((Qh+Qp) Cbh + Qp Cb) / ((Qh+Qp) Cbh - 10 K pHh Qp Cb))
+  if (in.kind == WasteKind::Acid)
+    r.ph = phh + std::log((river - qp * cw) / (river + buffer));
+  else
+    r.ph = phh + std::log((river + qp * cw) / (river - buffer));
+  return r;
+}
+
+std::string riverPhText(WasteKind kind, const RiverPhResult& r) {
+  const char* fmt = kind == WasteKind::Acid
+      ? "河--10 河流酸碱污染物(pH)充分混合段(适用于pH<=9的情况):\n污染物为酸性物质\n"
+        "碳酸一级平衡常数 Ka1 =%g\n完全混合后河流中的pH值 pH =%g"
+      : "河--10 河流酸碱污染物(pH)充分混合段(适用于pH<=9的情况):\n污染物为碱性物质\n"
+        "碳酸一级平衡常数 Ka1 =%g\n完全混合后河流中的pH值 pH =%g";
+  return core::cformat(fmt, static_cast<double>(r.ka1), r.ph);
+}
+
+namespace {
+
+core::Outcome run(const core::Values& v, const std::string&) {
+  RiverPhInput in;
+  in.kind = v.i("kind") == 1 ? WasteKind::Alkaline : WasteKind::Acid;
+  in.qh_m3_s = v.f("Qh");
+  in.qp_m3_s = v.f("Qp");
+  in.ph_h = v.f("pHh");
+  in.cbh_mgn_l = v.f("Cbh");
+  in.cw_mgn_l = v.f("Cw");
+  in.t_c = v.f("T");
+  core::Outcome o;
+  o.text = riverPhText(in.kind, computeRiverPh(in));
+  return o;
+}
+
+// The labels carry their units in brackets, as the form shows them.
+core::FieldDesc input(const char* key, int id, const char* label, double def) {
+  core::FieldDesc f;
+  f.key = key;
+  f.control_id = id;
+  f.label = label;
+  f.default_value = def;
+  f.group = kGroupParams;
+  return f;
+}
+
+}  // namespace
+
+const core::CalculatorDesc& riverPhDesc() {
+  static const core::CalculatorDesc d = [] {
+    core::CalculatorDesc c;
+    c.id = "riverph";
+    c.title = "导则河流pH模式";
+    c.category = "水预测工具";
+    c.command = 32829;
+    c.page = 35;
+    c.template_id = 233;
+    c.class_name = "CRiverPhDlg";
+    core::FieldDesc kind = input("kind", 1413, "", 0);
+    kind.type = core::FieldType::Radio;
+    kind.choices = {"废水呈酸性", "废水呈碱性"};
+    c.fields = {
+        kind,
+        input("Qh", 1283, "河水流量Qh [m^3/s]", 10),
+        input("Qp", 1284, "污水排放量Qp[m^3/s]", 0.5),
+        input("pHh", 1285, "本底pH值pHh[     ]", 7),
+        input("Cbh", 1415, "本底碱度Cbh[mgN/L]", 1),
+        // label 1416 reads "废水碱度Cbp[mgN/L]" while the alkaline kind is chosen
+        input("Cw", 1417, "废水酸度Cap[mgN/L]", 10),
+        input("T", 1209, "河流平均水温T[ ℃] ", 20),
+    };
+    c.actions = {{"compute", "计算结果", 1293}};
+    c.result_text_id = 1237;
+    c.compute = run;
+    return c;
+  }();
+  return d;
+}
+
+}  // namespace models::water

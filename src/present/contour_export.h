@@ -1,0 +1,39 @@
+// Contour lines as data for other programs: JSON, GeoJSON, and the `contour` command of the
+// command-line front end.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "present/contour.h"
+
+namespace present {
+
+// Shortest decimal text that reads back as the same float ("0.1" for 0.1f, "12345.7" ...);
+// "null" for NaN and infinities (JSON has no such numbers).
+std::string formatFloatShortest(float v);
+
+// {"levels": [...], "lines": [[[[x, y], ...], ...], ...]}: one list of lines per level, each
+// line its points in tracing order.
+void writeContourJson(std::ostream& out, const ContourSet& set);
+
+// A GeoJSON FeatureCollection with one LineString feature per line and the level in the
+// feature's "level" property. Coordinates are the grid's own x and y.
+void writeContourGeoJson(std::ostream& out, const ContourSet& set);
+
+// Writes the GeoJSON to a file; false when the file cannot be written.
+bool saveContourGeoJson(const ContourSet& set, const std::string& path);
+
+// Plain text: "levels: v1 v2 ...", then per level "level V: N lines" and one line of
+// "x,y x,y ..." per contour line.
+void writeContourText(std::ostream& out, const ContourSet& set);
+
+// The `contour` command: args are the words after "contour":
+//   FILE.grd [--levels v1,v2,...] [--json | --geojson]
+// Reads the grid file, takes the default levels unless --levels is given, traces and prints.
+// Returns 0 on success, 1 when the grid file cannot be read (the reader's message on err),
+// 2 for usage errors (the message names the bad word or value).
+int runContourCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace present

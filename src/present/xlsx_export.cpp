@@ -1,0 +1,153 @@
+#include "present/xlsx_export.h"
+
+#include <xlsxwriter.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <unistd.h>
+
+namespace present {
+
+namespace {
+
+// Length in bytes of the UTF-8 sequence that starts with `lead` (1 for stray bytes).
+size_t utf8Length(unsigned char lead) {
+  if (lead >= 0xF0) return 4;
+  if (lead >= 0xE0) return 3;
+  if (lead >= 0xC0) return 2;
+  return 1;
+}
+
+// A fresh name beside `path` for the file being written; never equal to an existing file.
+std::string temporaryNameFor(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  namespace fs = std::filesystem;
+  const fs::path target(path);
+  for (;;) {
+    // Built piece by piece: GCC 12 warns falsely (-Wrestrict) on "." + std::string.
+    std::string name(1, '.');
+    name += target.filename().string();
+    name += '.';
+    name += std::to_string(::getpid());
+    name += '-';
+    name += std::to_string(counter++);
+    name += ".tmp";
+    const fs::path candidate = target.parent_path() / name;
+    std::error_code ec;
+    if (!fs::exists(candidate, ec)) return candidate.string();
+  }
+}
+
+XlsxResult failure(XlsxResult::Status s, std::string message) {
+  XlsxResult r;
+  r.status = s;
+  r.message = std::move(message);
+  return r;
+}
+
+std::string libraryError(lxw_error e) { return lxw_strerror(e); }
+
+// Writes the whole workbook to `file`; returns an empty text on success.
+std::string writeWorkbook(const std::string& file, const XlsxTable& t) {
+  lxw_workbook_options options{};
+  options.constant_memory = LXW_TRUE;  // rows go out in order; keeps large tables out of memory
+  lxw_workbook* wb = workbook_new_opt(file.c_str(), &options);
+  if (!wb) return "无法创建文件";
+  const std::string sheet = sanitizeSheetName(t.sheet);
+  lxw_worksheet* ws = workbook_add_worksheet(wb, sheet.c_str());
+  std::string error;
+  if (!ws) error = "无效的工作表名称";
+  const auto cols = static_cast<lxw_col_t>(t.headers.size());
+  for (lxw_col_t c = 0; error.empty() && c < cols; ++c) {
+    const lxw_error e = worksheet_write_string(ws, 0, c, t.headers[c].c_str(), nullptr);
+    if (e != LXW_NO_ERROR) error = libraryError(e);
+  }
+  for (size_t r = 0; error.empty() && r < t.rows; ++r) {
+    for (lxw_col_t c = 0; error.empty() && c < cols; ++c) {
+      const std::string text = t.cell(r, c);
+      if (text.empty()) continue;
+      const lxw_error e =
+          worksheet_write_string(ws, static_cast<lxw_row_t>(r + 1), c, text.c_str(), nullptr);
+      if (e != LXW_NO_ERROR) error = libraryError(e);
+    }
+  }
+  // Closing writes the file; it must run even after an error to free the workbook.
+  const lxw_error closed = workbook_close(wb);
+  if (error.empty() && closed != LXW_NO_ERROR) error = libraryError(closed);
+  return error;
+}
+
+}  // namespace
+
+std::string sanitizeSheetName(const std::string& name) {
+  std::string s;
+  s.reserve(name.size());
+  for (char ch : name) {
+    const bool bad = ch == ':' || ch == '\\' || ch == '/' || ch == '?' || ch == '*' ||
+                     ch == '[' || ch == ']' || (static_cast<unsigned char>(ch) < 0x20);
+    s += bad ? '_' : ch;
+  }
+  while (!s.empty() && s.front() == '\'') s.erase(s.begin());
+  while (!s.empty() && s.back() == '\'') s.pop_back();
+
+  // Cut to 31 UTF-16 code units: characters beyond the basic plane count twice.
+  size_t units = 0, i = 0;
+  while (i < s.size()) {
+    const size_t len = std::min(utf8Length(static_cast<unsigned char>(s[i])), s.size() - i);
+    const size_t need = len == 4 ? 2 : 1;
+    if (units + need > 31) break;
+    units += need;
+    i += len;
+  }
+  s.resize(i);
+  while (!s.empty() && s.back() == '\'') s.pop_back();
+
+  std::string lower = s;
+  for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  if (lower == "history") s += '_';
+  if (s.empty()) s = "Sheet1";
+  return s;
+}
+
+XlsxResult writeXlsx(const std::string& path, const XlsxTable& t) {
+  using Status = XlsxResult::Status;
+  if (t.rows + 1 > kXlsxMaxRows || t.headers.size() > kXlsxMaxCols)
+    return failure(Status::WriteFailed, "表格超出电子表格的大小上限（1048576行，16384列）");
+  if (t.rows > 0 && !t.cell) return failure(Status::WriteFailed, "没有单元格数据");
+
+  const std::string temp = temporaryNameFor(path);
+  const std::string error = writeWorkbook(temp, t);
+  if (!error.empty()) {
+    std::remove(temp.c_str());
+    return failure(Status::WriteFailed, error);
+  }
+  // rename() replaces an existing target in one step, so readers see the old or the new file.
+  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    const int err = errno;
+    std::remove(temp.c_str());
+    std::error_code ec;
+    const bool existed = std::filesystem::exists(path, ec);
+    return failure(existed ? Status::ReplaceFailed : Status::WriteFailed, std::strerror(err));
+  }
+  return {};
+}
+
+XlsxResult writeXlsx(const std::string& path, const core::Table& table) {
+  XlsxTable t;
+  t.sheet = table.title;
+  t.headers = table.headers;
+  t.rows = table.rows.size();
+  t.cell = [&table](size_t r, size_t c) -> std::string {
+    const auto& row = table.rows[r];
+    return c < row.size() ? row[c] : std::string();
+  };
+  return writeXlsx(path, t);
+}
+
+}  // namespace present

@@ -1,0 +1,80 @@
+// Atmospheric protection distance page: the side-ratio check, the pollutant drop-down, and the
+// result sentence of a real kuvascreen run with the button's running state.
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTextEdit>
+#include <QtTest>
+
+#include "app/calculator_page.h"
+#include "app/pages/air/protection_distance_page.h"
+#include "models/air/protection_distance.h"
+#include "widgets/prompts.h"
+
+class AirProtectionDistanceTest : public QObject {
+  Q_OBJECT
+
+  QStringList messages;
+
+  static void type(app::CalculatorPage& page, const char* key, const QString& text) {
+    auto* e = qobject_cast<QLineEdit*>(page.control(key));
+    QVERIFY(e);
+    e->clear();
+    QTest::keyClicks(e, text);
+  }
+  static QString computeAndWait(app::CalculatorPage& page) {
+    QSignalSpy done(&page, &app::CalculatorPage::computed);
+    QPushButton* b = page.button("compute");
+    QTest::mouseClick(b, Qt::LeftButton);
+    if (done.isEmpty()) {
+      if (b->text() != app::kProtectionRunning || b->isEnabled()) return QStringLiteral("(not running)");
+      if (!done.wait(60000)) return QStringLiteral("(timeout)");
+    }
+    if (b->text() != QStringLiteral("计  算") || !b->isEnabled()) return QStringLiteral("(button)");
+    return page.resultText()->toPlainText();
+  }
+
+ private slots:
+  void init() {
+    widgets::setMessageSink([this](QWidget*, const QString& text, const QString&) { messages << text; });
+  }
+  void cleanup() {
+    widgets::setMessageSink({});
+    messages.clear();
+  }
+
+  void sideRatioIsChecked() {
+    app::CalculatorPage page(models::air::protectionDistanceDesc());
+    page.show();
+    type(page, "L", QStringLiteral("21"));
+    QTest::mouseClick(page.button("compute"), Qt::LeftButton);
+    QCOMPARE(messages, QStringList{QStringLiteral("要求面源的两条边比值不超过10，超出的宜分成多个面源！")});
+    QCOMPARE(page.focusWidget(), page.control("W"));
+    QVERIFY(page.resultText()->toPlainText().isEmpty());
+  }
+
+  void pollutantChoiceFillsTheStandard() {
+    app::CalculatorPage page(models::air::protectionDistanceDesc());
+    auto* combo = page.findChild<QComboBox*>(QStringLiteral("pollutant:choice"));
+    QVERIFY(combo);
+    QCOMPARE(combo->currentText(), QStringLiteral("苯"));
+    QCOMPARE(qobject_cast<QLineEdit*>(page.control("Cs"))->text(), QStringLiteral("2.4"));
+    combo->setCurrentIndex(2);
+    emit combo->activated(2);
+    QCOMPARE(qobject_cast<QLineEdit*>(page.control("Cs"))->text(), QStringLiteral("0.60"));
+  }
+
+  void weakAndStrongSourcesFromRealRuns() {
+    if (!QFile::exists(QStringLiteral(KUVA_BIN_DIR "/kuvascreen"))) QSKIP("kuvascreen is not built");
+    app::CalculatorPage page(models::air::protectionDistanceDesc());
+    QCOMPARE(computeAndWait(page), QStringLiteral("大气环境防护距离建议值 = 500 [m]"));
+    type(page, "Q", QStringLiteral("0.001"));
+    QCOMPARE(computeAndWait(page), QStringLiteral("无超标点"));
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+  }
+};
+
+QTEST_MAIN(AirProtectionDistanceTest)
+#include "air_protection_distance_test.moc"

@@ -1,0 +1,79 @@
+#include "cli/cli.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "models/registry.h"
+
+namespace {
+
+struct CliRun {
+  int rc;
+  std::string out, err;
+};
+
+CliRun run(std::vector<std::string> args) {
+  std::ostringstream out, err;
+  const int rc = cli::runCli(args, out, err);
+  return {rc, out.str(), err.str()};
+}
+
+TEST(Cli, RunPrintsResultsAsThePageShowsThem) {
+  const CliRun r = run({"run", "sewage", "N=100", "Nr=20"});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_NE(r.out.find("Qd = 4.8 吨\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Qy = 1440 吨\n"), std::string::npos);
+  EXPECT_NE(r.out.find("W = 1800 吨\n"), std::string::npos);
+  EXPECT_NE(r.out.find("Gd = 60 千克\n"), std::string::npos);
+}
+
+TEST(Cli, JsonCarriesTheSameTexts) {
+  const CliRun r = run({"run", "sewage", "N=100", "Nr=20", "--json"});
+  ASSERT_EQ(r.rc, 0);
+  EXPECT_NE(r.out.find("\"Qd\":\"4.8\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"NHcut\":\"0.0288\""), std::string::npos);
+}
+
+TEST(Cli, FailedCheckPrintsItsMessageAndExitsOne) {
+  const CliRun r = run({"run", "sewage", "N=10", "Nr=20"});
+  EXPECT_EQ(r.rc, 1);
+  EXPECT_NE(r.err.find("逻辑常识错误，请重新输入"), std::string::npos);
+  const CliRun j = run({"run", "sewage", "d=-1", "--json"});
+  EXPECT_EQ(j.rc, 1);
+  EXPECT_NE(j.out.find("\"error\":\"不能是负数，请重新输入\""), std::string::npos) << j.out;
+}
+
+TEST(Cli, UsageErrorsNameWhatIsWrongAndExitTwo) {
+  CliRun r = run({"run", "nosuch"});
+  EXPECT_EQ(r.rc, 2);
+  EXPECT_NE(r.err.find("nosuch"), std::string::npos);
+  r = run({"run", "sewage", "Bogus=1"});
+  EXPECT_EQ(r.rc, 2);
+  EXPECT_NE(r.err.find("Bogus"), std::string::npos);
+  r = run({"run", "sewage", "N=12abc"});
+  EXPECT_EQ(r.rc, 2);
+  EXPECT_NE(r.err.find("12abc"), std::string::npos);
+  r = run({"run", "sewage", "N="});
+  EXPECT_EQ(r.rc, 2);
+  r = run({"run", "sewage", "Qd=1"});  // a result is not an input
+  EXPECT_EQ(r.rc, 2);
+  r = run({"run", "sewage", "--action", "nope"});
+  EXPECT_EQ(r.rc, 2);
+  r = run({});
+  EXPECT_EQ(r.rc, 2);
+}
+
+TEST(Cli, ListAndDescribeCoverTheRegistry) {
+  const CliRun l = run({"list"});
+  ASSERT_EQ(l.rc, 0);
+  for (const auto& d : models::registry().all())
+    EXPECT_NE(l.out.find(d.id + "\t"), std::string::npos) << d.id;
+  const CliRun d = run({"describe", "sewage"});
+  ASSERT_EQ(d.rc, 0);
+  EXPECT_NE(d.out.find("Nr\t其中住宿人数\t人\tfloat\t0\n"), std::string::npos) << d.out;
+  EXPECT_NE(d.out.find("d\t工作天数\t天\tfloat\t300\n"), std::string::npos);
+  EXPECT_EQ(run({"describe", "zzz"}).rc, 2);
+}
+
+}  // namespace

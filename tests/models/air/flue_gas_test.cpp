@@ -1,0 +1,75 @@
+#include "models/air/flue_gas.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace models::air;
+
+namespace {
+core::Outcome run(double fuel, double b) {
+  core::Values v = core::defaultValues(flueGasDesc());
+  v.setNum("fuel", fuel);
+  if (fuel == 1) {  // what choosing 煤 writes into the form
+    v.setNum("S", 0.7f);
+    v.setNum("Cs", 900);
+    v.setNum("Cd", 200);
+  }
+  v.setNum("B", b);
+  return flueGasDesc().compute(v, "compute");
+}
+}  // namespace
+
+TEST(FlueGas, OilThousandTonnes) {
+  const auto o = run(0, 1000);
+  ASSERT_TRUE(o.ok());
+  EXPECT_FLOAT_EQ(o.results.num("V"), 1400);
+  EXPECT_FLOAT_EQ(o.results.num("Gs"), 6);
+  EXPECT_EQ(o.results.num("Cso2"), 429);
+  EXPECT_FLOAT_EQ(o.results.num("Gd"), 1000.0f / 680);
+  EXPECT_EQ(o.results.num("Cdust"), 105);
+  EXPECT_FLOAT_EQ(o.results.num("Gs_std"), 7);
+  EXPECT_FLOAT_EQ(o.results.num("Gd_std"), 1.4f);
+  EXPECT_EQ(o.results.num("Gs_cut"), 0);  // 6 - 7 < 0 shows 0
+  EXPECT_FLOAT_EQ(o.results.num("Gd_cut"), 1000.0f / 680 - 1.4f);
+}
+
+TEST(FlueGas, CoalThousandTonnes) {
+  const auto o = run(1, 1000);
+  ASSERT_TRUE(o.ok());
+  EXPECT_FLOAT_EQ(o.results.num("V"), 1000);
+  EXPECT_FLOAT_EQ(o.results.num("Gd"), 30);
+  EXPECT_FLOAT_EQ(o.results.num("Gs"), 11.2f);
+  EXPECT_EQ(o.results.num("Cdust"), 3000);
+  EXPECT_EQ(o.results.num("Cso2"), 1120);
+  EXPECT_FLOAT_EQ(o.results.num("Gs_cut"), 11.2f - 9);
+  EXPECT_FLOAT_EQ(o.results.num("Gd_cut"), 28);
+}
+
+// With no fuel there is no flue gas; the concentrations used to keep stale values.
+TEST(FlueGas, ZeroFuelShowsZeroConcentrations) {
+  const auto o = run(1, 0);
+  ASSERT_TRUE(o.ok());
+  ASSERT_TRUE(o.results.has("Cso2"));
+  ASSERT_TRUE(o.results.has("Cdust"));
+  EXPECT_EQ(o.results.num("Cso2"), 0);
+  EXPECT_EQ(o.results.num("Cdust"), 0);
+  EXPECT_EQ(o.results.num("Gs"), 0);
+  EXPECT_EQ(o.results.num("Gs_cut"), 0);
+}
+
+TEST(FlueGas, NegativeFuelRefused) {
+  for (double b : {-1.0, std::nan("")}) {
+    const auto o = run(0, b);
+    ASSERT_FALSE(o.ok());
+    EXPECT_EQ(o.failure->message, "不能是负数，请重新输入");
+    EXPECT_EQ(o.failure->caption, "错误");
+    EXPECT_EQ(o.failure->focus, "B");
+  }
+}
+
+TEST(FlueGas, FuelPresets) {
+  EXPECT_STREQ(fuelPreset(Fuel::Oil).sulphur_text, "0.3");
+  EXPECT_STREQ(fuelPreset(Fuel::Coal).so2_std_text, "900");
+  EXPECT_STREQ(fuelPreset(Fuel::Coal).dust_std_text, "200");
+}

@@ -1,0 +1,191 @@
+#include "models/air/screen3_estimate.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using models::air::Screen3Input;
+using models::air::Screen3Result;
+using models::air::Screen3RowKind;
+
+screen::Report sampleReport(const std::string& name) {
+  std::ifstream in(std::string(KUVA_SHARED_DIR) + "/screen3/samples/" + name + "/SCREEN.OUT");
+  std::ostringstream s;
+  s << in.rdbuf();
+  return screen::parseReport(s.str());
+}
+
+Screen3Input defaultInput() {
+  return models::air::screen3InputFromValues(
+      core::defaultValues(models::air::screen3EstimateDesc()));
+}
+
+// The table the computation builds for `standards.size()` pollutants from one report.
+Screen3Result tableFromSample(const std::vector<double>& standards) {
+  Screen3Input in = defaultInput();
+  in.source.stack_m = 60;
+  Screen3Result r;
+  r.table.headers.assign(4 + 2 * standards.size(), "");
+  const screen::Report report = sampleReport("io-point-multirange");
+  for (size_t i = 0; i < standards.size(); ++i) {
+    r.pollutants.push_back({});
+    r.pollutants.back().name = i == 0 ? "SO2" : "NO2";
+    models::air::addPollutantReport(r, in, i, report, standards[i]);
+  }
+  return r;
+}
+
+TEST(Screen3Estimate, TableFromAMultiRangeReport) {
+  const Screen3Result r = tableFromSample({0.5});
+  ASSERT_EQ(r.table.rows.size(), 52u);  // 21 + max + 17 + 11 automated, 2 complex
+  const auto& first = r.table.rows[0];
+  EXPECT_EQ(first, (std::vector<std::string>{"1", "简单地形", "1", "0", "0", "0"}));
+  // The maximum row follows the last line not beyond the maximum's distance (700 m < 751 m).
+  EXPECT_EQ(r.row_kinds[8], Screen3RowKind::Maximum);
+  EXPECT_EQ(r.table.rows[8], (std::vector<std::string>{"最大值简单地形", "", "751", "0",
+                                                       "0.2479", "49.58"}));
+  EXPECT_EQ(r.table.rows[9][0], "9");
+  EXPECT_EQ(r.table.rows[9][2], "800");
+  EXPECT_EQ(r.table.rows[22][3], "10");  // second range at 10 m terrain
+  EXPECT_EQ(r.table.rows[50],
+            (std::vector<std::string>{"50", "复杂地形", "2000", "80", "0.03631", "7.262"}));
+  EXPECT_EQ(r.row_kinds[51], Screen3RowKind::Complex);
+
+  const auto& p = r.pollutants[0];
+  EXPECT_FLOAT_EQ(p.pmax_pct, 49.58f);
+  EXPECT_FLOAT_EQ(p.max_distance_m, 751);
+  // Bottom-most row reaching 10 %: the last automated line (20000 m, 12.58 %).
+  EXPECT_FLOAT_EQ(p.d10_m, 20000);
+  EXPECT_EQ(p.d10_text, "20000");
+}
+
+TEST(Screen3Estimate, SecondPollutantFillsTheSameRows) {
+  const Screen3Result r = tableFromSample({0.5, 0.2});
+  ASSERT_EQ(r.table.rows.size(), 52u);
+  EXPECT_EQ(r.table.rows[8][6], "0.2479");
+  EXPECT_EQ(r.table.rows[8][7], "123.95");
+  // At 0.2 mg/m3 the last complex row reaches 24.78 %: D10 is "more than" its distance.
+  EXPECT_FLOAT_EQ(r.pollutants[1].d10_m, 5000);
+  EXPECT_EQ(r.pollutants[1].d10_text, "大于5000");
+}
+
+TEST(Screen3Estimate, SummaryNamesTheLargestPmax) {
+  Screen3Result r = tableFromSample({0.5, 0.2});
+  models::air::finishSummary(r);
+  EXPECT_EQ(r.chosen, 1);
+  EXPECT_EQ(r.summary,
+            "所筛选的污染物中NO2的Pmax最大\r\n建议评价工作等级：一级\r\n"
+            "NO2下风向最大浓度C：0.2479 [mg/m^3],浓度占标率P：123.95 [％]\r\n"
+            "下风向最大距离：751 [m],相对源高：0 [m]\r\n各污染物详细结果如下：\r\n"
+            "SO2:Pmax=49.58[%];D10=20000[m]\r\nNO2:Pmax=123.95[%];D10=大于5000[m]\r\n");
+  // Equal Pmax: the first pollutant in the table is named.
+  r = tableFromSample({0.5, 0.5});
+  r.pollutants[1].name = "TSP";
+  models::air::finishSummary(r);
+  EXPECT_EQ(r.chosen, 0);
+}
+
+TEST(Screen3Estimate, GradeRule) {
+  EXPECT_EQ(models::air::gradeText(80, 5000), "一级");
+  EXPECT_EQ(models::air::gradeText(79.9f, 5000),
+            "二级\n如果污染源距厂界最近距离>5000m,调整评价工作等级为三级。");
+  EXPECT_EQ(models::air::gradeText(80, 4999), 
+            "二级\n如果污染源距厂界最近距离>4999m,调整评价工作等级为三级。");
+  EXPECT_EQ(models::air::gradeText(10, 0), "三级");
+  EXPECT_EQ(models::air::gradeText(9.99f, 3000), "三级");
+}
+
+TEST(Screen3Estimate, ChecksBeforeAnyRun) {
+  screen::RunOptions never;
+  never.program = "/nonexistent/kuvascreen";
+  auto stop = [&](const Screen3Input& in) {
+    const Screen3Result r = models::air::computeScreen3(in, never);
+    return r.stop ? r.stop->message : std::string("(none)");
+  };
+  Screen3Input in = defaultInput();
+  in.source.met = screen::MetMode::StabilityWind;
+  in.source.stability = 0;
+  in.source.wind10_m_s = 3.5f;
+  EXPECT_EQ(stop(in), "稳定度A时10m风速应在1到3 m/s之间，请重新输入！");
+  in.source.stability = 3;
+  in.source.wind10_m_s = 0.5f;
+  EXPECT_EQ(stop(in), "稳定度D时10m风速应在1到20 m/s之间，请重新输入！");
+
+  in = defaultInput();
+  in.source.automated.clear();
+  EXPECT_EQ(stop(in), "简单地形连续自动点输入表格中没有数据，请至少输入一行！");
+  in.source.automated = {{"1000", "10"}, {"800", "10"}};
+  EXPECT_EQ(stop(in), "简单地形连续自动点输入第2行的距离必须大于上一行的距离，请重新输入！");
+  in.source.automated = {{"1000", "10"}, {"2000", "5"}};
+  EXPECT_EQ(stop(in), "简单地形连续自动点输入第2行的相对源高不能低于上一行的相对源高，请重新输入！");
+  in.source.automated = {{"1000", "x"}};
+  EXPECT_EQ(stop(in), "简单地形连续自动点输入第1行的相对源高不是数字，请重新输入！");
+
+  in = defaultInput();
+  in.source.points = {{"300", "0"}, {"0.5", "0"}};
+  EXPECT_EQ(stop(in), "任意地形任意点输入第2行的距离应在1到100000 m之间，请重新输入！");
+  in.source.points = {{"300", "-2"}};
+  EXPECT_EQ(stop(in), "任意地形任意点输入第1行的相对源高不能小于0，请重新输入！");
+
+  in = defaultInput();
+  in.source.type = screen::SourceType::Area;
+  in.source.automated.clear();  // not used by an area source
+  in.source.area_length_m = 110;
+  EXPECT_EQ(stop(in), "要求面源的两条边比值不超过10，超出的宜分成多个面源！");
+}
+
+TEST(Screen3Estimate, PollutantRowMessagesInOrder) {
+  screen::RunOptions never;
+  never.program = "/nonexistent/kuvascreen";
+  Screen3Input in = defaultInput();
+  in.pollutants = {{"NO2", "", "0.24"}};
+  Screen3Result r = models::air::computeScreen3(in, never);
+  ASSERT_TRUE(r.stop);
+  EXPECT_EQ(r.stop->message, "污染物NO2源强不能为空");
+  EXPECT_EQ(r.stop->tab, 0);
+  in.pollutants = {{"NO2", "1", "abc"}};
+  EXPECT_EQ(models::air::computeScreen3(in, never).stop->message, "污染物NO2标准值不能为空");
+  in.pollutants = {{"", "1", "0.5"}};
+  EXPECT_EQ(models::air::computeScreen3(in, never).stop->message, "污染物名称不能为空");
+  // A program that cannot be started is reported, not waited for.
+  in.pollutants = {{"SO2", "1", "0.5"}};
+  r = models::air::computeScreen3(in, never);
+  ASSERT_TRUE(r.stop);
+  EXPECT_NE(r.stop->message.find("/nonexistent/kuvascreen"), std::string::npos);
+  EXPECT_EQ(r.stop->tab, -1);
+}
+
+TEST(Screen3Estimate, TableTextForms) {
+  using Rows = std::vector<std::vector<std::string>>;
+  EXPECT_EQ(models::air::parseTableText("SO2\t1\t0.5\nNO2\t0.5\t0.24\n"),
+            (Rows{{"SO2", "1", "0.5"}, {"NO2", "0.5", "0.24"}}));
+  EXPECT_EQ(models::air::parseTableText("污染物,源强[g/s],标准[mg/m^3];SO2, 1 ,0.5"),
+            (Rows{{"SO2", "1", "0.5"}}));
+  EXPECT_EQ(models::air::parseTableText(R"([["SO2", 1, "0.5"], {"d": 5000, "h": "0"}])"),
+            (Rows{{"SO2", "1", "0.5"}, {"5000", "0"}}));
+  EXPECT_TRUE(models::air::parseTableText("").empty());
+  EXPECT_TRUE(models::air::parseTableText("[[\"unclosed\"").empty());
+  const Rows rows{{"5000", "0"}, {"6000", "10"}};
+  EXPECT_EQ(models::air::parseTableText(models::air::tableText(rows)), rows);
+}
+
+TEST(Screen3Estimate, PollutantStandardsAndVolumeDimensions) {
+  EXPECT_EQ(models::air::screen3DefaultStandard("NO2"), "0.24");
+  EXPECT_EQ(models::air::screen3DefaultStandard("苯"), "2.4");
+  EXPECT_EQ(models::air::screen3DefaultStandard("甲苯"), "");
+  auto d = models::air::volumeInitialDims(100, 100, 15, 0, 10);
+  EXPECT_FALSE(d.sigma_y0_changed);
+  EXPECT_NEAR(d.sigma_z0_m, 6.97674f, 1e-5);
+  d = models::air::volumeInitialDims(43, 20, 15, 1, 10);
+  EXPECT_TRUE(d.sigma_y0_changed);
+  EXPECT_FLOAT_EQ(d.sigma_y0_m, 10);
+  EXPECT_FLOAT_EQ(d.sigma_z0_m, static_cast<float>(15 / 4.3));
+  d = models::air::volumeInitialDims(20, 43, 15, 2, 21.5f);
+  EXPECT_FLOAT_EQ(d.sigma_y0_m, 10);
+  EXPECT_FLOAT_EQ(d.sigma_z0_m, 10);
+}
+
+}  // namespace

@@ -1,0 +1,209 @@
+// Grid file writing and reading, including damaged files and a cross-check against GDAL.
+#include "present/grid_data.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using present::GrdReadStatus;
+using present::GridData;
+
+namespace {
+
+std::string tempPath(const std::string& name) {
+  return (fs::temp_directory_path() / ("kuva_grid_" + std::to_string(::getpid()) + "_" + name))
+      .string();
+}
+
+std::string slurp(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+void spit(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+core::Table sampleTable() {
+  core::Table t;
+  t.headers = {"y", "x=0", "x=50", "x=100"};
+  t.rows = {{"0", "-1.2500", "2", "abc"}, {"10", "4", "5.0000", "6.5"}};
+  return t;
+}
+
+}  // namespace
+
+TEST(GridFile, WritesDsaaLayoutWithZeroZMinimum) {
+  const std::string path = tempPath("layout.grd");
+  ASSERT_TRUE(present::writeGrdFile(sampleTable(), path, 0, 100, 0, 10, 6.5f));
+  // Text that is not a number is written as 0; each row is followed by a blank line.
+  EXPECT_EQ(slurp(path),
+            "DSAA\n3 2\n0 100\n0 10\n0 6.5\n-1.25 2 0 \n\n4 5 6.5 \n\n");
+  fs::remove(path);
+}
+
+TEST(GridFile, TableWithOnlyTheYColumnGivesEmptyRows) {
+  core::Table t;
+  t.headers = {"y"};
+  t.rows = {{"0"}, {"1"}};
+  const std::string path = tempPath("empty_rows.grd");
+  ASSERT_TRUE(present::writeGrdFile(t, path, 0, 1, 0, 1, 0));
+  EXPECT_EQ(slurp(path), "DSAA\n0 2\n0 1\n0 1\n0 0\n\n\n\n\n");
+  fs::remove(path);
+}
+
+TEST(GridFile, WriterReportsUncreatableFile) {
+  EXPECT_FALSE(present::writeGrdFile(sampleTable(), "/nonexistent-dir/result.grd", 0, 1, 0, 1, 1));
+}
+
+TEST(GridFile, ReadsWhatTheWriterWrote) {
+  const std::string path = tempPath("roundtrip.grd");
+  ASSERT_TRUE(present::writeGrdFile(sampleTable(), path, 0, 100, 0, 10, 6.5f));
+  GridData g;
+  ASSERT_EQ(present::readGrdFile(path, g), GrdReadStatus::Ok);
+  EXPECT_EQ(g.nx, 3);
+  EXPECT_EQ(g.ny, 2);
+  EXPECT_EQ(g.xmax, 100.0f);
+  EXPECT_EQ(g.ymax, 10.0f);
+  EXPECT_EQ(g.zmin, 0.0f);
+  EXPECT_EQ(g.zmax, 6.5f);
+  EXPECT_EQ(g.at(0, 0), -1.25f);
+  EXPECT_EQ(g.at(0, 2), 0.0f);
+  EXPECT_EQ(g.at(1, 2), 6.5f);
+  fs::remove(path);
+}
+
+TEST(GridFile, ReadsAnyWhiteSpaceLayout) {
+  const std::string path = tempPath("layout_free.grd");
+  for (const char* text : {"DSAA 2 2 0 1 0 1 0 4 1 2 3 4",
+                           "DSAA\r\n2 2\r\n0 1\r\n0 1\r\n0 4\r\n\r\n\r\n1 2\r\n\r\n\r\n3 4\r\n"}) {
+    spit(path, text);
+    GridData g;
+    ASSERT_EQ(present::readGrdFile(path, g), GrdReadStatus::Ok) << text;
+    EXPECT_EQ(g.z, (std::vector<float>{1, 2, 3, 4})) << text;
+    EXPECT_EQ(g.zmax, 4.0f);
+  }
+  fs::remove(path);
+}
+
+TEST(GridFile, MissingValuesReadAsZero) {
+  const std::string path = tempPath("short.grd");
+  spit(path, "DSAA 3 2 0 1 0 1 0 9 1 2 x 4 5 6");  // stops at the unreadable "x"
+  GridData g;
+  ASSERT_EQ(present::readGrdFile(path, g), GrdReadStatus::Ok);
+  EXPECT_EQ(g.z, (std::vector<float>{1, 2, 0, 0, 0, 0}));
+  spit(path, "DSAA 2 2 0 1");  // header cut short: limits and values are 0
+  ASSERT_EQ(present::readGrdFile(path, g), GrdReadStatus::Ok);
+  EXPECT_EQ(g.ymax, 0.0f);
+  EXPECT_EQ(g.z, (std::vector<float>(4, 0.0f)));
+  fs::remove(path);
+}
+
+TEST(GridFile, RefusesFilesThatAreNotDsaa) {
+  const std::string path = tempPath("not_dsaa.grd");
+  GridData g;
+  g.nx = 1;
+  g.ny = 1;
+  g.z = {7};
+  for (const char* text : {"dsaa 1 1 0 1 0 1 0 1 5", "\xEF\xBB\xBF" "DSAA 1 1 0 1 0 1 0 1 5",
+                           "DSA"}) {
+    spit(path, text);
+    EXPECT_EQ(present::readGrdFile(path, g), GrdReadStatus::NotDsaa) << text;
+  }
+  EXPECT_EQ(g.z, std::vector<float>{7});  // an earlier grid is kept
+  EXPECT_EQ(present::grdReadMessage(GrdReadStatus::NotDsaa, path), "不能打开文件。");
+  fs::remove(path);
+}
+
+TEST(GridFile, MissingFileMessageNamesIt) {
+  GridData g;
+  EXPECT_EQ(present::readGrdFile("/nonexistent/result.grd", g), GrdReadStatus::CannotOpen);
+  EXPECT_EQ(present::grdReadMessage(GrdReadStatus::CannotOpen, "result.grd"),
+            "Openresult.grderror!!");
+}
+
+TEST(GridFile, HostileSizesAreRefusedAsAllocationFailure) {
+  const std::string path = tempPath("hostile.grd");
+  for (const char* text : {"DSAA -1 5 0 1 0 1 0 1", "DSAA 5 -3 0 1 0 1 0 1",
+                           "DSAA 100000 100000 0 1 0 1 0 1", "DSAA 2147483647 2147483647",
+                           "DSAA 99999999999999999999999 2 0 1"}) {
+    spit(path, text);
+    GridData g;
+    g.nx = 1;
+    g.ny = 1;
+    g.z = {7};
+    EXPECT_EQ(present::readGrdFile(path, g), GrdReadStatus::AllocFailed) << text;
+    EXPECT_TRUE(g.z.empty()) << text;  // no values are kept after a refused size
+    EXPECT_EQ(g.nx, 0);
+  }
+  EXPECT_EQ(present::grdReadMessage(GrdReadStatus::AllocFailed, path),
+            "内存分配失败，数据读取没有成功!");
+  fs::remove(path);
+}
+
+// GDAL's Golden Software ASCII grid driver must see the same size, extent and values.
+TEST(GridFile, WrittenFileOpensInGdal) {
+  if (std::system("gdalinfo --version > /dev/null 2>&1") != 0 ||
+      std::system("gdal_translate --version > /dev/null 2>&1") != 0)
+    GTEST_SKIP() << "gdalinfo / gdal_translate not installed";
+  const std::string path = tempPath("gdal.grd");
+  ASSERT_TRUE(present::writeGrdFile(sampleTable(), path, 0, 100, 0, 10, 6.5f));
+
+  auto run = [](const std::string& cmd) {
+    std::string out;
+    if (std::FILE* p = ::popen(cmd.c_str(), "r")) {
+      char buf[4096];
+      std::size_t n;
+      while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+      ::pclose(p);
+    }
+    return out;
+  };
+  std::string info = run("gdalinfo -json '" + path + "'");
+  std::erase_if(info, [](char c) { return c == ' ' || c == '\n'; });
+  EXPECT_NE(info.find("\"size\":[3,2]"), std::string::npos) << info;
+  // Surfer limits are node positions; GDAL reports the outer cell corners half a step beyond.
+  EXPECT_NE(info.find("\"geoTransform\":[-25.0,50.0,0.0,15.0,0.0,-10.0]"), std::string::npos)
+      << info;
+
+  // XYZ output lists node position and value, top row first.
+  std::istringstream xyz(run("gdal_translate -q -of XYZ '" + path + "' /vsistdout/"));
+  const double expected[6][3] = {{0, 10, 4}, {50, 10, 5}, {100, 10, 6.5},
+                                 {0, 0, -1.25}, {50, 0, 2}, {100, 0, 0}};
+  for (const auto& e : expected) {
+    double x = -1, y = -1, z = -1;
+    ASSERT_TRUE(xyz >> x >> y >> z);
+    EXPECT_DOUBLE_EQ(x, e[0]);
+    EXPECT_DOUBLE_EQ(y, e[1]);
+    EXPECT_DOUBLE_EQ(z, e[2]);
+  }
+  fs::remove(path);
+}
+
+// Random text after the magic bytes: every read ends with a defined result and a consistent grid.
+TEST(GridFile, RandomTextNeverGivesInconsistentGrid) {
+  const std::string path = tempPath("random.grd");
+  const char* words[] = {"3", "-2", "0", "1e9", "nan", "inf", "x", "2.5", "\n", "99999999999", "-"};
+  unsigned seed = 12345;
+  for (int round = 0; round < 300; ++round) {
+    std::string text = "DSAA";
+    for (int k = 0; k < 12; ++k) {
+      seed = seed * 1103515245u + 12345u;
+      text += ' ';
+      text += words[(seed >> 16) % (sizeof words / sizeof *words)];
+    }
+    spit(path, text);
+    GridData g;
+    const GrdReadStatus s = present::readGrdFile(path, g);
+    ASSERT_TRUE(s == GrdReadStatus::Ok || s == GrdReadStatus::AllocFailed) << text;
+    EXPECT_EQ(g.z.size(), static_cast<std::size_t>(g.nx) * static_cast<std::size_t>(g.ny)) << text;
+  }
+  fs::remove(path);
+}
