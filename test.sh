@@ -13,7 +13,7 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKUVA_BUILD_GUI=OFF -DKUVA_SA
 asan_targets=$(cmake --build build-asan --target help | awk '/^\.\.\. (core_|screen_engine|screen_)/{print $2}' | tr '\n' ' ')
 if [ -n "$asan_targets" ]; then
   # shellcheck disable=SC2086
-  cmake --build build-asan -j"$JOBS" --target $asan_targets kuvascreen
+  cmake --build build-asan -j"$JOBS" --target $asan_targets kuvascreen kuvacalc-cli
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-asan -R '^(core_|screen_)' --output-on-failure -j"$JOBS"
 fi

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Fuzz the screening engine's answer reader and dialogue with libFuzzer.
 # Usage: scripts/fuzz_engine.sh [seconds]   (default 30)
-# Builds in its own directory (build-fuzz-engine next to the repository, or $FUZZ_BUILD_DIR),
+# Builds in its own directory (build-fuzz in the repository, or $FUZZ_BUILD_DIR),
 # seeds the corpus with the sample answer scripts and runs for the given time.
 set -euo pipefail
 
 SECONDS_TO_RUN="${1:-30}"
 REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-BUILD="${FUZZ_BUILD_DIR:-$REPO/../build-fuzz-engine}"
+BUILD="${FUZZ_BUILD_DIR:-$REPO/build-fuzz}"
 SAMPLES="${KUVA_SHARED_DIR:-$REPO/../shared}/screen3/samples"
 CXX="${CXX_FUZZ:-clang++-14}"
 command -v "$CXX" >/dev/null 2>&1 || CXX=clang++

@@ -54,6 +54,7 @@ QWidget* CalculatorPage::makeControl(const core::FieldDesc& f, QWidget* parent) 
       auto* e = new QLineEdit(parent);
       e->setReadOnly(f.result);
       e->setMinimumWidth(90);
+      e->setMaximumWidth(260);
       w = e;
       break;
     }
@@ -75,7 +76,7 @@ void CalculatorPage::build() {
     auto* box = new QGroupBox(q(caption), this);
     box->setObjectName(q("group:" + caption));
     auto* g = new QGridLayout(box);
-    g->setColumnStretch(1, 1);
+    g->setColumnStretch(3, 1);
     layout_->addWidget(box);
     groups_[caption] = box;
     grids[caption] = g;

@@ -2,6 +2,8 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -25,6 +27,10 @@
 #include "models/registry.h"
 #include "widgets/category_button.h"
 #include "widgets/color_label.h"
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 // Resources of a static library are registered by hand.
 static void initKuvaResources() { Q_INIT_RESOURCE(kuvacalc); }
@@ -236,6 +242,34 @@ void CMainDlg::showAbout() {
   CAboutDlg dlg(this);
   dlg.exec();
 }
+
+void CMainDlg::contextMenuEvent(QContextMenuEvent* e) {
+  QMenu menu(this);
+  QAction* about = menu.addAction(kAboutMenuText);
+  if (menu.exec(e->globalPos()) == about) showAbout();
+}
+
+#ifdef Q_OS_WIN
+void CMainDlg::showEvent(QShowEvent* e) {
+  QDialog::showEvent(e);
+  HMENU sys = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
+  if (sys && !sysmenu_added_) {
+    AppendMenuW(sys, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(sys, MF_STRING, kAboutCommand, reinterpret_cast<LPCWSTR>(kAboutMenuText.utf16()));
+    sysmenu_added_ = true;
+  }
+}
+
+bool CMainDlg::nativeEvent(const QByteArray& type, void* message, qintptr* result) {
+  const MSG* msg = static_cast<const MSG*>(message);
+  if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == kAboutCommand) {
+    showAbout();
+    *result = 0;
+    return true;
+  }
+  return QDialog::nativeEvent(type, message, result);
+}
+#endif
 
 void CMainDlg::startUpdater() {
   const QString dir = QCoreApplication::applicationDirPath();

@@ -22,6 +22,8 @@ namespace app {
 
 inline const QString kProductUrl = QStringLiteral("https://kuva.example.org/");
 inline const QString kMainTitle = QStringLiteral("kuva环评计算");
+inline const QString kAboutMenuText = QStringLiteral("关于 kuva(&A)...");
+inline constexpr int kAboutCommand = 16;
 
 class CMainDlg : public QDialog {
   Q_OBJECT
@@ -53,6 +55,13 @@ class CMainDlg : public QDialog {
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  // The window menu's "关于 kuva(&A)...": the platform's system menu on Windows; elsewhere the
+  // same item in the window's context menu.
+  void contextMenuEvent(QContextMenuEvent* e) override;
+#ifdef Q_OS_WIN
+  void showEvent(QShowEvent* e) override;
+  bool nativeEvent(const QByteArray& type, void* message, qintptr* result) override;
+#endif
 
  private:
   void writeSettings();
@@ -71,6 +80,7 @@ class CMainDlg : public QDialog {
   QTimer close_timer_;
   int bias_x_ = 40, bias_y_ = 40, step_x_ = 30, step_y_ = 30;
   bool closing_done_ = false;
+  bool sysmenu_added_ = false;  // the About item is in the Windows system menu
 };
 
 }  // namespace app

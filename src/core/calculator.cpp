@@ -30,6 +30,27 @@ const ActionDesc* CalculatorDesc::action(const std::string& name) const {
   return nullptr;
 }
 
+FieldDesc inputField(std::string key, int control_id, std::string label, std::string unit,
+                     double default_value, std::string group, FieldType type) {
+  FieldDesc f;
+  f.key = std::move(key);
+  f.control_id = control_id;
+  f.label = std::move(label);
+  f.unit = std::move(unit);
+  f.type = type;
+  f.default_value = default_value;
+  f.group = std::move(group);
+  return f;
+}
+
+FieldDesc resultField(std::string key, int control_id, std::string label, std::string unit,
+                      std::string group, FieldType type) {
+  FieldDesc f = inputField(std::move(key), control_id, std::move(label), std::move(unit), 0,
+                           std::move(group), type);
+  f.result = true;
+  return f;
+}
+
 double storeAs(FieldType type, double v) {
   switch (type) {
     case FieldType::Float: return static_cast<double>(static_cast<float>(v));

@@ -120,6 +120,14 @@ struct CalculatorDesc {
   const ActionDesc* action(const std::string& name) const;
 };
 
+// A numeric input field (single precision unless the type says otherwise).
+FieldDesc inputField(std::string key, int control_id, std::string label, std::string unit,
+                     double default_value, std::string group = {},
+                     FieldType type = FieldType::Float);
+// A read-only result field.
+FieldDesc resultField(std::string key, int control_id, std::string label, std::string unit,
+                      std::string group = {}, FieldType type = FieldType::Float);
+
 // Round a number to what the field stores (single precision for Float, whole for Int ...).
 double storeAs(FieldType type, double v);
 

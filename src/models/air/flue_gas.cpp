@@ -85,27 +85,12 @@ core::Outcome run(const core::Values& v, const std::string&) {
 }
 
 core::FieldDesc input(const char* key, int id, const char* label, const char* unit, double def) {
-  core::FieldDesc f;
-  f.key = key;
-  f.control_id = id;
-  f.label = label;
-  f.unit = unit;
-  f.default_value = def;
-  f.group = "燃煤(油)废气";
-  return f;
+  return core::inputField(key, id, label, unit, def, "燃煤(油)废气");
 }
 
 core::FieldDesc output(const char* key, int id, const char* label, const char* unit,
                        core::FieldType type = core::FieldType::Float) {
-  core::FieldDesc f;
-  f.key = key;
-  f.control_id = id;
-  f.label = label;
-  f.unit = unit;
-  f.type = type;
-  f.result = true;
-  f.group = "计算结果";
-  return f;
+  return core::resultField(key, id, label, unit, "计算结果", type);
 }
 
 }  // namespace

@@ -43,14 +43,7 @@ core::Outcome run(const core::Values& v, const std::string& action) {
 
 core::FieldDesc field(const char* key, int id, const char* label, const char* unit, double def,
                       const char* group) {
-  core::FieldDesc f;
-  f.key = key;
-  f.control_id = id;
-  f.label = label;
-  f.unit = unit;
-  f.default_value = def;
-  f.group = group;
-  return f;
+  return core::inputField(key, id, label, unit, def, group);
 }
 
 core::FieldDesc result(const char* key, int id, const char* label, const char* unit,

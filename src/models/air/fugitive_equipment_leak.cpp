@@ -24,14 +24,7 @@ core::Outcome run(const core::Values& v, const std::string&) {
 }
 
 core::FieldDesc field(const char* key, int id, const char* label, const char* unit, double def) {
-  core::FieldDesc f;
-  f.key = key;
-  f.control_id = id;
-  f.label = label;
-  f.unit = unit;
-  f.default_value = def;
-  f.group = "生产设备和管道不严密处散发量计算";
-  return f;
+  return core::inputField(key, id, label, unit, def, "生产设备和管道不严密处散发量计算");
 }
 
 }  // namespace

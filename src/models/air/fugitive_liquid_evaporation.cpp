@@ -34,14 +34,7 @@ core::Outcome run(const core::Values& v, const std::string&) {
 }
 
 core::FieldDesc field(const char* key, int id, const char* label, const char* unit, double def) {
-  core::FieldDesc f;
-  f.key = key;
-  f.control_id = id;
-  f.label = label;
-  f.unit = unit;
-  f.default_value = def;
-  f.group = "液体(除水以外)蒸发量的计算";
-  return f;
+  return core::inputField(key, id, label, unit, def, "液体(除水以外)蒸发量的计算");
 }
 
 }  // namespace

@@ -47,14 +47,7 @@ core::Outcome run(const core::Values& v, const std::string&) {
 }
 
 core::FieldDesc field(const char* key, int id, const char* label, const char* unit) {
-  core::FieldDesc f;
-  f.key = key;
-  f.control_id = id;
-  f.label = label;
-  f.unit = unit;
-  f.type = core::FieldType::Double;
-  f.group = "恶臭气体的散发速率";
-  return f;
+  return core::inputField(key, id, label, unit, 0, "恶臭气体的散发速率", core::FieldType::Double);
 }
 
 }  // namespace

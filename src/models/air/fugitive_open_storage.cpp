@@ -45,14 +45,7 @@ core::Outcome run(const core::Values& v, const std::string&) {
 }
 
 core::FieldDesc field(const char* key, int id, const char* label, const char* unit, double def) {
-  core::FieldDesc f;
-  f.key = key;
-  f.control_id = id;
-  f.label = label;
-  f.unit = unit;
-  f.default_value = def;
-  f.group = "马扎克公式";
-  return f;
+  return core::inputField(key, id, label, unit, def, "马扎克公式");
 }
 
 }  // namespace

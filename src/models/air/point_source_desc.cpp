@@ -14,14 +14,7 @@ const std::vector<std::string> kAutoOrTyped = {"自动计算", "手工输入"};
 
 core::FieldDesc field(const char* key, int id, const char* label, const char* unit, double def,
                       const char* group) {
-  core::FieldDesc f;
-  f.key = key;
-  f.control_id = id;
-  f.label = label;
-  f.unit = unit;
-  f.default_value = def;
-  f.group = group;
-  return f;
+  return core::inputField(key, id, label, unit, def, group);
 }
 
 core::FieldDesc choice(const char* key, int id, const char* label, std::vector<std::string> items,

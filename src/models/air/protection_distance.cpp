@@ -117,14 +117,7 @@ core::Outcome run(const core::Values& v, const std::string&) {
 }
 
 core::FieldDesc field(const char* key, int id, const char* label, const char* unit, double def) {
-  core::FieldDesc f;
-  f.key = key;
-  f.control_id = id;
-  f.label = label;
-  f.unit = unit;
-  f.default_value = def;
-  f.group = "大气环境防护距离 参数输入";
-  return f;
+  return core::inputField(key, id, label, unit, def, "大气环境防护距离 参数输入");
 }
 
 }  // namespace

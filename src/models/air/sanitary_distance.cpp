@@ -156,15 +156,7 @@ core::Outcome run(const core::Values& v, const std::string& action) {
 
 core::FieldDesc field(const char* key, int id, const char* label, const char* unit,
                       core::FieldType type, double def, const char* group) {
-  core::FieldDesc f;
-  f.key = key;
-  f.control_id = id;
-  f.label = label;
-  f.unit = unit;
-  f.type = type;
-  f.default_value = def;
-  f.group = group;
-  return f;
+  return core::inputField(key, id, label, unit, def, group, type);
 }
 
 constexpr const char* kGroupIn = "卫生防护距离";

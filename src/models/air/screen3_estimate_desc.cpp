@@ -111,15 +111,7 @@ std::vector<screen::TerrainRow> terrainRows(const std::string& text) {
 
 core::FieldDesc field(const char* key, int id, const char* label, const char* unit,
                       double def, const char* group, FieldType type = FieldType::Float) {
-  core::FieldDesc f;
-  f.key = key;
-  f.control_id = id;
-  f.label = label;
-  f.unit = unit;
-  f.default_value = def;
-  f.group = group;
-  f.type = type;
-  return f;
+  return core::inputField(key, id, label, unit, def, group, type);
 }
 
 core::FieldDesc choice(const char* key, int id, const char* label, const char* group,

@@ -176,14 +176,7 @@ struct Ids {
 
 core::FieldDesc input(Ids& ids, const char* key, const char* label, const char* unit, double def,
                       const char* group) {
-  core::FieldDesc f;
-  f.key = key;
-  f.control_id = ids.next++;
-  f.label = label;
-  f.unit = unit;
-  f.default_value = def;
-  f.group = group;
-  return f;
+  return core::inputField(key, ids.next++, label, unit, def, group);
 }
 
 core::FieldDesc choice(Ids& ids, const char* key, const char* label,

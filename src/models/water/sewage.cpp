@@ -74,25 +74,11 @@ core::Outcome run(const core::Values& v, const std::string&) {
 }
 
 core::FieldDesc input(const char* key, int id, const char* label, const char* unit, double def) {
-  core::FieldDesc f;
-  f.key = key;
-  f.control_id = id;
-  f.label = label;
-  f.unit = unit;
-  f.default_value = def;
-  f.group = "生活污水和垃圾";
-  return f;
+  return core::inputField(key, id, label, unit, def, "生活污水和垃圾");
 }
 
 core::FieldDesc output(const char* key, int id, const char* label, const char* unit) {
-  core::FieldDesc f;
-  f.key = key;
-  f.control_id = id;
-  f.label = label;
-  f.unit = unit;
-  f.result = true;
-  f.group = "计算结果";
-  return f;
+  return core::resultField(key, id, label, unit, "计算结果");
 }
 
 }  // namespace

@@ -82,13 +82,7 @@ core::Outcome run(const core::Values& v, const std::string&) {
 // The labels carry their units in brackets, as the form shows them.
 core::FieldDesc input(const char* key, int id, const char* label, double def,
                       const char* group = kGroupParams) {
-  core::FieldDesc f;
-  f.key = key;
-  f.control_id = id;
-  f.label = label;
-  f.default_value = def;
-  f.group = group;
-  return f;
+  return core::inputField(key, id, label, "", def, group);
 }
 
 }  // namespace
