@@ -50,6 +50,22 @@ QWidget* CalculatorPage::makeControl(const core::FieldDesc& f, QWidget* parent) 
       w = c;
       break;
     }
+    case core::FieldType::Text:
+      if (!f.choices.empty()) {
+        // A text with suggested entries: an editable drop-down; the user picks an entry or
+        // types a text of their own.
+        auto* c = new QComboBox(parent);
+        c->setEditable(true);
+        c->setInsertPolicy(QComboBox::NoInsert);
+        for (const auto& s : f.choices) c->addItem(q(s));
+        c->lineEdit()->setObjectName(q(f.key));
+        c->setMinimumWidth(90);
+        c->setMaximumWidth(260);
+        c->setObjectName(q(f.key + ":choice"));
+        if (!f.tooltip.empty()) c->setToolTip(q(f.tooltip));
+        return c;
+      }
+      [[fallthrough]];
     default: {
       auto* e = new QLineEdit(parent);
       e->setReadOnly(f.result);
@@ -220,7 +236,10 @@ bool CalculatorPage::readForm() {
         break;
       }
       case core::FieldType::Text:
-        if (auto* e = qobject_cast<QLineEdit*>(w)) values_.setText(f.key, e->text().toStdString());
+        if (auto* c = qobject_cast<QComboBox*>(w))
+          values_.setText(f.key, c->currentText().toStdString());
+        else if (auto* e = qobject_cast<QLineEdit*>(w))
+          values_.setText(f.key, e->text().toStdString());
         break;
       default: {
         auto* e = static_cast<QLineEdit*>(w);
@@ -271,7 +290,9 @@ void CalculatorPage::writeForm() {
         break;
       }
       default:
-        if (auto* e = qobject_cast<QLineEdit*>(w)) {
+        if (auto* c = qobject_cast<QComboBox*>(w)) {
+          c->setEditText(q(core::displayValue(f, values_)));
+        } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
           // A result field that was never computed shows its starting value 0 like any field.
           e->setText(q(core::displayValue(f, values_)));
           e->setCursorPosition(0);

@@ -1,8 +1,6 @@
 #include "app/pages/air/editable_choice.h"
 
 #include <QComboBox>
-#include <QGroupBox>
-#include <QLayout>
 #include <QLineEdit>
 
 #include "app/calculator_page.h"
@@ -11,20 +9,8 @@ namespace app {
 
 QComboBox* attachEditableChoice(CalculatorPage& page, const std::string& key,
                                 std::function<void(const QString& entry)> on_chosen) {
-  auto* edit = qobject_cast<QLineEdit*>(page.control(key));
-  const core::FieldDesc* f = page.desc().field(key);
-  if (!edit || !f) return nullptr;
-  QWidget* parent = edit->parentWidget();
-  auto* combo = new QComboBox(parent);
-  combo->setObjectName(QString::fromStdString(key + ":choice"));
-  combo->setEditable(true);
-  combo->setInsertPolicy(QComboBox::NoInsert);
-  for (const auto& c : f->choices) combo->addItem(QString::fromStdString(c));
-  combo->setEditText(edit->text());
-  combo->setToolTip(edit->toolTip());
-  if (parent && parent->layout()) delete parent->layout()->replaceWidget(edit, combo);
-  edit->hide();
-  QObject::connect(combo, &QComboBox::editTextChanged, edit, &QLineEdit::setText);
+  auto* combo = qobject_cast<QComboBox*>(page.control(key));
+  if (!combo) return nullptr;
   QObject::connect(combo, &QComboBox::activated, combo, [combo, on_chosen](int index) {
     if (on_chosen) on_chosen(combo->itemText(index));
   });
@@ -32,7 +18,10 @@ QComboBox* attachEditableChoice(CalculatorPage& page, const std::string& key,
 }
 
 void writeFieldText(CalculatorPage& page, const std::string& key, const QString& text) {
-  if (auto* e = qobject_cast<QLineEdit*>(page.control(key))) {
+  QWidget* w = page.control(key);
+  if (auto* c = qobject_cast<QComboBox*>(w)) {
+    c->setEditText(text);
+  } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
     e->setText(text);
     e->setCursorPosition(0);
   }

@@ -1,6 +1,5 @@
-// An editable drop-down in place of a text field's line edit: the user picks an entry or types
-// a name of their own. The page keeps reading the (hidden) line edit, which follows the
-// drop-down's text; picking an entry calls back with its text.
+// A text field with suggested entries is an editable drop-down on the page; picking an entry
+// calls back with its text (to fill the fields that go with it).
 #pragma once
 
 #include <QString>
