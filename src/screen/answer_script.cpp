@@ -1,5 +1,6 @@
 #include "screen/answer_script.h"
 
+#include <cmath>
 #include <cstdlib>
 
 #include "core/format.h"
@@ -114,7 +115,13 @@ std::string volumeSource(const EstimateSource& s, double q) {
 }  // namespace
 
 float terrainLimit_m(const EstimateSource& s) {
-  return s.type == SourceType::Flare ? s.flare_stack_m : s.stack_m;
+  // The program reads the numbers as the script prints them, so work from the printed values.
+  auto printed = [](double v) { return std::strtof(core::cformat("%g", v).c_str(), nullptr); };
+  if (s.type != SourceType::Flare) return printed(s.stack_m);
+  // A flare releases at its effective height H_stk + 4.56e-3 H^0.478 (H in cal/s). The program
+  // refuses complex-terrain receptors at or below that height, so a receptor between the flare
+  // stack and the release height belongs to the simple-terrain part.
+  return printed(s.flare_stack_m) + 4.56e-3f * std::pow(printed(s.heat_cal_s), 0.478f);
 }
 
 bool isComplexPoint(const EstimateSource& s, const TerrainRow& row) {

@@ -56,7 +56,7 @@ struct EstimateSource {
 };
 
 // The release height that separates simple from complex terrain: stack height of a point
-// source, flare stack height of a flare.
+// source, effective release height of a flare.
 float terrainLimit_m(const EstimateSource& s);
 
 // Whether an arbitrary point lies in complex terrain (height text above the terrain limit).

@@ -76,7 +76,7 @@ TEST(EstimateScript, TwoPollutantsDifferOnlyInTitleAndRate) {
   EXPECT_EQ(a, b);
 }
 
-TEST(EstimateScript, FlareComparesWithFlareStackHeight) {
+TEST(EstimateScript, FlareComparesWithItsReleaseHeight) {
   EstimateSource s = pointSource();
   s.type = SourceType::Flare;
   s.flare_stack_m = 60;
@@ -91,6 +91,12 @@ TEST(EstimateScript, FlareComparesWithFlareStackHeight) {
       "Y\n 40\n 500\n 0\nN\n"
       "N\nN\n";
   EXPECT_EQ(screen::estimateScript(s, 1, "SO2"), expected);
+  // 100000 cal/s lifts the release to 61.119 m: 61 m is still simple terrain, 61.2 m complex.
+  EXPECT_NEAR(screen::terrainLimit_m(s), 61.119, 1e-3);
+  s.points = {{"500", "61"}};
+  EXPECT_FALSE(screen::isComplexPoint(s, s.points[0]));
+  s.points = {{"500", "61.2"}};
+  EXPECT_TRUE(screen::isComplexPoint(s, s.points[0]));
 }
 
 TEST(EstimateScript, VolumeWritesEveryPointAsDiscrete) {

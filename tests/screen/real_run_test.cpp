@@ -147,6 +147,24 @@ TEST(Screen3RealRun, VolumeAndFlareSources) {
   EXPECT_GT(r.pollutants[0].pmax_pct, 0);
 }
 
+// A flare releases above its stack: a receptor between the stack top and the effective
+// release height used to be sent to the complex-terrain screen, which refuses it, and was lost.
+TEST(Screen3RealRun, FlareReceptorBelowReleaseHeightIsComputed) {
+  REQUIRE_ENGINE();
+  Screen3Input in = defaults();
+  in.source.type = screen::SourceType::Flare;
+  in.source.flare_stack_m = 30;
+  in.source.heat_cal_s = 1e7f;  // release height 30 + 4.56e-3 * 1e7^0.478 = 40.1 m
+  in.source.points = {{"800", "35"}, {"900", "50"}};
+  const Screen3Result r = runOk(in);
+  EXPECT_EQ(count(r, Screen3RowKind::Discrete), 1u);
+  EXPECT_EQ(count(r, Screen3RowKind::Complex), 1u);
+  bool found = false;
+  for (const auto& row : r.table.rows)
+    if (row[2] == "800" && row[3] == "35") found = true;
+  EXPECT_TRUE(found) << "the 800 m receptor at 35 m is missing";
+}
+
 TEST(ProtectionRealRun, WeakAndStrongSources) {
   REQUIRE_ENGINE();
   models::air::ProtectionInput in;
