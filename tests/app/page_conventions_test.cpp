@@ -1,0 +1,53 @@
+// Conventions shared by the pages: the result-text dialog and the help button.
+#include <QClipboard>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QTextEdit>
+#include <QtTest>
+
+#include "app/help.h"
+#include "app/result_text_dialog.h"
+
+class PageConventionsTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void resultTextDialogCopiesTheSelectionOnly() {
+    app::ResultTextDialog dlg(QStringLiteral("详细结果"), QStringLiteral("第一行\r\n第二行\r\n"));
+    QCOMPARE(dlg.textBox()->toPlainText(), QStringLiteral("第一行\n第二行\n"));
+    QApplication::clipboard()->setText(QStringLiteral("untouched"));
+    dlg.findChild<QPushButton*>(QStringLiteral("button1238"))->click();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("untouched"));
+    QTextCursor c = dlg.textBox()->textCursor();
+    c.setPosition(0);
+    c.setPosition(6, QTextCursor::KeepAnchor);  // "第一行" and the line end and "第二"
+    dlg.textBox()->setTextCursor(c);
+    dlg.findChild<QPushButton*>(QStringLiteral("button1238"))->click();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("第一行\n第二"));
+    dlg.show();
+    dlg.findChild<QPushButton*>(QStringLiteral("button1239"))->click();
+    QCOMPARE(dlg.result(), static_cast<int>(QDialog::Accepted));
+  }
+
+  void helpTopicPathsAndMissingTopics() {
+    QCOMPARE(app::helpResourcePath(QStringLiteral("大气预测模式\\无组织排放量计算\\扬尘计算.htm")),
+             QStringLiteral(":/help/大气预测模式/无组织排放量计算/扬尘计算.htm"));
+    // Pressing the button twice shows the same topic both times, in one window.
+    for (int i = 0; i < 2; ++i) {
+      app::showHelpTopic(nullptr, QStringLiteral("固废预测\\沉淀池污泥量计算.htm"));
+      QTextBrowser* b = nullptr;
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QStringLiteral("helpBrowser")) b = qobject_cast<QTextBrowser*>(w);
+      QVERIFY(b);
+      QVERIFY(b->isVisible());
+      QVERIFY(b->toPlainText().contains(app::kHelpMissing));
+      QVERIFY(b->toPlainText().contains(QStringLiteral("沉淀池污泥量计算.htm")));
+    }
+    int browsers = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->objectName() == QStringLiteral("helpBrowser")) ++browsers;
+    QCOMPARE(browsers, 1);
+  }
+};
+
+QTEST_MAIN(PageConventionsTest)
+#include "page_conventions_test.moc"
