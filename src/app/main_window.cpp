@@ -11,6 +11,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -99,6 +100,7 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
   link_->setLink(kProductUrl);
   link_->setTextColour(QColor(255, 0, 0));
   link_->setBackgroundColour(kMainBackground);
+  link_->setRaised(QColor(0, 255, 0));
   right->addWidget(link_, 0, Qt::AlignRight);
   root->addLayout(right, 1);
   buildPages(host);
@@ -244,6 +246,13 @@ void CMainDlg::showAbout() {
 }
 
 void CMainDlg::contextMenuEvent(QContextMenuEvent* e) {
+#ifdef Q_OS_WIN
+  // There the item lives in the system menu.
+  if (sysmenu_added_) {
+    QDialog::contextMenuEvent(e);
+    return;
+  }
+#endif
   QMenu menu(this);
   QAction* about = menu.addAction(kAboutMenuText);
   if (menu.exec(e->globalPos()) == about) showAbout();
@@ -290,6 +299,17 @@ void CMainDlg::setTopmost(bool on) {
   if (visible) show();
 }
 
+void CMainDlg::keyPressEvent(QKeyEvent* e) {
+  // Enter typed into a page's field reaches the main window. It neither ends the program
+  // (every page's typed values would be lost) nor presses the dialog's default button (the
+  // first category button): it does nothing. A focused button still takes Enter as a press.
+  if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+    e->accept();
+    return;
+  }
+  QDialog::keyPressEvent(e);
+}
+
 void CMainDlg::closeEvent(QCloseEvent* e) {
   if (closing_done_) {
     e->accept();
@@ -300,6 +320,8 @@ void CMainDlg::closeEvent(QCloseEvent* e) {
     setMinimumSize(0, 0);
     layout()->setSizeConstraint(QLayout::SetNoConstraint);
     for (auto* c : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) c->setMinimumSize(0, 0);
+    // Shrinking to nothing takes max(width, height) / step ticks; a few more are spare.
+    close_ticks_left_ = std::max(width(), height()) / std::max(1, std::min(step_x_, step_y_)) + 4;
     close_timer_.start(1);
   }
 }
@@ -317,7 +339,7 @@ void CMainDlg::tickClose() {
   if (h <= 0) step_y_ = 0;
   const QRect after = geometry();
   const bool stuck = after.width() == w && after.height() == h;
-  if ((w <= 0 && h <= 0) || stuck) {
+  if ((w <= 0 && h <= 0) || stuck || --close_ticks_left_ <= 0) {
     close_timer_.stop();
     closing_done_ = true;
     done(QDialog::Accepted);

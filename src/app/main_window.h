@@ -55,6 +55,7 @@ class CMainDlg : public QDialog {
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
   // The window menu's "关于 kuva(&A)...": the platform's system menu on Windows; elsewhere the
   // same item in the window's context menu.
   void contextMenuEvent(QContextMenuEvent* e) override;
@@ -80,6 +81,9 @@ class CMainDlg : public QDialog {
   QTimer close_timer_;
   int bias_x_ = 40, bias_y_ = 40, step_x_ = 30, step_y_ = 30;
   bool closing_done_ = false;
+  // Ticks the closing animation may still take: a window manager that quietly restores a
+  // minimum size after each step must not keep the window from ending.
+  int close_ticks_left_ = 0;
   bool sysmenu_added_ = false;  // the About item is in the Windows system menu
 };
 

@@ -13,13 +13,15 @@ inline const QString kSecondInstanceMessage = QStringLiteral("该程序你已经
 
 class SingleInstance {
  public:
-  // The default lock lives in the temporary folder under the name "PreventSecondInstance".
+  // The default lock lives in the temporary folder under the name "PreventSecondInstance",
+  // one per user.
   explicit SingleInstance(const QString& lock_path = defaultLockPath());
   // True when this process is the only instance (the lock is now held).
   bool acquire();
   static QString defaultLockPath();
 
  private:
+  QString path_;
   std::unique_ptr<QLockFile> lock_;
 };
 

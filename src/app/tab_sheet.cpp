@@ -17,7 +17,7 @@ CTabSheet::CTabSheet(QWidget* parent) : QTabWidget(parent) {
 }
 
 bool CTabSheet::AddPage(const QString& label, QWidget* dialog, int template_id) {
-  if (static_cast<int>(pages_.size()) >= kMaxPages) return false;
+  if (!dialog || static_cast<int>(pages_.size()) >= kMaxPages) return false;
   pages_.push_back({label, dialog, template_id});
   return true;
 }

@@ -17,7 +17,8 @@ class CTabSheet : public QTabWidget {
 
   explicit CTabSheet(QWidget* parent = nullptr);
 
-  // Appends a tab; false (and nothing changes) when 16 tabs are already held.
+  // Appends a tab; false (and nothing changes) when 16 tabs are already held or there is no
+  // dialog.
   bool AddPage(const QString& label, QWidget* dialog, int template_id);
   // Inserts the added tabs in order; the first tab is visible afterwards.
   void CreatePages();

@@ -81,11 +81,12 @@ int cmdDescribe(const std::string& id, std::ostream& out, std::ostream& err) {
 }
 
 // A value given on the command line; "@file" reads the value from a file.
-bool readValueArg(const std::string& raw, std::string& value, std::ostream& err) {
+bool readValueArg(const std::string& key, const std::string& raw, std::string& value,
+                  std::ostream& err) {
   if (raw.size() > 1 && raw[0] == '@') {
     std::ifstream in(raw.substr(1), std::ios::binary);
     if (!in) {
-      err << "cannot read " << raw.substr(1) << '\n';
+      err << key << ": cannot read " << raw.substr(1) << '\n';
       return false;
     }
     std::ostringstream ss;
@@ -119,7 +120,17 @@ bool assign(const core::FieldDesc& f, const std::string& text, core::Values& v, 
     err << (f.choices.empty() ? "\n" : ")\n");
     return false;
   }
-  if (f.type == FieldType::Int || f.type == FieldType::Check) {
+  if (f.type == FieldType::Check) {
+    // A check box is off or on.
+    const auto p = core::parseInt(text);
+    if (!p.ok() || (p.value != 0 && p.value != 1)) {
+      err << f.key << ": " << text << " is not 0 or 1\n";
+      return false;
+    }
+    v.setNum(f.key, static_cast<double>(p.value));
+    return true;
+  }
+  if (f.type == FieldType::Int) {
     const auto p = core::parseInt(text);
     if (!p.ok()) {
       err << f.key << ": " << text << " is not a whole number\n";
@@ -271,7 +282,7 @@ int cmdRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return 2;
       }
       std::string value;
-      if (!readValueArg(a.substr(eq + 1), value, err)) return 2;
+      if (!readValueArg(key, a.substr(eq + 1), value, err)) return 2;
       if (!assign(*f, value, v, err)) return 2;
     }
   }

@@ -9,7 +9,8 @@ namespace core {
 double addLevels(double l1_db, double l2_db);
 double addLevels(const std::vector<double>& levels_db);
 
-// Energy subtraction: the level that added to l2 gives l1 (NaN when l2 >= l1).
+// Energy subtraction: the level that added to l2 gives l1 (-inf when l2 == l1, NaN when
+// l2 > l1).
 double subtractLevel(double total_db, double part_db);
 
 }  // namespace core

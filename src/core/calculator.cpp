@@ -1,5 +1,6 @@
 #include "core/calculator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -59,8 +60,9 @@ double storeAs(FieldType type, double v) {
     case FieldType::Choice:
     case FieldType::Check:
     case FieldType::Radio:
+      // Whole-number fields are 32-bit: nothing outside that range can be stored or shown.
       if (!std::isfinite(v)) return 0;
-      return std::trunc(v);
+      return std::clamp(std::trunc(v), -2147483648.0, 2147483647.0);
     case FieldType::Text: return v;
   }
   return v;
@@ -93,7 +95,7 @@ std::string displayValue(const FieldDesc& f, const Values& v) {
       if (i >= 0 && static_cast<size_t>(i) < f.choices.size()) return f.choices[static_cast<size_t>(i)];
       return formatIntField(i);
     }
-    default: return formatIntField(static_cast<long long>(x));
+    default: return formatIntField(static_cast<long long>(storeAs(FieldType::Int, x)));
   }
 }
 

@@ -59,7 +59,8 @@ struct EstimateSource {
 // source, effective release height of a flare.
 float terrainLimit_m(const EstimateSource& s);
 
-// Whether an arbitrary point lies in complex terrain (height text above the terrain limit).
+// Whether an arbitrary point lies in complex terrain (height text above the terrain limit and
+// at least 1 m, read in single precision as the program reads it).
 bool isComplexPoint(const EstimateSource& s, const TerrainRow& row);
 
 // The answer script of one pollutant run (lines end in "\n").

@@ -79,7 +79,10 @@ Report parseReport(const std::string& text) {
     if (contains(l, kAutomatedMarker)) r.automated.push_back(idx);
     if (contains(l, kDiscreteMarker)) r.discrete.push_back(idx);
     if (contains(l, kValleyMarker)) r.valley = valley_seen = idx;
-    if (contains(l, kSummaryMarker)) r.summary = idx;
+    if (contains(l, kSummaryMarker)) {
+      r.summary = idx;
+      r.has_summary = true;
+    }
     // The valley table ends where the next run banner begins, seven lines before it.
     if (valley_seen >= 0 && contains(l, kRunMarker))
       r.complex_count = (idx + 1) - (valley_seen + 1) - kValleyTrailer;

@@ -14,6 +14,7 @@ struct Report {
   std::vector<int> discrete;        // indices of "SCREEN DISCRETE DISTANCES" lines
   int valley = 0;                   // last valley-table header line (0 when missing)
   int summary = 0;                  // last "SUMMARY OF SCREEN MODEL RESULTS" line (0 when missing)
+  bool has_summary = false;         // whether that line was found
   int complex_count = 0;            // number of complex-terrain result lines
   std::string text;                 // the whole report, every line followed by "\n"
 };

@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 #include <QUrl>
 
 namespace widgets {
@@ -51,9 +52,24 @@ void CColorLabel::setLink(const QString& target) {
   setCursor(target.isEmpty() ? Qt::ArrowCursor : Qt::PointingHandCursor);
 }
 
+void CColorLabel::setRaised(const QColor& highlight) {
+  highlight_ = highlight;
+  update();
+}
+
 void CColorLabel::paintEvent(QPaintEvent* e) {
   if (blink_hidden_) return;  // the background (if any) is filled by the widget itself
-  QLabel::paintEvent(e);
+  if (!highlight_.isValid()) {
+    QLabel::paintEvent(e);
+    return;
+  }
+  QPainter p(this);
+  const QRect r = contentsRect();
+  const int align = static_cast<int>(QStyle::visualAlignment(layoutDirection(), alignment()));
+  p.setPen(highlight_);
+  p.drawText(r.translated(-1, -1), align, text());
+  p.setPen(palette().color(QPalette::WindowText));
+  p.drawText(r, align, text());
 }
 
 void CColorLabel::mousePressEvent(QMouseEvent* e) {

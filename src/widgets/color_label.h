@@ -17,6 +17,10 @@ class CColorLabel : public QLabel {
   QColor textColour() const { return text_; }
   void setBackgroundColour(const QColor& c);  // invalid colour = transparent
   void setBlinking(bool on, int period_ms = 1000);
+  // Raised three-dimensional text: the text is drawn a pixel up and left in the highlight
+  // colour, then in its own colour. An invalid colour draws flat text.
+  void setRaised(const QColor& highlight);
+  QColor raisedHighlight() const { return highlight_; }
   bool blinkHidden() const { return blink_hidden_; }
   // A link: a click opens target (a web page or "mailto:" address).
   void setLink(const QString& target);
@@ -31,7 +35,7 @@ class CColorLabel : public QLabel {
 
  private:
   void applyStyle();
-  QColor text_, bk_;
+  QColor text_, bk_, highlight_;
   QString link_;
   QTimer blink_;
   bool blink_hidden_ = false;

@@ -175,6 +175,7 @@ void ContourMapCanvas::drawMap(QPainter& p, double dpi_x, double dpi_y) {
   p.setBrush(Qt::red);
   p.drawEllipse(u.dev(o), 7 * u.sx, 7 * u.sy);
   p.setBrush(Qt::NoBrush);
+  p.setPen(Qt::black);  // the marker is red, its caption in the ordinary text colour
   p.drawText(u.dev(o.x(), o.y() + 25) + QPointF(0, fm.ascent()), QStringLiteral("点源"));
 
   rebuildDrawList();

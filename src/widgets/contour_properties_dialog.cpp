@@ -133,7 +133,11 @@ void ContourPropertiesDialog::addLevel() {
     showMessage(this, kMsgLevelOutOfRange);
     return;
   }
-  if (existsAsShown(v, -1)) {
+  // A value above the last style entry (or into an empty table) is appended without the
+  // repeat check; otherwise a row showing a value within 1e-6 of the new one refuses it.
+  const auto& entries = m_styles.entries();
+  const bool appended = entries.empty() || v > entries.back().value;
+  if (!appended && existsAsShown(v, -1)) {
     showMessage(this, kMsgLevelExists);
     return;
   }

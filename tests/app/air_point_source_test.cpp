@@ -122,6 +122,7 @@ class AirPointSourceTest : public QObject {
     QVERIFY2(messages.isEmpty(), qPrintable(messages.join('|')));
 
     widgets::ListTable* list = result->list();
+    QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);  // a report list
     QCOMPARE(list->rowCount(), 11);
     QCOMPARE(list->columnCount(), 12);
     QCOMPARE(list->caption(0), QStringLiteral("Y＼X"));
@@ -187,6 +188,24 @@ class AirPointSourceTest : public QObject {
     widgets::setSaveFileSink([&](QWidget*, const QString&, const QString&, const QString&) { return path; });
     QTest::mouseClick(page.button("excel"), Qt::LeftButton);
     QVERIFY(QFile::exists(path));
+  }
+
+  // A range running backwards leaves rows without columns; the windows open on the empty
+  // field without failing.
+  void gridWithoutColumnsOpensEmptyWindows() {
+    app::CalculatorPage page(models::air::pointSourceDesc());
+    page.show();
+    PointSourcePageHook* hook = hookOf(page);
+    type(page, "Xmax", QStringLiteral("-100"));
+    clickTab(hook, 2);
+    QVERIFY(computeAndWait(page));
+    QCOMPARE(hook->resultTab()->list()->rowCount(), 11);
+    QCOMPARE(hook->resultTab()->list()->columnCount(), 1);
+    hook->resultTab()->showCurve(false);
+    QVERIFY(topLevel<widgets::CurvePlot>(QStringLiteral("pointSourceCurve")));
+    hook->resultTab()->showContour(false);
+    QVERIFY(topLevel<widgets::ContourMapWindow>(QStringLiteral("pointSourceContour")));
+    QApplication::processEvents();
   }
 
   // The largest grid in light wind stays responsive: the page keeps handling events while the

@@ -2,6 +2,8 @@
 // result sentence of a real kuvascreen run with the button's running state.
 #include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -53,6 +55,32 @@ class AirProtectionDistanceTest : public QObject {
     QCOMPARE(messages, QStringList{QStringLiteral("要求面源的两条边比值不超过10，超出的宜分成多个面源！")});
     QCOMPARE(page.focusWidget(), page.control("W"));
     QVERIFY(page.resultText()->toPlainText().isEmpty());
+  }
+
+  // An unreadable number stops the computation after the form's prompt.
+  void unreadableNumberStopsTheComputation() {
+    app::CalculatorPage page(models::air::protectionDistanceDesc());
+    page.show();
+    type(page, "Q", QStringLiteral("1x"));
+    QTest::mouseClick(page.button("compute"), Qt::LeftButton);
+    QCOMPARE(messages.size(), 1);
+    auto* hook = dynamic_cast<app::ProtectionDistancePageHook*>(page.hook());
+    QVERIFY(hook);
+    QVERIFY(!hook->busy());
+    QCOMPARE(page.button("compute")->text(), QStringLiteral("计  算"));
+    QVERIFY(page.resultText()->toPlainText().isEmpty());
+  }
+
+  void captionAndGroups() {
+    app::CalculatorPage page(models::air::protectionDistanceDesc());
+    QVERIFY(page.group("大气环境防护距离 参数输入"));
+    auto* result = page.findChild<QGroupBox*>(QStringLiteral("resultGroup"));
+    QVERIFY(result);
+    QCOMPARE(result->title(), QStringLiteral("计算结果"));
+    QVERIFY(result->isAncestorOf(page.resultText()));
+    auto* caption = page.findChild<QLabel*>(QStringLiteral("caption"));
+    QVERIFY(caption);
+    QCOMPARE(caption->text(), QStringLiteral("—————大气导则HJ2.2-2008"));
   }
 
   void pollutantChoiceFillsTheStandard() {

@@ -205,6 +205,20 @@ class AirScreen3Test : public QObject {
     QCOMPARE(hookOf(page)->resultTab()->grid()->GetRowCount(), 0);
   }
 
+  // An unreadable number stops the computation after the form's prompt: no run, back on the
+  // source tab.
+  void unreadableNumberStopsTheComputation() {
+    app::CalculatorPage page(models::air::screen3EstimateDesc());
+    type(page, "H", QStringLiteral("3o"));
+    Screen3PageHook* hook = hookOf(page);
+    QTabBar* bar = hook->tabs()->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(!hook->resultTab()->busy());
+    QCOMPARE(hook->tabs()->currentIndex(), 0);
+    QCOMPARE(hook->resultTab()->grid()->GetRowCount(), 0);
+  }
+
   void emptyAutomatedTableIsRefused() {
     app::CalculatorPage page(models::air::screen3EstimateDesc());
     QTest::mouseClick(button(page, "autoDelete"), Qt::LeftButton);

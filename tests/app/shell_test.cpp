@@ -1,21 +1,30 @@
 // The main window as a user meets it: the start page, the menus, switching pages, the number
 // prompt, the single instance and the closing animation.
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QDir>
+#include <QLabel>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
+#include <QScreen>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+#include "app/about_dialog.h"
 #include "app/calculator_page.h"
 #include "app/main_window.h"
 #include "app/menu_table.h"
 #include "app/single_instance.h"
+#include "models/registry.h"
 #include "widgets/category_button.h"
 #include "widgets/color_label.h"
 #include "widgets/prompts.h"
@@ -25,6 +34,34 @@ using app::CMainDlg;
 namespace {
 struct Shown {
   QString text, caption;
+};
+
+// Records a top-level window's geometry at every resize.
+class GeometryRecorder : public QObject {
+ public:
+  explicit GeometryRecorder(QList<QRect>* out) : out_(out) {}
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::Resize) out_->append(static_cast<QWidget*>(o)->geometry());
+    return false;
+  }
+
+ private:
+  QList<QRect>* out_;
+};
+
+// Puts a window back to a minimum size, later, whenever it was made smaller.
+class WindowManagerFloor : public QObject {
+ public:
+  explicit WindowManagerFloor(QSize floor) : floor_(floor) {}
+  bool eventFilter(QObject* o, QEvent* e) override {
+    auto* w = static_cast<QWidget*>(o);
+    if (e->type() == QEvent::Resize && (w->width() < floor_.width() || w->height() < floor_.height()))
+      QMetaObject::invokeMethod(w, [w, f = floor_] { w->resize(f); }, Qt::QueuedConnection);
+    return false;
+  }
+
+ private:
+  QSize floor_;
 };
 
 QLineEdit* edit(QWidget* page, const char* key) {
@@ -84,11 +121,52 @@ class ShellTest : public QObject {
     QCOMPARE(dlg.visiblePage(), 26);
   }
 
+  void everyCalculatorSitsOnItsMenuItemAndPage() {
+    for (const auto& d : models::registry().all()) {
+      const auto* item = [&]() -> const app::MenuItem* {
+        for (const auto& m : app::categoryMenus())
+          for (const auto& it : m.items)
+            if (it.command == d.command) return &it;
+        return nullptr;
+      }();
+      if (!item) {
+        QVERIFY2(d.page == 26, d.id.c_str());  // the pool-fire page has no menu item
+        continue;
+      }
+      QCOMPARE(item->page, d.page);
+      QCOMPARE(item->text, d.title);
+      if (d.page > 0) QCOMPARE(app::pageTitle(d.page), d.title);
+      bool in_category = false;
+      for (const auto& m : app::categoryMenus())
+        if (m.button_text == d.category)
+          for (const auto& it : m.items) in_category = in_category || it.command == d.command;
+      QVERIFY2(in_category, d.id.c_str());
+    }
+  }
+
   void decibelCommandDoesNothingWithoutItsWindow() {
     CMainDlg dlg;
     dlg.show();
     dlg.onCommand(app::kDecibelCommand);
     QCOMPARE(dlg.visiblePage(), 1);
+    QVERIFY(!dlg.decibelWindow());
+
+    // Once the window exists, choosing it twice leaves one fresh window.
+    int made = 0;
+    CMainDlg::setDecibelFactory([&made] {
+      auto* w = new QWidget;
+      w->setObjectName(QStringLiteral("decibel%1").arg(++made));
+      return w;
+    });
+    dlg.onCommand(app::kDecibelCommand);
+    QPointer<QWidget> first = dlg.decibelWindow();
+    QVERIFY(first && first->isVisible());
+    dlg.onCommand(app::kDecibelCommand);
+    QTRY_VERIFY(!first);
+    QCOMPARE(dlg.decibelWindow()->objectName(), QStringLiteral("decibel2"));
+    QVERIFY(dlg.decibelWindow()->isVisible());
+    QCOMPARE(dlg.visiblePage(), 1);
+    CMainDlg::setDecibelFactory({});
   }
 
   void typedValuesSurviveSwitchingPages() {
@@ -164,6 +242,54 @@ class ShellTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(dlg.clockLabel()->text() != before, 2500);
   }
 
+  void linkLabelAndAboutBox() {
+    CMainDlg dlg;
+    widgets::CColorLabel* link = dlg.linkLabel();
+    QCOMPARE(link->textColour(), QColor(255, 0, 0));
+    QCOMPARE(link->palette().color(QPalette::Window), QColor(0, 166, 228));
+    QCOMPARE(link->raisedHighlight(), QColor(0, 255, 0));  // raised text, green highlight
+    QSettings s(QStringLiteral("kuva"), QStringLiteral("Settings"));
+    QCOMPARE(link->link(), s.value(QStringLiteral("URL")).toString());
+    QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
+
+    app::CAboutDlg about;
+    QCOMPARE(about.windowTitle(), QStringLiteral("关于 kuva"));
+    QCOMPARE(about.findChild<QLabel*>(QStringLiteral("versionLabel"))->text(), QStringLiteral("kuva 1.6.2.1"));
+    auto* contact = about.findChild<widgets::CColorLabel*>(QStringLiteral("contactLabel"));
+    QCOMPARE(contact->textColour(), QColor(0, 0, 255));
+    QCOMPARE(contact->link(), QStringLiteral("mailto:") + contact->text());
+    QCOMPARE(contact->cursor().shape(), Qt::PointingHandCursor);
+  }
+
+  void contextMenuOffersTheAboutBox() {
+#ifdef Q_OS_WIN
+    QSKIP("the item is in the system menu there");
+#endif
+    CMainDlg dlg;
+    dlg.show();
+    QStringList items;
+    bool about_shown = false;
+    QTimer driver;
+    connect(&driver, &QTimer::timeout, [&] {
+      for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (!w->isVisible()) continue;
+        if (auto* m = qobject_cast<QMenu*>(w)) {
+          for (QAction* a : m->actions()) items << a->text();
+          m->setActiveAction(m->actions().front());
+          QTest::keyClick(m, Qt::Key_Return);
+        } else if (auto* a = qobject_cast<app::CAboutDlg*>(w)) {
+          about_shown = true;
+          a->accept();
+        }
+      }
+    });
+    driver.start(50);
+    QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(5, 5), dlg.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&dlg, &e);
+    QCOMPARE(items, QStringList{QStringLiteral("关于 kuva(&A)...")});
+    QVERIFY(about_shown);
+  }
+
   void topmostSwitchKeepsTheWindowAbove() {
     CMainDlg dlg;
     dlg.show();
@@ -185,6 +311,68 @@ class ShellTest : public QObject {
     QVERIFY(!dlg.closing());
   }
 
+  void closeAnimationStepsThirtyPixelsTowardTheCentre() {
+    CMainDlg dlg;
+    dlg.show();
+    QList<QRect> steps;
+    GeometryRecorder rec(&steps);
+    dlg.installEventFilter(&rec);
+    const QRect start = dlg.geometry();
+    const QRect desk = dlg.screen()->geometry();
+    QSignalSpy finished(&dlg, &QDialog::finished);
+    dlg.close();
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
+    QVERIFY(steps.size() >= 2);
+    // First tick: 30 px narrower and lower, placed by the window's size before the tick with
+    // the 40-pixel centring biases.
+    QCOMPARE(steps[0].size(), start.size() - QSize(30, 30));
+    QCOMPARE(steps[0].topLeft(), QPoint((40 + desk.width() - start.width()) / 2,
+                                        (40 + desk.height() - start.height()) / 2));
+    QCOMPARE(steps[1].size(), start.size() - QSize(60, 60));
+  }
+
+  void closeAnimationEndsWhenTheWindowManagerRestoresASize() {
+    CMainDlg dlg;
+    dlg.show();
+    // A window manager that, after each step, quietly puts back its own minimum size.
+    const QSize floor(400, 300);
+    WindowManagerFloor wm(floor);
+    dlg.installEventFilter(&wm);
+    QSignalSpy finished(&dlg, &QDialog::finished);
+    dlg.close();
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
+    QVERIFY(!dlg.closing());
+  }
+
+  void enterInAFieldNeitherEndsTheWindowNorPressesAnotherButton() {
+    CMainDlg dlg;
+    dlg.show();
+    QApplication::setActiveWindow(&dlg);
+    QWidget* p = dlg.page(1);
+    edit(p, "N")->setFocus();
+    edit(p, "N")->setText(QStringLiteral("100"));
+    bool menu_opened = false;
+    // A menu opened by the key would block here; close it and note it.
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, [&] {
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* m = qobject_cast<QMenu*>(w); m && m->isVisible()) {
+          menu_opened = true;
+          m->close();
+        }
+    });
+    closer.start(100);
+    QSignalSpy finished(&dlg, &QDialog::finished);
+    QTest::keyClick(edit(p, "N"), Qt::Key_Return);
+    QTest::keyClick(edit(p, "N"), Qt::Key_Enter);
+    QTest::qWait(400);
+    QVERIFY(!menu_opened);
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(edit(p, "N")->text(), QStringLiteral("100"));
+    QCOMPARE(dlg.visiblePage(), 1);
+  }
+
   void secondInstanceIsRefusedAndStaleLockTakenOver() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("lock"));
@@ -201,6 +389,26 @@ class ShellTest : public QObject {
     f.close();
     app::SingleInstance after_crash(stale);
     QVERIFY(after_crash.acquire());
+
+    // A lock file without an owner (a run that died while writing it): refused while fresh,
+    // since a starting copy may be writing it, taken over once it is old.
+    const QString empty = dir.filePath(QStringLiteral("empty"));
+    QFile e(empty);
+    QVERIFY(e.open(QIODevice::WriteOnly));
+    e.close();
+    QVERIFY(!app::SingleInstance(empty).acquire());
+    QVERIFY(e.open(QIODevice::ReadWrite));
+    QVERIFY(e.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+    e.close();
+    app::SingleInstance after_torn_write(empty);
+    QVERIFY(after_torn_write.acquire());
+    QVERIFY(!app::SingleInstance(empty).acquire());
+
+#ifdef Q_OS_UNIX
+    // One lock per user: another user's copy in the shared temporary folder is not this one's.
+    QVERIFY(app::SingleInstance::defaultLockPath().contains(
+        QStringLiteral("-%1.lock").arg(static_cast<qulonglong>(::getuid()))));
+#endif
   }
 
   void realProgramRefusesASecondStart() {

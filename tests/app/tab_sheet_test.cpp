@@ -12,6 +12,8 @@ class TabSheetTest : public QObject {
  private slots:
   void seventeenthPageIsRefused() {
     app::CTabSheet sheet;
+    QVERIFY(!sheet.AddPage(QStringLiteral("x "), nullptr, 999));  // no dialog, no tab
+    QCOMPARE(sheet.GetPageCount(), 0);
     for (int i = 0; i < 16; ++i)
       QVERIFY(sheet.AddPage(QStringLiteral("t%1 ").arg(i), new QWidget(&sheet), 300 + i));
     QWidget extra;

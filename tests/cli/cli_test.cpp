@@ -60,6 +60,14 @@ TEST(Cli, UsageErrorsNameWhatIsWrongAndExitTwo) {
   EXPECT_EQ(r.rc, 2);
   r = run({"run", "sewage", "--action", "nope"});
   EXPECT_EQ(r.rc, 2);
+  r = run({"run", "sewage", "N=@/no/such/file"});
+  EXPECT_EQ(r.rc, 2);
+  EXPECT_EQ(r.err.rfind("N: ", 0), 0u) << r.err;
+  // A check box is off or on; anything else would reach the model as a flag value.
+  r = run({"run", "sp", "mixonly=2"});
+  EXPECT_EQ(r.rc, 2);
+  EXPECT_NE(r.err.find("mixonly: 2"), std::string::npos) << r.err;
+  EXPECT_EQ(run({"run", "sp", "mixonly=1"}).rc, 0);
   r = run({});
   EXPECT_EQ(r.rc, 2);
 }
@@ -71,8 +79,8 @@ TEST(Cli, ListAndDescribeCoverTheRegistry) {
     EXPECT_NE(l.out.find(d.id + "\t"), std::string::npos) << d.id;
   const CliRun d = run({"describe", "sewage"});
   ASSERT_EQ(d.rc, 0);
-  EXPECT_NE(d.out.find("Nr\t其中住宿人数\t人\tfloat\t0\n"), std::string::npos) << d.out;
-  EXPECT_NE(d.out.find("d\t工作天数\t天\tfloat\t300\n"), std::string::npos);
+  EXPECT_NE(d.out.find("Nr\t其中住宿人数\t\tfloat\t0\n"), std::string::npos) << d.out;
+  EXPECT_NE(d.out.find("d\t工作天数\t\tfloat\t300\n"), std::string::npos);
   EXPECT_EQ(run({"describe", "zzz"}).rc, 2);
 }
 

@@ -43,6 +43,14 @@ TEST(Storage, FloatFieldsRoundToSinglePrecision) {
   EXPECT_EQ(core::storeAs(core::FieldType::Double, 0.1), 0.1);
   EXPECT_EQ(core::storeAs(core::FieldType::Int, 2.9), 2.0);
   EXPECT_EQ(core::storeAs(core::FieldType::Int, std::nan("")), 0.0);
+  // A huge value in a whole-number field stays within the field's 32-bit range.
+  EXPECT_EQ(core::storeAs(core::FieldType::Int, 1e30), 2147483647.0);
+  core::FieldDesc f;
+  f.key = "C";
+  f.type = core::FieldType::Int;
+  core::Values v;
+  v.setNum("C", 1e30);
+  EXPECT_EQ(core::displayValue(f, v), "2147483647");
 }
 
 TEST(Parse, WholeTextMustBeOneNumber) {
@@ -77,6 +85,7 @@ TEST(Acoustics, EnergyAdditionOfLevels) {
   EXPECT_NEAR(core::addLevels({50, 50, 50, 50}), 56.0206, 1e-4);
   EXPECT_NEAR(core::subtractLevel(63.0103, 60), 60.0, 1e-3);
   EXPECT_TRUE(std::isnan(core::subtractLevel(50, 60)));
+  EXPECT_TRUE(std::isinf(core::subtractLevel(60, 60)));
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
 
 #include "models/air/protection_distance.h"
 #include "models/air/screen3_estimate.h"
@@ -147,6 +150,44 @@ TEST(Screen3RealRun, VolumeAndFlareSources) {
   EXPECT_GT(r.pollutants[0].pmax_pct, 0);
 }
 
+// A tall stack has its maximum beyond the first range: the maximum row stands once, between
+// the lines around its distance, not also at the end of the first range.
+TEST(Screen3RealRun, MaximumRowOnceWhereItsDistanceFits) {
+  REQUIRE_ENGINE();
+  Screen3Input in = defaults();
+  in.source.stack_m = 200;
+  in.source.automated = {{"500", "0"}};
+  const Screen3Result r = runOk(in);
+  ASSERT_EQ(count(r, Screen3RowKind::Maximum), 1u);
+  const float dmax = r.pollutants[0].max_distance_m;
+  ASSERT_GT(dmax, 500);
+  for (size_t k = 0; k < r.row_kinds.size(); ++k) {
+    if (r.row_kinds[k] != Screen3RowKind::Maximum) continue;
+    ASSERT_GT(k, 0u);
+    ASSERT_LT(k + 1, r.table.rows.size());
+    EXPECT_LE(cell(r, k - 1, 2), dmax);
+    EXPECT_GT(cell(r, k + 1, 2), dmax);
+  }
+}
+
+// A volume source has no complex-terrain screen: a maximum on raised terrain is still simple
+// terrain, whatever the (hidden) stack height of the point-source fields.
+TEST(Screen3RealRun, VolumeMaximumOnRaisedTerrainIsSimpleTerrain) {
+  REQUIRE_ENGINE();
+  Screen3Input in = defaults();
+  in.source.type = screen::SourceType::Volume;
+  in.source.stack_m = 5;
+  in.source.points = {{"150", "100"}, {"300", "100"}};
+  const Screen3Result r = runOk(in);
+  ASSERT_GT(r.pollutants[0].max_terrain_m, 5);
+  for (size_t k = 0; k < r.row_kinds.size(); ++k) {
+    if (r.row_kinds[k] == Screen3RowKind::Maximum) {
+      EXPECT_EQ(r.table.rows[k][0], "最大值简单地形");
+    }
+  }
+  EXPECT_EQ(count(r, Screen3RowKind::Maximum), 1u);
+}
+
 // A flare releases above its stack: a receptor between the stack top and the effective
 // release height used to be sent to the complex-terrain screen, which refuses it, and was lost.
 TEST(Screen3RealRun, FlareReceptorBelowReleaseHeightIsComputed) {
@@ -163,6 +204,84 @@ TEST(Screen3RealRun, FlareReceptorBelowReleaseHeightIsComputed) {
   for (const auto& row : r.table.rows)
     if (row[2] == "800" && row[3] == "35") found = true;
   EXPECT_TRUE(found) << "the 800 m receptor at 35 m is missing";
+}
+
+size_t lineCount(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::string line;
+  size_t n = 0;
+  while (std::getline(in, line)) ++n;
+  return n;
+}
+
+// Runs kuvascreen on a script in a fresh directory; returns that directory.
+std::filesystem::path runInDir(const std::string& script, const std::string& name) {
+  namespace fs = std::filesystem;
+  const fs::path dir =
+      fs::temp_directory_path() / ("kuva-dialogue-" + std::to_string(getpid())) / name;
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  std::ofstream(dir / "screen3.inp", std::ios::binary) << script;
+  const std::string cmd = "cd '" + dir.string() + "' && '" + kProgram +
+                          "' <screen3.inp >console.txt 2>&1";
+  EXPECT_EQ(std::system(cmd.c_str()), 0) << name;
+  return dir;
+}
+
+// The program echoes every accepted answer to SCREEN.DAT, one line each: a script that answers
+// exactly the questions asked has as many lines as the echo, and no answer is taken for the
+// hardcopy question (which would write the file PRN).
+TEST(Screen3RealRun, ScriptsAnswerExactlyTheQuestionsAsked) {
+  REQUIRE_ENGINE();
+  using screen::SourceType;
+  int runs = 0;
+  for (int type = 0; type < 4; ++type)
+    for (int urban = 0; urban < 2; ++urban)
+      for (int met = 0; met < 3; ++met)
+        for (int option = 0; option < 4; ++option)
+          for (int table = 0; table < 3; ++table) {
+            const bool stack = type == 0 || type == 3;
+            if (!stack && option > 1) continue;
+            screen::EstimateSource s = defaults().source;
+            s.type = static_cast<SourceType>(type);
+            s.urban = urban == 1;
+            s.met = static_cast<screen::MetMode>(met);
+            s.stability = 4;
+            s.wind10_m_s = 3;
+            s.downwash = option == 1 || option == 3;
+            s.fumigation = option >= 2;
+            s.shoreline = option == 3;
+            s.area_search = option == 0;
+            if (table == 1) s.points = {{"300", "5"}, {"800", "10"}};
+            if (table == 2) {
+              s.automated = {{"1000", "0"}, {"3000", "10"}, {"6000", "40"}};
+              s.points = {{"300", "5"}, {"800", "70"}, {"1200", "80"}, {"2000", "0.5"}};
+            }
+            const std::string name = "t" + std::to_string(type) + "u" + std::to_string(urban) +
+                                     "m" + std::to_string(met) + "o" + std::to_string(option) +
+                                     "p" + std::to_string(table);
+            const std::string script = screen::estimateScript(s, 1, "SO2");
+            const auto dir = runInDir(script, name);
+            EXPECT_EQ(lineCount(dir / "SCREEN.DAT"), lineCount(dir / "screen3.inp")) << name;
+            EXPECT_FALSE(std::filesystem::exists(dir / "PRN")) << name;
+            ++runs;
+          }
+  // Low stacks and flares released below 10 m are not asked about fumigation.
+  screen::EstimateSource s = defaults().source;
+  s.stack_m = 8;
+  s.fumigation = true;
+  s.points = {{"300", "0.5"}};
+  auto dir = runInDir(screen::estimateScript(s, 1, "SO2"), "low");
+  EXPECT_EQ(lineCount(dir / "SCREEN.DAT"), lineCount(dir / "screen3.inp"));
+  s.type = SourceType::Flare;
+  s.flare_stack_m = 5;
+  s.heat_cal_s = 100;
+  dir = runInDir(screen::estimateScript(s, 1, "SO2"), "lowflare");
+  EXPECT_EQ(lineCount(dir / "SCREEN.DAT"), lineCount(dir / "screen3.inp"));
+  dir = runInDir(screen::protectionScript(10, 2, 20, 2), "protection");
+  EXPECT_EQ(lineCount(dir / "SCREEN.DAT"), lineCount(dir / "screen3.inp"));
+  std::filesystem::remove_all(dir.parent_path());
+  EXPECT_GT(runs, 100);
 }
 
 TEST(ProtectionRealRun, WeakAndStrongSources) {

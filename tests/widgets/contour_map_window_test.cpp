@@ -215,6 +215,51 @@ class ContourMapWindowTest : public QObject {
     QVERIFY(!styles.find(0.12f));
   }
 
+  // Above the last style entry a level is appended without the repeat check; below it, a
+  // value within 1e-6 of a shown one is refused. Range limits themselves are accepted.
+  void addingAboveTheLastStyleAppendsWithoutRepeatCheck() {
+    present::ContourLevels levels;
+    for (float v : {0.1f, 0.2f}) levels.insert(v);
+    present::LevelStyleTable styles;
+    styles.resetToDefaults(levels);
+    ContourPropertiesDialog d(levels, 0, 1, styles);
+    d.valueEdit()->setText(QStringLiteral("0.2000005"));
+    d.addLevel();
+    QVERIFY(m_shown.empty());
+    QCOMPARE(d.levels().count(), 3);
+    QCOMPARE(styles.count(), 3);
+    QCOMPARE(styles.entries()[2].value, 0.2000005f);
+    d.valueEdit()->setText(QStringLiteral("0.1000005"));
+    d.addLevel();
+    QCOMPARE(m_shown.back().text, QStringLiteral("等级值已经存在,请重新输入!"));
+    for (const char* limit : {"0", "1"}) {
+      d.valueEdit()->setText(QString::fromLatin1(limit));
+      d.addLevel();
+    }
+    QCOMPARE(d.levels().values(), (std::vector<float>{0, 0.1f, 0.2f, 0.2000005f, 1}));
+    QCOMPARE(int(m_shown.size()), 1);
+  }
+
+  // The point-source marker is a red disc; its caption "点源" is written in black.
+  void sourceCaptionIsBlack() {
+    ContourMapWindow w(writeBump(m_dir.path(), 21, 21, 100, 100, 0));  // flat: no lines
+    const double dpi = w.canvas()->logicalDpiX();
+    const QImage img = w.canvas()->toImage();
+    const QPoint o = w.canvas()->mapWorld(0, 0, dpi, dpi);  // logical, y up
+    // The caption's top sits 27 units above the origin; look at the band of text below that.
+    const int x0 = static_cast<int>((o.x() + 2) * dpi / 100);
+    const int y0 = static_cast<int>(-(o.y() + 27) * dpi / 100);
+    int dark = 0, red = 0;
+    for (int y = y0; y < y0 + 14; ++y)
+      for (int x = x0; x < x0 + 30; ++x) {
+        const QColor c = img.pixelColor(x, y);
+        if (c.red() < 100 && c.green() < 100) ++dark;
+        if (c.red() > 180 && c.green() < 80) ++red;
+      }
+    QVERIFY2(dark > 5, qPrintable(QString::number(dark)));
+    QCOMPARE(red, 0);
+  }
+
   // Editing a level's value moves its style with it, so rows, styles and legend stay paired.
   void editedLevelKeepsItsStyle() {
     present::ContourLevels levels;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <unordered_map>
 
 #include "core/counts.h"
@@ -24,6 +25,7 @@ constexpr double kWindRegime_m_s = 1.5;  // the wind case starts at U10 = 1.5 m/
 constexpr double kCalmLapseMax_k_m = 0.01;
 constexpr double kMinSampling_h = 0.5;
 constexpr int kMaxMaximumIterations = 16;
+constexpr double kStepsLimit = 2147483647.0;  // largest step count an int holds
 
 Surface surfaceOf(const PointSourceInput& in) {
   return in.surface == 1 ? Surface::Urban : Surface::Rural;
@@ -157,7 +159,12 @@ void groundMaximumStep(const PointSourceInput& in, PointSourceResult& r) {
 }  // namespace
 
 int gridSteps(float from_m, float to_m, float step_m) {
-  return core::truncatedCount((static_cast<double>(to_m) - from_m) / step_m);
+  const double q = (static_cast<double>(to_m) - from_m) / step_m;
+  // Beyond the int range: a range running backwards has no columns; one running forwards, or
+  // an undefined one, has more steps than any grid may hold (it must not count as 0).
+  if (q < -kStepsLimit) return -1;
+  if (!(q <= kStepsLimit)) return std::numeric_limits<int>::max();
+  return core::truncatedCount(q);
 }
 
 core::Check checkPointSource(const PointSourceInput& in) {
@@ -169,9 +176,8 @@ core::Check checkPointSource(const PointSourceInput& in) {
     if (!wind && !(in.lapse_k_m <= kCalmLapseMax_k_m)) return core::fail(kMsgCalmLapse);
   }
   if (!(in.step_m > 0)) return core::fail(kMsgStep);
-  if (gridSteps(in.xmin_m, in.xmax_m, in.step_m) + 1 > kMaxGridColumns)
-    return core::fail(kMsgColumns);
-  if (gridSteps(in.ymin_m, in.ymax_m, in.step_m) + 1 > kMaxGridRows) return core::fail(kMsgRows);
+  if (gridSteps(in.xmin_m, in.xmax_m, in.step_m) >= kMaxGridColumns) return core::fail(kMsgColumns);
+  if (gridSteps(in.ymin_m, in.ymax_m, in.step_m) >= kMaxGridRows) return core::fail(kMsgRows);
   if (!in.sigma_typed && !(in.sampling_h >= kMinSampling_h)) return core::fail(kMsgSampling);
   return std::nullopt;
 }

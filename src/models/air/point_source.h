@@ -75,7 +75,8 @@ struct PointSourceResult {
 
 // The checks in the order the computation meets them; the first failure.
 core::Check checkPointSource(const PointSourceInput& in);
-// Grid steps nx, ny (a remainder of the range is dropped).
+// Grid steps nx, ny (a remainder of the range is dropped; negative when the range runs
+// backwards, so the grid has no columns or rows).
 int gridSteps(float from_m, float to_m, float step_m);
 // The whole computation of checked input.
 PointSourceResult computePointSource(const PointSourceInput& in);

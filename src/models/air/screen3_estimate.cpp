@@ -46,6 +46,7 @@ core::Check checkStackFields(const screen::EstimateSource& s) {
     if ((f = notBelow(s.stack_m, 0, "烟囱几何高度", "H"))) return f;
     if ((f = notBelow(s.gas_c, kAbsoluteZero_c, "烟气排放温度", "Ts"))) return f;
     if ((f = notBelow(s.diameter_m, 0, "烟囱内径", "D"))) return f;
+    if ((f = notBelow(s.velocity_m_s, 0, "烟气流速", "Vs"))) return f;
     if ((f = notBelow(s.ambient_c, kAbsoluteZero_c, "环境温度", "Ta"))) return f;
   } else {
     if ((f = notBelow(s.flare_stack_m, 0, "烟囱几何高度", "flare_h"))) return f;
@@ -220,14 +221,32 @@ void addPollutantReport(Screen3Result& r, const Screen3Input& in, size_t i,
   };
   auto share = [&](double ug) { return ug / standard_mg_m3 * kShareFactor; };
   const double dmax = p.max_distance_m;
-  const bool max_complex = p.max_terrain_m > screen::terrainLimit_m(in.source);
-  for (const auto& b : screen::automatedBlocks(report)) {
+  // Only points and flares have a complex-terrain screen.
+  const bool stack_like = in.source.type == screen::SourceType::Point ||
+                          in.source.type == screen::SourceType::Flare;
+  const bool max_complex = stack_like && p.max_terrain_m > screen::terrainLimit_m(in.source);
+  const std::vector<screen::Block> blocks = screen::automatedBlocks(report);
+  // The maximum row goes once into the automated rows: after the last line at or before the
+  // maximum's distance whose next line in its range lies beyond it (or that ends its range).
+  // An earlier range that ends short of the maximum does not take it.
+  size_t max_block = blocks.size(), max_line = 0;
+  for (size_t bi = 0; bi < blocks.size(); ++bi) {
+    const auto& rows = blocks[bi].rows;
+    for (size_t j = 0; j < rows.size(); ++j) {
+      const bool range_end = j + 1 == rows.size();
+      if (rows[j].distance_m <= dmax && (range_end || rows[j + 1].distance_m > dmax)) {
+        max_block = bi;
+        max_line = j;
+      }
+    }
+  }
+  for (size_t bi = 0; bi < blocks.size(); ++bi) {
+    const auto& b = blocks[bi];
     for (size_t j = 0; j < b.rows.size(); ++j) {
       const auto& l = b.rows[j];
       put(Screen3RowKind::Automated, "简单地形", l.distance_m, b.terrain_m,
           l.conc_ug_m3 * kMgPerUg, share(l.conc_ug_m3));
-      const bool last = j + 1 == b.rows.size();
-      if (l.distance_m <= dmax && (last || b.rows[j + 1].distance_m > dmax))
+      if (bi == max_block && j == max_line)
         put(Screen3RowKind::Maximum, max_complex ? "最大值复杂地形(24小时)" : "最大值简单地形",
             p.max_distance_m, p.max_terrain_m, p.cmax_mg_m3, p.pmax_pct);
     }
@@ -326,12 +345,21 @@ Screen3Result computeScreen3(const Screen3Input& in, const screen::RunOptions& r
       r.stop = core::fail(res.message);
       return r;
     }
+    const screen::Report report = screen::parseReport(res.report);
+    // A run that ended before its results summary (an answer it did not accept, a crash)
+    // leaves a report whose numbers would be read from the wrong lines.
+    if (!report.has_summary) {
+      r.stop = core::fail("污染物" + row.name +
+                          "的SCREEN.OUT中没有计算结果汇总，筛选程序没有正常结束（退出码 " +
+                          std::to_string(res.exit_code) + "）。");
+      return r;
+    }
     Screen3PollutantResult p;
     p.name = row.name;
     p.ran = true;
     p.report = res.report;
     r.pollutants.push_back(std::move(p));
-    addPollutantReport(r, in, i, screen::parseReport(res.report), standard);
+    addPollutantReport(r, in, i, report, standard);
   }
   finishSummary(r);
   return r;

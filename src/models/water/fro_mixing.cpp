@@ -4,6 +4,7 @@
 
 #include "core/counts.h"
 #include "core/format.h"
+#include "models/water/mixing_grid.h"
 
 namespace models::water {
 
@@ -13,6 +14,10 @@ constexpr double kAlphaFactor = 0.604;    // coefficient of the mixing-coefficie
 constexpr const char* kGroupParams = "弗罗模式 参数输入";
 constexpr const char* kGroupGrid = "网格计算";
 }  // namespace
+
+core::Check checkFro(const FroInput& in) {
+  return checkDistanceTableSize(static_cast<double>(in.xmax_m) / in.step_m, 2, "xc");
+}
 
 FroResult computeFro(const FroInput& in) {
   FroResult r;
@@ -68,6 +73,7 @@ core::Outcome run(const core::Values& v, const std::string&) {
   in.outfall = v.f("eps");
   in.xmax_m = v.f("xmax");
   in.step_m = v.f("xc");
+  if (auto f = checkFro(in)) return core::failed(*f);
   core::Outcome o;
   o.tables.push_back(froTable(computeFro(in)));
   return o;

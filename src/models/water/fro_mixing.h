@@ -37,7 +37,9 @@ struct FroResult {
   std::vector<FroRow> rows;
 };
 
-// No input is refused: Qp = 0, u = 0 or R <= 0 give non-finite values, a zero step no rows.
+// The list must stay within the grid size the page can show (the step field is named);
+// nothing else is refused: Qp = 0, u = 0 or R <= 0 give non-finite values, a zero step no rows.
+core::Check checkFro(const FroInput& in);
 FroResult computeFro(const FroInput& in);
 
 // The result list as the page shows it.

@@ -32,6 +32,12 @@ inline constexpr double kMaxGridCells = 1e7;
 // grid must stay within kMaxGridCells. Expects ordered lateral limits.
 core::Check checkMixingGridSteps(const MixingGridSpec& g);
 
+// The distance tables of the river pages (one row per step, n = far limit / step rows of
+// `columns` cells) stay within kMaxGridCells as well: a far limit typed a thousand times too
+// large would otherwise exhaust the memory. `step_key` is the step field the message names
+// and focuses. A zero, negative or non-finite quotient (zero step) is no table, and passes.
+core::Check checkDistanceTableSize(double quotient, int columns, const std::string& step_key);
+
 // Columns i = 1, 2, ... while i <= xmax / xc; rows j = 0, 1, ... while j <= (yhigh - ylow) / yc.
 // Both counts come from a quotient of single-precision fields, counted with
 // core::truncatedCount so that 1 / 0.1 gives ten steps, not nine. Expects checked steps.

@@ -94,9 +94,9 @@ const core::CalculatorDesc& sewageDesc() {
     c.template_id = 129;
     c.class_name = "CSewageDlg";
     c.fields = {
-        input("N", 1005, "工人数", "人", 0),
-        input("Nr", 1006, "其中住宿人数", "人", 0),
-        input("d", 1007, "工作天数", "天", 300),
+        input("N", 1005, "工人数", "", 0),
+        input("Nr", 1006, "其中住宿人数", "", 0),
+        input("d", 1007, "工作天数", "", 300),
         input("wn", 1008, "不住宿每人每日用水量以", "升计;", 50),
         input("wr", 1009, "住宿每人每日用水量以", "升计", 100),
         input("p", 1010, "排水量按照用水量的", "%计", 80),

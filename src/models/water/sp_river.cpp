@@ -4,6 +4,7 @@
 
 #include "core/counts.h"
 #include "core/format.h"
+#include "models/water/mixing_grid.h"
 
 namespace models::water {
 
@@ -12,6 +13,11 @@ constexpr double kSecondsPerDay = 86400;  // K1 and K2 are per day, u per second
 constexpr const char* kGroupParams = "S-P模式 参数输入";
 constexpr const char* kGroupGrid = "网格计算";
 }  // namespace
+
+core::Check checkSp(const SpInput& in) {
+  if (in.mix_only) return std::nullopt;
+  return checkDistanceTableSize(static_cast<double>(in.lmax_m) / in.step_m, 4, "l");
+}
 
 SpResult computeSp(const SpInput& in) {
   SpResult r;
@@ -73,6 +79,7 @@ core::Outcome run(const core::Values& v, const std::string&) {
   in.lmax_m = v.f("lmax");
   in.step_m = v.f("l");
   in.mix_only = v.i("mixonly") != 0;
+  if (auto f = checkSp(in)) return core::failed(*f);
   const SpResult r = computeSp(in);
   core::Outcome o;
   o.tables.push_back(spTable(in, r));

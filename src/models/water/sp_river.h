@@ -36,7 +36,9 @@ struct SpResult {
   std::vector<SpRow> rows;  // empty in the complete-mixing-only mode
 };
 
-// No input is refused: a zero step gives no rows, K1 = K2 a non-finite deficit.
+// The table must stay within the grid size the page can show (the step field is named);
+// nothing else is refused: a zero step gives no rows, K1 = K2 a non-finite deficit.
+core::Check checkSp(const SpInput& in);
 SpResult computeSp(const SpInput& in);
 
 // The result grid as the page shows it: the distance table, or the single

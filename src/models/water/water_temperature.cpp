@@ -4,6 +4,7 @@
 
 #include "core/counts.h"
 #include "core/format.h"
+#include "models/water/mixing_grid.h"
 
 namespace models::water {
 
@@ -13,6 +14,10 @@ constexpr double kWaterHeat = 4200;             // c, specific heat of water, J/
 constexpr const char* kGroupParams = "河流一维日均水温模式 参数输入";
 constexpr const char* kGroupGrid = "网格计算";
 }  // namespace
+
+core::Check checkWaterTemp(const WaterTempInput& in) {
+  return checkDistanceTableSize(static_cast<double>(in.xmax_m) / in.step_m, 3, "xc");
+}
 
 WaterTempResult computeWaterTemp(const WaterTempInput& in) {
   WaterTempResult r;
@@ -67,6 +72,7 @@ core::Outcome run(const core::Values& v, const std::string&) {
   in.hs_w_m2 = v.f("Hs");
   in.xmax_m = v.f("xmax");
   in.step_m = v.f("xc");
+  if (auto f = checkWaterTemp(in)) return core::failed(*f);
   core::Outcome o;
   o.tables.push_back(waterTempTable(computeWaterTemp(in)));
   return o;

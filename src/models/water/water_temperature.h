@@ -37,7 +37,9 @@ struct WaterTempResult {
   std::vector<WaterTempRow> rows;
 };
 
-// No input is refused: u = 0 or H = 0 give non-finite temperatures, a zero step no rows.
+// The table must stay within the grid size the page can show (the step field is named);
+// nothing else is refused: u = 0 or H = 0 give non-finite temperatures, a zero step no rows.
+core::Check checkWaterTemp(const WaterTempInput& in);
 WaterTempResult computeWaterTemp(const WaterTempInput& in);
 
 // The result grid as the page shows it.

@@ -46,6 +46,20 @@ TEST(FlueGas, CoalThousandTonnes) {
   EXPECT_FLOAT_EQ(o.results.num("Gd_cut"), 28);
 }
 
+// Flue-dust share and combustible share play different parts: dfh scales the dust, Cfh
+// only enters through 1 - 0.01 Cfh.
+TEST(FlueGas, CoalDustShares) {
+  core::Values v = core::defaultValues(flueGasDesc());
+  v.setNum("fuel", 1);
+  v.setNum("B", 1000);
+  v.setNum("dfh", 30);
+  v.setNum("Cfh", 10);
+  const auto o = flueGasDesc().compute(v, "compute");
+  ASSERT_TRUE(o.ok());
+  EXPECT_FLOAT_EQ(o.results.num("Gd"), 40);  // 30 x 12 x 1000 / 0.9 x 1e-4
+  EXPECT_EQ(o.results.num("Cdust"), 4000);
+}
+
 // With no fuel there is no flue gas; the concentrations used to keep stale values.
 TEST(FlueGas, ZeroFuelShowsZeroConcentrations) {
   const auto o = run(1, 0);

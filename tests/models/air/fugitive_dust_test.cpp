@@ -13,6 +13,15 @@ TEST(FugitiveDust, TransportDefaults) {
   EXPECT_FALSE(o.results.has("Qc"));
 }
 
+// The load enters twice: (M / 6.8)^0.85 and the division by M.
+TEST(FugitiveDust, TransportWithAHeavierLoad) {
+  core::Values v = core::defaultValues(fugitiveDustDesc());
+  v.setNum("M", 5);
+  const auto o = fugitiveDustDesc().compute(v, "transport");
+  // 0.123 x 6 x (5/6.8)^0.85 x 0.02^0.72 x 0.1 x 3000 / 5
+  EXPECT_FLOAT_EQ(o.results.num("Qt"), 2.0391123f);
+}
+
 TEST(FugitiveDust, CoalPile) {
   core::Values v = core::defaultValues(fugitiveDustDesc());
   auto o = fugitiveDustDesc().compute(v, "coal");

@@ -225,6 +225,15 @@ TEST(PointSource, GridOfAtMostAThousandColumnsAndRows) {
   in.ymax_m = 500;
   ASSERT_TRUE(checkPointSource(in));
   EXPECT_EQ(checkPointSource(in)->message, "横风向网格行数不能超过1000，请重新输入！");
+
+  // A range too wide for a whole-number count is refused, not drawn as a single column.
+  in.ymax_m = 499;
+  in.xmax_m = 1e10f;
+  ASSERT_TRUE(checkPointSource(in));
+  EXPECT_EQ(checkPointSource(in)->message, "下风向网格列数不能超过1000，请重新输入！");
+  in.xmax_m = -1e10f;  // running backwards: no columns at all
+  EXPECT_FALSE(checkPointSource(in));
+  EXPECT_TRUE(computePointSource(in).x_m.empty());
 }
 
 TEST(PointSource, MixingHeightCountsWindAboveSixAsSix) {

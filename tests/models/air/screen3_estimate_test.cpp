@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -130,6 +131,14 @@ TEST(Screen3Estimate, ChecksBeforeAnyRun) {
   in.source.points = {{"300", "-2"}};
   EXPECT_EQ(stop(in), "任意地形任意点输入第1行的相对源高不能小于0，请重新输入！");
 
+  // A negative exit velocity makes the program start its questions over.
+  in = defaultInput();
+  in.source.velocity_m_s = -1;
+  const Screen3Result refused = models::air::computeScreen3(in, never);
+  ASSERT_TRUE(refused.stop);
+  EXPECT_EQ(refused.stop->message, "烟气流速不能小于0，请重新输入！");
+  EXPECT_EQ(refused.stop->focus, "Vs");
+
   in = defaultInput();
   in.source.type = screen::SourceType::Area;
   in.source.automated.clear();  // not used by an area source
@@ -156,6 +165,20 @@ TEST(Screen3Estimate, PollutantRowMessagesInOrder) {
   ASSERT_TRUE(r.stop);
   EXPECT_NE(r.stop->message.find("/nonexistent/kuvascreen"), std::string::npos);
   EXPECT_EQ(r.stop->tab, -1);
+
+  // A run that stops before its results summary is reported, not read as zeros.
+  const std::filesystem::path fake =
+      std::filesystem::temp_directory_path() / "kuva-screen3-truncated.sh";
+  std::ofstream(fake) << "#!/bin/sh\nhead -c 200 > SCREEN.OUT\nexit 2\n";
+  std::filesystem::permissions(fake, std::filesystem::perms::owner_all);
+  screen::RunOptions truncated;
+  truncated.program = fake.string();
+  r = models::air::computeScreen3(in, truncated);
+  std::filesystem::remove(fake);
+  ASSERT_TRUE(r.stop);
+  EXPECT_EQ(r.stop->message,
+            "污染物SO2的SCREEN.OUT中没有计算结果汇总，筛选程序没有正常结束（退出码 2）。");
+  EXPECT_TRUE(r.pollutants.empty());
 }
 
 TEST(Screen3Estimate, TableTextForms) {

@@ -82,6 +82,15 @@ TEST(TankLosses, StandingLossesDefaults) {
             "结果：内浮顶罐小呼吸蒸发损耗量Ls：755.328638 [kg/a]");
 }
 
+// A bolted deck adds the seam term Fd Kd D^2 (zero for the default welded deck).
+TEST(TankLosses, InternalStandingWithBoltedDeck) {
+  core::Values v = defaults();
+  v.setNum("is_D", 4);
+  v.setNum("is_Kd", 3.66f);
+  EXPECT_EQ(tankLossesDesc().compute(v, "internal_standing").text,
+            "结果：内浮顶罐小呼吸蒸发损耗量Ls：2159.031408 [kg/a]");
+}
+
 TEST(TankLosses, SubFormOfTheDropDowns) {
   EXPECT_EQ(tankSubFormIndex(0, 0), 0);
   EXPECT_EQ(tankSubFormIndex(0, 1), 1);

@@ -54,6 +54,22 @@ TEST(Sewage, ChecksInOrderWithCaptionAndFocus) {
   EXPECT_FALSE(models::water::checkSewage(in));
 }
 
+TEST(Sewage, FormTextsAndExchangeOrder) {
+  const auto& d = models::water::sewageDesc();
+  std::string order;
+  for (const auto& f : d.fields) order += f.key + " ";
+  EXPECT_EQ(order, "N Nr d wn wr p COD0 CODs N0 Ns W Qd Qy COD CODstd NH NHstd CODcut NHcut Gd Gy ");
+  // Staff and days carry no unit text; the water-use lines read as one sentence with it.
+  EXPECT_EQ(d.field("N")->unit, "");
+  EXPECT_EQ(d.field("Nr")->unit, "");
+  EXPECT_EQ(d.field("d")->unit, "");
+  EXPECT_EQ(d.field("wn")->label + "|" + d.field("wn")->unit, "不住宿每人每日用水量以|升计;");
+  EXPECT_EQ(d.field("p")->label + "|" + d.field("p")->unit, "排水量按照用水量的|%计");
+  EXPECT_EQ(d.field("Gd")->unit, "千克");
+  EXPECT_EQ(d.field("Ns")->control_id, 1015);
+  EXPECT_EQ(d.field("W")->control_id, 1014);
+}
+
 TEST(Sewage, ZeroSewageShareShowsTheCLibraryText) {
   SewageInput in;
   in.staff = 10;

@@ -76,5 +76,36 @@ TEST(SpRiver, DegenerateInputsGiveEmptyTablesOrLibraryTexts) {
       << t.rows[0][3];
 }
 
+// A far limit typed far too large must be refused, not fill the memory with rows; the
+// complete-mixing mode has no table and is never refused.
+TEST(SpRiver, TableBeyondTenMillionCellsIsRefusedNamingTheStep) {
+  const core::CalculatorDesc& d = spDesc();
+  core::Values v = core::defaultValues(d);
+  v.setNum("lmax", 1e9);
+  v.setNum("l", 1);
+  core::Outcome o = d.compute(v, "compute");
+  ASSERT_TRUE(o.failure);
+  EXPECT_EQ(o.failure->message, "网格点数超过10000000，无法显示，请加大距离间隔l，请重新输入！");
+  EXPECT_EQ(o.failure->focus, "l");
+  EXPECT_TRUE(o.tables.empty());
+  SpInput in;
+  in.lmax_m = 2500000;  // exactly 10^7 cells of four columns
+  in.step_m = 1;
+  EXPECT_FALSE(checkSp(in));
+  in.lmax_m = 2500001;
+  EXPECT_TRUE(checkSp(in));
+  in.mix_only = true;
+  EXPECT_FALSE(checkSp(in));
+  in = SpInput{};
+  in.step_m = 0;  // a zero step still gives an empty table, unrefused
+  EXPECT_FALSE(checkSp(in));
+  in.lmax_m = 0;
+  EXPECT_FALSE(checkSp(in));
+  v = core::defaultValues(d);
+  v.setNum("mixonly", 1);
+  v.setNum("l", 1e-9f);
+  EXPECT_TRUE(d.compute(v, "compute").ok());
+}
+
 }  // namespace
 }  // namespace models::water

@@ -124,6 +124,8 @@ CPointSourceResultDlg::CPointSourceResultDlg(CalculatorPage& page, QWidget* pare
   layout->addLayout(bar);
   m_list = new widgets::ListTable(this);
   m_list->setObjectName(QStringLiteral("resultList"));
+  m_list->setSelectionBehavior(QAbstractItemView::SelectRows);  // a report list selects whole rows
+  m_list->setShowGrid(true);
   layout->addWidget(m_list, 3);
   m_report = page.resultText();
   if (m_report) {

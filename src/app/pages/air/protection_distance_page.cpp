@@ -1,6 +1,7 @@
 #include "app/pages/air/protection_distance_page.h"
 
 #include <QApplication>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTextEdit>
@@ -31,6 +32,13 @@ void ProtectionDistancePageHook::setup(CalculatorPage& page) {
   auto* caption = new QLabel(kProtectionCaption, &page);
   caption->setObjectName(QStringLiteral("caption"));
   page.contentLayout()->insertWidget(0, caption);
+  // The result sentence stands in its own group.
+  if (QTextEdit* text = page.resultText()) {
+    auto* box = new QGroupBox(kProtectionResultGroup, &page);
+    box->setObjectName(QStringLiteral("resultGroup"));
+    page.contentLayout()->insertWidget(page.contentLayout()->indexOf(text), box, 1);
+    (new QVBoxLayout(box))->addWidget(text);
+  }
   attachEditableChoice(page, "pollutant", [&page](const QString& entry) {
     if (auto p = models::air::findPollutant(entry.toStdString()))
       writeFieldText(page, "Cs", QString::fromUtf8(p->standard_text));
@@ -40,7 +48,8 @@ void ProtectionDistancePageHook::setup(CalculatorPage& page) {
 bool ProtectionDistancePageHook::handleAction(CalculatorPage& page, const std::string& action) {
   if (action != "compute") return false;
   if (m_thread) return true;
-  page.readForm();
+  // An unreadable number gets the form's prompt and stops the computation.
+  if (!page.readForm()) return true;
   const models::air::ProtectionInput in = models::air::protectionInputFromValues(page.values());
   if (const auto f = models::air::checkProtection(in)) {
     page.showFailure(*f);

@@ -13,6 +13,7 @@ namespace app {
 
 inline const QString kProtectionCaption = QStringLiteral("—————大气导则HJ2.2-2008");
 inline const QString kProtectionRunning = QStringLiteral("正在计算...");
+inline const QString kProtectionResultGroup = QStringLiteral("计算结果");
 
 class ProtectionDistancePageHook : public PageHook {
  public:

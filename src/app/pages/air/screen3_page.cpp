@@ -262,8 +262,12 @@ void Screen3PageHook::setup(CalculatorPage& page) {
 void Screen3PageHook::startComputation(CalculatorPage& page) {
   if (m_result->busy()) return;
   m_source->storeTables();
-  // An unreadable number gets the form's prompt; the computation uses the values held.
-  page.readForm();
+  // An unreadable number gets the form's prompt and stops the computation: back to the
+  // source tab, where the field has the focus.
+  if (!page.readForm()) {
+    m_tabs->SetCurrentPage(0);
+    return;
+  }
   m_result->compute(models::air::screen3InputFromValues(page.values()));
 }
 
