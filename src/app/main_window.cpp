@@ -173,7 +173,14 @@ void CMainDlg::buildButtons(QWidget* column) {
 
   topmost_ = new QCheckBox(QStringLiteral("窗口总在最前面"), column);
   topmost_->setObjectName(QStringLiteral("topmostCheck"));
-  topmost_->setStyleSheet(QStringLiteral("QCheckBox{color:rgb(178,0,176);background:rgb(0,166,228);}"));
+  // A push-like check box: a flat button face with one icon per check state.
+  topmost_->setStyleSheet(QStringLiteral(
+      "QCheckBox{color:rgb(178,0,176);background:rgb(0,166,228);border:1px outset #6f8fb0;"
+      "padding:3px;}"
+      "QCheckBox:checked{border-style:inset;}"
+      "QCheckBox::indicator{width:16px;height:16px;}"
+      "QCheckBox::indicator:unchecked{image:url(:/icons/topmost-off.svg);}"
+      "QCheckBox::indicator:checked{image:url(:/icons/topmost-on.svg);}"));
   connect(topmost_, &QCheckBox::toggled, this, &CMainDlg::setTopmost);
   v->addWidget(topmost_);
 }
