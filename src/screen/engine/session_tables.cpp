@@ -69,6 +69,10 @@ void Session::discreteDistances()
     out_.con("  ");
     if (!askYesNo({" USE DISCRETE DISTANCES?  ENTER Y OR N: "})) return;
     out_.con(" TO CEASE, ENTER A DISTANCE OF ZERO (0).");
+    // the console shows the banner once; the report repeats it for every terrain block
+    out_.con(" *********************************");
+    out_.con(" *** SCREEN DISCRETE DISTANCES ***");
+    out_.con(" *********************************");
     int count = 0;
     float x = 0.0f;
     for (;;) {

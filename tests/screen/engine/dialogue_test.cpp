@@ -130,6 +130,29 @@ TEST(Dialogue, ElevatedTerrainSummaryKeepsEveryRecord)
     EXPECT_TRUE(contains(r.report, "            2.         6000.         --\n"));
 }
 
+TEST(Dialogue, DiscreteBannerShownOnceOnTheConsole)
+{
+    // two discrete blocks at different terrain heights: the report repeats the banner for each
+    // block, the console shows it once, before the first terrain question
+    const InMemoryRun r =
+        runText("T\nV\n 1\n 10\n 5\n 3\n 0\nR\nY\n 3\n 4\n 5\nN\nY\n 2\n 100\n 0\nY\n 4\n 200\n 0\nN\nN\n");
+    ASSERT_EQ(r.result.exitCode, 0) << r.result.error;
+    const std::string banner = " *** SCREEN DISCRETE DISTANCES ***\n";
+    const auto count = [&](const std::string& text) {
+        size_t n = 0;
+        for (size_t p = text.find(banner); p != std::string::npos; p = text.find(banner, p + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count(r.report), 2u);
+    EXPECT_EQ(count(r.console), 1u);
+    const size_t cease = r.console.find(" TO CEASE, ENTER A DISTANCE OF ZERO (0).");
+    const size_t shown = r.console.find(banner);
+    const size_t terrain = r.console.find(" ENTER TERRAIN HEIGHT ABOVE STACK BASE (M):", cease);
+    ASSERT_NE(cease, std::string::npos);
+    EXPECT_LT(cease, shown);
+    EXPECT_LT(shown, terrain);
+}
+
 TEST(Dialogue, ManyDistancesKeepTheLandUse)
 {
     // the 110th discrete distance of an urban run is computed with the urban curves
