@@ -215,9 +215,9 @@ void CalculatorPage::setText(const std::string& key, const std::string& text) {
 
 void CalculatorPage::setRadio(const std::string& key, int index) { setValue(key, index); }
 
-bool CalculatorPage::readForm() {
+bool CalculatorPage::readForm(const FieldFilter& owns) {
   for (const auto& f : desc_.fields) {
-    if (f.result) continue;
+    if (f.result || (owns && !owns(f))) continue;
     QWidget* w = control(f.key);
     if (!w) continue;
     switch (f.type) {
@@ -269,8 +269,9 @@ bool CalculatorPage::readForm() {
   return true;
 }
 
-void CalculatorPage::writeForm() {
+void CalculatorPage::writeForm(const FieldFilter& owns) {
   for (const auto& f : desc_.fields) {
+    if (owns && !owns(f)) continue;
     QWidget* w = control(f.key);
     if (!w) continue;
     switch (f.type) {
@@ -322,6 +323,15 @@ void CalculatorPage::showResults(const core::Outcome& o) {
   }
   writeForm();
   if (result_text_) result_text_->setPlainText(q(o.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+void CalculatorPage::showResultFields(const core::Outcome& o) {
+  for (const auto& [key, v] : o.results.all()) {
+    const core::FieldDesc* f = desc_.field(key);
+    values_.setNum(key, f ? core::storeAs(f->type, v.num) : v.num);
+    values_.setText(key, v.text);
+  }
+  writeForm([&o](const core::FieldDesc& f) { return f.result && o.results.has(f.key); });
 }
 
 bool CalculatorPage::runAction(const std::string& action) {

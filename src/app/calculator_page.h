@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -54,16 +55,24 @@ class CalculatorPage : public QWidget {
   // Radio group helpers: index of the checked button.
   void setRadio(const std::string& key, int index);
 
-  // Exchange from the form, in exchange order. On the first unreadable number: the prompt,
-  // the focus into that control, and false; later fields keep their values.
-  bool readForm();
-  // Exchange to the form: every field formatted into its control.
-  void writeForm();
+  // Selects fields for a partial exchange (the sub-form or tab a button belongs to).
+  using FieldFilter = std::function<bool(const core::FieldDesc&)>;
+
+  // Exchange from the form, in exchange order (only the fields `owns` accepts, when given). On
+  // the first unreadable number: the prompt, the focus into that control, and false; later
+  // fields keep their values.
+  bool readForm(const FieldFilter& owns = {});
+  // Exchange to the form: every field (or every field `owns` accepts) formatted into its
+  // control.
+  void writeForm(const FieldFilter& owns = {});
   // Read, hook, check, compute, show; messages for failures. Returns true when results were
   // shown.
   bool runAction(const std::string& action);
   // Show an outcome's result fields and result text.
   void showResults(const core::Outcome& o);
+  // Store and show only the outcome's result fields; every other control keeps what is typed
+  // into it.
+  void showResultFields(const core::Outcome& o);
   // Show a check failure: the message in its box, then the focus to its field.
   void showFailure(const core::CheckFailure& f);
 

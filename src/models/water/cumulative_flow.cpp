@@ -100,11 +100,6 @@ core::Outcome run(const core::Values& v, const std::string& action) {
   return o;
 }
 
-core::FieldDesc field(const char* key, int id, const char* label, const char* unit, double def,
-                      const char* group = "") {
-  return core::inputField(key, id, label, unit, def, group);
-}
-
 }  // namespace
 
 const core::CalculatorDesc& cumulativeFlowDesc() {
@@ -117,33 +112,22 @@ const core::CalculatorDesc& cumulativeFlowDesc() {
     c.page = 25;
     c.template_id = 210;
     c.class_name = "CCumulativeFlowDlg";
-    const char* point = "单个预测点计算";
-    const char* grid = "网格计算";
-    core::FieldDesc mode = field("mode", 1093, "", "", 0);
+    core::FieldDesc mode = core::inputField("mode", 1093, "", "", 0);
     mode.type = core::FieldType::Radio;
     mode.choices = {"稳态混合累积流量模式", "稳态混合衰减累积流量模式"};
-    core::FieldDesc conc = field("C", 1120, "预测点污染物浓度C [mg/L]", "mg/L", 0, point);
-    conc.result = true;
     c.fields = {
         mode,
-        field("Ch", 1285, "河流上游污染物浓度Ch [mg/L]", "mg/L", 0.1),
-        field("Qh", 1283, "河水流量Qh [m^3/s]", "m³/s", 10),
-        field("H", 1083, "平均水深H [m]", "m", 0.5),
-        field("u", 1114, "河水流速u [m/s]", "m/s", 0.2),
-        field("Cp", 1204, "污染物排放浓度Cp [mg/L]", "mg/L", 100),
-        field("My", 1295, "横向混合系数My [m^2/s]", "m²/s", 5),
-        field("Qp", 1284, "废水排放量Qp [m^3/s]", "m³/s", 1),
-        field("a", 1080, "排放口离岸边距离a [m]", "m", 0),
-        field("K1", 1289, "降解系数K1 [1/d]", "1/d", 1),
-        field("x", 1247, "离排放口流线距离x [m]", "m", 20, point),
-        field("y", 1248, "离排放口横向距离y [m]", "m", 10, point),
-        conc,
-        field("xmax", 1249, "离排放口流线最远距离xmax [m]", "m", 500, grid),
-        field("xc", 1250, "距离间隔xc [m]", "m", 20, grid),
-        field("ylow", 1301, "离排放口横向距离y [m](", "m", 0, grid),
-        field("yhigh", 1251, "～", "m", 100, grid),
-        field("yc", 1033, "距离间隔yc [m]", "m", 10, grid),
+        core::inputField("Ch", 1285, "河流上游污染物浓度Ch [mg/L]", "mg/L", 0.1),
+        core::inputField("Qh", 1283, "河水流量Qh [m^3/s]", "m³/s", 10),
+        core::inputField("H", 1083, "平均水深H [m]", "m", 0.5),
+        core::inputField("u", 1114, "河水流速u [m/s]", "m/s", 0.2),
+        core::inputField("Cp", 1204, "污染物排放浓度Cp [mg/L]", "mg/L", 100),
+        core::inputField("My", 1295, "横向混合系数My [m^2/s]", "m²/s", 5),
+        core::inputField("Qp", 1284, "废水排放量Qp [m^3/s]", "m³/s", 1),
+        core::inputField("a", 1080, "排放口离岸边距离a [m]", "m", 0),
+        core::inputField("K1", 1289, "降解系数K1 [1/d]", "1/d", 1),
     };
+    for (auto& f : mixingPointAndGridFields(100)) c.fields.push_back(std::move(f));
     c.actions = {{"compute", "计算结果", 1100}, {"grid", "显示计算结果", 1300}};
     c.compute = run;
     return c;

@@ -105,11 +105,6 @@ core::Outcome run(const core::Values& v, const std::string& action) {
   return o;
 }
 
-core::FieldDesc field(const char* key, int id, const char* label, const char* unit, double def,
-                      const char* group = "") {
-  return core::inputField(key, id, label, unit, def, group);
-}
-
 }  // namespace
 
 const core::CalculatorDesc& mixing2DDesc() {
@@ -122,33 +117,22 @@ const core::CalculatorDesc& mixing2DDesc() {
     c.page = 23;
     c.template_id = 206;
     c.class_name = "CMixing2DDlg";
-    core::FieldDesc mode = field("mode", 1093, "", "", 0);
+    core::FieldDesc mode = core::inputField("mode", 1093, "", "", 0);
     mode.type = core::FieldType::Radio;
     mode.choices = {"二维稳态混合模式", "二维稳态混合衰减模式"};
-    core::FieldDesc conc = field("C", 1120, "预测点污染物浓度C [mg/L]", "mg/L", 0, "单个预测点计算");
-    conc.result = true;
-    const char* point = "单个预测点计算";
-    const char* grid = "网格计算";
     c.fields = {
         mode,
-        field("Ch", 1285, "河流上游污染物浓度Ch [mg/L]", "mg/L", 0.5),
-        field("H", 1083, "平均水深H [m]", "m", 0.6),
-        field("u", 1114, "河流断面平均流速u [m/s]", "m/s", 0.3),
-        field("B", 1294, "河流宽度B [m]", "m", 50),
-        field("Cp", 1204, "污染物排放浓度Cp [mg/L]", "mg/L", 100),
-        field("My", 1295, "横向混合系数My [m^2/s]", "m²/s", 5),
-        field("Qp", 1284, "废水排放量Qp [m^3/s]", "m³/s", 1),
-        field("a", 1080, "排放口离岸边距离a [m]", "m", 0),
-        field("K1", 1289, "降解系数K1 [1/d]", "1/d", 1),
-        field("x", 1247, "离排放口流线距离x [m]", "m", 20, point),
-        field("y", 1248, "离排放口横向距离y [m]", "m", 10, point),
-        conc,
-        field("xmax", 1249, "离排放口流线最远距离xmax [m]", "m", 500, grid),
-        field("xc", 1250, "距离间隔xc [m]", "m", 20, grid),
-        field("ylow", 1301, "离排放口横向距离y [m](", "m", 0, grid),
-        field("yhigh", 1251, "～", "m", 50, grid),
-        field("yc", 1033, "距离间隔yc [m]", "m", 10, grid),
+        core::inputField("Ch", 1285, "河流上游污染物浓度Ch [mg/L]", "mg/L", 0.5),
+        core::inputField("H", 1083, "平均水深H [m]", "m", 0.6),
+        core::inputField("u", 1114, "河流断面平均流速u [m/s]", "m/s", 0.3),
+        core::inputField("B", 1294, "河流宽度B [m]", "m", 50),
+        core::inputField("Cp", 1204, "污染物排放浓度Cp [mg/L]", "mg/L", 100),
+        core::inputField("My", 1295, "横向混合系数My [m^2/s]", "m²/s", 5),
+        core::inputField("Qp", 1284, "废水排放量Qp [m^3/s]", "m³/s", 1),
+        core::inputField("a", 1080, "排放口离岸边距离a [m]", "m", 0),
+        core::inputField("K1", 1289, "降解系数K1 [1/d]", "1/d", 1),
     };
+    for (auto& f : mixingPointAndGridFields(50)) c.fields.push_back(std::move(f));
     c.actions = {{"compute", "计算结果", 1296}, {"grid", "显示计算结果", 1297}};
     c.compute = run;
     return c;

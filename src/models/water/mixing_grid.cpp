@@ -152,4 +152,19 @@ core::Outcome mixingGridOutcome(const MixingGridSpec& g, std::string title,
   return o;
 }
 
+std::vector<core::FieldDesc> mixingPointAndGridFields(double yhigh_default) {
+  const char* point = "单个预测点计算";
+  const char* grid = "网格计算";
+  return {
+      core::inputField("x", 1247, "离排放口流线距离x [m]", "m", 20, point),
+      core::inputField("y", 1248, "离排放口横向距离y [m]", "m", 10, point),
+      core::resultField("C", 1120, "预测点污染物浓度C [mg/L]", "mg/L", point),
+      core::inputField("xmax", 1249, "离排放口流线最远距离xmax [m]", "m", 500, grid),
+      core::inputField("xc", 1250, "距离间隔xc [m]", "m", 20, grid),
+      core::inputField("ylow", 1301, "离排放口横向距离y [m](", "m", 0, grid),
+      core::inputField("yhigh", 1251, "～", "m", yhigh_default, grid),
+      core::inputField("yc", 1033, "距离间隔yc [m]", "m", 10, grid),
+  };
+}
+
 }  // namespace models::water

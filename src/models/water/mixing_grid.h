@@ -32,6 +32,10 @@ inline constexpr double kMaxGridCells = 1e7;
 // grid must stay within kMaxGridCells. Expects ordered lateral limits.
 core::Check checkMixingGridSteps(const MixingGridSpec& g);
 
+// The fields both mixing pages end with: the single point x, y and its result C, then the grid
+// limits and steps (only the far lateral limit's default differs between the pages).
+std::vector<core::FieldDesc> mixingPointAndGridFields(double yhigh_default);
+
 // The distance tables of the river pages (one row per step, n = far limit / step rows of
 // `columns` cells) stay within kMaxGridCells as well: a far limit typed a thousand times too
 // large would otherwise exhaust the memory. `step_key` is the step field the message names

@@ -14,7 +14,7 @@ namespace app {
 
 class CalculatorPage;
 
-using FieldFilter = std::function<bool(const core::FieldDesc&)>;
+using FieldFilter = std::function<bool(const core::FieldDesc&)>;  // as CalculatorPage::FieldFilter
 
 // The page's values with the fields that `owns` accepts read from their controls. On the first
 // unreadable number: the number prompt, the focus into that control, and nothing.
