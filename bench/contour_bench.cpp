@@ -24,8 +24,8 @@ present::GridData plumeField(int n) {
       double c = 1e3 / x * std::exp(-0.5 * y * y / (sy * sy));
       c += 0.2 * std::sin(x / 150.0) * std::cos(y / 170.0) + 0.2;  // ripples: closed lines
       const auto v = static_cast<float>(c);
-      g.z[static_cast<std::size_t>(i) * static_cast<std::size_t>(n) +
-          static_cast<std::size_t>(j)] = v;
+      g.z[static_cast<std::size_t>(i) * static_cast<std::size_t>(n) + static_cast<std::size_t>(j)] =
+          v;
     }
   }
   g.zmax = 0.8f;  // 11 levels 0, 0.08, ..., 0.8 through the ripples and the plume

@@ -29,7 +29,8 @@ void showHelpTopic(QWidget* parent, const QString& topic) {
   if (QFile::exists(path)) {
     browser->setSource(QUrl(QStringLiteral("qrc") + path));
   } else {
-    browser->setHtml(QStringLiteral("<h3>%1</h3><p>%2</p>").arg(topic.toHtmlEscaped(), kHelpMissing));
+    browser->setHtml(
+        QStringLiteral("<h3>%1</h3><p>%2</p>").arg(topic.toHtmlEscaped(), kHelpMissing));
   }
   browser->show();
   browser->raise();

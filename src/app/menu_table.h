@@ -7,9 +7,9 @@
 namespace app {
 
 struct MenuItem {
-  std::string text;   // empty for a separator
+  std::string text;  // empty for a separator
   int command = 0;
-  int page = 0;       // 0: not a page (the decibel calculator opens a window of its own)
+  int page = 0;  // 0: not a page (the decibel calculator opens a window of its own)
   bool separator() const { return text.empty(); }
 };
 

@@ -40,8 +40,8 @@ QString SingleInstance::defaultLockPath() {
   // One instance per user, as a session's named mutex gives: a shared temporary folder holds
   // one lock per user id, so one user's running (or crashed) copy never locks out another user.
 #ifdef Q_OS_UNIX
-  return QDir::temp().filePath(
-      QStringLiteral("kuvacalc-PreventSecondInstance-%1.lock").arg(static_cast<qulonglong>(::getuid())));
+  return QDir::temp().filePath(QStringLiteral("kuvacalc-PreventSecondInstance-%1.lock")
+                                   .arg(static_cast<qulonglong>(::getuid())));
 #else
   return QDir::temp().filePath(QStringLiteral("kuvacalc-PreventSecondInstance.lock"));
 #endif

@@ -9,7 +9,8 @@
 
 namespace app {
 
-inline const QString kSecondInstanceMessage = QStringLiteral("该程序你已经运行，请注意查看任务栏等！");
+inline const QString kSecondInstanceMessage =
+    QStringLiteral("该程序你已经运行，请注意查看任务栏等！");
 
 class SingleInstance {
  public:

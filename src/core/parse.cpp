@@ -35,8 +35,8 @@ ParsedNumber parseNumber(std::string_view text) {
   // strtod also reads hexadecimal numbers, "inf" and "nan"; a form field takes none of them.
   for (const char* p = s.c_str(); p != end; ++p) {
     const char c = *p;
-    const bool decimal = (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || c == 'e' ||
-                         c == 'E';
+    const bool decimal =
+        (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || c == 'e' || c == 'E';
     if (!decimal) {
       r.error = ParseError::NotANumber;
       return r;

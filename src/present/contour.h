@@ -36,8 +36,8 @@ struct ContourLine {
 // Level values kept strictly ascending without duplicates (exact float equality).
 class ContourLevels {
  public:
-  void insert(float value);         // ignored when already present or NaN
-  bool remove(float value);         // false when the value is not in the list
+  void insert(float value);                        // ignored when already present or NaN
+  bool remove(float value);                        // false when the value is not in the list
   void replace(float old_value, float new_value);  // removal, then ordered insertion
   void clear() { m_values.clear(); }
   float at(int k) const { return m_values.at(static_cast<std::size_t>(k)); }

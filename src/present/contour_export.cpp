@@ -104,8 +104,7 @@ struct ContourArgs {
   Output output = Output::Text;
 };
 
-constexpr const char* kUsage =
-    "usage: contour FILE.grd [--levels v1,v2,...] [--json | --geojson]";
+constexpr const char* kUsage = "usage: contour FILE.grd [--levels v1,v2,...] [--json | --geojson]";
 
 // "0.1,0.2,0.5" -> levels; an empty item or one that is not a finite number is refused.
 bool parseLevels(const std::string& text, std::vector<float>& levels, std::ostream& err) {
@@ -152,8 +151,7 @@ bool parseArgs(const std::vector<std::string>& args, ContourArgs& a, std::ostrea
 
 }  // namespace
 
-int runContourCommand(const std::vector<std::string>& args, std::ostream& out,
-                      std::ostream& err) {
+int runContourCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   ContourArgs a;
   if (!parseArgs(args, a, err)) {
     err << kUsage << '\n';

@@ -72,8 +72,9 @@ class Tracer {
         m_dx((g.xmax - g.xmin) / static_cast<float>(g.nx - 1)),
         m_dy((g.ymax - g.ymin) / static_cast<float>(g.ny - 1)),
         m_vertical_base(static_cast<std::size_t>(g.ny) * static_cast<std::size_t>(g.nx - 1)),
-        m_used(m_vertical_base + static_cast<std::size_t>(g.ny - 1) * static_cast<std::size_t>(g.nx),
-               0) {}
+        m_used(
+            m_vertical_base + static_cast<std::size_t>(g.ny - 1) * static_cast<std::size_t>(g.nx),
+            0) {}
 
   std::vector<ContourLine> trace(float level);
 
@@ -151,8 +152,8 @@ bool Tracer::choose(const Edge& cur, Dir dir, Edge& next, Dir& next_dir) const {
   // Sides: left/right column edges when travelling up or down, bottom/top row edges otherwise.
   const Edge s1 = vertical_travel ? Edge{r, c, true} : Edge{r, c, false};
   const Edge s2 = vertical_travel ? Edge{r, c + 1, true} : Edge{r + 1, c, false};
-  const Edge opposite = dir == Dir::Up     ? Edge{r + 1, c, false}
-                        : dir == Dir::Down ? Edge{r, c, false}
+  const Edge opposite = dir == Dir::Up      ? Edge{r + 1, c, false}
+                        : dir == Dir::Down  ? Edge{r, c, false}
                         : dir == Dir::Right ? Edge{r, c + 1, true}
                                             : Edge{r, c, true};
   const float v1 = at(s1), v2 = at(s2);

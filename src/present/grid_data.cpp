@@ -90,8 +90,7 @@ GrdReadStatus readGrdFile(const std::string& path, GridData& grid) {
     if (scanning) scanning = std::fscanf(f.get(), "%f", &v) == 1;
 
   grid = GridData{};
-  if (nx < 0 || ny < 0 || nx > kMaxGridValues || ny > kMaxGridValues ||
-      nx * ny > kMaxGridValues)
+  if (nx < 0 || ny < 0 || nx > kMaxGridValues || ny > kMaxGridValues || nx * ny > kMaxGridValues)
     return GrdReadStatus::AllocFailed;
   try {
     grid.z.assign(static_cast<std::size_t>(nx * ny), 0.0f);

@@ -2,6 +2,7 @@
 
 #include <xlsxwriter.h>
 
+#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <cctype>
@@ -10,7 +11,6 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
-#include <unistd.h>
 
 namespace present {
 
@@ -89,8 +89,8 @@ std::string sanitizeSheetName(const std::string& name) {
   std::string s;
   s.reserve(name.size());
   for (char ch : name) {
-    const bool bad = ch == ':' || ch == '\\' || ch == '/' || ch == '?' || ch == '*' ||
-                     ch == '[' || ch == ']' || (static_cast<unsigned char>(ch) < 0x20);
+    const bool bad = ch == ':' || ch == '\\' || ch == '/' || ch == '?' || ch == '*' || ch == '[' ||
+                     ch == ']' || (static_cast<unsigned char>(ch) < 0x20);
     s += bad ? '_' : ch;
   }
   while (!s.empty() && s.front() == '\'') s.erase(s.begin());

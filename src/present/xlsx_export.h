@@ -29,9 +29,9 @@ inline constexpr size_t kXlsxMaxRows = 1048576;  // including the header row
 inline constexpr size_t kXlsxMaxCols = 16384;
 
 struct XlsxTable {
-  std::string sheet;                  // sheet name as the caller gives it (sanitised on write)
-  std::vector<std::string> headers;   // column names; their count is the column count
-  size_t rows = 0;                    // number of records
+  std::string sheet;                 // sheet name as the caller gives it (sanitised on write)
+  std::vector<std::string> headers;  // column names; their count is the column count
+  size_t rows = 0;                   // number of records
   std::function<std::string(size_t row, size_t col)> cell;  // UTF-8 text of a record's cell
 };
 

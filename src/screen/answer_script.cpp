@@ -46,10 +46,8 @@ std::string complexTerrain(const EstimateSource& s) {
 
 std::string meteorology(const EstimateSource& s) {
   switch (s.met) {
-    case MetMode::Full:
-      return " 1\n";
-    case MetMode::Stability:
-      return core::cformat(" 2\n %d\n", s.stability + 1);
+    case MetMode::Full: return " 1\n";
+    case MetMode::Stability: return core::cformat(" 2\n %d\n", s.stability + 1);
     case MetMode::StabilityWind:
       return core::cformat(" 3\n %d\n %g\n", s.stability + 1, static_cast<double>(s.wind10_m_s));
   }
@@ -120,8 +118,8 @@ std::string areaSource(const EstimateSource& s, double q) {
 
 std::string volumeSource(const EstimateSource& s, double q) {
   return "V\n" + num(q) + num(s.volume_height_m) + num(s.sigma_y0_m) + num(s.sigma_z0_m) +
-         num(s.receptor_m) + urbanCode(s) + "Y\n" + meteorology(s) + "Y\n" +
-         automatedRanges(s) + discreteBlocks(s, false);
+         num(s.receptor_m) + urbanCode(s) + "Y\n" + meteorology(s) + "Y\n" + automatedRanges(s) +
+         discreteBlocks(s, false);
 }
 
 }  // namespace

@@ -22,34 +22,34 @@ struct TerrainRow {
 // The source as the estimation-mode form holds it (temperatures in degrees Celsius).
 struct EstimateSource {
   SourceType type = SourceType::Point;
-  bool urban = false;                 // "U" for urban, "R" for rural
+  bool urban = false;  // "U" for urban, "R" for rural
   MetMode met = MetMode::Full;
-  int stability = 0;                  // 0..5 for A..F
-  float wind10_m_s = 2;               // 10 m wind speed, m/s
-  float ambient_c = 20;               // ambient temperature, deg C
-  float receptor_m = 0;               // receptor height above ground, m
+  int stability = 0;     // 0..5 for A..F
+  float wind10_m_s = 2;  // 10 m wind speed, m/s
+  float ambient_c = 20;  // ambient temperature, deg C
+  float receptor_m = 0;  // receptor height above ground, m
   // point source
-  float stack_m = 30;                 // stack height, m (also the complex-terrain limit)
-  float gas_c = 100;                  // flue-gas temperature, deg C
-  float diameter_m = 0.5f;            // stack inner diameter, m
-  float velocity_m_s = 12;            // exit velocity, m/s
+  float stack_m = 30;       // stack height, m (also the complex-terrain limit)
+  float gas_c = 100;        // flue-gas temperature, deg C
+  float diameter_m = 0.5f;  // stack inner diameter, m
+  float velocity_m_s = 12;  // exit velocity, m/s
   // building downwash (point and flare)
   bool downwash = false;
   float building_length_m = 100, building_width_m = 100, building_height_m = 50;
   // fumigation (point and flare)
   bool fumigation = false;
   bool shoreline = false;
-  float shore_distance_m = 200;       // shortest distance to the shoreline, m
+  float shore_distance_m = 200;  // shortest distance to the shoreline, m
   // area source
   float area_height_m = 10, area_width_m = 10, area_length_m = 20;
-  bool area_search = true;            // search the wind direction; else the angle below
-  float area_angle_deg = 15;          // angle relative to the long side, degrees
+  bool area_search = true;    // search the wind direction; else the angle below
+  float area_angle_deg = 15;  // angle relative to the long side, degrees
   // volume source
   float volume_height_m = 15;
   float sigma_y0_m = 23.2558f, sigma_z0_m = 6.97674f;  // initial dimensions, m
   // flare
   float flare_stack_m = 30;
-  float heat_cal_s = 100000;          // total heat release, cal/s
+  float heat_cal_s = 100000;  // total heat release, cal/s
   // distance tables
   std::vector<TerrainRow> automated;  // ranges: height applies up to the row's distance
   std::vector<TerrainRow> points;     // arbitrary receptor points

@@ -36,9 +36,7 @@ bool contains(const std::string& line, const char* marker) {
   return line.find(marker) != std::string::npos;
 }
 
-bool isBlank(const std::string& line) {
-  return line.find_first_not_of(" \t") == std::string::npos;
-}
+bool isBlank(const std::string& line) { return line.find_first_not_of(" \t") == std::string::npos; }
 
 const std::string& lineAt(const Report& r, int i) {
   static const std::string kEmpty;

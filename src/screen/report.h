@@ -9,14 +9,14 @@
 namespace screen {
 
 struct Report {
-  std::vector<std::string> lines;   // every line, without its terminator
-  std::vector<int> automated;       // indices of "SCREEN AUTOMATED DISTANCES" lines
-  std::vector<int> discrete;        // indices of "SCREEN DISCRETE DISTANCES" lines
-  int valley = 0;                   // last valley-table header line (0 when missing)
-  int summary = 0;                  // last "SUMMARY OF SCREEN MODEL RESULTS" line (0 when missing)
-  bool has_summary = false;         // whether that line was found
-  int complex_count = 0;            // number of complex-terrain result lines
-  std::string text;                 // the whole report, every line followed by "\n"
+  std::vector<std::string> lines;  // every line, without its terminator
+  std::vector<int> automated;      // indices of "SCREEN AUTOMATED DISTANCES" lines
+  std::vector<int> discrete;       // indices of "SCREEN DISCRETE DISTANCES" lines
+  int valley = 0;                  // last valley-table header line (0 when missing)
+  int summary = 0;                 // last "SUMMARY OF SCREEN MODEL RESULTS" line (0 when missing)
+  bool has_summary = false;        // whether that line was found
+  int complex_count = 0;           // number of complex-terrain result lines
+  std::string text;                // the whole report, every line followed by "\n"
 };
 
 // Splits and indexes a report text (LF or CRLF line ends).
@@ -25,8 +25,8 @@ Report parseReport(const std::string& text);
 // One result line of a distance block or of the complex-terrain table.
 struct ResultLine {
   double distance_m = 0;
-  double terrain_m = 0;     // terrain height above the stack base, m
-  double conc_ug_m3 = 0;    // concentration, ug/m3 (24-hour value for complex terrain)
+  double terrain_m = 0;   // terrain height above the stack base, m
+  double conc_ug_m3 = 0;  // concentration, ug/m3 (24-hour value for complex terrain)
 };
 
 // The maximum of the run from the results summary: the first line, or the second when its

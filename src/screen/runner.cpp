@@ -178,8 +178,8 @@ RunResult runIn(const fs::path& dir, const std::string& script, const RunOptions
   }
   if (!waitFor(pid, o.timeout_s, &res.exit_code)) {
     res.status = RunStatus::TimedOut;
-    res.message = "筛选程序 " + o.program + " 运行超过" + std::to_string(o.timeout_s) +
-                  "秒，已被停止。";
+    res.message =
+        "筛选程序 " + o.program + " 运行超过" + std::to_string(o.timeout_s) + "秒，已被停止。";
     return res;
   }
   bool ok = false;

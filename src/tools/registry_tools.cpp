@@ -2,8 +2,6 @@
 
 namespace models {
 
-void registerTools(core::Registry& r) {
-  (void)r;
-}
+void registerTools(core::Registry& r) { (void)r; }
 
 }  // namespace models

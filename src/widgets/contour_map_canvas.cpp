@@ -12,7 +12,7 @@ namespace widgets {
 namespace {
 
 constexpr double kMmPerInchFactor = 0.03937007874015748;  // inches per millimetre
-constexpr int kHandle = 7;                                 // tracker handle size, px
+constexpr int kHandle = 7;                                // tracker handle size, px
 
 // Logical units of 0.01 inch with y up, and device pixels with y down.
 struct Units {
@@ -126,8 +126,8 @@ void ContourMapCanvas::rebuildDrawList() {
   const auto& lines = m_set->lines();
   for (std::size_t k = 0; k < lines.size(); ++k)
     for (std::size_t l = 0; l < lines[k].size(); ++l)
-      m_drawList.push_back({static_cast<int>(k), static_cast<int>(l),
-                            m_set->levels().at(static_cast<int>(k))});
+      m_drawList.push_back(
+          {static_cast<int>(k), static_cast<int>(l), m_set->levels().at(static_cast<int>(k))});
   m_set->clearTraced();
 }
 
@@ -154,8 +154,8 @@ void ContourMapCanvas::drawMap(QPainter& p, double dpi_x, double dpi_y) {
   p.setPen(Qt::black);
   p.setFont(labelFont(font(), dpi_y));
   const QFontMetricsF fm(p.font());
-  const QPointF top_left = u.dev(lo.x(), hi.y()), bottom_left = u.dev(lo), bottom_right =
-                                                                         u.dev(hi.x(), lo.y());
+  const QPointF top_left = u.dev(lo.x(), hi.y()), bottom_left = u.dev(lo),
+                bottom_right = u.dev(hi.x(), lo.y());
   const double gap = 4 * u.sx;
   const double left_x = top_left.x() - gap;
   drawDownText(p, {left_x, top_left.y()}, gText(g.ymax));
@@ -184,8 +184,9 @@ void ContourMapCanvas::drawMap(QPainter& p, double dpi_x, double dpi_y) {
     if (e.level_index >= static_cast<int>(lines.size()) ||
         e.line_index >= static_cast<int>(lines[static_cast<std::size_t>(e.level_index)].size()))
       continue;
-    const auto& pts = lines[static_cast<std::size_t>(e.level_index)]
-                           [static_cast<std::size_t>(e.line_index)].points;
+    const auto& pts =
+        lines[static_cast<std::size_t>(e.level_index)][static_cast<std::size_t>(e.line_index)]
+            .points;
     const present::LevelStyle s = m_styles ? m_styles->styleFor(e.level) : present::LevelStyle{};
     p.setPen(stylePen(s, dpi_x, u));
     QPolygonF poly;
@@ -248,7 +249,8 @@ void ContourMapCanvas::drawTrackers(QPainter& p) {
     p.setPen(Qt::NoPen);
     p.setBrush(Qt::black);
     for (int h = 0; h < 8; ++h) {
-      static const double fx[8] = {0, 1, 1, 0, 0.5, 1, 0.5, 0}, fy[8] = {0, 0, 1, 1, 0, 0.5, 1, 0.5};
+      static const double fx[8] = {0, 1, 1, 0, 0.5, 1, 0.5, 0},
+                          fy[8] = {0, 0, 1, 1, 0, 0.5, 1, 0.5};
       const QPoint c(r.left() + static_cast<int>(fx[h] * r.width()),
                      r.top() + static_cast<int>(fy[h] * r.height()));
       p.drawRect(QRect(c - QPoint(kHandle / 2, kHandle / 2), QSize(kHandle, kHandle)));
@@ -273,7 +275,8 @@ int ContourMapCanvas::handleAt(const QRect& r, QPoint pos) const {
   for (int h = 0; h < 8; ++h) {
     const QPoint c(r.left() + static_cast<int>(fx[h] * r.width()),
                    r.top() + static_cast<int>(fy[h] * r.height()));
-    if (std::abs(pos.x() - c.x()) <= kHandle / 2 + 1 && std::abs(pos.y() - c.y()) <= kHandle / 2 + 1)
+    if (std::abs(pos.x() - c.x()) <= kHandle / 2 + 1 &&
+        std::abs(pos.y() - c.y()) <= kHandle / 2 + 1)
       return h;
   }
   return -1;

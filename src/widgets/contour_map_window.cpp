@@ -115,7 +115,10 @@ void ContourMapWindow::retrace() {
   }
 }
 
-void ContourMapWindow::refresh() { update(); m_canvas->update(); }
+void ContourMapWindow::refresh() {
+  update();
+  m_canvas->update();
+}
 
 void ContourMapWindow::setTransparency(int percent) {
   m_canvas->setBackgroundAlpha(blendAlpha(percent));
@@ -125,8 +128,8 @@ void ContourMapWindow::setTransparency(int percent) {
 
 void ContourMapWindow::insertBackground() {
   m_canvas->showPictureItem();
-  const QString path = chooseOpenFile(this, QStringLiteral("插入背景图片"), QString(),
-                                      kPictureFilter);
+  const QString path =
+      chooseOpenFile(this, QStringLiteral("插入背景图片"), QString(), kPictureFilter);
   if (!path.isEmpty()) {
     m_picturePath = path;
     QFile f(path);
@@ -190,9 +193,9 @@ void ContourMapWindow::exportContours() {
     showMessage(this, kMsgNoData);
     return;
   }
-  const QString path = chooseSaveFile(this, QStringLiteral("导出等值线"),
-                                      QStringLiteral("等值线.geojson"),
-                                      QStringLiteral("GeoJSON (*.geojson *.json)"));
+  const QString path =
+      chooseSaveFile(this, QStringLiteral("导出等值线"), QStringLiteral("等值线.geojson"),
+                     QStringLiteral("GeoJSON (*.geojson *.json)"));
   if (path.isEmpty()) return;
   if (!present::saveContourGeoJson(*m_set, path.toStdString()))
     showMessage(this, QStringLiteral("无法保存文件：%1").arg(path));

@@ -47,19 +47,19 @@ class ContourMapWindow : public QDialog {
   QString transparencyText() const;
 
  public slots:
-  void refresh();                 // "刷新"
-  void insertBackground();        // "插入背景图"
-  void editLevels();              // "线型设置" and double-click
-  void copyToClipboard();         // "复制到剪贴板"
-  void saveImage();               // "保存图片…": PNG or SVG
-  void exportContours();          // "导出等值线…": GeoJSON
+  void refresh();           // "刷新"
+  void insertBackground();  // "插入背景图"
+  void editLevels();        // "线型设置" and double-click
+  void copyToClipboard();   // "复制到剪贴板"
+  void saveImage();         // "保存图片…": PNG or SVG
+  void exportContours();    // "导出等值线…": GeoJSON
 
  private:
   void load(const QString& path);
   void retrace();
   void setTransparency(int percent);
 
-  present::GridData m_grid;                 // must outlive m_set, which refers to it
+  present::GridData m_grid;  // must outlive m_set, which refers to it
   std::unique_ptr<present::ContourSet> m_set;
   present::LevelStyleTable m_styles;
   QString m_picturePath;

@@ -53,9 +53,8 @@ bool readNumber(QWidget* parent, QLineEdit* edit, float& value) {
 
 }  // namespace
 
-ContourPropertiesDialog::ContourPropertiesDialog(const present::ContourLevels& levels,
-                                                 float zmin, float zmax,
-                                                 present::LevelStyleTable& styles,
+ContourPropertiesDialog::ContourPropertiesDialog(const present::ContourLevels& levels, float zmin,
+                                                 float zmax, present::LevelStyleTable& styles,
                                                  QWidget* parent)
     : QDialog(parent), m_levels(levels), m_zmin(zmin), m_zmax(zmax), m_styles(styles) {
   setWindowTitle(QStringLiteral("等值线属性"));

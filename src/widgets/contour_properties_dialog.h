@@ -31,8 +31,8 @@ class ContourPropertiesDialog : public QDialog {
   QTableWidget* table() const { return m_table; }
 
  public slots:
-  void addLevel();     // "增加"
-  void deleteLevels(); // "删除"
+  void addLevel();      // "增加"
+  void deleteLevels();  // "删除"
   // Double-click on a cell: column 0 edits the value, column 1 the line style.
   void editCell(int row, int column);
 

@@ -28,7 +28,8 @@ bool writeAndReport(QWidget* parent, const QString& path, const present::XlsxTab
     return false;
   }
   if (res.status == Status::WriteFailed) {
-    showMessage(parent, QStringLiteral("导出文件时出错：%1").arg(QString::fromStdString(res.message)));
+    showMessage(parent,
+                QStringLiteral("导出文件时出错：%1").arg(QString::fromStdString(res.message)));
     return false;
   }
   showMessage(parent, QStringLiteral("导出文件保存于%1!").arg(path));

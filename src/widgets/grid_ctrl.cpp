@@ -162,8 +162,7 @@ class GridDelegate : public QStyledItemDelegate {
           QApplication::postEvent(g_, new QKeyEvent(QEvent::KeyPress, key->key(), Qt::NoModifier));
           return true;
         }
-        default:
-          break;
+        default: break;
       }
     }
     return QStyledItemDelegate::eventFilter(object, event);
@@ -327,13 +326,17 @@ void CGridCtrl::structureChanged() {
   m_applyingSizes = true;
   for (int c = m_fixedCols; c < m_cols; ++c) {
     const int w = m_colWidths[static_cast<size_t>(c)];
-    if (w <= 0) setColumnHidden(c - m_fixedCols, true);
-    else if (w != m_defaultColWidth) setColumnWidth(c - m_fixedCols, w);
+    if (w <= 0)
+      setColumnHidden(c - m_fixedCols, true);
+    else if (w != m_defaultColWidth)
+      setColumnWidth(c - m_fixedCols, w);
   }
   for (int r = m_fixedRows; r < m_rows; ++r) {
     const int h = m_rowHeights[static_cast<size_t>(r)];
-    if (h <= 0) setRowHidden(r - m_fixedRows, true);
-    else if (h != m_defaultRowHeight) setRowHeight(r - m_fixedRows, h);
+    if (h <= 0)
+      setRowHidden(r - m_fixedRows, true);
+    else if (h != m_defaultRowHeight)
+      setRowHeight(r - m_fixedRows, h);
   }
   m_applyingSizes = false;
 }
@@ -363,7 +366,8 @@ QString CGridCtrl::GetItemText(int row, int col) const {
 void CGridCtrl::scheduleRepaint() {
   if (m_repaintPending) return;
   m_repaintPending = true;
-  QMetaObject::invokeMethod(this, [this] { Invalidate(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { Invalidate(); }, Qt::QueuedConnection);
 }
 
 void CGridCtrl::Invalidate() {
@@ -393,8 +397,10 @@ int CGridCtrl::InsertRow(const QString& heading, int pos) {
   }
   m_combos = std::move(combos);
   m_cells[at(row, 0)] = heading;
-  if (dataRow) m_model->endRows(true);
-  else structureChanged();
+  if (dataRow)
+    m_model->endRows(true);
+  else
+    structureChanged();
   scheduleRepaint();
   return row;
 }
@@ -511,8 +517,8 @@ void CGridCtrl::SetSelectedRange(int minRow, int minCol, int maxRow, int maxCol)
 void CGridCtrl::SetCellSelected(int row, int col, bool selected) {
   const QModelIndex idx = viewIndex(row, col);
   if (!idx.isValid()) return;
-  selectionModel()->select(idx, selected ? QItemSelectionModel::Select
-                                         : QItemSelectionModel::Deselect);
+  selectionModel()->select(idx,
+                           selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
 }
 
 void CGridCtrl::ClearSelection() { selectionModel()->clearSelection(); }
@@ -636,8 +642,7 @@ void CGridCtrl::SetTable(const core::Table& t) {
   m_cells.assign(static_cast<size_t>(m_rows) * cols, QString());
   m_rowHeights.assign(static_cast<size_t>(m_rows), m_defaultRowHeight);
   m_colWidths.assign(cols, m_defaultColWidth);
-  for (size_t c = 0; c < t.headers.size(); ++c)
-    m_cells[c] = QString::fromStdString(t.headers[c]);
+  for (size_t c = 0; c < t.headers.size(); ++c) m_cells[c] = QString::fromStdString(t.headers[c]);
   for (size_t r = 0; r < t.rows.size(); ++r)
     for (size_t c = 0; c < t.rows[r].size(); ++c)
       m_cells[(r + 1) * cols + c] = QString::fromStdString(t.rows[r][c]);
@@ -684,14 +689,18 @@ void CGridCtrl::mouseReleaseEvent(QMouseEvent* e) {
     return;
   }
   const QModelIndex idx = indexAt(e->position().toPoint());
-  if (idx.isValid()) emitRightClick(idx.row() + m_fixedRows, idx.column() + m_fixedCols);
-  else emitRightClick(-1, -1);
+  if (idx.isValid())
+    emitRightClick(idx.row() + m_fixedRows, idx.column() + m_fixedCols);
+  else
+    emitRightClick(-1, -1);
   e->accept();
 }
 
 void CGridCtrl::emitRightClick(int row, int col) {
-  if (SetFocusCell(row, col)) emit rightClicked(row, col);
-  else emit rightClicked(-1, -1);
+  if (SetFocusCell(row, col))
+    emit rightClicked(row, col);
+  else
+    emit rightClicked(-1, -1);
 }
 
 bool CGridCtrl::viewportEvent(QEvent* e) {
@@ -776,10 +785,11 @@ QMenu* createGridPopupMenu(QWidget* parent) {
   return menu;
 }
 
-void runGridPopupCommand(QWidget* page, CGridCtrl& grid, const QString& exportTitle,
-                         int command) {
-  if (command == kCmdGridCopy) copyGridSelection(page, grid);
-  else if (command == kCmdGridExport) exportGrid(page, grid, exportTitle);
+void runGridPopupCommand(QWidget* page, CGridCtrl& grid, const QString& exportTitle, int command) {
+  if (command == kCmdGridCopy)
+    copyGridSelection(page, grid);
+  else if (command == kCmdGridExport)
+    exportGrid(page, grid, exportTitle);
 }
 
 void attachGridPopup(CGridCtrl* grid, QWidget* page, const QString& exportTitle) {

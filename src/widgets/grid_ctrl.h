@@ -17,9 +17,9 @@
 //   grid->SetEditable(false);                  // read-only result grid
 //   for (...) { int r = grid->InsertRow("1"); grid->SetItemText(r, 1, core::cformat("%.4f", x)); }
 //   // Page buttons: 1238 "复制选中表格" and 1102 "结果导入EXCEL".
-//   connect(copyBtn, &QPushButton::clicked, page, [=] { widgets::copyGridSelection(page, *grid); });
-//   connect(exportBtn, &QPushButton::clicked, page, [=] { widgets::exportGrid(page, *grid, title); });
-//   widgets::attachGridPopup(grid, page, title); // right-click menu "GRIDPOP"
+//   connect(copyBtn, &QPushButton::clicked, page, [=] { widgets::copyGridSelection(page, *grid);
+//   }); connect(exportBtn, &QPushButton::clicked, page, [=] { widgets::exportGrid(page, *grid,
+//   title); }); widgets::attachGridPopup(grid, page, title); // right-click menu "GRIDPOP"
 //
 // Operations (as the pages use them):
 //   SetRowCount(n), SetColumnCount(n)     new cells empty, removed cells destroyed; false if n < 0
@@ -104,8 +104,8 @@ class CGridCtrl : public QTableView {
 
   bool SetRowHeight(int row, int px);
   bool SetColumnWidth(int col, int px);
-  int GetRowHeight(int row) const;   // -1 when out of range
-  int GetColumnWidth(int col) const; // -1 when out of range
+  int GetRowHeight(int row) const;    // -1 when out of range
+  int GetColumnWidth(int col) const;  // -1 when out of range
 
   bool SetItemText(int row, int col, const QString& text);
   bool SetItemText(int row, int col, const std::string& utf8);
@@ -141,8 +141,8 @@ class CGridCtrl : public QTableView {
   // The text OnEditCopy puts on the clipboard (UTF-8 bytes); empty for no selection.
   std::string SelectionText() const;
   void OnEditCopy();
-  void OnEditCut();    // editable grids only
-  void OnEditPaste();  // editable grids only; from the clipboard at the focus cell
+  void OnEditCut();                     // editable grids only
+  void OnEditPaste();                   // editable grids only; from the clipboard at the focus cell
   void PasteText(const QString& text);  // the same with a given text
   void ClearSelectedCells();            // editable grids only
   void AutoSizeColumns();
@@ -179,7 +179,7 @@ class CGridCtrl : public QTableView {
     return (static_cast<long long>(row) << 32) | static_cast<unsigned>(col);
   }
   QModelIndex viewIndex(int row, int col) const;
-  void structureChanged();       // counts or fixed counts changed: reset the model and sizes
+  void structureChanged();  // counts or fixed counts changed: reset the model and sizes
   void applyHeaderSizes();
   void scheduleRepaint();
   void emitRightClick(int row, int col);

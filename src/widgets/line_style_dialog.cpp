@@ -65,16 +65,14 @@ LineStyleDialog::LineStyleDialog(float width_mm, present::Rgb colour, QWidget* p
 
 void LineStyleDialog::setColour(present::Rgb c) {
   m_colour = c;
-  m_swatch->setStyleSheet(QStringLiteral("background-color: rgb(%1, %2, %3);")
-                              .arg(c.r)
-                              .arg(c.g)
-                              .arg(c.b));
+  m_swatch->setStyleSheet(
+      QStringLiteral("background-color: rgb(%1, %2, %3);").arg(c.r).arg(c.g).arg(c.b));
 }
 
 void LineStyleDialog::stepWidth(int steps) {
   // The field's text read as a number the way the C library does (junk reads as 0).
-  const double w = std::strtod(m_width->text().toStdString().c_str(), nullptr) +
-                   steps * kWidthStep_mm;
+  const double w =
+      std::strtod(m_width->text().toStdString().c_str(), nullptr) + steps * kWidthStep_mm;
   if (w >= 0.0 && w <= kMaxWidth_mm)
     m_width->setText(QString::fromStdString(core::cformat("%.2f", w)));
 }

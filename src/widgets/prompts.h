@@ -13,9 +13,11 @@ namespace widgets {
 inline const QString kAppCaption = QStringLiteral("kuva环评计算");
 
 // A message box with an OK button only.
-using MessageSink = std::function<void(QWidget* parent, const QString& text, const QString& caption)>;
+using MessageSink =
+    std::function<void(QWidget* parent, const QString& text, const QString& caption)>;
 // A yes/no question; returns true for yes.
-using QuestionSink = std::function<bool(QWidget* parent, const QString& text, const QString& caption)>;
+using QuestionSink =
+    std::function<bool(QWidget* parent, const QString& text, const QString& caption)>;
 // A save-file dialog; returns the chosen path or an empty string when cancelled.
 using SaveFileSink = std::function<QString(QWidget* parent, const QString& title,
                                            const QString& proposedPath, const QString& filter)>;

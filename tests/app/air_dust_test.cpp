@@ -41,7 +41,9 @@ class AirDustTest : public QObject {
     QVERIFY(page.control("U")->isVisible());
     type(page, "W", QStringLiteral("0"));
     QTest::mouseClick(page.button("coal"), Qt::LeftButton);
-    QCOMPARE(text(page, "Qc"), QString::number(static_cast<float>(11.7 * std::pow(1.5, 2.45) * std::pow(40, 0.345)), 'g', 6));
+    QCOMPARE(text(page, "Qc"),
+             QString::number(static_cast<float>(11.7 * std::pow(1.5, 2.45) * std::pow(40, 0.345)),
+                             'g', 6));
 
     sheet->SetCurrentPage(0);
     sheet->SetCurrentPage(1);

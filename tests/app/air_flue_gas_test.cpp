@@ -24,7 +24,8 @@ class AirFlueGasTest : public QObject {
 
  private slots:
   void init() {
-    widgets::setMessageSink([this](QWidget*, const QString& t, const QString& c) { messages << c + ":" + t; });
+    widgets::setMessageSink(
+        [this](QWidget*, const QString& t, const QString& c) { messages << c + ":" + t; });
   }
   void cleanup() {
     widgets::setMessageSink({});

@@ -77,8 +77,10 @@ class AirFugitiveTest : public QObject {
     type(page, "eta_c", QStringLiteral("0"));
     QTest::mouseClick(page.button("compute"), Qt::LeftButton);
     const QString t = page.resultText()->toPlainText();
-    QVERIFY2(t.startsWith(QStringLiteral("计算结果如下：\n液体蒸发量Gz=0.06983064 [kg/h]")), qPrintable(t));
-    QVERIFY2(t.endsWith(QStringLiteral("其中无组织排放量0.06983064 [kg/h]；有组织排放量0.00000000 [kg/h]")),
+    QVERIFY2(t.startsWith(QStringLiteral("计算结果如下：\n液体蒸发量Gz=0.06983064 [kg/h]")),
+             qPrintable(t));
+    QVERIFY2(t.endsWith(QStringLiteral(
+                 "其中无组织排放量0.06983064 [kg/h]；有组织排放量0.00000000 [kg/h]")),
              qPrintable(t));
   }
 

@@ -58,7 +58,8 @@ class AirPointSourceTest : public QObject {
 
  private slots:
   void init() {
-    widgets::setMessageSink([this](QWidget*, const QString& text, const QString&) { messages << text; });
+    widgets::setMessageSink(
+        [this](QWidget*, const QString& text, const QString&) { messages << text; });
     QVERIFY(dir.isValid());
     QDir::setCurrent(dir.path());
   }
@@ -185,7 +186,8 @@ class AirPointSourceTest : public QObject {
     QVERIFY(g.zmax >= g.at(5, 3));
 
     const QString path = dir.filePath(QStringLiteral("ps.xlsx"));
-    widgets::setSaveFileSink([&](QWidget*, const QString&, const QString&, const QString&) { return path; });
+    widgets::setSaveFileSink(
+        [&](QWidget*, const QString&, const QString&, const QString&) { return path; });
     QTest::mouseClick(page.button("excel"), Qt::LeftButton);
     QVERIFY(QFile::exists(path));
   }

@@ -31,7 +31,8 @@ class AirProtectionDistanceTest : public QObject {
     QPushButton* b = page.button("compute");
     QTest::mouseClick(b, Qt::LeftButton);
     if (done.isEmpty()) {
-      if (b->text() != app::kProtectionRunning || b->isEnabled()) return QStringLiteral("(not running)");
+      if (b->text() != app::kProtectionRunning || b->isEnabled())
+        return QStringLiteral("(not running)");
       if (!done.wait(60000)) return QStringLiteral("(timeout)");
     }
     if (b->text() != QStringLiteral("计  算") || !b->isEnabled()) return QStringLiteral("(button)");
@@ -40,7 +41,8 @@ class AirProtectionDistanceTest : public QObject {
 
  private slots:
   void init() {
-    widgets::setMessageSink([this](QWidget*, const QString& text, const QString&) { messages << text; });
+    widgets::setMessageSink(
+        [this](QWidget*, const QString& text, const QString&) { messages << text; });
   }
   void cleanup() {
     widgets::setMessageSink({});
@@ -52,7 +54,8 @@ class AirProtectionDistanceTest : public QObject {
     page.show();
     type(page, "L", QStringLiteral("21"));
     QTest::mouseClick(page.button("compute"), Qt::LeftButton);
-    QCOMPARE(messages, QStringList{QStringLiteral("要求面源的两条边比值不超过10，超出的宜分成多个面源！")});
+    QCOMPARE(messages,
+             QStringList{QStringLiteral("要求面源的两条边比值不超过10，超出的宜分成多个面源！")});
     QCOMPARE(page.focusWidget(), page.control("W"));
     QVERIFY(page.resultText()->toPlainText().isEmpty());
   }
@@ -95,7 +98,8 @@ class AirProtectionDistanceTest : public QObject {
   }
 
   void weakAndStrongSourcesFromRealRuns() {
-    if (!QFile::exists(QStringLiteral(KUVA_BIN_DIR "/kuvascreen"))) QSKIP("kuvascreen is not built");
+    if (!QFile::exists(QStringLiteral(KUVA_BIN_DIR "/kuvascreen")))
+      QSKIP("kuvascreen is not built");
     app::CalculatorPage page(models::air::protectionDistanceDesc());
     QCOMPARE(computeAndWait(page), QStringLiteral("大气环境防护距离建议值 = 500 [m]"));
     type(page, "Q", QStringLiteral("0.001"));

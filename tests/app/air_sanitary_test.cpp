@@ -26,7 +26,8 @@ class AirSanitaryTest : public QObject {
 
  private slots:
   void init() {
-    widgets::setMessageSink([this](QWidget*, const QString& text, const QString&) { messages << text; });
+    widgets::setMessageSink(
+        [this](QWidget*, const QString& text, const QString&) { messages << text; });
   }
   void cleanup() {
     widgets::setMessageSink({});
@@ -57,7 +58,8 @@ class AirSanitaryTest : public QObject {
     QVERIFY(!page.label("basis")->isVisible());
     QVERIFY(page.label("share")->isVisible());
     QVERIFY(page.findChild<QRadioButton*>(QStringLiteral("share:0"))->isVisible());
-    QCOMPARE(page.button("distance")->toolTip(), QStringLiteral("已知无组织排放量计算卫生防护距离的值"));
+    QCOMPARE(page.button("distance")->toolTip(),
+             QStringLiteral("已知无组织排放量计算卫生防护距离的值"));
   }
 
   void pollutantFillsTheStandardAndTypedNamesDoNot() {

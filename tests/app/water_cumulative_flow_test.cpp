@@ -29,7 +29,8 @@ class WaterCumulativeFlowTest : public QObject {
  private slots:
   void initTestCase() { QVERIFY(dir.isValid()); }
   void init() {
-    widgets::setMessageSink([this](QWidget*, const QString& text, const QString&) { messages << text; });
+    widgets::setMessageSink(
+        [this](QWidget*, const QString& text, const QString&) { messages << text; });
   }
   void cleanup() {
     widgets::setMessageSink({});
@@ -54,7 +55,8 @@ class WaterCumulativeFlowTest : public QObject {
     QTest::mouseClick(page.findChild<QRadioButton*>(QStringLiteral("mode:1")), Qt::LeftButton);
     QVERIFY(page.control("K1")->isEnabled());
     const QString path = dir.filePath(QStringLiteral("grid.xlsx"));
-    widgets::setSaveFileSink([&](QWidget*, const QString&, const QString&, const QString&) { return path; });
+    widgets::setSaveFileSink(
+        [&](QWidget*, const QString&, const QString&, const QString&) { return path; });
     QString caption;
     int rows = 0, columns = 0;
     QObject guard;

@@ -21,7 +21,8 @@ class WaterFroMixingTest : public QObject {
 
  private slots:
   void init() {
-    widgets::setMessageSink([this](QWidget*, const QString& text, const QString&) { messages << text; });
+    widgets::setMessageSink(
+        [this](QWidget*, const QString& text, const QString&) { messages << text; });
   }
   void cleanup() {
     widgets::setMessageSink({});

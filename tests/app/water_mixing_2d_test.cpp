@@ -49,9 +49,13 @@ class WaterMixing2DTest : public QObject {
   }
 
  private slots:
-  void initTestCase() { QVERIFY(dir.isValid()); QDir::setCurrent(dir.path()); }
+  void initTestCase() {
+    QVERIFY(dir.isValid());
+    QDir::setCurrent(dir.path());
+  }
   void init() {
-    widgets::setMessageSink([this](QWidget*, const QString& text, const QString&) { messages << text; });
+    widgets::setMessageSink(
+        [this](QWidget*, const QString& text, const QString&) { messages << text; });
   }
   void cleanup() {
     widgets::setMessageSink({});
@@ -169,7 +173,8 @@ class WaterMixing2DTest : public QObject {
     QElapsedTimer timer;
     timer.start();
     int columns = 0;
-    QVERIFY(withGridDialog(page, [&](app::MixingGridDialog& d) { columns = d.list()->columnCount(); }));
+    QVERIFY(
+        withGridDialog(page, [&](app::MixingGridDialog& d) { columns = d.list()->columnCount(); }));
     QCOMPARE(columns, 5001);
     QVERIFY2(timer.elapsed() < 20000, qPrintable(QString::number(timer.elapsed())));
   }

@@ -31,7 +31,8 @@ class WaterRainstormTest : public QObject {
 
  private slots:
   void init() {
-    widgets::setMessageSink([this](QWidget*, const QString& text, const QString&) { messages << text; });
+    widgets::setMessageSink(
+        [this](QWidget*, const QString& text, const QString&) { messages << text; });
   }
   void cleanup() {
     widgets::setMessageSink({});
@@ -46,8 +47,9 @@ class WaterRainstormTest : public QObject {
     QCOMPARE(reference(page), QString::fromUtf8(models::water::kRainstormInitialReference));
     QTest::mouseClick(page.button("compute"), Qt::LeftButton);
     QVERIFY(messages.isEmpty());
-    QCOMPARE(page.resultText()->toPlainText(),
-             QStringLiteral("暴雨强度q=285.741升/秒·公顷\n雨水流量Q=257.167升/秒，即925.8立方米/小时"));
+    QCOMPARE(
+        page.resultText()->toPlainText(),
+        QStringLiteral("暴雨强度q=285.741升/秒·公顷\n雨水流量Q=257.167升/秒，即925.8立方米/小时"));
   }
 
   void provinceWithoutCities() {

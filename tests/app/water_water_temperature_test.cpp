@@ -23,7 +23,8 @@ class WaterTemperatureTest : public QObject {
 
  private slots:
   void init() {
-    widgets::setMessageSink([this](QWidget*, const QString& text, const QString&) { messages << text; });
+    widgets::setMessageSink(
+        [this](QWidget*, const QString& text, const QString&) { messages << text; });
   }
   void cleanup() {
     widgets::setMessageSink({});
@@ -56,10 +57,12 @@ class WaterTemperatureTest : public QObject {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("t.xlsx"));
-    widgets::setSaveFileSink([path](QWidget*, const QString&, const QString&, const QString&) { return path; });
+    widgets::setSaveFileSink(
+        [path](QWidget*, const QString&, const QString&, const QString&) { return path; });
     app::CalculatorPage page(models::water::waterTempDesc());
     QTest::mouseClick(page.button("compute"), Qt::LeftButton);
-    QTest::mouseClick(page.findChild<QPushButton*>(QStringLiteral("action:export")), Qt::LeftButton);
+    QTest::mouseClick(page.findChild<QPushButton*>(QStringLiteral("action:export")),
+                      Qt::LeftButton);
     QVERIFY(QFile::exists(path));
     QCOMPARE(messages.size(), 1);
     QVERIFY2(messages[0].startsWith(QStringLiteral("导出文件保存于")), qPrintable(messages[0]));

@@ -124,8 +124,8 @@ TEST(ContourTrace, NodeJustAboveARaisedNodeIsNotACrossing) {
 // Regression: above 32768, z + 0.001 rounds back to z, so the node stayed on the level and every
 // edge touching it counted as crossed at its end: the line was traced twice.
 TEST(ContourTrace, NodesOnLargeLevelsAreRaisedToo) {
-  const auto lines = present::traceLevel(
-      unitGrid({{40000, 40001, 40002}, {40000, 40001, 40002}}), 40001.0f);
+  const auto lines =
+      present::traceLevel(unitGrid({{40000, 40001, 40002}, {40000, 40001, 40002}}), 40001.0f);
   ASSERT_EQ(lines.size(), 1u);
   ASSERT_EQ(lines[0].points.size(), 2u);
   EXPECT_GT(lines[0].points[0].x, 0.99f);
@@ -233,7 +233,8 @@ TEST(LevelStyles, LookupTakesLastEntryWithin1e7) {
   t.append(1.0f, 0.5f, {2, 0, 0});
   t.append(2.0f, 0.7f, {3, 0, 0});
   EXPECT_EQ(t.styleFor(1.0f).colour.r, 2);
-  EXPECT_EQ(t.styleFor(std::nextafter(2.0f, 3.0f)).colour.r, 0);  // one float step above 2 is 2.4e-7 away
+  EXPECT_EQ(t.styleFor(std::nextafter(2.0f, 3.0f)).colour.r,
+            0);  // one float step above 2 is 2.4e-7 away
   EXPECT_EQ(t.styleFor(std::nextafter(2.0f, 3.0f)).width_mm, 0.0f);
   EXPECT_EQ(t.insertOrdered({1.5f, 0.3f, {}}), 2);
   EXPECT_TRUE(t.removeFor(1.0f));

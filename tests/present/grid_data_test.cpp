@@ -44,8 +44,7 @@ TEST(GridFile, WritesDsaaLayoutWithZeroZMinimum) {
   const std::string path = tempPath("layout.grd");
   ASSERT_TRUE(present::writeGrdFile(sampleTable(), path, 0, 100, 0, 10, 6.5f));
   // Text that is not a number is written as 0; each row is followed by a blank line.
-  EXPECT_EQ(slurp(path),
-            "DSAA\n3 2\n0 100\n0 10\n0 6.5\n-1.25 2 0 \n\n4 5 6.5 \n\n");
+  EXPECT_EQ(slurp(path), "DSAA\n3 2\n0 100\n0 10\n0 6.5\n-1.25 2 0 \n\n4 5 6.5 \n\n");
   fs::remove(path);
 }
 
@@ -112,7 +111,9 @@ TEST(GridFile, RefusesFilesThatAreNotDsaa) {
   g.nx = 1;
   g.ny = 1;
   g.z = {7};
-  for (const char* text : {"dsaa 1 1 0 1 0 1 0 1 5", "\xEF\xBB\xBF" "DSAA 1 1 0 1 0 1 0 1 5",
+  for (const char* text : {"dsaa 1 1 0 1 0 1 0 1 5",
+                           "\xEF\xBB\xBF"
+                           "DSAA 1 1 0 1 0 1 0 1 5",
                            "DSA"}) {
     spit(path, text);
     EXPECT_EQ(present::readGrdFile(path, g), GrdReadStatus::NotDsaa) << text;
@@ -131,9 +132,9 @@ TEST(GridFile, MissingFileMessageNamesIt) {
 
 TEST(GridFile, HostileSizesAreRefusedAsAllocationFailure) {
   const std::string path = tempPath("hostile.grd");
-  for (const char* text : {"DSAA -1 5 0 1 0 1 0 1", "DSAA 5 -3 0 1 0 1 0 1",
-                           "DSAA 100000 100000 0 1 0 1 0 1", "DSAA 2147483647 2147483647",
-                           "DSAA 99999999999999999999999 2 0 1"}) {
+  for (const char* text :
+       {"DSAA -1 5 0 1 0 1 0 1", "DSAA 5 -3 0 1 0 1 0 1", "DSAA 100000 100000 0 1 0 1 0 1",
+        "DSAA 2147483647 2147483647", "DSAA 99999999999999999999999 2 0 1"}) {
     spit(path, text);
     GridData g;
     g.nx = 1;
@@ -175,8 +176,8 @@ TEST(GridFile, WrittenFileOpensInGdal) {
 
   // XYZ output lists node position and value, top row first.
   std::istringstream xyz(run("gdal_translate -q -of XYZ '" + path + "' /vsistdout/"));
-  const double expected[6][3] = {{0, 10, 4}, {50, 10, 5}, {100, 10, 6.5},
-                                 {0, 0, -1.25}, {50, 0, 2}, {100, 0, 0}};
+  const double expected[6][3] = {{0, 10, 4},    {50, 10, 5}, {100, 10, 6.5},
+                                 {0, 0, -1.25}, {50, 0, 2},  {100, 0, 0}};
   for (const auto& e : expected) {
     double x = -1, y = -1, z = -1;
     ASSERT_TRUE(xyz >> x >> y >> z);

@@ -1,11 +1,11 @@
 // The two screening calculators run for real: kuvascreen on the answer scripts the pages write.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 #include "models/air/protection_distance.h"
 #include "models/air/screen3_estimate.h"
@@ -25,7 +25,7 @@ screen::RunOptions engine() {
   return o;
 }
 
-#define REQUIRE_ENGINE()                                                        \
+#define REQUIRE_ENGINE() \
   if (!std::filesystem::exists(kProgram)) GTEST_SKIP() << kProgram << " is not built"
 
 Screen3Input defaults() {
@@ -125,8 +125,7 @@ TEST(Screen3RealRun, AreaSourceListsItsDiscreteDistances) {
   EXPECT_EQ(r.table.rows[r.table.rows.size() - 2][2], "50");
   EXPECT_EQ(r.table.rows.back()[2], "250");
   EXPECT_GT(cell(r, r.table.rows.size() - 1, 4), 0);
-  EXPECT_NE(r.pollutants[0].report.find("=         AREA"),
-            std::string::npos);
+  EXPECT_NE(r.pollutants[0].report.find("=         AREA"), std::string::npos);
 }
 
 TEST(Screen3RealRun, VolumeAndFlareSources) {
@@ -222,8 +221,8 @@ std::filesystem::path runInDir(const std::string& script, const std::string& nam
   fs::remove_all(dir);
   fs::create_directories(dir);
   std::ofstream(dir / "screen3.inp", std::ios::binary) << script;
-  const std::string cmd = "cd '" + dir.string() + "' && '" + kProgram +
-                          "' <screen3.inp >console.txt 2>&1";
+  const std::string cmd =
+      "cd '" + dir.string() + "' && '" + kProgram + "' <screen3.inp >console.txt 2>&1";
   EXPECT_EQ(std::system(cmd.c_str()), 0) << name;
   return dir;
 }

@@ -108,7 +108,8 @@ class ContourMapWindowTest : public QObject {
     const QPoint hi = w.canvas()->mapWorld(500, 50, dpi, dpi);
     const QRect item = w.canvas()->itemRect(ContourMapCanvas::MapItem);  // 460 × 410 px
     const int width_l = static_cast<int>(std::lround(item.width() * 100 / dpi));
-    QVERIFY2(std::abs((hi.x() - lo.x()) - width_l) <= 2, qPrintable(QString::number(hi.x() - lo.x())));
+    QVERIFY2(std::abs((hi.x() - lo.x()) - width_l) <= 2,
+             qPrintable(QString::number(hi.x() - lo.x())));
     const double centre_x = (item.left() + item.width() / 2.0) * 100 / dpi;
     const double centre_y = -(item.top() + item.height() / 2.0) * 100 / dpi;
     QVERIFY(std::abs((lo.x() + hi.x()) / 2.0 - centre_x) <= 2);
@@ -121,7 +122,8 @@ class ContourMapWindowTest : public QObject {
     QCOMPARE(w.styles().count(), 1);
     const QImage img = w.canvas()->toImage();
     const QRect legend = w.canvas()->itemRect(ContourMapCanvas::LegendItem);
-    const int y = legend.top() + static_cast<int>(std::lround(20 * w.canvas()->logicalDpiY() / 100.0));
+    const int y =
+        legend.top() + static_cast<int>(std::lround(20 * w.canvas()->logicalDpiY() / 100.0));
     const QColor c = img.pixelColor(legend.left() + 10, y);
     QVERIFY2(c.red() < 80 && c.green() < 80, qPrintable(c.name()));  // black default style
     QCOMPARE(img.pixelColor(legend.left() + 10, y - 8), QColor(Qt::white));
@@ -133,7 +135,8 @@ class ContourMapWindowTest : public QObject {
     QCOMPARE(QApplication::clipboard()->image().size(), w.canvas()->size());
 
     QString target;
-    setSaveFileSink([&](QWidget*, const QString&, const QString&, const QString&) { return target; });
+    setSaveFileSink(
+        [&](QWidget*, const QString&, const QString&, const QString&) { return target; });
     target = m_dir.path() + QStringLiteral("/map.png");
     w.saveImage();
     QCOMPARE(QImage(target).size(), w.canvas()->size());

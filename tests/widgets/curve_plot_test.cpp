@@ -30,7 +30,7 @@ class CurvePlotTest : public QObject {
     QCOMPARE(widgets::curveYMax(1.5f), 1.50004);    // "1.500000": five zeros
     QCOMPARE(widgets::curveYMax(0.0123f), 0.0126);  // 0.0123f lies just below 0.0123
     QCOMPARE(widgets::curveYMax(0.0f), 4e-7);
-    QCOMPARE(widgets::curveYMax(123.0f), 123.000004);  // "123.000000": six zeros
+    QCOMPARE(widgets::curveYMax(123.0f), 123.000004);    // "123.000000": six zeros
     QCOMPARE(widgets::curveYMax(100.0f), 100.00000004);  // the zeros of the whole part count too
   }
 

@@ -64,7 +64,8 @@ QString readBack(const QString& path) {
 }
 
 bool haveOpenpyxl() {
-  return QProcess::execute(python(), {QStringLiteral("-c"), QStringLiteral("import openpyxl")}) == 0;
+  return QProcess::execute(python(), {QStringLiteral("-c"), QStringLiteral("import openpyxl")}) ==
+         0;
 }
 
 void fillNoiseGrid(CGridCtrl& g) {
@@ -131,8 +132,9 @@ class ExcelExportTest : public QObject {
                                             "1\t50\t59.0500\n"
                                             "2\t100\t58.0500\n"
                                             "3\t150\t57.0500"));
-    QCOMPARE(QDir(dir.filePath(QStringLiteral("新建/子目录"))).entryList(QDir::Files | QDir::Hidden),
-             QStringList{QStringLiteral("噪声.xlsx")});  // no temporary left behind
+    QCOMPARE(
+        QDir(dir.filePath(QStringLiteral("新建/子目录"))).entryList(QDir::Files | QDir::Hidden),
+        QStringList{QStringLiteral("噪声.xlsx")});  // no temporary left behind
   }
 
   void listExportWritesCaptionsAndEveryRow() {

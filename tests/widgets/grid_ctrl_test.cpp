@@ -100,7 +100,8 @@ class GridCtrlTest : public QObject {
     QCOMPARE(g.GetRowCount(), 1);
     QCOMPARE(g.GetItemText(0, 0), QStringLiteral("序号"));
     QVERIFY(g.DeleteAllItems());
-    QCOMPARE(g.GetRowCount() + g.GetColumnCount() + g.GetFixedRowCount() + g.GetFixedColumnCount(), 0);
+    QCOMPARE(g.GetRowCount() + g.GetColumnCount() + g.GetFixedRowCount() + g.GetFixedColumnCount(),
+             0);
   }
 
   void copyOfTwoByThreeGivesTabsAndCrLfAsUtf8() {

@@ -7,10 +7,10 @@
 namespace models::air {
 
 struct TransportDustInput {
-  float speed_km_h = 30;        // V, vehicle speed
-  float load_t = 1;             // M, load per vehicle
-  float distance_km = 0.1f;     // L, transport distance
-  float amount_t_y = 3000;      // Q, yearly amount carried
+  float speed_km_h = 30;          // V, vehicle speed
+  float load_t = 1;               // M, load per vehicle
+  float distance_km = 0.1f;       // L, transport distance
+  float amount_t_y = 3000;        // Q, yearly amount carried
   float road_dust_kg_m2 = 0.01f;  // P, dust cover of the road
 };
 
@@ -18,9 +18,9 @@ struct TransportDustInput {
 double computeTransportDust(const TransportDustInput& in);
 
 struct CoalPileDustInput {
-  float wind_m_s = 1.5f;   // U, mean ground wind speed
-  float surface_m2 = 40;   // S, surface of the pile
-  float moisture_pct = 10; // W, moisture of the stored coal
+  float wind_m_s = 1.5f;    // U, mean ground wind speed
+  float surface_m2 = 40;    // S, surface of the pile
+  float moisture_pct = 10;  // W, moisture of the stored coal
 };
 
 // Qc = 11.7 U^2.45 S^0.345 e^(-0.5 W)   mg/s

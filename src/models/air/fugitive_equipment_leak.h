@@ -7,10 +7,10 @@
 namespace models::air {
 
 struct EquipmentLeakInput {
-  float volume_m3 = 2;        // V, inner volume of equipment and pipes
-  float temperature_k = 298;  // T
-  float molar_mass = 78;      // M
-  float safety_k = 1.5f;      // K, 1 to 2 after the wear of the equipment
+  float volume_m3 = 2;          // V, inner volume of equipment and pipes
+  float temperature_k = 298;    // T
+  float molar_mass = 78;        // M
+  float safety_k = 1.5f;        // K, 1 to 2 after the wear of the equipment
   float coefficient_c = 0.21f;  // C, by the equipment's pressure
 };
 

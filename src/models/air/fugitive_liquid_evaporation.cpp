@@ -6,8 +6,8 @@ namespace models::air {
 
 LiquidEvaporationResult computeLiquidEvaporation(const LiquidEvaporationInput& in) {
   LiquidEvaporationResult r;
-  r.evaporation_kg_h = (0.000352 + 0.000786 * in.air_speed_m_s) * in.partial_mmhg *
-                       in.molar_mass * in.area_m2;
+  r.evaporation_kg_h =
+      (0.000352 + 0.000786 * in.air_speed_m_s) * in.partial_mmhg * in.molar_mass * in.area_m2;
   const double gz = r.evaporation_kg_h;
   r.fugitive_kg_h = (1 - 0.01 * in.capture_pct) * gz;
   r.stack_kg_h = (1 - 0.01 * in.treatment_pct) * in.capture_pct * gz * 0.01;

@@ -8,12 +8,12 @@
 namespace models::air {
 
 struct LiquidEvaporationInput {
-  float air_speed_m_s = 0.3f;     // V, air speed over the surface
-  float area_m2 = 22;             // F
-  float molar_mass = 20;          // M
-  float partial_mmhg = 0.27f;     // P, vapour partial pressure at the liquid temperature
-  float capture_pct = 85;         // collection efficiency
-  float treatment_pct = 90;       // treatment efficiency
+  float air_speed_m_s = 0.3f;  // V, air speed over the surface
+  float area_m2 = 22;          // F
+  float molar_mass = 20;       // M
+  float partial_mmhg = 0.27f;  // P, vapour partial pressure at the liquid temperature
+  float capture_pct = 85;      // collection efficiency
+  float treatment_pct = 90;    // treatment efficiency
 };
 
 struct LiquidEvaporationResult {

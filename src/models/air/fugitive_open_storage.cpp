@@ -11,9 +11,9 @@ double computeOpenStorage(const OpenStorageInput& in) {
 
 const std::vector<VapourConstants>& openStorageSubstances() {
   static const std::vector<VapourConstants> list = {
-      {"苯", 7.962, 34172},      {"甲烷", 6.863, 8516},     {"甲醇", 8.802, 38324},
+      {"苯", 7.962, 34172},       {"甲烷", 6.863, 8516},      {"甲醇", 8.802, 38324},
       {"醋酸甲酯", 8.715, 46150}, {"四氧化碳", 8.004, 33914}, {"甲苯", 8.33, 39198},
-      {"醋酸乙酯", 9.01, 51103},  {"乙醇", 7.72, 23025},     {"乙醚", 9.135, 46774},
+      {"醋酸乙酯", 9.01, 51103},  {"乙醇", 7.72, 23025},      {"乙醚", 9.135, 46774},
   };
   return list;
 }

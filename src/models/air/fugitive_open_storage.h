@@ -11,10 +11,10 @@
 namespace models::air {
 
 struct OpenStorageInput {
-  float wind_m_s = 0.8f;          // u, air speed in the workshop
-  float area_m2 = 1.44f;          // F, exposed area
-  float molar_mass = 78;          // M
-  float temperature_k = 298;      // T (used by the substance choice only)
+  float wind_m_s = 0.8f;                // u, air speed in the workshop
+  float area_m2 = 1.44f;                // F, exposed area
+  float molar_mass = 78;                // M
+  float temperature_k = 298;            // T (used by the substance choice only)
   float vapour_pressure_mmhg = 93.98f;  // Pv, saturated vapour pressure at T
 };
 

@@ -87,7 +87,8 @@ std::vector<float> positions(float from, int steps, float step) {
 std::vector<size_t> mirrorRows(const std::vector<float>& y) {
   std::vector<size_t> mirror(y.size());
   std::unordered_map<float, size_t> first;
-  for (size_t j = 0; j < y.size(); ++j) mirror[j] = first.try_emplace(std::fabs(y[j]), j).first->second;
+  for (size_t j = 0; j < y.size(); ++j)
+    mirror[j] = first.try_emplace(std::fabs(y[j]), j).first->second;
   return mirror;
 }
 
@@ -115,8 +116,8 @@ void fillColumn(const PointSourceInput& in, PointSourceResult& r, size_t col,
   }
   const LightWindSet l = lightWindSet(in);
   for (size_t j = 0; j < r.y_m.size(); ++j)
-    at(j) = mirror[j] < j ? at(mirror[j])
-                          : lightWindConcentration(q, u, he, x, r.y_m[j], l.g01, l.g02);
+    at(j) =
+        mirror[j] < j ? at(mirror[j]) : lightWindConcentration(q, u, he, x, r.y_m[j], l.g01, l.g02);
   r.centre_mg_m3[col] = static_cast<float>(lightWindConcentration(q, u, he, x, 0, l.g01, l.g02));
 }
 
@@ -138,8 +139,8 @@ void groundMaximumStep(const PointSourceInput& in, PointSourceResult& r) {
       tried.emplace_back(set, gm);
       const SigmaSet next = correctedSigmas(in, gm.xm_m);
       if (next == set) break;
-      auto seen = std::find_if(tried.begin(), tried.end(),
-                               [&](const auto& t) { return t.first == next; });
+      auto seen =
+          std::find_if(tried.begin(), tried.end(), [&](const auto& t) { return t.first == next; });
       if (seen != tried.end()) {
         auto best = std::max_element(seen, tried.end(), [](const auto& a, const auto& b) {
           return a.second.cm_mg_m3 < b.second.cm_mg_m3;
@@ -185,9 +186,10 @@ core::Check checkPointSource(const PointSourceInput& in) {
 PointSourceResult computePointSource(const PointSourceInput& in) {
   PointSourceResult r;
   r.wind = in.u10_m_s >= kWindRegime_m_s;
-  r.mixing_m = in.mixing_typed ? in.mixing_m
-                               : static_cast<float>(mixingHeight(in.u10_m_s, in.latitude_deg,
-                                                                 in.stability, in.region));
+  r.mixing_m =
+      in.mixing_typed
+          ? in.mixing_m
+          : static_cast<float>(mixingHeight(in.u10_m_s, in.latitude_deg, in.stability, in.region));
   r.exit_wind_m_s = in.exit_wind_typed
                         ? in.exit_wind_m_s
                         : static_cast<float>(exitWindSpeed(in.u10_m_s, in.stack_height_m,

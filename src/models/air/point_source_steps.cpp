@@ -8,13 +8,13 @@ namespace models::air {
 namespace {
 
 // Circle constants as the method tabulates them.
-constexpr double kTwoPi = 6.28318;           // 2 pi of the light-wind formula
-constexpr double kTwoPiPlume = 6.2831852;    // 2 pi of the wind-case plume
-constexpr double kPiMaximum = 3.1415926;     // pi of the maximum ground concentration
-constexpr double kPiExit = 3.14159;          // pi of the exit area
+constexpr double kTwoPi = 6.28318;         // 2 pi of the light-wind formula
+constexpr double kTwoPiPlume = 6.2831852;  // 2 pi of the wind-case plume
+constexpr double kPiMaximum = 3.1415926;   // pi of the maximum ground concentration
+constexpr double kPiExit = 3.14159;        // pi of the exit area
 constexpr double kDegToRad = 0.017453292222222222;
-constexpr double kCoriolis = 0.0001456;      // 2 Omega, 1/s
-constexpr double kMixingWindCap_m_s = 6;     // a 10 m wind above 6 m/s counts as 6 m/s
+constexpr double kCoriolis = 0.0001456;   // 2 Omega, 1/s
+constexpr double kMixingWindCap_m_s = 6;  // a 10 m wind above 6 m/s counts as 6 m/s
 
 // Mixing-layer coefficient as by region group (rows) and class A-D; bs for E and F is the same
 // for every group.
@@ -47,14 +47,10 @@ struct LateralSet {
   float ay_near, gy_near, ay_far, gy_far;
 };
 constexpr LateralSet kLateral[8] = {
-    {0.901074f, 0.425809f, 0.850934f, 0.602052f},
-    {0.91437f, 0.281846f, 0.865014f, 0.396353f},
-    {0.924279f, 0.177154f, 0.885157f, 0.232123f},
-    {0.926849f, 0.14394f, 0.88694f, 0.189396f},
-    {0.925118f, 0.0985631f, 0.892794f, 0.124308f},
-    {0.929418f, 0.110726f, 0.888723f, 0.0733348f},
-    {0.929418f, 0.0553634f, 0.888723f, 0.0733348f},
-    {0.920818f, 0.0864001f, 0.896864f, 0.101947f},
+    {0.901074f, 0.425809f, 0.850934f, 0.602052f},   {0.91437f, 0.281846f, 0.865014f, 0.396353f},
+    {0.924279f, 0.177154f, 0.885157f, 0.232123f},   {0.926849f, 0.14394f, 0.88694f, 0.189396f},
+    {0.925118f, 0.0985631f, 0.892794f, 0.124308f},  {0.929418f, 0.110726f, 0.888723f, 0.0733348f},
+    {0.929418f, 0.0553634f, 0.888723f, 0.0733348f}, {0.920818f, 0.0864001f, 0.896864f, 0.101947f},
 };
 
 // Vertical coefficient sets Z1..Z8: up to three distance ranges; a bound belongs to the lower
@@ -213,8 +209,8 @@ double lightWindConcentration(double q_mg_s, double u_m_s, double he_m, double x
   const double s = u_m_s * x_m / (g01 * std::sqrt(eta2));
   const double root2pi = std::sqrt(kTwoPi);
   const double phi = 0.5 + normalIntegral(s) / root2pi;
-  const double g = std::exp(-u_m_s * u_m_s / (2 * g01 * g01)) *
-                   (1 + root2pi * s * std::exp(s * s / 2) * phi);
+  const double g =
+      std::exp(-u_m_s * u_m_s / (2 * g01 * g01)) * (1 + root2pi * s * std::exp(s * s / 2) * phi);
   return 2 * q_mg_s * g / (std::pow(kTwoPi, 1.5) * g02 * eta2);
 }
 

@@ -28,14 +28,14 @@ double heatEmission(double pressure_kpa, double gas_flow_m3_s, double gas_temp_c
                     double air_temp_c);
 
 struct PlumeRiseInput {
-  double stack_height_m = 0;   // H
-  bool wind = true;            // U10 >= 1.5 m/s
-  double exit_wind_m_s = 0;    // U at the stack exit
-  double gas_flow_m3_s = 0;    // Qv
-  double diameter_m = 0;       // D
-  double delta_t_k = 0;        // Ts - Ta
-  double heat_kj_s = 0;        // Qh
-  double lapse_k_m = 0;        // dT/dz above the stack
+  double stack_height_m = 0;  // H
+  bool wind = true;           // U10 >= 1.5 m/s
+  double exit_wind_m_s = 0;   // U at the stack exit
+  double gas_flow_m3_s = 0;   // Qv
+  double diameter_m = 0;      // D
+  double delta_t_k = 0;       // Ts - Ta
+  double heat_kj_s = 0;       // Qh
+  double lapse_k_m = 0;       // dT/dz above the stack
   int stability = 0;
   Surface surface = Surface::Rural;
 };

@@ -69,9 +69,10 @@ std::string protectionSentence(const ProtectionReading& r, float standard_mg_m3)
     if (r.conc_ug_m3[i] >= limit) {
       const double d = r.distance_m[i + 1];
       if (d > kFarLimit_m)
-        return toCrLf(core::cformat(
-            "最大超标距离 = %g [m]\n最大超标距离大于2000米，污染源强可能超标，建议削减源强后，再计算。",
-            d));
+        return toCrLf(
+            core::cformat("最大超标距离 = %g "
+                          "[m]\n最大超标距离大于2000米，污染源强可能超标，建议削减源强后，再计算。",
+                          d));
       return core::cformat("大气环境防护距离建议值 = %g [m]", d);
     }
   }

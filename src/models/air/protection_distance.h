@@ -12,10 +12,10 @@
 namespace models::air {
 
 struct ProtectionInput {
-  float height_m = 2;        // He, effective release height of the area source
-  float width_m = 2;         // W
-  float length_m = 2;        // L
-  float q_g_s = 10;          // Q, emission rate
+  float height_m = 2;           // He, effective release height of the area source
+  float width_m = 2;            // W
+  float length_m = 2;           // L
+  float q_g_s = 10;             // Q, emission rate
   float standard_mg_m3 = 2.4f;  // Cs, ambient standard
 };
 
@@ -35,9 +35,9 @@ core::Check readProtectionReport(const std::string& report, ProtectionReading* o
 std::string protectionSentence(const ProtectionReading& r, float standard_mg_m3);
 
 struct ProtectionOutcome {
-  core::Check failure;   // refused input, a failed run or an unreadable report
-  std::string text;      // the result sentence
-  std::string report;    // the full report
+  core::Check failure;  // refused input, a failed run or an unreadable report
+  std::string text;     // the result sentence
+  std::string report;   // the full report
 };
 
 ProtectionOutcome computeProtection(const ProtectionInput& in, const screen::RunOptions& run);

@@ -1,15 +1,15 @@
-#include "models/registry.h"
 #include "models/air/flue_gas.h"
 #include "models/air/fugitive_dust.h"
 #include "models/air/fugitive_equipment_leak.h"
 #include "models/air/fugitive_liquid_evaporation.h"
 #include "models/air/fugitive_odour.h"
 #include "models/air/fugitive_open_storage.h"
-#include "models/air/sanitary_distance.h"
-#include "models/air/tank_losses.h"
 #include "models/air/point_source.h"
 #include "models/air/protection_distance.h"
+#include "models/air/sanitary_distance.h"
 #include "models/air/screen3_estimate.h"
+#include "models/air/tank_losses.h"
+#include "models/registry.h"
 
 namespace models {
 

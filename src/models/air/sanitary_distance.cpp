@@ -185,7 +185,8 @@ const core::CalculatorDesc& sanitaryDistanceDesc() {
     auto standard =
         field("Cm", 1004, "环境标准浓度限值", "mg/m^3", FieldType::Double, 2.4, kGroupIn);
     standard.tooltip = "选项里没有的污染因子，浓度数据可以直接在这里输入";
-    auto stack = field("stack", 1005, "排放同种有害气体的排气筒", "", FieldType::Radio, 1, kGroupIn);
+    auto stack =
+        field("stack", 1005, "排放同种有害气体的排气筒", "", FieldType::Radio, 1, kGroupIn);
     stack.choices = {"有", "无"};
     auto basis =
         field("basis", 1007, "无组织排放的有害物质容许浓度", "", FieldType::Radio, 1, kGroupIn);

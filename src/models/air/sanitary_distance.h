@@ -10,8 +10,8 @@
 
 namespace models::air {
 
-enum class StackPresence { Present = 0, Absent = 1 };  // a stack emitting the same pollutant
-enum class PermittedBasis { Acute = 0, Chronic = 1 };  // basis of the permitted concentration
+enum class StackPresence { Present = 0, Absent = 1 };      // a stack emitting the same pollutant
+enum class PermittedBasis { Acute = 0, Chronic = 1 };      // basis of the permitted concentration
 enum class StackShare { AboveThird = 0, BelowThird = 1 };  // stack emission vs 1/3 permitted
 
 enum class SourceCategory { I = 0, II = 1, III = 2 };
@@ -23,8 +23,8 @@ struct SanitaryInput {
   StackPresence stack = StackPresence::Absent;
   PermittedBasis basis = PermittedBasis::Chronic;  // counts when there is no stack
   StackShare share = StackShare::AboveThird;       // counts when there is a stack
-  double emission_kg_h = 0;     // Qc, fugitive emission rate
-  double distance_m = 0;        // L, protection distance (input of the reverse direction)
+  double emission_kg_h = 0;                        // Qc, fugitive emission rate
+  double distance_m = 0;  // L, protection distance (input of the reverse direction)
 };
 
 struct SanitaryCoefficients {

@@ -67,8 +67,7 @@ core::Check checkSourceFields(const screen::EstimateSource& s) {
   if ((f = notBelow(s.receptor_m, 0, "计算点离地高度", "zr"))) return f;
   switch (s.type) {
     case screen::SourceType::Point:
-    case screen::SourceType::Flare:
-      return checkStackFields(s);
+    case screen::SourceType::Flare: return checkStackFields(s);
     case screen::SourceType::Area: {
       if ((f = notBelow(s.area_height_m, 0, "面源有效高度", "area_he"))) return f;
       const double w = s.area_width_m, l = s.area_length_m;
@@ -141,15 +140,15 @@ std::string detailLine(const Screen3PollutantResult& p) {
 }  // namespace
 
 const std::vector<std::string>& screen3PollutantNames() {
-  static const std::vector<std::string> names = {"SO2", "TSP", "PM10", "NO2", "氟化物",
+  static const std::vector<std::string> names = {"SO2", "TSP", "PM10", "NO2",    "氟化物",
                                                  "HCl", "H2S", "苯",   "二甲苯", "甲苯"};
   return names;
 }
 
 std::string screen3DefaultStandard(const std::string& name) {
   static const std::vector<std::pair<std::string, std::string>> standards = {
-      {"SO2", "0.5"}, {"TSP", "0.9"},   {"PM10", "0.45"}, {"NO2", "0.24"}, {"氟化物", "0.02"},
-      {"HCl", "0.05"}, {"H2S", "0.01"}, {"苯", "2.4"},     {"二甲苯", "0.3"}};
+      {"SO2", "0.5"},  {"TSP", "0.9"},  {"PM10", "0.45"}, {"NO2", "0.24"},  {"氟化物", "0.02"},
+      {"HCl", "0.05"}, {"H2S", "0.01"}, {"苯", "2.4"},    {"二甲苯", "0.3"}};
   for (const auto& [n, s] : standards)
     if (n == name) return s;
   return {};
@@ -222,8 +221,8 @@ void addPollutantReport(Screen3Result& r, const Screen3Input& in, size_t i,
   auto share = [&](double ug) { return ug / standard_mg_m3 * kShareFactor; };
   const double dmax = p.max_distance_m;
   // Only points and flares have a complex-terrain screen.
-  const bool stack_like = in.source.type == screen::SourceType::Point ||
-                          in.source.type == screen::SourceType::Flare;
+  const bool stack_like =
+      in.source.type == screen::SourceType::Point || in.source.type == screen::SourceType::Flare;
   const bool max_complex = stack_like && p.max_terrain_m > screen::terrainLimit_m(in.source);
   const std::vector<screen::Block> blocks = screen::automatedBlocks(report);
   // The maximum row goes once into the automated rows: after the last line at or before the
@@ -244,8 +243,8 @@ void addPollutantReport(Screen3Result& r, const Screen3Input& in, size_t i,
     const auto& b = blocks[bi];
     for (size_t j = 0; j < b.rows.size(); ++j) {
       const auto& l = b.rows[j];
-      put(Screen3RowKind::Automated, "简单地形", l.distance_m, b.terrain_m,
-          l.conc_ug_m3 * kMgPerUg, share(l.conc_ug_m3));
+      put(Screen3RowKind::Automated, "简单地形", l.distance_m, b.terrain_m, l.conc_ug_m3 * kMgPerUg,
+          share(l.conc_ug_m3));
       if (bi == max_block && j == max_line)
         put(Screen3RowKind::Maximum, max_complex ? "最大值复杂地形(24小时)" : "最大值简单地形",
             p.max_distance_m, p.max_terrain_m, p.cmax_mg_m3, p.pmax_pct);
@@ -253,8 +252,8 @@ void addPollutantReport(Screen3Result& r, const Screen3Input& in, size_t i,
   }
   for (const auto& b : screen::discreteBlocks(report))
     for (const auto& l : b.rows)
-      put(Screen3RowKind::Discrete, "简单地形", l.distance_m, b.terrain_m,
-          l.conc_ug_m3 * kMgPerUg, share(l.conc_ug_m3));
+      put(Screen3RowKind::Discrete, "简单地形", l.distance_m, b.terrain_m, l.conc_ug_m3 * kMgPerUg,
+          share(l.conc_ug_m3));
   for (const auto& l : screen::complexLines(report))
     put(Screen3RowKind::Complex, "复杂地形", l.distance_m, l.terrain_m, l.conc_ug_m3 * kMgPerUg,
         share(l.conc_ug_m3));
@@ -326,11 +325,15 @@ Screen3Result computeScreen3(const Screen3Input& in, const screen::RunOptions& r
     const auto& row = in.pollutants[i];
     const double q = cellNumber(row.q_text), standard = cellNumber(row.standard_text);
     std::string msg;
-    if (q == 0) msg = "污染物" + row.name + "源强不能为空";
-    else if (standard == 0) msg = "污染物" + row.name + "标准值不能为空";
-    else if (row.name.empty()) msg = "污染物名称不能为空";
+    if (q == 0)
+      msg = "污染物" + row.name + "源强不能为空";
+    else if (standard == 0)
+      msg = "污染物" + row.name + "标准值不能为空";
+    else if (row.name.empty())
+      msg = "污染物名称不能为空";
     // A negative rate would make the screening program start its questions over.
-    else if (!(q > 0)) msg = "污染物" + row.name + "源强必须大于0";
+    else if (!(q > 0))
+      msg = "污染物" + row.name + "源强必须大于0";
     if (!msg.empty()) {
       r.stop = core::fail(msg);
       r.stop->tab = 0;

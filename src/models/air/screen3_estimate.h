@@ -63,7 +63,7 @@ struct Screen3Result {
   core::Table table;  // 2n + 4 columns: 序号, 地形, 距离m, 源高m, then two per pollutant
   std::vector<Screen3RowKind> row_kinds;
   std::vector<Screen3PollutantResult> pollutants;  // the processed ones
-  int chosen = 0;     // pollutant with the largest Pmax
+  int chosen = 0;                                  // pollutant with the largest Pmax
   std::string grade;
   std::string summary;  // lines end in "\r\n"
   // A pollutant row or a run that stopped the computation; the columns of the pollutants

@@ -47,13 +47,13 @@ double floatingRoofWorkingLoss(const FloatingRoofWorkingInput& in);
 
 // Fixed-roof breathing loss.
 struct FixedRoofBreathingInput {
-  float diameter_m = 2;        // D
-  float vapour_space_m = 0.2f; // H, height of the vapour space
-  float paint_fp = 1;          // Fp
-  float product_k3 = 1;        // K3, gasoline 1, crude 0.58
-  float p_kpa = 70;            // P, vapour pressure at the bulk liquid temperature
-  float pa_kpa = 101.3f;       // Pa, local atmospheric pressure
-  float daily_range_c = 6;     // ΔT, mean daily temperature range
+  float diameter_m = 2;         // D
+  float vapour_space_m = 0.2f;  // H, height of the vapour space
+  float paint_fp = 1;           // Fp
+  float product_k3 = 1;         // K3, gasoline 1, crude 0.58
+  float p_kpa = 70;             // P, vapour pressure at the bulk liquid temperature
+  float pa_kpa = 101.3f;        // Pa, local atmospheric pressure
+  float daily_range_c = 6;      // ΔT, mean daily temperature range
 };
 // Tank-size factor C: 1 from 9.14 m up.
 double tankDiameterFactor(double diameter_m);

@@ -2,8 +2,6 @@
 
 namespace models {
 
-void registerNoise(core::Registry& r) {
-  (void)r;
-}
+void registerNoise(core::Registry& r) { (void)r; }
 
 }  // namespace models

@@ -2,8 +2,6 @@
 
 namespace models {
 
-void registerRisk(core::Registry& r) {
-  (void)r;
-}
+void registerRisk(core::Registry& r) { (void)r; }
 
 }  // namespace models

@@ -5,7 +5,7 @@
 namespace models::water {
 
 namespace {
-constexpr double kPi = 3.14159;             // value the method tabulates with
+constexpr double kPi = 3.14159;  // value the method tabulates with
 constexpr double kSecondsPerDay = 86400;
 
 constexpr const char* kMsgAyLow = "a+y必须大于等于0，请重新输入！";
@@ -90,9 +90,9 @@ core::Outcome run(const core::Values& v, const std::string& action) {
   if (action == "grid") {
     in.grid = orderedLateral(in.grid);
     if (auto f = checkCumulativeFlowGrid(in)) return core::failed(*f);
-    return mixingGridOutcome(in.grid, cumulativeFlowExportTitle(in.mode), [&in](double x, double y) {
-      return cumulativeFlowConcentration(in, x, y);
-    });
+    return mixingGridOutcome(
+        in.grid, cumulativeFlowExportTitle(in.mode),
+        [&in](double x, double y) { return cumulativeFlowConcentration(in, x, y); });
   }
   if (auto f = checkCumulativeFlowPoint(in)) return core::failed(*f);
   core::Outcome o;

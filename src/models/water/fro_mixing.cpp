@@ -51,8 +51,8 @@ core::Table froTable(const FroResult& r) {
   t.headers = {"距离m", "浓度值mg/L"};
   t.widths = {60, 80};
   for (const FroRow& row : r.rows)
-    t.rows.push_back({core::cformat("%g", static_cast<double>(row.x_m)),
-                      core::cformat("%.4f", row.c_mg_l)});
+    t.rows.push_back(
+        {core::cformat("%g", static_cast<double>(row.x_m)), core::cformat("%.4f", row.c_mg_l)});
   return t;
 }
 

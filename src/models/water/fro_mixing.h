@@ -28,12 +28,12 @@ struct FroInput {
 };
 
 struct FroRow {
-  float x_m = 0;            // distance below the outfall (single precision), m
-  double c_mg_l = 0;        // concentration, mg/L
+  float x_m = 0;      // distance below the outfall (single precision), m
+  double c_mg_l = 0;  // concentration, mg/L
 };
 
 struct FroResult {
-  float alpha = 0;          // mixing coefficient (single precision)
+  float alpha = 0;  // mixing coefficient (single precision)
   std::vector<FroRow> rows;
 };
 

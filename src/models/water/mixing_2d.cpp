@@ -5,7 +5,7 @@
 namespace models::water {
 
 namespace {
-constexpr double kPi = 3.14159;             // value the method tabulates with
+constexpr double kPi = 3.14159;  // value the method tabulates with
 constexpr double kSecondsPerDay = 86400;
 
 constexpr const char* kMsgAyLow = "a+y必须大于等于0，请重新输入！";
@@ -32,8 +32,8 @@ double mixing2DConcentration(const Mixing2DInput& in, double x, double y) {
                          (std::exp(-u * y * y / d) + std::exp(-u * (2 * a + y) * (2 * a + y) / d) +
                           std::exp(-u * (2 * b - 2 * a - y) * (2 * b - 2 * a - y) / d));
   } else {
-    c = in.ch_mg_l +
-        load / (h * root) * (std::exp(-u * y * y / d) + std::exp(-u * (2 * b - y) * (2 * b - y) / d));
+    c = in.ch_mg_l + load / (h * root) *
+                         (std::exp(-u * y * y / d) + std::exp(-u * (2 * b - y) * (2 * b - y) / d));
   }
   if (in.mode == 1) c *= std::exp(-static_cast<double>(in.k1_per_d) * x / (kSecondsPerDay * u));
   return c;

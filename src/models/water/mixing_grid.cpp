@@ -1,8 +1,8 @@
 #include "models/water/mixing_grid.h"
 
 #include <charconv>
-#include <cstdlib>
 #include <cmath>
+#include <cstdlib>
 #include <utility>
 
 #include "core/counts.h"
@@ -138,8 +138,7 @@ core::Outcome::Grid mixingGridContour(const core::Table& table, const MixingGrid
   c.z.reserve(static_cast<size_t>(c.nx) * static_cast<size_t>(c.ny));
   // The contour map reads the numbers the list shows, not the unrounded values.
   for (const auto& row : table.rows)
-    for (size_t i = 1; i < row.size(); ++i)
-      c.z.push_back(cellNumber(row[i]));
+    for (size_t i = 1; i < row.size(); ++i) c.z.push_back(cellNumber(row[i]));
   if (c.nx > 0 && c.ny > 0) c.zmax = cellNumber(table.rows[0][1]);
   return c;
 }

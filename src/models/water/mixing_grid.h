@@ -49,9 +49,9 @@ int mixingGridColumns(const MixingGridSpec& g);
 int mixingGridRows(const MixingGridSpec& g);
 
 struct MixingGrid {
-  std::vector<double> x_m;        // x of each data column (i * xc)
-  std::vector<double> y_m;        // y of each row (ylow + j * yc)
-  std::vector<float> c_mg_l;      // concentrations row by row, stored in single precision
+  std::vector<double> x_m;    // x of each data column (i * xc)
+  std::vector<double> y_m;    // y of each row (ylow + j * yc)
+  std::vector<float> c_mg_l;  // concentrations row by row, stored in single precision
 };
 
 // Evaluate conc(x, y) over the grid of a checked spec.

@@ -123,7 +123,8 @@ core::Outcome run(const core::Values& v, const std::string&) {
 }
 
 core::FieldDesc field(const char* key, int id, const char* label, const char* unit, double def) {
-  return core::inputField(key, id, label, unit, def, "暴雨强度和雨水量计算     依据《给水排水设计手册》第5册");
+  return core::inputField(key, id, label, unit, def,
+                          "暴雨强度和雨水量计算     依据《给水排水设计手册》第5册");
 }
 
 }  // namespace

@@ -10,8 +10,8 @@
 namespace models::water {
 
 struct RainstormInput {
-  int province = 0;         // index in rainstormProvinces()
-  int city = 0;             // index in the province's city list (ignored when it has none)
+  int province = 0;           // index in rainstormProvinces()
+  int city = 0;               // index in the province's city list (ignored when it has none)
   float return_period_y = 2;  // P
   float duration_min = 15;    // t
   float area_m2 = 10000;      // S, catchment area

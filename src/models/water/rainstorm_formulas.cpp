@@ -1,8 +1,8 @@
 #include "models/water/rainstorm_formulas.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
-#include <cctype>
 #include <stdexcept>
 #include <string_view>
 
@@ -70,8 +70,7 @@ const std::vector<RainFormula> kTable = {
     {"山东", "龙口", RainYield::I, "(3.781+3.118lgP) / (t+2.605)^0.467"},
     {"山东", "长岛", RainYield::I, "(5.941+4.976lgP) / (t+3.626)^0.622"},
     {"山东", "烟台", RainYield::I, "(6.912+7.373lgP) / (t+9.018)^0.609"},
-    {"山东", "莱阳", RainYield::I, "(5.824+6.241lgP) / (t+8.173)^0.532",
-     "(5.824+6.24lgP)"},
+    {"山东", "莱阳", RainYield::I, "(5.824+6.241lgP) / (t+8.173)^0.532", "(5.824+6.24lgP)"},
     {"山东", "海阳", RainYield::I, "(4.953+4.063lgP) / (t+0.158)^0.523"},
     {"山东", "枣庄", RainYield::I, "(65.512+52.455lgP) / (t+22.378)^1.069"},
     {"江西", "南昌", RainYield::Q, "1386×(1+0.69lgP) / (t+1.4)^0.64"},
@@ -222,9 +221,12 @@ class Reader {
     double v = product();
     for (;;) {
       skipBlanks();
-      if (eat("+")) v += product();
-      else if (eat("-")) v -= product();
-      else return v;
+      if (eat("+"))
+        v += product();
+      else if (eat("-"))
+        v -= product();
+      else
+        return v;
     }
   }
 
@@ -232,9 +234,12 @@ class Reader {
     double v = power();
     for (;;) {
       skipBlanks();
-      if (eat("×")) v *= power();
-      else if (startsFactor()) v *= power();
-      else return v;
+      if (eat("×"))
+        v *= power();
+      else if (startsFactor())
+        v *= power();
+      else
+        return v;
     }
   }
 
@@ -316,9 +321,12 @@ size_t lastTopLevel(const std::string& s, char c) {
   int depth = 0;
   size_t found = std::string::npos;
   for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '(' || s[i] == '[') ++depth;
-    else if (s[i] == ')' || s[i] == ']') --depth;
-    else if (s[i] == c && depth == 0) found = i;
+    if (s[i] == '(' || s[i] == '[')
+      ++depth;
+    else if (s[i] == ')' || s[i] == ']')
+      --depth;
+    else if (s[i] == c && depth == 0)
+      found = i;
   }
   return found;
 }
@@ -328,8 +336,10 @@ std::string withoutOuterParens(const std::string& s) {
   if (s.size() < 2 || s.front() != '(' || s.back() != ')') return s;
   int depth = 0;
   for (size_t i = 0; i + 1 < s.size(); ++i) {
-    if (s[i] == '(') ++depth;
-    else if (s[i] == ')' && --depth == 0) return s;
+    if (s[i] == '(')
+      ++depth;
+    else if (s[i] == ')' && --depth == 0)
+      return s;
   }
   return s.substr(1, s.size() - 2);
 }

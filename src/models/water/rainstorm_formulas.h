@@ -16,9 +16,9 @@ enum class RainYield { Q, I };  // q in L/(s·ha), or i in mm/min
 
 struct RainFormula {
   const char* province;
-  const char* city;     // empty for a province whose one formula covers it
+  const char* city;  // empty for a province whose one formula covers it
   RainYield yields;
-  const char* formula;  // as computed
+  const char* formula;                    // as computed
   const char* shown_numerator = nullptr;  // numerator of the reference text when it differs
 };
 

@@ -38,7 +38,7 @@ RiverPhResult computeRiverPh(const RiverPhInput& in) {
   r.ka1 = carbonicKa1(in.t_c);
   const double qh = in.qh_m3_s, qp = in.qp_m3_s, cbh = in.cbh_mgn_l, cw = in.cw_mgn_l;
   const double phh = in.ph_h, k = r.ka1;
-  const double river = (qh + qp) * cbh;       // alkalinity carried by the mixed flow
+  const double river = (qh + qp) * cbh;  // alkalinity carried by the mixed flow
   const double buffer = 10 * k * phh * qp * cw;
   // acid:     pH = pHh + ln(((Qh+Qp) Cbh - Qp Ca) / ((Qh+Qp) Cbh + 10 K pHh Qp Ca))
   // alkaline: pH = pHh + ln(((Qh+Qp) Cbh + Qp Cb) / ((Qh+Qp) Cbh - 10 K pHh Qp Cb))
@@ -50,11 +50,12 @@ RiverPhResult computeRiverPh(const RiverPhInput& in) {
 }
 
 std::string riverPhText(WasteKind kind, const RiverPhResult& r) {
-  const char* fmt = kind == WasteKind::Acid
-      ? "河--10 河流酸碱污染物(pH)充分混合段(适用于pH<=9的情况):\n污染物为酸性物质\n"
-        "碳酸一级平衡常数 Ka1 =%g\n完全混合后河流中的pH值 pH =%g"
-      : "河--10 河流酸碱污染物(pH)充分混合段(适用于pH<=9的情况):\n污染物为碱性物质\n"
-        "碳酸一级平衡常数 Ka1 =%g\n完全混合后河流中的pH值 pH =%g";
+  const char* fmt =
+      kind == WasteKind::Acid
+          ? "河--10 河流酸碱污染物(pH)充分混合段(适用于pH<=9的情况):\n污染物为酸性物质\n"
+            "碳酸一级平衡常数 Ka1 =%g\n完全混合后河流中的pH值 pH =%g"
+          : "河--10 河流酸碱污染物(pH)充分混合段(适用于pH<=9的情况):\n污染物为碱性物质\n"
+            "碳酸一级平衡常数 Ka1 =%g\n完全混合后河流中的pH值 pH =%g";
   return core::cformat(fmt, static_cast<double>(r.ka1), r.ph);
 }
 

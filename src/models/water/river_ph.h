@@ -12,17 +12,17 @@ enum class WasteKind { Acid = 0, Alkaline = 1 };
 
 struct RiverPhInput {
   WasteKind kind = WasteKind::Acid;
-  float qh_m3_s = 10;       // Qh, river flow, m^3/s
-  float qp_m3_s = 0.5f;     // Qp, waste-water flow, m^3/s
-  float ph_h = 7;           // pHh, background pH
-  float cbh_mgn_l = 1;      // Cbh, background alkalinity, mgN/L
-  float cw_mgn_l = 10;      // Cap or Cbp, acidity or alkalinity of the waste water, mgN/L
-  float t_c = 20;           // T, mean water temperature, deg C
+  float qh_m3_s = 10;    // Qh, river flow, m^3/s
+  float qp_m3_s = 0.5f;  // Qp, waste-water flow, m^3/s
+  float ph_h = 7;        // pHh, background pH
+  float cbh_mgn_l = 1;   // Cbh, background alkalinity, mgN/L
+  float cw_mgn_l = 10;   // Cap or Cbp, acidity or alkalinity of the waste water, mgN/L
+  float t_c = 20;        // T, mean water temperature, deg C
 };
 
 struct RiverPhResult {
-  float ka1 = 0;            // first equilibrium constant of carbonic acid, x 1e6 (single precision)
-  double ph = 0;            // pH after complete mixing
+  float ka1 = 0;  // first equilibrium constant of carbonic acid, x 1e6 (single precision)
+  double ph = 0;  // pH after complete mixing
 };
 
 // The waste water's default acidity or alkalinity when its kind is chosen on the form.

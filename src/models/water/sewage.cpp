@@ -12,7 +12,7 @@ constexpr float kKgToTonne = 0.001f;
 }  // namespace
 
 core::Check checkSewage(const SewageInput& in) {
-  const float nonneg[] = {in.cod0_mg_l, in.cods_mg_l, in.staff, in.resident,
+  const float nonneg[] = {in.cod0_mg_l, in.cods_mg_l, in.staff,   in.resident,
                           in.days,      in.nh0_mg_l,  in.nhs_mg_l};
   for (float v : nonneg)
     if (v < 0) return core::fail(kMsgNegative, "N", core::kCaptionError);

@@ -20,9 +20,9 @@ struct SewageInput {
 
 // Every result is stored in a single-precision field.
 struct SewageResult {
-  float water_t_y = 0;        // yearly water use, t
-  float sewage_t_d = 0;       // Qd, daily sewage, t
-  float sewage_t_y = 0;       // Qy, yearly sewage, t
+  float water_t_y = 0;   // yearly water use, t
+  float sewage_t_d = 0;  // Qd, daily sewage, t
+  float sewage_t_y = 0;  // Qy, yearly sewage, t
   float cod_t_y = 0;
   float cod_std_t_y = 0;
   float nh_t_y = 0;

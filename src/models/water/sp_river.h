@@ -9,18 +9,18 @@
 namespace models::water {
 
 struct SpInput {
-  float qh_m3_s = 20;       // Qh, river flow, m^3/s
-  float ch_mg_l = 0.5f;     // Ch, upstream concentration, mg/L
-  float qp_m3_s = 2;        // Qp, waste-water flow, m^3/s
-  float cp_mg_l = 100;      // Cp, waste-water concentration, mg/L
-  float u_m_s = 1;          // u, river velocity, m/s
-  float dp_mg_l = 4.1f;     // Dp, oxygen deficit of the waste water, mg/L
-  float dh_mg_l = 1.4f;     // Dh, background oxygen deficit of the river, mg/L
-  float k1_per_d = 1;       // K1, deoxygenation (decay) rate, 1/d
-  float k2_per_d = 1.5f;    // K2, re-aeration rate, 1/d
-  float lmax_m = 3000;      // lmax, farthest distance from the outfall, m
-  float step_m = 100;       // l, distance step, m
-  bool mix_only = false;    // only the complete-mixing concentration
+  float qh_m3_s = 20;     // Qh, river flow, m^3/s
+  float ch_mg_l = 0.5f;   // Ch, upstream concentration, mg/L
+  float qp_m3_s = 2;      // Qp, waste-water flow, m^3/s
+  float cp_mg_l = 100;    // Cp, waste-water concentration, mg/L
+  float u_m_s = 1;        // u, river velocity, m/s
+  float dp_mg_l = 4.1f;   // Dp, oxygen deficit of the waste water, mg/L
+  float dh_mg_l = 1.4f;   // Dh, background oxygen deficit of the river, mg/L
+  float k1_per_d = 1;     // K1, deoxygenation (decay) rate, 1/d
+  float k2_per_d = 1.5f;  // K2, re-aeration rate, 1/d
+  float lmax_m = 3000;    // lmax, farthest distance from the outfall, m
+  float step_m = 100;     // l, distance step, m
+  bool mix_only = false;  // only the complete-mixing concentration
 };
 
 struct SpRow {

@@ -10,7 +10,7 @@ namespace models::water {
 
 namespace {
 const double kWaterDensity = std::pow(10.0, 3);  // rho, kg/m^3, as the method writes it
-constexpr double kWaterHeat = 4200;             // c, specific heat of water, J/(kg deg C)
+constexpr double kWaterHeat = 4200;              // c, specific heat of water, J/(kg deg C)
 constexpr const char* kGroupParams = "河流一维日均水温模式 参数输入";
 constexpr const char* kGroupGrid = "网格计算";
 }  // namespace
@@ -38,7 +38,8 @@ WaterTempResult computeWaterTemp(const WaterTempInput& in) {
     row.x_m = core::storeFloat(i * static_cast<double>(in.step_m));
     // T = Te + (T0 - Te) exp(-K x / (rho c u H))
     row.t_c = core::storeFloat(r.te_c + (r.t0_c - r.te_c) * std::exp(-r.k_w_m2_c * row.x_m /
-                                              (kWaterDensity * kWaterHeat * in.u_m_s * in.depth_m)));
+                                                                     (kWaterDensity * kWaterHeat *
+                                                                      in.u_m_s * in.depth_m)));
     r.rows.push_back(row);
   }
   return r;

@@ -11,30 +11,30 @@ namespace screen::engine {
 
 // Thrown when the answers end while a question is waiting.
 class EndOfAnswers : public std::runtime_error {
-public:
-    EndOfAnswers() : std::runtime_error("the answers ended before the dialogue was complete") {}
+ public:
+  EndOfAnswers() : std::runtime_error("the answers ended before the dialogue was complete") {}
 };
 
 enum class ReadStatus { Ok, Error };
 
 class AnswerReader {
-public:
-    explicit AnswerReader(std::istream& in) : in_(in) {}
+ public:
+  explicit AnswerReader(std::istream& in) : in_(in) {}
 
-    // Next whole line (carriage return before the line feed removed). Throws EndOfAnswers.
-    std::string line();
+  // Next whole line (carriage return before the line feed removed). Throws EndOfAnswers.
+  std::string line();
 
-    // Free-format reals: fills up to `count` values, continuing on further lines as needed.
-    // Empty values and a slash leave the variable unchanged. On a conversion error the rest of
-    // the line is dropped and Error is returned (values converted before it are kept).
-    ReadStatus reals(float* values, int count);
-    ReadStatus integer(int& value);
+  // Free-format reals: fills up to `count` values, continuing on further lines as needed.
+  // Empty values and a slash leave the variable unchanged. On a conversion error the rest of
+  // the line is dropped and Error is returned (values converted before it are kept).
+  ReadStatus reals(float* values, int count);
+  ReadStatus integer(int& value);
 
-private:
-    enum class Kind { Real, Integer };
-    ReadStatus list(void* values, int count, Kind kind);
+ private:
+  enum class Kind { Real, Integer };
+  ReadStatus list(void* values, int count, Kind kind);
 
-    std::istream& in_;
+  std::istream& in_;
 };
 
 // Fortran list-directed conversion of one item (no separators inside).

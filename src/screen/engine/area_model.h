@@ -7,12 +7,12 @@
 namespace screen::engine {
 
 struct AreaCase {
-    int cls = 6;
-    bool urban = false;
-    float he = 0;   // plume height = release height, m
-    float zr = 0;   // receptor height, m
-    float zi = 0;   // mixing height, m
-    float us = 1;   // wind speed at release height, m/s
+  int cls = 6;
+  bool urban = false;
+  float he = 0;  // plume height = release height, m
+  float zr = 0;  // receptor height, m
+  float zi = 0;  // mixing height, m
+  float us = 1;  // wind speed at release height, m/s
 };
 
 // Concentration (ug/m3) at downwind distance x (m) on the wind axis for a rectangle
@@ -21,7 +21,9 @@ float areaConcentration(float longSide_m, float shortSide_m, float angle_deg, fl
                         const AreaCase& c);
 
 // Range of whole-degree angles the search examines for a class at distance x.
-struct AngleRange { int lo, hi; };
+struct AngleRange {
+  int lo, hi;
+};
 AngleRange searchAngles(float longSide_m, float shortSide_m, float x, int cls, bool urban);
 
 }  // namespace screen::engine

@@ -6,22 +6,26 @@
 
 namespace screen::engine {
 
-constexpr float kPi = 3.141593f;        // value the model tabulates with
+constexpr float kPi = 3.141593f;  // value the model tabulates with
 constexpr float kTwoPi = 6.283185f;
 constexpr float kSqrt2Pi = 2.506628f;
-constexpr float kGravity = 9.80616f;    // m/s2
+constexpr float kGravity = 9.80616f;  // m/s2
 constexpr float kDegToRad = 0.017453293f;
-constexpr float kThird = 0.333333f;     // the "cube root" exponent of plume rise
+constexpr float kThird = 0.333333f;  // the "cube root" exponent of plume rise
 
 float sigmaY(int cls, bool urban, float x_m);
 float sigmaZ(int cls, bool urban, float x_m);
 
 // Rural sigma-z coefficient row containing x_km, with its validity interval [from, to].
-struct SigmaZRow { float a, b, from, to; };
+struct SigmaZRow {
+  float a, b, from, to;
+};
 SigmaZRow ruralSigmaZRow(int cls, float x_km);
 
 // Stability parameter s = g * dtheta/dz / Ta and its root (1e-10 when not stable).
-struct Stability { float s, rootS; };
+struct Stability {
+  float s, rootS;
+};
 Stability stabilityParameter(int cls, float ta);
 
 float profileExponent(int cls, bool urban);

@@ -12,9 +12,9 @@ namespace screen::engine {
 std::vector<float> rangeDistances(float xmin, float xmax);
 
 struct RangeResult {
-    std::vector<Row> rows;
-    Row maxLine;             // the row printed after "MAXIMUM 1-HR CONCENTRATION"
-    bool iterationStopped = false;
+  std::vector<Row> rows;
+  Row maxLine;  // the row printed after "MAXIMUM 1-HR CONCENTRATION"
+  bool iterationStopped = false;
 };
 
 // Evaluate the rows of a range, then refine the distance of the maximum.

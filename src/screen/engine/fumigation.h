@@ -7,10 +7,10 @@
 namespace screen::engine {
 
 struct FumigationResult {
-    float conc = 0;        // ug/m3
-    float distance_m = 0;  // distance to the maximum
-    bool tooClose = false; // distance below the limit, concentration set to 0
-    bool belowTibl = false;  // shoreline: plume below the internal boundary layer
+  float conc = 0;          // ug/m3
+  float distance_m = 0;    // distance to the maximum
+  bool tooClose = false;   // distance below the limit, concentration set to 0
+  bool belowTibl = false;  // shoreline: plume below the internal boundary layer
 };
 
 FumigationResult inversionBreakup(const Source& src);

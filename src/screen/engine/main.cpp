@@ -8,20 +8,19 @@
 
 #include "screen/engine/engine.h"
 
-int main(int argc, char** argv)
-{
-    std::ifstream file;
-    std::istream* answers = &std::cin;
-    if (argc == 2 && argv[1][0] == '<') {
-        const std::string name = argv[1] + 1;
-        file.open(name, std::ios::binary);
-        if (!file) {
-            std::cerr << "kuvascreen: cannot open the answer file \"" << name << "\"\n";
-            return 1;
-        }
-        answers = &file;
+int main(int argc, char** argv) {
+  std::ifstream file;
+  std::istream* answers = &std::cin;
+  if (argc == 2 && argv[1][0] == '<') {
+    const std::string name = argv[1] + 1;
+    file.open(name, std::ios::binary);
+    if (!file) {
+      std::cerr << "kuvascreen: cannot open the answer file \"" << name << "\"\n";
+      return 1;
     }
-    const screen::engine::RunResult r = screen::engine::runScreenInDir(*answers, std::cout, ".");
-    if (r.exitCode != 0) std::cerr << r.error << '\n';
-    return r.exitCode;
+    answers = &file;
+  }
+  const screen::engine::RunResult r = screen::engine::runScreenInDir(*answers, std::cout, ".");
+  if (r.exitCode != 0) std::cerr << r.error << '\n';
+  return r.exitCode;
 }

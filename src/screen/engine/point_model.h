@@ -14,11 +14,11 @@ float verticalTerm(float he, float zr, float zi, float sz, int cls);
 float centrelineConcentration(float q, float v, float us, float sy, float sz);
 
 struct PointContext {
-    const Source* src = nullptr;
-    MetChoice met;
-    NoteSink note;
-    bool noBuilding = false;  // treat the building as absent (valley screen)
-    float zrOverride = -1;    // >= 0 replaces the receptor height
+  const Source* src = nullptr;
+  MetChoice met;
+  NoteSink note;
+  bool noBuilding = false;  // treat the building as absent (valley screen)
+  float zrOverride = -1;    // >= 0 replaces the receptor height
 };
 
 // One condition: class, anemometer-height wind speed, terrain height above stack base.

@@ -14,16 +14,16 @@
 namespace screen::engine {
 
 struct RunStamp {
-    std::string date;  // YYYYMMDD
-    std::string time;  // hhmmss.s
+  std::string date;  // YYYYMMDD
+  std::string time;  // hhmmss.s
 };
 
 struct InputsView {
-    const Source* src = nullptr;
-    std::string title;       // 79 columns
-    float velocityShown = 0; // exit velocity as entered or computed from a flow rate
-    int flowKind = 0;        // 0 none, 1 m3/s, 2 ACFM
-    float flowValue = 0;
+  const Source* src = nullptr;
+  std::string title;        // 79 columns
+  float velocityShown = 0;  // exit velocity as entered or computed from a flow rate
+  int flowKind = 0;         // 0 none, 1 m3/s, 2 ACFM
+  float flowValue = 0;
 };
 
 void writeStamp(Output& out, const RunStamp& stamp);
@@ -37,7 +37,9 @@ void writeColumnHeader(Output& out, bool area, float za);
 std::string formatRow(const Row& r, bool area);
 void writeLegend(Output& out);
 
-struct TerrainRecord { float height, minimum, maximum; };  // maximum <= 0: discrete distance
+struct TerrainRecord {
+  float height, minimum, maximum;
+};  // maximum <= 0: discrete distance
 void writeTerrainSummary(Output& out, const std::vector<TerrainRecord>& records);
 
 void writeValleyHeader(Output& out, float za, bool console, bool file);
@@ -45,19 +47,19 @@ std::string formatValleyRow(const ValleyRow& r);
 
 void writeRegulatoryCavity(Output& out, const std::vector<CavityCase>& cases, float za);
 void writeSsCavityBanner(Output& out);
-void writeSsCavityCases(Output& out, const std::vector<SsCavityCase>& cases, bool allSpeeds, float xlLong,
-                        float xlShort);
+void writeSsCavityCases(Output& out, const std::vector<SsCavityCase>& cases, bool allSpeeds,
+                        float xlLong, float xlShort);
 
 void writeInversionBreakup(Output& out, const FumigationResult& r);
 void writeShoreline(Output& out, const FumigationResult& r, float shore_m);
 
 struct SummaryData {
-    float simpleConc = 0, simpleX = 0, simpleHt = 0;
-    float complexConc = 0, complexX = 0, complexHt = 0;
-    std::vector<CavityCase> cavity;
-    std::vector<SsCavityCase> ssCavity;
-    bool haveInversion = false, haveShore = false;
-    FumigationResult inversion, shore;
+  float simpleConc = 0, simpleX = 0, simpleHt = 0;
+  float complexConc = 0, complexX = 0, complexHt = 0;
+  std::vector<CavityCase> cavity;
+  std::vector<SsCavityCase> ssCavity;
+  bool haveInversion = false, haveShore = false;
+  FumigationResult inversion, shore;
 };
 void writeSummary(Output& out, const SummaryData& s);
 

@@ -17,80 +17,78 @@ namespace screen::engine {
 
 // The input was refused in a way that ends the run (reported with a non-zero status).
 class InputRefused : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 // The echo text of a number, or a longer form when the text would not read back exactly.
 std::string replayable(const std::string& text, float value);
 
 class Session {
-public:
-    Session(AnswerReader& reader, Output& out, std::ostream& echo, RunStamp stamp)
-        : in_(reader), out_(out), echo_(echo), stamp_(std::move(stamp))
-    {
-    }
+ public:
+  Session(AnswerReader& reader, Output& out, std::ostream& echo, RunStamp stamp)
+      : in_(reader), out_(out), echo_(echo), stamp_(std::move(stamp)) {}
 
-    // Runs to the end; throws EndOfAnswers or InputRefused.
-    void run();
+  // Runs to the end; throws EndOfAnswers or InputRefused.
+  void run();
 
-    bool hardcopy() const { return hardcopy_; }
-    bool debugFile() const { return debugFile_; }
+  bool hardcopy() const { return hardcopy_; }
+  bool debugFile() const { return debugFile_; }
 
-private:
-    // answers (session_dialogue.cpp)
-    void echo(const std::string& line);
-    float askReal(const std::vector<std::string>& prompt, float& var);
-    void askTwoReals(const std::vector<std::string>& prompt, float& a, float& b);
-    int askInteger(const std::vector<std::string>& prompt, int& var);
-    bool askYesNo(const std::vector<std::string>& prompt);
-    void echoSourceNumber(float v);
-    bool askUrbanRural();
-    void askTitle();
-    void askSourceLine();
-    bool askSourceInputs();
-    bool askPoint();
-    bool askFlare();
-    bool askArea();
-    bool askVolume();
-    bool askBuilding();
-    bool askVelocity();
-    void askMeteorology();
-    float askTerrain(bool checkPrevious, float previous);
+ private:
+  // answers (session_dialogue.cpp)
+  void echo(const std::string& line);
+  float askReal(const std::vector<std::string>& prompt, float& var);
+  void askTwoReals(const std::vector<std::string>& prompt, float& a, float& b);
+  int askInteger(const std::vector<std::string>& prompt, int& var);
+  bool askYesNo(const std::vector<std::string>& prompt);
+  void echoSourceNumber(float v);
+  bool askUrbanRural();
+  void askTitle();
+  void askSourceLine();
+  bool askSourceInputs();
+  bool askPoint();
+  bool askFlare();
+  bool askArea();
+  bool askVolume();
+  bool askBuilding();
+  bool askVelocity();
+  void askMeteorology();
+  float askTerrain(bool checkPrevious, float previous);
 
-    // calculations (session_run.cpp)
-    void complexTerrain();
-    void simpleTerrain();
-    void fluxes();
-    void automatedRanges();
-    void discreteDistances();
-    void cavity();
-    void fumigation();
-    void finish();
-    void recordSimple(float conc, float x, float ht);
-    std::unique_ptr<DistanceEvaluator> evaluator(float terrain, bool automated);
-    InputsView inputsView() const;
+  // calculations (session_run.cpp)
+  void complexTerrain();
+  void simpleTerrain();
+  void fluxes();
+  void automatedRanges();
+  void discreteDistances();
+  void cavity();
+  void fumigation();
+  void finish();
+  void recordSimple(float conc, float x, float ht);
+  std::unique_ptr<DistanceEvaluator> evaluator(float terrain, bool automated);
+  InputsView inputsView() const;
 
-    AnswerReader& in_;
-    Output& out_;
-    std::ostream& echo_;
-    RunStamp stamp_;
+  AnswerReader& in_;
+  Output& out_;
+  std::ostream& echo_;
+  RunStamp stamp_;
 
-    std::string title_;
-    bool echoN_ = false, echoSS_ = false;  // sticky echo flags of the source line
-    bool ssOption_ = false;
-    Source src_;
-    float velocityShown_ = 0;
-    int flowKind_ = 0;
-    float flowValue_ = 0;
-    bool complex_ = false;
-    bool elevated_ = false;
-    MetChoice met_;
-    SkipState skip_;
-    std::vector<TerrainRecord> records_;
-    SummaryData summary_;
-    bool hardcopy_ = false;
-    bool debugFile_ = false;
+  std::string title_;
+  bool echoN_ = false, echoSS_ = false;  // sticky echo flags of the source line
+  bool ssOption_ = false;
+  Source src_;
+  float velocityShown_ = 0;
+  int flowKind_ = 0;
+  float flowValue_ = 0;
+  bool complex_ = false;
+  bool elevated_ = false;
+  MetChoice met_;
+  SkipState skip_;
+  std::vector<TerrainRecord> records_;
+  SummaryData summary_;
+  bool hardcopy_ = false;
+  bool debugFile_ = false;
 };
 
 }  // namespace screen::engine

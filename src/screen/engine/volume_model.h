@@ -7,7 +7,8 @@
 namespace screen::engine {
 
 // One class at distance x with anemometer-height speed ua; terrain above stack base.
-Row volumeCondition(const Source& src, float x, int cls, float ua, float terrain, const NoteSink& note);
+Row volumeCondition(const Source& src, float x, int cls, float ua, float terrain,
+                    const NoteSink& note);
 
 // True when the receptor lies inside the source (no calculation is made).
 bool volumeReceptorInside(const Source& src, float x);

@@ -64,10 +64,10 @@ TEST(PointSourceRise, SmallHeatBlendAndStableAndCalmBranches) {
 }
 
 TEST(PointSourceSteps, MixingHeightByRegionGroupAndClass) {
-  const double f = 0.0001456 * std::sin(30 * 0.017453292222222222);  // 7.28e-5 1/s
-  EXPECT_NEAR(mixingHeight(3, 30, 1, 22), 0.060 * 3 / f, 1e-6);  // group 2, B
-  EXPECT_NEAR(mixingHeight(3, 30, 1, 23), 0.067 * 3 / f, 1e-6);  // group 4
-  EXPECT_NEAR(mixingHeight(3, 30, 3, 31), 0.022 * 3 / f, 1e-6);  // group 3, D
+  const double f = 0.0001456 * std::sin(30 * 0.017453292222222222);       // 7.28e-5 1/s
+  EXPECT_NEAR(mixingHeight(3, 30, 1, 22), 0.060 * 3 / f, 1e-6);           // group 2, B
+  EXPECT_NEAR(mixingHeight(3, 30, 1, 23), 0.067 * 3 / f, 1e-6);           // group 4
+  EXPECT_NEAR(mixingHeight(3, 30, 3, 31), 0.022 * 3 / f, 1e-6);           // group 3, D
   EXPECT_NEAR(mixingHeight(3, 30, 5, 5), 0.70 * std::sqrt(3 / f), 1e-6);  // F, any group
   EXPECT_EQ(regionGroup(11), 1);
   EXPECT_EQ(regionGroup(24), 2);
@@ -83,9 +83,9 @@ TEST(PointSourceSteps, CoefficientSetsBySurfaceAndDistanceRange) {
   EXPECT_FLOAT_EQ(tabulatedSigmas(1000.5, 3, Surface::Urban).gy, 0.232123f);
   EXPECT_FLOAT_EQ(tabulatedSigmas(300, 0, Surface::Rural).az, 1.12154f);
   EXPECT_FLOAT_EQ(tabulatedSigmas(300.5, 0, Surface::Rural).az, 1.5236f);
-  EXPECT_FLOAT_EQ(tabulatedSigmas(10000, 5, Surface::Rural).gz, 0.370015f);   // Z7 middle
-  EXPECT_FLOAT_EQ(tabulatedSigmas(10001, 5, Surface::Urban).gz, 1.73241f);    // Z8 far
-  EXPECT_FLOAT_EQ(tabulatedSigmas(2500, 4, Surface::Urban).gy, 0.0733348f);   // Y6 far
+  EXPECT_FLOAT_EQ(tabulatedSigmas(10000, 5, Surface::Rural).gz, 0.370015f);  // Z7 middle
+  EXPECT_FLOAT_EQ(tabulatedSigmas(10001, 5, Surface::Urban).gz, 1.73241f);   // Z8 far
+  EXPECT_FLOAT_EQ(tabulatedSigmas(2500, 4, Surface::Urban).gy, 0.0733348f);  // Y6 far
 }
 
 TEST(PointSourceSteps, LightWindRowsAndSamplingCorrection) {

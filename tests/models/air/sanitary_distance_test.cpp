@@ -66,9 +66,9 @@ TEST(SanitaryRaisedDistance, Levels) {
   const struct {
     double l;
     int raised;
-  } cases[] = {{0, 50},      {50, 50},     {51, 100},    {100, 100},   {100.5, 200},
-               {300, 300},   {301, 400},   {1000, 1000}, {1001, 1200}, {1150, 1200},
-               {1200, 1200}, {1201, 1400}, {1801, 2000}, {1999.5, 2000}, {2000, 2000},
+  } cases[] = {{0, 50},      {50, 50},     {51, 100},     {100, 100},     {100.5, 200},
+               {300, 300},   {301, 400},   {1000, 1000},  {1001, 1200},   {1150, 1200},
+               {1200, 1200}, {1201, 1400}, {1801, 2000},  {1999.5, 2000}, {2000, 2000},
                {2600, 2600}, {2601, 2800}, {19999, 20000}};
   for (const auto& c : cases) EXPECT_EQ(raisedDistance(c.l), c.raised) << "L = " << c.l;
 }
@@ -148,7 +148,8 @@ TEST(SanitaryDesc, NoSignChangeIsReportedInsteadOf20000) {
     const auto o = sanitaryDistanceDesc().compute(v, "distance");
     ASSERT_FALSE(o.ok()) << "Qc = " << qc;
     EXPECT_EQ(o.failure->message,
-              "在0～20000米范围内求不出卫生防护距离，无组织排放量与标准浓度的比值超出适用范围，请检查输入！");
+              "在0～20000米范围内求不出卫生防护距离，无组织排放量与标准浓度的比值超出适用范围，请检"
+              "查输入！");
     EXPECT_EQ(o.failure->focus, "Qc");
     EXPECT_FALSE(o.updated_inputs.has("L"));
   }

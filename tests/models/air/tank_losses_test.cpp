@@ -74,8 +74,8 @@ TEST(TankLosses, FixedRoofBreathingDiameterSwitch) {
 }
 
 TEST(TankLosses, StandingLossesDefaults) {
-  EXPECT_NEAR(vapourPressureFunction(70, 101.3), (70 / 101.3) / std::pow(1 + std::sqrt(1 - 70 / 101.3), 2),
-              1e-15);
+  EXPECT_NEAR(vapourPressureFunction(70, 101.3),
+              (70 / 101.3) / std::pow(1 + std::sqrt(1 - 70 / 101.3), 2), 1e-15);
   EXPECT_EQ(tankLossesDesc().compute(defaults(), "floating_standing").text,
             "结果：浮顶罐小呼吸蒸发损耗量Ls：324.260315 [kg/a]");
   EXPECT_EQ(tankLossesDesc().compute(defaults(), "internal_standing").text,

@@ -57,8 +57,9 @@ TEST(Rainstorm, DefaultsThroughTheDescription) {
   const core::Outcome o = rainstormDesc().compute(defaults(), "compute");
   ASSERT_TRUE(o.ok());
   EXPECT_EQ(o.text, "暴雨强度q=285.741升/秒·公顷\n雨水流量Q=257.167升/秒，即925.8立方米/小时");
-  EXPECT_EQ(o.results.text("ref"),
-            "      910×(1+0.61lgP)\nq =  ──────────  [升/秒·公顷]\n             0.49\n           t");
+  EXPECT_EQ(
+      o.results.text("ref"),
+      "      910×(1+0.61lgP)\nq =  ──────────  [升/秒·公顷]\n             0.49\n           t");
 }
 
 TEST(Rainstorm, ProvinceWithoutCitiesUsesItsOneFormula) {
@@ -99,8 +100,10 @@ TEST(Rainstorm, SpecialNotations) {
     return computeRainstorm(in).q_l_s_ha;
   };
   // Juxtaposed products and powers of P in the base.
-  EXPECT_NEAR(q("重庆", "", 5, 10), 2822 * (1 + 0.775 * std::log10(5.0)) /
-                                        std::pow(10 + 12.8 * std::pow(5.0, 0.076), 0.77), 1e-9);
+  EXPECT_NEAR(
+      q("重庆", "", 5, 10),
+      2822 * (1 + 0.775 * std::log10(5.0)) / std::pow(10 + 12.8 * std::pow(5.0, 0.076), 0.77),
+      1e-9);
   // A power of P minus a constant, and an exponent that depends on P.
   const double lg = std::log10(3.0);
   EXPECT_NEAR(q("上海", "", 3, 20),

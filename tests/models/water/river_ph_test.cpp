@@ -12,7 +12,10 @@ namespace models::water {
 namespace {
 
 TEST(RiverPh, Ka1AtTablePointsAndBeyond) {
-  const struct { float t; float k; } points[] = {
+  const struct {
+    float t;
+    float k;
+  } points[] = {
       {0, 0.265f},  {5, 0.304f},  {10, 0.343f}, {15, 0.38f},  {20, 0.415f},
       {25, 0.445f}, {30, 0.471f}, {40, 0.506f}, {45, 0.506f}, {-3, 0.265f},
   };

@@ -29,7 +29,8 @@ TEST(Sewage, WorkedExampleOfOneHundredStaff) {
 }
 
 TEST(Sewage, DefaultsGiveZeroEverywhere) {
-  const auto o = models::water::sewageDesc().compute(core::defaultValues(models::water::sewageDesc()), "compute");
+  const auto o = models::water::sewageDesc().compute(
+      core::defaultValues(models::water::sewageDesc()), "compute");
   ASSERT_TRUE(o.ok());
   for (const auto& [k, v] : o.results.all()) EXPECT_EQ(v.num, 0.0) << k;
 }
@@ -58,7 +59,8 @@ TEST(Sewage, FormTextsAndExchangeOrder) {
   const auto& d = models::water::sewageDesc();
   std::string order;
   for (const auto& f : d.fields) order += f.key + " ";
-  EXPECT_EQ(order, "N Nr d wn wr p COD0 CODs N0 Ns W Qd Qy COD CODstd NH NHstd CODcut NHcut Gd Gy ");
+  EXPECT_EQ(order,
+            "N Nr d wn wr p COD0 CODs N0 Ns W Qd Qy COD CODstd NH NHstd CODcut NHcut Gd Gy ");
   // Staff and days carry no unit text; the water-use lines read as one sentence with it.
   EXPECT_EQ(d.field("N")->unit, "");
   EXPECT_EQ(d.field("Nr")->unit, "");

@@ -72,7 +72,8 @@ TEST(SpRiver, DegenerateInputsGiveEmptyTablesOrLibraryTexts) {
   const core::Table t = spTable(in, r);
   ASSERT_FALSE(t.rows.empty());
   EXPECT_EQ(t.rows[0][2], "9.5344");
-  EXPECT_TRUE(t.rows[0][3] == "inf" || t.rows[0][3] == "-inf" || t.rows[0][3].find("nan") != std::string::npos)
+  EXPECT_TRUE(t.rows[0][3] == "inf" || t.rows[0][3] == "-inf" ||
+              t.rows[0][3].find("nan") != std::string::npos)
       << t.rows[0][3];
 }
 

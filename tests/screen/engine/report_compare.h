@@ -18,12 +18,13 @@ bool isStampLine(const std::string& line);
 bool linesMatch(const std::string& actual, const std::string& expected);
 
 struct LineException {
-    int line;            // 1-based line of the sample report
-    std::string reason;
+  int line;  // 1-based line of the sample report
+  std::string reason;
 };
 
 // Differences as readable messages (empty when the reports match).
-std::vector<std::string> compareReports(const std::vector<std::string>& actual, const std::vector<std::string>& expected,
+std::vector<std::string> compareReports(const std::vector<std::string>& actual,
+                                        const std::vector<std::string>& expected,
                                         const std::vector<LineException>& exceptions = {});
 
 }  // namespace screen::engine::testing

@@ -65,7 +65,8 @@ bool FugitiveDustPageHook::handleAction(CalculatorPage& page, const std::string&
   using namespace models::air;
   const std::string group = action == "coal" ? kDustGroupCoalPile : kDustGroupTransport;
   if (action != "coal" && action != "transport") return false;
-  const auto o = computeSubForm(page, action, [&group](const core::FieldDesc& f) { return f.group == group; });
+  const auto o =
+      computeSubForm(page, action, [&group](const core::FieldDesc& f) { return f.group == group; });
   if (o) showSubFormResults(page, *o);
   return true;
 }

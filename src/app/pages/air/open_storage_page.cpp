@@ -23,9 +23,11 @@ double currentTemperature(CalculatorPage& page) {
 
 void OpenStoragePageHook::setup(CalculatorPage& page) {
   attachEditableChoice(page, "substance", [&page](const QString& entry) {
-    const auto pv = models::air::substanceVapourPressure(entry.toStdString(), currentTemperature(page));
+    const auto pv =
+        models::air::substanceVapourPressure(entry.toStdString(), currentTemperature(page));
     if (!pv) return;
-    writeFieldText(page, "Pv", QString::fromStdString(core::formatFloatField(static_cast<float>(*pv))));
+    writeFieldText(page, "Pv",
+                   QString::fromStdString(core::formatFloatField(static_cast<float>(*pv))));
   });
 }
 

@@ -76,7 +76,8 @@ void CPointSourceParamDlg::updateEnabled() {
   enableField(m_page, "U", radioIs(m_page, "Umode", 1));
   const bool typed_rise = radioIs(m_page, "dHmode", 1);
   enableField(m_page, "dH", typed_rise);
-  for (const char* key : {"Qv", "Ts", "D", "dTdz", "Ta", "Pa"}) enableField(m_page, key, !typed_rise);
+  for (const char* key : {"Qv", "Ts", "D", "dTdz", "Ta", "Pa"})
+    enableField(m_page, key, !typed_rise);
 }
 
 // ---- meteorology tab --------------------------------------------------------------------
@@ -160,10 +161,12 @@ bool CPointSourceResultDlg::compute() {
     c.rows = static_cast<int>(t.rows.size());
     c.cells.reserve(t.rows.size() * t.headers.size());
     for (auto& row : t.rows) {
-      for (const auto& cell : row) c.cells.push_back(QString::fromLatin1(cell.data(), static_cast<qsizetype>(cell.size())));
+      for (const auto& cell : row)
+        c.cells.push_back(QString::fromLatin1(cell.data(), static_cast<qsizetype>(cell.size())));
       std::vector<std::string>().swap(row);  // release as we go: a full grid is large
     }
-    c.report = q(models::air::pointSourceReport(c.result)).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    c.report = q(models::air::pointSourceReport(c.result))
+                   .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     c.result.c_mg_m3.clear();  // the list holds the cells from now on
     c.result.c_mg_m3.shrink_to_fit();
   });
@@ -235,7 +238,8 @@ void PointSourcePageHook::setup(CalculatorPage& page) {
   if (QGroupBox* g = page.group(kResultGroup)) g->hide();
 
   m_result->setRecord(page.values());
-  QObject::connect(m_tabs, &CTabSheet::selectionChanged, &page, [this, &page] { copyRecord(page); });
+  QObject::connect(m_tabs, &CTabSheet::selectionChanged, &page,
+                   [this, &page] { copyRecord(page); });
 }
 
 void PointSourcePageHook::copyRecord(CalculatorPage& page) {

@@ -54,8 +54,8 @@ class CellColourDelegate : public QStyledItemDelegate {
  protected:
   void initStyleOption(QStyleOptionViewItem* o, const QModelIndex& index) const override {
     QStyledItemDelegate::initStyleOption(o, index);
-    const auto it = colours.find({index.row() + m_grid->GetFixedRowCount(),
-                                  index.column() + m_grid->GetFixedColumnCount()});
+    const auto it = colours.find(
+        {index.row() + m_grid->GetFixedRowCount(), index.column() + m_grid->GetFixedColumnCount()});
     if (it != colours.end()) o->backgroundBrush = it->second;
   }
 
@@ -114,7 +114,8 @@ CScreen3ResultDlg::CScreen3ResultDlg(CalculatorPage& page, QWidget* parent)
 
   connect(m_view, &QComboBox::currentIndexChanged, this, &CScreen3ResultDlg::setView);
   connect(m_pollutant, &QComboBox::currentIndexChanged, this, &CScreen3ResultDlg::showPollutant);
-  connect(m_copy, &QPushButton::clicked, this, [this] { widgets::copyGridSelection(this, *m_grid); });
+  connect(m_copy, &QPushButton::clicked, this,
+          [this] { widgets::copyGridSelection(this, *m_grid); });
   connect(m_export, &QPushButton::clicked, this, &CScreen3ResultDlg::exportExcel);
   setView(0);
 }

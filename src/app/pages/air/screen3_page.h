@@ -64,8 +64,7 @@ class CScreen3SourceDlg : public QWidget {
 
  private:
   widgets::CGridCtrl* makeGrid(const QString& caption, const QStringList& headers,
-                               const std::vector<int>& widths, const char* name,
-                               QWidget* box);
+                               const std::vector<int>& widths, const char* name, QWidget* box);
   CalculatorPage& m_page;
   widgets::CGridCtrl* m_pollutants = nullptr;
   widgets::CGridCtrl* m_auto = nullptr;

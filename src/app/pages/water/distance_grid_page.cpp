@@ -55,7 +55,8 @@ void layoutDistanceGrid(widgets::CGridCtrl& grid, const QStringList& headers,
   grid.SetFixedColumnCount(fixedColumns);
   grid.SetRowHeight(0, kHeaderRowHeight);
   for (int c = 0; c < headers.size(); ++c) {
-    if (static_cast<size_t>(c) < widths.size()) grid.SetColumnWidth(c, widths[static_cast<size_t>(c)]);
+    if (static_cast<size_t>(c) < widths.size())
+      grid.SetColumnWidth(c, widths[static_cast<size_t>(c)]);
     grid.SetItemText(0, c, headers[c]);
   }
   grid.Invalidate();

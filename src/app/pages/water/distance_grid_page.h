@@ -19,9 +19,9 @@ namespace app {
 class CalculatorPage;
 
 struct DistanceGrid {
-  widgets::CGridCtrl* grid = nullptr;  // object name "grid"
-  QPushButton* copy = nullptr;         // object name "action:copy"
-  QPushButton* exportButton = nullptr; // object name "action:export"
+  widgets::CGridCtrl* grid = nullptr;   // object name "grid"
+  QPushButton* copy = nullptr;          // object name "action:copy"
+  QPushButton* exportButton = nullptr;  // object name "action:export"
 };
 
 // Adds the grid and its two buttons below the page's form; export uses `exportTitle`.

@@ -23,7 +23,8 @@ namespace {
 void fillList(widgets::ListTable& list, const core::Table& t) {
   QStringList captions;
   captions.reserve(static_cast<qsizetype>(t.headers.size()));
-  for (const auto& h : t.headers) captions << QString::fromUtf8(h.data(), static_cast<qsizetype>(h.size()));
+  for (const auto& h : t.headers)
+    captions << QString::fromUtf8(h.data(), static_cast<qsizetype>(h.size()));
   const size_t cols = t.headers.size();
   std::vector<QString> cells(t.rows.size() * cols);
   for (size_t r = 0; r < t.rows.size(); ++r)

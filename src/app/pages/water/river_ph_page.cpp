@@ -31,7 +31,8 @@ void RiverPhPageHook::setup(CalculatorPage& page) {
 void RiverPhPageHook::chooseKind(CalculatorPage& page, int kind) {
   using models::water::WasteKind;
   const WasteKind k = kind == 1 ? WasteKind::Alkaline : WasteKind::Acid;
-  if (QLabel* l = page.label("Cw")) l->setText(kind == 1 ? kRiverPhAlkalineLabel : kRiverPhAcidLabel);
+  if (QLabel* l = page.label("Cw"))
+    l->setText(kind == 1 ? kRiverPhAlkalineLabel : kRiverPhAcidLabel);
   // Setting a value writes the whole form, as the page's exchange does.
   page.setRadio("kind", kind);
   page.setValue("Cw", models::water::defaultWasteStrength(k));
