@@ -7,7 +7,6 @@ function(kuva_add_gtest name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     KUVA_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
-    KUVA_SHARED_DIR="${PROJECT_SOURCE_DIR}/../shared"
     KUVA_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES TIMEOUT 600)
@@ -22,7 +21,6 @@ function(kuva_add_qtest name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     KUVA_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
-    KUVA_SHARED_DIR="${PROJECT_SOURCE_DIR}/../shared"
     KUVA_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES TIMEOUT 600

@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config git
-  qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6svg6 qt6-image-formats-plugins
+  qt6-base-dev libqt6opengl6-dev qt6-charts-dev qt6-svg-dev libqt6svg6 qt6-image-formats-plugins
   libgl-dev libxkbcommon-dev
   libxlsxwriter-dev
   libgtest-dev googletest libbenchmark-dev

@@ -8,7 +8,7 @@ set -euo pipefail
 SECONDS_TO_RUN="${1:-30}"
 REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${FUZZ_BUILD_DIR:-$REPO/build-fuzz}"
-SAMPLES="${KUVA_SHARED_DIR:-$REPO/../shared}/screen3/samples"
+SAMPLES="$REPO/tests/data/screen3"
 CXX="${CXX_FUZZ:-clang++-14}"
 command -v "$CXX" >/dev/null 2>&1 || CXX=clang++
 

@@ -45,7 +45,7 @@ QWidget* CalculatorPage::makeControl(const core::FieldDesc& f, QWidget* parent) 
       w = c;
       break;
     }
-    case core::FieldType::Check: {
+    case core::FieldType::CheckBox: {
       auto* c = new QCheckBox(q(f.label), parent);
       w = c;
       break;
@@ -128,7 +128,7 @@ void CalculatorPage::build() {
     }
     QWidget* c = makeControl(f, box);
     controls_[f.key] = c;
-    if (f.type == core::FieldType::Check) {
+    if (f.type == core::FieldType::CheckBox) {
       g->addWidget(c, row, 0, 1, 3);
     } else {
       auto* l = new QLabel(q(f.label), box);
@@ -224,7 +224,7 @@ bool CalculatorPage::readForm(const FieldFilter& owns) {
       case core::FieldType::Choice:
         values_.setNum(f.key, static_cast<QComboBox*>(w)->currentIndex());
         break;
-      case core::FieldType::Check:
+      case core::FieldType::CheckBox:
         values_.setNum(f.key, static_cast<QCheckBox*>(w)->isChecked() ? 1 : 0);
         break;
       case core::FieldType::Radio: {
@@ -280,7 +280,7 @@ void CalculatorPage::writeForm(const FieldFilter& owns) {
         c->setCurrentIndex(values_.i(f.key));
         break;
       }
-      case core::FieldType::Check:
+      case core::FieldType::CheckBox:
         static_cast<QCheckBox*>(w)->setChecked(values_.i(f.key) != 0);
         break;
       case core::FieldType::Radio: {
@@ -322,7 +322,8 @@ void CalculatorPage::showResults(const core::Outcome& o) {
     values_.setText(key, v.text);
   }
   writeForm();
-  if (result_text_) result_text_->setPlainText(q(o.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  if (result_text_)
+    result_text_->setPlainText(q(o.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 void CalculatorPage::showResultFields(const core::Outcome& o) {

@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QMenu>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -13,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScreen>

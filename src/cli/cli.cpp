@@ -27,7 +27,7 @@ const char* typeName(core::FieldType t) {
     case core::FieldType::Int: return "int";
     case core::FieldType::Choice: return "choice";
     case core::FieldType::Text: return "text";
-    case core::FieldType::Check: return "check";
+    case core::FieldType::CheckBox: return "check";
     case core::FieldType::Radio: return "radio";
   }
   return "?";
@@ -69,7 +69,8 @@ int cmdDescribe(const std::string& id, std::ostream& out, std::ostream& err) {
         << (f.result ? " (result)" : "") << '\t' << defaultText(f);
     if (!f.choices.empty()) {
       out << "\t[";
-      for (size_t i = 0; i < f.choices.size(); ++i) out << (i ? "|" : "") << i << ":" << f.choices[i];
+      for (size_t i = 0; i < f.choices.size(); ++i)
+        out << (i ? "|" : "") << i << ":" << f.choices[i];
       out << "]";
     }
     out << '\n';
@@ -116,11 +117,12 @@ bool assign(const core::FieldDesc& f, const std::string& text, core::Values& v, 
       return true;
     }
     err << f.key << ": " << text << " is not one of the choices";
-    for (size_t i = 0; i < f.choices.size(); ++i) err << (i ? ", " : " (") << i << ":" << f.choices[i];
+    for (size_t i = 0; i < f.choices.size(); ++i)
+      err << (i ? ", " : " (") << i << ":" << f.choices[i];
     err << (f.choices.empty() ? "\n" : ")\n");
     return false;
   }
-  if (f.type == FieldType::Check) {
+  if (f.type == FieldType::CheckBox) {
     // A check box is off or on.
     const auto p = core::parseInt(text);
     if (!p.ok() || (p.value != 0 && p.value != 1)) {
@@ -174,9 +176,9 @@ void printText(const core::CalculatorDesc& d, const core::Outcome& o, std::ostre
     out << present::tableToTsv(t);
   }
   if (o.grid) {
-    out << "# grid " << o.grid->nx << " x " << o.grid->ny << " x " << core::cformat("%g", o.grid->xmin)
-        << ".." << core::cformat("%g", o.grid->xmax) << " y " << core::cformat("%g", o.grid->ymin)
-        << ".." << core::cformat("%g", o.grid->ymax) << '\n';
+    out << "# grid " << o.grid->nx << " x " << o.grid->ny << " x "
+        << core::cformat("%g", o.grid->xmin) << ".." << core::cformat("%g", o.grid->xmax) << " y "
+        << core::cformat("%g", o.grid->ymin) << ".." << core::cformat("%g", o.grid->ymax) << '\n';
   }
 }
 
@@ -193,7 +195,8 @@ void printJson(const core::CalculatorDesc& d, const core::Outcome& o, std::ostre
   if (!o.updated_inputs.all().empty()) {
     j.key("inputs").beginObject();
     for (const auto& [key, val] : o.updated_inputs.all())
-      if (const core::FieldDesc* f = d.field(key)) j.key(key).value(core::displayValue(*f, o.updated_inputs));
+      if (const core::FieldDesc* f = d.field(key))
+        j.key(key).value(core::displayValue(*f, o.updated_inputs));
     j.endObject();
   }
   j.key("text").value(o.text);
@@ -327,7 +330,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   if (cmd == "run") return cmdRun(args, out, err);
   if (cmd == "contour") {
 #ifdef KUVA_HAVE_CONTOUR_CLI
-    return present::runContourCommand(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+    return present::runContourCommand(std::vector<std::string>(args.begin() + 1, args.end()), out,
+                                      err);
 #else
     err << "contour: not available in this build\n";
     return 2;

@@ -58,7 +58,7 @@ double storeAs(FieldType type, double v) {
     case FieldType::Double: return v;
     case FieldType::Int:
     case FieldType::Choice:
-    case FieldType::Check:
+    case FieldType::CheckBox:
     case FieldType::Radio:
       // Whole-number fields are 32-bit: nothing outside that range can be stored or shown.
       if (!std::isfinite(v)) return 0;
@@ -92,7 +92,8 @@ std::string displayValue(const FieldDesc& f, const Values& v) {
     case FieldType::Double: return formatDoubleField(x);
     case FieldType::Choice: {
       const int i = static_cast<int>(x);
-      if (i >= 0 && static_cast<size_t>(i) < f.choices.size()) return f.choices[static_cast<size_t>(i)];
+      if (i >= 0 && static_cast<size_t>(i) < f.choices.size())
+        return f.choices[static_cast<size_t>(i)];
       return formatIntField(i);
     }
     default: return formatIntField(static_cast<long long>(storeAs(FieldType::Int, x)));
@@ -100,7 +101,8 @@ std::string displayValue(const FieldDesc& f, const Values& v) {
 }
 
 void Registry::add(CalculatorDesc desc) {
-  if (find(desc.id)) throw std::logic_error("calculator registered twice: " + desc.id + " (internal error)");
+  if (find(desc.id))
+    throw std::logic_error("calculator registered twice: " + desc.id + " (internal error)");
   all_.push_back(std::move(desc));
 }
 

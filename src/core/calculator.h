@@ -13,42 +13,42 @@
 namespace core {
 
 enum class FieldType {
-  Float,   // single-precision real (most fields)
-  Double,  // double-precision real
-  Int,     // whole number
-  Choice,  // drop-down list; the value is the index of the chosen entry
-  Text,    // free text (or a drop-down exchanged as its text)
-  Check,   // check box, 0 or 1
-  Radio,   // radio group; the value is the index of the chosen button
+  Float,     // single-precision real (most fields)
+  Double,    // double-precision real
+  Int,       // whole number
+  Choice,    // drop-down list; the value is the index of the chosen entry
+  Text,      // free text (or a drop-down exchanged as its text)
+  CheckBox,  // check box, 0 or 1
+  Radio,     // radio group; the value is the index of the chosen button
 };
 
 struct FieldDesc {
-  std::string key;          // symbol used by the model and the CLI ("N", "Nr", "Qh")
-  int control_id = 0;       // control id of the form
-  std::string label;        // label text beside the control
-  std::string unit;         // unit text after the control (may be empty)
+  std::string key;     // symbol used by the model and the CLI ("N", "Nr", "Qh")
+  int control_id = 0;  // control id of the form
+  std::string label;   // label text beside the control
+  std::string unit;    // unit text after the control (may be empty)
   FieldType type = FieldType::Float;
-  double default_value = 0; // numeric default (index for Choice/Radio, 0/1 for Check)
-  std::string default_text; // default of a Text field
+  double default_value = 0;          // numeric default (index for Choice/Radio, 0/1 for Check)
+  std::string default_text;          // default of a Text field
   std::vector<std::string> choices;  // entries of a Choice, button labels of a Radio
-  bool result = false;      // a read-only result field
-  std::string group;        // caption of the group box the field sits in
-  std::string format;       // printf format of a result when not the field's own display rule
+  bool result = false;               // a read-only result field
+  std::string group;                 // caption of the group box the field sits in
+  std::string format;  // printf format of a result when not the field's own display rule
   std::string tooltip;
 };
 
 struct ActionDesc {
-  std::string name;       // CLI name ("compute", "grid")
-  std::string label;      // button text ("计算")
+  std::string name;   // CLI name ("compute", "grid")
+  std::string label;  // button text ("计算")
   int control_id = 0;
 };
 
 // A result table as text cells: what a page puts into its grid or list.
 struct Table {
-  std::string title;                          // title used for export (sheet and caption)
-  std::vector<std::string> headers;           // column header texts
-  std::vector<std::vector<std::string>> rows; // cell texts, row by row
-  std::vector<int> widths;                    // column widths in pixels (optional)
+  std::string title;                           // title used for export (sheet and caption)
+  std::vector<std::string> headers;            // column header texts
+  std::vector<std::vector<std::string>> rows;  // cell texts, row by row
+  std::vector<int> widths;                     // column widths in pixels (optional)
 };
 
 // A value held by a form field: a number (already rounded to the field's storage precision)
@@ -103,15 +103,15 @@ struct CalculatorDesc;
 using ComputeFn = std::function<Outcome(const Values& in, const std::string& action)>;
 
 struct CalculatorDesc {
-  std::string id;          // CLI id ("sewage")
-  std::string title;       // menu item text and page title
-  std::string category;    // category button text ("水预测工具")
-  int command = 0;         // menu command id
-  int page = 0;            // page number in the page host
-  int template_id = 0;     // form template number
-  std::string class_name;  // page class name ("CSewageDlg")
-  std::vector<FieldDesc> fields;   // in exchange order
-  std::vector<ActionDesc> actions; // the first is the default action
+  std::string id;                   // CLI id ("sewage")
+  std::string title;                // menu item text and page title
+  std::string category;             // category button text ("水预测工具")
+  int command = 0;                  // menu command id
+  int page = 0;                     // page number in the page host
+  int template_id = 0;              // form template number
+  std::string class_name;           // page class name ("CSewageDlg")
+  std::vector<FieldDesc> fields;    // in exchange order
+  std::vector<ActionDesc> actions;  // the first is the default action
   ComputeFn compute;
   std::string help_topic;  // help topic path ("大气预测模式\\...\\x.htm"), empty for none
   int result_text_id = 0;  // control id of the result-text box; 0 when the page has none

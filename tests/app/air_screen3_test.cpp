@@ -50,13 +50,12 @@ class AirScreen3Test : public QObject {
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
     return !done.isEmpty() || done.wait(60000);
   }
-  static bool haveEngine() {
-    return QFile::exists(QStringLiteral(KUVA_BIN_DIR "/kuvascreen"));
-  }
+  static bool haveEngine() { return QFile::exists(QStringLiteral(KUVA_BIN_DIR "/kuvascreen")); }
 
  private slots:
   void init() {
-    widgets::setMessageSink([this](QWidget*, const QString& text, const QString&) { messages << text; });
+    widgets::setMessageSink(
+        [this](QWidget*, const QString& text, const QString&) { messages << text; });
   }
   void cleanup() {
     widgets::setMessageSink({});
@@ -167,8 +166,9 @@ class AirScreen3Test : public QObject {
     QCOMPARE(c.green(), 255);
     QCOMPARE(res->cellColour(1, 5), c);
     const QString summary = res->summary()->toPlainText();
-    QVERIFY2(summary.startsWith(QStringLiteral("所筛选的污染物中NO2的Pmax最大\n建议评价工作等级：")),
-             qPrintable(summary));
+    QVERIFY2(
+        summary.startsWith(QStringLiteral("所筛选的污染物中NO2的Pmax最大\n建议评价工作等级：")),
+        qPrintable(summary));
     QVERIFY(summary.contains(QStringLiteral("SO2:Pmax=")));
 
     QVERIFY(res->fullText()->isHidden());
@@ -200,7 +200,8 @@ class AirScreen3Test : public QObject {
     choose(page, "stab", 5);
     type(page, "u10", QStringLiteral("4.5"));
     QVERIFY(enterResults(page));
-    QCOMPARE(messages, QStringList{QStringLiteral("稳定度F时10m风速应在1到4 m/s之间，请重新输入！")});
+    QCOMPARE(messages,
+             QStringList{QStringLiteral("稳定度F时10m风速应在1到4 m/s之间，请重新输入！")});
     QCOMPARE(hookOf(page)->tabs()->currentIndex(), 0);
     QCOMPARE(hookOf(page)->resultTab()->grid()->GetRowCount(), 0);
   }

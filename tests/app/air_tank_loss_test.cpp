@@ -99,7 +99,8 @@ class AirTankLossTest : public QObject {
     combo(page, "kind")->setCurrentIndex(0);
     QTest::mouseClick(page.button("fixed_working"), Qt::LeftButton);
     QCOMPARE(messages.size(), 1);
-    QCOMPARE(TankLossesPageHook::resultLine(page, "fixed_working")->text(), QStringLiteral("结果："));
+    QCOMPARE(TankLossesPageHook::resultLine(page, "fixed_working")->text(),
+             QStringLiteral("结果："));
   }
 
  private:

@@ -3,13 +3,13 @@
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QDir>
-#include <QLabel>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
-#include <QScreen>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -55,8 +55,10 @@ class WindowManagerFloor : public QObject {
   explicit WindowManagerFloor(QSize floor) : floor_(floor) {}
   bool eventFilter(QObject* o, QEvent* e) override {
     auto* w = static_cast<QWidget*>(o);
-    if (e->type() == QEvent::Resize && (w->width() < floor_.width() || w->height() < floor_.height()))
-      QMetaObject::invokeMethod(w, [w, f = floor_] { w->resize(f); }, Qt::QueuedConnection);
+    if (e->type() == QEvent::Resize &&
+        (w->width() < floor_.width() || w->height() < floor_.height()))
+      QMetaObject::invokeMethod(
+          w, [w, f = floor_] { w->resize(f); }, Qt::QueuedConnection);
     return false;
   }
 
@@ -77,7 +79,9 @@ class ShellTest : public QObject {
  private slots:
   void init() {
     shown_.clear();
-    widgets::setMessageSink([this](QWidget*, const QString& t, const QString& c) { shown_.append({t, c}); });
+    widgets::setMessageSink([this](QWidget*, const QString& t, const QString& c) {
+      shown_.append({t, c});
+    });
   }
   void cleanup() { widgets::setMessageSink({}); }
 
@@ -229,7 +233,8 @@ class ShellTest : public QObject {
     CMainDlg dlg;
     QSettings s(QStringLiteral("kuva"), QStringLiteral("Settings"));
     QCOMPARE(s.value(QStringLiteral("Version")).toString(), QStringLiteral("1.6.2.1"));
-    QCOMPARE(s.value(QStringLiteral("AppName")).toString(), QCoreApplication::applicationFilePath());
+    QCOMPARE(s.value(QStringLiteral("AppName")).toString(),
+             QCoreApplication::applicationFilePath());
     QVERIFY(!s.value(QStringLiteral("URL")).toString().isEmpty());
   }
 
@@ -254,7 +259,8 @@ class ShellTest : public QObject {
 
     app::CAboutDlg about;
     QCOMPARE(about.windowTitle(), QStringLiteral("关于 kuva"));
-    QCOMPARE(about.findChild<QLabel*>(QStringLiteral("versionLabel"))->text(), QStringLiteral("kuva 1.6.2.1"));
+    QCOMPARE(about.findChild<QLabel*>(QStringLiteral("versionLabel"))->text(),
+             QStringLiteral("kuva 1.6.2.1"));
     auto* contact = about.findChild<widgets::CColorLabel*>(QStringLiteral("contactLabel"));
     QCOMPARE(contact->textColour(), QColor(0, 0, 255));
     QCOMPARE(contact->link(), QStringLiteral("mailto:") + contact->text());
@@ -398,7 +404,8 @@ class ShellTest : public QObject {
     e.close();
     QVERIFY(!app::SingleInstance(empty).acquire());
     QVERIFY(e.open(QIODevice::ReadWrite));
-    QVERIFY(e.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+    QVERIFY(e.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                          QFileDevice::FileModificationTime));
     e.close();
     app::SingleInstance after_torn_write(empty);
     QVERIFY(after_torn_write.acquire());

@@ -8,7 +8,7 @@
 namespace {
 
 std::string sample(const std::string& name) {
-  std::ifstream in(std::string(KUVA_SHARED_DIR) + "/screen3/samples/" + name + "/SCREEN.OUT",
+  std::ifstream in(std::string(KUVA_TEST_DATA_DIR) + "/screen3/" + name + "/SCREEN.OUT",
                    std::ios::binary);
   std::ostringstream s;
   s << in.rdbuf();
@@ -69,13 +69,12 @@ TEST(Report, ReadsExponentFormConcentrations) {
   EXPECT_DOUBLE_EQ(m.conc_ug_m3, 0.2352E+05);
   EXPECT_DOUBLE_EQ(m.distance_m, 48);
 
-  const auto row = screen::distanceLine(
-      "     10.   0.1386E+06    6     1.0    1.0 10000.0    2.00      2.");
+  const auto row =
+      screen::distanceLine("     10.   0.1386E+06    6     1.0    1.0 10000.0    2.00      2.");
   EXPECT_DOUBLE_EQ(row.distance_m, 10);
   EXPECT_DOUBLE_EQ(row.conc_ug_m3, 0.1386E+06);
-  EXPECT_DOUBLE_EQ(
-      screen::numberAt(" SIMPLE TERRAIN      0.1386E+06       10.        0.", 19, 12),
-      0.1386E+06);
+  EXPECT_DOUBLE_EQ(screen::numberAt(" SIMPLE TERRAIN      0.1386E+06       10.        0.", 19, 12),
+                   0.1386E+06);
 }
 
 TEST(Report, DiscreteBlocksTakeTheirTerrainHeight) {

@@ -109,8 +109,8 @@ std::vector<screen::TerrainRow> terrainRows(const std::string& text) {
   return out;
 }
 
-core::FieldDesc field(const char* key, int id, const char* label, const char* unit,
-                      double def, const char* group, FieldType type = FieldType::Float) {
+core::FieldDesc field(const char* key, int id, const char* label, const char* unit, double def,
+                      const char* group, FieldType type = FieldType::Float) {
   return core::inputField(key, id, label, unit, def, group, type);
 }
 
@@ -152,12 +152,12 @@ std::vector<core::FieldDesc> fields() {
       field("Ts", 1308, "烟气排放温度", "[℃]", 100, "点源参数"),
       field("D", 1309, "烟囱内径", "[m]", 0.5, "点源参数"),
       field("Vs", 1310, "烟气流速", "[m/s]", 12, "点源参数"),
-      field("downwash", 1311, "考虑建筑物下洗", "", 0, "建筑物与熏烟", FieldType::Check),
+      field("downwash", 1311, "考虑建筑物下洗", "", 0, "建筑物与熏烟", FieldType::CheckBox),
       field("bl", 1312, "建筑物长", "[m]", 100, "建筑物与熏烟"),
       field("bw", 1313, "宽", "[m]", 100, "建筑物与熏烟"),
       field("bh", 1314, "高", "[m]", 50, "建筑物与熏烟"),
-      field("fumi", 1315, "考虑熏烟", "", 0, "建筑物与熏烟", FieldType::Check),
-      field("shore", 1316, "海岸线熏烟", "", 0, "建筑物与熏烟", FieldType::Check),
+      field("fumi", 1315, "考虑熏烟", "", 0, "建筑物与熏烟", FieldType::CheckBox),
+      field("shore", 1316, "海岸线熏烟", "", 0, "建筑物与熏烟", FieldType::CheckBox),
       field("shore_d", 1317, "海岸线离源最短距离", "[m]", 200, "建筑物与熏烟"),
       field("area_he", 1318, "面源有效高度", "[m]", 10, "面源参数"),
       field("area_w", 1319, "面源宽度", "[m]", 10, "面源参数"),
@@ -173,9 +173,9 @@ std::vector<core::FieldDesc> fields() {
         return f;
       }(),
       field("vol_bh", 1327, "建筑物高度", "[m]", 10, "体源参数"),
-      field("sz0_on", 1328, "初始垂直扩散参数σz0", "", 0, "体源参数", FieldType::Check),
+      field("sz0_on", 1328, "初始垂直扩散参数σz0", "", 0, "体源参数", FieldType::CheckBox),
       field("sz0", 1329, "初始垂直扩散参数σz0", "[m]", 6.97674, "体源参数"),
-      field("sy0_on", 1330, "初始横向扩散参数σy0", "", 0, "体源参数", FieldType::Check),
+      field("sy0_on", 1330, "初始横向扩散参数σy0", "", 0, "体源参数", FieldType::CheckBox),
       field("sy0", 1331, "初始横向扩散参数σy0", "[m]", 23.2558, "体源参数"),
       field("flare_h", 1332, "烟囱几何高度", "[m]", 30, "点源（火炬）参数"),
       field("heat", 1333, "总的热释放率", "[Cal/s]", 100000, "点源（火炬）参数"),

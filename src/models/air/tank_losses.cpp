@@ -58,7 +58,8 @@ double vapourPressureFunction(double py_kpa, double pa_kpa) {
 
 double floatingRoofStandingLoss(const FloatingRoofStandingInput& in) {
   // Ls = (3.28 D Kt (2.24 v)^n + Ff) Mv Kc P* 0.46
-  const double seal = 3.28 * in.diameter_m * in.seal_kt * std::pow(2.24 * in.wind_m_s, in.wind_exp_n);
+  const double seal =
+      3.28 * in.diameter_m * in.seal_kt * std::pow(2.24 * in.wind_m_s, in.wind_exp_n);
   return (seal + in.fittings_ff) * in.molar_kg_kmol * in.product_kc *
          vapourPressureFunction(in.py_kpa, in.pa_kpa) * 0.46;
 }
@@ -66,8 +67,8 @@ double floatingRoofStandingLoss(const FloatingRoofStandingInput& in) {
 double internalFloatingRoofStandingLoss(const InternalFloatingRoofStandingInput& in) {
   // Ls = (Fd Kd D^2 + Kc D + Fc) Mv Kc P* 0.45; the one Kc serves both places
   const double d = in.diameter_m;
-  const double k = static_cast<double>(in.seam_fd) * in.seam_kd * d * d + in.rim_kc * d +
-                   in.column_diameter_m;
+  const double k =
+      static_cast<double>(in.seam_fd) * in.seam_kd * d * d + in.rim_kc * d + in.column_diameter_m;
   return k * in.molar_kg_kmol * in.rim_kc * vapourPressureFunction(in.py_kpa, in.pa_kpa) * 0.45;
 }
 
@@ -93,8 +94,9 @@ std::string fixedWorking(const core::Values& v) {
 float adhesionOf(const core::Values& v) {
   const Product p = v.i("lw_product") == 1 ? Product::Crude : Product::Gasoline;
   const int w = v.i("lw_wall");
-  return wallAdhesion(p, w == 1 ? WallState::HeavyRust : w == 2 ? WallState::Lined
-                                                                 : WallState::LightRust);
+  return wallAdhesion(p, w == 1   ? WallState::HeavyRust
+                         : w == 2 ? WallState::Lined
+                                  : WallState::LightRust);
 }
 
 std::string floatingWorking(const core::Values& v) {
@@ -209,7 +211,7 @@ const core::CalculatorDesc& tankLossesDesc() {
     auto adhesion = input(ids, "lw_C", "油罐壁的粘附系数C", "m^3/1000m^2", 0.00257, kLw);
     adhesion.result = true;
     auto support = input(ids, "lw_support", "内浮顶罐的固定顶用固定支柱支撑", "", 0, kLw);
-    support.type = core::FieldType::Check;
+    support.type = core::FieldType::CheckBox;
     c.fields = {
         choice(ids, "kind", "计算类别", {"大呼吸蒸发损耗计算", "小呼吸蒸发损耗计算"}, kCase),
         choice(ids, "tank", "罐种类", {"拱顶罐", "浮顶油罐", "内浮顶油罐"}, kCase),

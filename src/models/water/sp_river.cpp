@@ -105,7 +105,7 @@ const core::CalculatorDesc& spDesc() {
     c.template_id = 205;
     c.class_name = "CSPModelDlg";
     core::FieldDesc mix = input("mixonly", 1291, "只计算完全混合浓度", 0);
-    mix.type = core::FieldType::Check;
+    mix.type = core::FieldType::CheckBox;
     c.fields = {
         input("Qh", 1283, "河水流量Qh [m^3/s]", 20),
         input("Ch", 1285, "上游污染物浓度Ch [mg/L]", 0.5),

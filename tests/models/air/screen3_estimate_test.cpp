@@ -13,7 +13,7 @@ using models::air::Screen3Result;
 using models::air::Screen3RowKind;
 
 screen::Report sampleReport(const std::string& name) {
-  std::ifstream in(std::string(KUVA_SHARED_DIR) + "/screen3/samples/" + name + "/SCREEN.OUT");
+  std::ifstream in(std::string(KUVA_TEST_DATA_DIR) + "/screen3/" + name + "/SCREEN.OUT");
   std::ostringstream s;
   s << in.rdbuf();
   return screen::parseReport(s.str());
@@ -46,8 +46,8 @@ TEST(Screen3Estimate, TableFromAMultiRangeReport) {
   EXPECT_EQ(first, (std::vector<std::string>{"1", "简单地形", "1", "0", "0", "0"}));
   // The maximum row follows the last line not beyond the maximum's distance (700 m < 751 m).
   EXPECT_EQ(r.row_kinds[8], Screen3RowKind::Maximum);
-  EXPECT_EQ(r.table.rows[8], (std::vector<std::string>{"最大值简单地形", "", "751", "0",
-                                                       "0.2479", "49.58"}));
+  EXPECT_EQ(r.table.rows[8],
+            (std::vector<std::string>{"最大值简单地形", "", "751", "0", "0.2479", "49.58"}));
   EXPECT_EQ(r.table.rows[9][0], "9");
   EXPECT_EQ(r.table.rows[9][2], "800");
   EXPECT_EQ(r.table.rows[22][3], "10");  // second range at 10 m terrain
@@ -93,7 +93,7 @@ TEST(Screen3Estimate, GradeRule) {
   EXPECT_EQ(models::air::gradeText(80, 5000), "一级");
   EXPECT_EQ(models::air::gradeText(79.9f, 5000),
             "二级\n如果污染源距厂界最近距离>5000m,调整评价工作等级为三级。");
-  EXPECT_EQ(models::air::gradeText(80, 4999), 
+  EXPECT_EQ(models::air::gradeText(80, 4999),
             "二级\n如果污染源距厂界最近距离>4999m,调整评价工作等级为三级。");
   EXPECT_EQ(models::air::gradeText(10, 0), "三级");
   EXPECT_EQ(models::air::gradeText(9.99f, 3000), "三级");
@@ -121,7 +121,8 @@ TEST(Screen3Estimate, ChecksBeforeAnyRun) {
   in.source.automated = {{"1000", "10"}, {"800", "10"}};
   EXPECT_EQ(stop(in), "简单地形连续自动点输入第2行的距离必须大于上一行的距离，请重新输入！");
   in.source.automated = {{"1000", "10"}, {"2000", "5"}};
-  EXPECT_EQ(stop(in), "简单地形连续自动点输入第2行的相对源高不能低于上一行的相对源高，请重新输入！");
+  EXPECT_EQ(stop(in),
+            "简单地形连续自动点输入第2行的相对源高不能低于上一行的相对源高，请重新输入！");
   in.source.automated = {{"1000", "x"}};
   EXPECT_EQ(stop(in), "简单地形连续自动点输入第1行的相对源高不是数字，请重新输入！");
 

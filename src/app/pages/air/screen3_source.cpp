@@ -1,12 +1,12 @@
 // Source tab of the estimation-mode page.
+#include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QVBoxLayout>
 
 #include "app/calculator_page.h"
@@ -90,19 +90,20 @@ CScreen3SourceDlg::CScreen3SourceDlg(CalculatorPage& page, QWidget* parent)
   auto* right = new QVBoxLayout;
   outer->addLayout(left, 1);
   outer->addLayout(right, 1);
-  for (const char* caption : {"污染源参数", "点源参数", "面源参数", "体源参数", "点源（火炬）参数",
-                              kBuildingGroup})
+  for (const char* caption :
+       {"污染源参数", "点源参数", "面源参数", "体源参数", "点源（火炬）参数", kBuildingGroup})
     if (QGroupBox* g = page.group(caption)) left->addWidget(g);
   left->addStretch(1);
   if (QGroupBox* g = page.group("其它参数")) right->addWidget(g);
   if (QGroupBox* g = page.group("表格")) g->hide();
 
-  m_pollutants = makeGrid(QStringLiteral("污染物"), {QStringLiteral("污染物"),
-                          QStringLiteral("源强[g/s]"), QStringLiteral("标准[mg/m^3]")},
-                          {70, 55, 65}, "pollutants", this);
-  m_auto = makeGrid(QStringLiteral("简单地形连续自动点输入"),
-                    {QStringLiteral("距离[m]"), QStringLiteral("相对源高[m]")}, {75, 80}, "auto",
-                    this);
+  m_pollutants = makeGrid(
+      QStringLiteral("污染物"),
+      {QStringLiteral("污染物"), QStringLiteral("源强[g/s]"), QStringLiteral("标准[mg/m^3]")},
+      {70, 55, 65}, "pollutants", this);
+  m_auto =
+      makeGrid(QStringLiteral("简单地形连续自动点输入"),
+               {QStringLiteral("距离[m]"), QStringLiteral("相对源高[m]")}, {75, 80}, "auto", this);
   m_points = makeGrid(QStringLiteral("任意地形任意点输入"),
                       {QStringLiteral("距离[m]"), QStringLiteral("相对源高[m]")}, {75, 80},
                       "points", this);
@@ -139,10 +140,9 @@ CScreen3SourceDlg::CScreen3SourceDlg(CalculatorPage& page, QWidget* parent)
   updateEnabled();
 }
 
-widgets::CGridCtrl* CScreen3SourceDlg::makeGrid(const QString& caption,
-                                                const QStringList& headers,
-                                                const std::vector<int>& widths,
-                                                const char* name, QWidget* parent) {
+widgets::CGridCtrl* CScreen3SourceDlg::makeGrid(const QString& caption, const QStringList& headers,
+                                                const std::vector<int>& widths, const char* name,
+                                                QWidget* parent) {
   auto* box = new QGroupBox(caption, parent);
   auto* layout = new QVBoxLayout(box);
   auto* g = new widgets::CGridCtrl(box);

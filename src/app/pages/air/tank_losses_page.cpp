@@ -76,7 +76,8 @@ void TankLossesPageHook::setup(CalculatorPage& page) {
       QObject::connect(c, &QComboBox::currentIndexChanged, &page, [&page] { showCase(page); });
   for (const char* key : {"lw_product", "lw_wall"})
     if (auto* c = qobject_cast<QComboBox*>(page.control(key)))
-      QObject::connect(c, &QComboBox::currentIndexChanged, &page, [&page] { updateAdhesion(page); });
+      QObject::connect(c, &QComboBox::currentIndexChanged, &page,
+                       [&page] { updateAdhesion(page); });
   if (auto* support = qobject_cast<QCheckBox*>(page.control("lw_support")))
     QObject::connect(support, &QCheckBox::toggled, &page, [&page] { showCase(page); });
   // The form was just written from the values, so storing the adhesion loses nothing.
@@ -85,7 +86,8 @@ void TankLossesPageHook::setup(CalculatorPage& page) {
 }
 
 void TankLossesPageHook::showCase(CalculatorPage& page) {
-  const int shown = models::air::tankSubFormIndex(comboIndex(page, "kind"), comboIndex(page, "tank"));
+  const int shown =
+      models::air::tankSubFormIndex(comboIndex(page, "kind"), comboIndex(page, "tank"));
   for (int i = 0; i < 5; ++i)
     if (QGroupBox* box = subForm(page, i)) box->setVisible(i == shown);
   const bool internal = comboIndex(page, "tank") == 2;

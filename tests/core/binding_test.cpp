@@ -1,0 +1,98 @@
+// Fields bound to struct members: defaults from the initialisers, reading and writing values.
+#include "core/binding.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+enum class Fuel { Oil, Coal };
+
+struct In {
+  float q = 2.5f;
+  double k = 0.125;
+  int n = 7;
+  bool flag = true;
+  Fuel fuel = Fuel::Coal;
+  std::string name = "SO2";
+};
+
+struct Res {
+  float c = 0;
+  double conc = 0;
+};
+
+core::Form<In> makeForm() {
+  core::Form<In> f("参数");
+  f.bind("q", &In::q, 1001, "流量q", "m^3/s");
+  f.bind("k", &In::k, 1002, "系数k");
+  f.bind("n", &In::n, 1003, "个数n");
+  f.check("flag", &In::flag, 1004, "只算混合");
+  f.choice("fuel", &In::fuel, 1005, "原料", {"油", "煤"});
+  f.group("其他").bind("name", &In::name, 1006, "名称");
+  return f;
+}
+
+TEST(Binding, DescriptionsTakeTypesAndDefaultsFromTheStruct) {
+  const auto form = makeForm();
+  const auto& fs = form.fields();
+  ASSERT_EQ(fs.size(), 6u);
+  EXPECT_EQ(fs[0].type, core::FieldType::Float);
+  EXPECT_DOUBLE_EQ(fs[0].default_value, 2.5);
+  EXPECT_EQ(fs[0].unit, "m^3/s");
+  EXPECT_EQ(fs[0].group, "参数");
+  EXPECT_EQ(fs[1].type, core::FieldType::Double);
+  EXPECT_EQ(fs[2].type, core::FieldType::Int);
+  EXPECT_DOUBLE_EQ(fs[2].default_value, 7);
+  EXPECT_EQ(fs[3].type, core::FieldType::CheckBox);
+  EXPECT_DOUBLE_EQ(fs[3].default_value, 1);
+  EXPECT_EQ(fs[4].type, core::FieldType::Choice);
+  EXPECT_DOUBLE_EQ(fs[4].default_value, 1);
+  EXPECT_EQ(fs[5].type, core::FieldType::Text);
+  EXPECT_EQ(fs[5].default_text, "SO2");
+  EXPECT_EQ(fs[5].group, "其他");
+}
+
+TEST(Binding, ReadingTheDefaultsGivesTheInitialisedStruct) {
+  core::CalculatorDesc d;
+  const auto form = makeForm();
+  d.fields = form.fields();
+  core::Values v = core::defaultValues(d);
+  v.setNum("n", 3);
+  v.setNum("fuel", 0);
+  v.setText("name", "NO2");
+  const In in = form.read(v);
+  EXPECT_FLOAT_EQ(in.q, 2.5f);
+  EXPECT_DOUBLE_EQ(in.k, 0.125);
+  EXPECT_EQ(in.n, 3);
+  EXPECT_TRUE(in.flag);
+  EXPECT_EQ(in.fuel, Fuel::Oil);
+  EXPECT_EQ(in.name, "NO2");
+}
+
+TEST(Binding, ResultsAreRoundedToTheirFieldType) {
+  core::Outputs<Res> outs("结果");
+  outs.bind("C", &Res::c, 2001, "浓度");
+  outs.bind("Cint", &Res::conc, 2002, "浓度(整)", "mg/m^3", core::FieldType::Int);
+  EXPECT_TRUE(outs.fields()[0].result);
+  core::Values v;
+  outs.write(Res{0.1f, 41.7}, v);
+  EXPECT_DOUBLE_EQ(v.num("C"), static_cast<double>(0.1f));
+  EXPECT_DOUBLE_EQ(v.num("Cint"), 41);
+}
+
+TEST(Binding, ComputeReceivesTheFilledStruct) {
+  const auto form = makeForm();
+  core::CalculatorDesc d;
+  d.fields = form.fields();
+  auto fn = form.compute([](const In& in, const std::string& action) {
+    core::Outcome o;
+    o.results.setNum("twice", in.q * 2);
+    o.text = action;
+    return o;
+  });
+  const core::Outcome o = fn(core::defaultValues(d), "compute");
+  EXPECT_DOUBLE_EQ(o.results.num("twice"), 5);
+  EXPECT_EQ(o.text, "compute");
+}
+
+}  // namespace
