@@ -89,8 +89,8 @@ TEST_P(SampleReport, EchoFileRepeatsTheRun) {
 
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(SampleReport);
 INSTANTIATE_TEST_SUITE_P(Samples, SampleReport, ::testing::ValuesIn(sampleNames()),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                           std::string n = info.param;
+                         [](const ::testing::TestParamInfo<std::string>& p) {
+                           std::string n = p.param;
                            for (char& c : n)
                              if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
                            return n;
