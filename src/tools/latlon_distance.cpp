@@ -10,12 +10,17 @@ namespace models::tools {
 LatLonResult computeLatLonDistance(const LatLonInput& in) {
   const double k = kDegToRad;
   const double phi1 = in.lat1_deg * k, phi2 = in.lat2_deg * k;
-  const double dlambda = (in.lon2_deg - in.lon1_deg) * k;
-  double c = std::cos(phi1) * std::cos(phi2) * std::cos(dlambda) + std::sin(phi1) * std::sin(phi2);
-  // NaN passes through the clamp unchanged, so unreadable input stays visible.
-  if (!std::isnan(c)) c = std::clamp(c, -1.0, 1.0);
+  const double dphi = phi2 - phi1, dlambda = (in.lon2_deg - in.lon1_deg) * k;
+  // The law of cosines in its haversine form: 1 - cos d = 2 hav(d), so
+  //   hav(d) = hav(dphi) + cos phi1 cos phi2 hav(dlambda),  d = 2 arcsin(sqrt(hav(d))).
+  // The arccosine of a cosine near 1 loses half its digits (identical points 0.1 m apart near
+  // the pole); this form keeps them and gives exactly 0 for one point.
+  const double sp = std::sin(dphi / 2), sl = std::sin(dlambda / 2);
+  double h = sp * sp + std::cos(phi1) * std::cos(phi2) * sl * sl;
+  // Rounding can push it just past 1 for antipodes; NaN passes the clamp unchanged.
+  if (!std::isnan(h)) h = std::clamp(h, 0.0, 1.0);
   LatLonResult r;
-  r.distance_m = kEarthRadius_m * std::acos(c);
+  r.distance_m = kEarthRadius_m * 2 * std::asin(std::sqrt(h));
   return r;
 }
 

@@ -24,8 +24,8 @@ inline constexpr double kEarthRadius_m = 6378137.0;
 // Degrees to radians as the method tabulates it.
 inline constexpr double kDegToRad = 0.017453292519943334;
 
-// The cosine is clamped to [-1, 1]: rounding can push it just past 1 for identical points
-// (distance 0) and past -1 for antipodes (half the circumference).
+// Identical points give 0 and antipodes half the circumference; the result stays finite for
+// every finite input.
 LatLonResult computeLatLonDistance(const LatLonInput& in);
 
 const core::CalculatorDesc& latLonDistanceDesc();

@@ -45,17 +45,17 @@ class ToolsUnitConverterTest : public QObject {
     return c;
   }
 
-  // Types into a field and leaves it with Return (the field's editing-finished signal).
+  // Puts a text into a field (key clicks carry only ASCII) and leaves the field with Return,
+  // which ends its editing like losing the focus does.
   static void enter(QLineEdit* e, const QString& text) {
     e->setFocus();
-    e->selectAll();
-    QTest::keyClicks(e, text);
+    typeInto(e, text);
     QTest::keyClick(e, Qt::Key_Return);
   }
 
   static void typeInto(QLineEdit* e, const QString& text) {
     e->clear();
-    QTest::keyClicks(e, text);
+    e->insert(text);
   }
 
  private slots:
