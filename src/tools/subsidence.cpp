@@ -61,7 +61,8 @@ SubsidenceResult computeSubsidence(const SubsidenceInput& in) {
   const double h0 = in.depth_m, b = in.b;
   r.w0_mm = 1000.0 * in.thickness_m * in.q * std::cos(in.dip_deg * kDeg);
   r.r_m = h0 / in.tan_beta;
-  r.shift_m = h0 / std::tan(in.theta_deg * kDeg);
+  // No shift for a vertical angle (its cotangent in floating point is not quite 0).
+  r.shift_m = in.theta_deg == 90 ? 0 : h0 / std::tan(in.theta_deg * kDeg);
   const double rr = r.r_m, w0 = r.w0_mm;
   const Profile px = profile(in.x_m, in.length_m, rr);
   const Profile py = profile(in.y_m - r.shift_m, in.width_m, rr);
@@ -81,8 +82,12 @@ SubsidenceResult computeSubsidence(const SubsidenceInput& in) {
   return r;
 }
 
-std::string subsidenceText(const SubsidenceInput& in, const SubsidenceResult& r) {
+std::string subsidenceText(const SubsidenceInput& in, const SubsidenceResult& res) {
   using core::cformat;
+  // Zeros print as "0", not "-0", at the centre of the basin.
+  SubsidenceResult r = res;
+  for (double* v : {&r.w_mm, &r.ix, &r.iy, &r.kx, &r.ky, &r.ux_mm, &r.uy_mm, &r.ex, &r.ey})
+    *v += 0.0;
   std::string t = cformat("概率积分法预测结果，预测地表点 (X, Y) = (%g, %g) m\r\n",
                           static_cast<double>(in.x_m), static_cast<double>(in.y_m));
   t += cformat("最大下沉值 W0 = m·q·cosα = %g mm\r\n", r.w0_mm);
