@@ -353,6 +353,8 @@ bool CalculatorPage::runAction(const std::string& action) {
     showFailure(*o.failure);
     return false;
   }
+  last_inputs_ = values_;
+  last_outcome_ = o;
   if (!(hook_ && hook_->showOutcome(*this, action, o))) showResults(o);
   emit computed(q(action));
   return true;

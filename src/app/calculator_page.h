@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/page_hook.h"
@@ -77,6 +78,17 @@ class CalculatorPage : public QWidget {
   void showFailure(const core::CheckFailure& f);
 
   PageHook* hook() const { return hook_.get(); }
+  // The last outcome shown and the inputs it came from (for the calculation sheet); none
+  // before the first compute or after new inputs were set.
+  const core::Outcome* lastOutcome() const { return last_outcome_ ? &*last_outcome_ : nullptr; }
+  const core::Values& lastInputs() const { return last_inputs_; }
+
+  // Project files (calculator_page_project.cpp). Every input as the page shows it: num is the
+  // value, text the typed text of a number field. Reads quietly; `bad_key`, when given, gets the
+  // first number field that does not hold a number (its value is then the last one read).
+  core::Values formValues(std::string* bad_key = nullptr);
+  // Shows the given inputs (missing keys keep their defaults) and clears the results.
+  void setFormValues(const core::Values& inputs);
 
  signals:
   void computed(const QString& action);
@@ -96,6 +108,8 @@ class CalculatorPage : public QWidget {
   std::map<std::string, QLabel*> units_;
   std::map<std::string, QPushButton*> buttons_;
   std::map<std::string, QGroupBox*> groups_;
+  std::optional<core::Outcome> last_outcome_;
+  core::Values last_inputs_;
 };
 
 }  // namespace app

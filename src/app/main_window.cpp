@@ -28,6 +28,7 @@
 #include "models/registry.h"
 #include "widgets/category_button.h"
 #include "widgets/color_label.h"
+#include "widgets/prompts.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -111,6 +112,7 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
 
   resize(1040, 760);
   ShowPage(1);
+  setupProjectActions();
 }
 
 CMainDlg::~CMainDlg() {
@@ -158,6 +160,13 @@ void CMainDlg::buildButtons(QWidget* column) {
   about->setObjectName(QStringLiteral("button1006"));
   connect(about, &QPushButton::clicked, this, &CMainDlg::showAbout);
   add(about);
+  auto* project = new widgets::CCategoryButton(QStringLiteral("工 程"), column);
+  project->setObjectName(QStringLiteral("projectButton"));
+  project->addMenuItem(QStringLiteral("保存工程…"), 1);
+  project->addMenuItem(QStringLiteral("打开工程…"), 2);
+  connect(project, &widgets::CCategoryButton::commandChosen, this,
+          [this](int c) { c == 1 ? (void)saveProject(true) : openProject(); });
+  add(project);
   if (hidden) {
     v->addWidget(hidden);
     hidden->hide();
@@ -261,8 +270,14 @@ void CMainDlg::contextMenuEvent(QContextMenuEvent* e) {
   }
 #endif
   QMenu menu(this);
+  QAction* save = menu.addAction(QStringLiteral("保存工程…"));
+  QAction* open = menu.addAction(QStringLiteral("打开工程…"));
+  menu.addSeparator();
   QAction* about = menu.addAction(kAboutMenuText);
-  if (menu.exec(e->globalPos()) == about) showAbout();
+  QAction* chosen = menu.exec(e->globalPos());
+  if (chosen == about) showAbout();
+  if (chosen == save) saveProject(true);
+  if (chosen == open) openProject();
 }
 
 #ifdef Q_OS_WIN
@@ -323,6 +338,11 @@ void CMainDlg::closeEvent(QCloseEvent* e) {
     return;
   }
   e->ignore();
+  // Unsaved inputs: offer to save them first; a cancelled save keeps the window open.
+  if (!close_timer_.isActive() && projectModified() &&
+      widgets::askQuestion(this, QStringLiteral("工程的输入已修改，是否保存？")) &&
+      !saveProject(false))
+    return;
   if (!close_timer_.isActive()) {
     setMinimumSize(0, 0);
     layout()->setSizeConstraint(QLayout::SetNoConstraint);

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <functional>
+#include <string>
 #include <vector>
 
 class QCheckBox;
@@ -53,6 +54,18 @@ class CMainDlg : public QDialog {
   void startUpdater();
   void setTopmost(bool on);
 
+  // Project files (project_actions.cpp): every page's inputs in one *.kuva file.
+  // "保存工程…" asks for a name (proposing the current one); Ctrl+S saves to the current file.
+  bool saveProject(bool choose_name = true);
+  void openProject();
+  bool saveProjectFile(const QString& path);
+  bool openProjectFile(const QString& path);
+  const QString& projectPath() const { return m_projectPath; }
+  // True when some page's inputs differ from the last saved or opened project.
+  bool projectModified();
+  // The calculation sheet of the visible page (Ctrl+P).
+  void exportVisibleSheet();
+
  protected:
   void closeEvent(QCloseEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
@@ -66,6 +79,9 @@ class CMainDlg : public QDialog {
 
  private:
   void writeSettings();
+  void setupProjectActions();
+  std::string projectSnapshot(QString* bad_page = nullptr);
+  void updateTitle();
   void buildButtons(QWidget* column);
   void buildPages(QWidget* host);
   void tickClock();
@@ -85,6 +101,8 @@ class CMainDlg : public QDialog {
   // minimum size after each step must not keep the window from ending.
   int close_ticks_left_ = 0;
   bool sysmenu_added_ = false;  // the About item is in the Windows system menu
+  QString m_projectPath;        // file of the open project; empty before the first save
+  std::string m_projectSaved;   // inputs as last saved or opened (to tell unsaved changes)
 };
 
 }  // namespace app

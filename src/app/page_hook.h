@@ -45,6 +45,18 @@ class PageHook {
     (void)action;
     return false;
   }
+
+  // Inputs the page keeps in widgets of its own (an editable input table): put them into
+  // `inputs` when a project is saved, show them again when one is opened (after the generic
+  // fields were filled from `inputs`).
+  virtual void storeInputs(CalculatorPage& page, core::Values& inputs) {
+    (void)page;
+    (void)inputs;
+  }
+  virtual void loadInputs(CalculatorPage& page, const core::Values& inputs) {
+    (void)page;
+    (void)inputs;
+  }
 };
 
 // The hook of a calculator id, or nullptr when the page needs none.

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/json.h"
+#include "cli/project_command.h"
 #include "core/calculator.h"
 #include "core/format.h"
 #include "core/parse.h"
@@ -36,7 +37,8 @@ const char* typeName(core::FieldType t) {
 void usage(std::ostream& err) {
   err << "usage: kuvacalc-cli list\n"
          "       kuvacalc-cli describe ID\n"
-         "       kuvacalc-cli run ID [key=value ...] [--action NAME] [--json]\n"
+         "       kuvacalc-cli run ID [key=value ...] [--action NAME] [--json] [--sheet OUT.pdf]\n"
+         "       kuvacalc-cli project FILE.kuva [--json]\n"
          "       kuvacalc-cli contour FILE.grd [--levels v1,v2,...] [--json | --geojson]\n";
 }
 
@@ -256,10 +258,17 @@ int cmdRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
   core::Values v = core::defaultValues(*d);
   std::string action = d->actions.empty() ? "compute" : d->actions.front().name;
   bool json = false;
+  std::string sheet;
   for (size_t i = 2; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--json") {
       json = true;
+    } else if (a == "--sheet") {
+      if (i + 1 >= args.size()) {
+        err << "--sheet needs a file name\n";
+        return 2;
+      }
+      sheet = args[++i];
     } else if (a == "--action") {
       if (i + 1 >= args.size()) {
         err << "--action needs a name\n";
@@ -308,6 +317,7 @@ int cmdRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
     printJson(*d, o, out);
   else
     printText(*d, o, out);
+  if (!sheet.empty() && !writeSheetFor(*d, v, o, sheet, err)) return 1;
   return 0;
 }
 
@@ -328,6 +338,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return cmdDescribe(args[1], out, err);
   }
   if (cmd == "run") return cmdRun(args, out, err);
+  if (cmd == "project") return runProjectCommand(args, out, err);
   if (cmd == "contour") {
 #ifdef KUVA_HAVE_CONTOUR_CLI
     return present::runContourCommand(std::vector<std::string>(args.begin() + 1, args.end()), out,

@@ -1,0 +1,151 @@
+// The main window's project file commands: save and open every page's inputs as a *.kuva
+// file, the window title, and the question about unsaved changes.
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QShortcut>
+
+#include "app/calculator_page.h"
+#include "app/main_window.h"
+#include "app/sheet_export.h"
+#include "app/version.h"
+#include "core/project_file.h"
+#include "models/registry.h"
+#include "widgets/prompts.h"
+
+namespace app {
+
+namespace {
+
+const QString kProjectFilter = QStringLiteral("kuva 工程文件 (*.kuva)");
+const QString kUnsavedQuestion = QStringLiteral("工程的输入已修改，是否保存？");
+
+}  // namespace
+
+void CMainDlg::setupProjectActions() {
+  auto shortcut = [this](QKeyCombination keys, auto fn) {
+    auto* s = new QShortcut(QKeySequence(keys), this);
+    s->setContext(Qt::WindowShortcut);
+    connect(s, &QShortcut::activated, this, fn);
+  };
+  shortcut(Qt::CTRL | Qt::Key_S, [this] { saveProject(false); });
+  shortcut(Qt::CTRL | Qt::Key_O, [this] { openProject(); });
+  shortcut(Qt::CTRL | Qt::Key_P, [this] { exportVisibleSheet(); });
+  for (auto* scroll : pages_)
+    if (auto* p = qobject_cast<CalculatorPage*>(scroll->widget())) installPageMenu(*p, *this);
+  m_projectSaved = projectSnapshot();
+  updateTitle();
+}
+
+// Every page's inputs as the project file would hold them (without version and date).
+std::string CMainDlg::projectSnapshot(QString* bad_page) {
+  core::Project project;
+  for (size_t i = 0; i < pages_.size(); ++i) {
+    auto* p = qobject_cast<CalculatorPage*>(pages_[i]->widget());
+    if (!p) continue;
+    std::string bad;
+    project.pages.push_back({p->desc().id, p->formValues(&bad)});
+    if (!bad.empty() && bad_page && bad_page->isEmpty()) {
+      *bad_page = QString::number(i + 1) + QLatin1Char(':') + QString::fromStdString(bad);
+    }
+  }
+  return core::projectToJson(models::registry(), project);
+}
+
+bool CMainDlg::projectModified() { return projectSnapshot() != m_projectSaved; }
+
+void CMainDlg::updateTitle() {
+  if (m_projectPath.isEmpty())
+    setWindowTitle(kMainTitle);
+  else
+    setWindowTitle(QFileInfo(m_projectPath).fileName() + QStringLiteral(" - ") + kMainTitle);
+}
+
+bool CMainDlg::saveProjectFile(const QString& path) {
+  QString bad;
+  const std::string snapshot = projectSnapshot(&bad);
+  if (!bad.isEmpty()) {
+    // A number field holding no number: show it, as a compute would, and keep the old file.
+    const int n = bad.section(QLatin1Char(':'), 0, 0).toInt();
+    ShowPage(n);
+    widgets::showMessage(this, QStringLiteral("请输入一个数字。"));
+    if (auto* p = qobject_cast<CalculatorPage*>(page(n)))
+      if (QWidget* w = p->control(bad.section(QLatin1Char(':'), 1).toStdString())) {
+        w->setFocus();
+        if (auto* e = qobject_cast<QLineEdit*>(w)) e->selectAll();
+      }
+    return false;
+  }
+  core::Project project;
+  project.version = kVersionText;
+  project.saved =
+      QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
+  for (auto* scroll : pages_)
+    if (auto* p = qobject_cast<CalculatorPage*>(scroll->widget()))
+      project.pages.push_back({p->desc().id, p->formValues()});
+  const std::string error = core::saveProject(models::registry(), project, path.toStdString());
+  if (!error.empty()) {
+    widgets::showMessage(this, QString::fromStdString(error), QStringLiteral("保存工程"));
+    return false;
+  }
+  m_projectPath = path;
+  m_projectSaved = snapshot;
+  updateTitle();
+  return true;
+}
+
+bool CMainDlg::saveProject(bool choose_name) {
+  QString path = m_projectPath;
+  if (choose_name || path.isEmpty()) {
+    const QString proposed =
+        path.isEmpty() ? QDir::home().filePath(QStringLiteral("工程.kuva")) : path;
+    path = widgets::chooseSaveFile(this, QStringLiteral("保存工程"), proposed, kProjectFilter);
+    if (path.isEmpty()) return false;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".kuva");
+  }
+  return saveProjectFile(path);
+}
+
+bool CMainDlg::openProjectFile(const QString& path) {
+  const core::ProjectRead r = core::loadProject(models::registry(), path.toStdString());
+  if (!r.ok) {
+    widgets::showMessage(this, QString::fromStdString(r.error), QStringLiteral("打开工程"));
+    return false;
+  }
+  // Every page takes the file's inputs over its defaults; a page the file lacks starts afresh.
+  for (auto* scroll : pages_)
+    if (auto* p = qobject_cast<CalculatorPage*>(scroll->widget())) {
+      const core::ProjectPage* saved = r.project.page(p->desc().id);
+      p->setFormValues(saved ? saved->inputs : core::Values{});
+    }
+  m_projectPath = path;
+  m_projectSaved = projectSnapshot();
+  updateTitle();
+  if (!r.skipped.empty()) {
+    QString list;
+    for (const auto& s : r.skipped) list += QStringLiteral("\n") + QString::fromStdString(s);
+    widgets::showMessage(
+        this, QStringLiteral("工程文件来自较新的版本，以下本程序不认识的内容已跳过：") + list,
+        QStringLiteral("打开工程"));
+  }
+  return true;
+}
+
+void CMainDlg::openProject() {
+  if (projectModified() && widgets::askQuestion(this, kUnsavedQuestion) && !saveProject(false))
+    return;
+  const QString dir =
+      m_projectPath.isEmpty() ? QDir::homePath() : QFileInfo(m_projectPath).absolutePath();
+  const QString path =
+      widgets::chooseOpenFile(this, QStringLiteral("打开工程"), dir, kProjectFilter);
+  if (!path.isEmpty()) openProjectFile(path);
+}
+
+void CMainDlg::exportVisibleSheet() {
+  if (auto* p = qobject_cast<CalculatorPage*>(page(visiblePage()))) exportSheet(*p);
+}
+
+}  // namespace app

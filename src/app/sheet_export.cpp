@@ -1,0 +1,93 @@
+#include "app/sheet_export.h"
+
+#include <QBuffer>
+#include <QChartView>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QMenu>
+#include <QPixmap>
+
+#include "app/calculator_page.h"
+#include "app/main_window.h"
+#include "present/calc_sheet.h"
+#include "sheet/sheet_writer.h"
+#include "widgets/contour_map_canvas.h"
+#include "widgets/prompts.h"
+
+namespace app {
+
+namespace {
+
+// A contour map or curve the page shows, as PNG bytes; empty when it shows none.
+std::string pagePicture(CalculatorPage& page) {
+  QWidget* shown = nullptr;
+  for (auto* c : page.findChildren<widgets::ContourMapCanvas*>())
+    if (c->isVisible()) shown = c;
+  if (!shown)
+    for (auto* v : page.findChildren<QChartView*>())
+      if (v->isVisible()) shown = v;
+  if (!shown) return {};
+  QByteArray png;
+  QBuffer buf(&png);
+  buf.open(QIODevice::WriteOnly);
+  shown->grab().save(&buf, "PNG");
+  return png.toStdString();
+}
+
+}  // namespace
+
+QString writePageSheet(CalculatorPage& page, const QString& path) {
+  const core::Outcome* o = page.lastOutcome();
+  if (!o) return QStringLiteral("此页还没有计算结果。");
+  const std::string date =
+      QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
+  const present::CalcSheet s = present::buildSheet(page.desc(), page.lastInputs(), *o, date);
+  return QString::fromStdString(sheet::writeSheetFile(s, path.toStdString(), pagePicture(page)));
+}
+
+bool exportSheet(CalculatorPage& page) {
+  if (!page.lastOutcome()) {
+    const auto& actions = page.desc().actions;
+    // No result yet: compute as the first button does (its messages show any refusal).
+    if (actions.empty() || !page.runAction(actions.front().name)) return false;
+    if (!page.lastOutcome()) {
+      widgets::showMessage(&page, QStringLiteral("此页没有可写入计算书的计算结果。"));
+      return false;
+    }
+  }
+  const QString proposed = QString::fromStdString(page.desc().title) + QStringLiteral("计算书.pdf");
+  QString path = widgets::chooseSaveFile(&page, QStringLiteral("导出计算书"), proposed,
+                                         QStringLiteral("PDF 文件 (*.pdf);;HTML 文件 (*.html)"));
+  if (path.isEmpty()) return false;
+  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
+  const QString error = writePageSheet(page, path);
+  if (!error.isEmpty()) {
+    widgets::showMessage(&page, error, QStringLiteral("导出计算书"));
+    return false;
+  }
+  return true;
+}
+
+void installPageMenu(CalculatorPage& page, CMainDlg& main) {
+  page.setContextMenuPolicy(Qt::CustomContextMenu);
+  QObject::connect(&page, &QWidget::customContextMenuRequested, &page,
+                   [&page, &main](const QPoint& at) {
+                     QMenu menu(&page);
+                     QAction* sheet = menu.addAction(kSheetMenuText);
+                     sheet->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+                     menu.addSeparator();
+                     QAction* save = menu.addAction(kSaveProjectText);
+                     save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+                     QAction* open = menu.addAction(kOpenProjectText);
+                     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+                     QAction* chosen = menu.exec(page.mapToGlobal(at));
+                     if (chosen == sheet)
+                       exportSheet(page);
+                     else if (chosen == save)
+                       main.saveProject(true);
+                     else if (chosen == open)
+                       main.openProject();
+                   });
+}
+
+}  // namespace app

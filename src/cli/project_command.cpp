@@ -1,0 +1,123 @@
+#include "cli/project_command.h"
+
+#include <algorithm>
+#include <ctime>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <sstream>
+
+#include "cli/cli.h"
+#include "core/project_file.h"
+#include "models/registry.h"
+
+namespace cli {
+
+namespace {
+
+SheetWriter& sheetWriter() {
+  static SheetWriter w;
+  return w;
+}
+
+std::string now() {
+  const std::time_t t = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  char buf[32];
+  std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M", &tm);
+  return buf;
+}
+
+// The run arguments that reproduce a saved page: every input as the page showed it.
+std::vector<std::string> runArgs(const core::CalculatorDesc& d, const core::Values& inputs,
+                                 bool json) {
+  std::vector<std::string> args{"run", d.id};
+  const auto& all = inputs.all();
+  for (const auto& f : d.fields) {
+    if (f.result) continue;
+    auto it = all.find(f.key);
+    if (it == all.end()) continue;
+    args.push_back(f.key + "=" + core::shownValue(f, it->second));
+  }
+  if (json) args.emplace_back("--json");
+  return args;
+}
+
+}  // namespace
+
+void setSheetWriter(SheetWriter writer) { sheetWriter() = std::move(writer); }
+bool haveSheetWriter() { return static_cast<bool>(sheetWriter()); }
+
+bool writeSheetFor(const core::CalculatorDesc& desc, const core::Values& inputs,
+                   const core::Outcome& outcome, const std::string& path, std::ostream& err) {
+  if (!sheetWriter()) {
+    err << "--sheet: not available in this build\n";
+    return false;
+  }
+  const std::string e = sheetWriter()(present::buildSheet(desc, inputs, outcome, now()), path);
+  if (!e.empty()) {
+    err << "ERROR: " << e << '\n';
+    return false;
+  }
+  return true;
+}
+
+int runProjectCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  std::string path;
+  bool json = false;
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--json")
+      json = true;
+    else if (path.empty() && args[i].rfind("--", 0) != 0)
+      path = args[i];
+    else {
+      err << "usage: kuvacalc-cli project FILE.kuva [--json]\n";
+      return 2;
+    }
+  }
+  if (path.empty()) {
+    err << "usage: kuvacalc-cli project FILE.kuva [--json]\n";
+    return 2;
+  }
+  const auto& reg = models::registry();
+  const core::ProjectRead r = core::loadProject(reg, path);
+  if (!r.ok) {
+    err << "ERROR: " << r.error << '\n';
+    return 2;
+  }
+  for (const auto& s : r.skipped) err << "skipped (unknown to this version): " << s << '\n';
+
+  int status = 0;
+  nlohmann::ordered_json all = nlohmann::ordered_json::array();
+  // Registry order, so the output follows the menus whatever order the file has.
+  for (const auto& d : reg.all()) {
+    const core::ProjectPage* p = r.project.page(d.id);
+    if (!p) continue;
+    std::ostringstream o, e;
+    const int rc = runCli(runArgs(d, p->inputs, json), o, e);
+    if (rc != 0) status = std::max(status, 1);
+    if (!json) {
+      out << "== " << d.id << ' ' << d.title << " ==\n" << o.str();
+      err << e.str();
+      continue;
+    }
+    nlohmann::ordered_json item;
+    try {
+      item = nlohmann::ordered_json::parse(o.str());
+    } catch (const nlohmann::json::exception&) {
+      item = nlohmann::ordered_json::object();
+      item["error"] = e.str();
+    }
+    if (!item.contains("id")) item["id"] = d.id;
+    all.push_back(std::move(item));
+  }
+  if (json) {
+    nlohmann::ordered_json root;
+    root["project"] = path;
+    root["calculators"] = std::move(all);
+    out << root.dump(2) << '\n';
+  }
+  return status;
+}
+
+}  // namespace cli

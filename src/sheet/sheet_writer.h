@@ -1,0 +1,18 @@
+// Writes a calculation sheet to a file: HTML when the name ends in .html or .htm, PDF otherwise.
+// The PDF embeds the CJK font its Chinese text is set in. Writing is atomic: the target holds
+// the old file or the whole new one. Usable without a running GUI: a headless Qt application is
+// started when the program has none.
+#pragma once
+
+#include <string>
+
+#include "present/calc_sheet.h"
+
+namespace sheet {
+
+// Returns an empty text on success, otherwise the reason. `picture_png`, when not empty, holds a
+// PNG image (a contour map or curve) placed after the tables.
+std::string writeSheetFile(const present::CalcSheet& s, const std::string& path,
+                           const std::string& picture_png = {});
+
+}  // namespace sheet
