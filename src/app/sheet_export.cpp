@@ -80,6 +80,8 @@ void installPageMenu(CalculatorPage& page, CMainDlg& main) {
                      save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
                      QAction* open = menu.addAction(kOpenProjectText);
                      open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+                     menu.addSeparator();
+                     QAction* about = menu.addAction(kAboutMenuText);
                      QAction* chosen = menu.exec(page.mapToGlobal(at));
                      if (chosen == sheet)
                        exportSheet(page);
@@ -87,6 +89,8 @@ void installPageMenu(CalculatorPage& page, CMainDlg& main) {
                        main.saveProject(true);
                      else if (chosen == open)
                        main.openProject();
+                     else if (chosen == about)
+                       main.showAbout();
                    });
 }
 
