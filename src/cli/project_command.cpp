@@ -96,9 +96,9 @@ int runProjectCommand(const std::vector<std::string>& args, std::ostream& out, s
     std::ostringstream o, e;
     const int rc = runCli(runArgs(d, p->inputs, json), o, e);
     if (rc != 0) status = std::max(status, 1);
+    if (!e.str().empty()) err << d.id << ": " << e.str();
     if (!json) {
       out << "== " << d.id << ' ' << d.title << " ==\n" << o.str();
-      err << e.str();
       continue;
     }
     nlohmann::ordered_json item;
