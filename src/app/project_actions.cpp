@@ -43,16 +43,19 @@ void CMainDlg::setupProjectActions() {
 // Every page's inputs as the project file would hold them (without version and date).
 std::string CMainDlg::projectSnapshot(QString* bad_page) {
   core::Project project;
+  std::string unreadable;
   for (size_t i = 0; i < pages_.size(); ++i) {
     auto* p = qobject_cast<CalculatorPage*>(pages_[i]->widget());
     if (!p) continue;
     std::string bad;
     project.pages.push_back({p->desc().id, p->formValues(&bad)});
-    if (!bad.empty() && bad_page && bad_page->isEmpty()) {
+    if (bad.empty()) continue;
+    // A field holding no number differs from any saved project.
+    unreadable += p->desc().id + "." + bad + "\n";
+    if (bad_page && bad_page->isEmpty())
       *bad_page = QString::number(i + 1) + QLatin1Char(':') + QString::fromStdString(bad);
-    }
   }
-  return core::projectToJson(models::registry(), project);
+  return core::projectToJson(models::registry(), project) + unreadable;
 }
 
 bool CMainDlg::projectModified() { return projectSnapshot() != m_projectSaved; }

@@ -164,11 +164,12 @@ std::string projectToJson(const Registry& registry, const Project& project) {
     const CalculatorDesc* d = registry.find(p.id);
     if (!d) continue;
     Json entry = Json::object();
-    const auto& all = p.inputs.all();
+    const Values defaults = defaultValues(*d);
     for (const auto& f : d->fields) {
       if (f.result) continue;
-      auto it = all.find(f.key);
-      entry[f.key] = shownValue(f, it == all.end() ? Value{} : it->second);
+      // A key the page did not hand over is saved at its default.
+      const auto& from = p.inputs.has(f.key) ? p.inputs.all() : defaults.all();
+      entry[f.key] = shownValue(f, from.at(f.key));
     }
     calcs[p.id] = std::move(entry);
   }

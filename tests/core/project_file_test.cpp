@@ -81,6 +81,17 @@ TEST(ProjectFile, RoundTripKeepsEveryInputAsShown) {
   EXPECT_EQ(p->inputs.text("table"), "SO2\t3\n\"NO2\"\t4");
 }
 
+// A page that hands over no value for a field saved 0 in place of the default.
+TEST(ProjectFile, KeysMissingFromThePageAreSavedAtTheirDefaults) {
+  const auto reg = makeRegistry();
+  core::Project p;
+  p.pages.push_back({"demo", core::Values{}});
+  const auto r = core::projectFromJson(reg, core::projectToJson(reg, p));
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(r.project.page("demo")->inputs.i("n"), 7);
+  EXPECT_EQ(r.project.page("demo")->inputs.text("table"), "SO2\t1.5\nNO2\t2");
+}
+
 TEST(ProjectFile, UnknownCalculatorAndKeyAreSkippedAndListed) {
   const auto reg = makeRegistry();
   const auto r = core::projectFromJson(reg, R"({"version":"99","calculators":{"later":{"x":"1"},
