@@ -18,14 +18,18 @@ namespace app {
 
 namespace {
 
-// A contour map or curve the page shows, as PNG bytes; empty when it shows none.
+// The contour map or curve of the page as PNG bytes (the one on screen, else the last one the
+// page still holds, such as a closed modal window); empty when it has none.
 std::string pagePicture(CalculatorPage& page) {
   QWidget* shown = nullptr;
-  for (auto* c : page.findChildren<widgets::ContourMapCanvas*>())
-    if (c->isVisible()) shown = c;
-  if (!shown)
-    for (auto* v : page.findChildren<QChartView*>())
-      if (v->isVisible()) shown = v;
+  QWidget* held = nullptr;
+  auto consider = [&](QWidget* w) {
+    held = w;
+    if (w->isVisible()) shown = w;
+  };
+  for (auto* c : page.findChildren<widgets::ContourMapCanvas*>()) consider(c);
+  for (auto* v : page.findChildren<QChartView*>()) consider(v);
+  if (!shown) shown = held;
   if (!shown) return {};
   QByteArray png;
   QBuffer buf(&png);

@@ -18,6 +18,7 @@
 #include "core/format.h"
 #include "core/project_file.h"
 #include "models/registry.h"
+#include "widgets/curve_plot.h"
 #include "widgets/prompts.h"
 
 namespace {
@@ -248,6 +249,27 @@ class ProjectFileTest : public QObject {
     QFile h(file("sewage.html"));
     QVERIFY(h.open(QIODevice::ReadOnly));
     QVERIFY(QString::fromUtf8(h.readAll()).contains(QStringLiteral("<td>年排放量</td>")));
+  }
+
+  // A curve the page shows is drawn into the sheet.
+  void sheetCarriesTheCurve() {
+    app::CalculatorPage page(*models::registry().find("sewage"));
+    type(page, "N", QStringLiteral("10"));
+    QVERIFY(page.runAction("compute"));
+    QVERIFY(app::writePageSheet(page, file("plain.html")).isEmpty());
+    QVERIFY(app::writePageSheet(page, file("plain.pdf")).isEmpty());
+    auto* plot = new widgets::CurvePlot(&page);
+    plot->setCurve(1, {0, 100, 200}, {0.1, 0.5, 0.2});
+    plot->show();
+    QVERIFY(app::writePageSheet(page, file("curve.html")).isEmpty());
+    QVERIFY(app::writePageSheet(page, file("curve.pdf")).isEmpty());
+    auto read = [this](const char* name) {
+      QFile f(file(name));
+      return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    };
+    QVERIFY(!read("plain.html").contains(QStringLiteral("<img")));
+    QVERIFY(read("curve.html").contains(QStringLiteral("<img src=\"data:image/png;base64,")));
+    QVERIFY(QFileInfo(file("curve.pdf")).size() > QFileInfo(file("plain.pdf")).size() + 1000);
   }
 
   // A long result table runs over several pages, its header repeated on each.
