@@ -1,7 +1,11 @@
 #include "cli/project_command.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <sstream>
@@ -28,16 +32,36 @@ std::string now() {
   return buf;
 }
 
+// Files holding texts that start with '@' (which "run" would take for a file name): the text
+// goes through a file of its own, removed when the command ends.
+struct TextFiles {
+  std::vector<std::string> paths;
+  ~TextFiles() {
+    for (const auto& p : paths) std::remove(p.c_str());
+  }
+  std::string hold(const std::string& text) {
+    const auto dir = std::filesystem::temp_directory_path();
+    const std::string path =
+        (dir / ("kuva-text-" + std::to_string(::getpid()) + "-" + std::to_string(paths.size())))
+            .string();
+    if (!core::writeFileAtomic(path, text).empty()) return {};
+    paths.push_back(path);
+    return "@" + path;
+  }
+};
+
 // The run arguments that reproduce a saved page: every input as the page showed it.
 std::vector<std::string> runArgs(const core::CalculatorDesc& d, const core::Values& inputs,
-                                 bool json) {
+                                 bool json, TextFiles& files) {
   std::vector<std::string> args{"run", d.id};
   const auto& all = inputs.all();
   for (const auto& f : d.fields) {
     if (f.result) continue;
     auto it = all.find(f.key);
     if (it == all.end()) continue;
-    args.push_back(f.key + "=" + core::shownValue(f, it->second));
+    std::string value = core::shownValue(f, it->second);
+    if (value.size() > 1 && value[0] == '@') value = files.hold(value);
+    args.push_back(f.key + "=" + value);
   }
   if (json) args.emplace_back("--json");
   return args;
@@ -94,7 +118,8 @@ int runProjectCommand(const std::vector<std::string>& args, std::ostream& out, s
     const core::ProjectPage* p = r.project.page(d.id);
     if (!p) continue;
     std::ostringstream o, e;
-    const int rc = runCli(runArgs(d, p->inputs, json), o, e);
+    TextFiles files;
+    const int rc = runCli(runArgs(d, p->inputs, json, files), o, e);
     if (rc != 0) status = std::max(status, 1);
     if (!e.str().empty()) err << d.id << ": " << e.str();
     if (!json) {
