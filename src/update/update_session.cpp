@@ -196,13 +196,15 @@ void UpdateSession::onDownloadFinished() {
     end(Outcome::DownloadFailed, q(kCannotSave));
     return;
   }
-  if (m_refused) {
+  const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+  // A redirect that ends the transfer is one that was not followed (to another scheme).
+  if (m_refused || (status >= 300 && status < 400)) {
     QFile::remove(downloadPath());
     end(Outcome::DownloadFailed, q(kBadAddress));
     return;
   }
   DownloadFacts facts;
-  facts.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+  facts.status = status;
   facts.announced = m_announced;
   facts.received = m_received;
   facts.expected_sha256 = m_offer.sha256;
