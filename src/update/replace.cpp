@@ -84,14 +84,19 @@ bool endProgram(const fs::path& program, std::chrono::milliseconds grace) {
   return processesRunning(program).empty();
 }
 
-ReplaceResult replaceProgram(const fs::path& download, const fs::path& program,
-                             const Starter& start) {
+ReplaceResult checkReplaceable(const fs::path& download, const fs::path& program) {
   std::error_code ec;
   if (program.empty() || !program.is_absolute() || !program.has_filename())
     return {false, kNoProgram};
   if (!fs::is_regular_file(download, ec)) return {false, kDownloadMissing};
-  const fs::path dir = program.parent_path();
-  if (!folderWritable(dir)) return {false, kFolderReadOnly};
+  if (!folderWritable(program.parent_path())) return {false, kFolderReadOnly};
+  return {true, {}};
+}
+
+ReplaceResult replaceProgram(const fs::path& download, const fs::path& program,
+                             const Starter& start) {
+  if (ReplaceResult pre = checkReplaceable(download, program); !pre.ok) return pre;
+  std::error_code ec;
 
   // 2. The new program beside the old one, so the final rename stays on one file system.
   const fs::path fresh = sidePath(program, "new");

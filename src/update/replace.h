@@ -36,6 +36,11 @@ struct ReplaceResult {
 // Starts the program at the path; true when it is running.
 using Starter = std::function<bool(const std::filesystem::path&)>;
 
+// The checks that come before anything is touched (the running program included): a known
+// absolute program path, the download present, the program's folder writable.
+ReplaceResult checkReplaceable(const std::filesystem::path& download,
+                               const std::filesystem::path& program);
+
 // Replaces `program` with the verified `download`:
 //  1. refuse when the program's folder is not writable (nothing is touched);
 //  2. copy the download into that folder under a temporary name (same file system) and give it

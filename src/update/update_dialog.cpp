@@ -111,8 +111,14 @@ void CUpdateDlg::onFinished(UpdateSession::Outcome outcome) {
 void CUpdateDlg::confirmUpgrade() {
   const QString program = m_session.settings().app_name;
   const std::filesystem::path path = program.toStdString();
+  const std::filesystem::path download = m_session.downloadPath().toStdString();
+  // Nothing is ended when the file could not be replaced anyway.
+  if (const ReplaceResult pre = checkReplaceable(download, path); !pre.ok) {
+    m_tell(this, QString::fromStdString(pre.message));
+    return;
+  }
   // The running main program must be gone before its file is replaced.
-  if (!program.isEmpty() && !endProgram(path)) {
+  if (!endProgram(path)) {
     m_tell(this, q(kCannotEnd));
     return;
   }

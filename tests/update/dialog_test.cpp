@@ -7,7 +7,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <unistd.h>
+
 #include "loopback_server.h"
+#include "update/replace.h"
 #include "update/update_dialog.h"
 
 using update::CUpdateDlg;
@@ -134,6 +137,38 @@ class UpdateDialogTest : public QObject {
     QVERIFY(!d.isVisible());
     QVERIFY(!d.session().running());
     QVERIFY(!QFile::exists(cache.filePath(QStringLiteral("kuva.bf"))));
+  }
+
+  // A folder the user may not write: the running program is left alone and nothing changes.
+  void readOnlyProgramFolderLeavesTheProgramRunning() {
+    QTemporaryDir dir;
+    QTemporaryDir cache;
+    QString program = dir.filePath(QStringLiteral("kuvacalc"));
+    QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), program));
+    QProcess running;
+    running.start(program, {QStringLiteral("30")});
+    QVERIFY(running.waitForStarted());
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    // The superuser writes anywhere the mode forbids; /proc takes no new file from anyone.
+    if (::geteuid() == 0) program = QStringLiteral("/proc/kuvacalc");
+    LoopbackServer srv;
+    srv.route(kAsp, text("#2.0#" + srv.base().toUtf8() + "/kuva.exe#"));
+    srv.route("/kuva.exe", text("#!/bin/sh\n"));
+    CUpdateDlg d({QStringLiteral("1.0"), program, srv.base()}, cache.path());
+    QStringList told;
+    d.setTell([&](QWidget*, const QString& t) { told << t; });
+    d.show();
+    button(d, "updateButton")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(button(d, "updateButton")->text(), QStringLiteral("确定"), 10000);
+    button(d, "updateButton")->click();
+    QCOMPARE(told, QStringList{QString::fromUtf8(update::kFolderReadOnly)});
+    QCOMPARE(running.state(), QProcess::Running);
+    QVERIFY(QFile::exists(cache.filePath(QStringLiteral("kuva.bf"))));
+    QVERIFY(d.isVisible());
+    running.kill();
+    running.waitForFinished();
+    QFile::setPermissions(dir.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   }
 
   void upgradeWithoutAProgramPathIsReported() {
