@@ -1,8 +1,11 @@
 #include "update/replace.h"
 
+#ifdef __unix__
 #include <unistd.h>
 
 #include <csignal>
+#endif
+
 #include <system_error>
 #include <thread>
 
@@ -11,6 +14,23 @@ namespace fs = std::filesystem;
 namespace update {
 
 namespace {
+
+long ownId() {
+#ifdef __unix__
+  return static_cast<long>(::getpid());
+#else
+  return 0;
+#endif
+}
+
+void signalProcess(int pid, bool force) {
+#ifdef __unix__
+  ::kill(pid, force ? SIGKILL : SIGTERM);
+#else
+  (void)pid;
+  (void)force;
+#endif
+}
 
 fs::path canonicalOrSame(const fs::path& p) {
   std::error_code ec;
@@ -23,7 +43,7 @@ fs::path sidePath(const fs::path& program, const char* tag) {
   const fs::path dir = program.parent_path();
   const std::string base = "." + program.filename().string() + "." + tag;
   for (int n = 0;; ++n) {
-    fs::path p = dir / (base + std::to_string(::getpid()) + "-" + std::to_string(n));
+    fs::path p = dir / (base + std::to_string(ownId()) + "-" + std::to_string(n));
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(p, ec))) return p;
   }
@@ -48,7 +68,7 @@ std::vector<int> processesRunning(const fs::path& program) {
   std::vector<int> ids;
 #ifdef __linux__
   const fs::path target = canonicalOrSame(program);
-  const int self = static_cast<int>(::getpid());
+  const int self = static_cast<int>(ownId());
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator("/proc", ec)) {
     const std::string name = entry.path().filename().string();
@@ -68,14 +88,14 @@ std::vector<int> processesRunning(const fs::path& program) {
 bool endProgram(const fs::path& program, std::chrono::milliseconds grace) {
   std::vector<int> ids = processesRunning(program);
   if (ids.empty()) return true;
-  for (int pid : ids) ::kill(pid, SIGTERM);
+  for (int pid : ids) signalProcess(pid, false);
   const auto step = std::chrono::milliseconds(50);
   auto deadline = std::chrono::steady_clock::now() + grace;
   while (std::chrono::steady_clock::now() < deadline) {
     if (processesRunning(program).empty()) return true;
     std::this_thread::sleep_for(step);
   }
-  for (int pid : processesRunning(program)) ::kill(pid, SIGKILL);
+  for (int pid : processesRunning(program)) signalProcess(pid, true);
   deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
   while (std::chrono::steady_clock::now() < deadline) {
     if (processesRunning(program).empty()) return true;
