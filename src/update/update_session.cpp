@@ -184,7 +184,8 @@ void UpdateSession::onDownloadFinished() {
     m_finish_pending = true;
     return;
   }
-  onDownloadData();  // whatever is still buffered
+  onDownloadData();              // whatever is still buffered
+  if (m_reply != reply) return;  // that read failed and already ended the transfer
   reply->deleteLater();
   m_reply = nullptr;
   if (m_file.isOpen()) {

@@ -60,7 +60,7 @@ void reapLater(pid_t pid) {
 }
 
 bool waitFor(const std::function<bool()>& cond) {
-  for (int i = 0; i < 100; ++i) {
+  for (int i = 0; i < 250; ++i) {
     if (cond()) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }

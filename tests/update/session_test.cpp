@@ -202,6 +202,24 @@ class UpdateSessionTest : public QObject {
     QVERIFY(!QFile::exists(bf()));
   }
 
+  void unwritableDownloadFolderIsAFailure() {
+    LoopbackServer srv;
+    srv.route(kAsp, text("#1.7#" + srv.base().toUtf8() + "/kuva.exe#"));
+    srv.route("/kuva.exe", text(program(1000)));
+    const QString notAFolder = m_dir.filePath(QStringLiteral("plain-file"));
+    QFile f(notAFolder);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    UpdateSession s({QStringLiteral("1.0"), QString(), srv.base()}, notAFolder);
+    QSignalSpy status(&s, &UpdateSession::statusChanged);
+    QSignalSpy done(&s, &UpdateSession::finished);
+    s.start();
+    QVERIFY(done.wait(5000));
+    QCOMPARE(done.size(), 1);
+    QCOMPARE(done.at(0).at(0).value<Outcome>(), Outcome::DownloadFailed);
+    QCOMPARE(status.last().at(0).toString(), QStringLiteral("更新失败，无法保存下载的文件！"));
+  }
+
   void pauseHoldsTheDownloadAndResumeFinishesIt() {
     LoopbackServer srv;
     const QByteArray file = program(300000);
