@@ -108,6 +108,13 @@ bool isWebAddress(std::string_view url) {
   return false;
 }
 
+bool isRedirectAllowed(std::string_view from, std::string_view to) {
+  if (!isWebAddress(to)) return false;
+  const bool secure_from = lower(trim(from)).starts_with("https://");
+  const bool secure_to = lower(trim(to)).starts_with("https://");
+  return secure_to || !secure_from;
+}
+
 Verdict judgeDownload(const DownloadFacts& f) {
   if (f.status == 404) return Verdict::NotFound;
   if (f.status != 200) return Verdict::ServerError;

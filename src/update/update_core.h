@@ -68,6 +68,9 @@ int progressPercent(std::uint64_t received, std::uint64_t total);
 // Only plain web addresses are followed: "http://" or "https://" with a host.
 bool isWebAddress(std::string_view url);
 
+// A redirect is followed only to a web address, and never from https down to plain http.
+bool isRedirectAllowed(std::string_view from, std::string_view to);
+
 // Verdict on a finished download. A download is complete only when the server answered 200,
 // something arrived, the bytes received equal the announced length (when one was announced)
 // and the file's SHA-256 equals the one the reply carried (when it carried one).

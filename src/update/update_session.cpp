@@ -66,7 +66,7 @@ QNetworkRequest UpdateSession::request(const QUrl& url) const {
 
 void UpdateSession::watchRedirects(QNetworkReply* reply) {
   connect(reply, &QNetworkReply::redirected, this, [this, reply](const QUrl& to) {
-    if (isWebAddress(to.toString().toStdString())) {
+    if (isRedirectAllowed(reply->url().toString().toStdString(), to.toString().toStdString())) {
       emit reply->redirectAllowed();
     } else {
       m_refused = true;

@@ -73,6 +73,10 @@ TEST(UpdateAddress, OnlyWebAddressesAreFollowed) {
   EXPECT_FALSE(isWebAddress("ftp://example.test/a"));
   EXPECT_FALSE(isWebAddress("http:///nohost"));
   EXPECT_FALSE(isWebAddress(""));
+  EXPECT_TRUE(isRedirectAllowed("http://a.test/x", "https://b.test/y"));
+  EXPECT_TRUE(isRedirectAllowed("https://a.test/x", "https://b.test/y"));
+  EXPECT_FALSE(isRedirectAllowed("https://a.test/x", "http://b.test/y"));  // no downgrade
+  EXPECT_FALSE(isRedirectAllowed("http://a.test/x", "file:///etc/passwd"));
 }
 
 TEST(UpdateVerdict, CompleteOnlyWithStatus200AndAllBytes) {
