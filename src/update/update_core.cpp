@@ -41,6 +41,9 @@ std::string_view component(std::string_view v, int n) {
 }  // namespace
 
 std::string checkAddress(std::string_view base_url) {
+  // The base is meant without a trailing slash; one written with it still gives one address.
+  base_url = trim(base_url);
+  while (!base_url.empty() && base_url.back() == '/') base_url.remove_suffix(1);
   return std::string(base_url) + "/bbs/Update/kuva.asp";
 }
 

@@ -12,6 +12,7 @@ TEST(UpdateReply, FieldsBetweenTheFirstThreeHashes) {
   EXPECT_EQ(r.address, "http://example.test/kuva.exe");
   EXPECT_EQ(r.sha256, "");
   EXPECT_EQ(checkAddress("http://h.test"), "http://h.test/bbs/Update/kuva.asp");
+  EXPECT_EQ(checkAddress("https://h.test/"), "https://h.test/bbs/Update/kuva.asp");
 }
 
 TEST(UpdateReply, MissingHashesLeaveFieldsEmpty) {
