@@ -28,7 +28,14 @@ QLabel* RiskPageHook::addNote(CalculatorPage& page, const QString& text) {
   auto* l = new QLabel(crlfToLf(text), &page);
   l->setObjectName(QStringLiteral("note"));
   l->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  page.contentLayout()->addWidget(l);
+  // Under the form (before the closing stretch of a page without a result box) or under the
+  // result box.
+  QVBoxLayout* v = page.contentLayout();
+  const int last = v->count() - 1;
+  if (last >= 0 && v->itemAt(last)->spacerItem())
+    v->insertWidget(last, l);
+  else
+    v->addWidget(l);
   return l;
 }
 
