@@ -41,8 +41,8 @@ bool isCriticalFlow(double ratio, double kappa);
 // Y of subcritical flow at a pressure ratio P0 / P (1 at the critical ratio).
 double subcriticalOutflowCoefficient(double ratio, double kappa);
 
-// No input is refused; a ratio of specific heats of 1 or a zero temperature shows as
-// non-finite numbers in the text.
+// No input is refused; a zero temperature or pressure shows as non-finite numbers in the
+// text.
 GasLeakResult computeGasLeak(const GasLeakInput& in);
 
 const core::CalculatorDesc& gasLeakDesc();
