@@ -15,6 +15,8 @@
 #include "app/pages/risk/risk_page.h"
 #include "app/pages/risk/spill_evaporation_page.h"
 #include "app/pages/risk/vce_page.h"
+#include "app/pages/tools/subsidence_page.h"
+#include "app/pages/tools/unit_converter_page.h"
 #include "app/pages/water/cumulative_flow_page.h"
 #include "app/pages/water/fro_mixing_page.h"
 #include "app/pages/water/mixing_2d_page.h"
@@ -59,6 +61,8 @@ const std::map<std::string, Factory>& factories() {
       {"jet_fire", makeJetFirePageHook},
       {"pool_fire", makePoolFirePageHook},
       {"oil_film", makeOilFilmPageHook},
+      {"units", make<UnitConverterPageHook>()},
+      {"subsidence", make<SubsidencePageHook>()},
   };
   return f;
 }
