@@ -18,11 +18,11 @@ using models::air::Screen3RowKind;
 
 const std::string kProgram = std::string(KUVA_BIN_DIR) + "/kuvascreen";
 
-screen::RunOptions engine() {
+screen::RunStep engine() {
   screen::RunOptions o;
   o.program = kProgram;
   o.timeout_s = 120;
-  return o;
+  return screen::programStep(o);
 }
 
 #define REQUIRE_ENGINE() \
@@ -74,7 +74,8 @@ TEST(Screen3RealRun, TwoPollutantsScaleWithTheirRates) {
   ASSERT_EQ(r.table.headers.size(), 8u);
   for (size_t k = 0; k < r.table.rows.size(); ++k)
     EXPECT_NEAR(cell(r, k, 6), cell(r, k, 4) * 0.5, 2e-3 * cell(r, k, 4) + 1e-9) << k;
-  EXPECT_EQ(r.pollutants[r.chosen].name, "NO2");  // 0.5/0.24 is the larger share of its standard
+  EXPECT_EQ(r.pollutants[static_cast<size_t>(r.chosen)].name,
+            "NO2");  // 0.5/0.24 is the larger share of its standard
 }
 
 TEST(Screen3RealRun, DownwashAndTerrainAboveAndBelowTheStack) {
@@ -250,7 +251,8 @@ TEST(Screen3RealRun, ScriptsAnswerExactlyTheQuestionsAsked) {
             s.downwash = option == 1 || option == 3;
             s.fumigation = option >= 2;
             s.shoreline = option == 3;
-            s.area_search = option == 0;
+            s.area_direction =
+                option == 0 ? screen::AreaDirection::Search : screen::AreaDirection::Fixed;
             if (table == 1) s.points = {{"300", "5"}, {"800", "10"}};
             if (table == 2) {
               s.automated = {{"1000", "0"}, {"3000", "10"}, {"6000", "40"}};

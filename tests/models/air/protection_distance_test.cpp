@@ -98,10 +98,35 @@ TEST(ProtectionDistance, RefusesShortOrMisplacedReports) {
   EXPECT_TRUE(models::air::readProtectionReport("extra line\n" + report, &r));
 }
 
+// A concentration the program could not print ("*****") was read as 0.
+TEST(ProtectionDistance, RefusesAnUnreadableConcentration) {
+  std::string report = fakeReport(10);
+  ProtectionReading r;
+  ASSERT_FALSE(models::air::readProtectionReport(report, &r));
+  const size_t at = report.find("\n     50. ");
+  ASSERT_NE(at, std::string::npos);
+  report.replace(at + 11, 11, "**********");
+  const auto f = models::air::readProtectionReport(report, &r);
+  ASSERT_TRUE(f);
+  EXPECT_NE(f->message.find("的数字无法读取：“**********”，无法确定大气环境防护距离。"),
+            std::string::npos)
+      << f->message;
+  // Through the run step, as the page and the command line use it.
+  const auto step = [report](const std::string&) {
+    screen::RunResult res;
+    res.status = screen::RunStatus::Ok;
+    res.report = report;
+    return res;
+  };
+  const auto o = models::air::computeProtection(ProtectionInput{}, step);
+  ASSERT_TRUE(o.failure);
+  EXPECT_EQ(o.failure->message, f->message);
+}
+
 TEST(ProtectionDistance, ComputeReportsAProgramThatCannotStart) {
   screen::RunOptions run;
   run.program = "/nonexistent/kuvascreen";
-  const auto o = models::air::computeProtection(ProtectionInput{}, run);
+  const auto o = models::air::computeProtection(ProtectionInput{}, screen::programStep(run));
   ASSERT_TRUE(o.failure);
   EXPECT_NE(o.failure->message.find("/nonexistent/kuvascreen"), std::string::npos);
 }
