@@ -154,6 +154,8 @@ SummaryMax summaryMax(const Report& r) {
       found = true;
     }
   }
+  // A summary without a single result line is a report cut short, not a maximum of 0.
+  if (!found) throw ReportError("SCREEN.OUT的计算结果汇总中没有任何结果行");
   return m;
 }
 

@@ -53,7 +53,8 @@ struct Block {
   std::vector<ResultLine> rows;
 };
 
-// Throws ReportError when a field of a result line cannot be read.
+// Throws ReportError when a field of a result line cannot be read or the summary holds no
+// result line; a report without a summary gives zeros.
 SummaryMax summaryMax(const Report& r);
 // Automated-distance blocks in report order; every result line from the eighth line after the
 // marker until the first blank line.

@@ -184,6 +184,9 @@ TEST(Report, UnreadableFieldsFailLoudly) {
   EXPECT_THROW(screen::distanceLine("   6000.    87.1x", 40), screen::ReportError);
   EXPECT_DOUBLE_EQ(screen::fieldAt("   6000.    87.12   3", 10, 11, 1), 87.12);
   EXPECT_THROW(screen::fieldAt("   nan  ", 0, 8, 1), screen::ReportError);
+  // A summary with no result line at all.
+  EXPECT_THROW(screen::summaryMax(screen::parseReport(summaryReport({"", "  "}))),
+               screen::ReportError);
 
   // The same in a distance block of a reference report.
   std::string text = sample("pt-rural-flat");
