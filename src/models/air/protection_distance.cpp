@@ -16,6 +16,7 @@ constexpr const char* kMsgSideRatio = "要求面源的两条边比值不超过10
 constexpr const char* kMsgSides = "面源宽度和长度必须大于0，请重新输入！";
 constexpr const char* kMsgHeight = "面源有效高度不能小于0，请重新输入！";
 constexpr const char* kMsgRate = "污染源强必须大于0，请重新输入！";
+constexpr const char* kMsgStandard = "环境标准浓度限值必须大于0，请重新输入！";
 constexpr const char* kMsgReport = "SCREEN.OUT中没有108个计算点的结果，无法确定大气环境防护距离。";
 constexpr double kMaxSideRatio = 10;
 // The receptor lines of the run: the first one (10 m) and the count.
@@ -40,6 +41,10 @@ core::Check checkProtection(const ProtectionInput& in) {
   if (!(w > 0 && l > 0)) return core::fail(kMsgSides, "W");
   if (!(in.height_m >= 0)) return core::fail(kMsgHeight, "He");
   if (!(in.q_g_s > 0)) return core::fail(kMsgRate, "Q");
+  // A standard of 0 or below would make every receptor "exceed" and give the sentence of a
+  // source too strong for the 5000 m receptor range.
+  if (!(in.standard_mg_m3 > 0 && std::isfinite(in.standard_mg_m3)))
+    return core::fail(kMsgStandard, "Cs");
   return std::nullopt;
 }
 

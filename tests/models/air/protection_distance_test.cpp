@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "core/format.h"
 #include "screen/answer_script.h"
 
@@ -38,6 +40,21 @@ TEST(ProtectionDistance, SideRatioCheck) {
   in.length_m = 0;
   ASSERT_TRUE(models::air::checkProtection(in));
   EXPECT_EQ(models::air::checkProtection(in)->message, "面源宽度和长度必须大于0，请重新输入！");
+}
+
+// A standard of 0 or below gave "最大超标距离大于5000米…" as if the source were too strong.
+TEST(ProtectionDistance, StandardMustBePositive) {
+  ProtectionInput in;
+  for (float cs : {0.0f, -2.4f, std::numeric_limits<float>::quiet_NaN(),
+                   std::numeric_limits<float>::infinity()}) {
+    in.standard_mg_m3 = cs;
+    const auto f = models::air::checkProtection(in);
+    ASSERT_TRUE(f) << cs;
+    EXPECT_EQ(f->message, "环境标准浓度限值必须大于0，请重新输入！");
+    EXPECT_EQ(f->focus, "Cs");
+  }
+  in.standard_mg_m3 = 0.01f;
+  EXPECT_FALSE(models::air::checkProtection(in));
 }
 
 TEST(ProtectionDistance, ResultSentences) {
