@@ -23,6 +23,7 @@
 #include "app/calculator_page.h"
 #include "app/main_window.h"
 #include "app/menu_table.h"
+#include "app/pages/tools/unit_converter_page.h"
 #include "app/single_instance.h"
 #include "models/registry.h"
 #include "widgets/category_button.h"
@@ -75,8 +76,11 @@ class ShellTest : public QObject {
   Q_OBJECT
  private:
   QList<Shown> shown_;
+  QTemporaryDir data_dir_;  // the unit converter's table, kept out of the user's data folder
 
  private slots:
+  void initTestCase() { app::setUnitTablePath(data_dir_.filePath(QStringLiteral("data.ini"))); }
+
   void init() {
     shown_.clear();
     widgets::setMessageSink([this](QWidget*, const QString& t, const QString& c) {
