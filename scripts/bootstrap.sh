@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake pkg-config git
   qt6-base-dev libqt6opengl6-dev qt6-charts-dev qt6-svg-dev libqt6svg6 qt6-image-formats-plugins
   libgl-dev libxkbcommon-dev
-  libxlsxwriter-dev
+  libxlsxwriter-dev nlohmann-json3-dev
   libgtest-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-noto-cjk
