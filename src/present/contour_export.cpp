@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <new>
 #include <string_view>
@@ -23,6 +26,13 @@ char* putFloatShortest(char* p, float v) {
   if (!std::isfinite(v)) {
     std::memcpy(p, "null", 4);
     return p + 4;
+  }
+  if (v != 0 && std::fabs(v) < std::numeric_limits<float>::min()) {
+    // Subnormals carry fewer digits than %.6g prints: keep the printf text for these rare values.
+    for (int digits = 6; digits <= 9; ++digits) {
+      const int n = std::snprintf(p, 24, "%.*g", digits, static_cast<double>(v));
+      if (digits == 9 || std::strtof(p, nullptr) == v) return p + n;
+    }
   }
   char sci[32];
   const char* end = std::to_chars(sci, sci + sizeof sci, v, std::chars_format::scientific).ptr;
