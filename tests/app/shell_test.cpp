@@ -127,6 +127,7 @@ class ShellTest : public QObject {
 
   void everyCalculatorSitsOnItsMenuItemAndPage() {
     for (const auto& d : models::registry().all()) {
+      if (d.command == 0 && d.page == 0) continue;  // the calculator of a page's sub-dialog
       const auto* item = [&]() -> const app::MenuItem* {
         for (const auto& m : app::categoryMenus())
           for (const auto& it : m.items)

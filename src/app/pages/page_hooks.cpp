@@ -12,6 +12,10 @@
 #include "app/pages/air/sanitary_distance_page.h"
 #include "app/pages/air/screen3_page.h"
 #include "app/pages/air/tank_losses_page.h"
+#include "app/pages/noise/green_noise_page.h"
+#include "app/pages/noise/highway_noise_page.h"
+#include "app/pages/noise/noise_index_page.h"
+#include "app/pages/noise/stueber_noise_page.h"
 #include "app/pages/water/cumulative_flow_page.h"
 #include "app/pages/water/fro_mixing_page.h"
 #include "app/pages/water/mixing_2d_page.h"
@@ -49,6 +53,10 @@ const std::map<std::string, Factory>& factories() {
       {"protection", make<ProtectionDistancePageHook>()},
       {"screen3", make<Screen3PageHook>()},
       {"watertemp", make<WaterTemperaturePageHook>()},
+      {"noise_index", make<NoiseIndexPageHook>()},
+      {"green", make<GreenNoisePageHook>()},
+      {"stueber", make<StueberNoisePageHook>()},
+      {"highway", make<HighwayNoisePageHook>()},
   };
   return f;
 }

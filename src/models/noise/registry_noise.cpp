@@ -1,7 +1,19 @@
+#include "models/noise/decibel_calc.h"
+#include "models/noise/highway_noise.h"
+#include "models/noise/noise_index.h"
+#include "models/noise/workshop_noise.h"
 #include "models/registry.h"
 
 namespace models {
 
-void registerNoise(core::Registry& r) { (void)r; }
+void registerNoise(core::Registry& r) {
+  r.add(noise::noiseIndexDesc());
+  r.add(noise::decibelCalcDesc());
+  r.add(noise::greenDesc());
+  r.add(noise::lp1Desc());
+  r.add(noise::stueberDesc());
+  r.add(noise::highwayDesc());
+  r.add(noise::vehicleSpeedDesc());
+}
 
 }  // namespace models
