@@ -68,6 +68,7 @@ TEST(Highway, ChecksInTheirOrderAtTheirBoundaries) {
     EXPECT_EQ(firstMessage(in), speed) << v;
   }
   in.v_medium_km_h = 70;
+  in.h2_m = 3.8f;
   const std::string near =
       "该模式只适用于预测点在距噪声等效行车线7.5m以远处，请重新输入预测点离声源距离r！";
   in.r_m = 1;  // shorter than the height difference: no horizontal distance at all

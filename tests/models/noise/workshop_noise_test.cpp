@@ -32,7 +32,7 @@ TEST(Green, RowsOfTheDefaults) {
 
 TEST(Green, NegativeLevelsBecomeZeroAndCountsAreTruncated) {
   GreenInput in;
-  in.lp1_db = 20;
+  in.lp1_db = 0;
   in.lmax_m = 1;
   in.step_m = 0.1f;  // 1 / 0.1f lands just below 10: still ten rows
   const auto rows = computeGreenRows(in);
