@@ -12,6 +12,8 @@
 #include "app/pages/air/sanitary_distance_page.h"
 #include "app/pages/air/screen3_page.h"
 #include "app/pages/air/tank_losses_page.h"
+#include "app/pages/noise/industrial_noise_page.h"
+#include "app/pages/noise/road_noise_page.h"
 #include "app/pages/water/cumulative_flow_page.h"
 #include "app/pages/water/fro_mixing_page.h"
 #include "app/pages/water/mixing_2d_page.h"
@@ -49,6 +51,8 @@ const std::map<std::string, Factory>& factories() {
       {"protection", make<ProtectionDistancePageHook>()},
       {"screen3", make<Screen3PageHook>()},
       {"watertemp", make<WaterTemperaturePageHook>()},
+      {"industrial_noise", make<IndustrialNoisePageHook>()},
+      {"road_noise", make<RoadNoisePageHook>()},
   };
   return f;
 }
