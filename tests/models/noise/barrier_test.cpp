@@ -121,7 +121,9 @@ TEST(Embankment, WorkedExamples) {
   EmbankmentInput in;  // h 2, h1 1, h2 1.2, d1 5, a 45
   in.r_m = 6;          // slope foot at 5 + 2 = 7 > 6
   EXPECT_EQ(message(checkEmbankment(in)), kMsgEmbankmentSlopeFoot);
-  in.r_m = 7;  // exactly at the foot: accepted, sight line 3 - 1.4 = 1.6 > 1.2
+  in.r_m = 7;  // at the foot, but tan(45 deg) with pi = 3.14159 is just below 1
+  EXPECT_EQ(message(checkEmbankment(in)), kMsgEmbankmentSlopeFoot);
+  in.r_m = 7.01f;  // past the foot: sight line 3 - 1.4 = 1.6 > 1.2 shadows the point
   EXPECT_FALSE(checkEmbankment(in).has_value());
   in.r_m = 20;  // sight line 3 - 4 = -1 <= 1.2
   EXPECT_EQ(message(checkEmbankment(in)), kMsgEmbankmentIlluminated);
