@@ -8,7 +8,7 @@ namespace cli {
 
 std::string JsonWriter::escape(const std::string& s) {
   std::string o = "\"";
-  for (const char ch : s) {
+  for (char ch : s) {
     const auto c = static_cast<unsigned char>(ch);
     switch (c) {
       case '"': o += "\\\""; break;

@@ -14,7 +14,9 @@
 #include "app/pages/air/tank_losses_page.h"
 #include "app/pages/noise/green_noise_page.h"
 #include "app/pages/noise/highway_noise_page.h"
+#include "app/pages/noise/industrial_noise_page.h"
 #include "app/pages/noise/noise_index_page.h"
+#include "app/pages/noise/road_noise_page.h"
 #include "app/pages/noise/stueber_noise_page.h"
 #include "app/pages/water/cumulative_flow_page.h"
 #include "app/pages/water/fro_mixing_page.h"
@@ -53,6 +55,8 @@ const std::map<std::string, Factory>& factories() {
       {"protection", make<ProtectionDistancePageHook>()},
       {"screen3", make<Screen3PageHook>()},
       {"watertemp", make<WaterTemperaturePageHook>()},
+      {"industrial_noise", make<IndustrialNoisePageHook>()},
+      {"road_noise", make<RoadNoisePageHook>()},
       {"noise_index", make<NoiseIndexPageHook>()},
       {"green", make<GreenNoisePageHook>()},
       {"stueber", make<StueberNoisePageHook>()},
