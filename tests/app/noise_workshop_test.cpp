@@ -10,6 +10,7 @@
 #include "app/calculator_page.h"
 #include "app/pages/noise/decibel_calc_dialog.h"
 #include "app/pages/noise/green_noise_page.h"
+#include "app/pages/noise/path_difference_dialog.h"
 #include "app/pages/noise/sub_calculator_dialog.h"
 #include "models/noise/workshop_noise.h"
 #include "widgets/list_table.h"
@@ -122,6 +123,39 @@ class NoiseWorkshopTest : public QObject {
     QCOMPARE(messages, QStringList{QStringLiteral("达标值必须大于背景值，请重新输入！")});
     QVERIFY(page.button("help"));
     QCOMPARE(page.desc().help_topic, std::string("噪声预测模式\\stueber.htm"));
+  }
+
+  void stueberTakesPathDifferencesBack() {
+    app::CalculatorPage page(models::noise::stueberDesc());
+    type(page, "r", QStringLiteral("12"));
+    auto open = [&](const std::function<void(app::CPathDifferenceDlg&)>& inside) {
+      bool opened = false;
+      QObject guard;
+      QTimer::singleShot(0, &guard, [&] {
+        auto* d = qobject_cast<app::CPathDifferenceDlg*>(QApplication::activeModalWidget());
+        if (!d) return;
+        opened = true;
+        inside(*d);
+        d->reject();  // closing takes the values over
+      });
+      QTest::mouseClick(page.button("pathdiff"), Qt::LeftButton);
+      return opened;
+    };
+    double d2 = 0;
+    QVERIFY(open([&](app::CPathDifferenceDlg& d) {
+      QCOMPARE(d.kind(), 0);  // preset to the finite barrier
+      QVERIFY(!d.kindButton(1)->isVisible());
+      QCOMPARE(d.form().values().num("r"), 12.0);
+      QVERIFY(d.compute());
+      d2 = d.delta2();
+    }));
+    QVERIFY(d2 > 0);
+    QCOMPARE(shown(page, "delta2"),
+             QString::number(static_cast<double>(static_cast<float>(d2)), 'g', 6));
+    // Closed without a computation: the path differences stay.
+    type(page, "delta1", QStringLiteral("0.5"));
+    QVERIFY(open([](app::CPathDifferenceDlg&) {}));
+    QCOMPARE(shown(page, "delta1"), QStringLiteral("0.5"));
   }
 
  private:
