@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -15,6 +16,8 @@
 #include "models/noise/workshop_noise.h"
 #include "widgets/list_table.h"
 #include "widgets/prompts.h"
+
+static void initResources() { Q_INIT_RESOURCE(kuvacalc); }
 
 class NoiseWorkshopTest : public QObject {
   Q_OBJECT
@@ -44,6 +47,7 @@ class NoiseWorkshopTest : public QObject {
   }
 
  private slots:
+  void initTestCase() { initResources(); }
   void init() {
     widgets::setMessageSink([this](QWidget*, const QString& t, const QString&) { messages << t; });
   }
@@ -123,6 +127,14 @@ class NoiseWorkshopTest : public QObject {
     QCOMPARE(messages, QStringList{QStringLiteral("达标值必须大于背景值，请重新输入！")});
     QVERIFY(page.button("help"));
     QCOMPARE(page.desc().help_topic, std::string("噪声预测模式\\stueber.htm"));
+    QTest::mouseClick(page.button("help"), Qt::LeftButton);
+    QTextBrowser* help = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->objectName() == QStringLiteral("helpBrowser")) help = qobject_cast<QTextBrowser*>(w);
+    QVERIFY(help && help->isVisible());
+    QVERIFY2(help->toPlainText().contains(QStringLiteral("Stueber公式")),
+             qPrintable(help->toPlainText()));
+    help->close();
   }
 
   void stueberTakesPathDifferencesBack() {

@@ -62,16 +62,18 @@ double embankment(const HighwayInput& in, const Geometry& g) {
 }
 }  // namespace
 
-double gradientCorrection(Gradient g) {
+double highwayGradientCorrection(HighwayGradient g) {
   switch (g) {
-    case Gradient::From4To5: return 1;
-    case Gradient::From6To7: return 3;
-    case Gradient::Above7: return 5;
+    case HighwayGradient::From4To5: return 1;
+    case HighwayGradient::From6To7: return 3;
+    case HighwayGradient::Above7: return 5;
     default: return 0;
   }
 }
 
-double pavementCorrection(Pavement p) { return p == Pavement::Concrete ? 1.5 : 0; }
+double highwayPavementCorrection(HighwayPavement p) {
+  return p == HighwayPavement::Concrete ? 1.5 : 0;
+}
 
 core::Check checkHighway(const HighwayInput& in) {
   if (!(in.h2_m >= in.h3_m)) return core::fail(kMsgSourceHeights);
@@ -85,8 +87,8 @@ core::Check checkHighway(const HighwayInput& in) {
 
 HighwayResult computeHighway(const HighwayInput& in) {
   HighwayResult r;
-  r.gradient_db = gradientCorrection(in.gradient);
-  r.pavement_db = pavementCorrection(in.pavement);
+  r.gradient_db = highwayGradientCorrection(in.gradient);
+  r.pavement_db = highwayPavementCorrection(in.pavement);
   const double v[3] = {in.v_large_km_h, in.v_medium_km_h, in.v_small_km_h};
   const double n[3] = {in.n_large_h, in.n_medium_h, in.n_small_h};
   r.l0[0] = 22.0 + 36.32 * std::log10(v[0]) + r.gradient_db;

@@ -15,16 +15,16 @@
 
 namespace models::noise {
 
-enum class Gradient { UpTo3 = 0, From4To5 = 1, From6To7 = 2, Above7 = 3 };
-enum class Pavement { Asphalt = 0, Concrete = 1 };
+enum class HighwayGradient { UpTo3 = 0, From4To5 = 1, From6To7 = 2, Above7 = 3 };
+enum class HighwayPavement { Asphalt = 0, Concrete = 1 };
 
 struct HighwayInput {
   float v_large_km_h = 65, v_medium_km_h = 70, v_small_km_h = 75;  // vL, vM, vS
   float n_large_h = 300, n_medium_h = 400, n_small_h = 600;        // NL, NM, NS, veh/h
   float lanes = 4;                                                 // n
   float lane_width_m = 15;                                         // W
-  Gradient gradient = Gradient::UpTo3;
-  Pavement pavement = Pavement::Asphalt;
+  HighwayGradient gradient = HighwayGradient::UpTo3;
+  HighwayPavement pavement = HighwayPavement::Asphalt;
   float edge_m = 8;       // A, source to the road edge on the receiver's side
   float lbg_db = 55;      // background level
   float h2_m = 3.8f;      // H2, source above the ground
@@ -50,8 +50,8 @@ struct HighwayResult {
   double env_db = 0;      // Lenv, with the background
 };
 
-double gradientCorrection(Gradient g);
-double pavementCorrection(Pavement p);
+double highwayGradientCorrection(HighwayGradient g);
+double highwayPavementCorrection(HighwayPavement p);
 
 // The four checks in their order (the last needs the lane geometry).
 core::Check checkHighway(const HighwayInput& in);

@@ -93,8 +93,8 @@ TEST(Highway, VolumeAndEmbankmentBoundaries) {
   in.h2_m = in.h1_m;
   r = computeHighway(in);
   EXPECT_EQ(r.embankment_db, 0);
-  in.gradient = Gradient::Above7;
-  in.pavement = Pavement::Concrete;
+  in.gradient = HighwayGradient::Above7;
+  in.pavement = HighwayPavement::Concrete;
   const HighwayResult g = computeHighway(in);
   EXPECT_NEAR(g.l0[0] - r.l0[0], 5, 1e-12);
   EXPECT_NEAR(g.l0[2] - r.l0[2], 1.5, 1e-12);

@@ -1,6 +1,7 @@
 #include "app/pages/noise/green_noise_page.h"
 
 #include <QAbstractItemView>
+#include <QLabel>
 #include <QVBoxLayout>
 
 #include "app/calculator_page.h"
@@ -13,13 +14,20 @@
 namespace app {
 
 void GreenNoisePageHook::setup(CalculatorPage& page) {
+  QVBoxLayout* layout = page.contentLayout();
+  auto* formula = new QLabel(QStringLiteral("Lp3 = Lp1 − TL + 10·lg(F/l²) − 11"), &page);
+  formula->setObjectName(QStringLiteral("formula"));
+  QFont f = formula->font();
+  f.setPointSize(f.pointSize() + 2);
+  f.setItalic(true);
+  formula->setFont(f);
+  layout->insertWidget(layout->count() - 1, formula);
   m_list = new widgets::ListTable(&page);
   m_list->setObjectName(QStringLiteral("resultList"));
   m_list->setShowGrid(true);
   m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_list->setMinimumHeight(220);
   m_list->setTable(models::noise::greenTable({}));
-  QVBoxLayout* layout = page.contentLayout();
   layout->insertWidget(layout->count() - 1, m_list, 1);
 }
 
