@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
