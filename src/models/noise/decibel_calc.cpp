@@ -1,6 +1,8 @@
 #include "models/noise/decibel_calc.h"
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "core/acoustics.h"
 #include "core/binding.h"

@@ -71,7 +71,8 @@ class DecibelCalculator {
 std::optional<DecibelKey> decibelKeyOf(char32_t c);
 
 // A key sequence from the command line run through a fresh calculator: one line per key with
-// the key and the display ("%.15g"); nullopt names the first character that is no key.
+// the key and the display ("%.15g"). Blanks and commas between keys are skipped; `bad` holds
+// the first character that is no key (nothing is run past it).
 struct DecibelRun {
   std::string text;
   double display = 0;
