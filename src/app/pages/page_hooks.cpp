@@ -12,6 +12,12 @@
 #include "app/pages/air/sanitary_distance_page.h"
 #include "app/pages/air/screen3_page.h"
 #include "app/pages/air/tank_losses_page.h"
+#include "app/pages/noise/green_noise_page.h"
+#include "app/pages/noise/highway_noise_page.h"
+#include "app/pages/noise/industrial_noise_page.h"
+#include "app/pages/noise/noise_index_page.h"
+#include "app/pages/noise/road_noise_page.h"
+#include "app/pages/noise/stueber_noise_page.h"
 #include "app/pages/risk/risk_page.h"
 #include "app/pages/risk/spill_evaporation_page.h"
 #include "app/pages/risk/vce_page.h"
@@ -63,6 +69,12 @@ const std::map<std::string, Factory>& factories() {
       {"oil_film", makeOilFilmPageHook},
       {"units", make<UnitConverterPageHook>()},
       {"subsidence", make<SubsidencePageHook>()},
+      {"industrial_noise", make<IndustrialNoisePageHook>()},
+      {"road_noise", make<RoadNoisePageHook>()},
+      {"noise_index", make<NoiseIndexPageHook>()},
+      {"green", make<GreenNoisePageHook>()},
+      {"stueber", make<StueberNoisePageHook>()},
+      {"highway", make<HighwayNoisePageHook>()},
   };
   return f;
 }
