@@ -65,8 +65,9 @@ void RoadNoisePageHook::setup(CalculatorPage& page) {
   m_tabs->setObjectName(QStringLiteral("tabs"));
   auto* param = new QWidget(m_tabs);
   param->setObjectName(QStringLiteral("CRoadNoiseParamDlg"));
-  auto* columns = new QHBoxLayout(param);
-  auto* left = new QVBoxLayout;
+  // The vehicle table beside the road parameters, the attenuations below both.
+  auto* rows = new QVBoxLayout(param);
+  auto* top = new QHBoxLayout;
   // The vehicle table replaces the vehicle fields, which stay hidden as the form's values.
   QGroupBox* vehicles = page.group(kGroupVehicles);
   for (int k = 0; k < 3; ++k)
@@ -88,19 +89,16 @@ void RoadNoisePageHook::setup(CalculatorPage& page) {
     m_vehicles->SetItemText(k + 1, 3,
                             core::cformat("%.2f", static_cast<double>(defaults.lo_dba[k])));
   }
-  m_vehicles->setMinimumHeight(4 * kRowHeight + 8);
+  m_vehicles->setFixedHeight(4 * kRowHeight + 6);
   m_vehicles->setMinimumWidth(440);
   if (vehicles) {
     if (auto* grid = vehicles->layout()) grid->addWidget(m_vehicles);
-    left->addWidget(vehicles);
+    top->addWidget(vehicles);
   }
-  if (QGroupBox* g = page.group("参数输入")) left->addWidget(g);
-  left->addStretch(1);
-  auto* right = new QVBoxLayout;
-  if (QGroupBox* g = page.group("衰减")) right->addWidget(g);
-  right->addStretch(1);
-  columns->addLayout(left, 1);
-  columns->addLayout(right, 1);
+  if (QGroupBox* g = page.group("参数输入")) top->addWidget(g);
+  rows->addLayout(top);
+  if (QGroupBox* g = page.group("衰减")) rows->addWidget(g);
+  rows->addStretch(1);
   auto* result = new QWidget(m_tabs);
   result->setObjectName(QStringLiteral("CRoadNoiseResultDlg"));
   auto* rl = new QVBoxLayout(result);
@@ -118,6 +116,7 @@ void RoadNoisePageHook::setup(CalculatorPage& page) {
   page.contentLayout()->insertWidget(1, m_tabs, 1);
 
   hideUnitsInLabels(page);
+  narrowFields(page, 90);
   setRowVisible(page, "delta1", false);
   setRowVisible(page, "Aemb", false);
   if (QPushButton* b = page.button("compute")) b->hide();
