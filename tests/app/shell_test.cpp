@@ -127,6 +127,7 @@ class ShellTest : public QObject {
 
   void everyCalculatorSitsOnItsMenuItemAndPage() {
     for (const auto& d : models::registry().all()) {
+      if (d.page == 0 && d.command == 0) continue;  // a page's sub-dialog, on no menu
       const auto* item = [&]() -> const app::MenuItem* {
         for (const auto& m : app::categoryMenus())
           for (const auto& it : m.items)
