@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTimer>
 #include <QtTest>
@@ -78,6 +79,23 @@ class NoiseIndustrialTest : public QObject {
     h.tabs()->SetCurrentPage(1);
     QCOMPARE(messages.size(), 1);
     QCOMPARE(h.tabs()->GetCurrentPage(), 0);
+  }
+
+  void copyAndExportTheGrid() {
+    app::CalculatorPage page(models::noise::industrialNoiseDesc());
+    auto& h = hook(page);
+    h.tabs()->SetCurrentPage(1);
+    auto* copy = h.resultTab()->findChild<QPushButton*>(QStringLiteral("copy"));
+    copy->click();
+    QCOMPARE(messages, QStringList{QStringLiteral("至少选中一个单元格才能复制")});
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("noise.xlsx"));
+    widgets::setSaveFileSink(
+        [&](QWidget*, const QString&, const QString&, const QString&) { return path; });
+    h.resultTab()->findChild<QPushButton*>(QStringLiteral("excel"))->click();
+    widgets::setSaveFileSink({});
+    QVERIFY(QFile::exists(path));
+    QCOMPARE(messages.last(), QStringLiteral("导出文件保存于%1!").arg(path));
   }
 
   void barrierRules() {

@@ -84,6 +84,7 @@ void CIndustrialNoiseResultDlg::show(const core::Outcome& o) {
     for (int row = 1; row < 4; ++row)
       m_grid->SetItemText(row, c, t.rows[static_cast<size_t>(row - 1)][cc]);
   }
+  m_grid->ClearSelection();
   m_grid->Invalidate();
 }
 

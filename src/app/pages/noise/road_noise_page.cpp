@@ -73,7 +73,7 @@ void RoadNoisePageHook::setup(CalculatorPage& page) {
   for (int k = 0; k < 3; ++k)
     for (const char* q : kQuantities)
       setRowVisible(page, vehicleKey(q, static_cast<VehicleClass>(k)), false);
-  m_vehicles = new widgets::CGridCtrl(4, 4, 1, 1, vehicles);
+  m_vehicles = new widgets::CGridCtrl(4, 4, 1, 1);
   m_vehicles->setObjectName(QStringLiteral("vehicleGrid"));
   const RoadNoiseInput defaults;
   for (int c = 0; c < 4; ++c) {
@@ -91,9 +91,16 @@ void RoadNoisePageHook::setup(CalculatorPage& page) {
   }
   m_vehicles->setFixedHeight(4 * kRowHeight + 6);
   m_vehicles->setMinimumWidth(440);
+  auto* table = new QGroupBox(QString::fromUtf8(kGroupVehicles), param);
+  table->setObjectName(QStringLiteral("vehicleTable"));
+  auto* tl = new QVBoxLayout(table);
+  m_vehicles->setParent(table);
+  tl->addWidget(m_vehicles);
+  tl->addStretch(1);
+  top->addWidget(table);
   if (vehicles) {
-    if (auto* grid = vehicles->layout()) grid->addWidget(m_vehicles);
-    top->addWidget(vehicles);
+    vehicles->setParent(param);
+    vehicles->hide();
   }
   if (QGroupBox* g = page.group("参数输入")) top->addWidget(g);
   rows->addLayout(top);
