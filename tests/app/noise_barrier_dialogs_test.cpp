@@ -166,6 +166,18 @@ class NoiseBarrierDialogsTest : public QObject {
         },
         QStringLiteral("sketchNone"));
     QCOMPARE(inkShare(none), 0.0);
+    const QByteArray dir = qgetenv("KUVA_FIGURE_DIR");
+    if (!dir.isEmpty()) {
+      const QDir out(QString::fromLocal8Bit(dir));
+      app::CPathDifferenceDlg path(nullptr, 12, app::CPathDifferenceDlg::kPresetFinite);
+      path.compute();
+      path.grab().save(out.filePath(QStringLiteral("pathDialog.png")));
+      app::CFiniteBarrierCorrectionDlg finite(nullptr, 10);
+      finite.grab().save(out.filePath(QStringLiteral("finiteDialog.png")));
+      app::CEmbankmentAttenuationDlg emb(nullptr, 8);
+      emb.computeDelta();
+      emb.grab().save(out.filePath(QStringLiteral("embankmentDialog.png")));
+    }
     QVERIFY(inkShare(render(
                 [](QPainter& p, const QRectF& r) { app::FiniteBarrierChart::paintChart(p, r, 10); },
                 QStringLiteral("chart"))) > 0.02);

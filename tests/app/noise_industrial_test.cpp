@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTimer>
 #include <QtTest>
@@ -63,12 +64,13 @@ class NoiseIndustrialTest : public QObject {
     QVERIFY(h.resultTab()->text()->toPlainText().startsWith(
         QStringLiteral("距声源1[m]预测点计算结果：\n室内声源等效室外声源声功率级Lw=85.04[dB]\n")));
 
-    // A step of 0 gives an empty result without a message.
+    // A step of 0 gives an empty result without a message: the title column only.
     h.tabs()->SetCurrentPage(0);
     type(page, "dr", QStringLiteral("0"));
     h.tabs()->SetCurrentPage(1);
     QVERIFY(messages.isEmpty());
-    QCOMPARE(grid->GetColumnCount(), 0);
+    QCOMPARE(grid->GetColumnCount(), 1);
+    QCOMPARE(grid->GetItemText(3, 0), QStringLiteral("叠加背景值A声级dBA"));
     QVERIFY(h.resultTab()->text()->toPlainText().isEmpty());
     // A step that would give billions of points is refused, back on the parameter tab.
     h.tabs()->SetCurrentPage(0);
@@ -77,6 +79,23 @@ class NoiseIndustrialTest : public QObject {
     h.tabs()->SetCurrentPage(1);
     QCOMPARE(messages.size(), 1);
     QCOMPARE(h.tabs()->GetCurrentPage(), 0);
+  }
+
+  void copyAndExportTheGrid() {
+    app::CalculatorPage page(models::noise::industrialNoiseDesc());
+    auto& h = hook(page);
+    h.tabs()->SetCurrentPage(1);
+    auto* copy = h.resultTab()->findChild<QPushButton*>(QStringLiteral("copy"));
+    copy->click();
+    QCOMPARE(messages, QStringList{QStringLiteral("至少选中一个单元格才能复制")});
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("noise.xlsx"));
+    widgets::setSaveFileSink(
+        [&](QWidget*, const QString&, const QString&, const QString&) { return path; });
+    h.resultTab()->findChild<QPushButton*>(QStringLiteral("excel"))->click();
+    widgets::setSaveFileSink({});
+    QVERIFY(QFile::exists(path));
+    QCOMPARE(messages.last(), QStringLiteral("导出文件保存于%1!").arg(path));
   }
 
   void barrierRules() {
@@ -158,7 +177,7 @@ class NoiseIndustrialTest : public QObject {
     });
     QTest::mouseClick(h.pathDifferenceButton(), Qt::LeftButton);
     QVERIFY(opened);
-    QCOMPARE(shown(page, "delta1"), QStringLiteral("1.56554"));
+    QCOMPARE(shown(page, "delta1"), QStringLiteral("1.56555"));
     QCOMPARE(shown(page, "delta2"), QStringLiteral("0"));
     QVERIFY(!page.control("delta2")->isEnabled());
     QVERIFY(!page.control("delta3")->isEnabled());

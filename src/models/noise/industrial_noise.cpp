@@ -113,7 +113,8 @@ IndustrialNoiseResult computeIndustrialNoise(const IndustrialNoiseInput& in) {
       in.barrier ? core::cformat("%sAbar=%.2f[dB]\r\n",
                                  infinite ? "屏障无限长，屏障衰减" : "屏障有限长，屏障衰减", abar)
                  : std::string();
-  for (int i = in.barrier ? n : 1; i <= n; ++i) {
+  // Counted in 64 bits: with the barrier n may be the largest int.
+  for (long long i = in.barrier ? n : 1; i <= n; ++i) {
     IndustrialPoint p;
     p.r_m = static_cast<double>(i) * in.dr_m;
     p.abar_db = abar;

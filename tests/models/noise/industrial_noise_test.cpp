@@ -103,6 +103,10 @@ TEST(IndustrialNoise, EmptyOrRefusedPointCounts) {
   EXPECT_EQ(checkIndustrialNoise(in)->focus, "dr");
   in.barrier = true;  // one point only
   EXPECT_FALSE(checkIndustrialNoise(in).has_value());
+  in.rmax_m = 2147483647;  // the last point at the largest int ends the loop
+  const auto r = computeIndustrialNoise(in);
+  ASSERT_EQ(r.points.size(), 1u);
+  EXPECT_EQ(r.points[0].r_m, 2147483647.0);
 }
 
 TEST(IndustrialNoise, AutomaticFieldsFromTheDescription) {

@@ -194,7 +194,7 @@ void FiniteBarrierChart::paintChart(QPainter& p, const QRectF& r, double infinit
   p.fillRect(r, kPaper);
   // Sketch of the angles on the left quarter, the chart on the rest.
   const QRectF sk(r.left() + 6, r.top() + 6, r.width() * 0.26, r.height() - 12);
-  const QRectF ch(sk.right() + 50, r.top() + 24, r.right() - sk.right() - 64, r.height() - 70);
+  const QRectF ch(sk.right() + 50, r.top() + 24, r.right() - sk.right() - 80, r.height() - 70);
   {
     const Panel s{sk};
     p.setPen(QPen(kInk, 2));
@@ -308,7 +308,7 @@ void EmbankmentFigure::paintFigure(QPainter& p, const QRectF& r, std::optional<d
     p.drawText((O + P) / 2 + QPointF(2, -6), QStringLiteral("b"));
     p.drawText((S + P) / 2 + QPointF(0, 14), QStringLiteral("c"));
     dimension(p, s.at(0.05, 0.6), S, QStringLiteral("h1"), {-20, 2});
-    dimension(p, s.at(0.52, 0.6), s.at(0.52, 0.15), QStringLiteral("h"), {4, 4});
+    dimension(p, s.at(0.62, 0.6), s.at(0.62, 0.15), QStringLiteral("h"), {4, 4});
     dimension(p, s.at(0.95, 0.15), P, QStringLiteral("h2"), {-22, 4});
     dimension(p, s.at(0.05, 0.85), s.at(0.4, 0.85), QStringLiteral("d1"), {-6, -4});
     dimension(p, s.at(0.05, 0.05), s.at(0.95, 0.05), QStringLiteral("r"), {-4, -4});

@@ -84,6 +84,7 @@ void CIndustrialNoiseResultDlg::show(const core::Outcome& o) {
     for (int row = 1; row < 4; ++row)
       m_grid->SetItemText(row, c, t.rows[static_cast<size_t>(row - 1)][cc]);
   }
+  m_grid->ClearSelection();
   m_grid->Invalidate();
 }
 
@@ -96,16 +97,18 @@ void IndustrialNoisePageHook::setup(CalculatorPage& page) {
   m_tabs->setObjectName(QStringLiteral("tabs"));
   m_param = new QWidget(m_tabs);
   m_param->setObjectName(QStringLiteral("CIndustrialNoiseParamDlg"));
-  auto* columns = new QHBoxLayout(m_param);
-  auto* left = new QVBoxLayout;
+  // The source beside the room and reflection groups, the attenuations below both.
+  auto* rows = new QVBoxLayout(m_param);
+  auto* top = new QHBoxLayout;
   auto* right = new QVBoxLayout;
-  if (QGroupBox* g = page.group("声源参数")) left->addWidget(g);
-  left->addStretch(1);
-  for (const char* g : {"反射体", "室内参数", "衰减"})
+  if (QGroupBox* box = page.group("声源参数")) top->addWidget(box);
+  for (const char* g : {"室内参数", "反射体"})
     if (QGroupBox* box = page.group(g)) right->addWidget(box);
   right->addStretch(1);
-  columns->addLayout(left, 1);
-  columns->addLayout(right, 1);
+  top->addLayout(right);
+  rows->addLayout(top);
+  if (QGroupBox* box = page.group("衰减")) rows->addWidget(box);
+  rows->addStretch(1);
   m_result = new CIndustrialNoiseResultDlg(m_tabs);
   m_tabs->AddPage(QStringLiteral("参数输入 "), m_param, kParamTemplate);
   m_tabs->AddPage(QStringLiteral("预测结果 "), m_result, kResultTemplate);
@@ -117,6 +120,8 @@ void IndustrialNoisePageHook::setup(CalculatorPage& page) {
   page.contentLayout()->insertWidget(1, m_tabs, 1);
 
   hideUnitsInLabels(page);
+  narrowFields(page, 90);
+  stackRadios(page, "basis");
   if (QPushButton* b = page.button("compute")) b->hide();
   if (QPushButton* b = page.button("alpha")) placeBesideField(page, "alpha", b);
   if (QPushButton* b = page.button("dA")) placeBesideField(page, "dA", b);

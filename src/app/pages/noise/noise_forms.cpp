@@ -1,7 +1,9 @@
 #include "app/pages/noise/noise_forms.h"
 
+#include <QBoxLayout>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 
 #include "app/calculator_page.h"
@@ -48,6 +50,17 @@ void placeBesideField(CalculatorPage& page, const std::string& key, QWidget* w) 
   grid->getItemPosition(grid->indexOf(c), &row, &col, &rs, &cs);
   w->setParent(c->parentWidget());
   grid->addWidget(w, row, 3, Qt::AlignLeft);
+}
+
+void narrowFields(CalculatorPage& page, int max_px) {
+  for (const auto& f : page.desc().fields)
+    if (auto* e = qobject_cast<QLineEdit*>(page.control(f.key))) e->setMaximumWidth(max_px);
+}
+
+void stackRadios(CalculatorPage& page, const std::string& key) {
+  if (QWidget* c = page.control(key))
+    if (auto* box = qobject_cast<QBoxLayout*>(c->parentWidget()->layout()))
+      box->setDirection(QBoxLayout::TopToBottom);
 }
 
 }  // namespace app

@@ -16,6 +16,10 @@ void setRowVisible(CalculatorPage& page, const std::string& key, bool visible);
 void setRowEnabled(CalculatorPage& page, const std::string& key, bool enabled);
 // The labels carry their units ("屏蔽高度H[m]"): a second unit text would repeat them.
 void hideUnitsInLabels(CalculatorPage& page);
+// Caps the width of every line edit of the page, so two columns of groups fit the page.
+void narrowFields(CalculatorPage& page, int max_px);
+// Stacks the buttons of a radio group one under the other.
+void stackRadios(CalculatorPage& page, const std::string& key);
 // Puts a widget (an "自动计算" button) at the end of a field's row.
 void placeBesideField(CalculatorPage& page, const std::string& key, QWidget* w);
 

@@ -65,14 +65,15 @@ void RoadNoisePageHook::setup(CalculatorPage& page) {
   m_tabs->setObjectName(QStringLiteral("tabs"));
   auto* param = new QWidget(m_tabs);
   param->setObjectName(QStringLiteral("CRoadNoiseParamDlg"));
-  auto* columns = new QHBoxLayout(param);
-  auto* left = new QVBoxLayout;
+  // The vehicle table beside the road parameters, the attenuations below both.
+  auto* rows = new QVBoxLayout(param);
+  auto* top = new QHBoxLayout;
   // The vehicle table replaces the vehicle fields, which stay hidden as the form's values.
   QGroupBox* vehicles = page.group(kGroupVehicles);
   for (int k = 0; k < 3; ++k)
     for (const char* q : kQuantities)
       setRowVisible(page, vehicleKey(q, static_cast<VehicleClass>(k)), false);
-  m_vehicles = new widgets::CGridCtrl(4, 4, 1, 1, vehicles);
+  m_vehicles = new widgets::CGridCtrl(4, 4, 1, 1);
   m_vehicles->setObjectName(QStringLiteral("vehicleGrid"));
   const RoadNoiseInput defaults;
   for (int c = 0; c < 4; ++c) {
@@ -88,19 +89,23 @@ void RoadNoisePageHook::setup(CalculatorPage& page) {
     m_vehicles->SetItemText(k + 1, 3,
                             core::cformat("%.2f", static_cast<double>(defaults.lo_dba[k])));
   }
-  m_vehicles->setMinimumHeight(4 * kRowHeight + 8);
+  m_vehicles->setFixedHeight(4 * kRowHeight + 6);
   m_vehicles->setMinimumWidth(440);
+  auto* table = new QGroupBox(QString::fromUtf8(kGroupVehicles), param);
+  table->setObjectName(QStringLiteral("vehicleTable"));
+  auto* tl = new QVBoxLayout(table);
+  m_vehicles->setParent(table);
+  tl->addWidget(m_vehicles);
+  tl->addStretch(1);
+  top->addWidget(table);
   if (vehicles) {
-    if (auto* grid = vehicles->layout()) grid->addWidget(m_vehicles);
-    left->addWidget(vehicles);
+    vehicles->setParent(param);
+    vehicles->hide();
   }
-  if (QGroupBox* g = page.group("参数输入")) left->addWidget(g);
-  left->addStretch(1);
-  auto* right = new QVBoxLayout;
-  if (QGroupBox* g = page.group("衰减")) right->addWidget(g);
-  right->addStretch(1);
-  columns->addLayout(left, 1);
-  columns->addLayout(right, 1);
+  if (QGroupBox* g = page.group("参数输入")) top->addWidget(g);
+  rows->addLayout(top);
+  if (QGroupBox* g = page.group("衰减")) rows->addWidget(g);
+  rows->addStretch(1);
   auto* result = new QWidget(m_tabs);
   result->setObjectName(QStringLiteral("CRoadNoiseResultDlg"));
   auto* rl = new QVBoxLayout(result);
@@ -118,6 +123,7 @@ void RoadNoisePageHook::setup(CalculatorPage& page) {
   page.contentLayout()->insertWidget(1, m_tabs, 1);
 
   hideUnitsInLabels(page);
+  narrowFields(page, 90);
   setRowVisible(page, "delta1", false);
   setRowVisible(page, "Aemb", false);
   if (QPushButton* b = page.button("compute")) b->hide();
