@@ -23,5 +23,7 @@ fi
 
 # Main build: everything, every suite; ctest's summary is the last thing printed.
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Every package the configure step found must come from bootstrap's list.
+scripts/check_bootstrap_deps.sh build
 cmake --build build -j"$JOBS"
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j"$JOBS"

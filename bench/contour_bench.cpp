@@ -17,9 +17,10 @@ present::GridData plumeField(int n) {
   g.ymax = 2500;  // m crosswind
   g.z.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
-    const double y = g.ymin + (g.ymax - g.ymin) * i / (n - 1);
+    const double y = g.ymin + (g.ymax - g.ymin) * static_cast<float>(i) / static_cast<float>(n - 1);
     for (int j = 0; j < n; ++j) {
-      const double x = g.xmin + (g.xmax - g.xmin) * j / (n - 1) + 1;
+      const double x =
+          g.xmin + (g.xmax - g.xmin) * static_cast<float>(j) / static_cast<float>(n - 1) + 1;
       const double sy = 0.08 * x + 5;
       double c = 1e3 / x * std::exp(-0.5 * y * y / (sy * sy));
       c += 0.2 * std::sin(x / 150.0) * std::cos(y / 170.0) + 0.2;  // ripples: closed lines
@@ -49,6 +50,32 @@ void BM_TraceDefaultLevels(benchmark::State& state) {
   state.counters["lines"] = static_cast<double>(lines);
 }
 BENCHMARK(BM_TraceDefaultLevels)->Arg(200)->Arg(2000)->Unit(benchmark::kMillisecond);
+
+// The same tracing handing each line to a sink that only counts, as the streamed export does.
+class CountingSink : public present::ContourSink {
+ public:
+  std::size_t lines = 0, points = 0;
+  void beginLevel(int, float) override {}
+  void line(const present::ContourLine& l) override {
+    ++lines;
+    points += l.points.size();
+  }
+  void endLevel(int) override {}
+};
+
+void BM_TraceDefaultLevelsToSink(benchmark::State& state) {
+  const present::GridData g = plumeField(static_cast<int>(state.range(0)));
+  const present::ContourLevels levels = present::defaultLevels(g.zmin, g.zmax);
+  std::size_t lines = 0;
+  for (auto _ : state) {
+    CountingSink sink;
+    present::traceToSink(g, levels, sink);
+    lines = sink.lines;
+    benchmark::DoNotOptimize(sink.points);
+  }
+  state.counters["lines"] = static_cast<double>(lines);
+}
+BENCHMARK(BM_TraceDefaultLevelsToSink)->Arg(200)->Arg(2000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

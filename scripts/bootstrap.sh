@@ -13,6 +13,7 @@ PACKAGES=(
   fonts-noto-cjk
   xvfb xauth
   gdal-bin python3 python3-openpyxl
+  nlohmann-json3-dev
 )
 
 missing=()

@@ -205,12 +205,13 @@ void CalculatorPage::setValue(const std::string& key, double v) {
   const core::FieldDesc* f = desc_.field(key);
   if (!f) return;
   values_.setNum(key, core::storeAs(f->type, v));
-  writeForm();
+  // Only this field's control: the others may hold typed text not read yet.
+  writeForm([&key](const core::FieldDesc& fd) { return fd.key == key; });
 }
 
 void CalculatorPage::setText(const std::string& key, const std::string& text) {
   values_.setText(key, text);
-  writeForm();
+  writeForm([&key](const core::FieldDesc& fd) { return fd.key == key; });
 }
 
 void CalculatorPage::setRadio(const std::string& key, int index) { setValue(key, index); }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "app/pages/noise/decibel_calc_dialog.h"
 #include "app/single_instance.h"
 #include "widgets/prompts.h"
 
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
   QApplication a(argc, argv);
   QApplication::setApplicationName(QStringLiteral("kuvacalc"));
   QApplication::setOrganizationName(QStringLiteral("kuva"));
+  app::CMainDlg::setDecibelFactory([] { return app::CDecibelCalcDlg::create(); });
 
   if (!shot.isEmpty()) {
     app::CMainDlg dlg;

@@ -1,15 +1,18 @@
 #include "cli/cli.h"
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <sstream>
+#include <nlohmann/json.hpp>
+#include <set>
 
-#include "cli/json.h"
 #include "cli/project_command.h"
 #include "core/calculator.h"
 #include "core/format.h"
 #include "core/parse.h"
 #include "models/registry.h"
+#include "models/screening.h"
 #include "present/tsv.h"
 
 #if __has_include("present/contour_export.h")
@@ -20,6 +23,15 @@
 namespace cli {
 
 namespace {
+
+using Json = nlohmann::ordered_json;
+
+// The largest file a "key=@file" value is read from (a table of a few thousand rows is far
+// smaller); anything but a regular file is refused.
+constexpr std::uintmax_t kMaxValueFileBytes = 64u << 20;
+
+// Environment variable naming the screening program when --screen3 is not given.
+constexpr const char* kScreen3Env = "KUVA_SCREEN3";
 
 const char* typeName(core::FieldType t) {
   switch (t) {
@@ -37,7 +49,8 @@ const char* typeName(core::FieldType t) {
 void usage(std::ostream& err) {
   err << "usage: kuvacalc-cli list\n"
          "       kuvacalc-cli describe ID\n"
-         "       kuvacalc-cli run ID [key=value ...] [--action NAME] [--json] [--sheet OUT.pdf]\n"
+         "       kuvacalc-cli run ID [key=value ...] [--action NAME] [--json] [--screen3 PATH]\n"
+         "                                [--sheet OUT.pdf]\n"
          "       kuvacalc-cli project FILE.kuva [--json]\n"
          "       kuvacalc-cli contour FILE.grd [--levels v1,v2,...] [--json | --geojson]\n";
 }
@@ -83,21 +96,39 @@ int cmdDescribe(const std::string& id, std::ostream& out, std::ostream& err) {
   return 0;
 }
 
-// A value given on the command line; "@file" reads the value from a file.
+// A value given on the command line; "@file" reads the value from a regular file of at most
+// kMaxValueFileBytes.
 bool readValueArg(const std::string& key, const std::string& raw, std::string& value,
                   std::ostream& err) {
-  if (raw.size() > 1 && raw[0] == '@') {
-    std::ifstream in(raw.substr(1), std::ios::binary);
-    if (!in) {
-      err << key << ": cannot read " << raw.substr(1) << '\n';
-      return false;
-    }
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    value = ss.str();
+  if (!(raw.size() > 1 && raw[0] == '@')) {
+    value = raw;
     return true;
   }
-  value = raw;
+  const std::string path = raw.substr(1);
+  std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  if (ec || !std::filesystem::exists(status)) {
+    err << key << ": cannot read " << path << '\n';
+    return false;
+  }
+  if (!std::filesystem::is_regular_file(status)) {
+    err << key << ": " << path << " is not a regular file\n";
+    return false;
+  }
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec || size > kMaxValueFileBytes) {
+    err << key << ": " << path << " is larger than " << (kMaxValueFileBytes >> 20) << " MB\n";
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    err << key << ": cannot read " << path << '\n';
+    return false;
+  }
+  // Read no more than the limit even if the file grew since it was measured.
+  value.assign(static_cast<size_t>(size), '\0');
+  in.read(value.data(), static_cast<std::streamsize>(size));
+  value.resize(static_cast<size_t>(in.gcount()));
   return true;
 }
 
@@ -184,61 +215,45 @@ void printText(const core::CalculatorDesc& d, const core::Outcome& o, std::ostre
   }
 }
 
+// Text in JSON output: invalid UTF-8 is replaced rather than refused.
+std::string dump(const Json& j) { return j.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
 void printJson(const core::CalculatorDesc& d, const core::Outcome& o, std::ostream& out) {
-  JsonWriter j(out);
-  j.beginObject();
-  j.key("id").value(d.id);
-  j.key("results").beginObject();
+  Json j;
+  j["id"] = d.id;
+  j["results"] = Json::object();
   for (const auto& f : d.fields) {
     if (!f.result || !o.results.has(f.key)) continue;
-    j.key(f.key).value(core::displayValue(f, o.results));
+    j["results"][f.key] = core::displayValue(f, o.results);
   }
-  j.endObject();
   if (!o.updated_inputs.all().empty()) {
-    j.key("inputs").beginObject();
+    Json inputs = Json::object();
     for (const auto& [key, val] : o.updated_inputs.all())
       if (const core::FieldDesc* f = d.field(key))
-        j.key(key).value(core::displayValue(*f, o.updated_inputs));
-    j.endObject();
+        inputs[key] = core::displayValue(*f, o.updated_inputs);
+    j["inputs"] = std::move(inputs);
   }
-  j.key("text").value(o.text);
-  j.key("tables").beginArray();
+  j["text"] = o.text;
+  j["tables"] = Json::array();
   for (const auto& t : o.tables) {
-    j.beginObject();
-    j.key("title").value(t.title);
-    j.key("headers").beginArray();
-    for (const auto& h : t.headers) j.value(h);
-    j.endArray();
-    j.key("rows").beginArray();
-    for (const auto& r : t.rows) {
-      j.beginArray();
-      for (const auto& c : r) j.value(c);
-      j.endArray();
-    }
-    j.endArray();
-    j.endObject();
+    Json table;
+    table["title"] = t.title;
+    table["headers"] = t.headers;
+    table["rows"] = t.rows;
+    j["tables"].push_back(std::move(table));
   }
-  j.endArray();
   if (o.grid) {
-    j.key("grid").beginObject();
-    j.key("nx").number(o.grid->nx).key("ny").number(o.grid->ny);
-    j.key("xmin").number(o.grid->xmin).key("xmax").number(o.grid->xmax);
-    j.key("ymin").number(o.grid->ymin).key("ymax").number(o.grid->ymax);
-    j.endObject();
+    const auto& g = *o.grid;
+    j["grid"] = {{"nx", g.nx},     {"ny", g.ny},     {"xmin", g.xmin},
+                 {"xmax", g.xmax}, {"ymin", g.ymin}, {"ymax", g.ymax}};
   }
-  j.endObject();
-  out << '\n';
+  out << dump(j) << '\n';
 }
 
 void printFailure(const core::CheckFailure& f, bool json, std::ostream& out, std::ostream& err) {
   if (json) {
-    JsonWriter j(out);
-    j.beginObject();
-    j.key("error").value(f.message);
-    j.key("caption").value(f.caption);
-    j.key("field").value(f.focus);
-    j.endObject();
-    out << '\n';
+    const Json j = {{"error", f.message}, {"caption", f.caption}, {"field", f.focus}};
+    out << dump(j) << '\n';
   }
   err << "ERROR: " << f.message;
   if (!f.focus.empty()) err << " [" << f.focus << "]";
@@ -259,6 +274,9 @@ int cmdRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
   std::string action = d->actions.empty() ? "compute" : d->actions.front().name;
   bool json = false;
   std::string sheet;
+  std::string program;
+  bool program_given = false;
+  std::set<std::string> given;
   for (size_t i = 2; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--json") {
@@ -269,6 +287,13 @@ int cmdRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return 2;
       }
       sheet = args[++i];
+    } else if (a == "--screen3") {
+      if (i + 1 >= args.size() || args[i + 1].empty()) {
+        err << "--screen3 needs the path of a screening program\n";
+        return 2;
+      }
+      program = args[++i];
+      program_given = true;
     } else if (a == "--action") {
       if (i + 1 >= args.size()) {
         err << "--action needs a name\n";
@@ -293,6 +318,10 @@ int cmdRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << "unknown key: " << key << " (see kuvacalc-cli describe " << d->id << ")\n";
         return 2;
       }
+      if (!given.insert(key).second) {
+        err << key << ": given more than once\n";
+        return 2;
+      }
       std::string value;
       if (!readValueArg(key, a.substr(eq + 1), value, err)) return 2;
       if (!assign(*f, value, v, err)) return 2;
@@ -302,9 +331,17 @@ int cmdRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
     err << d->id << ": this calculator has nothing to compute\n";
     return 2;
   }
+  // The screening calculators run the program named by --screen3, else by KUVA_SCREEN3, else
+  // kuvascreen beside this program.
+  core::ComputeFn compute = d->compute;
+  if (!program_given)
+    if (const char* env = std::getenv(kScreen3Env)) program = env;
+  if (auto fn =
+          models::screeningCompute(d->id, screen::programStep(screen::programOptions(program))))
+    compute = std::move(fn);
   core::Outcome o;
   try {
-    o = d->compute(v, action);
+    o = compute(v, action);
   } catch (const std::exception& e) {
     err << "ERROR: " << e.what() << '\n';
     return 1;

@@ -1,11 +1,14 @@
 // kuvacalc-cli: the calculators from the command line, over the same descriptions as the pages.
 //   list                                   id, category and title of every calculator
 //   describe ID                            the fields: key, label, unit, type, default
-//   run ID [key=value ...] [--action NAME] [--json] [--sheet OUT.pdf]
+//   run ID [key=value ...] [--action NAME] [--json] [--screen3 PATH] [--sheet OUT.pdf]
+//                                          (the screening program: --screen3, else the
+//                                          environment variable KUVA_SCREEN3, else kuvascreen)
 //   project FILE.kuva [--json]             every calculator of a project file, with its inputs
 //   contour FILE.grd [--levels v1,v2,...] [--json | --geojson]
 // Exit status: 0 done, 1 a check refused the input, 2 usage error (unknown calculator, key,
-// action or an unreadable number).
+// action, a key given twice, an unreadable number or a "key=@file" that is not a regular file
+// of at most 64 MB).
 #pragma once
 
 #include <iosfwd>

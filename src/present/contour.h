@@ -56,6 +56,20 @@ ContourLevels defaultLevels(float zmin, float zmax);
 // The lines of one level. No lines for grids with fewer than two rows or columns.
 std::vector<ContourLine> traceLevel(const GridData& grid, float level);
 
+// Receives the lines of each level as they are traced, so an export can write them out at once
+// and keep none (a checkerboard grid gives gigabytes of line text).
+class ContourSink {
+ public:
+  virtual ~ContourSink() = default;
+  virtual void beginLevel(int k, float level) = 0;
+  virtual void line(const ContourLine& line) = 0;  // two points or more
+  virtual void endLevel(int k) = 0;
+};
+
+// Traces the levels in order and hands each finished line to the sink; the lines are the ones
+// ContourSet::traceAll() keeps, in the same order. Throws std::bad_alloc when memory runs out.
+void traceToSink(const GridData& grid, const ContourLevels& levels, ContourSink& sink);
+
 // Shown when the line lists of a trace cannot be allocated.
 inline constexpr const char* kMsgTraceAllocFailed = "内存分配失败!";
 

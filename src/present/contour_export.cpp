@@ -1,71 +1,232 @@
 #include "present/contour_export.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <limits>
+#include <memory>
+#include <new>
+#include <string_view>
 
 #include "core/format.h"
 #include "core/parse.h"
 
 namespace present {
 
-std::string formatFloatShortest(float v) {
-  if (!std::isfinite(v)) return "null";
-  for (int digits = 6; digits < 9; ++digits) {
-    std::string s = core::cformat("%.*g", digits, static_cast<double>(v));
-    if (std::strtof(s.c_str(), nullptr) == v) return s;
-  }
-  return core::cformat("%.9g", static_cast<double>(v));
-}
-
 namespace {
 
-void writePoints(std::ostream& out, const ContourLine& line) {
-  out << '[';
-  for (std::size_t p = 0; p < line.points.size(); ++p) {
-    if (p) out << ", ";
-    out << '[' << formatFloatShortest(line.points[p].x) << ", "
-        << formatFloatShortest(line.points[p].y) << ']';
+// Writes `v` as printf's "%.Pg" with the smallest P from 6 up that reads back as the same float:
+// the digits are the shortest round-trip digits (std::to_chars), laid out the way %g lays them
+// out. Returns the end of the text; at most 16 characters.
+char* putFloatShortest(char* p, float v) {
+  if (!std::isfinite(v)) {
+    std::memcpy(p, "null", 4);
+    return p + 4;
   }
-  out << ']';
+  if (v != 0 && std::fabs(v) < std::numeric_limits<float>::min()) {
+    // Subnormals carry fewer digits than %.6g prints: keep the printf text for these rare values.
+    for (int digits = 6; digits <= 9; ++digits) {
+      const int n = std::snprintf(p, 24, "%.*g", digits, static_cast<double>(v));
+      if (digits == 9 || std::strtof(p, nullptr) == v) return p + n;
+    }
+  }
+  char sci[32];
+  const char* end = std::to_chars(sci, sci + sizeof sci, v, std::chars_format::scientific).ptr;
+  const char* q = sci;
+  if (*q == '-') *p++ = *q++;
+  char digits[12];
+  int k = 0;
+  for (; q != end && *q != 'e'; ++q)
+    if (*q != '.') digits[k++] = *q;
+  int exp = 0;
+  std::from_chars(q + 1 + (q[1] == '+' ? 1 : 0), end, exp);
+  const int precision = std::max(6, k);
+  if (exp < -4 || exp >= precision) {  // d.ddde+XX
+    *p++ = digits[0];
+    if (k > 1) {
+      *p++ = '.';
+      for (int i = 1; i < k; ++i) *p++ = digits[i];
+    }
+    *p++ = 'e';
+    *p++ = exp < 0 ? '-' : '+';
+    const int a = exp < 0 ? -exp : exp;
+    if (a < 10) *p++ = '0';
+    return std::to_chars(p, p + 4, a).ptr;
+  }
+  if (exp < 0) {  // 0.000ddd
+    *p++ = '0';
+    *p++ = '.';
+    for (int i = -1; i > exp; --i) *p++ = '0';
+    for (int i = 0; i < k; ++i) *p++ = digits[i];
+    return p;
+  }
+  for (int i = 0; i <= exp; ++i) *p++ = i < k ? digits[i] : '0';  // integer part
+  if (k > exp + 1) {
+    *p++ = '.';
+    for (int i = exp + 1; i < k; ++i) *p++ = digits[i];
+  }
+  return p;
+}
+
+// Text gathered in a large block and handed to the stream a block at a time.
+class BlockWriter {
+ public:
+  explicit BlockWriter(std::ostream& out) : m_out(out), m_buf(new char[kBlock]), m_p(m_buf.get()) {}
+  ~BlockWriter() { flush(); }
+  BlockWriter(const BlockWriter&) = delete;
+  BlockWriter& operator=(const BlockWriter&) = delete;
+
+  void put(std::string_view text) {
+    if (text.size() > room()) {
+      flush();
+      if (text.size() > kBlock) {
+        m_out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        return;
+      }
+    }
+    std::memcpy(m_p, text.data(), text.size());
+    m_p += text.size();
+  }
+  void putFloat(float v) {
+    if (room() < kMaxFloatText) flush();
+    m_p = putFloatShortest(m_p, v);
+  }
+  void putPoint(const ContourPoint& pt) {
+    if (room() < 2 * kMaxFloatText + 4) flush();
+    *m_p++ = '[';
+    m_p = putFloatShortest(m_p, pt.x);
+    *m_p++ = ',';
+    *m_p++ = ' ';
+    m_p = putFloatShortest(m_p, pt.y);
+    *m_p++ = ']';
+  }
+  void flush() {
+    m_out.write(m_buf.get(), m_p - m_buf.get());
+    m_p = m_buf.get();
+  }
+
+ private:
+  static constexpr std::size_t kBlock = std::size_t{1} << 20;
+  static constexpr std::size_t kMaxFloatText = 24;
+  std::size_t room() const { return kBlock - static_cast<std::size_t>(m_p - m_buf.get()); }
+
+  std::ostream& m_out;
+  std::unique_ptr<char[]> m_buf;
+  char* m_p;
+};
+
+void putPoints(BlockWriter& w, const ContourLine& line) {
+  w.put("[");
+  for (std::size_t p = 0; p < line.points.size(); ++p) {
+    if (p) w.put(", ");
+    w.putPoint(line.points[p]);
+  }
+  w.put("]");
+}
+
+// {"levels": [...], "lines": [[line, ...], ...]}, written level by level as the lines come.
+class JsonSink : public ContourSink {
+ public:
+  JsonSink(std::ostream& out, const ContourLevels& levels) : m_w(out) {
+    m_w.put("{\"levels\": [");
+    for (int k = 0; k < levels.count(); ++k) {
+      if (k) m_w.put(", ");
+      m_w.putFloat(levels.at(k));
+    }
+    m_w.put("], \"lines\": [");
+  }
+  void beginLevel(int k, float) override {
+    m_w.put(k ? ", [" : "[");
+    m_first = true;
+  }
+  void line(const ContourLine& line) override {
+    if (!m_first) m_w.put(", ");
+    m_first = false;
+    putPoints(m_w, line);
+  }
+  void endLevel(int) override { m_w.put("]"); }
+  void finish() { m_w.put("]}\n"); }
+
+ private:
+  BlockWriter m_w;
+  bool m_first = true;
+};
+
+// A GeoJSON FeatureCollection, one LineString feature per line, written as the lines come.
+class GeoJsonSink : public ContourSink {
+ public:
+  explicit GeoJsonSink(std::ostream& out) : m_w(out) {
+    m_w.put("{\"type\": \"FeatureCollection\", \"features\": [");
+  }
+  void beginLevel(int, float level) override {
+    // The feature text up to the coordinates is the same for every line of the level.
+    char num[32];
+    const std::string_view value(num, static_cast<std::size_t>(putFloatShortest(num, level) - num));
+    m_prefix = "{\"type\": \"Feature\", \"properties\": {\"level\": ";
+    m_prefix += value;
+    m_prefix += "}, \"geometry\": {\"type\": \"LineString\", \"coordinates\": ";
+  }
+  void line(const ContourLine& line) override {
+    m_w.put(m_first ? "\n" : ",\n");
+    m_first = false;
+    m_w.put(m_prefix);
+    putPoints(m_w, line);
+    m_w.put("}}");
+  }
+  void endLevel(int) override {}
+  void finish() { m_w.put("\n]}\n"); }
+
+ private:
+  BlockWriter m_w;
+  std::string m_prefix;
+  bool m_first = true;
+};
+
+// Hands the lines of a traced set to a sink, as tracing would have.
+void replay(const ContourSet& set, ContourSink& sink) {
+  const auto& all = set.lines();
+  for (std::size_t k = 0; k < all.size(); ++k) {
+    const int level = static_cast<int>(k);
+    sink.beginLevel(level, set.levels().at(level));
+    for (const ContourLine& line : all[k])
+      if (line.points.size() >= 2) sink.line(line);
+    sink.endLevel(level);
+  }
 }
 
 }  // namespace
 
+std::string formatFloatShortest(float v) {
+  char text[32];
+  return std::string(text, putFloatShortest(text, v));
+}
+
 void writeContourJson(std::ostream& out, const ContourSet& set) {
-  out << "{\"levels\": [";
-  for (int k = 0; k < set.levels().count(); ++k)
-    out << (k ? ", " : "") << formatFloatShortest(set.levels().at(k));
-  out << "], \"lines\": [";
-  const auto& all = set.lines();
-  for (std::size_t k = 0; k < all.size(); ++k) {
-    out << (k ? ", " : "") << '[';
-    for (std::size_t l = 0; l < all[k].size(); ++l) {
-      if (l) out << ", ";
-      writePoints(out, all[k][l]);
-    }
-    out << ']';
-  }
-  out << "]}\n";
+  JsonSink sink(out, set.levels());
+  replay(set, sink);
+  sink.finish();
 }
 
 void writeContourGeoJson(std::ostream& out, const ContourSet& set) {
-  out << "{\"type\": \"FeatureCollection\", \"features\": [";
-  bool first = true;
-  const auto& all = set.lines();
-  for (std::size_t k = 0; k < all.size(); ++k) {
-    const std::string level = formatFloatShortest(set.levels().at(static_cast<int>(k)));
-    for (const ContourLine& line : all[k]) {
-      if (line.points.size() < 2) continue;  // a LineString needs two positions
-      out << (first ? "\n" : ",\n");
-      first = false;
-      out << "{\"type\": \"Feature\", \"properties\": {\"level\": " << level
-          << "}, \"geometry\": {\"type\": \"LineString\", \"coordinates\": ";
-      writePoints(out, line);
-      out << "}}";
-    }
-  }
-  out << "\n]}\n";
+  GeoJsonSink sink(out);
+  replay(set, sink);
+  sink.finish();
+}
+
+void streamContourJson(std::ostream& out, const GridData& grid, const ContourLevels& levels) {
+  JsonSink sink(out, levels);
+  traceToSink(grid, levels, sink);
+  sink.finish();
+}
+
+void streamContourGeoJson(std::ostream& out, const GridData& grid, const ContourLevels& levels) {
+  GeoJsonSink sink(out);
+  traceToSink(grid, levels, sink);
+  sink.finish();
 }
 
 bool saveContourGeoJson(const ContourSet& set, const std::string& path) {
@@ -158,25 +319,46 @@ int runContourCommand(const std::vector<std::string>& args, std::ostream& out, s
     return 2;
   }
   GridData grid;
-  const GrdReadStatus status = readGrdFile(a.path, grid);
+  GrdReadDetails details;
+  const GrdReadStatus status = readGrdFile(a.path, grid, &details);
   if (status != GrdReadStatus::Ok) {
     err << "ERROR: " << grdReadMessage(status, a.path) << '\n';
     return 1;
   }
+  if (!details.headerComplete()) {
+    err << "ERROR: " << grdHeaderMessage(a.path) << '\n';
+    return 1;
+  }
+  if (details.values_read < details.values_expected)
+    err << "WARNING: " << grdShortBodyMessage(a.path, details) << '\n';
   ContourSet set(grid);
   if (a.has_levels) {
     for (float v : a.levels) set.levels().insert(v);
   } else {
     set.buildDefaultLevels();
   }
-  if (!set.traceAll()) {
+  try {
+    switch (a.output) {
+      case Output::Text:
+        if (!set.traceAll()) {
+          err << "ERROR: " << kMsgTraceAllocFailed << '\n';
+          return 1;
+        }
+        writeContourText(out, set);
+        break;
+      // written as traced: no line is kept once it is out
+      case Output::Json: streamContourJson(out, grid, set.levels()); break;
+      case Output::GeoJson: streamContourGeoJson(out, grid, set.levels()); break;
+    }
+  } catch (const std::bad_alloc&) {
+    out.flush();
     err << "ERROR: " << kMsgTraceAllocFailed << '\n';
     return 1;
   }
-  switch (a.output) {
-    case Output::Text: writeContourText(out, set); break;
-    case Output::Json: writeContourJson(out, set); break;
-    case Output::GeoJson: writeContourGeoJson(out, set); break;
+  out.flush();
+  if (!out) {
+    err << "ERROR: the contour lines could not be written\n";
+    return 1;
   }
   return 0;
 }

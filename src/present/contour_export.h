@@ -22,6 +22,11 @@ void writeContourJson(std::ostream& out, const ContourSet& set);
 // feature's "level" property. Coordinates are the grid's own x and y.
 void writeContourGeoJson(std::ostream& out, const ContourSet& set);
 
+// The same two layouts traced from the grid and written as each line is finished, in blocks;
+// no line is kept. Throw std::bad_alloc when memory runs out.
+void streamContourJson(std::ostream& out, const GridData& grid, const ContourLevels& levels);
+void streamContourGeoJson(std::ostream& out, const GridData& grid, const ContourLevels& levels);
+
 // Writes the GeoJSON to a file; false when the file cannot be written.
 bool saveContourGeoJson(const ContourSet& set, const std::string& path);
 
@@ -32,8 +37,10 @@ void writeContourText(std::ostream& out, const ContourSet& set);
 // The `contour` command: args are the words after "contour":
 //   FILE.grd [--levels v1,v2,...] [--json | --geojson]
 // Reads the grid file, takes the default levels unless --levels is given, traces and prints.
-// Returns 0 on success, 1 when the grid file cannot be read (the reader's message on err),
-// 2 for usage errors (the message names the bad word or value).
+// JSON and GeoJSON are written as traced. Returns 0 on success, 1 when the grid file or its
+// header cannot be read (the reader's message on err) or the output cannot be written, 2 for
+// usage errors (the message names the bad word or value). A file holding fewer values than its
+// header announces is traced with the missing values as 0 and a warning on err.
 int runContourCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace present

@@ -65,8 +65,9 @@ bool usable(float t) { return t >= 0.0f && t <= 1.0f; }
 // tables of the grid's size for every level.
 class Tracer {
  public:
-  explicit Tracer(const GridData& g)
-      : m_g(g),
+  explicit Tracer(const GridData& g, ContourSink* sink = nullptr)
+      : m_sink(sink),
+        m_g(g),
         m_nx(g.nx),
         m_ny(g.ny),
         m_dx((g.xmax - g.xmin) / static_cast<float>(g.nx - 1)),
@@ -115,9 +116,14 @@ class Tracer {
   void traceClosed(const Edge& start);
   void traceInterior();
   void keep(ContourLine&& line) {
-    if (line.points.size() >= 2) m_lines.push_back(std::move(line));
+    if (line.points.size() < 2) return;
+    if (m_sink)
+      m_sink->line(line);
+    else
+      m_lines.push_back(std::move(line));
   }
 
+  ContourSink* m_sink;  // receives the lines instead of m_lines when set
   const GridData& m_g;
   int m_nx, m_ny;
   float m_dx, m_dy;
@@ -255,6 +261,22 @@ std::vector<ContourLine> traceLevel(const GridData& grid, float level) {
   if (!traceable(grid)) return {};
   Tracer tracer(grid);
   return tracer.trace(level);
+}
+
+void traceToSink(const GridData& grid, const ContourLevels& levels, ContourSink& sink) {
+  if (!traceable(grid)) {
+    for (int k = 0; k < levels.count(); ++k) {
+      sink.beginLevel(k, levels.at(k));
+      sink.endLevel(k);
+    }
+    return;
+  }
+  Tracer tracer(grid, &sink);
+  for (int k = 0; k < levels.count(); ++k) {
+    sink.beginLevel(k, levels.at(k));
+    tracer.trace(levels.at(k));
+    sink.endLevel(k);
+  }
 }
 
 bool ContourSet::traceAll() {

@@ -1,9 +1,14 @@
 #include "present/grid_data.h"
 
+#include <charconv>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <system_error>
+
+#include <sys/stat.h>
 
 namespace present {
 namespace {
@@ -73,21 +78,118 @@ std::string grdReadMessage(GrdReadStatus status, const std::string& path) {
   return {};
 }
 
-GrdReadStatus readGrdFile(const std::string& path, GridData& grid) {
-  File f(std::fopen(path.c_str(), "r"));
+namespace {
+
+bool isSpace(char c) {
+  return c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// White-space separated numbers of a text held in memory, scanned the way "%lld" and "%f" scan
+// them (a leading '+', "inf", "nan", out-of-range values saturating) but with std::from_chars:
+// no locale and no stream state, which the 35 MB grids of a fine receptor net need.
+class NumberScanner {
+ public:
+  NumberScanner(const char* begin, const char* end) : m_p(begin), m_end(end) {}
+
+  bool integer(long long& v) {
+    if (!skipSpaceAndPlus()) return false;
+    const auto [ptr, ec] = std::from_chars(m_p, m_end, v);
+    if (ptr == m_p) return false;
+    if (ec == std::errc::result_out_of_range) v = *m_p == '-' ? LLONG_MIN : LLONG_MAX;
+    m_p = ptr;
+    return true;
+  }
+
+  bool real(float& v) {
+    if (!skipSpaceAndPlus()) return false;
+    const char* digits = m_p + (*m_p == '-' ? 1 : 0);
+    if (m_end - digits > 1 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))
+      return slowReal(v);  // hexadecimal floats: rare, left to strtof
+    const auto [ptr, ec] = std::from_chars(m_p, m_end, v);
+    if (ptr == m_p) return false;
+    if (ec == std::errc::result_out_of_range) return slowReal(v);  // overflow and underflow
+    m_p = ptr;
+    return true;
+  }
+
+ private:
+  bool skipSpaceAndPlus() {
+    while (m_p != m_end && isSpace(*m_p)) ++m_p;
+    if (m_p != m_end && *m_p == '+') {
+      if (m_end - m_p < 2 || m_p[1] == '-' || m_p[1] == '+') return false;
+      ++m_p;
+    }
+    return m_p != m_end;
+  }
+
+  // strtof on a copy of the item, for the forms from_chars leaves to it.
+  bool slowReal(float& v) {
+    const char* e = m_p;
+    while (e != m_end && !isSpace(*e)) ++e;
+    const std::string item(m_p, e);
+    char* stop = nullptr;
+    v = std::strtof(item.c_str(), &stop);
+    if (stop == item.c_str()) return false;
+    m_p += stop - item.c_str();
+    return true;
+  }
+
+  const char* m_p;
+  const char* m_end;
+};
+
+// Longest grid text read: far beyond the largest grid (kMaxGridValues values), and a bound for
+// endless input such as a pipe or a device.
+constexpr std::size_t kMaxGridTextBytes = std::size_t{1} << 31;
+
+enum class ReadAll { Ok, Failed, TooLong };
+
+// The whole file in one read (a regular file), or block by block (anything else).
+ReadAll readAll(std::FILE* f, std::string& text) {
+  struct stat st {};
+  if (::fstat(::fileno(f), &st) == 0 && S_ISREG(st.st_mode)) {
+    const auto size = static_cast<std::size_t>(st.st_size);
+    if (size > kMaxGridTextBytes) return ReadAll::TooLong;
+    text.resize(size);
+    text.resize(std::fread(text.data(), 1, size, f));
+  }
+  char block[65536];
+  std::size_t n;
+  while ((n = std::fread(block, 1, sizeof block, f)) > 0) {
+    if (text.size() + n > kMaxGridTextBytes) return ReadAll::TooLong;
+    text.append(block, n);
+    if (text.size() >= 4 && text.compare(0, 4, "DSAA") != 0) break;  // refused anyway
+  }
+  return std::ferror(f) == 0 ? ReadAll::Ok : ReadAll::Failed;
+}
+
+}  // namespace
+
+GrdReadStatus readGrdFile(const std::string& path, GridData& grid, GrdReadDetails* details) {
+  File f(std::fopen(path.c_str(), "rb"));
   if (!f) return GrdReadStatus::CannotOpen;
-  char magic[4] = {};
-  if (std::fread(magic, 1, 4, f.get()) != 4 || magic[0] != 'D' || magic[1] != 'S' ||
-      magic[2] != 'A' || magic[3] != 'A')
-    return GrdReadStatus::NotDsaa;
+  std::string text;
+  try {
+    const ReadAll r = readAll(f.get(), text);
+    if (r == ReadAll::Failed) return GrdReadStatus::CannotOpen;  // a directory, a read error
+    if (r == ReadAll::TooLong) return GrdReadStatus::AllocFailed;
+  } catch (const std::bad_alloc&) {
+    return GrdReadStatus::AllocFailed;
+  }
+  f.reset();
+  if (text.size() < 4 || text.compare(0, 4, "DSAA") != 0) return GrdReadStatus::NotDsaa;
 
   // The reader does not depend on line breaks: everything is white-space separated. A number
   // the file lacks or that cannot be scanned stays 0, and so does everything after it.
+  NumberScanner scan(text.data() + 4, text.data() + text.size());
+  GrdReadDetails found;
   long long nx = 0, ny = 0;
   float limits[6] = {};
-  bool scanning = std::fscanf(f.get(), "%lld", &nx) == 1 && std::fscanf(f.get(), "%lld", &ny) == 1;
+  bool scanning = true;
+  for (long long* v : {&nx, &ny})
+    if (scanning && (scanning = scan.integer(*v))) ++found.header_items;
   for (float& v : limits)
-    if (scanning) scanning = std::fscanf(f.get(), "%f", &v) == 1;
+    if (scanning && (scanning = scan.real(v))) ++found.header_items;
 
   grid = GridData{};
   if (nx < 0 || ny < 0 || nx > kMaxGridValues || ny > kMaxGridValues || nx * ny > kMaxGridValues)
@@ -106,12 +208,30 @@ GrdReadStatus readGrdFile(const std::string& path, GridData& grid) {
   grid.ymax = limits[3];
   grid.zmin = limits[4];
   grid.zmax = limits[5];
-  for (float& v : grid.z) {
-    if (!scanning) break;
-    scanning = std::fscanf(f.get(), "%f", &v) == 1;
-    if (!scanning) v = 0;
+  found.values_expected = grid.z.size();
+  if (scanning) {
+    for (float& v : grid.z) {
+      if (!scan.real(v)) {
+        v = 0;
+        break;
+      }
+      ++found.values_read;
+    }
   }
+  if (details) *details = found;
   return GrdReadStatus::Ok;
+}
+
+std::string grdHeaderMessage(const std::string& path) {
+  return path +
+         ": the grid header cannot be read (after DSAA: nx ny, xmin xmax, ymin ymax, "
+         "zmin zmax)";
+}
+
+std::string grdShortBodyMessage(const std::string& path, const GrdReadDetails& details) {
+  return path + ": " + std::to_string(details.values_read) + " of " +
+         std::to_string(details.values_expected) +
+         " values could be read; the missing values are taken as 0";
 }
 
 }  // namespace present

@@ -58,8 +58,24 @@ enum class GrdReadStatus {
 // The message the user sees for a failed read ("" for Ok).
 std::string grdReadMessage(GrdReadStatus status, const std::string& path);
 
+// What a successful read found, for callers that report damaged files (the command line).
+struct GrdReadDetails {
+  int header_items = 0;             // of the 8 header numbers (nx ny and six limits)
+  std::size_t values_read = 0;      // values scanned before the first one that was missing
+  std::size_t values_expected = 0;  // nx * ny
+  bool headerComplete() const { return header_items == 8; }
+};
+
 // Reads a grid file into `grid`. On CannotOpen and NotDsaa the grid is left as it was; on
-// AllocFailed it is left empty. Values the file lacks (short file or unreadable text) are 0.
-GrdReadStatus readGrdFile(const std::string& path, GridData& grid);
+// AllocFailed it is left empty. Header numbers and values the file lacks (short file or
+// unreadable text) are 0; `details`, when given, says how much was actually read.
+GrdReadStatus readGrdFile(const std::string& path, GridData& grid,
+                          GrdReadDetails* details = nullptr);
+
+// Message for a file whose header numbers cannot all be read ("DSAA" alone, "DSAA three 3").
+std::string grdHeaderMessage(const std::string& path);
+
+// Warning for a file that holds fewer values than its header announces (the rest read as 0).
+std::string grdShortBodyMessage(const std::string& path, const GrdReadDetails& details);
 
 }  // namespace present

@@ -108,7 +108,8 @@ std::string areaSource(const EstimateSource& s, double q) {
   const double flux = q / (static_cast<double>(s.area_length_m) * s.area_width_m);
   std::string out = "A\n" + num(flux) + num(s.area_height_m) + num(s.area_width_m) +
                     num(s.area_length_m) + num(s.receptor_m) + urbanCode(s);
-  out += s.area_search ? std::string("Y\n") : "N\n" + num(s.area_angle_deg);
+  out += s.area_direction == AreaDirection::Search ? std::string("Y\n")
+                                                   : "N\n" + num(s.area_angle_deg);
   out += meteorology(s) + "Y\n 0" + kGap + kFarEnd + "\n";
   if (s.points.empty()) return out + "N\n";
   out += "Y\n";

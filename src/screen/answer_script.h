@@ -13,6 +13,9 @@ enum class SourceType { Point = 0, Area = 1, Volume = 2, Flare = 3 };
 // Meteorology: all classes and speeds, one stability class, or a class and a 10 m wind speed.
 enum class MetMode { Full = 0, Stability = 1, StabilityWind = 2 };
 
+// Wind direction of an area source: searched by the program, or fixed at an angle.
+enum class AreaDirection { Search = 0, Fixed = 1 };
+
 // One row of a distance table as the user typed it: the texts are copied into the script.
 struct TerrainRow {
   std::string distance;  // distance from the source, m
@@ -42,8 +45,8 @@ struct EstimateSource {
   float shore_distance_m = 200;  // shortest distance to the shoreline, m
   // area source
   float area_height_m = 10, area_width_m = 10, area_length_m = 20;
-  bool area_search = true;    // search the wind direction; else the angle below
-  float area_angle_deg = 15;  // angle relative to the long side, degrees
+  AreaDirection area_direction = AreaDirection::Search;  // Fixed: the angle below
+  float area_angle_deg = 15;                             // angle relative to the long side, degrees
   // volume source
   float volume_height_m = 15;
   float sigma_y0_m = 23.2558f, sigma_z0_m = 6.97674f;  // initial dimensions, m

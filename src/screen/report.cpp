@@ -1,6 +1,9 @@
 #include "screen/report.h"
 
+#include <cmath>
 #include <cstdlib>
+
+#include "core/format.h"
 
 namespace screen {
 
@@ -23,7 +26,15 @@ constexpr size_t kSumDistCol = 33, kSumDistLen = 7;
 constexpr size_t kSumTerrainCol = 43, kSumTerrainLen = 7;
 constexpr size_t kCxTerrainCol = 0, kCxTerrainLen = 7;
 constexpr size_t kCxDistCol = 7, kCxDistLen = 7;
-constexpr size_t kCxConcCol = 27, kCxConcLen = 12;
+// The controlling 24-hour concentration ("MAX 24-HR CONC"), the larger of the valley and the
+// simple-terrain 24-hour values that follow it on the line.
+constexpr size_t kCxConcCol = 14, kCxConcLen = 12;
+// Summary result lines start after the column captions and the dashes under them.
+constexpr int kSummaryFirstRow = 6;
+constexpr size_t kSumLabelLen = 19;
+// The banner of stars that closes the summary (a result line starts with its label).
+constexpr char kSummaryEnd = '*';
+constexpr const char* kNoTerrain = "--";
 // Offsets from a block marker to its terrain line and its first result line.
 constexpr int kTerrainOffset = 3;
 constexpr int kFirstRowOffset = 8;
@@ -52,10 +63,38 @@ double numberAt(const std::string& line, size_t column, size_t length) {
   return std::strtod(field.c_str(), nullptr);
 }
 
-ResultLine distanceLine(const std::string& line) {
+namespace {
+
+// The first word inside a column window ("" when the window holds none).
+std::string wordAt(const std::string& line, size_t column, size_t length) {
+  if (column >= line.size()) return {};
+  const std::string field = line.substr(column, length);
+  const size_t a = field.find_first_not_of(' ');
+  if (a == std::string::npos) return {};
+  const size_t b = field.find(' ', a);
+  return field.substr(a, b == std::string::npos ? std::string::npos : b - a);
+}
+
+[[noreturn]] void unreadable(const std::string& word, size_t line_no) {
+  throw ReportError(core::cformat("SCREEN.OUT第%zu行的数字无法读取：“%s”", line_no,
+                                  word.empty() ? "（空）" : word.c_str()));
+}
+
+}  // namespace
+
+double fieldAt(const std::string& line, size_t column, size_t length, size_t line_no) {
+  const std::string word = wordAt(line, column, length);
+  if (word.empty()) unreadable(word, line_no);
+  char* end = nullptr;
+  const double v = std::strtod(word.c_str(), &end);
+  if (end != word.c_str() + word.size() || !std::isfinite(v)) unreadable(word, line_no);
+  return v;
+}
+
+ResultLine distanceLine(const std::string& line, size_t line_no) {
   ResultLine l;
-  l.distance_m = numberAt(line, kRowDistCol, kRowDistLen);
-  l.conc_ug_m3 = numberAt(line, kRowConcCol, kRowConcLen);
+  l.distance_m = fieldAt(line, kRowDistCol, kRowDistLen, line_no);
+  l.conc_ug_m3 = fieldAt(line, kRowConcCol, kRowConcLen, line_no);
   return l;
 }
 
@@ -92,15 +131,31 @@ Report parseReport(const std::string& text) {
 }
 
 SummaryMax summaryMax(const Report& r) {
-  const std::string& first = lineAt(r, r.summary + 6);
-  const std::string& second = lineAt(r, r.summary + 8);
-  const double c1 = numberAt(first, kSumConcCol, kSumConcLen);
-  const double c2 = numberAt(second, kSumConcCol, kSumConcLen);
-  const std::string& chosen = c1 >= c2 ? first : second;
   SummaryMax m;
-  m.conc_ug_m3 = c1 >= c2 ? c1 : c2;
-  m.distance_m = numberAt(chosen, kSumDistCol, kSumDistLen);
-  m.terrain_m = numberAt(chosen, kSumTerrainCol, kSumTerrainLen);
+  if (!r.has_summary) return m;
+  bool found = false;
+  for (int i = r.summary + kSummaryFirstRow; i < static_cast<int>(r.lines.size()); ++i) {
+    const std::string& l = lineAt(r, i);
+    const size_t first = l.find_first_not_of(' ');
+    if (first != std::string::npos && l[first] == kSummaryEnd) break;
+    // Blank lines, and the second line of a building-cavity pair (no label, no
+    // concentration), carry no result.
+    if (isBlank(l.substr(0, kSumLabelLen))) continue;
+    const size_t line_no = static_cast<size_t>(i) + 1;
+    const double c = fieldAt(l, kSumConcCol, kSumConcLen, line_no);
+    const double d = fieldAt(l, kSumDistCol, kSumDistLen, line_no);
+    const std::string terrain = wordAt(l, kSumTerrainCol, kSumTerrainLen);
+    const double h =
+        terrain == kNoTerrain ? 0 : fieldAt(l, kSumTerrainCol, kSumTerrainLen, line_no);
+    if (!found || c > m.conc_ug_m3) {
+      m.conc_ug_m3 = c;
+      m.distance_m = d;
+      m.terrain_m = h;
+      found = true;
+    }
+  }
+  // A summary without a single result line is a report cut short, not a maximum of 0.
+  if (!found) throw ReportError("SCREEN.OUT的计算结果汇总中没有任何结果行");
   return m;
 }
 
@@ -111,11 +166,13 @@ std::vector<Block> blocksAt(const Report& r, const std::vector<int>& markers) {
   std::vector<Block> out;
   for (int k : markers) {
     Block b;
-    b.terrain_m = numberAt(lineAt(r, k + kTerrainOffset), kBlockTerrainCol, kBlockTerrainLen);
+    const int terrain_line = k + kTerrainOffset;
+    b.terrain_m = fieldAt(lineAt(r, terrain_line), kBlockTerrainCol, kBlockTerrainLen,
+                          static_cast<size_t>(terrain_line) + 1);
     for (int i = k + kFirstRowOffset; i < static_cast<int>(r.lines.size()); ++i) {
       const std::string& l = lineAt(r, i);
       if (isBlank(l)) break;
-      ResultLine row = distanceLine(l);
+      ResultLine row = distanceLine(l, static_cast<size_t>(i) + 1);
       row.terrain_m = b.terrain_m;
       b.rows.push_back(row);
     }
@@ -134,11 +191,13 @@ std::vector<ResultLine> complexLines(const Report& r) {
   std::vector<ResultLine> out;
   if (r.complex_count <= 0) return out;
   for (int i = 0; i < r.complex_count; ++i) {
-    const std::string& l = lineAt(r, r.valley + kValleyFirstRow + i);
+    const int at = r.valley + kValleyFirstRow + i;
+    const std::string& l = lineAt(r, at);
+    const size_t line_no = static_cast<size_t>(at) + 1;
     ResultLine row;
-    row.terrain_m = numberAt(l, kCxTerrainCol, kCxTerrainLen);
-    row.distance_m = numberAt(l, kCxDistCol, kCxDistLen);
-    row.conc_ug_m3 = numberAt(l, kCxConcCol, kCxConcLen);
+    row.terrain_m = fieldAt(l, kCxTerrainCol, kCxTerrainLen, line_no);
+    row.distance_m = fieldAt(l, kCxDistCol, kCxDistLen, line_no);
+    row.conc_ug_m3 = fieldAt(l, kCxConcCol, kCxConcLen, line_no);
     out.push_back(row);
   }
   return out;

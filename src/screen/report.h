@@ -3,6 +3,7 @@
 // form (0.1386E+06) keep their exponent.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,17 @@ struct ResultLine {
   double conc_ug_m3 = 0;  // concentration, ug/m3 (24-hour value for complex terrain)
 };
 
-// The maximum of the run from the results summary: the first line, or the second when its
-// concentration is larger.
+// A number field of the report that cannot be read (the program prints "*****" when a value
+// overflows its column): the run's results cannot be used. The message names the line.
+class ReportError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The maximum of the run: the largest concentration over every result line of the summary
+// (simple and complex terrain, each building-cavity line, inversion break-up and shoreline
+// fumigation), with its distance and terrain height ("--" reads as 0). On a tie the first line
+// in report order wins.
 struct SummaryMax {
   double conc_ug_m3 = 0;
   double distance_m = 0;
@@ -43,6 +53,8 @@ struct Block {
   std::vector<ResultLine> rows;
 };
 
+// Throws ReportError when a field of a result line cannot be read or the summary holds no
+// result line; a report without a summary gives zeros.
 SummaryMax summaryMax(const Report& r);
 // Automated-distance blocks in report order; every result line from the eighth line after the
 // marker until the first blank line.
@@ -51,14 +63,21 @@ std::vector<Block> automatedBlocks(const Report& r);
 // mode writes one distance per block for points, flares and volumes (each receptor has its own
 // terrain height) and one block with every distance for an area source.
 std::vector<Block> discreteBlocks(const Report& r);
-// The complex-terrain (valley 24-hour) lines.
+// The complex-terrain lines with their controlling (largest) 24-hour concentration, the value
+// the summary reports for the same point.
 std::vector<ResultLine> complexLines(const Report& r);
+// The readers of blocks and complex-terrain lines throw ReportError for a field they cannot read.
 
 // Number at a column of a line (0-based position and length; blanks and trailing text are
 // ignored, 0 when the line is shorter or holds no number).
 double numberAt(const std::string& line, size_t column, size_t length);
 
-// Distance (first field) and concentration (second field) of a distance-table line.
-ResultLine distanceLine(const std::string& line);
+// The number of a printed field: the first word inside the column window must be a whole
+// number ("100.", "0.1386E+06"); otherwise ReportError naming the 1-based line number.
+double fieldAt(const std::string& line, size_t column, size_t length, size_t line_no);
+
+// Distance (first field) and concentration (second field) of a distance-table line; throws
+// ReportError when either cannot be read.
+ResultLine distanceLine(const std::string& line, size_t line_no = 0);
 
 }  // namespace screen

@@ -3,7 +3,6 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <sstream>
 
 #ifndef _WIN32
@@ -27,9 +26,6 @@ namespace {
 constexpr const char* kScriptName = "screen3.inp";
 constexpr const char* kReportName = "SCREEN.OUT";
 constexpr const char* kDefaultProgram = "kuvascreen";
-
-std::mutex g_program_mutex;
-std::string g_program_override;
 
 std::string readFile(const fs::path& p, bool* ok) {
   std::ifstream in(p, std::ios::binary);
@@ -204,25 +200,21 @@ std::string executableDir() {
   return exe.parent_path().string();
 }
 
-void setScreeningProgram(const std::string& path) {
-  std::lock_guard<std::mutex> lock(g_program_mutex);
-  g_program_override = path;
-}
-
-RunOptions defaultRunOptions() {
+RunOptions programOptions(const std::string& path) {
   RunOptions o;
-  std::string override_path;
-  {
-    std::lock_guard<std::mutex> lock(g_program_mutex);
-    override_path = g_program_override;
-  }
-  if (!override_path.empty()) {
-    o.program = override_path;
+  if (!path.empty()) {
+    o.program = path;
     o.input_argument = true;
   } else {
     o.program = (fs::path(executableDir()) / kDefaultProgram).string();
   }
   return o;
+}
+
+RunStep programStep(RunOptions options) {
+  return [options = std::move(options)](const std::string& script) {
+    return runScreen(script, options);
+  };
 }
 
 RunResult runScreen(const std::string& script, const RunOptions& options) {

@@ -4,6 +4,7 @@
 // removed afterwards, so no file of the user's working directory is touched.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace screen {
@@ -24,14 +25,18 @@ struct RunResult {
   bool ok() const { return status == RunStatus::Ok; }
 };
 
-// The program the pages run: the override when one is set, else "kuvascreen" beside the
-// running executable.
-RunOptions defaultRunOptions();
+// The options for a screening program chosen by its path: an empty path gives "kuvascreen"
+// beside the running executable; any other program also gets the "<screen3.inp" argument.
+// The page takes the path from its settings, the command line from --screen3 or KUVA_SCREEN3.
+RunOptions programOptions(const std::string& path);
 
-// Process-wide choice of an outside screening program (empty: back to kuvascreen). The app
-// sets it from its settings at start; an outside program also gets the "<screen3.inp"
-// argument.
-void setScreeningProgram(const std::string& path);
+// One run of the screening program: answer script in, run result (with the report) out. The
+// screening calculators are handed one, so the caller decides which program runs (and tests
+// can hand them a report without starting anything).
+using RunStep = std::function<RunResult(const std::string& script)>;
+
+// The step that runs the program of the options with runScreen.
+RunStep programStep(RunOptions options);
 
 // Directory of the running executable ("" when unknown).
 std::string executableDir();

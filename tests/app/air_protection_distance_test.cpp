@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTextEdit>
 #include <QtTest>
@@ -105,6 +106,27 @@ class AirProtectionDistanceTest : public QObject {
     type(page, "Q", QStringLiteral("0.001"));
     QCOMPARE(computeAndWait(page), QStringLiteral("无超标点"));
     QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+  }
+
+  // The page runs the program the settings value Screen3Path names (the model gets the run
+  // step from the page, not from a process-wide choice).
+  void runsTheProgramOfTheSettings() {
+    QSettings settings(QStringLiteral("kuva"), QStringLiteral("Settings"));
+    const QVariant old = settings.value("Screen3Path");
+    settings.setValue("Screen3Path", QStringLiteral("/nonexistent/screen3-of-settings"));
+    app::CalculatorPage page(models::air::protectionDistanceDesc());
+    page.show();
+    QSignalSpy done(&page, &app::CalculatorPage::computed);
+    QTest::mouseClick(page.button("compute"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(messages.size(), 1, 30000);
+    if (old.isValid())
+      settings.setValue("Screen3Path", old);
+    else
+      settings.remove("Screen3Path");
+    QVERIFY2(messages[0].contains(QStringLiteral("/nonexistent/screen3-of-settings")),
+             qPrintable(messages[0]));
+    QVERIFY(done.isEmpty());
+    QCOMPARE(page.button("compute")->text(), QStringLiteral("计  算"));
   }
 };
 

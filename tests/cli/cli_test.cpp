@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "models/registry.h"
@@ -82,6 +86,72 @@ TEST(Cli, ListAndDescribeCoverTheRegistry) {
   EXPECT_NE(d.out.find("Nr\t其中住宿人数\t\tfloat\t0\n"), std::string::npos) << d.out;
   EXPECT_NE(d.out.find("d\t工作天数\t\tfloat\t300\n"), std::string::npos);
   EXPECT_EQ(run({"describe", "zzz"}).rc, 2);
+}
+
+// The last of two values of one key used to win silently.
+TEST(Cli, RepeatedKeyIsRefused) {
+  const CliRun r = run({"run", "sewage", "N=100", "N=200"});
+  EXPECT_EQ(r.rc, 2);
+  EXPECT_EQ(r.err, "N: given more than once\n");
+}
+
+// "key=@/dev/zero" read without limit until the process ran out of memory.
+TEST(Cli, ValueFilesMustBeSmallRegularFiles) {
+  CliRun r = run({"run", "sewage", "N=@/dev/zero"});
+  EXPECT_EQ(r.rc, 2);
+  EXPECT_EQ(r.err, "N: /dev/zero is not a regular file\n");
+  const auto dir = std::filesystem::temp_directory_path();
+  r = run({"run", "sewage", "N=@" + dir.string()});
+  EXPECT_EQ(r.rc, 2);
+  EXPECT_EQ(r.err, "N: " + dir.string() + " is not a regular file\n");
+
+  const auto big = dir / "kuva-cli-big-value.txt";
+  {
+    std::ofstream f(big, std::ios::binary);
+    f << "100";
+  }
+  r = run({"run", "sewage", "N=@" + big.string(), "Nr=20"});
+  EXPECT_EQ(r.rc, 0) << r.err;
+  std::filesystem::resize_file(big, (64u << 20) + 1);
+  r = run({"run", "sewage", "N=@" + big.string()});
+  std::filesystem::remove(big);
+  EXPECT_EQ(r.rc, 2);
+  EXPECT_EQ(r.err, "N: " + big.string() + " is larger than 64 MB\n");
+}
+
+// The JSON output is written by a JSON library: escapes decoded on the way in come out again.
+TEST(Cli, JsonOutputAndTableArguments) {
+  CliRun r = run({"run", "sewage", "N=100", "Nr=20", "--json"});
+  ASSERT_EQ(r.rc, 0);
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["id"], "sewage");
+  EXPECT_EQ(j["results"]["Qd"], "4.8");
+
+  // A malformed table names the position and refuses the run (exit 1), as JSON too.
+  r = run({"run", "screen3", "pollutants=[[\"SO2\", 1, 0.5]", "--json", "--screen3",
+           "/nonexistent/screen3"});
+  EXPECT_EQ(r.rc, 1);
+  const auto e = nlohmann::json::parse(r.out);
+  EXPECT_EQ(e["error"].get<std::string>().rfind("污染物表格的JSON文本在第", 0), 0u) << r.out;
+  // A name with an escaped tab reaches the model as a tab (the run then fails to start).
+  r = run({"run", "screen3", R"(pollutants=[["S\tO2", 1, 0.5]])", "--json", "--screen3",
+           "/nonexistent/screen3"});
+  EXPECT_EQ(r.rc, 1);
+  EXPECT_NE(r.err.find("/nonexistent/screen3"), std::string::npos) << r.err;
+}
+
+// The screening program comes from --screen3, else from KUVA_SCREEN3.
+TEST(Cli, ScreeningProgramFromOptionOrEnvironment) {
+  ::setenv("KUVA_SCREEN3", "/nonexistent/from-env", 1);
+  CliRun r = run({"run", "protection"});
+  EXPECT_EQ(r.rc, 1);
+  EXPECT_NE(r.err.find("/nonexistent/from-env"), std::string::npos) << r.err;
+  r = run({"run", "protection", "--screen3", "/nonexistent/from-option"});
+  EXPECT_EQ(r.rc, 1);
+  EXPECT_NE(r.err.find("/nonexistent/from-option"), std::string::npos) << r.err;
+  ::unsetenv("KUVA_SCREEN3");
+  r = run({"run", "protection", "--screen3"});
+  EXPECT_EQ(r.rc, 2);
 }
 
 }  // namespace

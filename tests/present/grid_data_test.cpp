@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -207,4 +208,62 @@ TEST(GridFile, RandomTextNeverGivesInconsistentGrid) {
     EXPECT_EQ(g.z.size(), static_cast<std::size_t>(g.nx) * static_cast<std::size_t>(g.ny)) << text;
   }
   fs::remove(path);
+}
+
+// The one-pass number scanner reads what "%lld" / "%f" read, including the rarer forms.
+TEST(GridFile, ScansNumbersLikeTheCLibrary) {
+  const std::string path = tempPath("forms.grd");
+  spit(path, "DSAA +3 1\t0 +2.5e1\n0 1 -1e39 1e39 +5 0x10 -.5e-1 nan 1e-50");
+  GridData g;
+  present::GrdReadDetails d;
+  ASSERT_EQ(present::readGrdFile(path, g, &d), GrdReadStatus::Ok);
+  EXPECT_EQ(g.nx, 3);
+  EXPECT_EQ(g.xmax, 25.0f);
+  EXPECT_EQ(g.zmin, -INFINITY);  // out of range saturates as strtof does
+  EXPECT_EQ(g.zmax, INFINITY);
+  EXPECT_EQ(g.z[0], 5.0f);
+  EXPECT_EQ(g.z[1], 16.0f);  // hexadecimal
+  EXPECT_EQ(g.z[2], -0.05f);
+  EXPECT_TRUE(d.headerComplete());
+  EXPECT_EQ(d.values_read, 3u);
+  EXPECT_EQ(d.values_expected, 3u);
+
+  // a number glued to text is read up to the text, and the text stops the scan
+  spit(path, "DSAA 2 2 0 1 0 1 0 1 1.5x 2 3 4");
+  ASSERT_EQ(present::readGrdFile(path, g, &d), GrdReadStatus::Ok);
+  EXPECT_EQ(g.z, (std::vector<float>{1.5f, 0, 0, 0}));
+  EXPECT_EQ(d.values_read, 1u);
+  fs::remove(path);
+}
+
+TEST(GridFile, DetailsTellAnUnreadableHeaderFromAShortBody) {
+  const std::string path = tempPath("details.grd");
+  const struct {
+    const char* text;
+    int header_items;
+    std::size_t read, expected;
+  } cases[] = {
+      {"DSAA", 0, 0, 0},
+      {"DSAA three 3", 0, 0, 0},
+      {"DSAA 2 2 0 1", 4, 0, 4},
+      {"DSAA 2 2 0 1 0 1 0 1 7 8 9", 8, 3, 4},
+      {"DSAA 2 2 0 1 0 1 0 1 7 8 9 10 11", 8, 4, 4},
+      {"DSAA 0 0 0 1 0 1 0 1", 8, 0, 0},
+  };
+  for (const auto& c : cases) {
+    spit(path, c.text);
+    GridData g;
+    present::GrdReadDetails d;
+    ASSERT_EQ(present::readGrdFile(path, g, &d), GrdReadStatus::Ok) << c.text;
+    EXPECT_EQ(d.header_items, c.header_items) << c.text;
+    EXPECT_EQ(d.values_read, c.read) << c.text;
+    EXPECT_EQ(d.values_expected, c.expected) << c.text;
+  }
+  fs::remove(path);
+}
+
+TEST(GridFile, DevicesAndDirectoriesEndPromptly) {
+  GridData g;
+  EXPECT_EQ(present::readGrdFile("/dev/zero", g), GrdReadStatus::NotDsaa);
+  EXPECT_EQ(present::readGrdFile(fs::temp_directory_path().string(), g), GrdReadStatus::CannotOpen);
 }

@@ -158,7 +158,7 @@ TEST(EstimateScript, VolumeWritesEveryPointAsDiscrete) {
 TEST(EstimateScript, AreaDiscreteDistancesAnswerTheQuestion) {
   EstimateSource s = pointSource();
   s.type = SourceType::Area;
-  s.area_search = false;
+  s.area_direction = screen::AreaDirection::Fixed;
   s.points = {{"50", "0"}, {"250", "3"}};
   const std::string expected = std::string(kTitle) +
                                "A\n 0.01\n 10\n 10\n 20\n 0\nR\n"
@@ -169,7 +169,7 @@ TEST(EstimateScript, AreaDiscreteDistancesAnswerTheQuestion) {
                                "N\n";
   EXPECT_EQ(screen::estimateScript(s, 2, "SO2"), expected);
   s.points.clear();
-  s.area_search = true;
+  s.area_direction = screen::AreaDirection::Search;
   const std::string script = screen::estimateScript(s, 2, "SO2");
   EXPECT_NE(script.find("\nR\nY\n 1\nY\n 0             25000\nN\nN\n"), std::string::npos)
       << script;

@@ -18,11 +18,11 @@ using models::air::Screen3RowKind;
 
 const std::string kProgram = std::string(KUVA_BIN_DIR) + "/kuvascreen";
 
-screen::RunOptions engine() {
+screen::RunStep engine() {
   screen::RunOptions o;
   o.program = kProgram;
   o.timeout_s = 120;
-  return o;
+  return screen::programStep(o);
 }
 
 #define REQUIRE_ENGINE() \
@@ -251,7 +251,8 @@ TEST(Screen3RealRun, ScriptsAnswerExactlyTheQuestionsAsked) {
             s.downwash = option == 1 || option == 3;
             s.fumigation = option >= 2;
             s.shoreline = option == 3;
-            s.area_search = option == 0;
+            s.area_direction =
+                option == 0 ? screen::AreaDirection::Search : screen::AreaDirection::Fixed;
             if (table == 1) s.points = {{"300", "5"}, {"800", "10"}};
             if (table == 2) {
               s.automated = {{"1000", "0"}, {"3000", "10"}, {"6000", "40"}};

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -38,7 +39,8 @@ TEST(Report, MultiRangePointWithComplexTerrain) {
   ASSERT_EQ(cx.size(), 2u);
   EXPECT_DOUBLE_EQ(cx[0].terrain_m, 80);
   EXPECT_DOUBLE_EQ(cx[0].distance_m, 2000);
-  EXPECT_DOUBLE_EQ(cx[0].conc_ug_m3, 36.31);  // the valley 24-hour value
+  // The controlling 24-hour value, as the summary gives it (the valley value is 36.31).
+  EXPECT_DOUBLE_EQ(cx[0].conc_ug_m3, 131.1);
   EXPECT_DOUBLE_EQ(cx[1].distance_m, 5000);
 
   // Simple terrain 247.9 beats the complex-terrain 131.1 of the second summary line.
@@ -107,6 +109,111 @@ TEST(Report, MissingMarkersGiveEmptyResults) {
   EXPECT_TRUE(screen::automatedBlocks(r).empty());
   EXPECT_TRUE(screen::complexLines(r).empty());
   EXPECT_DOUBLE_EQ(screen::summaryMax(r).conc_ug_m3, 0);
+}
+
+// A summary as the program prints it, with the result lines given.
+std::string summaryReport(const std::vector<std::string>& results) {
+  std::string t =
+      "      ***************************************\n"
+      "      *** SUMMARY OF SCREEN MODEL RESULTS ***\n"
+      "      ***************************************\n"
+      "\n"
+      "  CALCULATION        MAX CONC    DIST TO   TERRAIN\n"
+      "   PROCEDURE        (UG/M**3)    MAX (M)    HT (M)\n"
+      " --------------    -----------   ---------   -------\n";
+  for (const auto& l : results) t += l + "\n";
+  t += " ***************************************************\n"
+       " ** REMEMBER TO INCLUDE BACKGROUND CONCENTRATIONS **\n"
+       " ***************************************************\n";
+  return t;
+}
+
+// The maximum was read from the first two summary lines only: a building-cavity line after the
+// complex-terrain line, or a second cavity, was ignored however large.
+TEST(Report, MaximumOverEverySummaryLine) {
+  auto max = [](const std::vector<std::string>& lines) {
+    return screen::summaryMax(screen::parseReport(summaryReport(lines)));
+  };
+  auto m = max({" SIMPLE TERRAIN       194.5          884.        0.", "",
+                " COMPLEX TERRAIN      296.1          500.       45. (24-HR CONC)", "",
+                " BLDG. CAVITY-1       3259.           83.       --  (DIST = CAVITY LENGTH)", "",
+                " BLDG. CAVITY-2       0.000           29.       --  (DIST = CAVITY LENGTH)"});
+  EXPECT_DOUBLE_EQ(m.conc_ug_m3, 3259);
+  EXPECT_DOUBLE_EQ(m.distance_m, 83);
+  EXPECT_DOUBLE_EQ(m.terrain_m, 0);  // "--"
+
+  // The second line of a cavity pair carries no concentration; the fourth cavity wins.
+  m = max({" SIMPLE TERRAIN       491.7          200.        0.", "",
+           " BUILDING CAVITY      855.6           50.       --  (SHORTER side ALONG flow;",
+           "                                                --  stack nearer upwind face)",
+           " BUILDING CAVITY      1081.           50.       --  (SHORTER side ALONG flow;",
+           "                                                --  stack nearer dnwind face)",
+           " INV BREAKUP FUMI     318.1         4802.       --",
+           " SHORELINE FUMI       2155.          318.       --"});
+  EXPECT_DOUBLE_EQ(m.conc_ug_m3, 2155);
+  EXPECT_DOUBLE_EQ(m.distance_m, 318);
+
+  // A tie keeps the first line in report order.
+  m = max({" SIMPLE TERRAIN       296.1          884.       12.",
+           " COMPLEX TERRAIN      296.1          500.       45. (24-HR CONC)"});
+  EXPECT_DOUBLE_EQ(m.distance_m, 884);
+  EXPECT_DOUBLE_EQ(m.terrain_m, 12);
+
+  // The reference cases: the cavity line of io-point-disc-terrain, the second cavity of
+  // pt-ss-cavity (1081 after 855.6), the simple-terrain line of fl-rural-elev.
+  m = screen::summaryMax(screen::parseReport(sample("pt-ss-cavity")));
+  EXPECT_DOUBLE_EQ(m.conc_ug_m3, 1081);
+  EXPECT_DOUBLE_EQ(m.distance_m, 50);
+  m = screen::summaryMax(screen::parseReport(sample("fl-rural-elev")));
+  EXPECT_DOUBLE_EQ(m.conc_ug_m3, 130.4);
+  EXPECT_DOUBLE_EQ(m.terrain_m, 37);
+}
+
+// A field the program could not print ("*****") was read as 0 and the run ended "三级".
+TEST(Report, UnreadableFieldsFailLoudly) {
+  const auto r =
+      screen::parseReport(summaryReport({" SIMPLE TERRAIN       *********      884.        0."}));
+  try {
+    screen::summaryMax(r);
+    ADD_FAILURE() << "an overflowed field was read";
+  } catch (const screen::ReportError& e) {
+    EXPECT_EQ(std::string(e.what()), "SCREEN.OUT第8行的数字无法读取：“*********”");
+  }
+  EXPECT_THROW(screen::distanceLine("   6000.  **********    3     2.0", 40), screen::ReportError);
+  EXPECT_THROW(screen::distanceLine("   6000.", 40), screen::ReportError);
+  EXPECT_THROW(screen::distanceLine("   6000.    87.1x", 40), screen::ReportError);
+  EXPECT_DOUBLE_EQ(screen::fieldAt("   6000.    87.12   3", 10, 11, 1), 87.12);
+  EXPECT_THROW(screen::fieldAt("   nan  ", 0, 8, 1), screen::ReportError);
+  // A summary with no result line at all.
+  EXPECT_THROW(screen::summaryMax(screen::parseReport(summaryReport({"", "  "}))),
+               screen::ReportError);
+
+  // The same in a distance block of a reference report.
+  std::string text = sample("pt-rural-flat");
+  const size_t at = text.find("\n   1000. ");
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at + 9, 10, " *********");
+  EXPECT_THROW(screen::automatedBlocks(screen::parseReport(text)), screen::ReportError);
+}
+
+// Every reference report reads without a refused field, and its maximum is one of its summary
+// concentrations.
+TEST(Report, EveryReferenceReportReads) {
+  int n = 0;
+  for (const auto& e :
+       std::filesystem::directory_iterator(std::string(KUVA_TEST_DATA_DIR) + "/screen3")) {
+    const std::string text = sample(e.path().filename().string());
+    const screen::Report r = screen::parseReport(text);
+    if (!r.has_summary) continue;
+    SCOPED_TRACE(e.path().filename().string());
+    const auto m = screen::summaryMax(r);
+    EXPECT_GT(m.conc_ug_m3, 0);
+    EXPECT_NO_THROW(screen::automatedBlocks(r));
+    EXPECT_NO_THROW(screen::discreteBlocks(r));
+    EXPECT_NO_THROW(screen::complexLines(r));
+    ++n;
+  }
+  EXPECT_GE(n, 15);
 }
 
 }  // namespace

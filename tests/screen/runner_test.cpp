@@ -82,16 +82,17 @@ TEST(Runner, ReportsAMissingReport) {
   EXPECT_EQ(r.exit_code, 2);
 }
 
-TEST(Runner, DefaultProgramIsBesideTheExecutable) {
-  screen::setScreeningProgram("");
-  auto o = screen::defaultRunOptions();
+TEST(Runner, ProgramChosenByItsPath) {
+  auto o = screen::programOptions("");
   EXPECT_EQ(fs::path(o.program).filename(), "kuvascreen");
   EXPECT_FALSE(o.input_argument);
-  screen::setScreeningProgram("/opt/screen3/screen3");
-  o = screen::defaultRunOptions();
+  o = screen::programOptions("/opt/screen3/screen3");
   EXPECT_EQ(o.program, "/opt/screen3/screen3");
   EXPECT_TRUE(o.input_argument);
-  screen::setScreeningProgram("");
+  // The step runs the program it was given: a missing one is reported, not replaced.
+  const auto r = screen::programStep(screen::programOptions("/nonexistent/screen3"))("x\n");
+  EXPECT_EQ(r.status, screen::RunStatus::NotStarted);
+  EXPECT_NE(r.message.find("/nonexistent/screen3"), std::string::npos);
 }
 
 }  // namespace

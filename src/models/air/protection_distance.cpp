@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/binding.h"
 #include "core/format.h"
 #include "models/air/pollutants.h"
 #include "screen/answer_script.h"
@@ -15,6 +16,7 @@ constexpr const char* kMsgSideRatio = "要求面源的两条边比值不超过10
 constexpr const char* kMsgSides = "面源宽度和长度必须大于0，请重新输入！";
 constexpr const char* kMsgHeight = "面源有效高度不能小于0，请重新输入！";
 constexpr const char* kMsgRate = "污染源强必须大于0，请重新输入！";
+constexpr const char* kMsgStandard = "环境标准浓度限值必须大于0，请重新输入！";
 constexpr const char* kMsgReport = "SCREEN.OUT中没有108个计算点的结果，无法确定大气环境防护距离。";
 constexpr double kMaxSideRatio = 10;
 // The receptor lines of the run: the first one (10 m) and the count.
@@ -39,6 +41,10 @@ core::Check checkProtection(const ProtectionInput& in) {
   if (!(w > 0 && l > 0)) return core::fail(kMsgSides, "W");
   if (!(in.height_m >= 0)) return core::fail(kMsgHeight, "He");
   if (!(in.q_g_s > 0)) return core::fail(kMsgRate, "Q");
+  // A standard of 0 or below would make every receptor "exceed" and give the sentence of a
+  // source too strong for the 5000 m receptor range.
+  if (!(in.standard_mg_m3 > 0 && std::isfinite(in.standard_mg_m3)))
+    return core::fail(kMsgStandard, "Cs");
   return std::nullopt;
 }
 
@@ -49,7 +55,17 @@ core::Check readProtectionReport(const std::string& report, ProtectionReading* o
   out->distance_m.clear();
   out->conc_ug_m3.clear();
   for (size_t i = 0; i < expected.size(); ++i) {
-    const screen::ResultLine l = screen::distanceLine(r.lines[kFirstReceptorLine + i]);
+    const size_t at = kFirstReceptorLine + i;
+    screen::ResultLine l;
+    try {
+      l = screen::distanceLine(r.lines[at], at + 1);
+    } catch (const screen::ReportError& e) {
+      // A distance that cannot be read is a report laid out differently; a concentration
+      // that cannot be read ("*****") leaves the distance unknown.
+      const auto d = screen::numberAt(r.lines[at], 0, 9);
+      if (d != expected[i]) return core::fail(kMsgReport);
+      return core::fail(std::string(e.what()) + "，无法确定大气环境防护距离。");
+    }
     // A report laid out differently would give numbers of other lines: refuse it.
     if (l.distance_m != expected[i]) return core::fail(kMsgReport);
     out->distance_m.push_back(l.distance_m);
@@ -79,12 +95,12 @@ std::string protectionSentence(const ProtectionReading& r, float standard_mg_m3)
   return "无超标点";
 }
 
-ProtectionOutcome computeProtection(const ProtectionInput& in, const screen::RunOptions& run) {
+ProtectionOutcome computeProtection(const ProtectionInput& in, const screen::RunStep& run) {
   ProtectionOutcome o;
   if ((o.failure = checkProtection(in))) return o;
   const std::string script =
       screen::protectionScript(in.q_g_s, in.height_m, in.length_m, in.width_m);
-  const screen::RunResult res = screen::runScreen(script, run);
+  const screen::RunResult res = run(script);
   if (!res.ok()) {
     o.failure = core::fail(res.message);
     return o;
@@ -96,32 +112,41 @@ ProtectionOutcome computeProtection(const ProtectionInput& in, const screen::Run
   return o;
 }
 
-ProtectionInput protectionInputFromValues(const core::Values& v) {
-  ProtectionInput in;
-  in.height_m = v.f("He");
-  in.width_m = v.f("W");
-  in.length_m = v.f("L");
-  in.q_g_s = v.f("Q");
-  in.standard_mg_m3 = v.f("Cs");
-  return in;
-}
-
 namespace {
 
-core::Outcome run(const core::Values& v, const std::string&) {
-  const ProtectionOutcome r =
-      computeProtection(protectionInputFromValues(v), screen::defaultRunOptions());
-  if (r.failure) return core::failed(*r.failure);
-  core::Outcome o;
-  o.text = r.text;
-  return o;
+core::Form<ProtectionInput> makeForm() {
+  core::Form<ProtectionInput> f("大气环境防护距离 参数输入");
+  f.bind("He", &ProtectionInput::height_m, 1000, "面源有效高度", "[m]");
+  f.bind("W", &ProtectionInput::width_m, 1001, "面源    宽度", "[m]");
+  f.bind("L", &ProtectionInput::length_m, 1002, "面源    长度", "[m]");
+  f.bind("Q", &ProtectionInput::q_g_s, 1004, "污染源强", "[g/s]");
+  // An editable drop-down: the text is kept, a listed name writes its standard.
+  f.bind("pollutant", &ProtectionInput::pollutant, 1003, "污 染 因 子").choices = pollutantNames();
+  f.bind("Cs", &ProtectionInput::standard_mg_m3, 1005, "环境标准浓度限值", "[mg/m^3]");
+  return f;
 }
 
-core::FieldDesc field(const char* key, int id, const char* label, const char* unit, double def) {
-  return core::inputField(key, id, label, unit, def, "大气环境防护距离 参数输入");
+const core::Form<ProtectionInput>& protectionForm() {
+  static const core::Form<ProtectionInput> f = makeForm();
+  return f;
 }
 
 }  // namespace
+
+ProtectionInput protectionInputFromValues(const core::Values& v) {
+  return protectionForm().read(v);
+}
+
+core::ComputeFn protectionCompute(screen::RunStep step) {
+  return protectionForm().compute(
+      [step = std::move(step)](const ProtectionInput& in, const std::string&) {
+        const ProtectionOutcome r = computeProtection(in, step);
+        if (r.failure) return core::failed(*r.failure);
+        core::Outcome o;
+        o.text = r.text;
+        return o;
+      });
+}
 
 const core::CalculatorDesc& protectionDistanceDesc() {
   static const core::CalculatorDesc d = [] {
@@ -133,21 +158,11 @@ const core::CalculatorDesc& protectionDistanceDesc() {
     c.page = 33;
     c.template_id = 229;
     c.class_name = "CProtectionDistanceDlg";
-    core::FieldDesc pollutant = field("pollutant", 1003, "污 染 因 子", "", 0);
-    pollutant.type = core::FieldType::Text;
-    pollutant.choices = pollutantNames();
-    pollutant.default_text = "苯";
-    c.fields = {
-        field("He", 1000, "面源有效高度", "[m]", 2),
-        field("W", 1001, "面源    宽度", "[m]", 2),
-        field("L", 1002, "面源    长度", "[m]", 2),
-        field("Q", 1004, "污染源强", "[g/s]", 10),
-        pollutant,
-        field("Cs", 1005, "环境标准浓度限值", "[mg/m^3]", 2.4),
-    };
+    c.fields = protectionForm().fields();
     c.actions = {{"compute", "计  算", 1006}};
     c.result_text_id = 1237;
-    c.compute = run;
+    // Without a program chosen by the caller: kuvascreen beside the running executable.
+    c.compute = protectionCompute(screen::programStep(screen::programOptions("")));
     return c;
   }();
   return d;

@@ -12,11 +12,12 @@
 namespace models::air {
 
 struct ProtectionInput {
-  float height_m = 2;           // He, effective release height of the area source
-  float width_m = 2;            // W
-  float length_m = 2;           // L
-  float q_g_s = 10;             // Q, emission rate
-  float standard_mg_m3 = 2.4f;  // Cs, ambient standard
+  float height_m = 2;            // He, effective release height of the area source
+  float width_m = 2;             // W
+  float length_m = 2;            // L
+  float q_g_s = 10;              // Q, emission rate
+  std::string pollutant = "苯";  // the name chosen or typed (it only fills the standard)
+  float standard_mg_m3 = 2.4f;   // Cs, ambient standard
 };
 
 core::Check checkProtection(const ProtectionInput& in);
@@ -27,8 +28,8 @@ struct ProtectionReading {
   std::vector<double> conc_ug_m3;
 };
 
-// Reads the receptor lines of a report; refuses a report that is too short or whose lines
-// are not the expected receptors.
+// Reads the receptor lines of a report; refuses a report that is too short, whose lines are
+// not the expected receptors or whose numbers cannot be read.
 core::Check readProtectionReport(const std::string& report, ProtectionReading* out);
 
 // The result sentence from the receptor concentrations (lines end in "\r\n").
@@ -40,9 +41,13 @@ struct ProtectionOutcome {
   std::string report;   // the full report
 };
 
-ProtectionOutcome computeProtection(const ProtectionInput& in, const screen::RunOptions& run);
+// Runs the protection-distance script through the run step and reads its report.
+ProtectionOutcome computeProtection(const ProtectionInput& in, const screen::RunStep& run);
 
 ProtectionInput protectionInputFromValues(const core::Values& v);
+
+// The description's compute over a given run step.
+core::ComputeFn protectionCompute(screen::RunStep step);
 
 const core::CalculatorDesc& protectionDistanceDesc();
 

@@ -1,5 +1,7 @@
 #include "models/air/screen3_estimate.h"
 
+#include <cfloat>
+#include <cmath>
 #include <cstdlib>
 
 #include "core/format.h"
@@ -22,6 +24,9 @@ constexpr double kAbsoluteZero_c = -273.15;
 constexpr double kMaxWind_m_s[6] = {3, 5, 10, 20, 5, 4};
 constexpr const char* kAutoTable = "简单地形连续自动点输入";
 constexpr const char* kPointTable = "任意地形任意点输入";
+constexpr const char* kPollutantTable = "污染物表格";
+constexpr const char* kRateColumn = "源强[g/s]";
+constexpr const char* kStandardColumn = "标准[mg/m^3]";
 
 double cellNumber(const std::string& s) { return std::strtod(s.c_str(), nullptr); }
 
@@ -132,6 +137,40 @@ core::Check checkPoints(const std::vector<screen::TerrainRow>& t, bool area) {
   return std::nullopt;
 }
 
+core::Check cellFail(size_t row, const char* column, const char* what) {
+  return core::fail(
+      core::cformat("%s第%zu行的%s%s，请重新输入！", kPollutantTable, row, column, what));
+}
+
+// A cell of the pollutant table read by the form's number rule. An empty cell or 0 is "empty"
+// (nothing); text that is not one whole number is refused.
+core::Check pollutantCell(const std::string& text, size_t row, const char* column, double* v) {
+  const core::ParsedNumber p = core::parseNumber(text);
+  *v = 0;
+  if (p.error == core::ParseError::Empty) return std::nullopt;
+  if (!p.ok()) return cellFail(row, column, "不是数字");
+  *v = p.value;
+  return std::nullopt;
+}
+
+// The rate and the standard of one pollutant row, in the order the page checks them. Both must
+// be positive finite numbers that single precision holds: the program reads the rate as one,
+// and a vanishing standard would make the shares infinite.
+core::Check checkPollutantRow(const Screen3Pollutant& row, size_t n, double* q, double* standard) {
+  core::Check f;
+  if ((f = pollutantCell(row.q_text, n, kRateColumn, q))) return f;
+  if (*q == 0) return core::fail("污染物" + row.name + "源强不能为空");
+  if ((f = pollutantCell(row.standard_text, n, kStandardColumn, standard))) return f;
+  if (*standard == 0) return core::fail("污染物" + row.name + "标准值不能为空");
+  if (row.name.empty()) return core::fail("污染物名称不能为空");
+  // A negative rate would make the screening program start its questions over.
+  if (*q < 0) return core::fail("污染物" + row.name + "源强必须大于0");
+  const auto usable = [](double v) { return std::isfinite(v) && v >= FLT_MIN && v <= FLT_MAX; };
+  if (!usable(*q)) return cellFail(n, kRateColumn, "必须是大于0的有限数值");
+  if (!usable(*standard)) return cellFail(n, kStandardColumn, "必须是大于0的有限数值");
+  return std::nullopt;
+}
+
 std::string detailLine(const Screen3PollutantResult& p) {
   return p.name + ":Pmax=" + core::cformat("%g", static_cast<double>(p.pmax_pct)) + "[%];" +
          "D10=" + p.d10_text + "[m]\n";
@@ -176,6 +215,7 @@ VolumeDims volumeInitialDims(float length_m, float width_m, float height_m, int 
 core::Check checkScreen3Source(const Screen3Input& in) {
   const auto& s = in.source;
   core::Check f;
+  if (!in.table_error.empty()) return core::fail(in.table_error);
   if ((f = checkSourceFields(s))) return f;
   if ((f = checkWind(s))) return f;
   if (s.type != screen::SourceType::Area && (f = checkAutomated(s.automated))) return f;
@@ -264,15 +304,23 @@ void findD10(const Screen3Result& r, size_t i, float* d10_m, std::string* text) 
   const size_t c = 4 + 2 * i;
   *d10_m = 0;
   text->clear();
-  // The bottom-most qualifying row wins (table order, not the largest distance).
-  for (size_t k = r.table.rows.size(); k-- > 0;) {
-    const auto& row = r.table.rows[k];
+  // The farthest qualifying row wins, wherever it stands in the table (discrete and
+  // complex-terrain rows follow the automated ones).
+  const std::vector<std::string>* best = nullptr;
+  double best_d = 0;
+  for (const auto& row : r.table.rows) {
     if (c + 1 >= row.size() || !(cellNumber(row[c + 1]) >= kD10Share_pct)) continue;
-    *d10_m = static_cast<float>(cellNumber(row[2]));
-    *text = k + 1 == r.table.rows.size() ? "大于" + row[2]
-                                         : core::cformat("%g", static_cast<double>(*d10_m));
-    return;
+    const double d = cellNumber(row[2]);
+    if (!best || d > best_d) {
+      best = &row;
+      best_d = d;
+    }
   }
+  if (!best) return;
+  bool farther = false;
+  for (const auto& row : r.table.rows) farther = farther || cellNumber(row[2]) > best_d;
+  *d10_m = static_cast<float>(best_d);
+  *text = farther ? core::cformat("%g", static_cast<double>(*d10_m)) : "大于" + (*best)[2];
 }
 
 std::string gradeText(float pmax_pct, float d10_m) {
@@ -306,7 +354,7 @@ void finishSummary(Screen3Result& r) {
   r.summary = toCrLf(s);
 }
 
-Screen3Result computeScreen3(const Screen3Input& in, const screen::RunOptions& run,
+Screen3Result computeScreen3(const Screen3Input& in, const screen::RunStep& run,
                              const std::function<void(size_t)>& progress) {
   Screen3Result r;
   r.table.title = "估算模式Screen3计算结果";
@@ -323,27 +371,15 @@ Screen3Result computeScreen3(const Screen3Input& in, const screen::RunOptions& r
   r.table.widths = {37, 60, 50, 50};
   for (size_t i = 0; i < n; ++i) {
     const auto& row = in.pollutants[i];
-    const double q = cellNumber(row.q_text), standard = cellNumber(row.standard_text);
-    std::string msg;
-    if (q == 0)
-      msg = "污染物" + row.name + "源强不能为空";
-    else if (standard == 0)
-      msg = "污染物" + row.name + "标准值不能为空";
-    else if (row.name.empty())
-      msg = "污染物名称不能为空";
-    // A negative rate would make the screening program start its questions over.
-    else if (!(q > 0))
-      msg = "污染物" + row.name + "源强必须大于0";
-    if (!msg.empty()) {
-      r.stop = core::fail(msg);
+    double q = 0, standard = 0;
+    if ((r.stop = checkPollutantRow(row, i + 1, &q, &standard))) {
       r.stop->tab = 0;
       return r;
     }
     r.table.headers[4 + 2 * i] = row.name + "下风向浓度mg／m＾3";
     r.table.headers[5 + 2 * i] = row.name + "浓度占标率％";
     if (progress) progress(i);
-    const screen::RunResult res =
-        screen::runScreen(screen::estimateScript(in.source, q, row.name), run);
+    const screen::RunResult res = run(screen::estimateScript(in.source, q, row.name));
     if (!res.ok()) {
       r.stop = core::fail(res.message);
       return r;
@@ -361,8 +397,16 @@ Screen3Result computeScreen3(const Screen3Input& in, const screen::RunOptions& r
     p.name = row.name;
     p.ran = true;
     p.report = res.report;
-    r.pollutants.push_back(std::move(p));
-    addPollutantReport(r, in, i, report, standard);
+    // A field the program could not print ("*****") stops the run: its results are unknown.
+    Screen3Result next = r;
+    next.pollutants.push_back(std::move(p));
+    try {
+      addPollutantReport(next, in, i, report, standard);
+    } catch (const screen::ReportError& e) {
+      r.stop = core::fail("污染物" + row.name + "的" + e.what() + "，筛选程序的结果不可用。");
+      return r;
+    }
+    r = std::move(next);
   }
   finishSummary(r);
   return r;

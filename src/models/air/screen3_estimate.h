@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,13 @@ struct Screen3Pollutant {
 struct Screen3Input {
   screen::EstimateSource source;
   std::vector<Screen3Pollutant> pollutants;
+  std::string table_error;  // a table text that could not be read (refused before any run)
+};
+
+// A table text that cannot be read (malformed JSON); the message names the position.
+class TableTextError : public std::invalid_argument {
+ public:
+  using std::invalid_argument::invalid_argument;
 };
 
 // The ten pollutants of the name drop-down and the standard each one writes ("" for none).
@@ -76,7 +84,8 @@ struct Screen3Result {
 void addPollutantReport(Screen3Result& r, const Screen3Input& in, size_t i,
                         const screen::Report& report, double standard_mg_m3);
 
-// D10 of pollutant i from the table: the bottom-most row whose share reaches 10 %.
+// D10 of pollutant i from the table: the largest distance among the rows whose share reaches
+// 10 %; its text starts with "大于" when no row of the table lies farther out.
 void findD10(const Screen3Result& r, size_t i, float* d10_m, std::string* text);
 
 // The grade text from the Pmax and D10 of the chosen pollutant.
@@ -85,17 +94,23 @@ std::string gradeText(float pmax_pct, float d10_m);
 // The choice of pollutant, the grade and the summary text.
 void finishSummary(Screen3Result& r);
 
-// Runs every pollutant (progress gets the index before each run).
-Screen3Result computeScreen3(const Screen3Input& in, const screen::RunOptions& run,
+// Runs every pollutant through the run step (progress gets the index before each run).
+Screen3Result computeScreen3(const Screen3Input& in, const screen::RunStep& run,
                              const std::function<void(size_t)>& progress = {});
 
 // Distance tables and the pollutant table as text: JSON (an array of rows, each an array of
 // cells or an object) or rows separated by line feeds or ';' with cells separated by tabs or
-// ','. A first row holding the header text is skipped.
+// ','. A first row holding the header text is skipped. Malformed JSON throws TableTextError.
 std::vector<std::vector<std::string>> parseTableText(const std::string& text);
 std::string tableText(const std::vector<std::vector<std::string>>& rows);
 
+// The form's values as the model's input (never throws: a table that cannot be read is kept
+// in table_error).
 Screen3Input screen3InputFromValues(const core::Values& v);
+
+// The description's compute over a given run step (the command line passes the program it
+// was told to use).
+core::ComputeFn screen3Compute(screen::RunStep step);
 
 const core::CalculatorDesc& screen3EstimateDesc();
 

@@ -1,7 +1,8 @@
 // The estimation-mode page's description: its fields, the three tables as text fields, and
 // the compute used by the command line.
-#include <cctype>
+#include <nlohmann/json.hpp>
 
+#include "core/binding.h"
 #include "core/format.h"
 #include "models/air/screen3_estimate.h"
 
@@ -20,68 +21,38 @@ void trim(std::string& s) {
   s = s.substr(a, s.find_last_not_of(" \t\r\n") - a + 1);
 }
 
-// A small reader for the JSON forms of a table: [[cell, ...], ...] or [{"k": v, ...}, ...];
-// cells are strings or numbers (numbers keep their text).
-class JsonTable {
- public:
-  explicit JsonTable(const std::string& s) : s_(s) {}
-  bool read(std::vector<std::vector<std::string>>* rows) {
-    if (!take('[')) return false;
-    if (take(']')) return end();
-    do {
-      std::vector<std::string> row;
-      if (!readRow(&row)) return false;
-      rows->push_back(std::move(row));
-    } while (take(','));
-    return take(']') && end();
+// The JSON forms of a table: [[cell, ...], ...] or [{"k": v, ...}, ...]; cells are strings or
+// numbers (numbers keep their printed text). Keys of an object row keep their order.
+std::vector<std::vector<std::string>> jsonRows(const std::string& text) {
+  using Json = nlohmann::ordered_json;
+  Json doc;
+  try {
+    doc = Json::parse(text);
+  } catch (const Json::parse_error& e) {
+    throw TableTextError(
+        core::cformat("表格的JSON文本在第%zu个字符处无法解析（%s）", e.byte, e.what()));
   }
-
- private:
-  void blanks() {
-    while (i_ < s_.size() && std::isspace(static_cast<unsigned char>(s_[i_]))) ++i_;
-  }
-  bool take(char c) {
-    blanks();
-    if (i_ < s_.size() && s_[i_] == c) {
-      ++i_;
-      return true;
+  if (!doc.is_array()) throw TableTextError("表格的JSON文本应是由行组成的数组");
+  std::vector<std::vector<std::string>> rows;
+  for (size_t i = 0; i < doc.size(); ++i) {
+    const Json& row = doc[i];
+    if (!row.is_array() && !row.is_object())
+      throw TableTextError(core::cformat("表格的JSON文本第%zu行不是数组或对象", i + 1));
+    std::vector<std::string> cells;
+    size_t j = 0;
+    for (const auto& cell : row) {
+      ++j;
+      if (cell.is_string())
+        cells.push_back(cell.get<std::string>());
+      else if (cell.is_number())
+        cells.push_back(cell.dump());
+      else
+        throw TableTextError(core::cformat("表格的JSON文本第%zu行第%zu列不是文本或数字", i + 1, j));
     }
-    return false;
+    rows.push_back(std::move(cells));
   }
-  bool end() {
-    blanks();
-    return i_ == s_.size();
-  }
-  bool readRow(std::vector<std::string>* row) {
-    const bool object = take('{');
-    if (!object && !take('[')) return false;
-    const char close = object ? '}' : ']';
-    if (take(close)) return true;
-    do {
-      std::string cell;
-      if (object && !(readValue(&cell) && take(':'))) return false;
-      if (!readValue(&cell)) return false;
-      row->push_back(cell);
-    } while (take(','));
-    return take(close);
-  }
-  bool readValue(std::string* out) {
-    blanks();
-    out->clear();
-    if (take('"')) {
-      while (i_ < s_.size() && s_[i_] != '"') {
-        if (s_[i_] == '\\' && i_ + 1 < s_.size()) ++i_;
-        *out += s_[i_++];
-      }
-      return take('"');
-    }
-    while (i_ < s_.size() && std::string(",]}: \t\r\n").find(s_[i_]) == std::string::npos)
-      *out += s_[i_++];
-    return !out->empty();
-  }
-  const std::string& s_;
-  size_t i_ = 0;
-};
+  return rows;
+}
 
 std::vector<std::string> splitCells(const std::string& line) {
   std::vector<std::string> cells;
@@ -102,87 +73,102 @@ std::vector<std::string> splitCells(const std::string& line) {
 
 bool isHeaderCell(const std::string& s) { return s == "污染物" || s == "距离[m]"; }
 
-std::vector<screen::TerrainRow> terrainRows(const std::string& text) {
+constexpr const char* kOther = "其它参数";
+constexpr const char* kSource = "污染源参数";
+constexpr const char* kPoint = "点源参数";
+constexpr const char* kBuilding = "建筑物与熏烟";
+constexpr const char* kArea = "面源参数";
+constexpr const char* kVolume = "体源参数";
+constexpr const char* kFlare = "点源（火炬）参数";
+
+using Source = screen::EstimateSource;
+
+constexpr const char* kPollutantLabel = "污染物";
+constexpr const char* kAutoLabel = "简单地形连续自动点输入";
+constexpr const char* kPointsLabel = "任意地形任意点输入";
+
+// The rows of a table field; a text that cannot be read gives no rows and its message (the
+// first one) in *error.
+std::vector<std::vector<std::string>> tableRows(const core::Values& v, const char* key,
+                                                const char* label, std::string* error) {
+  try {
+    return parseTableText(v.text(key));
+  } catch (const TableTextError& e) {
+    if (error->empty()) *error = std::string(label) + e.what();
+    return {};
+  }
+}
+
+std::vector<screen::TerrainRow> terrainRows(const std::vector<std::vector<std::string>>& rows) {
   std::vector<screen::TerrainRow> out;
-  for (const auto& cells : parseTableText(text))
+  for (const auto& cells : rows)
     out.push_back({cells.empty() ? "" : cells[0], cells.size() > 1 ? cells[1] : ""});
   return out;
 }
 
-core::FieldDesc field(const char* key, int id, const char* label, const char* unit, double def,
-                      const char* group, FieldType type = FieldType::Float) {
+// A field the page reads for itself (the volume-source helpers), with no member of the source.
+core::FieldDesc pageField(const char* key, int id, const char* label, const char* unit, double def,
+                          const char* group, FieldType type = FieldType::Float) {
   return core::inputField(key, id, label, unit, def, group, type);
 }
 
-core::FieldDesc choice(const char* key, int id, const char* label, const char* group,
-                       std::vector<std::string> choices) {
-  core::FieldDesc f = field(key, id, label, "", 0, group, FieldType::Choice);
-  f.choices = std::move(choices);
-  return f;
-}
-
-core::FieldDesc text(const char* key, int id, const char* label, const char* def) {
-  core::FieldDesc f = field(key, id, label, "", 0, "表格", FieldType::Text);
+core::FieldDesc tableField(const char* key, int id, const char* label, const char* def) {
+  core::FieldDesc f = pageField(key, id, label, "", 0, "表格", FieldType::Text);
   f.default_text = def;
   return f;
 }
 
-core::Outcome run(const core::Values& v, const std::string&) {
-  const Screen3Result r = computeScreen3(screen3InputFromValues(v), screen::defaultRunOptions());
-  if (r.stop) return core::failed(*r.stop);
-  core::Outcome o;
-  o.text = r.summary;
-  o.tables.push_back(r.table);
-  return o;
+core::Form<Source> makeSourceForm() {
+  core::Form<Source> f;
+  f.group(kSource).choice("type", &Source::type, 1300, "类型",
+                          {"点源", "面源", "体源", "点源（火炬）"});
+  f.group(kOther).choice("site", &Source::urban, 1301, "项目位置", {"乡村", "城市"});
+  f.choice("met", &Source::met, 1302, "气象筛选法",
+           {"自动筛选", "指定稳定度", "指定稳定度和10米风速"});
+  f.choice("stab", &Source::stability, 1303, "稳定度", {"A", "B", "C", "D", "E", "F"});
+  f.bind("u10", &Source::wind10_m_s, 1304, "10m风速", "[m/s]");
+  f.bind("Ta", &Source::ambient_c, 1305, "环境温度", "[℃]");
+  f.group(kSource).bind("zr", &Source::receptor_m, 1306, "计算点离地高度", "[m]");
+  f.group(kPoint).bind("H", &Source::stack_m, 1307, "烟囱几何高度", "[m]");
+  f.bind("Ts", &Source::gas_c, 1308, "烟气排放温度", "[℃]");
+  f.bind("D", &Source::diameter_m, 1309, "烟囱内径", "[m]");
+  f.bind("Vs", &Source::velocity_m_s, 1310, "烟气流速", "[m/s]");
+  f.group(kBuilding).check("downwash", &Source::downwash, 1311, "考虑建筑物下洗");
+  f.bind("bl", &Source::building_length_m, 1312, "建筑物长", "[m]");
+  f.bind("bw", &Source::building_width_m, 1313, "宽", "[m]");
+  f.bind("bh", &Source::building_height_m, 1314, "高", "[m]");
+  f.check("fumi", &Source::fumigation, 1315, "考虑熏烟");
+  f.check("shore", &Source::shoreline, 1316, "海岸线熏烟");
+  f.bind("shore_d", &Source::shore_distance_m, 1317, "海岸线离源最短距离", "[m]");
+  f.group(kArea).bind("area_he", &Source::area_height_m, 1318, "面源有效高度", "[m]");
+  f.bind("area_w", &Source::area_width_m, 1319, "面源宽度", "[m]");
+  f.bind("area_l", &Source::area_length_m, 1320, "面源长度", "[m]");
+  f.choice("search", &Source::area_direction, 1321, "角度搜索", {"自动搜索", "特定角度"});
+  f.bind("angle", &Source::area_angle_deg, 1322, "相对长边角度", "[度]");
+  f.group(kVolume).bind("vol_he", &Source::volume_height_m, 1323, "体源有效高度", "[m]");
+  f.extra(pageField("vol_w", 1324, "体源宽度", "[m]", 100, kVolume));
+  f.extra(pageField("vol_l", 1325, "体源长度", "[m]", 100, kVolume));
+  core::FieldDesc on = pageField("vol_on", 1326, "体源位于", "", 0, kVolume, FieldType::Radio);
+  on.choices = {"平地上", "高地上", "建筑物上"};
+  f.extra(on);
+  f.extra(pageField("vol_bh", 1327, "建筑物高度", "[m]", 10, kVolume));
+  f.extra(pageField("sz0_on", 1328, "初始垂直扩散参数σz0", "", 0, kVolume, FieldType::CheckBox));
+  f.bind("sz0", &Source::sigma_z0_m, 1329, "初始垂直扩散参数σz0", "[m]");
+  f.extra(pageField("sy0_on", 1330, "初始横向扩散参数σy0", "", 0, kVolume, FieldType::CheckBox));
+  f.bind("sy0", &Source::sigma_y0_m, 1331, "初始横向扩散参数σy0", "[m]");
+  f.group(kFlare).bind("flare_h", &Source::flare_stack_m, 1332, "烟囱几何高度", "[m]");
+  f.bind("heat", &Source::heat_cal_s, 1333, "总的热释放率", "[Cal/s]");
+  // The three tables as text; screen3InputFromValues reads them (a table that cannot be read
+  // refuses the computation with its message).
+  f.extra(tableField("pollutants", 1334, kPollutantLabel, "SO2\t1\t0.5"));
+  f.extra(tableField("auto", 1335, kAutoLabel, "5000\t0"));
+  f.extra(tableField("points", 1336, kPointsLabel, ""));
+  return f;
 }
 
-constexpr const char* kOther = "其它参数";
-constexpr const char* kSource = "污染源参数";
-
-std::vector<core::FieldDesc> fields() {
-  return {
-      choice("type", 1300, "类型", kSource, {"点源", "面源", "体源", "点源（火炬）"}),
-      choice("site", 1301, "项目位置", kOther, {"乡村", "城市"}),
-      choice("met", 1302, "气象筛选法", kOther, {"自动筛选", "指定稳定度", "指定稳定度和10米风速"}),
-      choice("stab", 1303, "稳定度", kOther, {"A", "B", "C", "D", "E", "F"}),
-      field("u10", 1304, "10m风速", "[m/s]", 2, kOther),
-      field("Ta", 1305, "环境温度", "[℃]", 20, kOther),
-      field("zr", 1306, "计算点离地高度", "[m]", 0, kSource),
-      field("H", 1307, "烟囱几何高度", "[m]", 30, "点源参数"),
-      field("Ts", 1308, "烟气排放温度", "[℃]", 100, "点源参数"),
-      field("D", 1309, "烟囱内径", "[m]", 0.5, "点源参数"),
-      field("Vs", 1310, "烟气流速", "[m/s]", 12, "点源参数"),
-      field("downwash", 1311, "考虑建筑物下洗", "", 0, "建筑物与熏烟", FieldType::CheckBox),
-      field("bl", 1312, "建筑物长", "[m]", 100, "建筑物与熏烟"),
-      field("bw", 1313, "宽", "[m]", 100, "建筑物与熏烟"),
-      field("bh", 1314, "高", "[m]", 50, "建筑物与熏烟"),
-      field("fumi", 1315, "考虑熏烟", "", 0, "建筑物与熏烟", FieldType::CheckBox),
-      field("shore", 1316, "海岸线熏烟", "", 0, "建筑物与熏烟", FieldType::CheckBox),
-      field("shore_d", 1317, "海岸线离源最短距离", "[m]", 200, "建筑物与熏烟"),
-      field("area_he", 1318, "面源有效高度", "[m]", 10, "面源参数"),
-      field("area_w", 1319, "面源宽度", "[m]", 10, "面源参数"),
-      field("area_l", 1320, "面源长度", "[m]", 20, "面源参数"),
-      choice("search", 1321, "角度搜索", "面源参数", {"自动搜索", "特定角度"}),
-      field("angle", 1322, "相对长边角度", "[度]", 15, "面源参数"),
-      field("vol_he", 1323, "体源有效高度", "[m]", 15, "体源参数"),
-      field("vol_w", 1324, "体源宽度", "[m]", 100, "体源参数"),
-      field("vol_l", 1325, "体源长度", "[m]", 100, "体源参数"),
-      [] {
-        auto f = field("vol_on", 1326, "体源位于", "", 0, "体源参数", FieldType::Radio);
-        f.choices = {"平地上", "高地上", "建筑物上"};
-        return f;
-      }(),
-      field("vol_bh", 1327, "建筑物高度", "[m]", 10, "体源参数"),
-      field("sz0_on", 1328, "初始垂直扩散参数σz0", "", 0, "体源参数", FieldType::CheckBox),
-      field("sz0", 1329, "初始垂直扩散参数σz0", "[m]", 6.97674, "体源参数"),
-      field("sy0_on", 1330, "初始横向扩散参数σy0", "", 0, "体源参数", FieldType::CheckBox),
-      field("sy0", 1331, "初始横向扩散参数σy0", "[m]", 23.2558, "体源参数"),
-      field("flare_h", 1332, "烟囱几何高度", "[m]", 30, "点源（火炬）参数"),
-      field("heat", 1333, "总的热释放率", "[Cal/s]", 100000, "点源（火炬）参数"),
-      text("pollutants", 1334, "污染物", "SO2\t1\t0.5"),
-      text("auto", 1335, "简单地形连续自动点输入", "5000\t0"),
-      text("points", 1336, "任意地形任意点输入", ""),
-  };
+const core::Form<Source>& sourceForm() {
+  static const core::Form<Source> f = makeSourceForm();
+  return f;
 }
 
 }  // namespace
@@ -193,7 +179,7 @@ std::vector<std::vector<std::string>> parseTableText(const std::string& text) {
   trim(t);
   if (t.empty()) return rows;
   if (t[0] == '[') {
-    if (!JsonTable(t).read(&rows)) rows.clear();
+    rows = jsonRows(t);
   } else {
     std::string line;
     for (size_t i = 0; i <= t.size(); ++i) {
@@ -221,45 +207,29 @@ std::string tableText(const std::vector<std::vector<std::string>>& rows) {
 
 Screen3Input screen3InputFromValues(const core::Values& v) {
   Screen3Input in;
-  auto& s = in.source;
-  s.type = static_cast<screen::SourceType>(v.i("type"));
-  s.urban = v.i("site") == 1;
-  s.met = static_cast<screen::MetMode>(v.i("met"));
-  s.stability = v.i("stab");
-  s.wind10_m_s = v.f("u10");
-  s.ambient_c = v.f("Ta");
-  s.receptor_m = v.f("zr");
-  s.stack_m = v.f("H");
-  s.gas_c = v.f("Ts");
-  s.diameter_m = v.f("D");
-  s.velocity_m_s = v.f("Vs");
-  s.downwash = v.i("downwash") != 0;
-  s.building_length_m = v.f("bl");
-  s.building_width_m = v.f("bw");
-  s.building_height_m = v.f("bh");
-  s.fumigation = v.i("fumi") != 0;
-  s.shoreline = v.i("shore") != 0;
-  s.shore_distance_m = v.f("shore_d");
-  s.area_height_m = v.f("area_he");
-  s.area_width_m = v.f("area_w");
-  s.area_length_m = v.f("area_l");
-  s.area_search = v.i("search") == 0;
-  s.area_angle_deg = v.f("angle");
-  s.volume_height_m = v.f("vol_he");
-  s.sigma_y0_m = v.f("sy0");
-  s.sigma_z0_m = v.f("sz0");
-  s.flare_stack_m = v.f("flare_h");
-  s.heat_cal_s = v.f("heat");
-  s.automated = terrainRows(v.text("auto"));
-  s.points = terrainRows(v.text("points"));
-  for (const auto& cells : parseTableText(v.text("pollutants"))) {
+  in.source = sourceForm().read(v);
+  std::string& error = in.table_error;
+  for (const auto& cells : tableRows(v, "pollutants", kPollutantLabel, &error)) {
     Screen3Pollutant p;
     p.name = cells.empty() ? "" : cells[0];
     p.q_text = cells.size() > 1 ? cells[1] : "";
     p.standard_text = cells.size() > 2 ? cells[2] : "";
     in.pollutants.push_back(std::move(p));
   }
+  in.source.automated = terrainRows(tableRows(v, "auto", kAutoLabel, &error));
+  in.source.points = terrainRows(tableRows(v, "points", kPointsLabel, &error));
   return in;
+}
+
+core::ComputeFn screen3Compute(screen::RunStep step) {
+  return [step = std::move(step)](const core::Values& v, const std::string&) {
+    const Screen3Result r = computeScreen3(screen3InputFromValues(v), step);
+    if (r.stop) return core::failed(*r.stop);
+    core::Outcome o;
+    o.text = r.summary;
+    o.tables.push_back(r.table);
+    return o;
+  };
 }
 
 const core::CalculatorDesc& screen3EstimateDesc() {
@@ -272,10 +242,11 @@ const core::CalculatorDesc& screen3EstimateDesc() {
     c.page = 34;
     c.template_id = 230;
     c.class_name = "CScreen3Dlg";
-    c.fields = fields();
+    c.fields = sourceForm().fields();
     c.actions = {{"compute", "预测结果", 0}};
     c.result_text_id = 1237;
-    c.compute = run;
+    // Without a program chosen by the caller: kuvascreen beside the running executable.
+    c.compute = screen3Compute(screen::programStep(screen::programOptions("")));
     return c;
   }();
   return d;

@@ -5,13 +5,35 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 namespace screen::engine {
 
+OverlongAnswer::OverlongAnswer()
+    : std::runtime_error("an answer line is longer than " + std::to_string(kMaxAnswerLine) +
+                         " characters") {}
+
 std::string AnswerReader::line() {
+  // Read straight from the buffer: like getline, a last line without its line feed counts and
+  // only a read that finds nothing at all is the end of the answers.
   std::string text;
-  if (!std::getline(in_, text)) throw EndOfAnswers();
+  std::streambuf* buf = in_.rdbuf();
+  bool any = false;
+  for (;;) {
+    const int ch = buf ? buf->sbumpc() : std::char_traits<char>::eof();
+    if (ch == std::char_traits<char>::eof()) {
+      in_.setstate(any ? std::ios::eofbit : std::ios::eofbit | std::ios::failbit);
+      if (!any) throw EndOfAnswers();
+      break;
+    }
+    any = true;
+    if (ch == '\n') break;
+    // one more than the cap, for a carriage return before the line feed
+    if (text.size() > kMaxAnswerLine) throw OverlongAnswer();
+    text.push_back(static_cast<char>(ch));
+  }
   if (!text.empty() && text.back() == '\r') text.pop_back();
+  if (text.size() > kMaxAnswerLine) throw OverlongAnswer();
   return text;
 }
 

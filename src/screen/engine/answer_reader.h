@@ -15,13 +15,24 @@ class EndOfAnswers : public std::runtime_error {
   EndOfAnswers() : std::runtime_error("the answers ended before the dialogue was complete") {}
 };
 
+// Thrown when an answer line is longer than any question reads (kMaxAnswerLine characters):
+// such input is not an answer file, and reading on would hold an unbounded line in memory.
+class OverlongAnswer : public std::runtime_error {
+ public:
+  OverlongAnswer();
+};
+
+// The dialogue keeps at most 80 columns of a line; a few KB leaves room for long number lists.
+constexpr size_t kMaxAnswerLine = 4096;
+
 enum class ReadStatus { Ok, Error };
 
 class AnswerReader {
  public:
   explicit AnswerReader(std::istream& in) : in_(in) {}
 
-  // Next whole line (carriage return before the line feed removed). Throws EndOfAnswers.
+  // Next whole line (carriage return before the line feed removed). Throws EndOfAnswers, or
+  // OverlongAnswer for a line longer than kMaxAnswerLine.
   std::string line();
 
   // Free-format reals: fills up to `count` values, continuing on further lines as needed.

@@ -35,13 +35,20 @@ class SideIntegrand {
   float sy(float u) const { return std::max(sigmaY(c_.cls, c_.urban, 1000.0f * u), 0.0001f); }
   float szRaw(float u) const { return sigmaZ(c_.cls, c_.urban, 1000.0f * u); }
 
-  // vertical part: 1000 V / (sqrt(2 pi) sigma-z)
-  float g(float u, bool floorSz) const {
+  // Vertical part alone, (V / (sqrt(2 pi) sigma-z)) * 1000, for the pieces above the +4 sigma
+  // band (sigma-z straight from the curve).
+  float g(float u) const {
     if (u < 0.001f) return 0.0f;
-    float sz = szRaw(u);
-    if (floorSz) sz = std::max(sz, 0.0001f);
-    const float v = verticalTerm(c_.he, c_.zr, c_.zi, sz, c_.cls);
-    return 1000.0f * v / (kSqrt2Pi * sz);
+    const float sz = szRaw(u);
+    return (verticalTerm(c_.he, c_.zr, c_.zi, sz, c_.cls) / (kSqrt2Pi * sz)) * 1000.0f;
+  }
+
+  // Side integrand (phi * (V / (sqrt(2 pi) sigma-z))) * 1000, sigma-z floored. The grouping is
+  // kept as written: near-ties between neighbouring wind directions are decided in the last bit.
+  float side(float u, float phi) const {
+    if (u < 0.001f) return 0.0f;
+    const float sz = std::max(szRaw(u), 0.0001f);
+    return (phi * (verticalTerm(c_.he, c_.zr, c_.zi, sz, c_.cls) / (kSqrt2Pi * sz))) * 1000.0f;
   }
 
  private:
@@ -99,7 +106,7 @@ float combineAboveSegments(const SideIntegrand& f, const std::vector<Segment>& s
   }
   float j = 0.0f;
   for (const Piece& p : kept)
-    j += static_cast<float>(p.factor) * romberg([&](float u) { return f.g(u, false); }, p.lo, p.hi);
+    j += static_cast<float>(p.factor) * romberg([&](float u) { return f.g(u); }, p.lo, p.hi);
   return j;
 }
 
@@ -107,15 +114,16 @@ float combineAboveSegments(const SideIntegrand& f, const std::vector<Segment>& s
 // offset, km. The wind blows along +x (direction 270 degrees).
 std::array<Vertex, 4> relativeCorners(float longSide_m, float shortSide_m, float angle_deg,
                                       float x) {
-  const float L = longSide_m / 1000.0f;
-  const float W = shortSide_m / 1000.0f;
-  const float a = -angle_deg * kDegToRad;
+  // Corners are formed in metres and turned into kilometres as the last step; converting the
+  // sides first rounds differently and moves the chosen direction at near-ties.
+  const float a = (-angle_deg) * kDegToRad;
   const float sa = std::sin(a), ca = std::cos(a);
-  const float hw = W / 2.0f, hl = L / 2.0f;
-  const std::array<Vertex, 4> corners = {{{hw * sa - hl * ca, -hw * ca - hl * sa},
-                                          {-hw * sa - hl * ca, hw * ca - hl * sa},
-                                          {-hw * sa + hl * ca, hw * ca + hl * sa},
-                                          {hw * sa + hl * ca, -hw * ca + hl * sa}}};
+  const float hw = 0.5f * shortSide_m, hl = 0.5f * longSide_m;
+  const float ws = hw * sa, wc = hw * ca, ls = hl * sa, lc = hl * ca;
+  const std::array<Vertex, 4> corners = {{{(ws - lc) / 1000.0f, (-wc - ls) / 1000.0f},
+                                          {(-ws - lc) / 1000.0f, (wc - ls) / 1000.0f},
+                                          {(-ws + lc) / 1000.0f, (wc + ls) / 1000.0f},
+                                          {(ws + lc) / 1000.0f, (-wc + ls) / 1000.0f}}};
   const float phi = 270.0f * kDegToRad;
   const float sphi = std::sin(phi), cphi = std::cos(phi);
   const float rd = -(x * sphi) / 1000.0f;
@@ -174,7 +182,7 @@ float areaConcentration(float longSide_m, float shortSide_m, float angle_deg, fl
       return brentRoot([&](float u) { return normalised(f, s, u) - level; }, s.a.u, s.b.u);
     };
     auto integrate = [&](float from, float to) {
-      sum += romberg([&](float u) { return f.g(u, true) * cumulativeNormal(normalised(f, s, u)); },
+      sum += romberg([&](float u) { return f.side(u, cumulativeNormal(normalised(f, s, u))); },
                      from, to);
     };
     const float up = (za == 1) != (zb == 1) ? crossing(4.0f) : 0.0f;

@@ -47,6 +47,10 @@ RunResult runScreen(std::istream& answers, std::ostream& console, std::ostream& 
     result.error =
         "kuvascreen: the answers ended before the dialogue was complete; "
         "SCREEN.OUT and SCREEN.DAT hold what was written so far";
+  } catch (const OverlongAnswer& e) {
+    result.exitCode = 3;
+    result.error = std::string("kuvascreen: input refused: ") + e.what() +
+                   "; SCREEN.OUT and SCREEN.DAT hold what was written so far";
   } catch (const InputRefused& e) {
     result.exitCode = 3;
     result.error = std::string("kuvascreen: input refused: ") + e.what();

@@ -20,12 +20,17 @@ class DistanceEvaluator {
 
 class PointEvaluator : public DistanceEvaluator {
  public:
-  PointEvaluator(const PointContext& ctx, float terrain) : ctx_(ctx), terrain_(terrain) {}
+  PointEvaluator(const PointContext& ctx, float terrain) : ctx_(ctx), terrain_(terrain) {
+    ctx_.cache = &cache_;
+  }
+  PointEvaluator(const PointEvaluator&) = delete;
+  PointEvaluator& operator=(const PointEvaluator&) = delete;
   Row evaluate(float x) override { return evaluatePointDistance(ctx_, x, terrain_); }
 
  private:
   PointContext ctx_;
   float terrain_;
+  ConditionCache cache_;  // the source and context stay fixed while the evaluator lives
 };
 
 // Shared state of the class skipping, kept for the whole run.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "screen/engine/downwash.h"
 
@@ -52,13 +53,45 @@ float centrelineConcentration(float q, float v, float us, float sy, float sz) {
   return 0.0f;
 }
 
+namespace {
+
+// Dispersion coefficients of one class at one distance, shared by the wind speeds of the class.
+struct SigmaMemo {
+  bool known = false;
+  float sy = 0, sz = 0;
+};
+
+Row conditionRow(const PointContext& ctx, float x, int cls, float ua, float terrain,
+                 SigmaMemo& sigmas);
+
+}  // namespace
+
 Row evaluateCondition(const PointContext& ctx, float x, int cls, float ua, float terrain) {
+  SigmaMemo sigmas;
+  return conditionRow(ctx, x, cls, ua, terrain, sigmas);
+}
+
+namespace {
+
+Row conditionRow(const PointContext& ctx, float x, int cls, float ua, float terrain,
+                 SigmaMemo& sigmas) {
   const Source& src = *ctx.src;
   const float zr = ctx.zrOverride >= 0.0f ? ctx.zrOverride : src.zr;
-  const Stability st = stabilityParameter(cls, src.ta);
-  const float us = stackWindSpeed(ua, src.hs, src.za, cls, src.urban);
-  const PlumeRise rise = makePlumeRise(src, cls, us, st);
-  const Wake wake = ctx.noBuilding ? Wake{} : wakeRegime(src, rise);
+  const ConditionSetup* known = ctx.cache ? ctx.cache->find(cls, ua) : nullptr;
+  std::optional<ConditionSetup> fresh;  // built only when the cache does not have it
+  if (!known) {
+    fresh.emplace();
+    fresh->ua = ua;
+    fresh->st = stabilityParameter(cls, src.ta);
+    fresh->us = stackWindSpeed(ua, src.hs, src.za, cls, src.urban);
+    fresh->rise = makePlumeRise(src, cls, fresh->us, fresh->st);
+    fresh->wake = ctx.noBuilding ? Wake{} : wakeRegime(src, fresh->rise);
+    if (ctx.cache) known = &ctx.cache->add(cls, *fresh);
+  }
+  const ConditionSetup& setup = known ? *known : *fresh;
+  const float us = setup.us;
+  const PlumeRise& rise = setup.rise;
+  const Wake& wake = setup.wake;
 
   Row row;
   row.x = x;
@@ -69,8 +102,13 @@ Row evaluateCondition(const PointContext& ctx, float x, int cls, float ua, float
   if (wake.regime == Downwash::No) {
     he = rise.hsPrime + rise.dhf;
     const float dh = rise.riseAt(x);
-    sy = sigmaY(cls, src.urban, x);
-    sz = sigmaZ(cls, src.urban, x);
+    if (!sigmas.known) {
+      sigmas.sy = sigmaY(cls, src.urban, x);
+      sigmas.sz = sigmaZ(cls, src.urban, x);
+      sigmas.known = true;
+    }
+    sy = sigmas.sy;
+    sz = sigmas.sz;
     const float sb = dh / 3.5f;
     const float sb2 = sb * sb;
     sy = std::sqrt(sy * sy + sb2);
@@ -106,6 +144,8 @@ Row evaluateCondition(const PointContext& ctx, float x, int cls, float ua, float
   return row;
 }
 
+}  // namespace
+
 Row evaluatePointDistance(const PointContext& ctx, float x, float terrain) {
   Row best;
   best.x = x;
@@ -114,10 +154,11 @@ Row evaluatePointDistance(const PointContext& ctx, float x, float terrain) {
   if (ctx.met.choice != 1) first = last = ctx.met.cls;
   for (int cls = first; cls <= last; ++cls) {
     const int n = ctx.met.choice == 3 ? 1 : windSpeedCount(cls);
+    SigmaMemo sigmas;
     for (int i = 0; i < n; ++i) {
       float ua = ctx.met.choice == 3 ? ctx.met.speed : windSpeed(i);
       if (x > 50000.0f && ua < 2.0f) ua = 2.0f;
-      const Row r = evaluateCondition(ctx, x, cls, ua, terrain);
+      const Row r = conditionRow(ctx, x, cls, ua, terrain, sigmas);
       if (r.conc > best.conc) best = r;
     }
   }

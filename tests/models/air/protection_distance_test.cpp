@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "core/format.h"
 #include "screen/answer_script.h"
 
@@ -38,6 +40,21 @@ TEST(ProtectionDistance, SideRatioCheck) {
   in.length_m = 0;
   ASSERT_TRUE(models::air::checkProtection(in));
   EXPECT_EQ(models::air::checkProtection(in)->message, "面源宽度和长度必须大于0，请重新输入！");
+}
+
+// A standard of 0 or below gave "最大超标距离大于5000米…" as if the source were too strong.
+TEST(ProtectionDistance, StandardMustBePositive) {
+  ProtectionInput in;
+  for (float cs : {0.0f, -2.4f, std::numeric_limits<float>::quiet_NaN(),
+                   std::numeric_limits<float>::infinity()}) {
+    in.standard_mg_m3 = cs;
+    const auto f = models::air::checkProtection(in);
+    ASSERT_TRUE(f) << cs;
+    EXPECT_EQ(f->message, "环境标准浓度限值必须大于0，请重新输入！");
+    EXPECT_EQ(f->focus, "Cs");
+  }
+  in.standard_mg_m3 = 0.01f;
+  EXPECT_FALSE(models::air::checkProtection(in));
 }
 
 TEST(ProtectionDistance, ResultSentences) {
@@ -98,10 +115,35 @@ TEST(ProtectionDistance, RefusesShortOrMisplacedReports) {
   EXPECT_TRUE(models::air::readProtectionReport("extra line\n" + report, &r));
 }
 
+// A concentration the program could not print ("*****") was read as 0.
+TEST(ProtectionDistance, RefusesAnUnreadableConcentration) {
+  std::string report = fakeReport(10);
+  ProtectionReading r;
+  ASSERT_FALSE(models::air::readProtectionReport(report, &r));
+  const size_t at = report.find("\n     50. ");
+  ASSERT_NE(at, std::string::npos);
+  report.replace(at + 11, 11, "**********");
+  const auto f = models::air::readProtectionReport(report, &r);
+  ASSERT_TRUE(f);
+  EXPECT_NE(f->message.find("的数字无法读取：“**********”，无法确定大气环境防护距离。"),
+            std::string::npos)
+      << f->message;
+  // Through the run step, as the page and the command line use it.
+  const auto step = [report](const std::string&) {
+    screen::RunResult res;
+    res.status = screen::RunStatus::Ok;
+    res.report = report;
+    return res;
+  };
+  const auto o = models::air::computeProtection(ProtectionInput{}, step);
+  ASSERT_TRUE(o.failure);
+  EXPECT_EQ(o.failure->message, f->message);
+}
+
 TEST(ProtectionDistance, ComputeReportsAProgramThatCannotStart) {
   screen::RunOptions run;
   run.program = "/nonexistent/kuvascreen";
-  const auto o = models::air::computeProtection(ProtectionInput{}, run);
+  const auto o = models::air::computeProtection(ProtectionInput{}, screen::programStep(run));
   ASSERT_TRUE(o.failure);
   EXPECT_NE(o.failure->message.find("/nonexistent/kuvascreen"), std::string::npos);
 }

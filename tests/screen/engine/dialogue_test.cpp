@@ -5,6 +5,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
+#include <streambuf>
 
 #include "report_compare.h"
 #include "run_helpers.h"
@@ -33,6 +35,44 @@ TEST(Dialogue, AnswersEndingEarlyStopWithAnErrorAndKeepTheFiles) {
   const InMemoryRun mid = runText("T\nP\n 1\n 9\n 1\n 5\n 400\n 293\n 0\nR\nN\nN\nN\n 1\nY\n 5,\n");
   EXPECT_EQ(mid.result.exitCode, 2);
   EXPECT_TRUE(contains(mid.report, " *** FULL METEOROLOGY ***"));
+}
+
+namespace {
+
+// An endless stream of zero bytes with no line feed, as from /dev/zero.
+class ZeroBuffer : public std::streambuf {
+ public:
+  ZeroBuffer() { setg(m_zeros, m_zeros, m_zeros + sizeof m_zeros); }
+  size_t served() const { return m_refills * sizeof m_zeros; }
+
+ protected:
+  int_type underflow() override {
+    ++m_refills;
+    setg(m_zeros, m_zeros, m_zeros + sizeof m_zeros);
+    return 0;
+  }
+
+ private:
+  char m_zeros[1024] = {};
+  size_t m_refills = 0;
+};
+
+}  // namespace
+
+TEST(Dialogue, EndlessAnswerLineIsRefusedPromptly) {
+  ZeroBuffer zeros;
+  std::istream in(&zeros);
+  std::ostringstream console, report, echo;
+  const RunResult r = runScreen(in, console, report, echo, RunOptions{"20260101", "120000.0"});
+  EXPECT_EQ(r.exitCode, 3);
+  EXPECT_TRUE(contains(r.error, "longer than 4096 characters")) << r.error;
+  EXPECT_LE(zeros.served(), 8u * 1024u);
+
+  // the same in a later answer, after the report was started: the files keep what was written
+  const InMemoryRun later = runText("T\nP\n 1\n 9\n 1\n 5\n 400\n 293\n 0\nR\nN\nN\nN\n 1\nY\n" +
+                                    std::string(20000, '5') + "\n 1000\n");
+  EXPECT_EQ(later.result.exitCode, 3);
+  EXPECT_TRUE(contains(later.report, " *** FULL METEOROLOGY ***"));
 }
 
 TEST(Dialogue, CompleteScriptSucceeds) {

@@ -139,6 +139,28 @@ TEST(AnswerReader, EndOfInputIsAnErrorNotAnEmptyAnswer) {
   EXPECT_THROW(e.line(), EndOfAnswers);
 }
 
+TEST(AnswerReader, LinesAreCappedAtAFewKilobytes) {
+  const std::string longest(kMaxAnswerLine, '7');
+  std::istringstream ok(longest + "\r\n" + longest + "\nlast");
+  AnswerReader r(ok);
+  EXPECT_EQ(r.line(), longest);  // the carriage return does not count
+  EXPECT_EQ(r.line(), longest);
+  EXPECT_EQ(r.line(), "last");  // a last line without its line feed still counts
+  EXPECT_THROW(r.line(), EndOfAnswers);
+
+  std::istringstream over(longest + "8\n");
+  AnswerReader o(over);
+  EXPECT_THROW(o.line(), OverlongAnswer);
+  std::istringstream overCr(longest + "8\r\n");
+  AnswerReader oc(overCr);
+  EXPECT_THROW(oc.line(), OverlongAnswer);
+  // a number question reading an overlong line gives up too instead of re-asking
+  std::istringstream numbers("1, " + longest + "\n2\n");
+  AnswerReader n(numbers);
+  float v[2] = {0, 0};
+  EXPECT_THROW(n.reals(v, 2), OverlongAnswer);
+}
+
 TEST(AnswerReader, FixedFieldsIgnoreBlanks) {
   EXPECT_EQ(parseFixedReal("1 2"), 12.0f);
   EXPECT_EQ(parseFixedReal("   "), 0.0f);

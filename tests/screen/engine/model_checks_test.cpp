@@ -63,6 +63,40 @@ TEST(PointModel, DistanceLoopKeepsTheFirstOfEqualConditions) {
   EXPECT_GE(far.ua, 2.0f);
 }
 
+// A distance search keeps the distance-independent part of each condition; every row must stay
+// the same bit for bit, whatever order the conditions and distances come in.
+TEST(PointModel, RememberedConditionsGiveTheSameRows) {
+  Source s = ruralFlatStack();
+  s.hb = 30;  // a building, so some conditions take the wake branch
+  s.l1 = 20;
+  s.l2 = 40;
+  s.wp = std::sqrt(s.l1 * s.l1 + s.l2 * s.l2);
+  s.lb = std::min(s.hb, s.wp);
+  PointContext plain;
+  plain.src = &s;
+  ConditionCache cache;
+  PointContext cached = plain;
+  cached.cache = &cache;
+  for (float x : {3000.0f, 100.0f, 95.0f, 1000.0f, 20000.0f, 60000.0f, 100.0f}) {
+    const Row a = evaluatePointDistance(plain, x, 0.0f);
+    const Row b = evaluatePointDistance(cached, x, 0.0f);
+    EXPECT_EQ(a.conc, b.conc) << x;
+    EXPECT_EQ(a.cls, b.cls) << x;
+    EXPECT_EQ(a.ua, b.ua) << x;
+    EXPECT_EQ(a.he, b.he) << x;
+    EXPECT_EQ(a.sz, b.sz) << x;
+    EXPECT_EQ(a.flag, b.flag) << x;
+    for (int cls = 1; cls <= 6; ++cls) {
+      const Row c = evaluateCondition(plain, x, cls, 2.5f, 10.0f);
+      const Row d = evaluateCondition(cached, x, cls, 2.5f, 10.0f);
+      EXPECT_EQ(c.conc, d.conc) << x << " class " << cls;
+      EXPECT_EQ(c.sy, d.sy) << x << " class " << cls;
+    }
+  }
+  EXPECT_NE(cache.find(1, 1.0f), nullptr);
+  EXPECT_EQ(cache.find(1, 1.25f), nullptr);
+}
+
 TEST(PointModel, HuberSnyderDownwashRow) {
   Source s;
   s.q = 10;

@@ -62,7 +62,7 @@ bool ProtectionDistancePageHook::handleAction(CalculatorPage& page, const std::s
   }
   QApplication::setOverrideCursor(Qt::WaitCursor);
   auto out = std::make_shared<models::air::ProtectionOutcome>();
-  const screen::RunOptions run = screeningRunOptions();
+  const screen::RunStep run = screeningRunStep();
   m_thread = QThread::create([in, run, out] { *out = models::air::computeProtection(in, run); });
   m_thread->setObjectName(QStringLiteral("protectionCompute"));
   QObject::connect(m_thread, &QThread::finished, &page, [this, &page, button, out] {

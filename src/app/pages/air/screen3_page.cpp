@@ -33,15 +33,10 @@ const QColor kMaximumRow(255, 0, 0);
 
 }  // namespace
 
-screen::RunOptions screeningRunOptions() {
-  screen::RunOptions o = screen::defaultRunOptions();
+screen::RunStep screeningRunStep() {
   const QString path =
       QSettings(QStringLiteral("kuva"), QStringLiteral("Settings")).value("Screen3Path").toString();
-  if (!path.trimmed().isEmpty()) {
-    o.program = path.trimmed().toStdString();
-    o.input_argument = true;
-  }
-  return o;
+  return screen::programStep(screen::programOptions(path.trimmed().toStdString()));
 }
 
 // Paints the background of single grid cells: each pollutant's columns in its colour, the
@@ -159,7 +154,7 @@ bool CScreen3ResultDlg::compute(const models::air::Screen3Input& in) {
   m_summary->clear();
   m_fullText->clear();
   auto out = std::make_shared<models::air::Screen3Result>();
-  const screen::RunOptions run = screeningRunOptions();
+  const screen::RunStep run = screeningRunStep();
   m_thread = QThread::create([in, run, out] { *out = models::air::computeScreen3(in, run); });
   m_thread->setObjectName(QStringLiteral("screen3Compute"));
   QApplication::setOverrideCursor(Qt::WaitCursor);

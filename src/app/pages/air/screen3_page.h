@@ -31,9 +31,9 @@ class CellColourDelegate;
 inline const QString kScreen3Caption = QStringLiteral("估算模式Screen3计算");
 inline const QString kScreen3ExportTitle = QStringLiteral("估算模式Screen3计算结果");
 
-// The screening program the pages run: the settings value "Screen3Path" of
+// The run step of the screening pages: the program of the settings value "Screen3Path" of
 // QSettings("kuva", "Settings") when set, else kuvascreen beside the application.
-screen::RunOptions screeningRunOptions();
+screen::RunStep screeningRunStep();
 
 // Source tab ("SCREEN3参数输入 "): the source fields by type, the other parameters and the
 // three input tables.

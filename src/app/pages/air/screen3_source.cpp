@@ -55,6 +55,16 @@ float fieldNumber(CalculatorPage& page, const char* key) {
   return e ? e->text().toFloat() : 0;
 }
 
+// The rows of a table text; a text that cannot be read shows an empty table (the computation
+// then refuses it with its message).
+std::vector<std::vector<std::string>> tableRows(const std::string& text) {
+  try {
+    return models::air::parseTableText(text);
+  } catch (const models::air::TableTextError&) {
+    return {};
+  }
+}
+
 void setDataRows(widgets::CGridCtrl* g, const std::vector<std::vector<std::string>>& rows) {
   g->SetRowCount(1 + static_cast<int>(rows.size()));
   for (size_t r = 0; r < rows.size(); ++r)
@@ -110,10 +120,10 @@ CScreen3SourceDlg::CScreen3SourceDlg(CalculatorPage& page, QWidget* parent)
   for (auto* g : {m_pollutants, m_auto, m_points}) right->addWidget(g->parentWidget(), 1);
 
   const core::Values& v = page.values();
-  setDataRows(m_pollutants, models::air::parseTableText(v.text("pollutants")));
+  setDataRows(m_pollutants, tableRows(v.text("pollutants")));
   for (int r = 1; r < m_pollutants->GetRowCount(); ++r) makeNameCell(m_pollutants, r);
-  setDataRows(m_auto, models::air::parseTableText(v.text("auto")));
-  setDataRows(m_points, models::air::parseTableText(v.text("points")));
+  setDataRows(m_auto, tableRows(v.text("auto")));
+  setDataRows(m_points, tableRows(v.text("points")));
   connect(m_pollutants, &widgets::CGridCtrl::endLabelEdit, this,
           &CScreen3SourceDlg::pollutantEdited);
 

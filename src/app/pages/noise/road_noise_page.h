@@ -1,0 +1,58 @@
+// Road traffic noise page (CRoadNoiseDlg): a tab host with the parameter tab (the editable
+// vehicle table and the scalar fields) and the result tab (the result text). Every change of
+// the tab selection runs the prediction. The barrier buttons open the barrier dialogs.
+#pragma once
+
+#include <QString>
+
+#include "app/page_hook.h"
+
+class QPushButton;
+class QTextEdit;
+class QWidget;
+
+namespace widgets {
+class CGridCtrl;
+}
+
+namespace app {
+
+class CTabSheet;
+
+inline const QString kRoadCaption = QStringLiteral("2009新导则公路交通噪声预测");
+
+class RoadNoisePageHook : public PageHook {
+ public:
+  void setup(CalculatorPage& page) override;
+  bool handleAction(CalculatorPage& page, const std::string& action) override;
+  bool showOutcome(CalculatorPage& page, const std::string& action,
+                   const core::Outcome& outcome) override;
+
+  CTabSheet* tabs() const { return m_tabs; }
+  widgets::CGridCtrl* vehicleGrid() const { return m_vehicles; }
+  QTextEdit* resultText() const { return m_text; }
+  QPushButton* finiteButton() const { return m_finite; }
+  QPushButton* embankmentButton() const { return m_embankment; }
+
+  // A finished edit of a cell: a speed cell recomputes the Lo cell of its row.
+  void cellEdited(int row, int col);
+  // The vehicle table into the form's vehicle fields (text that is not a number reads as 0).
+  void storeVehicles(CalculatorPage& page);
+  // Runs the prediction into the result text.
+  bool predict(CalculatorPage& page);
+  void updateEnabled(CalculatorPage& page);
+
+  // The barrier buttons.
+  void openPathDifference(CalculatorPage& page);
+  void openFiniteCorrection(CalculatorPage& page);
+  void openEmbankment(CalculatorPage& page);
+
+ private:
+  CTabSheet* m_tabs = nullptr;
+  widgets::CGridCtrl* m_vehicles = nullptr;
+  QTextEdit* m_text = nullptr;
+  QPushButton* m_finite = nullptr;
+  QPushButton* m_embankment = nullptr;
+};
+
+}  // namespace app
