@@ -54,6 +54,8 @@ class CScreen3SourceDlg : public QWidget {
   void updateVolumeDims();
   // Copies the three tables into the form's table fields (read with the form).
   void storeTables();
+  // Shows the three tables held by table fields (a project being opened).
+  void loadTables(const core::Values& v);
 
   void addPollutant();
   void addDistanceRow(widgets::CGridCtrl* grid);
@@ -121,6 +123,9 @@ class Screen3PageHook : public PageHook {
  public:
   void setup(CalculatorPage& page) override;
   bool handleAction(CalculatorPage& page, const std::string& action) override;
+  // The three input tables are saved and restored with a project.
+  void storeInputs(CalculatorPage& page, core::Values& inputs) override;
+  void loadInputs(CalculatorPage& page, const core::Values& inputs) override;
 
   CTabSheet* tabs() const { return m_tabs; }
   CScreen3SourceDlg* sourceTab() const { return m_source; }

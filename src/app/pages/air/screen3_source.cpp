@@ -119,11 +119,7 @@ CScreen3SourceDlg::CScreen3SourceDlg(CalculatorPage& page, QWidget* parent)
                       "points", this);
   for (auto* g : {m_pollutants, m_auto, m_points}) right->addWidget(g->parentWidget(), 1);
 
-  const core::Values& v = page.values();
-  setDataRows(m_pollutants, tableRows(v.text("pollutants")));
-  for (int r = 1; r < m_pollutants->GetRowCount(); ++r) makeNameCell(m_pollutants, r);
-  setDataRows(m_auto, tableRows(v.text("auto")));
-  setDataRows(m_points, tableRows(v.text("points")));
+  loadTables(page.values());
   connect(m_pollutants, &widgets::CGridCtrl::endLabelEdit, this,
           &CScreen3SourceDlg::pollutantEdited);
 
@@ -220,6 +216,26 @@ void CScreen3SourceDlg::storeTables() {
   writeFieldText(m_page, "pollutants", q(models::air::tableText(dataRows(m_pollutants))));
   writeFieldText(m_page, "auto", q(models::air::tableText(dataRows(m_auto))));
   writeFieldText(m_page, "points", q(models::air::tableText(dataRows(m_points))));
+}
+
+void CScreen3SourceDlg::loadTables(const core::Values& v) {
+  setDataRows(m_pollutants, tableRows(v.text("pollutants")));
+  for (int r = 1; r < m_pollutants->GetRowCount(); ++r) makeNameCell(m_pollutants, r);
+  setDataRows(m_auto, tableRows(v.text("auto")));
+  setDataRows(m_points, tableRows(v.text("points")));
+}
+
+void Screen3PageHook::storeInputs(CalculatorPage& page, core::Values& inputs) {
+  if (!m_source) return;
+  m_source->storeTables();
+  for (const char* key : {"pollutants", "auto", "points"})
+    if (auto* e = qobject_cast<QLineEdit*>(page.control(key)))
+      inputs.setText(key, e->text().toStdString());
+}
+
+void Screen3PageHook::loadInputs(CalculatorPage& page, const core::Values& inputs) {
+  (void)page;
+  if (m_source) m_source->loadTables(inputs);
 }
 
 void CScreen3SourceDlg::addPollutant() {

@@ -19,6 +19,7 @@
 #include "app/pages/noise/path_difference_dialog.h"
 #include "app/tab_sheet.h"
 #include "core/format.h"
+#include "core/parse.h"
 #include "models/noise/road_noise.h"
 #include "widgets/grid_ctrl.h"
 
@@ -201,6 +202,34 @@ void RoadNoisePageHook::storeVehicles(CalculatorPage& page) {
     for (int q = 0; q < 3; ++q)
       page.setValue(models::noise::vehicleKey(kQuantities[q], static_cast<VehicleClass>(k)),
                     cellNumber(m_vehicles->GetItemText(k + 1, q + 1)));
+}
+
+void RoadNoisePageHook::storeInputs(CalculatorPage& page, core::Values& inputs) {
+  for (int k = 0; k < 3; ++k)
+    for (int q = 0; q < 3; ++q) {
+      const std::string key =
+          models::noise::vehicleKey(kQuantities[q], static_cast<VehicleClass>(k));
+      const core::FieldDesc* f = page.desc().field(key);
+      if (!f) continue;
+      const QString text = m_vehicles->GetItemText(k + 1, q + 1).trimmed();
+      inputs.setNum(key, core::storeAs(f->type, cellNumber(text)));
+      // A cell left empty (no speed, no level) is kept as the number the compute would use.
+      inputs.setText(key, core::parseNumber(text.toStdString()).ok() ? text.toStdString() : "");
+    }
+}
+
+void RoadNoisePageHook::loadInputs(CalculatorPage& page, const core::Values& inputs) {
+  for (int k = 0; k < 3; ++k)
+    for (int q = 0; q < 3; ++q) {
+      const std::string key =
+          models::noise::vehicleKey(kQuantities[q], static_cast<VehicleClass>(k));
+      const core::FieldDesc* f = page.desc().field(key);
+      if (!f || !inputs.has(key)) continue;
+      const std::string& shown = inputs.text(key);
+      m_vehicles->SetItemText(
+          k + 1, q + 1,
+          QString::fromStdString(shown.empty() ? core::displayValue(*f, inputs) : shown));
+    }
 }
 
 bool RoadNoisePageHook::predict(CalculatorPage& page) {

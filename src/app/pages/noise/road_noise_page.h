@@ -27,6 +27,9 @@ class RoadNoisePageHook : public PageHook {
   bool handleAction(CalculatorPage& page, const std::string& action) override;
   bool showOutcome(CalculatorPage& page, const std::string& action,
                    const core::Outcome& outcome) override;
+  // The vehicle table is the page's input for the vehicle fields: saved and restored with it.
+  void storeInputs(CalculatorPage& page, core::Values& inputs) override;
+  void loadInputs(CalculatorPage& page, const core::Values& inputs) override;
 
   CTabSheet* tabs() const { return m_tabs; }
   widgets::CGridCtrl* vehicleGrid() const { return m_vehicles; }
