@@ -75,11 +75,14 @@ void CalculatorPage::setFormValues(const core::Values& inputs) {
       values_.setNum(key, core::storeAs(f->type, v.num));
   }
   writeForm();
+  // Every input (the defaults where `inputs` has none) with the texts numbers were saved with.
+  core::Values shown_values = values_;
   // A number field shows the text it was saved with ("1.2345678", not the rounded "1.23457").
   for (const auto& f : desc_.fields) {
     if (f.result || f.type == core::FieldType::Text || !inputs.has(f.key)) continue;
     const std::string& shown = inputs.text(f.key);
     if (shown.empty()) continue;
+    shown_values.setText(f.key, shown);
     if (auto* e = qobject_cast<QLineEdit*>(control(f.key))) {
       e->setText(QString::fromStdString(shown));
       e->setCursorPosition(0);
@@ -87,7 +90,7 @@ void CalculatorPage::setFormValues(const core::Values& inputs) {
   }
   if (result_text_) result_text_->clear();
   last_outcome_.reset();
-  if (hook_) hook_->loadInputs(*this, inputs);
+  if (hook_) hook_->loadInputs(*this, shown_values);
 }
 
 }  // namespace app

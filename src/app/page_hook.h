@@ -48,7 +48,7 @@ class PageHook {
 
   // Inputs the page keeps in widgets of its own (an editable input table): put them into
   // `inputs` when a project is saved, show them again when one is opened (after the generic
-  // fields were filled from `inputs`).
+  // fields were filled; `inputs` then holds every input, defaults included).
   virtual void storeInputs(CalculatorPage& page, core::Values& inputs) {
     (void)page;
     (void)inputs;
