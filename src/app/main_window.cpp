@@ -95,13 +95,13 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
   auto* host = new QWidget(this);
   host->setObjectName(QStringLiteral("pageHost"));
   right->addWidget(host, 1);
-  link_ = new widgets::CColorLabel(QStringLiteral("访问 kuva环评计算 主页"), this);
-  link_->setObjectName(QStringLiteral("linkLabel"));
-  link_->setLink(kProductUrl);
-  link_->setTextColour(QColor(255, 0, 0));
-  link_->setBackgroundColour(kMainBackground);
-  link_->setRaised(QColor(0, 255, 0));
-  right->addWidget(link_, 0, Qt::AlignRight);
+  m_link = new widgets::CColorLabel(QStringLiteral("访问 kuva环评计算 主页"), this);
+  m_link->setObjectName(QStringLiteral("linkLabel"));
+  m_link->setLink(kProductUrl);
+  m_link->setTextColour(QColor(255, 0, 0));
+  m_link->setBackgroundColour(kMainBackground);
+  m_link->setRaised(QColor(0, 255, 0));
+  right->addWidget(m_link, 0, Qt::AlignRight);
   root->addLayout(right, 1);
   buildPages(host);
 
@@ -114,7 +114,7 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
 }
 
 CMainDlg::~CMainDlg() {
-  if (decibel_) delete decibel_.data();
+  if (m_decibel) delete m_decibel.data();
 }
 
 void CMainDlg::writeSettings() {
@@ -132,7 +132,7 @@ void CMainDlg::buildButtons(QWidget* column) {
   auto add = [&](widgets::CCategoryButton* b) {
     b->setColours(hover, normal, focus);
     b->setMinimumHeight(34);
-    buttons_.push_back(b);
+    m_buttons.push_back(b);
     v->addWidget(b);
   };
   widgets::CCategoryButton* hidden = nullptr;
@@ -145,7 +145,7 @@ void CMainDlg::buildButtons(QWidget* column) {
     if (m.hidden) {
       hidden = b;
       b->setColours(hover, normal, focus);
-      buttons_.push_back(b);
+      m_buttons.push_back(b);
       continue;
     }
     add(b);
@@ -164,25 +164,25 @@ void CMainDlg::buildButtons(QWidget* column) {
   }
   v->addStretch(1);
 
-  clock_ = new widgets::CColorLabel(QStringLiteral("time"), column);
-  clock_->setObjectName(QStringLiteral("clockLabel"));
-  v->addWidget(clock_);
+  m_clock = new widgets::CColorLabel(QStringLiteral("time"), column);
+  m_clock->setObjectName(QStringLiteral("clockLabel"));
+  v->addWidget(m_clock);
   tickClock();
-  clock_->setTextColour(QColor(249, 6, 240));
-  clock_->setBlinking(true, 1000);
+  m_clock->setTextColour(QColor(249, 6, 240));
+  m_clock->setBlinking(true, 1000);
 
-  topmost_ = new QCheckBox(QStringLiteral("窗口总在最前面"), column);
-  topmost_->setObjectName(QStringLiteral("topmostCheck"));
+  m_topmost = new QCheckBox(QStringLiteral("窗口总在最前面"), column);
+  m_topmost->setObjectName(QStringLiteral("topmostCheck"));
   // A push-like check box: a flat button face with one icon per check state.
-  topmost_->setStyleSheet(QStringLiteral(
+  m_topmost->setStyleSheet(QStringLiteral(
       "QCheckBox{color:rgb(178,0,176);background:rgb(0,166,228);border:1px outset #6f8fb0;"
       "padding:3px;}"
       "QCheckBox:checked{border-style:inset;}"
       "QCheckBox::indicator{width:16px;height:16px;}"
       "QCheckBox::indicator:unchecked{image:url(:/icons/topmost-off.svg);}"
       "QCheckBox::indicator:checked{image:url(:/icons/topmost-on.svg);}"));
-  connect(topmost_, &QCheckBox::toggled, this, &CMainDlg::setTopmost);
-  v->addWidget(topmost_);
+  connect(m_topmost, &QCheckBox::toggled, this, &CMainDlg::setTopmost);
+  v->addWidget(m_topmost);
 }
 
 void CMainDlg::buildPages(QWidget* host) {
@@ -203,29 +203,29 @@ void CMainDlg::buildPages(QWidget* host) {
     scroll->setWidget(content);
     scroll->hide();
     g->addWidget(scroll, 0, 0);
-    pages_.push_back(scroll);
+    m_pages.push_back(scroll);
   }
 }
 
 void CMainDlg::ShowPage(int page) {
   if (page < 2 || page > kPageCount) page = 1;
-  for (auto* p : pages_) p->hide();
-  pages_[static_cast<size_t>(page - 1)]->show();
+  for (auto* p : m_pages) p->hide();
+  m_pages[static_cast<size_t>(page - 1)]->show();
 }
 
 QWidget* CMainDlg::page(int n) const {
   if (n < 1 || n > kPageCount) return nullptr;
-  return pages_[static_cast<size_t>(n - 1)]->widget();
+  return m_pages[static_cast<size_t>(n - 1)]->widget();
 }
 
 int CMainDlg::visiblePage() const {
-  for (size_t i = 0; i < pages_.size(); ++i)
-    if (!pages_[i]->isHidden()) return static_cast<int>(i) + 1;
+  for (size_t i = 0; i < m_pages.size(); ++i)
+    if (!m_pages[i]->isHidden()) return static_cast<int>(i) + 1;
   return 0;
 }
 
 widgets::CCategoryButton* CMainDlg::categoryButton(int id) const {
-  for (auto* b : buttons_)
+  for (auto* b : m_buttons)
     if (b->objectName() == QStringLiteral("button%1").arg(id)) return b;
   return nullptr;
 }
@@ -233,9 +233,9 @@ widgets::CCategoryButton* CMainDlg::categoryButton(int id) const {
 void CMainDlg::onCommand(int command) {
   if (command == kDecibelCommand) {
     if (!g_decibel_factory) return;
-    if (decibel_) delete decibel_.data();
-    decibel_ = g_decibel_factory();
-    if (decibel_) decibel_->show();
+    if (m_decibel) delete m_decibel.data();
+    m_decibel = g_decibel_factory();
+    if (m_decibel) m_decibel->show();
     return;
   }
   const int p = pageOfCommand(command);
@@ -243,8 +243,8 @@ void CMainDlg::onCommand(int command) {
 }
 
 void CMainDlg::tickClock() {
-  clock_->setText(QDateTime::currentDateTime().toString(QStringLiteral("现在时间 HH:mm:ss")));
-  if (clock_timer_.isActive()) clock_->setTextColour(randomClockColour());
+  m_clock->setText(QDateTime::currentDateTime().toString(QStringLiteral("现在时间 HH:mm:ss")));
+  if (clock_timer_.isActive()) m_clock->setTextColour(randomClockColour());
 }
 
 void CMainDlg::showAbout() {

@@ -40,10 +40,10 @@ class CMainDlg : public QDialog {
   QWidget* page(int n) const;
   int visiblePage() const;
   widgets::CCategoryButton* categoryButton(int id) const;
-  widgets::CColorLabel* clockLabel() const { return clock_; }
-  widgets::CColorLabel* linkLabel() const { return link_; }
-  QCheckBox* topmostCheck() const { return topmost_; }
-  QWidget* decibelWindow() const { return decibel_; }
+  widgets::CColorLabel* clockLabel() const { return m_clock; }
+  widgets::CColorLabel* linkLabel() const { return m_link; }
+  QCheckBox* topmostCheck() const { return m_topmost; }
+  QWidget* decibelWindow() const { return m_decibel; }
   bool closing() const { return close_timer_.isActive(); }
 
   // The decibel calculator window factory; without one the command does nothing.
@@ -71,12 +71,12 @@ class CMainDlg : public QDialog {
   void tickClock();
   void tickClose();
 
-  std::vector<QScrollArea*> pages_;  // index 0 = page 1
-  std::vector<widgets::CCategoryButton*> buttons_;
-  widgets::CColorLabel* clock_ = nullptr;
-  widgets::CColorLabel* link_ = nullptr;
-  QCheckBox* topmost_ = nullptr;
-  QPointer<QWidget> decibel_;
+  std::vector<QScrollArea*> m_pages;  // index 0 = page 1
+  std::vector<widgets::CCategoryButton*> m_buttons;
+  widgets::CColorLabel* m_clock = nullptr;
+  widgets::CColorLabel* m_link = nullptr;
+  QCheckBox* m_topmost = nullptr;
+  QPointer<QWidget> m_decibel;
   QTimer clock_timer_;
   QTimer close_timer_;
   int bias_x_ = 40, bias_y_ = 40, step_x_ = 30, step_y_ = 30;

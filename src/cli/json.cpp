@@ -8,7 +8,8 @@ namespace cli {
 
 std::string JsonWriter::escape(const std::string& s) {
   std::string o = "\"";
-  for (unsigned char c : s) {
+  for (const char ch : s) {
+    const auto c = static_cast<unsigned char>(ch);
     switch (c) {
       case '"': o += "\\\""; break;
       case '\\': o += "\\\\"; break;
