@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/help.h"
 #include "app/version.h"
 #include "widgets/color_label.h"
 
@@ -31,6 +32,14 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   g->addWidget(ok, 0, 2, Qt::AlignTop);
+  // The guide opens after the box closes, so the modal box does not hold its window.
+  auto* manual = new QPushButton(QStringLiteral("使用说明"), this);
+  manual->setObjectName(QStringLiteral("manualButton"));
+  connect(manual, &QPushButton::clicked, this, [this] {
+    accept();
+    showHelpTopic(parentWidget(), kManualTopic);
+  });
+  g->addWidget(manual, 1, 2, Qt::AlignTop);
 }
 
 }  // namespace app

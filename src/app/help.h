@@ -9,6 +9,8 @@ class QWidget;
 namespace app {
 
 inline const QString kHelpMissing = QStringLiteral("帮助主题尚未提供");
+// The user's guide: pages, results, export, contour maps, the command line and the settings.
+inline const QString kManualTopic = QStringLiteral("使用说明.htm");
 
 // Resource path of a topic: backslashes become slashes under ":/help/".
 QString helpResourcePath(const QString& topic);

@@ -140,7 +140,16 @@ void CMainDlg::buildButtons(QWidget* column) {
     auto* b = new widgets::CCategoryButton(q(m.button_text), column);
     b->setObjectName(QStringLiteral("button%1").arg(m.button_id));
     b->setProperty("controlId", m.button_id);
-    for (const auto& it : m.items) b->addMenuItem(q(it.text), it.command);
+    for (const auto& it : m.items) {
+      b->addMenuItem(q(it.text), it.command);
+      const std::string prompt = menuPrompt(it.command);
+      if (prompt.empty()) continue;
+      // The item's status prompt; with no status bar on the window it shows as its tooltip.
+      QAction* a = b->popupMenu()->actions().back();
+      a->setStatusTip(q(prompt));
+      a->setToolTip(q(prompt));
+      b->popupMenu()->setToolTipsVisible(true);
+    }
     connect(b, &widgets::CCategoryButton::commandChosen, this, &CMainDlg::onCommand);
     if (m.hidden) {
       hidden = b;

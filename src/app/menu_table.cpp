@@ -59,10 +59,11 @@ const std::vector<CategoryMenu>& categoryMenus() {
         {"", 0, 0},
         {"蒸气云爆炸事故后果模型", 32816, 28},
         {"沸腾液体扩展为蒸气云爆炸事故(BLEVE事故)后果模型 ", 32815, 27},
-        {"喷射火事故后果模型", 32817, 29}}},
+        {"喷射火事故后果模型", 32817, 29},
+        {"池火灾事故后果模型", 32813, 26}}},
       {1009, "固废预测工具", 152, false, {{"沉淀池污泥量计算", 32806, 21}}},
       {1005, "其他工具", 203, false, {{"单位换算器", 32819, 5}, {"两点经纬度算距离", 32820, 30}}},
-      {1010, "地表沉陷预测", 202, true, {{"概率积分模型", 32818, 19}}},
+      {1010, "地表沉陷预测", 202, false, {{"概率积分模型", 32818, 19}}},
   };
   return menus;
 }
@@ -71,7 +72,6 @@ std::string pageTitle(int page) {
   for (const auto& m : categoryMenus())
     for (const auto& it : m.items)
       if (it.page == page) return it.text;
-  if (page == 26) return "池火事故后果模型";
   return {};
 }
 
@@ -80,6 +80,11 @@ int pageOfCommand(int command) {
     for (const auto& it : m.items)
       if (it.command == command) return it.page;
   return 0;
+}
+
+std::string menuPrompt(int command) {
+  if (command == 32813) return "用于预测池火热辐射对环境的影响";
+  return {};
 }
 
 }  // namespace app

@@ -33,5 +33,7 @@ inline constexpr int kDecibelCommand = 32805;
 std::string pageTitle(int page);
 // The page a command shows; 0 when the command shows no page.
 int pageOfCommand(int command);
+// The status prompt of a menu command; empty when it has none.
+std::string menuPrompt(int command);
 
 }  // namespace app

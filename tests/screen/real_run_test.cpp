@@ -74,7 +74,8 @@ TEST(Screen3RealRun, TwoPollutantsScaleWithTheirRates) {
   ASSERT_EQ(r.table.headers.size(), 8u);
   for (size_t k = 0; k < r.table.rows.size(); ++k)
     EXPECT_NEAR(cell(r, k, 6), cell(r, k, 4) * 0.5, 2e-3 * cell(r, k, 4) + 1e-9) << k;
-  EXPECT_EQ(r.pollutants[r.chosen].name, "NO2");  // 0.5/0.24 is the larger share of its standard
+  EXPECT_EQ(r.pollutants[static_cast<size_t>(r.chosen)].name,
+            "NO2");  // 0.5/0.24 is the larger share of its standard
 }
 
 TEST(Screen3RealRun, DownwashAndTerrainAboveAndBelowTheStack) {

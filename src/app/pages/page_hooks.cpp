@@ -12,6 +12,11 @@
 #include "app/pages/air/sanitary_distance_page.h"
 #include "app/pages/air/screen3_page.h"
 #include "app/pages/air/tank_losses_page.h"
+#include "app/pages/risk/risk_page.h"
+#include "app/pages/risk/spill_evaporation_page.h"
+#include "app/pages/risk/vce_page.h"
+#include "app/pages/tools/subsidence_page.h"
+#include "app/pages/tools/unit_converter_page.h"
 #include "app/pages/water/cumulative_flow_page.h"
 #include "app/pages/water/fro_mixing_page.h"
 #include "app/pages/water/mixing_2d_page.h"
@@ -49,6 +54,15 @@ const std::map<std::string, Factory>& factories() {
       {"protection", make<ProtectionDistancePageHook>()},
       {"screen3", make<Screen3PageHook>()},
       {"watertemp", make<WaterTemperaturePageHook>()},
+      {"liquid_leak", makeLiquidLeakPageHook},
+      {"spill_evaporation", make<SpillEvaporationPageHook>()},
+      {"vce", make<VcePageHook>()},
+      {"bleve", makeBlevePageHook},
+      {"jet_fire", makeJetFirePageHook},
+      {"pool_fire", makePoolFirePageHook},
+      {"oil_film", makeOilFilmPageHook},
+      {"units", make<UnitConverterPageHook>()},
+      {"subsidence", make<SubsidencePageHook>()},
   };
   return f;
 }

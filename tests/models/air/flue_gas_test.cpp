@@ -23,27 +23,27 @@ core::Outcome run(double fuel, double b) {
 TEST(FlueGas, OilThousandTonnes) {
   const auto o = run(0, 1000);
   ASSERT_TRUE(o.ok());
-  EXPECT_FLOAT_EQ(o.results.num("V"), 1400);
-  EXPECT_FLOAT_EQ(o.results.num("Gs"), 6);
+  EXPECT_FLOAT_EQ(o.results.f("V"), 1400);
+  EXPECT_FLOAT_EQ(o.results.f("Gs"), 6);
   EXPECT_EQ(o.results.num("Cso2"), 429);
-  EXPECT_FLOAT_EQ(o.results.num("Gd"), 1000.0f / 680);
+  EXPECT_FLOAT_EQ(o.results.f("Gd"), 1000.0f / 680);
   EXPECT_EQ(o.results.num("Cdust"), 105);
-  EXPECT_FLOAT_EQ(o.results.num("Gs_std"), 7);
-  EXPECT_FLOAT_EQ(o.results.num("Gd_std"), 1.4f);
+  EXPECT_FLOAT_EQ(o.results.f("Gs_std"), 7);
+  EXPECT_FLOAT_EQ(o.results.f("Gd_std"), 1.4f);
   EXPECT_EQ(o.results.num("Gs_cut"), 0);  // 6 - 7 < 0 shows 0
-  EXPECT_FLOAT_EQ(o.results.num("Gd_cut"), 1000.0f / 680 - 1.4f);
+  EXPECT_FLOAT_EQ(o.results.f("Gd_cut"), 1000.0f / 680 - 1.4f);
 }
 
 TEST(FlueGas, CoalThousandTonnes) {
   const auto o = run(1, 1000);
   ASSERT_TRUE(o.ok());
-  EXPECT_FLOAT_EQ(o.results.num("V"), 1000);
-  EXPECT_FLOAT_EQ(o.results.num("Gd"), 30);
-  EXPECT_FLOAT_EQ(o.results.num("Gs"), 11.2f);
+  EXPECT_FLOAT_EQ(o.results.f("V"), 1000);
+  EXPECT_FLOAT_EQ(o.results.f("Gd"), 30);
+  EXPECT_FLOAT_EQ(o.results.f("Gs"), 11.2f);
   EXPECT_EQ(o.results.num("Cdust"), 3000);
   EXPECT_EQ(o.results.num("Cso2"), 1120);
-  EXPECT_FLOAT_EQ(o.results.num("Gs_cut"), 11.2f - 9);
-  EXPECT_FLOAT_EQ(o.results.num("Gd_cut"), 28);
+  EXPECT_FLOAT_EQ(o.results.f("Gs_cut"), 11.2f - 9);
+  EXPECT_FLOAT_EQ(o.results.f("Gd_cut"), 28);
 }
 
 // Flue-dust share and combustible share play different parts: dfh scales the dust, Cfh
@@ -56,7 +56,7 @@ TEST(FlueGas, CoalDustShares) {
   v.setNum("Cfh", 10);
   const auto o = flueGasDesc().compute(v, "compute");
   ASSERT_TRUE(o.ok());
-  EXPECT_FLOAT_EQ(o.results.num("Gd"), 40);  // 30 x 12 x 1000 / 0.9 x 1e-4
+  EXPECT_FLOAT_EQ(o.results.f("Gd"), 40);  // 30 x 12 x 1000 / 0.9 x 1e-4
   EXPECT_EQ(o.results.num("Cdust"), 4000);
 }
 

@@ -19,7 +19,7 @@ TEST(FugitiveDust, TransportWithAHeavierLoad) {
   v.setNum("M", 5);
   const auto o = fugitiveDustDesc().compute(v, "transport");
   // 0.123 x 6 x (5/6.8)^0.85 x 0.02^0.72 x 0.1 x 3000 / 5
-  EXPECT_FLOAT_EQ(o.results.num("Qt"), 2.0391123f);
+  EXPECT_FLOAT_EQ(o.results.f("Qt"), 2.0391123f);
 }
 
 TEST(FugitiveDust, CoalPile) {

@@ -41,7 +41,7 @@ TEST(TankLosses, FloatingRoofWorkingWithAndWithoutSupports) {
   v.setNum("lw_support", 1);  // hidden for the floating roof: ignored
   auto o = tankLossesDesc().compute(v, "floating_working");
   EXPECT_EQ(o.text, "结果：浮顶油罐大呼吸损耗量Lw：76072.000340 [kg/a]");
-  EXPECT_FLOAT_EQ(o.results.num("lw_C"), 0.00257f);
+  EXPECT_FLOAT_EQ(o.results.f("lw_C"), 0.00257f);
   v.setNum("tank", 2);
   v.setNum("lw_support", 0);
   o = tankLossesDesc().compute(v, "floating_working");
@@ -57,7 +57,7 @@ TEST(TankLosses, WallAdhesionTable) {
   core::Values v = defaults();
   v.setNum("lw_product", 1);
   v.setNum("lw_wall", 1);
-  EXPECT_FLOAT_EQ(tankLossesDesc().compute(v, "floating_working").results.num("lw_C"), 0.05134f);
+  EXPECT_FLOAT_EQ(tankLossesDesc().compute(v, "floating_working").results.f("lw_C"), 0.05134f);
 }
 
 TEST(TankLosses, FixedRoofBreathingDiameterSwitch) {

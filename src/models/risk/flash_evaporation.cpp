@@ -1,0 +1,50 @@
+#include "models/risk/flash_evaporation.h"
+
+#include "core/binding.h"
+#include "core/format.h"
+#include "models/risk/risk_common.h"
+
+namespace models::risk {
+
+core::Check checkFlashEvaporation(const FlashEvaporationInput& in) {
+  if (!(in.h_j_kg > 0)) return core::fail(kMsgFlashHeat, "H");
+  if (!(in.t1_s > 0)) return core::fail(kMsgFlashTime, "t1");
+  return std::nullopt;
+}
+
+FlashEvaporationResult computeFlashEvaporation(const FlashEvaporationInput& in) {
+  const double fv = (static_cast<double>(in.tl_k) - in.tb_k) * in.cp_j_kg_k / in.h_j_kg;
+  return {core::storeFloat(fv * in.wt_kg / in.t1_s)};
+}
+
+const core::CalculatorDesc& flashEvaporationDesc() {
+  static const core::CalculatorDesc d = [] {
+    core::CalculatorDesc c;
+    c.id = "flash_evaporation";
+    c.title = "过热液体闪蒸量计算";
+    c.category = kCategory;
+    c.class_name = "CFlashEvaporationDlg";
+    using In = FlashEvaporationInput;
+    core::Form<In> form;
+    form.bind("WT", &In::wt_kg, 1001, "液体泄漏总量WT", "kg");
+    form.bind("t1", &In::t1_s, 1002, "闪蒸蒸发时间t1", "s");
+    form.bind("Cp", &In::cp_j_kg_k, 1003, "液体定压比热Cp", "J/kg·K");
+    form.bind("TL", &In::tl_k, 1004, "泄漏前液体温度TL", "K");
+    form.bind("Tb", &In::tb_k, 1005, "液体常压下沸点Tb", "K");
+    form.bind("H", &In::h_j_kg, 1006, "液体汽化热H", "J/kg");
+    core::Outputs<FlashEvaporationResult> outs;
+    outs.bind("Q1", &FlashEvaporationResult::q1_kg_s, 1007, "闪蒸量Q1", "kg/s");
+    c.fields = core::concat(form.fields(), outs.fields());
+    c.actions = {{"compute", "计算", 1008}};
+    c.compute = form.compute([outs](const In& in, const std::string&) {
+      if (auto f = checkFlashEvaporation(in)) return core::failed(*f);
+      core::Outcome o;
+      outs.write(computeFlashEvaporation(in), o.results);
+      return o;
+    });
+    return c;
+  }();
+  return d;
+}
+
+}  // namespace models::risk

@@ -1,0 +1,61 @@
+#include "models/risk/mass_evaporation.h"
+
+#include <cmath>
+
+#include "core/binding.h"
+#include "core/format.h"
+#include "models/risk/risk_common.h"
+
+namespace models::risk {
+
+namespace {
+constexpr double kGasConstant = 8.31451;  // R, J/(mol K)
+}
+
+StabilityCoefficients poolStabilityCoefficients(PoolStability s) {
+  switch (s) {
+    case PoolStability::Neutral: return {0.25, 4.685e-3};
+    case PoolStability::Stable: return {0.3, 5.285e-3};
+    case PoolStability::Unstable: break;
+  }
+  return {0.2, 3.846e-3};
+}
+
+MassEvaporationResult computeMassEvaporation(const MassEvaporationInput& in) {
+  const auto [n, alpha] = poolStabilityCoefficients(in.stability);
+  const double q3 = alpha * in.p_pa * in.m / (kGasConstant * in.t0_k) *
+                    std::pow(in.u_m_s, (2 - n) / (2 + n)) * std::pow(in.r_m, (4 + n) / (2 + n));
+  return {core::storeFloat(q3)};
+}
+
+const core::CalculatorDesc& massEvaporationDesc() {
+  static const core::CalculatorDesc d = [] {
+    core::CalculatorDesc c;
+    c.id = "mass_evaporation";
+    c.title = "质量蒸发量计算";
+    c.category = kCategory;
+    c.class_name = "CMassEvaporationDlg";
+    using In = MassEvaporationInput;
+    core::Form<In> form;
+    form.bind("P", &In::p_pa, 1001, "液体表面蒸气压P", "Pa");
+    form.bind("r", &In::r_m, 1002, "液池半径r", "m");
+    form.choice("stability", &In::stability, 1003, "大气稳定度",
+                {"不稳定(A,B)", "中性(D)", "稳定(E,F)"});
+    form.bind("M", &In::m, 1004, "分子量M");
+    form.bind("T0", &In::t0_k, 1005, "环境温度T0", "K");
+    form.bind("u", &In::u_m_s, 1006, "风速u", "m/s");
+    core::Outputs<MassEvaporationResult> outs;
+    outs.bind("Q3", &MassEvaporationResult::q3_kg_s, 1007, "质量蒸发量Q3", "kg/s");
+    c.fields = core::concat(form.fields(), outs.fields());
+    c.actions = {{"compute", "计算", 1008}};
+    c.compute = form.compute([outs](const In& in, const std::string&) {
+      core::Outcome o;
+      outs.write(computeMassEvaporation(in), o.results);
+      return o;
+    });
+    return c;
+  }();
+  return d;
+}
+
+}  // namespace models::risk

@@ -1,0 +1,46 @@
+#include "models/risk/overpressure_chart.h"
+
+#include "core/binding.h"
+#include "core/format.h"
+#include "models/risk/risk_common.h"
+
+namespace models::risk {
+
+double chartOverpressure_Pa(double r) {
+  const double mpa = 0.084 / r + 0.27 / (r * r) + 0.7 / (r * r * r);
+  return mpa * 1e6;
+}
+
+double chartScaledOverpressure(double r) { return chartOverpressure_Pa(r) / kOverpressureUnit_Pa; }
+
+OverpressureChartResult readOverpressureChart(const OverpressureChartInput& in) {
+  return {core::storeFloat(chartScaledOverpressure(in.rs)),
+          core::storeFloat(chartOverpressure_Pa(in.rs))};
+}
+
+const core::CalculatorDesc& overpressureChartDesc() {
+  static const core::CalculatorDesc d = [] {
+    core::CalculatorDesc c;
+    c.id = "overpressure_chart";
+    c.title = "无因次距离查超压表";
+    c.category = kCategory;
+    c.class_name = "COverpressureChartDlg";
+    using In = OverpressureChartInput;
+    core::Form<In> form;
+    form.bind("Rs", &In::rs, 1001, "无因次距离", "m");
+    core::Outputs<OverpressureChartResult> outs;
+    outs.bind("dPs", &OverpressureChartResult::dps, 1002, "无因次超压", "×9806.65 Pa");
+    outs.bind("dP", &OverpressureChartResult::dp_pa, 1003, "超压", "Pa");
+    c.fields = core::concat(form.fields(), outs.fields());
+    c.actions = {{"read", "确定", 1004}};
+    c.compute = form.compute([outs](const In& in, const std::string&) {
+      core::Outcome o;
+      outs.write(readOverpressureChart(in), o.results);
+      return o;
+    });
+    return c;
+  }();
+  return d;
+}
+
+}  // namespace models::risk
