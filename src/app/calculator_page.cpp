@@ -274,6 +274,8 @@ void CalculatorPage::writeForm(const FieldFilter& owns) {
     if (owns && !owns(f)) continue;
     QWidget* w = control(f.key);
     if (!w) continue;
+    // A result field that was never computed holds 0 (and no text) until its first compute.
+    if (!m_values.has(f.key)) m_values.setNum(f.key, 0);
     switch (f.type) {
       case core::FieldType::Choice: {
         auto* c = static_cast<QComboBox*>(w);
