@@ -25,13 +25,13 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
 
 CalculatorPage::CalculatorPage(const core::CalculatorDesc& desc, QWidget* parent)
-    : QWidget(parent), desc_(desc), hook_(makePageHook(desc.id)) {
+    : QWidget(parent), m_desc(desc), m_hook(makePageHook(desc.id)) {
   setObjectName(q(desc.id));
   applyPageColour(this);
-  values_ = core::defaultValues(desc_);
+  m_values = core::defaultValues(m_desc);
   build();
   writeForm();
-  if (hook_) hook_->setup(*this);
+  if (m_hook) m_hook->setup(*this);
 }
 
 CalculatorPage::~CalculatorPage() = default;
@@ -81,8 +81,8 @@ QWidget* CalculatorPage::makeControl(const core::FieldDesc& f, QWidget* parent) 
 }
 
 void CalculatorPage::build() {
-  layout_ = new QVBoxLayout(this);
-  layout_->setContentsMargins(6, 6, 6, 6);
+  m_layout = new QVBoxLayout(this);
+  m_layout->setContentsMargins(6, 6, 6, 6);
 
   std::map<std::string, QGridLayout*> grids;
   std::map<std::string, int> rows;
@@ -93,20 +93,20 @@ void CalculatorPage::build() {
     box->setObjectName(q("group:" + caption));
     auto* g = new QGridLayout(box);
     g->setColumnStretch(3, 1);
-    layout_->addWidget(box);
-    groups_[caption] = box;
+    m_layout->addWidget(box);
+    m_groups[caption] = box;
     grids[caption] = g;
     rows[caption] = 0;
     return g;
   };
 
-  for (const auto& f : desc_.fields) {
+  for (const auto& f : m_desc.fields) {
     QGridLayout* g = gridFor(f.group);
-    QWidget* box = groups_[f.group];
+    QWidget* box = m_groups[f.group];
     int& row = rows[f.group];
     if (f.type == core::FieldType::Radio) {
       auto* l = new QLabel(q(f.label), box);
-      labels_[f.key] = l;
+      m_labels[f.key] = l;
       g->addWidget(l, row, 0);
       auto* holder = new QWidget(box);
       auto* h = new QHBoxLayout(holder);
@@ -118,129 +118,129 @@ void CalculatorPage::build() {
         rb->setObjectName(q(f.key + ":" + std::to_string(idx)));
         bg->addButton(rb, idx++);
         h->addWidget(rb);
-        radios_[f.key].push_back(rb);
+        m_radios[f.key].push_back(rb);
       }
       h->addStretch(1);
-      controls_[f.key] = radios_[f.key].empty() ? holder : radios_[f.key].front();
+      m_controls[f.key] = m_radios[f.key].empty() ? holder : m_radios[f.key].front();
       g->addWidget(holder, row, 1, 1, 2);
       ++row;
       continue;
     }
     QWidget* c = makeControl(f, box);
-    controls_[f.key] = c;
+    m_controls[f.key] = c;
     if (f.type == core::FieldType::CheckBox) {
       g->addWidget(c, row, 0, 1, 3);
     } else {
       auto* l = new QLabel(q(f.label), box);
       l->setBuddy(c);
-      labels_[f.key] = l;
+      m_labels[f.key] = l;
       g->addWidget(l, row, 0);
       g->addWidget(c, row, 1);
       auto* u = new QLabel(q(f.unit), box);
-      units_[f.key] = u;
+      m_units[f.key] = u;
       g->addWidget(u, row, 2);
     }
     ++row;
   }
 
-  if (!desc_.actions.empty() || !desc_.help_topic.empty()) {
+  if (!m_desc.actions.empty() || !m_desc.help_topic.empty()) {
     auto* bar = new QHBoxLayout;
     bar->addStretch(1);
-    for (const auto& a : desc_.actions) {
+    for (const auto& a : m_desc.actions) {
       auto* b = new QPushButton(q(a.label), this);
       b->setObjectName(q("action:" + a.name));
-      buttons_[a.name] = b;
+      m_buttons[a.name] = b;
       bar->addWidget(b);
       const std::string name = a.name;
       connect(b, &QPushButton::clicked, this, [this, name] { runAction(name); });
     }
-    if (!desc_.help_topic.empty()) {
+    if (!m_desc.help_topic.empty()) {
       auto* b = new QPushButton(QStringLiteral("参考资料"), this);
       b->setObjectName(QStringLiteral("action:help"));
-      buttons_["help"] = b;
+      m_buttons["help"] = b;
       bar->addWidget(b);
-      const std::string topic = desc_.help_topic;
+      const std::string topic = m_desc.help_topic;
       connect(b, &QPushButton::clicked, this, [this, topic] { showHelpTopic(this, q(topic)); });
     }
-    layout_->addLayout(bar);
+    m_layout->addLayout(bar);
   }
 
-  if (desc_.result_text_id != 0) {
-    result_text_ = new QTextEdit(this);
-    result_text_->setObjectName(QStringLiteral("resultText"));
-    result_text_->setReadOnly(true);
-    result_text_->setMinimumHeight(120);
-    layout_->addWidget(result_text_, 1);
+  if (m_desc.result_text_id != 0) {
+    m_result_text = new QTextEdit(this);
+    m_result_text->setObjectName(QStringLiteral("resultText"));
+    m_result_text->setReadOnly(true);
+    m_result_text->setMinimumHeight(120);
+    m_layout->addWidget(m_result_text, 1);
   } else {
-    layout_->addStretch(1);
+    m_layout->addStretch(1);
   }
 }
 
 QWidget* CalculatorPage::control(const std::string& key) const {
-  auto it = controls_.find(key);
-  return it == controls_.end() ? nullptr : it->second;
+  auto it = m_controls.find(key);
+  return it == m_controls.end() ? nullptr : it->second;
 }
 
 QLabel* CalculatorPage::label(const std::string& key) const {
-  auto it = labels_.find(key);
-  return it == labels_.end() ? nullptr : it->second;
+  auto it = m_labels.find(key);
+  return it == m_labels.end() ? nullptr : it->second;
 }
 
 QLabel* CalculatorPage::unitLabel(const std::string& key) const {
-  auto it = units_.find(key);
-  return it == units_.end() ? nullptr : it->second;
+  auto it = m_units.find(key);
+  return it == m_units.end() ? nullptr : it->second;
 }
 
 QPushButton* CalculatorPage::button(const std::string& action) const {
-  auto it = buttons_.find(action);
-  return it == buttons_.end() ? nullptr : it->second;
+  auto it = m_buttons.find(action);
+  return it == m_buttons.end() ? nullptr : it->second;
 }
 
 QGroupBox* CalculatorPage::group(const std::string& caption) const {
-  auto it = groups_.find(caption);
-  return it == groups_.end() ? nullptr : it->second;
+  auto it = m_groups.find(caption);
+  return it == m_groups.end() ? nullptr : it->second;
 }
 
 void CalculatorPage::setValue(const std::string& key, double v) {
-  const core::FieldDesc* f = desc_.field(key);
+  const core::FieldDesc* f = m_desc.field(key);
   if (!f) return;
-  values_.setNum(key, core::storeAs(f->type, v));
+  m_values.setNum(key, core::storeAs(f->type, v));
   // Only this field's control: the others may hold typed text not read yet.
   writeForm([&key](const core::FieldDesc& fd) { return fd.key == key; });
 }
 
 void CalculatorPage::setText(const std::string& key, const std::string& text) {
-  values_.setText(key, text);
+  m_values.setText(key, text);
   writeForm([&key](const core::FieldDesc& fd) { return fd.key == key; });
 }
 
 void CalculatorPage::setRadio(const std::string& key, int index) { setValue(key, index); }
 
 bool CalculatorPage::readForm(const FieldFilter& owns) {
-  for (const auto& f : desc_.fields) {
+  for (const auto& f : m_desc.fields) {
     if (f.result || (owns && !owns(f))) continue;
     QWidget* w = control(f.key);
     if (!w) continue;
     switch (f.type) {
       case core::FieldType::Choice:
-        values_.setNum(f.key, static_cast<QComboBox*>(w)->currentIndex());
+        m_values.setNum(f.key, static_cast<QComboBox*>(w)->currentIndex());
         break;
       case core::FieldType::CheckBox:
-        values_.setNum(f.key, static_cast<QCheckBox*>(w)->isChecked() ? 1 : 0);
+        m_values.setNum(f.key, static_cast<QCheckBox*>(w)->isChecked() ? 1 : 0);
         break;
       case core::FieldType::Radio: {
         int idx = -1;
-        const auto& rbs = radios_[f.key];
+        const auto& rbs = m_radios[f.key];
         for (size_t i = 0; i < rbs.size(); ++i)
           if (static_cast<QRadioButton*>(rbs[i])->isChecked()) idx = static_cast<int>(i);
-        values_.setNum(f.key, idx);
+        m_values.setNum(f.key, idx);
         break;
       }
       case core::FieldType::Text:
         if (auto* c = qobject_cast<QComboBox*>(w))
-          values_.setText(f.key, c->currentText().toStdString());
+          m_values.setText(f.key, c->currentText().toStdString());
         else if (auto* e = qobject_cast<QLineEdit*>(w))
-          values_.setText(f.key, e->text().toStdString());
+          m_values.setText(f.key, e->text().toStdString());
         break;
       default: {
         auto* e = static_cast<QLineEdit*>(w);
@@ -262,7 +262,7 @@ bool CalculatorPage::readForm(const FieldFilter& owns) {
           e->selectAll();
           return false;
         }
-        values_.setNum(f.key, core::storeAs(f.type, v));
+        m_values.setNum(f.key, core::storeAs(f.type, v));
         break;
       }
     }
@@ -271,32 +271,34 @@ bool CalculatorPage::readForm(const FieldFilter& owns) {
 }
 
 void CalculatorPage::writeForm(const FieldFilter& owns) {
-  for (const auto& f : desc_.fields) {
+  for (const auto& f : m_desc.fields) {
     if (owns && !owns(f)) continue;
     QWidget* w = control(f.key);
     if (!w) continue;
+    // A result field that was never computed holds 0 (and no text) until its first compute.
+    if (!m_values.has(f.key)) m_values.setNum(f.key, 0);
     switch (f.type) {
       case core::FieldType::Choice: {
         auto* c = static_cast<QComboBox*>(w);
-        c->setCurrentIndex(values_.i(f.key));
+        c->setCurrentIndex(m_values.i(f.key));
         break;
       }
       case core::FieldType::CheckBox:
-        static_cast<QCheckBox*>(w)->setChecked(values_.i(f.key) != 0);
+        static_cast<QCheckBox*>(w)->setChecked(m_values.i(f.key) != 0);
         break;
       case core::FieldType::Radio: {
-        const auto& rbs = radios_[f.key];
-        const int idx = values_.i(f.key);
+        const auto& rbs = m_radios[f.key];
+        const int idx = m_values.i(f.key);
         for (size_t i = 0; i < rbs.size(); ++i)
           static_cast<QRadioButton*>(rbs[i])->setChecked(static_cast<int>(i) == idx);
         break;
       }
       default:
         if (auto* c = qobject_cast<QComboBox*>(w)) {
-          c->setEditText(q(core::displayValue(f, values_)));
+          c->setEditText(q(core::displayValue(f, m_values)));
         } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
           // A result field that was never computed shows its starting value 0 like any field.
-          e->setText(q(core::displayValue(f, values_)));
+          e->setText(q(core::displayValue(f, m_values)));
           e->setCursorPosition(0);
         }
         break;
@@ -315,37 +317,37 @@ void CalculatorPage::showFailure(const core::CheckFailure& f) {
 
 void CalculatorPage::showResults(const core::Outcome& o) {
   for (const auto& [key, v] : o.updated_inputs.all()) {
-    values_.setNum(key, v.num);
-    if (!v.text.empty()) values_.setText(key, v.text);
+    m_values.setNum(key, v.num);
+    if (!v.text.empty()) m_values.setText(key, v.text);
   }
   for (const auto& [key, v] : o.results.all()) {
-    values_.setNum(key, v.num);
-    values_.setText(key, v.text);
+    m_values.setNum(key, v.num);
+    m_values.setText(key, v.text);
   }
   writeForm();
-  if (result_text_)
-    result_text_->setPlainText(q(o.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  if (m_result_text)
+    m_result_text->setPlainText(q(o.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 void CalculatorPage::showResultFields(const core::Outcome& o) {
   for (const auto& [key, v] : o.results.all()) {
-    const core::FieldDesc* f = desc_.field(key);
-    values_.setNum(key, f ? core::storeAs(f->type, v.num) : v.num);
-    values_.setText(key, v.text);
+    const core::FieldDesc* f = m_desc.field(key);
+    m_values.setNum(key, f ? core::storeAs(f->type, v.num) : v.num);
+    m_values.setText(key, v.text);
   }
   writeForm([&o](const core::FieldDesc& f) { return f.result && o.results.has(f.key); });
 }
 
 bool CalculatorPage::runAction(const std::string& action) {
-  if (hook_ && hook_->handleAction(*this, action)) return true;
+  if (m_hook && m_hook->handleAction(*this, action)) return true;
   // An unreadable number stops the compute: results computed from values that the form no
   // longer shows would mislead.
   if (!readForm()) return false;
-  if (hook_ && !hook_->beforeCompute(*this, action)) return false;
-  if (!desc_.compute) return false;
+  if (m_hook && !m_hook->beforeCompute(*this, action)) return false;
+  if (!m_desc.compute) return false;
   core::Outcome o;
   try {
-    o = desc_.compute(values_, action);
+    o = m_desc.compute(m_values, action);
   } catch (const std::exception& e) {
     widgets::showMessage(this, QString::fromUtf8(e.what()));
     return false;
@@ -354,9 +356,9 @@ bool CalculatorPage::runAction(const std::string& action) {
     showFailure(*o.failure);
     return false;
   }
-  last_inputs_ = values_;
-  last_outcome_ = o;
-  if (!(hook_ && hook_->showOutcome(*this, action, o))) showResults(o);
+  m_last_inputs = m_values;
+  m_last_outcome = o;
+  if (!(m_hook && m_hook->showOutcome(*this, action, o))) showResults(o);
   emit computed(q(action));
   return true;
 }

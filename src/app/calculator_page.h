@@ -36,7 +36,7 @@ class CalculatorPage : public QWidget {
   CalculatorPage(const core::CalculatorDesc& desc, QWidget* parent = nullptr);
   ~CalculatorPage() override;
 
-  const core::CalculatorDesc& desc() const { return desc_; }
+  const core::CalculatorDesc& desc() const { return m_desc; }
 
   // The control of a field (QLineEdit, QComboBox, QCheckBox, or the first QRadioButton of a
   // radio group), the label beside it, the action button of an action name.
@@ -45,11 +45,11 @@ class CalculatorPage : public QWidget {
   QLabel* unitLabel(const std::string& key) const;
   QPushButton* button(const std::string& action) const;
   QGroupBox* group(const std::string& caption) const;
-  QTextEdit* resultText() const { return result_text_; }
-  QVBoxLayout* contentLayout() const { return layout_; }
+  QTextEdit* resultText() const { return m_result_text; }
+  QVBoxLayout* contentLayout() const { return m_layout; }
 
   // The field values the page holds (inputs as last read or set, results as last stored).
-  const core::Values& values() const { return values_; }
+  const core::Values& values() const { return m_values; }
   // Set a field's value (rounded to its storage precision) and show it in its control.
   void setValue(const std::string& key, double v);
   void setText(const std::string& key, const std::string& text);
@@ -77,11 +77,11 @@ class CalculatorPage : public QWidget {
   // Show a check failure: the message in its box, then the focus to its field.
   void showFailure(const core::CheckFailure& f);
 
-  PageHook* hook() const { return hook_.get(); }
+  PageHook* hook() const { return m_hook.get(); }
   // The last outcome shown and the inputs it came from (for the calculation sheet); none
   // before the first compute or after new inputs were set.
-  const core::Outcome* lastOutcome() const { return last_outcome_ ? &*last_outcome_ : nullptr; }
-  const core::Values& lastInputs() const { return last_inputs_; }
+  const core::Outcome* lastOutcome() const { return m_last_outcome ? &*m_last_outcome : nullptr; }
+  const core::Values& lastInputs() const { return m_last_inputs; }
 
   // Project files (calculator_page_project.cpp). Every input as the page shows it: num is the
   // value, text the typed text of a number field. Reads quietly; `bad_key`, when given, gets the
@@ -97,19 +97,19 @@ class CalculatorPage : public QWidget {
   void build();
   QWidget* makeControl(const core::FieldDesc& f, QWidget* parent);
 
-  const core::CalculatorDesc& desc_;
-  std::unique_ptr<PageHook> hook_;
-  core::Values values_;
-  QVBoxLayout* layout_ = nullptr;
-  QTextEdit* result_text_ = nullptr;
-  std::map<std::string, QWidget*> controls_;
-  std::map<std::string, std::vector<QWidget*>> radios_;
-  std::map<std::string, QLabel*> labels_;
-  std::map<std::string, QLabel*> units_;
-  std::map<std::string, QPushButton*> buttons_;
-  std::map<std::string, QGroupBox*> groups_;
-  std::optional<core::Outcome> last_outcome_;
-  core::Values last_inputs_;
+  const core::CalculatorDesc& m_desc;
+  std::unique_ptr<PageHook> m_hook;
+  core::Values m_values;
+  QVBoxLayout* m_layout = nullptr;
+  QTextEdit* m_result_text = nullptr;
+  std::map<std::string, QWidget*> m_controls;
+  std::map<std::string, std::vector<QWidget*>> m_radios;
+  std::map<std::string, QLabel*> m_labels;
+  std::map<std::string, QLabel*> m_units;
+  std::map<std::string, QPushButton*> m_buttons;
+  std::map<std::string, QGroupBox*> m_groups;
+  std::optional<core::Outcome> m_last_outcome;
+  core::Values m_last_inputs;
 };
 
 }  // namespace app

@@ -12,10 +12,10 @@ namespace app {
 
 core::Values CalculatorPage::formValues(std::string* bad_key) {
   core::Values out;
-  for (const auto& f : desc_.fields) {
+  for (const auto& f : m_desc.fields) {
     if (f.result) continue;
     // Fields without a control of their own (kept by a sub-dialog or the hook) as last read.
-    const auto& held = values_.all();
+    const auto& held = m_values.all();
     if (auto it = held.find(f.key); it != held.end()) {
       out.setNum(f.key, it->second.num);
       out.setText(f.key, it->second.text);
@@ -30,7 +30,7 @@ core::Values CalculatorPage::formValues(std::string* bad_key) {
         out.setNum(f.key, static_cast<QCheckBox*>(w)->isChecked() ? 1 : 0);
         break;
       case core::FieldType::Radio: {
-        const auto& rbs = radios_[f.key];
+        const auto& rbs = m_radios[f.key];
         for (size_t i = 0; i < rbs.size(); ++i)
           if (static_cast<QRadioButton*>(rbs[i])->isChecked())
             out.setNum(f.key, static_cast<double>(i));
@@ -60,25 +60,25 @@ core::Values CalculatorPage::formValues(std::string* bad_key) {
       }
     }
   }
-  if (hook_) hook_->storeInputs(*this, out);
+  if (m_hook) m_hook->storeInputs(*this, out);
   return out;
 }
 
 void CalculatorPage::setFormValues(const core::Values& inputs) {
-  values_ = core::defaultValues(desc_);
+  m_values = core::defaultValues(m_desc);
   for (const auto& [key, v] : inputs.all()) {
-    const core::FieldDesc* f = desc_.field(key);
+    const core::FieldDesc* f = m_desc.field(key);
     if (!f || f->result) continue;
     if (f->type == core::FieldType::Text)
-      values_.setText(key, v.text);
+      m_values.setText(key, v.text);
     else
-      values_.setNum(key, core::storeAs(f->type, v.num));
+      m_values.setNum(key, core::storeAs(f->type, v.num));
   }
   writeForm();
   // Every input (the defaults where `inputs` has none) with the texts numbers were saved with.
-  core::Values shown_values = values_;
+  core::Values shown_values = m_values;
   // A number field shows the text it was saved with ("1.2345678", not the rounded "1.23457").
-  for (const auto& f : desc_.fields) {
+  for (const auto& f : m_desc.fields) {
     if (f.result || f.type == core::FieldType::Text || !inputs.has(f.key)) continue;
     const std::string& shown = inputs.text(f.key);
     if (shown.empty()) continue;
@@ -88,9 +88,9 @@ void CalculatorPage::setFormValues(const core::Values& inputs) {
       e->setCursorPosition(0);
     }
   }
-  if (result_text_) result_text_->clear();
-  last_outcome_.reset();
-  if (hook_) hook_->loadInputs(*this, shown_values);
+  if (m_result_text) m_result_text->clear();
+  m_last_outcome.reset();
+  if (m_hook) m_hook->loadInputs(*this, shown_values);
 }
 
 }  // namespace app

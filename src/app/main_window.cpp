@@ -96,19 +96,19 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
   auto* host = new QWidget(this);
   host->setObjectName(QStringLiteral("pageHost"));
   right->addWidget(host, 1);
-  link_ = new widgets::CColorLabel(QStringLiteral("访问 kuva环评计算 主页"), this);
-  link_->setObjectName(QStringLiteral("linkLabel"));
-  link_->setLink(kProductUrl);
-  link_->setTextColour(QColor(255, 0, 0));
-  link_->setBackgroundColour(kMainBackground);
-  link_->setRaised(QColor(0, 255, 0));
-  right->addWidget(link_, 0, Qt::AlignRight);
+  m_link = new widgets::CColorLabel(QStringLiteral("访问 kuva环评计算 主页"), this);
+  m_link->setObjectName(QStringLiteral("linkLabel"));
+  m_link->setLink(kProductUrl);
+  m_link->setTextColour(QColor(255, 0, 0));
+  m_link->setBackgroundColour(kMainBackground);
+  m_link->setRaised(QColor(0, 255, 0));
+  right->addWidget(m_link, 0, Qt::AlignRight);
   root->addLayout(right, 1);
   buildPages(host);
 
-  connect(&clock_timer_, &QTimer::timeout, this, &CMainDlg::tickClock);
-  clock_timer_.start(1000);
-  connect(&close_timer_, &QTimer::timeout, this, &CMainDlg::tickClose);
+  connect(&m_clock_timer, &QTimer::timeout, this, &CMainDlg::tickClock);
+  m_clock_timer.start(1000);
+  connect(&m_close_timer, &QTimer::timeout, this, &CMainDlg::tickClose);
 
   resize(1040, 760);
   ShowPage(1);
@@ -116,7 +116,7 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
 }
 
 CMainDlg::~CMainDlg() {
-  if (decibel_) delete decibel_.data();
+  if (m_decibel) delete m_decibel.data();
 }
 
 void CMainDlg::writeSettings() {
@@ -134,7 +134,7 @@ void CMainDlg::buildButtons(QWidget* column) {
   auto add = [&](widgets::CCategoryButton* b) {
     b->setColours(hover, normal, focus);
     b->setMinimumHeight(34);
-    buttons_.push_back(b);
+    m_buttons.push_back(b);
     v->addWidget(b);
   };
   widgets::CCategoryButton* hidden = nullptr;
@@ -156,7 +156,7 @@ void CMainDlg::buildButtons(QWidget* column) {
     if (m.hidden) {
       hidden = b;
       b->setColours(hover, normal, focus);
-      buttons_.push_back(b);
+      m_buttons.push_back(b);
       continue;
     }
     add(b);
@@ -182,25 +182,25 @@ void CMainDlg::buildButtons(QWidget* column) {
   }
   v->addStretch(1);
 
-  clock_ = new widgets::CColorLabel(QStringLiteral("time"), column);
-  clock_->setObjectName(QStringLiteral("clockLabel"));
-  v->addWidget(clock_);
+  m_clock = new widgets::CColorLabel(QStringLiteral("time"), column);
+  m_clock->setObjectName(QStringLiteral("clockLabel"));
+  v->addWidget(m_clock);
   tickClock();
-  clock_->setTextColour(QColor(249, 6, 240));
-  clock_->setBlinking(true, 1000);
+  m_clock->setTextColour(QColor(249, 6, 240));
+  m_clock->setBlinking(true, 1000);
 
-  topmost_ = new QCheckBox(QStringLiteral("窗口总在最前面"), column);
-  topmost_->setObjectName(QStringLiteral("topmostCheck"));
+  m_topmost = new QCheckBox(QStringLiteral("窗口总在最前面"), column);
+  m_topmost->setObjectName(QStringLiteral("topmostCheck"));
   // A push-like check box: a flat button face with one icon per check state.
-  topmost_->setStyleSheet(QStringLiteral(
+  m_topmost->setStyleSheet(QStringLiteral(
       "QCheckBox{color:rgb(178,0,176);background:rgb(0,166,228);border:1px outset #6f8fb0;"
       "padding:3px;}"
       "QCheckBox:checked{border-style:inset;}"
       "QCheckBox::indicator{width:16px;height:16px;}"
       "QCheckBox::indicator:unchecked{image:url(:/icons/topmost-off.svg);}"
       "QCheckBox::indicator:checked{image:url(:/icons/topmost-on.svg);}"));
-  connect(topmost_, &QCheckBox::toggled, this, &CMainDlg::setTopmost);
-  v->addWidget(topmost_);
+  connect(m_topmost, &QCheckBox::toggled, this, &CMainDlg::setTopmost);
+  v->addWidget(m_topmost);
 }
 
 void CMainDlg::buildPages(QWidget* host) {
@@ -221,29 +221,29 @@ void CMainDlg::buildPages(QWidget* host) {
     scroll->setWidget(content);
     scroll->hide();
     g->addWidget(scroll, 0, 0);
-    pages_.push_back(scroll);
+    m_pages.push_back(scroll);
   }
 }
 
 void CMainDlg::ShowPage(int page) {
   if (page < 2 || page > kPageCount) page = 1;
-  for (auto* p : pages_) p->hide();
-  pages_[static_cast<size_t>(page - 1)]->show();
+  for (auto* p : m_pages) p->hide();
+  m_pages[static_cast<size_t>(page - 1)]->show();
 }
 
 QWidget* CMainDlg::page(int n) const {
   if (n < 1 || n > kPageCount) return nullptr;
-  return pages_[static_cast<size_t>(n - 1)]->widget();
+  return m_pages[static_cast<size_t>(n - 1)]->widget();
 }
 
 int CMainDlg::visiblePage() const {
-  for (size_t i = 0; i < pages_.size(); ++i)
-    if (!pages_[i]->isHidden()) return static_cast<int>(i) + 1;
+  for (size_t i = 0; i < m_pages.size(); ++i)
+    if (!m_pages[i]->isHidden()) return static_cast<int>(i) + 1;
   return 0;
 }
 
 widgets::CCategoryButton* CMainDlg::categoryButton(int id) const {
-  for (auto* b : buttons_)
+  for (auto* b : m_buttons)
     if (b->objectName() == QStringLiteral("button%1").arg(id)) return b;
   return nullptr;
 }
@@ -251,9 +251,9 @@ widgets::CCategoryButton* CMainDlg::categoryButton(int id) const {
 void CMainDlg::onCommand(int command) {
   if (command == kDecibelCommand) {
     if (!g_decibel_factory) return;
-    if (decibel_) delete decibel_.data();
-    decibel_ = g_decibel_factory();
-    if (decibel_) decibel_->show();
+    if (m_decibel) delete m_decibel.data();
+    m_decibel = g_decibel_factory();
+    if (m_decibel) m_decibel->show();
     return;
   }
   const int p = pageOfCommand(command);
@@ -261,8 +261,8 @@ void CMainDlg::onCommand(int command) {
 }
 
 void CMainDlg::tickClock() {
-  clock_->setText(QDateTime::currentDateTime().toString(QStringLiteral("现在时间 HH:mm:ss")));
-  if (clock_timer_.isActive()) clock_->setTextColour(randomClockColour());
+  m_clock->setText(QDateTime::currentDateTime().toString(QStringLiteral("现在时间 HH:mm:ss")));
+  if (m_clock_timer.isActive()) m_clock->setTextColour(randomClockColour());
 }
 
 void CMainDlg::showAbout() {
@@ -273,7 +273,7 @@ void CMainDlg::showAbout() {
 void CMainDlg::contextMenuEvent(QContextMenuEvent* e) {
 #ifdef Q_OS_WIN
   // There the item lives in the system menu.
-  if (sysmenu_added_) {
+  if (m_sysmenu_added) {
     QDialog::contextMenuEvent(e);
     return;
   }
@@ -293,10 +293,10 @@ void CMainDlg::contextMenuEvent(QContextMenuEvent* e) {
 void CMainDlg::showEvent(QShowEvent* e) {
   QDialog::showEvent(e);
   HMENU sys = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
-  if (sys && !sysmenu_added_) {
+  if (sys && !m_sysmenu_added) {
     AppendMenuW(sys, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(sys, MF_STRING, kAboutCommand, reinterpret_cast<LPCWSTR>(kAboutMenuText.utf16()));
-    sysmenu_added_ = true;
+    m_sysmenu_added = true;
   }
 }
 
@@ -342,23 +342,24 @@ void CMainDlg::keyPressEvent(QKeyEvent* e) {
 }
 
 void CMainDlg::closeEvent(QCloseEvent* e) {
-  if (closing_done_) {
+  if (m_closing_done) {
     e->accept();
     return;
   }
   e->ignore();
   // Unsaved inputs: offer to save them first; a cancelled save keeps the window open.
-  if (!close_timer_.isActive() && projectModified() &&
+  if (!m_close_timer.isActive() && projectModified() &&
       widgets::askQuestion(this, QStringLiteral("工程的输入已修改，是否保存？")) &&
       !saveProject(false))
     return;
-  if (!close_timer_.isActive()) {
+  if (!m_close_timer.isActive()) {
     setMinimumSize(0, 0);
     layout()->setSizeConstraint(QLayout::SetNoConstraint);
     for (auto* c : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) c->setMinimumSize(0, 0);
     // Shrinking to nothing takes max(width, height) / step ticks; a few more are spare.
-    close_ticks_left_ = std::max(width(), height()) / std::max(1, std::min(step_x_, step_y_)) + 4;
-    close_timer_.start(1);
+    m_close_ticks_left =
+        std::max(width(), height()) / std::max(1, std::min(m_step_x, m_step_y)) + 4;
+    m_close_timer.start(1);
   }
 }
 
@@ -369,15 +370,15 @@ void CMainDlg::tickClose() {
   const QScreen* sc = screen();
   const QRect desk = sc ? sc->geometry() : QRect(0, 0, 1920, 1080);
   const int w = before.width(), h = before.height();
-  const int nw = std::max(0, w - step_x_), nh = std::max(0, h - step_y_);
-  setGeometry((bias_x_ + desk.width() - w) / 2, (bias_y_ + desk.height() - h) / 2, nw, nh);
-  if (w <= 0) step_x_ = 0;
-  if (h <= 0) step_y_ = 0;
+  const int nw = std::max(0, w - m_step_x), nh = std::max(0, h - m_step_y);
+  setGeometry((m_bias_x + desk.width() - w) / 2, (m_bias_y + desk.height() - h) / 2, nw, nh);
+  if (w <= 0) m_step_x = 0;
+  if (h <= 0) m_step_y = 0;
   const QRect after = geometry();
   const bool stuck = after.width() == w && after.height() == h;
-  if ((w <= 0 && h <= 0) || stuck || --close_ticks_left_ <= 0) {
-    close_timer_.stop();
-    closing_done_ = true;
+  if ((w <= 0 && h <= 0) || stuck || --m_close_ticks_left <= 0) {
+    m_close_timer.stop();
+    m_closing_done = true;
     done(QDialog::Accepted);
   }
 }

@@ -41,11 +41,11 @@ class CMainDlg : public QDialog {
   QWidget* page(int n) const;
   int visiblePage() const;
   widgets::CCategoryButton* categoryButton(int id) const;
-  widgets::CColorLabel* clockLabel() const { return clock_; }
-  widgets::CColorLabel* linkLabel() const { return link_; }
-  QCheckBox* topmostCheck() const { return topmost_; }
-  QWidget* decibelWindow() const { return decibel_; }
-  bool closing() const { return close_timer_.isActive(); }
+  widgets::CColorLabel* clockLabel() const { return m_clock; }
+  widgets::CColorLabel* linkLabel() const { return m_link; }
+  QCheckBox* topmostCheck() const { return m_topmost; }
+  QWidget* decibelWindow() const { return m_decibel; }
+  bool closing() const { return m_close_timer.isActive(); }
 
   // The decibel calculator window factory; without one the command does nothing.
   static void setDecibelFactory(std::function<QWidget*()> f);
@@ -87,22 +87,22 @@ class CMainDlg : public QDialog {
   void tickClock();
   void tickClose();
 
-  std::vector<QScrollArea*> pages_;  // index 0 = page 1
-  std::vector<widgets::CCategoryButton*> buttons_;
-  widgets::CColorLabel* clock_ = nullptr;
-  widgets::CColorLabel* link_ = nullptr;
-  QCheckBox* topmost_ = nullptr;
-  QPointer<QWidget> decibel_;
-  QTimer clock_timer_;
-  QTimer close_timer_;
-  int bias_x_ = 40, bias_y_ = 40, step_x_ = 30, step_y_ = 30;
-  bool closing_done_ = false;
+  std::vector<QScrollArea*> m_pages;  // index 0 = page 1
+  std::vector<widgets::CCategoryButton*> m_buttons;
+  widgets::CColorLabel* m_clock = nullptr;
+  widgets::CColorLabel* m_link = nullptr;
+  QCheckBox* m_topmost = nullptr;
+  QPointer<QWidget> m_decibel;
+  QTimer m_clock_timer;
+  QTimer m_close_timer;
+  int m_bias_x = 40, m_bias_y = 40, m_step_x = 30, m_step_y = 30;
+  bool m_closing_done = false;
   // Ticks the closing animation may still take: a window manager that quietly restores a
   // minimum size after each step must not keep the window from ending.
-  int close_ticks_left_ = 0;
-  bool sysmenu_added_ = false;  // the About item is in the Windows system menu
-  QString m_projectPath;        // file of the open project; empty before the first save
-  std::string m_projectSaved;   // inputs as last saved or opened (to tell unsaved changes)
+  int m_close_ticks_left = 0;
+  bool m_sysmenu_added = false;  // the About item is in the Windows system menu
+  QString m_projectPath;         // file of the open project; empty before the first save
+  std::string m_projectSaved;    // inputs as last saved or opened (to tell unsaved changes)
 };
 
 }  // namespace app

@@ -34,7 +34,7 @@ void CMainDlg::setupProjectActions() {
   shortcut(Qt::CTRL | Qt::Key_S, [this] { saveProject(false); });
   shortcut(Qt::CTRL | Qt::Key_O, [this] { openProject(); });
   shortcut(Qt::CTRL | Qt::Key_P, [this] { exportVisibleSheet(); });
-  for (auto* scroll : pages_)
+  for (auto* scroll : m_pages)
     if (auto* p = qobject_cast<CalculatorPage*>(scroll->widget())) installPageMenu(*p, *this);
   m_projectSaved = projectSnapshot();
   updateTitle();
@@ -44,8 +44,8 @@ void CMainDlg::setupProjectActions() {
 std::string CMainDlg::projectSnapshot(QString* bad_page) {
   core::Project project;
   std::string unreadable;
-  for (size_t i = 0; i < pages_.size(); ++i) {
-    auto* p = qobject_cast<CalculatorPage*>(pages_[i]->widget());
+  for (size_t i = 0; i < m_pages.size(); ++i) {
+    auto* p = qobject_cast<CalculatorPage*>(m_pages[i]->widget());
     if (!p) continue;
     std::string bad;
     project.pages.push_back({p->desc().id, p->formValues(&bad)});
@@ -86,7 +86,7 @@ bool CMainDlg::saveProjectFile(const QString& path) {
   project.version = kVersionText;
   project.saved =
       QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
-  for (auto* scroll : pages_)
+  for (auto* scroll : m_pages)
     if (auto* p = qobject_cast<CalculatorPage*>(scroll->widget()))
       project.pages.push_back({p->desc().id, p->formValues()});
   const std::string error = core::saveProject(models::registry(), project, path.toStdString());
@@ -119,7 +119,7 @@ bool CMainDlg::openProjectFile(const QString& path) {
     return false;
   }
   // Every page takes the file's inputs over its defaults; a page the file lacks starts afresh.
-  for (auto* scroll : pages_)
+  for (auto* scroll : m_pages)
     if (auto* p = qobject_cast<CalculatorPage*>(scroll->widget())) {
       const core::ProjectPage* saved = r.project.page(p->desc().id);
       p->setFormValues(saved ? saved->inputs : core::Values{});

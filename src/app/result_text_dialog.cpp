@@ -16,12 +16,12 @@ ResultTextDialog::ResultTextDialog(const QString& title, const QString& text, QW
   setWindowTitle(title);
   applyPageColour(this);
   auto* v = new QVBoxLayout(this);
-  text_ = new QTextEdit(this);
-  text_->setObjectName(QStringLiteral("resultText"));
-  text_->setReadOnly(true);
+  m_text = new QTextEdit(this);
+  m_text->setObjectName(QStringLiteral("resultText"));
+  m_text->setReadOnly(true);
   QString t = text;
-  text_->setPlainText(t.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-  v->addWidget(text_, 1);
+  m_text->setPlainText(t.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  v->addWidget(m_text, 1);
   auto* bar = new QHBoxLayout;
   bar->addStretch(1);
   auto* copy = new QPushButton(QStringLiteral("复制到剪贴板"), this);
@@ -37,7 +37,7 @@ ResultTextDialog::ResultTextDialog(const QString& title, const QString& text, QW
 }
 
 void ResultTextDialog::copySelection() {
-  const QString sel = text_->textCursor().selectedText();
+  const QString sel = m_text->textCursor().selectedText();
   if (sel.isEmpty()) return;
   // The selection marks line ends with the paragraph separator; the clipboard gets plain lines.
   QString plain = sel;

@@ -12,12 +12,12 @@ class ResultTextDialog : public QDialog {
   Q_OBJECT
  public:
   ResultTextDialog(const QString& title, const QString& text, QWidget* parent = nullptr);
-  QTextEdit* textBox() const { return text_; }
+  QTextEdit* textBox() const { return m_text; }
   // Copies the current selection of the text box (nothing when nothing is selected).
   void copySelection();
 
  private:
-  QTextEdit* text_ = nullptr;
+  QTextEdit* m_text = nullptr;
 };
 
 }  // namespace app

@@ -11,26 +11,26 @@
 namespace app {
 
 SingleInstance::SingleInstance(const QString& lock_path)
-    : path_(lock_path), lock_(std::make_unique<QLockFile>(lock_path)) {
+    : m_path(lock_path), m_lock(std::make_unique<QLockFile>(lock_path)) {
   // Never stale by age: only a lock whose owning process has died is taken over.
-  lock_->setStaleLockTime(0);
+  m_lock->setStaleLockTime(0);
 }
 
 bool SingleInstance::acquire() {
-  if (lock_->tryLock(0)) return true;
-  if (lock_->error() == QLockFile::LockFailedError) {
+  if (m_lock->tryLock(0)) return true;
+  if (m_lock->error() == QLockFile::LockFailedError) {
     // tryLock already takes over locks of dead processes; make sure of it once more.
     qint64 pid = 0;
     QString host, appname;
-    const bool readable = lock_->getLockInfo(&pid, &host, &appname);
+    const bool readable = m_lock->getLockInfo(&pid, &host, &appname);
     // A lock without a readable owner was left by a run that died while writing it; it is
     // taken over once it is a few seconds old (a starting copy writes its owner at once).
-    const QDateTime written = QFileInfo(path_).lastModified();
+    const QDateTime written = QFileInfo(m_path).lastModified();
     const bool abandoned =
         !readable && written.isValid() && written.secsTo(QDateTime::currentDateTime()) > 5;
     if ((readable && pid <= 0) || abandoned) {
-      lock_->removeStaleLockFile();
-      return lock_->tryLock(0);
+      m_lock->removeStaleLockFile();
+      return m_lock->tryLock(0);
     }
   }
   return false;

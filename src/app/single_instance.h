@@ -22,8 +22,8 @@ class SingleInstance {
   static QString defaultLockPath();
 
  private:
-  QString path_;
-  std::unique_ptr<QLockFile> lock_;
+  QString m_path;
+  std::unique_ptr<QLockFile> m_lock;
 };
 
 }  // namespace app

@@ -29,13 +29,13 @@ class CTabSheet : public QTabWidget {
   static void EnableCustomLook(bool enable, unsigned style);
   static unsigned CustomLookStyle();
 
-  int GetPageCount() const { return static_cast<int>(pages_.size()); }
+  int GetPageCount() const { return static_cast<int>(m_pages.size()); }
   int GetCurrentPage() const { return currentIndex(); }
   // Shows tab i as a click on it would (the host hears selectionChanged).
   void SetCurrentPage(int i) { setCurrentIndex(i); }
   int templateId(int i) const;
-  int drawMode() const { return mode_; }
-  QColor backgroundColour() const { return bk_; }
+  int drawMode() const { return m_mode; }
+  QColor backgroundColour() const { return m_bk; }
 
  signals:
   void selectionChanged(int index);
@@ -46,10 +46,10 @@ class CTabSheet : public QTabWidget {
     QWidget* dialog;
     int template_id;
   };
-  std::vector<Page> pages_;
-  QColor bk_;
-  int mode_ = 0;
-  bool created_ = false;
+  std::vector<Page> m_pages;
+  QColor m_bk;
+  int m_mode = 0;
+  bool m_created = false;
 };
 
 }  // namespace app

@@ -91,26 +91,18 @@ class Form {
   template <class M>
   FieldDesc& bind(std::string key, M S::*member, int control_id, std::string label,
                   std::string unit = {}, FieldType type = detail::fieldTypeOf<M>()) {
-    FieldDesc f;
-    f.key = key;
-    f.control_id = control_id;
-    f.label = std::move(label);
-    f.unit = std::move(unit);
-    f.type = type;
-    f.group = m_group;
-    const S defaults{};
-    if constexpr (std::is_same_v<M, std::string>) {
-      f.default_text = defaults.*member;
-      m_readers.push_back([key, member](const Values& v, S& s) { s.*member = v.text(key); });
-    } else {
-      f.default_value = detail::toNumber(defaults.*member);
-      if (type == FieldType::Text)
-        throw std::logic_error("text field over a number member: " + key + " (internal error)");
-      m_readers.push_back(
-          [key, member](const Values& v, S& s) { detail::fromNumber(s.*member, v.num(key)); });
-    }
-    m_fields.push_back(std::move(f));
-    return m_fields.back();
+    return add<M>(std::move(key), control_id, std::move(label), std::move(unit), type,
+                  [member](S& s) -> M& { return s.*member; });
+  }
+
+  // A field over a member of a part of the struct (a sub-form's own input struct, e.g.
+  // `&TankForm::fw, &FixedRoofWorkingInput::volume_m3`); the default is the part's initialiser
+  // as the struct sets it.
+  template <class P, class M>
+  FieldDesc& bind(std::string key, P S::*part, M P::*member, int control_id, std::string label,
+                  std::string unit = {}, FieldType type = detail::fieldTypeOf<M>()) {
+    return add<M>(std::move(key), control_id, std::move(label), std::move(unit), type,
+                  [part, member](S& s) -> M& { return (s.*part).*member; });
   }
 
   // A check box over a bool (or int) member.
@@ -166,6 +158,32 @@ class Form {
   }
 
  private:
+  // One field over the member `ref` finds in a struct.
+  template <class M, class Ref>
+  FieldDesc& add(std::string key, int control_id, std::string label, std::string unit,
+                 FieldType type, Ref ref) {
+    FieldDesc f;
+    f.key = key;
+    f.control_id = control_id;
+    f.label = std::move(label);
+    f.unit = std::move(unit);
+    f.type = type;
+    f.group = m_group;
+    S defaults{};
+    if constexpr (std::is_same_v<M, std::string>) {
+      f.default_text = ref(defaults);
+      m_readers.push_back([key, ref](const Values& v, S& s) { ref(s) = v.text(key); });
+    } else {
+      f.default_value = detail::toNumber(ref(defaults));
+      if (type == FieldType::Text)
+        throw std::logic_error("text field over a number member: " + key + " (internal error)");
+      m_readers.push_back(
+          [key, ref](const Values& v, S& s) { detail::fromNumber(ref(s), v.num(key)); });
+    }
+    m_fields.push_back(std::move(f));
+    return m_fields.back();
+  }
+
   std::string m_group;
   std::vector<FieldDesc> m_fields;
   std::vector<Reader> m_readers;
@@ -189,16 +207,16 @@ class Outputs {
   template <class M>
   FieldDesc& bind(std::string key, M R::*member, int control_id, std::string label,
                   std::string unit = {}, FieldType type = detail::fieldTypeOf<M>()) {
-    FieldDesc f = resultField(key, control_id, std::move(label), std::move(unit), m_group, type);
-    if constexpr (std::is_same_v<M, std::string>) {
-      m_writers.push_back([key, member](const R& r, Values& v) { v.setText(key, r.*member); });
-    } else {
-      m_writers.push_back([key, member, type](const R& r, Values& v) {
-        v.setNum(key, storeAs(type, detail::toNumber(r.*member)));
-      });
-    }
-    m_fields.push_back(std::move(f));
-    return m_fields.back();
+    return add<M>(std::move(key), control_id, std::move(label), std::move(unit), type,
+                  [member](const R& r) -> const M& { return r.*member; });
+  }
+
+  // A result field over a member of a part of the result struct.
+  template <class P, class M>
+  FieldDesc& bind(std::string key, P R::*part, M P::*member, int control_id, std::string label,
+                  std::string unit = {}, FieldType type = detail::fieldTypeOf<M>()) {
+    return add<M>(std::move(key), control_id, std::move(label), std::move(unit), type,
+                  [part, member](const R& r) -> const M& { return (r.*part).*member; });
   }
 
   // Every bound result written into the outcome's values.
@@ -209,6 +227,21 @@ class Outputs {
   const std::vector<FieldDesc>& fields() const { return m_fields; }
 
  private:
+  template <class M, class Ref>
+  FieldDesc& add(std::string key, int control_id, std::string label, std::string unit,
+                 FieldType type, Ref ref) {
+    FieldDesc f = resultField(key, control_id, std::move(label), std::move(unit), m_group, type);
+    if constexpr (std::is_same_v<M, std::string>) {
+      m_writers.push_back([key, ref](const R& r, Values& v) { v.setText(key, ref(r)); });
+    } else {
+      m_writers.push_back([key, ref, type](const R& r, Values& v) {
+        v.setNum(key, storeAs(type, detail::toNumber(ref(r))));
+      });
+    }
+    m_fields.push_back(std::move(f));
+    return m_fields.back();
+  }
+
   std::string m_group;
   std::vector<FieldDesc> m_fields;
   std::vector<Writer> m_writers;

@@ -8,15 +8,22 @@
 
 namespace core {
 
+namespace {
+[[noreturn]] void unknownKey(const std::string& key) {
+  throw std::logic_error("unknown field key: " + key + " (internal error)");
+}
+}  // namespace
+
 double Values::num(const std::string& key) const {
-  auto it = m_.find(key);
-  return it == m_.end() ? 0.0 : it->second.num;
+  auto it = m_values.find(key);
+  if (it == m_values.end()) unknownKey(key);
+  return it->second.num;
 }
 
 const std::string& Values::text(const std::string& key) const {
-  static const std::string empty;
-  auto it = m_.find(key);
-  return it == m_.end() ? empty : it->second.text;
+  auto it = m_values.find(key);
+  if (it == m_values.end()) unknownKey(key);
+  return it->second.text;
 }
 
 const FieldDesc* CalculatorDesc::field(const std::string& key) const {
@@ -103,23 +110,23 @@ std::string displayValue(const FieldDesc& f, const Values& v) {
 void Registry::add(CalculatorDesc desc) {
   if (find(desc.id))
     throw std::logic_error("calculator registered twice: " + desc.id + " (internal error)");
-  all_.push_back(std::move(desc));
+  m_all.push_back(std::move(desc));
 }
 
 const CalculatorDesc* Registry::find(const std::string& id) const {
-  for (const auto& d : all_)
+  for (const auto& d : m_all)
     if (d.id == id) return &d;
   return nullptr;
 }
 
 const CalculatorDesc* Registry::findByPage(int page) const {
-  for (const auto& d : all_)
+  for (const auto& d : m_all)
     if (d.page == page) return &d;
   return nullptr;
 }
 
 const CalculatorDesc* Registry::findByCommand(int command) const {
-  for (const auto& d : all_)
+  for (const auto& d : m_all)
     if (d.command == command) return &d;
   return nullptr;
 }

@@ -58,20 +58,21 @@ struct Value {
   std::string text;
 };
 
-// The values of a form, keyed by field key.
+// The values of a form, keyed by field key. Reading a key that is not present is an internal
+// error (std::logic_error), never a silent 0: ask has() first where a key is optional.
 class Values {
  public:
-  bool has(const std::string& key) const { return m_.count(key) != 0; }
+  bool has(const std::string& key) const { return m_values.count(key) != 0; }
   double num(const std::string& key) const;
   float f(const std::string& key) const { return static_cast<float>(num(key)); }
   int i(const std::string& key) const { return static_cast<int>(num(key)); }
   const std::string& text(const std::string& key) const;
-  void setNum(const std::string& key, double v) { m_[key].num = v; }
-  void setText(const std::string& key, std::string t) { m_[key].text = std::move(t); }
-  const std::map<std::string, Value>& all() const { return m_; }
+  void setNum(const std::string& key, double v) { m_values[key].num = v; }
+  void setText(const std::string& key, std::string t) { m_values[key].text = std::move(t); }
+  const std::map<std::string, Value>& all() const { return m_values; }
 
  private:
-  std::map<std::string, Value> m_;
+  std::map<std::string, Value> m_values;
 };
 
 // What one compute gives back.
@@ -144,10 +145,10 @@ class Registry {
   const CalculatorDesc* find(const std::string& id) const;
   const CalculatorDesc* findByPage(int page) const;
   const CalculatorDesc* findByCommand(int command) const;
-  const std::vector<CalculatorDesc>& all() const { return all_; }
+  const std::vector<CalculatorDesc>& all() const { return m_all; }
 
  private:
-  std::vector<CalculatorDesc> all_;
+  std::vector<CalculatorDesc> m_all;
 };
 
 }  // namespace core

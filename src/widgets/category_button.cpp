@@ -9,24 +9,24 @@ CCategoryButton::CCategoryButton(const QString& text, QWidget* parent) : QPushBu
   setFlat(true);
   setCursor(Qt::PointingHandCursor);
   connect(this, &QPushButton::clicked, this, [this] {
-    if (!menu_) return;
+    if (!m_menu) return;
     setDown(true);
-    QAction* a = menu_->exec(mapToGlobal(QPoint(0, height())));
+    QAction* a = m_menu->exec(mapToGlobal(QPoint(0, height())));
     setDown(false);
     if (a && a->data().isValid()) emit commandChosen(a->data().toInt());
   });
 }
 
 void CCategoryButton::addMenuItem(const QString& text, int command) {
-  if (!menu_) {
-    menu_ = new QMenu(this);
-    menu_->setObjectName(objectName() + QStringLiteral("Menu"));
+  if (!m_menu) {
+    m_menu = new QMenu(this);
+    m_menu->setObjectName(objectName() + QStringLiteral("Menu"));
   }
   if (text.isEmpty()) {
-    menu_->addSeparator();
+    m_menu->addSeparator();
     return;
   }
-  QAction* a = menu_->addAction(text);
+  QAction* a = m_menu->addAction(text);
   a->setData(command);
   connect(a, &QAction::triggered, this, [this, command] {
     // Reached when the action is triggered outside exec() (a test or a shortcut).
@@ -35,26 +35,27 @@ void CCategoryButton::addMenuItem(const QString& text, int command) {
 }
 
 void CCategoryButton::setColours(const QColor& hover, const QColor& normal, const QColor& focus) {
-  hover_ = hover;
-  normal_ = normal;
-  focus_ = focus;
+  m_hover = hover;
+  m_normal = normal;
+  m_focus = focus;
   applyStyle();
 }
 
 void CCategoryButton::setTextColour(const QColor& c) {
-  text_ = c;
+  m_text = c;
   applyStyle();
 }
 
 void CCategoryButton::applyStyle() {
   QString s = QStringLiteral("QPushButton{border:1px solid #6f8fb0;padding:3px;");
-  if (normal_.isValid()) s += QStringLiteral("background:%1;").arg(normal_.name());
-  if (text_.isValid()) s += QStringLiteral("color:%1;").arg(text_.name());
+  if (m_normal.isValid()) s += QStringLiteral("background:%1;").arg(m_normal.name());
+  if (m_text.isValid()) s += QStringLiteral("color:%1;").arg(m_text.name());
   s += QStringLiteral("}");
-  if (hover_.isValid()) s += QStringLiteral("QPushButton:hover{background:%1;}").arg(hover_.name());
-  if (focus_.isValid())
+  if (m_hover.isValid())
+    s += QStringLiteral("QPushButton:hover{background:%1;}").arg(m_hover.name());
+  if (m_focus.isValid())
     s += QStringLiteral("QPushButton:focus{background:%1;}QPushButton:focus:hover{background:%2;}")
-             .arg(focus_.name(), hover_.isValid() ? hover_.name() : focus_.name());
+             .arg(m_focus.name(), m_hover.isValid() ? m_hover.name() : m_focus.name());
   s += QStringLiteral("QPushButton:pressed,QPushButton:checked{border-style:inset;}");
   setStyleSheet(s);
 }

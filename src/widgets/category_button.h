@@ -17,7 +17,7 @@ class CCategoryButton : public QPushButton {
 
   // Adds an item with its command id, or a separator for an empty text.
   void addMenuItem(const QString& text, int command);
-  QMenu* popupMenu() const { return menu_; }
+  QMenu* popupMenu() const { return m_menu; }
   // Background colours: mouse over, mouse away, focused.
   void setColours(const QColor& hover, const QColor& normal, const QColor& focus);
   void setTextColour(const QColor& c);
@@ -27,8 +27,8 @@ class CCategoryButton : public QPushButton {
 
  private:
   void applyStyle();
-  QMenu* menu_ = nullptr;
-  QColor hover_, normal_, focus_, text_;
+  QMenu* m_menu = nullptr;
+  QColor m_hover, m_normal, m_focus, m_text;
 };
 
 }  // namespace widgets

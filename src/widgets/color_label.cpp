@@ -9,27 +9,27 @@
 namespace widgets {
 
 CColorLabel::CColorLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
-  connect(&blink_, &QTimer::timeout, this, [this] {
-    blink_hidden_ = !blink_hidden_;
+  connect(&m_blink, &QTimer::timeout, this, [this] {
+    m_blink_hidden = !m_blink_hidden;
     update();
   });
 }
 
 void CColorLabel::setTextColour(const QColor& c) {
-  text_ = c;
+  m_text = c;
   applyStyle();
 }
 
 void CColorLabel::setBackgroundColour(const QColor& c) {
-  bk_ = c;
+  m_bk = c;
   applyStyle();
 }
 
 void CColorLabel::applyStyle() {
   QPalette p = palette();
-  if (text_.isValid()) p.setColor(QPalette::WindowText, text_);
-  if (bk_.isValid()) {
-    p.setColor(QPalette::Window, bk_);
+  if (m_text.isValid()) p.setColor(QPalette::WindowText, m_text);
+  if (m_bk.isValid()) {
+    p.setColor(QPalette::Window, m_bk);
     setAutoFillBackground(true);
   } else {
     setAutoFillBackground(false);
@@ -39,43 +39,43 @@ void CColorLabel::applyStyle() {
 }
 
 void CColorLabel::setBlinking(bool on, int period_ms) {
-  blink_hidden_ = false;
+  m_blink_hidden = false;
   if (on)
-    blink_.start(period_ms);
+    m_blink.start(period_ms);
   else
-    blink_.stop();
+    m_blink.stop();
   update();
 }
 
 void CColorLabel::setLink(const QString& target) {
-  link_ = target;
+  m_link = target;
   setCursor(target.isEmpty() ? Qt::ArrowCursor : Qt::PointingHandCursor);
 }
 
 void CColorLabel::setRaised(const QColor& highlight) {
-  highlight_ = highlight;
+  m_highlight = highlight;
   update();
 }
 
 void CColorLabel::paintEvent(QPaintEvent* e) {
-  if (blink_hidden_) return;  // the background (if any) is filled by the widget itself
-  if (!highlight_.isValid()) {
+  if (m_blink_hidden) return;  // the background (if any) is filled by the widget itself
+  if (!m_highlight.isValid()) {
     QLabel::paintEvent(e);
     return;
   }
   QPainter p(this);
   const QRect r = contentsRect();
   const int align = static_cast<int>(QStyle::visualAlignment(layoutDirection(), alignment()));
-  p.setPen(highlight_);
+  p.setPen(m_highlight);
   p.drawText(r.translated(-1, -1), align, text());
   p.setPen(palette().color(QPalette::WindowText));
   p.drawText(r, align, text());
 }
 
 void CColorLabel::mousePressEvent(QMouseEvent* e) {
-  if (!link_.isEmpty() && e->button() == Qt::LeftButton) {
-    emit linkActivatedTarget(link_);
-    QDesktopServices::openUrl(QUrl(link_));
+  if (!m_link.isEmpty() && e->button() == Qt::LeftButton) {
+    emit linkActivatedTarget(m_link);
+    QDesktopServices::openUrl(QUrl(m_link));
     return;
   }
   QLabel::mousePressEvent(e);

@@ -14,17 +14,17 @@ class CColorLabel : public QLabel {
   explicit CColorLabel(const QString& text, QWidget* parent = nullptr);
 
   void setTextColour(const QColor& c);
-  QColor textColour() const { return text_; }
+  QColor textColour() const { return m_text; }
   void setBackgroundColour(const QColor& c);  // invalid colour = transparent
   void setBlinking(bool on, int period_ms = 1000);
   // Raised three-dimensional text: the text is drawn a pixel up and left in the highlight
   // colour, then in its own colour. An invalid colour draws flat text.
   void setRaised(const QColor& highlight);
-  QColor raisedHighlight() const { return highlight_; }
-  bool blinkHidden() const { return blink_hidden_; }
+  QColor raisedHighlight() const { return m_highlight; }
+  bool blinkHidden() const { return m_blink_hidden; }
   // A link: a click opens target (a web page or "mailto:" address).
   void setLink(const QString& target);
-  QString link() const { return link_; }
+  QString link() const { return m_link; }
 
  signals:
   void linkActivatedTarget(const QString& target);
@@ -35,10 +35,10 @@ class CColorLabel : public QLabel {
 
  private:
   void applyStyle();
-  QColor text_, bk_, highlight_;
-  QString link_;
-  QTimer blink_;
-  bool blink_hidden_ = false;
+  QColor m_text, m_bk, m_highlight;
+  QString m_link;
+  QTimer m_blink;
+  bool m_blink_hidden = false;
 };
 
 }  // namespace widgets

@@ -30,24 +30,25 @@ namespace widgets {
 // Qt table; the header cells are served as header data of the two header views.
 class GridModel : public QAbstractTableModel {
  public:
-  explicit GridModel(CGridCtrl* grid) : QAbstractTableModel(grid), g_(grid) {}
+  explicit GridModel(CGridCtrl* grid) : QAbstractTableModel(grid), m_grid(grid) {}
 
   int rowCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : std::max(0, g_->m_rows - g_->m_fixedRows);
+    return parent.isValid() ? 0 : std::max(0, m_grid->m_rows - m_grid->m_fixedRows);
   }
   int columnCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : std::max(0, g_->m_cols - g_->m_fixedCols);
+    return parent.isValid() ? 0 : std::max(0, m_grid->m_cols - m_grid->m_fixedCols);
   }
 
   QVariant data(const QModelIndex& index, int role) const override {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
-    return g_->m_cells[g_->at(index.row() + g_->m_fixedRows, index.column() + g_->m_fixedCols)];
+    return m_grid->m_cells[m_grid->at(index.row() + m_grid->m_fixedRows,
+                                      index.column() + m_grid->m_fixedCols)];
   }
 
   bool setData(const QModelIndex& index, const QVariant& value, int role) override {
     if (!index.isValid() || role != Qt::EditRole) return false;
-    g_->m_cells[g_->at(index.row() + g_->m_fixedRows, index.column() + g_->m_fixedCols)] =
-        value.toString();
+    m_grid->m_cells[m_grid->at(index.row() + m_grid->m_fixedRows,
+                               index.column() + m_grid->m_fixedCols)] = value.toString();
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     return true;
   }
@@ -55,7 +56,7 @@ class GridModel : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override {
     if (!index.isValid()) return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
-    if (g_->m_editable) f |= Qt::ItemIsEditable;
+    if (m_grid->m_editable) f |= Qt::ItemIsEditable;
     return f;
   }
 
@@ -65,16 +66,18 @@ class GridModel : public QAbstractTableModel {
     if (role != Qt::DisplayRole) return {};
     QStringList parts;
     if (o == Qt::Horizontal) {
-      const int col = section + g_->m_fixedCols;
-      if (col >= g_->m_cols) return {};
-      for (int r = 0; r < g_->m_fixedRows; ++r)
-        if (g_->m_rowHeights[static_cast<size_t>(r)] > 0) parts << g_->m_cells[g_->at(r, col)];
+      const int col = section + m_grid->m_fixedCols;
+      if (col >= m_grid->m_cols) return {};
+      for (int r = 0; r < m_grid->m_fixedRows; ++r)
+        if (m_grid->m_rowHeights[static_cast<size_t>(r)] > 0)
+          parts << m_grid->m_cells[m_grid->at(r, col)];
       return parts.join(QLatin1Char('\n'));
     }
-    const int row = section + g_->m_fixedRows;
-    if (row >= g_->m_rows) return {};
-    for (int c = 0; c < g_->m_fixedCols; ++c)
-      if (g_->m_colWidths[static_cast<size_t>(c)] > 0) parts << g_->m_cells[g_->at(row, c)];
+    const int row = section + m_grid->m_fixedRows;
+    if (row >= m_grid->m_rows) return {};
+    for (int c = 0; c < m_grid->m_fixedCols; ++c)
+      if (m_grid->m_colWidths[static_cast<size_t>(c)] > 0)
+        parts << m_grid->m_cells[m_grid->at(row, c)];
     return parts.join(QStringLiteral("  "));
   }
 
@@ -91,19 +94,19 @@ class GridModel : public QAbstractTableModel {
   }
 
  private:
-  CGridCtrl* g_;
+  CGridCtrl* m_grid;
 };
 
 // In-place editors: a line edit that widens with its text, or a drop-down list on combo cells.
 class GridDelegate : public QStyledItemDelegate {
  public:
-  explicit GridDelegate(CGridCtrl* grid) : QStyledItemDelegate(grid), g_(grid) {}
+  explicit GridDelegate(CGridCtrl* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
 
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                         const QModelIndex& index) const override {
-    const int row = index.row() + g_->m_fixedRows, col = index.column() + g_->m_fixedCols;
+    const int row = index.row() + m_grid->m_fixedRows, col = index.column() + m_grid->m_fixedCols;
     QWidget* editor = nullptr;
-    if (const CGridCellCombo* combo = g_->GetComboCell(row, col)) {
+    if (const CGridCellCombo* combo = m_grid->GetComboCell(row, col)) {
       auto* box = new QComboBox(parent);
       box->addItems(combo->GetOptions());
       box->setFocusPolicy(Qt::StrongFocus);
@@ -159,7 +162,8 @@ class GridDelegate : public QStyledItemDelegate {
         case Qt::Key_PageDown: {
           emit commitData(line);
           emit closeEditor(line, QAbstractItemDelegate::NoHint);
-          QApplication::postEvent(g_, new QKeyEvent(QEvent::KeyPress, key->key(), Qt::NoModifier));
+          QApplication::postEvent(m_grid,
+                                  new QKeyEvent(QEvent::KeyPress, key->key(), Qt::NoModifier));
           return true;
         }
         default: break;
@@ -169,7 +173,7 @@ class GridDelegate : public QStyledItemDelegate {
   }
 
  private:
-  CGridCtrl* g_;
+  CGridCtrl* m_grid;
 };
 
 CGridCtrl::CGridCtrl(QWidget* parent) : CGridCtrl(0, 0, 0, 0, parent) {}

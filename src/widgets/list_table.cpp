@@ -16,22 +16,24 @@ namespace widgets {
 
 class ListModel : public QAbstractTableModel {
  public:
-  explicit ListModel(ListTable* list) : QAbstractTableModel(list), l_(list) {}
+  explicit ListModel(ListTable* list) : QAbstractTableModel(list), m_list(list) {}
 
   int rowCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : l_->m_rows;
+    return parent.isValid() ? 0 : m_list->m_rows;
   }
   int columnCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : l_->columnCount();
+    return parent.isValid() ? 0 : m_list->columnCount();
   }
   QVariant data(const QModelIndex& index, int role) const override {
     if (!index.isValid() || role != Qt::DisplayRole) return {};
-    return l_->m_cells[static_cast<size_t>(index.row()) * static_cast<size_t>(l_->columnCount()) +
-                       static_cast<size_t>(index.column())];
+    return m_list
+        ->m_cells[static_cast<size_t>(index.row()) * static_cast<size_t>(m_list->columnCount()) +
+                  static_cast<size_t>(index.column())];
   }
   QVariant headerData(int section, Qt::Orientation o, int role) const override {
     if (role != Qt::DisplayRole || o != Qt::Horizontal) return {};
-    return section >= 0 && section < l_->m_captions.size() ? l_->m_captions[section] : QVariant();
+    return section >= 0 && section < m_list->m_captions.size() ? m_list->m_captions[section]
+                                                               : QVariant();
   }
   void reset() {
     beginResetModel();
@@ -40,7 +42,7 @@ class ListModel : public QAbstractTableModel {
   void changed(int row, int col) { emit dataChanged(index(row, col), index(row, col)); }
 
  private:
-  ListTable* l_;
+  ListTable* m_list;
 };
 
 ListTable::ListTable(QWidget* parent) : QTableView(parent) {

@@ -95,4 +95,62 @@ TEST(Binding, ComputeReceivesTheFilledStruct) {
   EXPECT_EQ(o.text, "compute");
 }
 
+// A mistyped key used to read as 0 and compute on silently.
+TEST(Binding, AnUnknownKeyIsAnInternalError) {
+  const auto form = makeForm();
+  core::CalculatorDesc d;
+  d.fields = form.fields();
+  core::Values v = core::defaultValues(d);
+  EXPECT_THROW(v.num("Q"), std::logic_error);
+  try {
+    (void)v.text("nmae");
+    ADD_FAILURE() << "no exception";
+  } catch (const std::logic_error& e) {
+    EXPECT_STREQ(e.what(), "unknown field key: nmae (internal error)");
+  }
+  core::Values partial;
+  partial.setNum("q", 1);
+  EXPECT_THROW(form.read(partial), std::logic_error);
+}
+
+struct Part {
+  float a = 1.5f;
+  int n = 2;
+};
+struct Whole {
+  Part left;
+  Part right{4.5f, 5};
+};
+struct WholeResult {
+  Part part{7.25f, 8};
+};
+
+TEST(Binding, MembersOfAPartTakeThePartsDefaults) {
+  core::Form<Whole> form;
+  form.bind("la", &Whole::left, &Part::a, 1, "左a");
+  form.bind("ra", &Whole::right, &Part::a, 2, "右a");
+  form.bind("rn", &Whole::right, &Part::n, 3, "右n");
+  ASSERT_EQ(form.fields().size(), 3u);
+  EXPECT_DOUBLE_EQ(form.fields()[0].default_value, 1.5);
+  EXPECT_DOUBLE_EQ(form.fields()[1].default_value, 4.5);
+  EXPECT_EQ(form.fields()[2].type, core::FieldType::Int);
+  core::Values v;
+  v.setNum("la", 3);
+  v.setNum("ra", 6);
+  v.setNum("rn", 9);
+  const Whole w = form.read(v);
+  EXPECT_FLOAT_EQ(w.left.a, 3);
+  EXPECT_EQ(w.left.n, 2);  // not bound: keeps its initialiser
+  EXPECT_FLOAT_EQ(w.right.a, 6);
+  EXPECT_EQ(w.right.n, 9);
+
+  core::Outputs<WholeResult> outs;
+  outs.bind("pa", &WholeResult::part, &Part::a, 4, "a");
+  outs.bind("pn", &WholeResult::part, &Part::n, 5, "n");
+  core::Values out;
+  outs.write(WholeResult{}, out);
+  EXPECT_DOUBLE_EQ(out.num("pa"), 7.25);
+  EXPECT_DOUBLE_EQ(out.num("pn"), 8);
+}
+
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/binding.h"
+
 namespace models::air {
 
 namespace {
@@ -56,45 +58,6 @@ FlueGasResult computeFlueGas(const FlueGasInput& in) {
   return r;
 }
 
-namespace {
-
-core::Outcome run(const core::Values& v, const std::string&) {
-  FlueGasInput in;
-  in.fuel = v.i("fuel") == 1 ? Fuel::Coal : Fuel::Oil;
-  in.fuel_t_y = v.f("B");
-  in.so2_std_mg_m3 = v.f("Cs");
-  in.dust_std_mg_m3 = v.f("Cd");
-  in.sulphur_pct = v.f("S");
-  in.ash_pct = v.f("A");
-  in.ash_to_dust_pct = v.f("dfh");
-  in.dust_comb_pct = v.f("Cfh");
-  if (auto f = checkFlueGas(in)) return core::failed(*f);
-  const FlueGasResult r = computeFlueGas(in);
-  core::Outcome o;
-  o.results.setNum("V", r.gas_1e4nm3_y);
-  // Whole-number fields: a non-finite concentration (no combustible-free ash) stores as 0.
-  o.results.setNum("Cso2", core::storeAs(core::FieldType::Int, r.so2_conc_mg_m3));
-  o.results.setNum("Cdust", core::storeAs(core::FieldType::Int, r.dust_conc_mg_m3));
-  o.results.setNum("Gs", r.so2_t_y);
-  o.results.setNum("Gd", r.dust_t_y);
-  o.results.setNum("Gs_std", r.so2_std_t_y);
-  o.results.setNum("Gd_std", r.dust_std_t_y);
-  o.results.setNum("Gs_cut", r.so2_cut_t_y);
-  o.results.setNum("Gd_cut", r.dust_cut_t_y);
-  return o;
-}
-
-core::FieldDesc input(const char* key, int id, const char* label, const char* unit, double def) {
-  return core::inputField(key, id, label, unit, def, "燃煤(油)废气");
-}
-
-core::FieldDesc output(const char* key, int id, const char* label, const char* unit,
-                       core::FieldType type = core::FieldType::Float) {
-  return core::resultField(key, id, label, unit, "计算结果", type);
-}
-
-}  // namespace
-
 const core::CalculatorDesc& flueGasDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
@@ -105,30 +68,35 @@ const core::CalculatorDesc& flueGasDesc() {
     c.page = 2;
     c.template_id = 130;
     c.class_name = "CFlueGasDlg";
-    auto fuel = input("fuel", 1001, "原料", "", 0);
-    fuel.type = core::FieldType::Choice;
-    fuel.choices = {"油", "煤"};
-    c.fields = {
-        fuel,
-        input("B", 1002, "年用量", "吨", 0),
-        input("Cs", 1003, "SO2达标浓度", "mg/m^3", 500),
-        input("Cd", 1004, "烟尘达标浓度", "mg/m^3", 100),
-        input("S", 1005, "含硫分", "%", 0.3),
-        input("A", 1006, "灰分", "%", 12),
-        input("dfh", 1007, "烟尘", "%", 20),
-        input("Cfh", 1008, "烟尘中可燃物", "%", 20),
-        output("V", 1010, "年废气排放量", "万标立方米"),
-        output("Cso2", 1011, "SO2初始浓度", "mg/m^3", core::FieldType::Int),
-        output("Cdust", 1012, "烟尘初始浓度", "mg/m^3", core::FieldType::Int),
-        output("Gs", 1013, "SO2年排放量", "吨"),
-        output("Gd", 1014, "烟尘年排放量", "吨"),
-        output("Gs_std", 1015, "SO2达标年排放量", "吨"),
-        output("Gd_std", 1016, "烟尘达标年排放量", "吨"),
-        output("Gs_cut", 1017, "SO2年削减量", "吨"),
-        output("Gd_cut", 1018, "烟尘年削减量", "吨"),
-    };
+    core::Form<FlueGasInput> form("燃煤(油)废气");
+    form.choice("fuel", &FlueGasInput::fuel, 1001, "原料", {"油", "煤"});
+    form.bind("B", &FlueGasInput::fuel_t_y, 1002, "年用量", "吨");
+    form.bind("Cs", &FlueGasInput::so2_std_mg_m3, 1003, "SO2达标浓度", "mg/m^3");
+    form.bind("Cd", &FlueGasInput::dust_std_mg_m3, 1004, "烟尘达标浓度", "mg/m^3");
+    form.bind("S", &FlueGasInput::sulphur_pct, 1005, "含硫分", "%");
+    form.bind("A", &FlueGasInput::ash_pct, 1006, "灰分", "%");
+    form.bind("dfh", &FlueGasInput::ash_to_dust_pct, 1007, "烟尘", "%");
+    form.bind("Cfh", &FlueGasInput::dust_comb_pct, 1008, "烟尘中可燃物", "%");
+    // Whole-number fields: a non-finite concentration (no combustible-free ash) stores as 0.
+    const auto whole = core::FieldType::Int;
+    core::Outputs<FlueGasResult> outs("计算结果");
+    outs.bind("V", &FlueGasResult::gas_1e4nm3_y, 1010, "年废气排放量", "万标立方米");
+    outs.bind("Cso2", &FlueGasResult::so2_conc_mg_m3, 1011, "SO2初始浓度", "mg/m^3", whole);
+    outs.bind("Cdust", &FlueGasResult::dust_conc_mg_m3, 1012, "烟尘初始浓度", "mg/m^3", whole);
+    outs.bind("Gs", &FlueGasResult::so2_t_y, 1013, "SO2年排放量", "吨");
+    outs.bind("Gd", &FlueGasResult::dust_t_y, 1014, "烟尘年排放量", "吨");
+    outs.bind("Gs_std", &FlueGasResult::so2_std_t_y, 1015, "SO2达标年排放量", "吨");
+    outs.bind("Gd_std", &FlueGasResult::dust_std_t_y, 1016, "烟尘达标年排放量", "吨");
+    outs.bind("Gs_cut", &FlueGasResult::so2_cut_t_y, 1017, "SO2年削减量", "吨");
+    outs.bind("Gd_cut", &FlueGasResult::dust_cut_t_y, 1018, "烟尘年削减量", "吨");
+    c.fields = core::concat(form.fields(), outs.fields());
     c.actions = {{"compute", "计算", 1020}};
-    c.compute = run;
+    c.compute = form.compute([outs](const FlueGasInput& in, const std::string&) {
+      if (auto f = checkFlueGas(in)) return core::failed(*f);
+      core::Outcome o;
+      outs.write(computeFlueGas(in), o.results);
+      return o;
+    });
     return c;
   }();
   return d;

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/binding.h"
+
 namespace models::air {
 
 namespace {
@@ -19,42 +21,6 @@ double computeCoalPileDust(const CoalPileDustInput& in) {
          std::exp(-0.5 * in.moisture_pct);
 }
 
-namespace {
-
-core::Outcome run(const core::Values& v, const std::string& action) {
-  core::Outcome o;
-  if (action == "coal") {
-    CoalPileDustInput in;
-    in.wind_m_s = v.f("U");
-    in.surface_m2 = v.f("S");
-    in.moisture_pct = v.f("W");
-    o.results.setNum("Qc", static_cast<float>(computeCoalPileDust(in)));
-    return o;
-  }
-  TransportDustInput in;
-  in.speed_km_h = v.f("V");
-  in.load_t = v.f("M");
-  in.distance_km = v.f("L");
-  in.amount_t_y = v.f("Q");
-  in.road_dust_kg_m2 = v.f("P");
-  o.results.setNum("Qt", static_cast<float>(computeTransportDust(in)));
-  return o;
-}
-
-core::FieldDesc field(const char* key, int id, const char* label, const char* unit, double def,
-                      const char* group) {
-  return core::inputField(key, id, label, unit, def, group);
-}
-
-core::FieldDesc result(const char* key, int id, const char* label, const char* unit,
-                       const char* group) {
-  core::FieldDesc f = field(key, id, label, unit, 0, group);
-  f.result = true;
-  return f;
-}
-
-}  // namespace
-
 const core::CalculatorDesc& fugitiveDustDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
@@ -65,23 +31,38 @@ const core::CalculatorDesc& fugitiveDustDesc() {
     c.page = 20;
     c.template_id = 200;
     c.class_name = "CDustDlg";
-    const char* t = kDustGroupTransport;
-    const char* k = kDustGroupCoalPile;
-    c.fields = {
-        field("V", 1001, "车辆行驶速度 V", "Km/h", 30, t),
-        field("M", 1002, "车辆载重 M", "t/辆", 1, t),
-        field("L", 1003, "运输距离 L", "Km", 0.1, t),
-        field("Q", 1004, "运输量 Q", "t/a", 3000, t),
-        field("P", 1005, "路面状况 P", "Kg/m^2 (以每平方米路面灰尘覆盖率表示)", 0.01, t),
-        result("Qt", 1006, "运输起尘量 Qt", "Kg/a", t),
-        field("U", 1011, "地面平均风速 U", "m/s", 1.5, k),
-        field("S", 1012, "煤堆表面积 S", "m^2", 40, k),
-        field("W", 1013, "储煤含水量 W", "%", 10, k),
-        result("Qc", 1014, "煤堆起尘强度 Q", "mg/s", k),
-    };
+    // Two forms on one page, each with its own button.
+    core::Form<TransportDustInput> transport(kDustGroupTransport);
+    transport.bind("V", &TransportDustInput::speed_km_h, 1001, "车辆行驶速度 V", "Km/h");
+    transport.bind("M", &TransportDustInput::load_t, 1002, "车辆载重 M", "t/辆");
+    transport.bind("L", &TransportDustInput::distance_km, 1003, "运输距离 L", "Km");
+    transport.bind("Q", &TransportDustInput::amount_t_y, 1004, "运输量 Q", "t/a");
+    transport.bind("P", &TransportDustInput::road_dust_kg_m2, 1005, "路面状况 P",
+                   "Kg/m^2 (以每平方米路面灰尘覆盖率表示)");
+    transport.extra(core::resultField("Qt", 1006, "运输起尘量 Qt", "Kg/a", kDustGroupTransport));
+    core::Form<CoalPileDustInput> coal(kDustGroupCoalPile);
+    coal.bind("U", &CoalPileDustInput::wind_m_s, 1011, "地面平均风速 U", "m/s");
+    coal.bind("S", &CoalPileDustInput::surface_m2, 1012, "煤堆表面积 S", "m^2");
+    coal.bind("W", &CoalPileDustInput::moisture_pct, 1013, "储煤含水量 W", "%");
+    coal.extra(core::resultField("Qc", 1014, "煤堆起尘强度 Q", "mg/s", kDustGroupCoalPile));
+    c.fields = core::concat(transport.fields(), coal.fields());
     c.actions = {{"transport", "计算结果", 1007}, {"coal", "计算结果", 1015}};
     c.help_topic = "大气预测模式\\无组织排放量计算\\扬尘计算.htm";
-    c.compute = run;
+    const core::ComputeFn byTransport =
+        transport.compute([](const TransportDustInput& in, const std::string&) {
+          core::Outcome o;
+          o.results.setNum("Qt", static_cast<float>(computeTransportDust(in)));
+          return o;
+        });
+    const core::ComputeFn byCoal =
+        coal.compute([](const CoalPileDustInput& in, const std::string&) {
+          core::Outcome o;
+          o.results.setNum("Qc", static_cast<float>(computeCoalPileDust(in)));
+          return o;
+        });
+    c.compute = [byTransport, byCoal](const core::Values& v, const std::string& action) {
+      return action == "coal" ? byCoal(v, action) : byTransport(v, action);
+    };
     return c;
   }();
   return d;

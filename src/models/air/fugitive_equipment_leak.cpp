@@ -2,32 +2,14 @@
 
 #include <cmath>
 
+#include "core/binding.h"
+
 namespace models::air {
 
 double computeEquipmentLeak(const EquipmentLeakInput& in) {
   return static_cast<double>(in.safety_k) * in.coefficient_c * in.volume_m3 *
          std::pow(static_cast<double>(in.molar_mass) / in.temperature_k, 0.5);
 }
-
-namespace {
-
-core::Outcome run(const core::Values& v, const std::string&) {
-  EquipmentLeakInput in;
-  in.volume_m3 = v.f("V");
-  in.temperature_k = v.f("T");
-  in.molar_mass = v.f("M");
-  in.safety_k = v.f("K");
-  in.coefficient_c = v.f("C");
-  core::Outcome o;
-  o.results.setNum("Gc", static_cast<float>(computeEquipmentLeak(in)));
-  return o;
-}
-
-core::FieldDesc field(const char* key, int id, const char* label, const char* unit, double def) {
-  return core::inputField(key, id, label, unit, def, "生产设备和管道不严密处散发量计算");
-}
-
-}  // namespace
 
 const core::CalculatorDesc& equipmentLeakDesc() {
   static const core::CalculatorDesc d = [] {
@@ -39,19 +21,22 @@ const core::CalculatorDesc& equipmentLeakDesc() {
     c.page = 16;
     c.template_id = 168;
     c.class_name = "CEquipmentLeakDlg";
-    auto gc = field("Gc", 1006, "散发量 Gc", "kg/h", 0);
-    gc.result = true;
-    c.fields = {
-        field("V", 1001, "设备和管道内部容积 V", "m^3", 2),
-        field("T", 1002, "有害气体和蒸气温度 T", "K", 298),
-        field("M", 1003, "有害气体和蒸气分子量 M", "", 78),
-        field("K", 1004, "安全系数 K,视设备磨损程度,一般取1～2", "", 1.5),
-        field("C", 1005, "系数 C", "", 0.21),
-        gc,
-    };
+    core::Form<EquipmentLeakInput> form("生产设备和管道不严密处散发量计算");
+    form.bind("V", &EquipmentLeakInput::volume_m3, 1001, "设备和管道内部容积 V", "m^3");
+    form.bind("T", &EquipmentLeakInput::temperature_k, 1002, "有害气体和蒸气温度 T", "K");
+    form.bind("M", &EquipmentLeakInput::molar_mass, 1003, "有害气体和蒸气分子量 M");
+    form.bind("K", &EquipmentLeakInput::safety_k, 1004, "安全系数 K,视设备磨损程度,一般取1～2");
+    form.bind("C", &EquipmentLeakInput::coefficient_c, 1005, "系数 C");
+    form.extra(
+        core::resultField("Gc", 1006, "散发量 Gc", "kg/h", "生产设备和管道不严密处散发量计算"));
+    c.fields = form.fields();
     c.actions = {{"compute", "计算", 1007}};
     c.help_topic = "大气预测模式\\无组织排放量计算\\生产设备和管道不严密处的散发量计算.htm";
-    c.compute = run;
+    c.compute = form.compute([](const EquipmentLeakInput& in, const std::string&) {
+      core::Outcome o;
+      o.results.setNum("Gc", static_cast<float>(computeEquipmentLeak(in)));
+      return o;
+    });
     return c;
   }();
   return d;

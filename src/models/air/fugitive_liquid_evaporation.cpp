@@ -1,5 +1,7 @@
 #include "models/air/fugitive_liquid_evaporation.h"
 
+#include "core/binding.h"
+
 #include "core/format.h"
 
 namespace models::air {
@@ -14,31 +16,6 @@ LiquidEvaporationResult computeLiquidEvaporation(const LiquidEvaporationInput& i
   return r;
 }
 
-namespace {
-
-core::Outcome run(const core::Values& v, const std::string&) {
-  LiquidEvaporationInput in;
-  in.air_speed_m_s = v.f("V");
-  in.area_m2 = v.f("F");
-  in.molar_mass = v.f("M");
-  in.partial_mmhg = v.f("P");
-  in.capture_pct = v.f("eta_c");
-  in.treatment_pct = v.f("eta_t");
-  const LiquidEvaporationResult r = computeLiquidEvaporation(in);
-  core::Outcome o;
-  o.text = core::cformat(
-      "计算结果如下：\r\n液体蒸发量Gz=%.8f [kg/h]\r\n排放量为%.8f [kg/h]\r\n"
-      "其中无组织排放量%.8f [kg/h]；有组织排放量%.8f [kg/h]",
-      r.evaporation_kg_h, r.fugitive_kg_h + r.stack_kg_h, r.fugitive_kg_h, r.stack_kg_h);
-  return o;
-}
-
-core::FieldDesc field(const char* key, int id, const char* label, const char* unit, double def) {
-  return core::inputField(key, id, label, unit, def, "液体(除水以外)蒸发量的计算");
-}
-
-}  // namespace
-
 const core::CalculatorDesc& liquidEvaporationDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
@@ -49,18 +26,27 @@ const core::CalculatorDesc& liquidEvaporationDesc() {
     c.page = 15;
     c.template_id = 167;
     c.class_name = "CLiquidEvaporationDlg";
-    c.fields = {
-        field("V", 1001, "蒸发液体表面空气流速 V", "m/s", 0.3),
-        field("F", 1002, "液体蒸发面表面积 F", "m^2", 22),
-        field("M", 1003, "液体分子量 M", "", 20),
-        field("P", 1004, "相应于液体温度下空气中的蒸气分压 P", "mmHg", 0.27),
-        field("eta_c", 1005, "集气率", "%", 85),
-        field("eta_t", 1006, "处理率", "%", 90),
-    };
+    core::Form<LiquidEvaporationInput> form("液体(除水以外)蒸发量的计算");
+    using In = LiquidEvaporationInput;
+    form.bind("V", &In::air_speed_m_s, 1001, "蒸发液体表面空气流速 V", "m/s");
+    form.bind("F", &In::area_m2, 1002, "液体蒸发面表面积 F", "m^2");
+    form.bind("M", &In::molar_mass, 1003, "液体分子量 M");
+    form.bind("P", &In::partial_mmhg, 1004, "相应于液体温度下空气中的蒸气分压 P", "mmHg");
+    form.bind("eta_c", &In::capture_pct, 1005, "集气率", "%");
+    form.bind("eta_t", &In::treatment_pct, 1006, "处理率", "%");
+    c.fields = form.fields();
     c.actions = {{"compute", "计算结果", 1007}};
     c.result_text_id = 1237;
     c.help_topic = "大气预测模式\\无组织排放量计算\\液体蒸发量的计算.htm";
-    c.compute = run;
+    c.compute = form.compute([](const In& in, const std::string&) {
+      const LiquidEvaporationResult r = computeLiquidEvaporation(in);
+      core::Outcome o;
+      o.text = core::cformat(
+          "计算结果如下：\r\n液体蒸发量Gz=%.8f [kg/h]\r\n排放量为%.8f [kg/h]\r\n"
+          "其中无组织排放量%.8f [kg/h]；有组织排放量%.8f [kg/h]",
+          r.evaporation_kg_h, r.fugitive_kg_h + r.stack_kg_h, r.fugitive_kg_h, r.stack_kg_h);
+      return o;
+    });
     return c;
   }();
   return d;

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/binding.h"
+
 namespace models::air {
 
 namespace {
@@ -23,35 +25,6 @@ double computeOdourRate(const OdourRateInput& in) {
          std::pow(odourRootTerm(in), 0.5);
 }
 
-namespace {
-
-core::Outcome run(const core::Values& v, const std::string&) {
-  OdourRateInput in;
-  in.wind_m_s = v.num("u");
-  in.diffusivity_cm2_s = v.num("D");
-  in.width_cm = v.num("W");
-  in.length_cm = v.num("L");
-  in.compound_kg = v.num("m");
-  in.total_kg = v.num("M");
-  in.vapour_pressure = v.num("C");
-  in.correction_f = v.num("F");
-  if (auto f = checkOdourRate(in)) {
-    // The refused input still clears the rate: the page shows E = 0 after the message.
-    core::Outcome o = core::failed(*f);
-    o.results.setNum("E", 0);
-    return o;
-  }
-  core::Outcome o;
-  o.results.setNum("E", computeOdourRate(in));
-  return o;
-}
-
-core::FieldDesc field(const char* key, int id, const char* label, const char* unit) {
-  return core::inputField(key, id, label, unit, 0, "恶臭气体的散发速率", core::FieldType::Double);
-}
-
-}  // namespace
-
 const core::CalculatorDesc& odourRateDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
@@ -62,21 +35,31 @@ const core::CalculatorDesc& odourRateDesc() {
     c.page = 9;
     c.template_id = 152;
     c.class_name = "COdourRateDlg";
-    auto e = field("E", 1009, "恶臭气体散发速率E", "cm^3/s");
-    e.result = true;
-    c.fields = {
-        field("u", 1001, "风速u", "m/s"),
-        field("D", 1002, "扩散率D", "cm^2/s"),
-        field("W", 1003, "堆场或填场的宽度W", "cm"),
-        field("L", 1004, "堆场或填场的长度L", "cm"),
-        field("m", 1005, "土壤中挥发性化合物的重量m", "kg"),
-        field("M", 1006, "土壤与化合物的总重量M", "kg"),
-        field("C", 1007, "化学气体蒸汽压C", "101.325kPa"),
-        field("F", 1008, "蒸汽压校正系数F", ""),
-        e,
-    };
+    const char* group = "恶臭气体的散发速率";
+    core::Form<OdourRateInput> form(group);
+    form.bind("u", &OdourRateInput::wind_m_s, 1001, "风速u", "m/s");
+    form.bind("D", &OdourRateInput::diffusivity_cm2_s, 1002, "扩散率D", "cm^2/s");
+    form.bind("W", &OdourRateInput::width_cm, 1003, "堆场或填场的宽度W", "cm");
+    form.bind("L", &OdourRateInput::length_cm, 1004, "堆场或填场的长度L", "cm");
+    form.bind("m", &OdourRateInput::compound_kg, 1005, "土壤中挥发性化合物的重量m", "kg");
+    form.bind("M", &OdourRateInput::total_kg, 1006, "土壤与化合物的总重量M", "kg");
+    form.bind("C", &OdourRateInput::vapour_pressure, 1007, "化学气体蒸汽压C", "101.325kPa");
+    form.bind("F", &OdourRateInput::correction_f, 1008, "蒸汽压校正系数F");
+    form.extra(core::resultField("E", 1009, "恶臭气体散发速率E", "cm^3/s", group,
+                                 core::FieldType::Double));
+    c.fields = form.fields();
     c.actions = {{"compute", "计算", 1010}};
-    c.compute = run;
+    c.compute = form.compute([](const OdourRateInput& in, const std::string&) {
+      if (auto f = checkOdourRate(in)) {
+        // The refused input still clears the rate: the page shows E = 0 after the message.
+        core::Outcome o = core::failed(*f);
+        o.results.setNum("E", 0);
+        return o;
+      }
+      core::Outcome o;
+      o.results.setNum("E", computeOdourRate(in));
+      return o;
+    });
     return c;
   }();
   return d;

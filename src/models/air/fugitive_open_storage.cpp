@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/binding.h"
+
 namespace models::air {
 
 double computeOpenStorage(const OpenStorageInput& in) {
@@ -30,26 +32,6 @@ std::optional<double> substanceVapourPressure(const std::string& name, double te
   return std::nullopt;
 }
 
-namespace {
-
-core::Outcome run(const core::Values& v, const std::string&) {
-  OpenStorageInput in;
-  in.wind_m_s = v.f("u");
-  in.area_m2 = v.f("F");
-  in.molar_mass = v.f("M");
-  in.temperature_k = v.f("T");
-  in.vapour_pressure_mmhg = v.f("Pv");
-  core::Outcome o;
-  o.results.setNum("G", static_cast<float>(computeOpenStorage(in)));
-  return o;
-}
-
-core::FieldDesc field(const char* key, int id, const char* label, const char* unit, double def) {
-  return core::inputField(key, id, label, unit, def, "马扎克公式");
-}
-
-}  // namespace
-
 const core::CalculatorDesc& openStorageDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
@@ -60,24 +42,32 @@ const core::CalculatorDesc& openStorageDesc() {
     c.page = 8;
     c.template_id = 151;
     c.class_name = "COpenStorageDlg";
-    auto substance = field("substance", 1005, "有害物质名称", "(选框里没有可手动输入)", 0);
+    core::Form<OpenStorageInput> form("马扎克公式");
+    form.bind("u", &OpenStorageInput::wind_m_s, 1001, "车间内风速 u", "m/s");
+    form.bind("F", &OpenStorageInput::area_m2, 1002, "有害物质敞露面积 F", "m^2");
+    form.bind("M", &OpenStorageInput::molar_mass, 1003, "有害物质分子量 M");
+    form.bind("T", &OpenStorageInput::temperature_k, 1004, "有害物质温度 T", "K");
+    // The substance only fills M and Pv on the page (its hook); the model does not read it.
+    core::FieldDesc substance;
+    substance.key = "substance";
+    substance.control_id = 1005;
+    substance.label = "有害物质名称";
+    substance.unit = "(选框里没有可手动输入)";
     substance.type = core::FieldType::Text;
     substance.choices = openStorageSubstanceNames();
     substance.default_text = "苯";
-    auto g = field("G", 1007, "有害物质散发量 G", "g/h", 0);
-    g.result = true;
-    c.fields = {
-        field("u", 1001, "车间内风速 u", "m/s", 0.8),
-        field("F", 1002, "有害物质敞露面积 F", "m^2", 1.44),
-        field("M", 1003, "有害物质分子量 M", "", 78),
-        field("T", 1004, "有害物质温度 T", "K", 298),
-        substance,
-        field("Pv", 1006, "有机溶剂在该温度时饱和蒸汽压 Pv", "mmHg", 93.98),
-        g,
-    };
+    form.extra(substance);
+    form.bind("Pv", &OpenStorageInput::vapour_pressure_mmhg, 1006,
+              "有机溶剂在该温度时饱和蒸汽压 Pv", "mmHg");
+    form.extra(core::resultField("G", 1007, "有害物质散发量 G", "g/h", "马扎克公式"));
+    c.fields = form.fields();
     c.actions = {{"compute", "计算", 1008}};
     c.help_topic = "大气预测模式\\无组织排放量计算\\有害物质敞露存放的散发量计算.htm";
-    c.compute = run;
+    c.compute = form.compute([](const OpenStorageInput& in, const std::string&) {
+      core::Outcome o;
+      o.results.setNum("G", static_cast<float>(computeOpenStorage(in)));
+      return o;
+    });
     return c;
   }();
   return d;

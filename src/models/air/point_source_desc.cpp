@@ -1,5 +1,6 @@
 // Description of the point-source dispersion page: the source tab, the meteorology tab and the
 // result tab's buttons; the compute runs the whole model on the copied values.
+#include "core/binding.h"
 #include "models/air/point_source.h"
 
 namespace models::air {
@@ -11,26 +12,6 @@ constexpr const char* kMetGroup = "气象相关参数";
 constexpr const char* kResultGroup = "计算结果";
 
 const std::vector<std::string> kAutoOrTyped = {"自动计算", "手工输入"};
-
-core::FieldDesc field(const char* key, int id, const char* label, const char* unit, double def,
-                      const char* group) {
-  return core::inputField(key, id, label, unit, def, group);
-}
-
-core::FieldDesc choice(const char* key, int id, const char* label, std::vector<std::string> items,
-                       int def, const char* group, core::FieldType type = core::FieldType::Choice) {
-  core::FieldDesc f = field(key, id, label, "", def, group);
-  f.type = type;
-  f.choices = std::move(items);
-  return f;
-}
-
-core::FieldDesc result(const char* key, const char* label, const char* unit) {
-  core::FieldDesc f = field(key, 0, label, unit, 0, kResultGroup);
-  f.result = true;
-  f.format = "%f";
-  return f;
-}
 
 std::vector<std::string> regions() {
   return {"浙江",
@@ -68,67 +49,76 @@ std::vector<std::string> regions() {
           "青海"};
 }
 
-core::Outcome run(const core::Values& v, const std::string&) {
-  const PointSourceInput in = pointSourceInput(v);
-  if (auto f = checkPointSource(in)) return core::failed(*f);
-  const PointSourceResult r = computePointSource(in);
-  core::Outcome o;
-  o.results.setNum("cm", r.cm_mg_m3);
-  o.results.setNum("Xm", r.xm_m);
-  o.results.setNum("U_used", r.exit_wind_m_s);
-  o.results.setNum("He", r.he_m);
-  o.results.setNum("dH_used", r.rise_m);
-  o.results.setNum("h_used", r.mixing_m);
-  o.results.setNum("ay_used", r.sigma.ay);
-  o.results.setNum("az_used", r.sigma.az);
-  o.results.setNum("gy_used", r.sigma.gy);
-  o.results.setNum("gz_used", r.sigma.gz);
-  o.results.setNum("g01", r.light.g01);
-  o.results.setNum("g02", r.light.g02);
-  o.results.setNum("Qh", r.heat_kj_s);
-  o.text = pointSourceReport(r);
-  o.tables.push_back(pointSourceTable(r));
-  o.grid = pointSourceGrid(r, o.tables.front());
-  return o;
+using In = PointSourceInput;
+using Res = PointSourceResult;
+
+const core::Form<In>& pointSourceForm() {
+  static const core::Form<In> form = [] {
+    const auto radio = core::FieldType::Radio;
+    core::Form<In> f(kSourceGroup);
+    // Source tab.
+    f.bind("H", &In::stack_height_m, 1001, "烟筒距地面几何高度 H", "[m]");
+    f.bind("Q", &In::emission_mg_s, 1002, "点源排放量 Q", "[mg/s]");
+    f.bind("Xmin", &In::xmin_m, 1003, "下风向相对坐标(X,Y)[(m,m)]: Xmin");
+    f.bind("Xmax", &In::xmax_m, 1004, "Xmax");
+    f.bind("Ymin", &In::ymin_m, 1005, ",Ymin");
+    f.bind("Ymax", &In::ymax_m, 1006, ",Ymax");
+    f.bind("step", &In::step_m, 1007, "步长", "[m]");
+    f.choice("grade", &In::grade, 1008, "评价等级", {"一级", "二级", "三级"});
+    f.bind("Umode", &In::exit_wind_typed, 1009, "烟筒出口风速 U [m/s]", "", radio).choices =
+        kAutoOrTyped;
+    f.bind("U", &In::exit_wind_m_s, 1010, "烟筒出口风速 U", "[m/s]");
+    f.bind("dHmode", &In::rise_typed, 1011, "烟气抬升高度ΔH [m]", "", radio).choices = kAutoOrTyped;
+    f.bind("dH", &In::rise_m, 1012, "烟气抬升高度ΔH", "[m]");
+    f.bind("Qv", &In::gas_flow_m3_s, 1013, "烟筒出口烟气量Qv", "[m^3/s]");
+    f.bind("Ts", &In::gas_temp_c, 1014, "烟气出口温度Ts", "[℃]");
+    f.bind("D", &In::diameter_m, 1015, "烟筒出口直径D", "[m]");
+    f.bind("dTdz", &In::lapse_k_m, 1016, "烟筒几何高度以上的大气温度梯度dT/dZ", "[K/m]");
+    f.bind("Ta", &In::air_temp_c, 1017, "环境大气温度Ta", "[℃]");
+    f.bind("Pa", &In::pressure_kpa, 1018, "大气压力Pa", "[KPa]");
+    // Meteorology tab.
+    f.group(kMetGroup);
+    f.bind("U10", &In::u10_m_s, 1021, "地面10m高风速 U10", "[m/s]");
+    f.choice("class", &In::stability, 1022, "大气稳定度等级", {"A", "B", "C", "D", "E", "F"});
+    f.choice("surface", &In::surface, 1023, "地表状况",
+             {"平原地区农村或城市远郊区", "平原地区工业区、城市及近郊区"});
+    f.bind("hmode", &In::mixing_typed, 1024, "混合层厚度 h [m]", "", radio).choices = kAutoOrTyped;
+    f.bind("lat", &In::latitude_deg, 1025, "地理纬度", "[度]");
+    f.choice("region", &In::region, 1026, "所在地区", regions());
+    f.bind("h", &In::mixing_m, 1027, "混合层厚度 h", "[m]");
+    f.bind("sigmode", &In::sigma_typed, 1028, "扩散参数选取", "", radio).choices = kAutoOrTyped;
+    f.bind("t", &In::sampling_h, 1029, "取样时间 t", "[h]");
+    f.bind("ay", &In::ay, 1030, "回归指数αy");
+    f.bind("az", &In::az, 1031, "回归指数αz");
+    f.bind("gy", &In::gy, 1032, "回归系数γy");
+    f.bind("gz", &In::gz, 1033, "回归系数γz");
+    return f;
+  }();
+  return form;
+}
+
+// Values the computation used (the result tab's report shows them).
+core::Outputs<Res> pointSourceOutputs() {
+  core::Outputs<Res> outs(kResultGroup);
+  outs.bind("cm", &Res::cm_mg_m3, 0, "烟筒下风向一次最大地面浓度cm", "mg/m^3");
+  outs.bind("Xm", &Res::xm_m, 0, "距烟筒距离Xm", "m");
+  outs.bind("U_used", &Res::exit_wind_m_s, 0, "烟筒出口风速U", "m/s");
+  outs.bind("He", &Res::he_m, 0, "烟筒有效高度He", "m");
+  outs.bind("dH_used", &Res::rise_m, 0, "烟气抬升高度ΔH", "m");
+  outs.bind("h_used", &Res::mixing_m, 0, "混合层厚度h", "m");
+  outs.bind("ay_used", &Res::sigma, &SigmaSet::ay, 0, "回归指数αy");
+  outs.bind("az_used", &Res::sigma, &SigmaSet::az, 0, "回归指数αz");
+  outs.bind("gy_used", &Res::sigma, &SigmaSet::gy, 0, "回归系数γy");
+  outs.bind("gz_used", &Res::sigma, &SigmaSet::gz, 0, "回归系数γz");
+  outs.bind("g01", &Res::light, &LightWindSet::g01, 0, "小风和静风回归系数γ01");
+  outs.bind("g02", &Res::light, &LightWindSet::g02, 0, "小风和静风回归系数γ02");
+  outs.bind("Qh", &Res::heat_kj_s, 0, "烟气热释放率Qh", "KJ/s");
+  return outs;
 }
 
 }  // namespace
 
-PointSourceInput pointSourceInput(const core::Values& v) {
-  PointSourceInput in;
-  in.stack_height_m = v.f("H");
-  in.emission_mg_s = v.f("Q");
-  in.xmin_m = v.f("Xmin");
-  in.xmax_m = v.f("Xmax");
-  in.ymin_m = v.f("Ymin");
-  in.ymax_m = v.f("Ymax");
-  in.step_m = v.f("step");
-  in.grade = v.i("grade");
-  in.exit_wind_typed = v.i("Umode") == 1;
-  in.exit_wind_m_s = v.f("U");
-  in.rise_typed = v.i("dHmode") == 1;
-  in.rise_m = v.f("dH");
-  in.gas_flow_m3_s = v.f("Qv");
-  in.gas_temp_c = v.f("Ts");
-  in.diameter_m = v.f("D");
-  in.lapse_k_m = v.f("dTdz");
-  in.air_temp_c = v.f("Ta");
-  in.pressure_kpa = v.f("Pa");
-  in.u10_m_s = v.f("U10");
-  in.stability = v.i("class");
-  in.surface = v.i("surface");
-  in.mixing_typed = v.i("hmode") == 1;
-  in.latitude_deg = v.f("lat");
-  in.region = v.i("region");
-  in.mixing_m = v.f("h");
-  in.sigma_typed = v.i("sigmode") == 1;
-  in.sampling_h = v.f("t");
-  in.ay = v.f("ay");
-  in.az = v.f("az");
-  in.gy = v.f("gy");
-  in.gz = v.f("gz");
-  return in;
-}
+PointSourceInput pointSourceInput(const core::Values& v) { return pointSourceForm().read(v); }
 
 const core::CalculatorDesc& pointSourceDesc() {
   static const core::CalculatorDesc d = [] {
@@ -140,62 +130,24 @@ const core::CalculatorDesc& pointSourceDesc() {
     c.page = 18;
     c.template_id = 175;
     c.class_name = "CPointSourceDlg";
-    const auto radio = core::FieldType::Radio;
-    c.fields = {
-        // Source tab.
-        field("H", 1001, "烟筒距地面几何高度 H", "[m]", 50, kSourceGroup),
-        field("Q", 1002, "点源排放量 Q", "[mg/s]", 1000, kSourceGroup),
-        field("Xmin", 1003, "下风向相对坐标(X,Y)[(m,m)]: Xmin", "", 0, kSourceGroup),
-        field("Xmax", 1004, "Xmax", "", 1000, kSourceGroup),
-        field("Ymin", 1005, ",Ymin", "", -500, kSourceGroup),
-        field("Ymax", 1006, ",Ymax", "", 500, kSourceGroup),
-        field("step", 1007, "步长", "[m]", 100, kSourceGroup),
-        choice("grade", 1008, "评价等级", {"一级", "二级", "三级"}, 2, kSourceGroup),
-        choice("Umode", 1009, "烟筒出口风速 U [m/s]", kAutoOrTyped, 0, kSourceGroup, radio),
-        field("U", 1010, "烟筒出口风速 U", "[m/s]", 3, kSourceGroup),
-        choice("dHmode", 1011, "烟气抬升高度ΔH [m]", kAutoOrTyped, 0, kSourceGroup, radio),
-        field("dH", 1012, "烟气抬升高度ΔH", "[m]", 20, kSourceGroup),
-        field("Qv", 1013, "烟筒出口烟气量Qv", "[m^3/s]", 10, kSourceGroup),
-        field("Ts", 1014, "烟气出口温度Ts", "[℃]", 100, kSourceGroup),
-        field("D", 1015, "烟筒出口直径D", "[m]", 1, kSourceGroup),
-        field("dTdz", 1016, "烟筒几何高度以上的大气温度梯度dT/dZ", "[K/m]", 0.01, kSourceGroup),
-        field("Ta", 1017, "环境大气温度Ta", "[℃]", 20, kSourceGroup),
-        field("Pa", 1018, "大气压力Pa", "[KPa]", 101.325, kSourceGroup),
-        // Meteorology tab.
-        field("U10", 1021, "地面10m高风速 U10", "[m/s]", 2, kMetGroup),
-        choice("class", 1022, "大气稳定度等级", {"A", "B", "C", "D", "E", "F"}, 0, kMetGroup),
-        choice("surface", 1023, "地表状况",
-               {"平原地区农村或城市远郊区", "平原地区工业区、城市及近郊区"}, 0, kMetGroup),
-        choice("hmode", 1024, "混合层厚度 h [m]", kAutoOrTyped, 0, kMetGroup, radio),
-        field("lat", 1025, "地理纬度", "[度]", 27, kMetGroup),
-        choice("region", 1026, "所在地区", regions(), 0, kMetGroup),
-        field("h", 1027, "混合层厚度 h", "[m]", 350, kMetGroup),
-        choice("sigmode", 1028, "扩散参数选取", kAutoOrTyped, 0, kMetGroup, radio),
-        field("t", 1029, "取样时间 t", "[h]", 1, kMetGroup),
-        field("ay", 1030, "回归指数αy", "", 0.901074, kMetGroup),
-        field("az", 1031, "回归指数αz", "", 1.12154, kMetGroup),
-        field("gy", 1032, "回归系数γy", "", 0.425809, kMetGroup),
-        field("gz", 1033, "回归系数γz", "", 0.0799904, kMetGroup),
-        // Values the computation used (the result tab's report shows them).
-        result("cm", "烟筒下风向一次最大地面浓度cm", "mg/m^3"),
-        result("Xm", "距烟筒距离Xm", "m"),
-        result("U_used", "烟筒出口风速U", "m/s"),
-        result("He", "烟筒有效高度He", "m"),
-        result("dH_used", "烟气抬升高度ΔH", "m"),
-        result("h_used", "混合层厚度h", "m"),
-        result("ay_used", "回归指数αy", ""),
-        result("az_used", "回归指数αz", ""),
-        result("gy_used", "回归系数γy", ""),
-        result("gz_used", "回归系数γz", ""),
-        result("g01", "小风和静风回归系数γ01", ""),
-        result("g02", "小风和静风回归系数γ02", ""),
-        result("Qh", "烟气热释放率Qh", "KJ/s"),
-    };
+    core::Outputs<Res> outs = pointSourceOutputs();
+    c.fields = core::concat(pointSourceForm().fields(), outs.fields());
+    for (auto& f : c.fields)
+      if (f.result) f.format = "%f";
     c.actions = {{"compute", "计算结果", 1100},
                  {"excel", "结果导入EXCEL", 1102},
                  {"curve", "X-C图", 1103},
                  {"contour", "等值线图", 1104}};
-    c.compute = run;
+    c.compute = pointSourceForm().compute([outs](const In& in, const std::string&) {
+      if (auto f = checkPointSource(in)) return core::failed(*f);
+      const PointSourceResult r = computePointSource(in);
+      core::Outcome o;
+      outs.write(r, o.results);
+      o.text = pointSourceReport(r);
+      o.tables.push_back(pointSourceTable(r));
+      o.grid = pointSourceGrid(r, o.tables.front());
+      return o;
+    });
     c.result_text_id = 1237;
     return c;
   }();

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/binding.h"
 #include "models/air/pollutants.h"
 
 namespace models::air {
@@ -127,38 +128,6 @@ double computeAllowedEmission(const SanitaryInput& in) {
 
 namespace {
 
-SanitaryInput readInput(const core::Values& v) {
-  SanitaryInput in;
-  in.area_m2 = v.num("S");
-  in.wind_m_s = v.num("U");
-  in.standard_mg_m3 = v.num("Cm");
-  in.stack = v.i("stack") == 0 ? StackPresence::Present : StackPresence::Absent;
-  in.basis = v.i("basis") == 0 ? PermittedBasis::Acute : PermittedBasis::Chronic;
-  in.share = v.i("share") == 0 ? StackShare::AboveThird : StackShare::BelowThird;
-  in.emission_kg_h = v.num("Qc");
-  in.distance_m = v.num("L");
-  return in;
-}
-
-core::Outcome run(const core::Values& v, const std::string& action) {
-  const SanitaryInput in = readInput(v);
-  core::Outcome o;
-  if (action == "emission") {
-    o.updated_inputs.setNum("Qc", computeAllowedEmission(in));
-    return o;
-  }
-  const SanitaryDistanceResult r = computeSanitaryDistance(in);
-  if (!r.found) return core::failed(core::fail(kMsgNoRoot, "Qc"));
-  o.updated_inputs.setNum("L", r.distance_m);
-  o.results.setNum("Lr", r.raised_m);
-  return o;
-}
-
-core::FieldDesc field(const char* key, int id, const char* label, const char* unit,
-                      core::FieldType type, double def, const char* group) {
-  return core::inputField(key, id, label, unit, def, group, type);
-}
-
 constexpr const char* kGroupIn = "卫生防护距离";
 constexpr const char* kGroupOut = "计算结果";
 
@@ -176,35 +145,47 @@ const core::CalculatorDesc& sanitaryDistanceDesc() {
     c.template_id = 131;
     c.class_name = "CSanitaryDistanceDlg";
 
-    auto area = field("S", 1001, "无组织排放源面积", "m^2", FieldType::Double, 0, kGroupIn);
-    area.tooltip = "无组织排放源所在生产单元的面积";
-    auto wind = field("U", 1002, "近五年平均风速", "m/s", FieldType::Double, 2.2, kGroupIn);
-    auto pollutant = field("pollutant", 1003, "污染因子", "", FieldType::Text, 0, kGroupIn);
+    core::Form<SanitaryInput> form(kGroupIn);
+    form.bind("S", &SanitaryInput::area_m2, 1001, "无组织排放源面积", "m^2").tooltip =
+        "无组织排放源所在生产单元的面积";
+    form.bind("U", &SanitaryInput::wind_m_s, 1002, "近五年平均风速", "m/s");
+    // The pollutant only fills Cm on the page (its hook); the model does not read it.
+    core::FieldDesc pollutant;
+    pollutant.key = "pollutant";
+    pollutant.control_id = 1003;
+    pollutant.label = "污染因子";
+    pollutant.type = FieldType::Text;
     pollutant.choices = pollutantNames();
     pollutant.default_text = pollutant.choices.front();
-    auto standard =
-        field("Cm", 1004, "环境标准浓度限值", "mg/m^3", FieldType::Double, 2.4, kGroupIn);
-    standard.tooltip = "选项里没有的污染因子，浓度数据可以直接在这里输入";
-    auto stack =
-        field("stack", 1005, "排放同种有害气体的排气筒", "", FieldType::Radio, 1, kGroupIn);
-    stack.choices = {"有", "无"};
-    auto basis =
-        field("basis", 1007, "无组织排放的有害物质容许浓度", "", FieldType::Radio, 1, kGroupIn);
-    basis.choices = {"按急性反应指标确定", "按慢性反应指标确定"};
-    auto share = field("share", 1009, "排气筒的污染物排放量", "", FieldType::Radio, 0, kGroupIn);
-    share.choices = {"大于允许的1/3", "小于允许的1/3"};
-    auto emission = field("Qc", 1011, "无组织排放量", "kg/hr", FieldType::Double, 0, kGroupOut);
-    auto distance = field("L", 1012, "卫生防护距离", "m", FieldType::Double, 0, kGroupOut);
-    distance.tooltip =
+    form.extra(pollutant);
+    form.bind("Cm", &SanitaryInput::standard_mg_m3, 1004, "环境标准浓度限值", "mg/m^3").tooltip =
+        "选项里没有的污染因子，浓度数据可以直接在这里输入";
+    form.radio("stack", &SanitaryInput::stack, 1005, "排放同种有害气体的排气筒", {"有", "无"});
+    form.radio("basis", &SanitaryInput::basis, 1007, "无组织排放的有害物质容许浓度",
+               {"按急性反应指标确定", "按慢性反应指标确定"});
+    form.radio("share", &SanitaryInput::share, 1009, "排气筒的污染物排放量",
+               {"大于允许的1/3", "小于允许的1/3"});
+    form.group(kGroupOut);
+    form.bind("Qc", &SanitaryInput::emission_kg_h, 1011, "无组织排放量", "kg/hr");
+    form.bind("L", &SanitaryInput::distance_m, 1012, "卫生防护距离", "m").tooltip =
         "卫生防护距离在100m以内时，级差为50m；超过100m，但小于或等于1000m时，级差为100m；"
         "超过1000m以上，级差为200m。";
-    auto raised = field("Lr", 1013, "提级后距离", "m", FieldType::Int, 0, kGroupOut);
-    raised.result = true;
-
-    c.fields = {area, wind, pollutant, standard, stack, basis, share, emission, distance, raised};
+    form.extra(core::resultField("Lr", 1013, "提级后距离", "m", kGroupOut, FieldType::Int));
+    c.fields = form.fields();
     c.actions = {{"distance", "计算卫生防护距离结果", 1014},
                  {"emission", "计算无组织排放量结果", 1015}};
-    c.compute = run;
+    c.compute = form.compute([](const SanitaryInput& in, const std::string& action) {
+      core::Outcome o;
+      if (action == "emission") {
+        o.updated_inputs.setNum("Qc", computeAllowedEmission(in));
+        return o;
+      }
+      const SanitaryDistanceResult r = computeSanitaryDistance(in);
+      if (!r.found) return core::failed(core::fail(kMsgNoRoot, "Qc"));
+      o.updated_inputs.setNum("L", r.distance_m);
+      o.results.setNum("Lr", r.raised_m);
+      return o;
+    });
     return c;
   }();
   return d;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/binding.h"
 #include "core/format.h"
 
 namespace models::air {
@@ -79,114 +80,47 @@ int tankSubFormIndex(int kind, int tank) {
 
 namespace {
 
-std::string fixedWorking(const core::Values& v) {
-  FixedRoofWorkingInput in;
-  in.throughput_m3_y = v.f("fw_Q");
-  in.pumped_in_m3 = v.f("fw_V1");
-  in.volume_m3 = v.f("fw_V");
-  in.product_k1 = v.f("fw_K1");
-  in.p_min_kpa = v.f("fw_Py1");
-  in.p_max_kpa = v.f("fw_Py2");
-  in.molar_kg_kmol = v.f("fw_uy");
-  return core::cformat("结果：拱顶罐大呼吸蒸发损耗量LDw：%f [m^3/a]", fixedRoofWorkingLoss(in));
-}
+// Every sub-form of the page in one struct: the case choice, then each loss's own input.
+struct TankForm {
+  int kind = 0;  // 0 working (大呼吸), 1 standing (小呼吸)
+  int tank = 0;  // 0 fixed roof, 1 floating roof, 2 internal floating roof
+  FixedRoofWorkingInput fw;
+  FloatingRoofWorkingInput lw;
+  Product lw_product = Product::Gasoline;
+  WallState lw_wall = WallState::LightRust;
+  FixedRoofBreathingInput fb;
+  FloatingRoofStandingInput fs;
+  InternalFloatingRoofStandingInput is;
+};
 
-float adhesionOf(const core::Values& v) {
-  const Product p = v.i("lw_product") == 1 ? Product::Crude : Product::Gasoline;
-  const int w = v.i("lw_wall");
-  return wallAdhesion(p, w == 1   ? WallState::HeavyRust
-                         : w == 2 ? WallState::Lined
-                                  : WallState::LightRust);
-}
-
-std::string floatingWorking(const core::Values& v) {
-  FloatingRoofWorkingInput in;
-  in.throughput_m3_y = v.f("lw_Q");
-  in.diameter_m = v.f("lw_D");
-  in.density_kg_m3 = v.f("lw_rho");
-  in.adhesion = adhesionOf(v);
-  in.internal = v.i("tank") == 2;
-  in.fixed_supports = v.i("lw_support") != 0;
-  in.columns = v.f("lw_Nc");
-  in.column_diameter_m = v.f("lw_Fc");
+std::string floatingWorking(FloatingRoofWorkingInput in) {
   const double lw = floatingRoofWorkingLoss(in);
   if (in.internal) return core::cformat("结果：内浮顶油罐大呼吸损耗量Lw：%f [kg/a]", lw);
   return core::cformat("结果：浮顶油罐大呼吸损耗量Lw：%f [kg/a]", lw);
 }
 
-std::string fixedBreathing(const core::Values& v) {
-  FixedRoofBreathingInput in;
-  in.diameter_m = v.f("fb_D");
-  in.vapour_space_m = v.f("fb_H");
-  in.paint_fp = v.f("fb_Fp");
-  in.product_k3 = v.f("fb_K3");
-  in.p_kpa = v.f("fb_P");
-  in.pa_kpa = v.f("fb_Pa");
-  in.daily_range_c = v.f("fb_dT");
-  return core::cformat("结果：拱顶罐小呼吸蒸发损耗量LDs：%f [m^3/a]", fixedRoofBreathingLoss(in));
-}
-
-std::string floatingStanding(const core::Values& v) {
-  FloatingRoofStandingInput in;
-  in.diameter_m = v.f("fs_D");
-  in.seal_kt = v.f("fs_Kt");
-  in.wind_m_s = v.f("fs_v");
-  in.wind_exp_n = v.f("fs_n");
-  in.product_kc = v.f("fs_Kc");
-  in.fittings_ff = v.f("fs_Ff");
-  in.molar_kg_kmol = v.f("fs_Mv");
-  in.py_kpa = v.f("fs_Py");
-  in.pa_kpa = v.f("fs_Pa");
-  return core::cformat("结果：浮顶罐小呼吸蒸发损耗量Ls：%f [kg/a]", floatingRoofStandingLoss(in));
-}
-
-std::string internalStanding(const core::Values& v) {
-  InternalFloatingRoofStandingInput in;
-  in.diameter_m = v.f("is_D");
-  in.seam_fd = v.f("is_Fd");
-  in.seam_kd = v.f("is_Kd");
-  in.rim_kc = v.f("is_Kc");
-  in.molar_kg_kmol = v.f("is_Mv");
-  in.py_kpa = v.f("is_Py");
-  in.pa_kpa = v.f("is_Pa");
-  in.column_diameter_m = v.f("is_Fc");
-  return core::cformat("结果：内浮顶罐小呼吸蒸发损耗量Ls：%f [kg/a]",
-                       internalFloatingRoofStandingLoss(in));
-}
-
-core::Outcome run(const core::Values& v, const std::string& action) {
+core::Outcome computeTankLoss(const TankForm& in, const std::string& action) {
   core::Outcome o;
   if (action == "floating_working") {
-    o.results.setNum("lw_C", adhesionOf(v));
-    o.text = floatingWorking(v);
+    FloatingRoofWorkingInput lw = in.lw;
+    lw.adhesion = wallAdhesion(in.lw_product, in.lw_wall);
+    lw.internal = in.tank == 2;
+    o.results.setNum("lw_C", lw.adhesion);
+    o.text = floatingWorking(lw);
   } else if (action == "fixed_breathing") {
-    o.text = fixedBreathing(v);
+    o.text =
+        core::cformat("结果：拱顶罐小呼吸蒸发损耗量LDs：%f [m^3/a]", fixedRoofBreathingLoss(in.fb));
   } else if (action == "floating_standing") {
-    o.text = floatingStanding(v);
+    o.text =
+        core::cformat("结果：浮顶罐小呼吸蒸发损耗量Ls：%f [kg/a]", floatingRoofStandingLoss(in.fs));
   } else if (action == "internal_standing") {
-    o.text = internalStanding(v);
+    o.text = core::cformat("结果：内浮顶罐小呼吸蒸发损耗量Ls：%f [kg/a]",
+                           internalFloatingRoofStandingLoss(in.is));
   } else {
-    o.text = fixedWorking(v);
+    o.text =
+        core::cformat("结果：拱顶罐大呼吸蒸发损耗量LDw：%f [m^3/a]", fixedRoofWorkingLoss(in.fw));
   }
   return o;
-}
-
-// Control ids are handed out in exchange order from 1010.
-struct Ids {
-  int next = 1010;
-};
-
-core::FieldDesc input(Ids& ids, const char* key, const char* label, const char* unit, double def,
-                      const char* group) {
-  return core::inputField(key, ids.next++, label, unit, def, group);
-}
-
-core::FieldDesc choice(Ids& ids, const char* key, const char* label,
-                       std::vector<std::string> entries, const char* group) {
-  core::FieldDesc f = input(ids, key, label, "", 0, group);
-  f.type = core::FieldType::Choice;
-  f.choices = std::move(entries);
-  return f;
 }
 
 }  // namespace
@@ -201,67 +135,75 @@ const core::CalculatorDesc& tankLossesDesc() {
     c.page = 10;
     c.template_id = 154;
     c.class_name = "CTankLossDlg";
-    Ids ids;
-    const char* kCase = kTankGroupCase;
-    const char* kFw = kTankSubForms[0].group;
+    // Control ids are handed out in exchange order from 1012; the adhesion result and the
+    // support check box hold 1010 and 1011.
+    int id = 1012;
+    using F = TankForm;
+    core::Form<F> form(kTankGroupCase);
+    form.choice("kind", &F::kind, id++, "计算类别", {"大呼吸蒸发损耗计算", "小呼吸蒸发损耗计算"});
+    form.choice("tank", &F::tank, id++, "罐种类", {"拱顶罐", "浮顶油罐", "内浮顶油罐"});
+    using Fw = FixedRoofWorkingInput;
+    form.group(kTankSubForms[0].group);
+    form.bind("fw_Q", &F::fw, &Fw::throughput_m3_y, id++, "油罐年周转量 Q", "m^3/a");
+    form.bind("fw_V1", &F::fw, &Fw::pumped_in_m3, id++, "泵送液体入罐量 V1", "m^3");
+    form.bind("fw_V", &F::fw, &Fw::volume_m3, id++, "油罐体积 V", "m^3");
+    form.bind("fw_K1", &F::fw, &Fw::product_k1, id++, "油品系数K1 (汽油K1=1,原油K1=0.75)");
+    form.bind("fw_Py1", &F::fw, &Fw::p_min_kpa, id++, "油罐内液面最低温度所对应蒸汽压Py1", "kPa");
+    form.bind("fw_Py2", &F::fw, &Fw::p_max_kpa, id++, "油罐内液面最高温度所对应蒸汽压Py2", "kPa");
+    form.bind("fw_uy", &F::fw, &Fw::molar_kg_kmol, id++, "油蒸汽摩尔质量 μy", "kg/kmol");
+    using Lw = FloatingRoofWorkingInput;
     const char* kLw = kTankSubForms[1].group;
-    const char* kFb = kTankSubForms[2].group;
-    const char* kFs = kTankSubForms[3].group;
-    const char* kIs = kTankSubForms[4].group;
-    auto adhesion = input(ids, "lw_C", "油罐壁的粘附系数C", "m^3/1000m^2", 0.00257, kLw);
-    adhesion.result = true;
-    auto support = input(ids, "lw_support", "内浮顶罐的固定顶用固定支柱支撑", "", 0, kLw);
-    support.type = core::FieldType::CheckBox;
-    c.fields = {
-        choice(ids, "kind", "计算类别", {"大呼吸蒸发损耗计算", "小呼吸蒸发损耗计算"}, kCase),
-        choice(ids, "tank", "罐种类", {"拱顶罐", "浮顶油罐", "内浮顶油罐"}, kCase),
-        input(ids, "fw_Q", "油罐年周转量 Q", "m^3/a", 20000, kFw),
-        input(ids, "fw_V1", "泵送液体入罐量 V1", "m^3", 20, kFw),
-        input(ids, "fw_V", "油罐体积 V", "m^3", 200, kFw),
-        input(ids, "fw_K1", "油品系数K1 (汽油K1=1,原油K1=0.75)", "", 0.75, kFw),
-        input(ids, "fw_Py1", "油罐内液面最低温度所对应蒸汽压Py1", "kPa", 40, kFw),
-        input(ids, "fw_Py2", "油罐内液面最高温度所对应蒸汽压Py2", "kPa", 100, kFw),
-        input(ids, "fw_uy", "油蒸汽摩尔质量 μy", "kg/kmol", 30, kFw),
-        input(ids, "lw_Q", "油罐年周转量 Q", "m^3/a", 20000, kLw),
-        input(ids, "lw_D", "油罐直径 D", "m", 2, kLw),
-        input(ids, "lw_rho", "油品密度 ρ", "kg/m^3", 740, kLw),
-        choice(ids, "lw_product", "油品", {"汽油", "原油"}, kLw),
-        choice(ids, "lw_wall", "罐壁状况", {"轻锈", "重锈", "喷涂内衬"}, kLw),
-        adhesion,
-        support,
-        input(ids, "lw_Nc", "支柱个数 Nc", "个", 3, kLw),
-        input(ids, "lw_Fc", "支柱有效直径Fc", "m", 0.4, kLw),
-        input(ids, "fb_D", "油罐直径 D", "m", 2, kFb),
-        input(ids, "fb_H", "油罐内气体空间高度 H", "m", 0.2, kFb),
-        input(ids, "fb_Fp", "涂料系数 Fp", "", 1, kFb),
-        input(ids, "fb_K3", "油品系数 K3 (汽油K3=1,原油K3=0.58)", "", 1, kFb),
-        input(ids, "fb_P", "油罐内油品本体温度下蒸汽压 P", "kPa", 70, kFb),
-        input(ids, "fb_Pa", "当地大气压 Pa", "kPa", 101.3, kFb),
-        input(ids, "fb_dT", "大气温度的平均日温差 △T", "℃", 6, kFb),
-        input(ids, "fs_D", "油罐直径 D", "m", 2, kFs),
-        input(ids, "fs_Kt", "密封相关系数 Kt", "", 1.2, kFs),
-        input(ids, "fs_v", "油罐所在地平均风速 v", "m/s", 2.1, kFs),
-        input(ids, "fs_n", "与密封有关的风速指数 n", "", 1.5, kFs),
-        input(ids, "fs_Kc", "油品系数 Kc (汽油Kc=1,原油Kc=0.4)", "", 1, kFs),
-        input(ids, "fs_Ff", "浮盘附件总损耗系数 Ff", "", 2, kFs),
-        input(ids, "fs_Mv", "油气摩尔质量 Mv", "kg/kmol", 30, kFs),
-        input(ids, "fs_Py", "油品平均温度下蒸汽压 Py", "kPa", 70, kFs),
-        input(ids, "fs_Pa", "当地大气压 Pa", "kPa", 101.3, kFs),
-        input(ids, "is_D", "油罐直径 D", "m", 2, kIs),
-        input(ids, "is_Fd", "长度系数,顶板接缝长度与顶板面积比值 Fd", "", 0.3, kIs),
-        input(ids, "is_Kd", "损耗系数Kd,焊接顶板Kd=0;非焊接顶板Kd=3.66", "", 0, kIs),
-        input(ids, "is_Kc", "边圈密封损耗系数 Kc", "", 9.8, kIs),
-        input(ids, "is_Mv", "油气摩尔质量 Mv", "kg/kmol", 30, kIs),
-        input(ids, "is_Py", "油品平均温度下蒸汽压 Py", "kPa", 70, kIs),
-        input(ids, "is_Pa", "当地大气压 Pa", "kPa", 101.3, kIs),
-        input(ids, "is_Fc", "支柱有效直径 Fc", "m", 0.4, kIs),
-    };
+    form.group(kLw);
+    form.bind("lw_Q", &F::lw, &Lw::throughput_m3_y, id++, "油罐年周转量 Q", "m^3/a");
+    form.bind("lw_D", &F::lw, &Lw::diameter_m, id++, "油罐直径 D", "m");
+    form.bind("lw_rho", &F::lw, &Lw::density_kg_m3, id++, "油品密度 ρ", "kg/m^3");
+    form.choice("lw_product", &F::lw_product, id++, "油品", {"汽油", "原油"});
+    form.choice("lw_wall", &F::lw_wall, id++, "罐壁状况", {"轻锈", "重锈", "喷涂内衬"});
+    // The adhesion follows product and wall; the compute shows the one it used.
+    core::FieldDesc adhesion =
+        core::resultField("lw_C", 1010, "油罐壁的粘附系数C", "m^3/1000m^2", kLw);
+    adhesion.default_value = static_cast<double>(Lw{}.adhesion);
+    form.extra(adhesion);
+    form.bind("lw_support", &F::lw, &Lw::fixed_supports, 1011, "内浮顶罐的固定顶用固定支柱支撑");
+    form.bind("lw_Nc", &F::lw, &Lw::columns, id++, "支柱个数 Nc", "个");
+    form.bind("lw_Fc", &F::lw, &Lw::column_diameter_m, id++, "支柱有效直径Fc", "m");
+    using Fb = FixedRoofBreathingInput;
+    form.group(kTankSubForms[2].group);
+    form.bind("fb_D", &F::fb, &Fb::diameter_m, id++, "油罐直径 D", "m");
+    form.bind("fb_H", &F::fb, &Fb::vapour_space_m, id++, "油罐内气体空间高度 H", "m");
+    form.bind("fb_Fp", &F::fb, &Fb::paint_fp, id++, "涂料系数 Fp");
+    form.bind("fb_K3", &F::fb, &Fb::product_k3, id++, "油品系数 K3 (汽油K3=1,原油K3=0.58)");
+    form.bind("fb_P", &F::fb, &Fb::p_kpa, id++, "油罐内油品本体温度下蒸汽压 P", "kPa");
+    form.bind("fb_Pa", &F::fb, &Fb::pa_kpa, id++, "当地大气压 Pa", "kPa");
+    form.bind("fb_dT", &F::fb, &Fb::daily_range_c, id++, "大气温度的平均日温差 △T", "℃");
+    using Fs = FloatingRoofStandingInput;
+    form.group(kTankSubForms[3].group);
+    form.bind("fs_D", &F::fs, &Fs::diameter_m, id++, "油罐直径 D", "m");
+    form.bind("fs_Kt", &F::fs, &Fs::seal_kt, id++, "密封相关系数 Kt");
+    form.bind("fs_v", &F::fs, &Fs::wind_m_s, id++, "油罐所在地平均风速 v", "m/s");
+    form.bind("fs_n", &F::fs, &Fs::wind_exp_n, id++, "与密封有关的风速指数 n");
+    form.bind("fs_Kc", &F::fs, &Fs::product_kc, id++, "油品系数 Kc (汽油Kc=1,原油Kc=0.4)");
+    form.bind("fs_Ff", &F::fs, &Fs::fittings_ff, id++, "浮盘附件总损耗系数 Ff");
+    form.bind("fs_Mv", &F::fs, &Fs::molar_kg_kmol, id++, "油气摩尔质量 Mv", "kg/kmol");
+    form.bind("fs_Py", &F::fs, &Fs::py_kpa, id++, "油品平均温度下蒸汽压 Py", "kPa");
+    form.bind("fs_Pa", &F::fs, &Fs::pa_kpa, id++, "当地大气压 Pa", "kPa");
+    using Is = InternalFloatingRoofStandingInput;
+    form.group(kTankSubForms[4].group);
+    form.bind("is_D", &F::is, &Is::diameter_m, id++, "油罐直径 D", "m");
+    form.bind("is_Fd", &F::is, &Is::seam_fd, id++, "长度系数,顶板接缝长度与顶板面积比值 Fd");
+    form.bind("is_Kd", &F::is, &Is::seam_kd, id++, "损耗系数Kd,焊接顶板Kd=0;非焊接顶板Kd=3.66");
+    form.bind("is_Kc", &F::is, &Is::rim_kc, id++, "边圈密封损耗系数 Kc");
+    form.bind("is_Mv", &F::is, &Is::molar_kg_kmol, id++, "油气摩尔质量 Mv", "kg/kmol");
+    form.bind("is_Py", &F::is, &Is::py_kpa, id++, "油品平均温度下蒸汽压 Py", "kPa");
+    form.bind("is_Pa", &F::is, &Is::pa_kpa, id++, "当地大气压 Pa", "kPa");
+    form.bind("is_Fc", &F::is, &Is::column_diameter_m, id++, "支柱有效直径 Fc", "m");
+    c.fields = form.fields();
     c.actions = {{"fixed_working", "计算结果", 1101},
                  {"floating_working", "计算结果", 1102},
                  {"fixed_breathing", "计算结果", 1103},
                  {"floating_standing", "计算结果", 1104},
                  {"internal_standing", "计算结果", 1105}};
-    c.compute = run;
+    c.compute = form.compute(computeTankLoss);
     return c;
   }();
   return d;

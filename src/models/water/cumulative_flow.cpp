@@ -65,43 +65,6 @@ const char* cumulativeFlowExportTitle(int mode) {
                    : "水预测－稳态混合累积流量模式计算结果";
 }
 
-namespace {
-
-CumulativeFlowInput readInput(const core::Values& v) {
-  CumulativeFlowInput in;
-  in.mode = v.i("mode");
-  in.ch_mg_l = v.f("Ch");
-  in.qh_m3_s = v.f("Qh");
-  in.depth_m = v.f("H");
-  in.u_m_s = v.f("u");
-  in.cp_mg_l = v.f("Cp");
-  in.my_m2_s = v.f("My");
-  in.qp_m3_s = v.f("Qp");
-  in.a_m = v.f("a");
-  in.k1_per_d = v.f("K1");
-  in.x_m = v.f("x");
-  in.y_m = v.f("y");
-  in.grid = {v.f("xmax"), v.f("xc"), v.f("ylow"), v.f("yhigh"), v.f("yc")};
-  return in;
-}
-
-core::Outcome run(const core::Values& v, const std::string& action) {
-  CumulativeFlowInput in = readInput(v);
-  if (action == "grid") {
-    in.grid = orderedLateral(in.grid);
-    if (auto f = checkCumulativeFlowGrid(in)) return core::failed(*f);
-    return mixingGridOutcome(
-        in.grid, cumulativeFlowExportTitle(in.mode),
-        [&in](double x, double y) { return cumulativeFlowConcentration(in, x, y); });
-  }
-  if (auto f = checkCumulativeFlowPoint(in)) return core::failed(*f);
-  core::Outcome o;
-  o.results.setNum("C", computeCumulativeFlowPoint(in));
-  return o;
-}
-
-}  // namespace
-
 const core::CalculatorDesc& cumulativeFlowDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
@@ -112,24 +75,34 @@ const core::CalculatorDesc& cumulativeFlowDesc() {
     c.page = 25;
     c.template_id = 210;
     c.class_name = "CCumulativeFlowDlg";
-    core::FieldDesc mode = core::inputField("mode", 1093, "", "", 0);
-    mode.type = core::FieldType::Radio;
-    mode.choices = {"稳态混合累积流量模式", "稳态混合衰减累积流量模式"};
-    c.fields = {
-        mode,
-        core::inputField("Ch", 1285, "河流上游污染物浓度Ch [mg/L]", "mg/L", 0.1),
-        core::inputField("Qh", 1283, "河水流量Qh [m^3/s]", "m³/s", 10),
-        core::inputField("H", 1083, "平均水深H [m]", "m", 0.5),
-        core::inputField("u", 1114, "河水流速u [m/s]", "m/s", 0.2),
-        core::inputField("Cp", 1204, "污染物排放浓度Cp [mg/L]", "mg/L", 100),
-        core::inputField("My", 1295, "横向混合系数My [m^2/s]", "m²/s", 5),
-        core::inputField("Qp", 1284, "废水排放量Qp [m^3/s]", "m³/s", 1),
-        core::inputField("a", 1080, "排放口离岸边距离a [m]", "m", 0),
-        core::inputField("K1", 1289, "降解系数K1 [1/d]", "1/d", 1),
-    };
-    for (auto& f : mixingPointAndGridFields(100)) c.fields.push_back(std::move(f));
+    core::Form<CumulativeFlowInput> form;
+    form.radio("mode", &CumulativeFlowInput::mode, 1093, "",
+               {"稳态混合累积流量模式", "稳态混合衰减累积流量模式"});
+    form.bind("Ch", &CumulativeFlowInput::ch_mg_l, 1285, "河流上游污染物浓度Ch [mg/L]", "mg/L");
+    form.bind("Qh", &CumulativeFlowInput::qh_m3_s, 1283, "河水流量Qh [m^3/s]", "m³/s");
+    form.bind("H", &CumulativeFlowInput::depth_m, 1083, "平均水深H [m]", "m");
+    form.bind("u", &CumulativeFlowInput::u_m_s, 1114, "河水流速u [m/s]", "m/s");
+    form.bind("Cp", &CumulativeFlowInput::cp_mg_l, 1204, "污染物排放浓度Cp [mg/L]", "mg/L");
+    form.bind("My", &CumulativeFlowInput::my_m2_s, 1295, "横向混合系数My [m^2/s]", "m²/s");
+    form.bind("Qp", &CumulativeFlowInput::qp_m3_s, 1284, "废水排放量Qp [m^3/s]", "m³/s");
+    form.bind("a", &CumulativeFlowInput::a_m, 1080, "排放口离岸边距离a [m]", "m");
+    form.bind("K1", &CumulativeFlowInput::k1_per_d, 1289, "降解系数K1 [1/d]", "1/d");
+    bindMixingPointAndGrid(form);
+    c.fields = form.fields();
     c.actions = {{"compute", "计算结果", 1100}, {"grid", "显示计算结果", 1300}};
-    c.compute = run;
+    c.compute = form.compute([](CumulativeFlowInput in, const std::string& action) {
+      if (action == "grid") {
+        in.grid = orderedLateral(in.grid);
+        if (auto f = checkCumulativeFlowGrid(in)) return core::failed(*f);
+        return mixingGridOutcome(
+            in.grid, cumulativeFlowExportTitle(in.mode),
+            [&in](double x, double y) { return cumulativeFlowConcentration(in, x, y); });
+      }
+      if (auto f = checkCumulativeFlowPoint(in)) return core::failed(*f);
+      core::Outcome o;
+      o.results.setNum("C", computeCumulativeFlowPoint(in));
+      return o;
+    });
     return c;
   }();
   return d;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/binding.h"
 #include "core/counts.h"
 #include "core/format.h"
 #include "models/water/mixing_grid.h"
@@ -56,37 +57,6 @@ core::Table froTable(const FroResult& r) {
   return t;
 }
 
-namespace {
-
-core::Outcome run(const core::Values& v, const std::string&) {
-  FroInput in;
-  in.mode = v.i("mode") == 1 ? FroMode::Decay : FroMode::Plain;
-  in.ch_mg_l = v.f("Ch");
-  in.qh_m3_s = v.f("Qh");
-  in.cp_mg_l = v.f("Cp");
-  in.qp_m3_s = v.f("Qp");
-  in.k1_per_d = v.f("K1");
-  in.depth_m = v.f("H");
-  in.u_m_s = v.f("u");
-  in.radius_m = v.f("R");
-  in.roughness = v.f("n");
-  in.outfall = v.f("eps");
-  in.xmax_m = v.f("xmax");
-  in.step_m = v.f("xc");
-  if (auto f = checkFro(in)) return core::failed(*f);
-  core::Outcome o;
-  o.tables.push_back(froTable(computeFro(in)));
-  return o;
-}
-
-// The labels carry their units in brackets, as the form shows them.
-core::FieldDesc input(const char* key, int id, const char* label, double def,
-                      const char* group = kGroupParams) {
-  return core::inputField(key, id, label, "", def, group);
-}
-
-}  // namespace
-
 const core::CalculatorDesc& froDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
@@ -97,26 +67,30 @@ const core::CalculatorDesc& froDesc() {
     c.page = 24;
     c.template_id = 209;
     c.class_name = "CFuLuoDlg";
-    core::FieldDesc mode = input("mode", 1093, "", 0);
-    mode.type = core::FieldType::Radio;
-    mode.choices = {"弗－罗模式", "弗－罗衰减模式"};
-    c.fields = {
-        mode,
-        input("Ch", 1285, "河流上游污染物浓度Ch[mg/L]", 0.1),
-        input("Qh", 1283, "河水流量Qh [m^3/s]", 10),
-        input("Cp", 1204, "污染物排放浓度Cp [mg/L]", 100),
-        input("Qp", 1284, "废水排放量Qp [m^3/s]", 1),
-        input("K1", 1289, "降解系数K1 [1/d]", 1),
-        input("H", 1083, "平均水深H [m]", 0.5),
-        input("u", 1114, "河水流速u [m/s]", 0.2),
-        input("R", 1077, "水力半径R [m]", 100),
-        input("n", 1087, "河床糙率n []", 0.05),
-        input("eps", 1121, "排放口系数ε[]", 1),
-        input("xmax", 1249, "离排放口最远距离xmax[m]", 1000, kGroupGrid),
-        input("xc", 1250, "距离间隔xc [m]", 10, kGroupGrid),
-    };
+    // The labels carry their units in brackets, as the form shows them.
+    core::Form<FroInput> form(kGroupParams);
+    form.radio("mode", &FroInput::mode, 1093, "", {"弗－罗模式", "弗－罗衰减模式"});
+    form.bind("Ch", &FroInput::ch_mg_l, 1285, "河流上游污染物浓度Ch[mg/L]");
+    form.bind("Qh", &FroInput::qh_m3_s, 1283, "河水流量Qh [m^3/s]");
+    form.bind("Cp", &FroInput::cp_mg_l, 1204, "污染物排放浓度Cp [mg/L]");
+    form.bind("Qp", &FroInput::qp_m3_s, 1284, "废水排放量Qp [m^3/s]");
+    form.bind("K1", &FroInput::k1_per_d, 1289, "降解系数K1 [1/d]");
+    form.bind("H", &FroInput::depth_m, 1083, "平均水深H [m]");
+    form.bind("u", &FroInput::u_m_s, 1114, "河水流速u [m/s]");
+    form.bind("R", &FroInput::radius_m, 1077, "水力半径R [m]");
+    form.bind("n", &FroInput::roughness, 1087, "河床糙率n []");
+    form.bind("eps", &FroInput::outfall, 1121, "排放口系数ε[]");
+    form.group(kGroupGrid);
+    form.bind("xmax", &FroInput::xmax_m, 1249, "离排放口最远距离xmax[m]");
+    form.bind("xc", &FroInput::step_m, 1250, "距离间隔xc [m]");
+    c.fields = form.fields();
     c.actions = {{"compute", "计算结果", 1100}};
-    c.compute = run;
+    c.compute = form.compute([](const FroInput& in, const std::string&) {
+      if (auto f = checkFro(in)) return core::failed(*f);
+      core::Outcome o;
+      o.tables.push_back(froTable(computeFro(in)));
+      return o;
+    });
     return c;
   }();
   return d;

@@ -48,7 +48,7 @@ core::Check checkMixing2DPoint(const Mixing2DInput& in) {
 }
 
 core::Check checkMixing2DGrid(const Mixing2DInput& in) {
-  const MixingGridSpec& g = in.grid;
+  const MixingGrid& g = in.grid;
   const double b = in.width_m;
   if (!(in.a_m <= in.width_m && in.a_m >= 0)) return core::fail(kMsgA);
   if (!(static_cast<double>(g.yhigh_m) - g.ylow_m <= b)) return core::fail(kMsgSpan);
@@ -71,42 +71,6 @@ const char* mixing2DExportTitle(int mode) {
   return mode == 1 ? "水预测－二维稳态混合衰减模式计算结果" : "水预测－二维稳态混合模式计算结果";
 }
 
-namespace {
-
-Mixing2DInput readInput(const core::Values& v) {
-  Mixing2DInput in;
-  in.mode = v.i("mode");
-  in.ch_mg_l = v.f("Ch");
-  in.depth_m = v.f("H");
-  in.u_m_s = v.f("u");
-  in.width_m = v.f("B");
-  in.cp_mg_l = v.f("Cp");
-  in.my_m2_s = v.f("My");
-  in.qp_m3_s = v.f("Qp");
-  in.a_m = v.f("a");
-  in.k1_per_d = v.f("K1");
-  in.x_m = v.f("x");
-  in.y_m = v.f("y");
-  in.grid = {v.f("xmax"), v.f("xc"), v.f("ylow"), v.f("yhigh"), v.f("yc")};
-  return in;
-}
-
-core::Outcome run(const core::Values& v, const std::string& action) {
-  Mixing2DInput in = readInput(v);
-  if (action == "grid") {
-    in.grid = orderedLateral(in.grid);
-    if (auto f = checkMixing2DGrid(in)) return core::failed(*f);
-    return mixingGridOutcome(in.grid, mixing2DExportTitle(in.mode),
-                             [&in](double x, double y) { return mixing2DConcentration(in, x, y); });
-  }
-  if (auto f = checkMixing2DPoint(in)) return core::failed(*f);
-  core::Outcome o;
-  o.results.setNum("C", computeMixing2DPoint(in));
-  return o;
-}
-
-}  // namespace
-
 const core::CalculatorDesc& mixing2DDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
@@ -117,24 +81,34 @@ const core::CalculatorDesc& mixing2DDesc() {
     c.page = 23;
     c.template_id = 206;
     c.class_name = "CMixing2DDlg";
-    core::FieldDesc mode = core::inputField("mode", 1093, "", "", 0);
-    mode.type = core::FieldType::Radio;
-    mode.choices = {"二维稳态混合模式", "二维稳态混合衰减模式"};
-    c.fields = {
-        mode,
-        core::inputField("Ch", 1285, "河流上游污染物浓度Ch [mg/L]", "mg/L", 0.5),
-        core::inputField("H", 1083, "平均水深H [m]", "m", 0.6),
-        core::inputField("u", 1114, "河流断面平均流速u [m/s]", "m/s", 0.3),
-        core::inputField("B", 1294, "河流宽度B [m]", "m", 50),
-        core::inputField("Cp", 1204, "污染物排放浓度Cp [mg/L]", "mg/L", 100),
-        core::inputField("My", 1295, "横向混合系数My [m^2/s]", "m²/s", 5),
-        core::inputField("Qp", 1284, "废水排放量Qp [m^3/s]", "m³/s", 1),
-        core::inputField("a", 1080, "排放口离岸边距离a [m]", "m", 0),
-        core::inputField("K1", 1289, "降解系数K1 [1/d]", "1/d", 1),
-    };
-    for (auto& f : mixingPointAndGridFields(50)) c.fields.push_back(std::move(f));
+    core::Form<Mixing2DInput> form;
+    form.radio("mode", &Mixing2DInput::mode, 1093, "",
+               {"二维稳态混合模式", "二维稳态混合衰减模式"});
+    form.bind("Ch", &Mixing2DInput::ch_mg_l, 1285, "河流上游污染物浓度Ch [mg/L]", "mg/L");
+    form.bind("H", &Mixing2DInput::depth_m, 1083, "平均水深H [m]", "m");
+    form.bind("u", &Mixing2DInput::u_m_s, 1114, "河流断面平均流速u [m/s]", "m/s");
+    form.bind("B", &Mixing2DInput::width_m, 1294, "河流宽度B [m]", "m");
+    form.bind("Cp", &Mixing2DInput::cp_mg_l, 1204, "污染物排放浓度Cp [mg/L]", "mg/L");
+    form.bind("My", &Mixing2DInput::my_m2_s, 1295, "横向混合系数My [m^2/s]", "m²/s");
+    form.bind("Qp", &Mixing2DInput::qp_m3_s, 1284, "废水排放量Qp [m^3/s]", "m³/s");
+    form.bind("a", &Mixing2DInput::a_m, 1080, "排放口离岸边距离a [m]", "m");
+    form.bind("K1", &Mixing2DInput::k1_per_d, 1289, "降解系数K1 [1/d]", "1/d");
+    bindMixingPointAndGrid(form);
+    c.fields = form.fields();
     c.actions = {{"compute", "计算结果", 1296}, {"grid", "显示计算结果", 1297}};
-    c.compute = run;
+    c.compute = form.compute([](Mixing2DInput in, const std::string& action) {
+      if (action == "grid") {
+        in.grid = orderedLateral(in.grid);
+        if (auto f = checkMixing2DGrid(in)) return core::failed(*f);
+        return mixingGridOutcome(in.grid, mixing2DExportTitle(in.mode), [&in](double x, double y) {
+          return mixing2DConcentration(in, x, y);
+        });
+      }
+      if (auto f = checkMixing2DPoint(in)) return core::failed(*f);
+      core::Outcome o;
+      o.results.setNum("C", computeMixing2DPoint(in));
+      return o;
+    });
     return c;
   }();
   return d;

@@ -20,7 +20,7 @@ struct Mixing2DInput {
   float k1_per_d = 1;    // K1, decay coefficient (mode 1)
   float x_m = 20;        // x, single point along the flow
   float y_m = 10;        // y, single point across the flow
-  MixingGridSpec grid{500, 20, 0, 50, 10};
+  MixingGrid grid{500, 20, 0, 50, 10};
 };
 
 // C(x, y) in mg/L, in double precision.

@@ -18,11 +18,11 @@ constexpr const char* kMsgTooLarge =
 constexpr int kYColumnWidth = 40;
 constexpr int kXColumnWidth = 60;
 
-double columnQuotient(const MixingGridSpec& g) {
+double columnQuotient(const MixingGrid& g) {
   return static_cast<double>(g.xmax_m) / static_cast<double>(g.xc_m);
 }
 
-double rowQuotient(const MixingGridSpec& g) {
+double rowQuotient(const MixingGrid& g) {
   return (static_cast<double>(g.yhigh_m) - g.ylow_m) / static_cast<double>(g.yc_m);
 }
 
@@ -50,12 +50,12 @@ float cellNumber(const std::string& text) {
 }
 }  // namespace
 
-MixingGridSpec orderedLateral(MixingGridSpec g) {
+MixingGrid orderedLateral(MixingGrid g) {
   if (g.ylow_m > g.yhigh_m) std::swap(g.ylow_m, g.yhigh_m);
   return g;
 }
 
-core::Check checkMixingGridSteps(const MixingGridSpec& g) {
+core::Check checkMixingGridSteps(const MixingGrid& g) {
   if (!(g.xc_m > 0)) return core::fail(kMsgStepX, "xc");
   if (!(g.yc_m > 0)) return core::fail(kMsgStepY, "yc");
   // Bound the quotients before counting: a count beyond the int range is no count at all.
@@ -75,21 +75,21 @@ core::Check checkDistanceTableSize(double quotient, int columns, const std::stri
                     step_key);
 }
 
-int mixingGridColumns(const MixingGridSpec& g) {
+int mixingGridColumns(const MixingGrid& g) {
   const double q = columnQuotient(g);
   if (!(q >= 1)) return 0;
   return core::truncatedCount(q);
 }
 
-int mixingGridRows(const MixingGridSpec& g) {
+int mixingGridRows(const MixingGrid& g) {
   const double q = rowQuotient(g);
   if (!(q >= 0)) return 0;
   return core::truncatedCount(q) + 1;
 }
 
-MixingGrid computeMixingGrid(const MixingGridSpec& g,
-                             const std::function<double(double, double)>& conc) {
-  MixingGrid r;
+MixingGridValues computeMixingGrid(const MixingGrid& g,
+                                   const std::function<double(double, double)>& conc) {
+  MixingGridValues r;
   const int nx = mixingGridColumns(g), ny = mixingGridRows(g);
   r.x_m.reserve(static_cast<size_t>(nx));
   r.y_m.reserve(static_cast<size_t>(ny));
@@ -102,7 +102,7 @@ MixingGrid computeMixingGrid(const MixingGridSpec& g,
   return r;
 }
 
-core::Table mixingGridTable(const MixingGrid& grid, std::string title) {
+core::Table mixingGridTable(const MixingGridValues& grid, std::string title) {
   core::Table t;
   t.title = std::move(title);
   const size_t nx = grid.x_m.size();
@@ -126,7 +126,7 @@ core::Table mixingGridTable(const MixingGrid& grid, std::string title) {
   return t;
 }
 
-core::Outcome::Grid mixingGridContour(const core::Table& table, const MixingGridSpec& g) {
+core::Outcome::Grid mixingGridContour(const core::Table& table, const MixingGrid& g) {
   core::Outcome::Grid c;
   c.ny = static_cast<int>(table.rows.size());
   c.nx = table.headers.empty() ? 0 : static_cast<int>(table.headers.size()) - 1;
@@ -143,27 +143,12 @@ core::Outcome::Grid mixingGridContour(const core::Table& table, const MixingGrid
   return c;
 }
 
-core::Outcome mixingGridOutcome(const MixingGridSpec& g, std::string title,
+core::Outcome mixingGridOutcome(const MixingGrid& g, std::string title,
                                 const std::function<double(double, double)>& conc) {
   core::Outcome o;
   o.tables.push_back(mixingGridTable(computeMixingGrid(g, conc), std::move(title)));
   o.grid = mixingGridContour(o.tables.front(), g);
   return o;
-}
-
-std::vector<core::FieldDesc> mixingPointAndGridFields(double yhigh_default) {
-  const char* point = "单个预测点计算";
-  const char* grid = "网格计算";
-  return {
-      core::inputField("x", 1247, "离排放口流线距离x [m]", "m", 20, point),
-      core::inputField("y", 1248, "离排放口横向距离y [m]", "m", 10, point),
-      core::resultField("C", 1120, "预测点污染物浓度C [mg/L]", "mg/L", point),
-      core::inputField("xmax", 1249, "离排放口流线最远距离xmax [m]", "m", 500, grid),
-      core::inputField("xc", 1250, "距离间隔xc [m]", "m", 20, grid),
-      core::inputField("ylow", 1301, "离排放口横向距离y [m](", "m", 0, grid),
-      core::inputField("yhigh", 1251, "～", "m", yhigh_default, grid),
-      core::inputField("yc", 1033, "距离间隔yc [m]", "m", 10, grid),
-  };
 }
 
 }  // namespace models::water

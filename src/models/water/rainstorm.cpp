@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "core/binding.h"
 #include "core/format.h"
 #include "core/parse.h"
 #include "models/water/rainstorm_formulas.h"
@@ -105,28 +106,6 @@ int cityIndex(const std::string& name, int province) {
   return -1;
 }
 
-core::Outcome run(const core::Values& v, const std::string&) {
-  RainstormInput in;
-  in.province = v.i("province");
-  in.city = cityIndex(v.text("city"), in.province);
-  in.return_period_y = v.f("P");
-  in.duration_min = v.f("t");
-  in.area_m2 = v.f("S");
-  in.runoff_coeff = v.f("psi");
-  if (auto f = checkRainstorm(in)) return core::failed(*f);
-  const RainstormResult r = computeRainstorm(in);
-  core::Outcome o;
-  o.results.setText("ref", rainstormReferenceText(in.province, in.city));
-  o.text = core::cformat("暴雨强度q=%g升/秒·公顷\n雨水流量Q=%g升/秒，即%g立方米/小时", r.q_l_s_ha,
-                         r.flow_l_s, r.flow_m3_h);
-  return o;
-}
-
-core::FieldDesc field(const char* key, int id, const char* label, const char* unit, double def) {
-  return core::inputField(key, id, label, unit, def,
-                          "暴雨强度和雨水量计算     依据《给水排水设计手册》第5册");
-}
-
 }  // namespace
 
 const core::CalculatorDesc& rainstormDesc() {
@@ -139,27 +118,40 @@ const core::CalculatorDesc& rainstormDesc() {
     c.page = 31;
     c.template_id = 221;
     c.class_name = "CRainstormDlg";
-    core::FieldDesc province = field("province", 1323, "所在省份", "", 0);
-    province.type = core::FieldType::Choice;
-    province.choices = rainstormProvinces();
-    core::FieldDesc city = field("city", 1324, "城市", "", 0);
+    core::Form<RainstormInput> form("暴雨强度和雨水量计算     依据《给水排水设计手册》第5册");
+    form.choice("province", &RainstormInput::province, 1323, "所在省份", rainstormProvinces());
+    core::FieldDesc city;
+    city.key = "city";
+    city.control_id = 1324;
+    city.label = "城市";
     city.type = core::FieldType::Text;
     city.default_text = rainstormCities(0).front();
-    core::FieldDesc ref = field("ref", 1325, "参考公式", "", 0);
+    form.extra(city, [](const core::Values& v, RainstormInput& in) {
+      in.city = cityIndex(v.text("city"), in.province);
+    });
+    form.bind("P", &RainstormInput::return_period_y, 1197, "重现期 P [年]", "年");
+    form.bind("t", &RainstormInput::duration_min, 1209, "降雨历时t [分钟]", "分钟");
+    form.bind("S", &RainstormInput::area_m2, 1079, "汇水面积S [m^2]", "m²");
+    form.bind("psi", &RainstormInput::runoff_coeff, 1317, "径流系数 Ψ");
+    core::FieldDesc ref;
+    ref.key = "ref";
+    ref.control_id = 1325;
+    ref.label = "参考公式";
     ref.type = core::FieldType::Text;
     ref.result = true;
     ref.default_text = kRainstormInitialReference;
-    c.fields = {
-        province,
-        city,
-        field("P", 1197, "重现期 P [年]", "年", 2),
-        field("t", 1209, "降雨历时t [分钟]", "分钟", 15),
-        field("S", 1079, "汇水面积S [m^2]", "m²", 10000),
-        field("psi", 1317, "径流系数 Ψ", "", 0.9),
-        ref,
-    };
+    form.extra(ref);
+    c.fields = form.fields();
     c.actions = {{"compute", "计算结果", 1100}};
-    c.compute = run;
+    c.compute = form.compute([](const RainstormInput& in, const std::string&) {
+      if (auto f = checkRainstorm(in)) return core::failed(*f);
+      const RainstormResult r = computeRainstorm(in);
+      core::Outcome o;
+      o.results.setText("ref", rainstormReferenceText(in.province, in.city));
+      o.text = core::cformat("暴雨强度q=%g升/秒·公顷\n雨水流量Q=%g升/秒，即%g立方米/小时",
+                             r.q_l_s_ha, r.flow_l_s, r.flow_m3_h);
+      return o;
+    });
     c.result_text_id = 1237;
     return c;
   }();

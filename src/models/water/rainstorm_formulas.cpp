@@ -207,12 +207,12 @@ const std::vector<RainFormula> kTable = {
 // Recursive-descent reader of the notation over UTF-8 text.
 class Reader {
  public:
-  Reader(const std::string& s, double p, double t) : s_(s), p_(p), t_(t) {}
+  Reader(const std::string& s, double p, double t) : m_text(s), m_p(p), m_t(t) {}
 
   double all() {
     const double v = sum();
     skipBlanks();
-    if (pos_ != s_.size()) bad();
+    if (m_pos != m_text.size()) bad();
     return v;
   }
 
@@ -260,8 +260,8 @@ class Reader {
     skipBlanks();
     if (eat("(")) return closed(")");
     if (eat("[")) return closed("]");
-    if (eat("P")) return p_;
-    if (eat("t")) return t_;
+    if (eat("P")) return m_p;
+    if (eat("t")) return m_t;
     if (eat("lg²")) {
       const double l = std::log10(primary());
       return l * l;
@@ -278,42 +278,43 @@ class Reader {
   }
 
   double number() {
-    size_t end = pos_;
-    while (end < s_.size() && (std::isdigit(static_cast<unsigned char>(s_[end])) || s_[end] == '.'))
+    size_t end = m_pos;
+    while (end < m_text.size() &&
+           (std::isdigit(static_cast<unsigned char>(m_text[end])) || m_text[end] == '.'))
       ++end;
     double v = 0;
     // from_chars reads the C locale's notation whatever the program's locale is.
-    const auto r = std::from_chars(s_.data() + pos_, s_.data() + end, v);
-    if (r.ec != std::errc() || r.ptr != s_.data() + end || end == pos_) bad();
-    pos_ = end;
+    const auto r = std::from_chars(m_text.data() + m_pos, m_text.data() + end, v);
+    if (r.ec != std::errc() || r.ptr != m_text.data() + end || end == m_pos) bad();
+    m_pos = end;
     return v;
   }
 
   bool startsFactor() const {
-    if (pos_ >= s_.size()) return false;
-    const char c = s_[pos_];
+    if (m_pos >= m_text.size()) return false;
+    const char c = m_text[m_pos];
     return std::isdigit(static_cast<unsigned char>(c)) || c == '(' || c == '[' || c == 'P' ||
-           c == 't' || s_.compare(pos_, 2, "lg") == 0;
+           c == 't' || m_text.compare(m_pos, 2, "lg") == 0;
   }
 
   bool eat(const char* token) {
     const std::string_view tok(token);
-    if (s_.compare(pos_, tok.size(), tok) != 0) return false;
-    pos_ += tok.size();
+    if (m_text.compare(m_pos, tok.size(), tok) != 0) return false;
+    m_pos += tok.size();
     return true;
   }
 
   void skipBlanks() {
-    while (pos_ < s_.size() && s_[pos_] == ' ') ++pos_;
+    while (m_pos < m_text.size() && m_text[m_pos] == ' ') ++m_pos;
   }
 
   [[noreturn]] void bad() const {
-    throw std::logic_error("unreadable rainstorm formula \"" + s_ + "\" (internal error)");
+    throw std::logic_error("unreadable rainstorm formula \"" + m_text + "\" (internal error)");
   }
 
-  const std::string& s_;
-  size_t pos_ = 0;
-  double p_, t_;
+  const std::string& m_text;
+  size_t m_pos = 0;
+  double m_p, m_t;
 };
 
 // Index of the last top-level occurrence of c, or npos.

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/binding.h"
 #include "core/format.h"
 
 namespace models::water {
@@ -59,29 +60,6 @@ std::string riverPhText(WasteKind kind, const RiverPhResult& r) {
   return core::cformat(fmt, static_cast<double>(r.ka1), r.ph);
 }
 
-namespace {
-
-core::Outcome run(const core::Values& v, const std::string&) {
-  RiverPhInput in;
-  in.kind = v.i("kind") == 1 ? WasteKind::Alkaline : WasteKind::Acid;
-  in.qh_m3_s = v.f("Qh");
-  in.qp_m3_s = v.f("Qp");
-  in.ph_h = v.f("pHh");
-  in.cbh_mgn_l = v.f("Cbh");
-  in.cw_mgn_l = v.f("Cw");
-  in.t_c = v.f("T");
-  core::Outcome o;
-  o.text = riverPhText(in.kind, computeRiverPh(in));
-  return o;
-}
-
-// The labels carry their units in brackets, as the form shows them.
-core::FieldDesc input(const char* key, int id, const char* label, double def) {
-  return core::inputField(key, id, label, "", def, kGroupParams);
-}
-
-}  // namespace
-
 const core::CalculatorDesc& riverPhDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
@@ -92,22 +70,24 @@ const core::CalculatorDesc& riverPhDesc() {
     c.page = 35;
     c.template_id = 233;
     c.class_name = "CRiverPhDlg";
-    core::FieldDesc kind = input("kind", 1413, "", 0);
-    kind.type = core::FieldType::Radio;
-    kind.choices = {"废水呈酸性", "废水呈碱性"};
-    c.fields = {
-        kind,
-        input("Qh", 1283, "河水流量Qh [m^3/s]", 10),
-        input("Qp", 1284, "污水排放量Qp[m^3/s]", 0.5),
-        input("pHh", 1285, "本底pH值pHh[     ]", 7),
-        input("Cbh", 1415, "本底碱度Cbh[mgN/L]", 1),
-        // label 1416 reads "废水碱度Cbp[mgN/L]" while the alkaline kind is chosen
-        input("Cw", 1417, "废水酸度Cap[mgN/L]", 10),
-        input("T", 1209, "河流平均水温T[ ℃] ", 20),
-    };
+    // The labels carry their units in brackets, as the form shows them.
+    core::Form<RiverPhInput> form(kGroupParams);
+    form.radio("kind", &RiverPhInput::kind, 1413, "", {"废水呈酸性", "废水呈碱性"});
+    form.bind("Qh", &RiverPhInput::qh_m3_s, 1283, "河水流量Qh [m^3/s]");
+    form.bind("Qp", &RiverPhInput::qp_m3_s, 1284, "污水排放量Qp[m^3/s]");
+    form.bind("pHh", &RiverPhInput::ph_h, 1285, "本底pH值pHh[     ]");
+    form.bind("Cbh", &RiverPhInput::cbh_mgn_l, 1415, "本底碱度Cbh[mgN/L]");
+    // label 1416 reads "废水碱度Cbp[mgN/L]" while the alkaline kind is chosen
+    form.bind("Cw", &RiverPhInput::cw_mgn_l, 1417, "废水酸度Cap[mgN/L]");
+    form.bind("T", &RiverPhInput::t_c, 1209, "河流平均水温T[ ℃] ");
+    c.fields = form.fields();
     c.actions = {{"compute", "计算结果", 1293}};
     c.result_text_id = 1237;
-    c.compute = run;
+    c.compute = form.compute([](const RiverPhInput& in, const std::string&) {
+      core::Outcome o;
+      o.text = riverPhText(in.kind, computeRiverPh(in));
+      return o;
+    });
     return c;
   }();
   return d;

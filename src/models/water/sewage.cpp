@@ -1,5 +1,7 @@
 #include "models/water/sewage.h"
 
+#include "core/binding.h"
+
 namespace models::water {
 
 namespace {
@@ -42,47 +44,6 @@ SewageResult computeSewage(const SewageInput& in) {
   return r;
 }
 
-namespace {
-
-core::Outcome run(const core::Values& v, const std::string&) {
-  SewageInput in;
-  in.staff = v.f("N");
-  in.resident = v.f("Nr");
-  in.days = v.f("d");
-  in.water_nonres_l = v.f("wn");
-  in.water_res_l = v.f("wr");
-  in.sewage_pct = v.f("p");
-  in.cod0_mg_l = v.f("COD0");
-  in.cods_mg_l = v.f("CODs");
-  in.nh0_mg_l = v.f("N0");
-  in.nhs_mg_l = v.f("Ns");
-  if (auto f = checkSewage(in)) return core::failed(*f);
-  const SewageResult r = computeSewage(in);
-  core::Outcome o;
-  o.results.setNum("W", r.water_t_y);
-  o.results.setNum("Qd", r.sewage_t_d);
-  o.results.setNum("Qy", r.sewage_t_y);
-  o.results.setNum("COD", r.cod_t_y);
-  o.results.setNum("CODstd", r.cod_std_t_y);
-  o.results.setNum("NH", r.nh_t_y);
-  o.results.setNum("NHstd", r.nh_std_t_y);
-  o.results.setNum("CODcut", r.cod_cut_t_y);
-  o.results.setNum("NHcut", r.nh_cut_t_y);
-  o.results.setNum("Gd", r.garbage_kg_d);
-  o.results.setNum("Gy", r.garbage_t_y);
-  return o;
-}
-
-core::FieldDesc input(const char* key, int id, const char* label, const char* unit, double def) {
-  return core::inputField(key, id, label, unit, def, "生活污水和垃圾");
-}
-
-core::FieldDesc output(const char* key, int id, const char* label, const char* unit) {
-  return core::resultField(key, id, label, unit, "计算结果");
-}
-
-}  // namespace
-
 const core::CalculatorDesc& sewageDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
@@ -93,31 +54,37 @@ const core::CalculatorDesc& sewageDesc() {
     c.page = 1;
     c.template_id = 129;
     c.class_name = "CSewageDlg";
-    c.fields = {
-        input("N", 1005, "工人数", "", 0),
-        input("Nr", 1006, "其中住宿人数", "", 0),
-        input("d", 1007, "工作天数", "", 300),
-        input("wn", 1008, "不住宿每人每日用水量以", "升计;", 50),
-        input("wr", 1009, "住宿每人每日用水量以", "升计", 100),
-        input("p", 1010, "排水量按照用水量的", "%计", 80),
-        input("COD0", 1011, "COD初始浓度", "mg/L", 500),
-        input("CODs", 1012, "COD达标浓度", "mg/L", 100),
-        input("N0", 1013, "NH3-N初始浓度", "mg/L", 35),
-        input("Ns", 1015, "NH3-N达标浓度", "mg/L", 15),
-        output("W", 1014, "年用水量", "吨"),
-        output("Qd", 1016, "日排放量", "吨"),
-        output("Qy", 1017, "年排放量", "吨"),
-        output("COD", 1018, "COD年排放量", "吨"),
-        output("CODstd", 1019, "COD达标年排放量", "吨"),
-        output("NH", 1020, "NH3-N年排放量", "吨"),
-        output("NHstd", 1021, "NH3-N达标年排放量", "吨"),
-        output("CODcut", 1022, "COD削减量", "吨"),
-        output("NHcut", 1023, "NH3-N削减量", "吨"),
-        output("Gd", 1024, "生活垃圾日产量", "千克"),
-        output("Gy", 1025, "生活垃圾年产量", "吨"),
-    };
+    core::Form<SewageInput> form("生活污水和垃圾");
+    form.bind("N", &SewageInput::staff, 1005, "工人数");
+    form.bind("Nr", &SewageInput::resident, 1006, "其中住宿人数");
+    form.bind("d", &SewageInput::days, 1007, "工作天数");
+    form.bind("wn", &SewageInput::water_nonres_l, 1008, "不住宿每人每日用水量以", "升计;");
+    form.bind("wr", &SewageInput::water_res_l, 1009, "住宿每人每日用水量以", "升计");
+    form.bind("p", &SewageInput::sewage_pct, 1010, "排水量按照用水量的", "%计");
+    form.bind("COD0", &SewageInput::cod0_mg_l, 1011, "COD初始浓度", "mg/L");
+    form.bind("CODs", &SewageInput::cods_mg_l, 1012, "COD达标浓度", "mg/L");
+    form.bind("N0", &SewageInput::nh0_mg_l, 1013, "NH3-N初始浓度", "mg/L");
+    form.bind("Ns", &SewageInput::nhs_mg_l, 1015, "NH3-N达标浓度", "mg/L");
+    core::Outputs<SewageResult> outs("计算结果");
+    outs.bind("W", &SewageResult::water_t_y, 1014, "年用水量", "吨");
+    outs.bind("Qd", &SewageResult::sewage_t_d, 1016, "日排放量", "吨");
+    outs.bind("Qy", &SewageResult::sewage_t_y, 1017, "年排放量", "吨");
+    outs.bind("COD", &SewageResult::cod_t_y, 1018, "COD年排放量", "吨");
+    outs.bind("CODstd", &SewageResult::cod_std_t_y, 1019, "COD达标年排放量", "吨");
+    outs.bind("NH", &SewageResult::nh_t_y, 1020, "NH3-N年排放量", "吨");
+    outs.bind("NHstd", &SewageResult::nh_std_t_y, 1021, "NH3-N达标年排放量", "吨");
+    outs.bind("CODcut", &SewageResult::cod_cut_t_y, 1022, "COD削减量", "吨");
+    outs.bind("NHcut", &SewageResult::nh_cut_t_y, 1023, "NH3-N削减量", "吨");
+    outs.bind("Gd", &SewageResult::garbage_kg_d, 1024, "生活垃圾日产量", "千克");
+    outs.bind("Gy", &SewageResult::garbage_t_y, 1025, "生活垃圾年产量", "吨");
+    c.fields = core::concat(form.fields(), outs.fields());
     c.actions = {{"compute", "计算", 1026}};
-    c.compute = run;
+    c.compute = form.compute([outs](const SewageInput& in, const std::string&) {
+      if (auto f = checkSewage(in)) return core::failed(*f);
+      core::Outcome o;
+      outs.write(computeSewage(in), o.results);
+      return o;
+    });
     return c;
   }();
   return d;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/binding.h"
 #include "core/counts.h"
 #include "core/format.h"
 #include "models/water/mixing_grid.h"
@@ -63,37 +64,6 @@ core::Table spTable(const SpInput& in, const SpResult& r) {
   return t;
 }
 
-namespace {
-
-core::Outcome run(const core::Values& v, const std::string&) {
-  SpInput in;
-  in.qh_m3_s = v.f("Qh");
-  in.ch_mg_l = v.f("Ch");
-  in.qp_m3_s = v.f("Qp");
-  in.cp_mg_l = v.f("Cp");
-  in.u_m_s = v.f("u");
-  in.dp_mg_l = v.f("Dp");
-  in.dh_mg_l = v.f("Dh");
-  in.k1_per_d = v.f("K1");
-  in.k2_per_d = v.f("K2");
-  in.lmax_m = v.f("lmax");
-  in.step_m = v.f("l");
-  in.mix_only = v.i("mixonly") != 0;
-  if (auto f = checkSp(in)) return core::failed(*f);
-  const SpResult r = computeSp(in);
-  core::Outcome o;
-  o.tables.push_back(spTable(in, r));
-  return o;
-}
-
-// The labels carry their units in brackets, as the form shows them.
-core::FieldDesc input(const char* key, int id, const char* label, double def,
-                      const char* group = kGroupParams) {
-  return core::inputField(key, id, label, "", def, group);
-}
-
-}  // namespace
-
 const core::CalculatorDesc& spDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
@@ -104,24 +74,29 @@ const core::CalculatorDesc& spDesc() {
     c.page = 22;
     c.template_id = 205;
     c.class_name = "CSPModelDlg";
-    core::FieldDesc mix = input("mixonly", 1291, "只计算完全混合浓度", 0);
-    mix.type = core::FieldType::CheckBox;
-    c.fields = {
-        input("Qh", 1283, "河水流量Qh [m^3/s]", 20),
-        input("Ch", 1285, "上游污染物浓度Ch [mg/L]", 0.5),
-        input("Qp", 1284, "污水流量Qp [m^3/s]", 2),
-        input("Cp", 1204, "废水污染物浓度Cp [mg/L]", 100),
-        input("u", 1114, "河水流速u [m/s]", 1),
-        input("Dp", 1287, "污水中亏氧量Dp [mg/L]", 4.1),
-        input("Dh", 1288, "河流本底氧亏Dh [mg/L]", 1.4),
-        input("K1", 1289, "河流耗氧系数K1 [1/d]", 1),
-        input("K2", 1290, "河流复氧系数K2 [1/d]", 1.5),
-        input("lmax", 1057, "距排污口最远距离lmax [m]", 3000, kGroupGrid),
-        input("l", 1058, "距离间隔l [m]", 100, kGroupGrid),
-        mix,
-    };
+    // The labels carry their units in brackets, as the form shows them.
+    core::Form<SpInput> form(kGroupParams);
+    form.bind("Qh", &SpInput::qh_m3_s, 1283, "河水流量Qh [m^3/s]");
+    form.bind("Ch", &SpInput::ch_mg_l, 1285, "上游污染物浓度Ch [mg/L]");
+    form.bind("Qp", &SpInput::qp_m3_s, 1284, "污水流量Qp [m^3/s]");
+    form.bind("Cp", &SpInput::cp_mg_l, 1204, "废水污染物浓度Cp [mg/L]");
+    form.bind("u", &SpInput::u_m_s, 1114, "河水流速u [m/s]");
+    form.bind("Dp", &SpInput::dp_mg_l, 1287, "污水中亏氧量Dp [mg/L]");
+    form.bind("Dh", &SpInput::dh_mg_l, 1288, "河流本底氧亏Dh [mg/L]");
+    form.bind("K1", &SpInput::k1_per_d, 1289, "河流耗氧系数K1 [1/d]");
+    form.bind("K2", &SpInput::k2_per_d, 1290, "河流复氧系数K2 [1/d]");
+    form.group(kGroupGrid);
+    form.bind("lmax", &SpInput::lmax_m, 1057, "距排污口最远距离lmax [m]");
+    form.bind("l", &SpInput::step_m, 1058, "距离间隔l [m]");
+    form.group(kGroupParams).check("mixonly", &SpInput::mix_only, 1291, "只计算完全混合浓度");
+    c.fields = form.fields();
     c.actions = {{"compute", "计算结果", 1293}};
-    c.compute = run;
+    c.compute = form.compute([](const SpInput& in, const std::string&) {
+      if (auto f = checkSp(in)) return core::failed(*f);
+      core::Outcome o;
+      o.tables.push_back(spTable(in, computeSp(in)));
+      return o;
+    });
     return c;
   }();
   return d;

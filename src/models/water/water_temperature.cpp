@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/binding.h"
 #include "core/counts.h"
 #include "core/format.h"
 #include "models/water/mixing_grid.h"
@@ -57,36 +58,6 @@ core::Table waterTempTable(const WaterTempResult& r) {
   return t;
 }
 
-namespace {
-
-core::Outcome run(const core::Values& v, const std::string&) {
-  WaterTempInput in;
-  in.qh_m3_s = v.f("Qh");
-  in.qp_m3_s = v.f("Qp");
-  in.depth_m = v.f("H");
-  in.u_m_s = v.f("u");
-  in.th_c = v.f("Th");
-  in.ts_c = v.f("Ts");
-  in.tp_c = v.f("Tp");
-  in.td_c = v.f("Td");
-  in.wind_m_s = v.f("Wz");
-  in.hs_w_m2 = v.f("Hs");
-  in.xmax_m = v.f("xmax");
-  in.step_m = v.f("xc");
-  if (auto f = checkWaterTemp(in)) return core::failed(*f);
-  core::Outcome o;
-  o.tables.push_back(waterTempTable(computeWaterTemp(in)));
-  return o;
-}
-
-// The labels carry their units in brackets, as the form shows them.
-core::FieldDesc input(const char* key, int id, const char* label, double def,
-                      const char* group = kGroupParams) {
-  return core::inputField(key, id, label, "", def, group);
-}
-
-}  // namespace
-
 const core::CalculatorDesc& waterTempDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
@@ -97,22 +68,29 @@ const core::CalculatorDesc& waterTempDesc() {
     c.page = 36;
     c.template_id = 234;
     c.class_name = "CWaterTempDlg";
-    c.fields = {
-        input("Qh", 1283, "河水流量Qh [m^3/s]", 10),
-        input("Qp", 1284, "废水流量Qp[m^3/s]", 1),
-        input("H", 1083, "河流平均水深H [m] ", 1),
-        input("u", 1114, "河水流速u [m/s] ", 1),
-        input("Th", 1418, "本底水温Th [℃] ", 10),
-        input("Ts", 1240, "水面空气温度Ts [℃] ", 15),
-        input("Tp", 1289, "废水水温Tp [℃] ", 100),
-        input("Td", 1291, "空气露点温度Td [℃] ", 1.5),
-        input("Wz", 1288, "水面10m高风速Wz [m/s] ", 1),
-        input("Hs", 1118, "太阳短波辐射Hs [W/m^2] ", 1.5),
-        input("xmax", 1249, "离排放口最远距离xmax[m]", 2000, kGroupGrid),
-        input("xc", 1250, "距离间隔xc [m]", 50, kGroupGrid),
-    };
+    // The labels carry their units in brackets, as the form shows them.
+    core::Form<WaterTempInput> form(kGroupParams);
+    form.bind("Qh", &WaterTempInput::qh_m3_s, 1283, "河水流量Qh [m^3/s]");
+    form.bind("Qp", &WaterTempInput::qp_m3_s, 1284, "废水流量Qp[m^3/s]");
+    form.bind("H", &WaterTempInput::depth_m, 1083, "河流平均水深H [m] ");
+    form.bind("u", &WaterTempInput::u_m_s, 1114, "河水流速u [m/s] ");
+    form.bind("Th", &WaterTempInput::th_c, 1418, "本底水温Th [℃] ");
+    form.bind("Ts", &WaterTempInput::ts_c, 1240, "水面空气温度Ts [℃] ");
+    form.bind("Tp", &WaterTempInput::tp_c, 1289, "废水水温Tp [℃] ");
+    form.bind("Td", &WaterTempInput::td_c, 1291, "空气露点温度Td [℃] ");
+    form.bind("Wz", &WaterTempInput::wind_m_s, 1288, "水面10m高风速Wz [m/s] ");
+    form.bind("Hs", &WaterTempInput::hs_w_m2, 1118, "太阳短波辐射Hs [W/m^2] ");
+    form.group(kGroupGrid);
+    form.bind("xmax", &WaterTempInput::xmax_m, 1249, "离排放口最远距离xmax[m]");
+    form.bind("xc", &WaterTempInput::step_m, 1250, "距离间隔xc [m]");
+    c.fields = form.fields();
     c.actions = {{"compute", "计算结果", 1100}};
-    c.compute = run;
+    c.compute = form.compute([](const WaterTempInput& in, const std::string&) {
+      if (auto f = checkWaterTemp(in)) return core::failed(*f);
+      core::Outcome o;
+      o.tables.push_back(waterTempTable(computeWaterTemp(in)));
+      return o;
+    });
     return c;
   }();
   return d;

@@ -17,12 +17,12 @@ std::string AnswerReader::line() {
   // Read straight from the buffer: like getline, a last line without its line feed counts and
   // only a read that finds nothing at all is the end of the answers.
   std::string text;
-  std::streambuf* buf = in_.rdbuf();
+  std::streambuf* buf = m_in.rdbuf();
   bool any = false;
   for (;;) {
     const int ch = buf ? buf->sbumpc() : std::char_traits<char>::eof();
     if (ch == std::char_traits<char>::eof()) {
-      in_.setstate(any ? std::ios::eofbit : std::ios::eofbit | std::ios::failbit);
+      m_in.setstate(any ? std::ios::eofbit : std::ios::eofbit | std::ios::failbit);
       if (!any) throw EndOfAnswers();
       break;
     }

@@ -29,7 +29,7 @@ enum class ReadStatus { Ok, Error };
 
 class AnswerReader {
  public:
-  explicit AnswerReader(std::istream& in) : in_(in) {}
+  explicit AnswerReader(std::istream& in) : m_in(in) {}
 
   // Next whole line (carriage return before the line feed removed). Throws EndOfAnswers, or
   // OverlongAnswer for a line longer than kMaxAnswerLine.
@@ -45,7 +45,7 @@ class AnswerReader {
   enum class Kind { Real, Integer };
   ReadStatus list(void* values, int count, Kind kind);
 
-  std::istream& in_;
+  std::istream& m_in;
 };
 
 // Fortran list-directed conversion of one item (no separators inside).

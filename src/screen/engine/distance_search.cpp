@@ -49,8 +49,82 @@ Point coarseScan(DistanceEvaluator& ev, const Row& arr, float xmin, int& kout) {
   return p;
 }
 
+// Steps of the refining walk: each turn reverses the walk with a tenth of the step.
+constexpr float kStepTurn = -0.1f;
+// The walk gives up after this many evaluations (the coarse maximum counts as the first).
+constexpr int kMaxSearchEvaluations = 50;
+// The walk stops at the far end of the distance array, m.
+constexpr float kFarthestDistance_m = 50000.0f;
+
+// What the refining walk found.
+struct Walk {
+  Point best;               // the largest concentration met, and its distance
+  int cls = 0;              // stability class of the best point
+  Row last;                 // the last row evaluated (the maximum line keeps its columns)
+  bool haveLast = false;    // whether the walk evaluated any row
+  bool stopped = false;     // it ran out of evaluations
+  bool leftFarEnd = false;  // it walked beyond the far end of the array
+};
+
+// Refine the distance of the maximum from the best coarse probe p: walk by a step (100 m below
+// 1 km, 1 km below 10 km, 10 km beyond; inward for area sources and from the range minimum)
+// while the concentration keeps rising; where it falls, turn round with a tenth of the step;
+// stop when the step is below 1 m, at 1 m, beyond the far end, or out of evaluations.
+Walk refineMaximum(DistanceEvaluator& ev, Point p, float xmin, int cls) {
+  const bool area = ev.isArea();
+  Walk w;
+  w.cls = cls;
+  float x = p.x;
+  float step = x <= 1000.0f ? 100.0f : (x <= 10000.0f ? 1000.0f : 10000.0f);
+  if (area || x == xmin) step = -step;
+  ev.forgetClass();
+  w.best = {p.c, p.x, 0};
+  int n = 1;
+  for (;;) {
+    step = kStepTurn * step;
+    if (std::fabs(step) < 1.0f) {
+      ev.setLastStep(step);
+      return w;
+    }
+    bool reversed = false;
+    while (!reversed) {
+      x = x + step;
+      if (!area && x < 1.0f) x = 1.0f;
+      ev.setLastStep(step);
+      const Row r = ev.evaluate(x);
+      w.last = r;
+      w.haveLast = true;
+      w.cls = r.cls;
+      ++n;
+      if (n > kMaxSearchEvaluations) {
+        w.stopped = true;
+        return w;
+      }
+      if (r.conc < p.c) {
+        w.best = {p.c, p.x, 0};
+        w.cls = p.k;
+        p = {r.conc, x, p.k};
+        reversed = true;
+      } else {
+        w.best = {r.conc, x, 0};
+        p = {r.conc, x, w.cls};
+        if (x > kFarthestDistance_m) {
+          w.leftFarEnd = true;
+          return w;
+        }
+        if (x == 1.0f) return w;
+      }
+    }
+  }
+}
+
 }  // namespace
 
+// The rows of the distance array, then the maximum's distance refined: a coarse scan of
+// probes around the array maximum, then a walk with shrinking steps. A walk that ends below the
+// range minimum keeps the array maximum (as does one out of evaluations, unless it got beyond
+// the minimum: then the result is marked as stopped); the refined point replaces the array
+// maximum only when it is larger.
 RangeResult automatedRange(DistanceEvaluator& ev, float xmin, float xmax) {
   RangeResult out;
   Row arr;  // range maximum: starts at distance 1 with every column zero
@@ -63,73 +137,25 @@ RangeResult automatedRange(DistanceEvaluator& ev, float xmin, float xmax) {
   out.maxLine = arr;
   if (arr.conc == 0.0f) return out;
 
-  const bool area = ev.isArea();
   int kout = arr.cls;
-  Point p = coarseScan(ev, arr, xmin, kout);
-
-  float x = p.x;
-  float step = x <= 1000.0f ? 100.0f : (x <= 10000.0f ? 1000.0f : 10000.0f);
-  if (area || x == xmin) step = -step;
-  ev.forgetClass();
-  Point res{p.c, p.x, 0};
-  Row last;
-  bool haveLast = false;
-  int n = 1;
-  bool checkBelowMin = true;
-  bool limit = false;
-  for (;;) {
-    step = -0.1f * step;
-    if (std::fabs(step) < 1.0f) {
-      ev.setLastStep(step);
-      break;
-    }
-    bool reversed = false;
-    while (!reversed) {
-      x = x + step;
-      if (!area && x < 1.0f) x = 1.0f;
-      ev.setLastStep(step);
-      const Row r = ev.evaluate(x);
-      last = r;
-      haveLast = true;
-      kout = r.cls;
-      ++n;
-      if (n > 50) {
-        limit = true;
-        break;
-      }
-      if (r.conc < p.c) {
-        res = {p.c, p.x, 0};
-        kout = p.k;
-        p = {r.conc, x, p.k};
-        reversed = true;
-      } else {
-        res = {r.conc, x, 0};
-        p = {r.conc, x, kout};
-        if (x > 50000.0f) {
-          checkBelowMin = false;
-          break;
-        }
-        if (x == 1.0f) break;
-      }
-    }
-    if (!reversed) break;
-  }
-  if (limit) {
-    if (res.x < xmin) {
-      res = {arr.conc, arr.x, 0};
-      kout = arr.cls;
+  const Point p = coarseScan(ev, arr, xmin, kout);
+  Walk w = refineMaximum(ev, p, xmin, kout);
+  if (w.stopped) {
+    if (w.best.x < xmin) {
+      w.best = {arr.conc, arr.x, 0};
+      w.cls = arr.cls;
     } else {
       out.iterationStopped = true;
     }
-  } else if (checkBelowMin && res.x < xmin) {
-    res = {arr.conc, arr.x, 0};
-    kout = arr.cls;
+  } else if (!w.leftFarEnd && w.best.x < xmin) {
+    w.best = {arr.conc, arr.x, 0};
+    w.cls = arr.cls;
   }
-  if (arr.conc >= res.c || !haveLast) return out;
-  Row m = last;
-  m.x = res.x;
-  m.conc = res.c;
-  m.cls = kout;
+  if (arr.conc >= w.best.c || !w.haveLast) return out;
+  Row m = w.last;
+  m.x = w.best.x;
+  m.conc = w.best.c;
+  m.cls = w.cls;
   out.maxLine = m;
   return out;
 }

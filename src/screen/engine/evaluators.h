@@ -20,17 +20,17 @@ class DistanceEvaluator {
 
 class PointEvaluator : public DistanceEvaluator {
  public:
-  PointEvaluator(const PointContext& ctx, float terrain) : ctx_(ctx), terrain_(terrain) {
-    ctx_.cache = &cache_;
+  PointEvaluator(const PointContext& ctx, float terrain) : m_ctx(ctx), m_terrain(terrain) {
+    m_ctx.cache = &m_cache;
   }
   PointEvaluator(const PointEvaluator&) = delete;
   PointEvaluator& operator=(const PointEvaluator&) = delete;
-  Row evaluate(float x) override { return evaluatePointDistance(ctx_, x, terrain_); }
+  Row evaluate(float x) override { return evaluatePointDistance(m_ctx, x, m_terrain); }
 
  private:
-  PointContext ctx_;
-  float terrain_;
-  ConditionCache cache_;  // the source and context stay fixed while the evaluator lives
+  PointContext m_ctx;
+  float m_terrain;
+  ConditionCache m_cache;  // the source and context stay fixed while the evaluator lives
 };
 
 // Shared state of the class skipping, kept for the whole run.
@@ -43,28 +43,28 @@ class AreaVolumeEvaluator : public DistanceEvaluator {
  public:
   AreaVolumeEvaluator(const Source& src, const MetChoice& met, float terrain, bool automated,
                       SkipState& skip, NoteSink note)
-      : src_(src),
-        met_(met),
-        terrain_(terrain),
-        automated_(automated),
-        skip_(skip),
-        note_(std::move(note)) {
-    if (automated_) skip_.rememberedClass = 0;
+      : m_src(src),
+        m_met(met),
+        m_terrain(terrain),
+        m_automated(automated),
+        m_skip(skip),
+        m_note(std::move(note)) {
+    if (m_automated) m_skip.rememberedClass = 0;
   }
   Row evaluate(float x) override;
-  void setLastStep(float step) override { skip_.lastStep = step; }
-  void forgetClass() override { skip_.rememberedClass = 0; }
-  bool isArea() const override { return src_.kind == SourceKind::Area; }
+  void setLastStep(float step) override { m_skip.lastStep = step; }
+  void forgetClass() override { m_skip.rememberedClass = 0; }
+  bool isArea() const override { return m_src.kind == SourceKind::Area; }
 
  private:
   Row areaCase(float x, int cls, float ua) const;
 
-  const Source& src_;
-  MetChoice met_;
-  float terrain_;
-  bool automated_;
-  SkipState& skip_;
-  NoteSink note_;
+  const Source& m_src;
+  MetChoice m_met;
+  float m_terrain;
+  bool m_automated;
+  SkipState& m_skip;
+  NoteSink m_note;
 };
 
 }  // namespace screen::engine

@@ -8,22 +8,22 @@ namespace screen::engine {
 
 class Output {
  public:
-  Output(std::ostream& report, std::ostream& console) : report_(report), console_(console) {}
+  Output(std::ostream& report, std::ostream& console) : m_report(report), m_console(console) {}
 
-  void file(const std::string& line) { report_ << line << '\n'; }
-  void con(const std::string& line) { console_ << line << '\n'; }
+  void file(const std::string& line) { m_report << line << '\n'; }
+  void con(const std::string& line) { m_console << line << '\n'; }
   void both(const std::string& line) {
     file(line);
     con(line);
   }
   void flush() {
-    report_.flush();
-    console_.flush();
+    m_report.flush();
+    m_console.flush();
   }
 
  private:
-  std::ostream& report_;
-  std::ostream& console_;
+  std::ostream& m_report;
+  std::ostream& m_console;
 };
 
 }  // namespace screen::engine

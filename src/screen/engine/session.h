@@ -27,12 +27,12 @@ std::string replayable(const std::string& text, float value);
 class Session {
  public:
   Session(AnswerReader& reader, Output& out, std::ostream& echo, RunStamp stamp)
-      : in_(reader), out_(out), echo_(echo), stamp_(std::move(stamp)) {}
+      : m_in(reader), m_out(out), m_echo(echo), m_stamp(std::move(stamp)) {}
 
   // Runs to the end; throws EndOfAnswers or InputRefused.
   void run();
 
-  bool hardcopy() const { return hardcopy_; }
+  bool hardcopy() const { return m_hardcopy; }
   bool debugFile() const { return debugFile_; }
 
  private:
@@ -69,25 +69,25 @@ class Session {
   std::unique_ptr<DistanceEvaluator> evaluator(float terrain, bool automated);
   InputsView inputsView() const;
 
-  AnswerReader& in_;
-  Output& out_;
-  std::ostream& echo_;
-  RunStamp stamp_;
+  AnswerReader& m_in;
+  Output& m_out;
+  std::ostream& m_echo;
+  RunStamp m_stamp;
 
-  std::string title_;
+  std::string m_title;
   bool echoN_ = false, echoSS_ = false;  // sticky echo flags of the source line
   bool ssOption_ = false;
-  Source src_;
+  Source m_src;
   float velocityShown_ = 0;
   int flowKind_ = 0;
   float flowValue_ = 0;
-  bool complex_ = false;
-  bool elevated_ = false;
-  MetChoice met_;
-  SkipState skip_;
-  std::vector<TerrainRecord> records_;
-  SummaryData summary_;
-  bool hardcopy_ = false;
+  bool m_complex = false;
+  bool m_elevated = false;
+  MetChoice m_met;
+  SkipState m_skip;
+  std::vector<TerrainRecord> m_records;
+  SummaryData m_summary;
+  bool m_hardcopy = false;
   bool debugFile_ = false;
 };
 

@@ -83,20 +83,20 @@ std::string replayable(const std::string& text, float value) {
   return strFormat(" %.9g", static_cast<double>(value));
 }
 
-void Session::echo(const std::string& line) { echo_ << line << '\n'; }
+void Session::echo(const std::string& line) { m_echo << line << '\n'; }
 
 float Session::askReal(const std::vector<std::string>& prompt, float& var) {
   for (;;) {
-    for (const std::string& p : prompt) out_.con(p);
-    if (in_.reals(&var, 1) == ReadStatus::Ok) return var;
+    for (const std::string& p : prompt) m_out.con(p);
+    if (m_in.reals(&var, 1) == ReadStatus::Ok) return var;
   }
 }
 
 void Session::askTwoReals(const std::vector<std::string>& prompt, float& a, float& b) {
   float v[2] = {a, b};
   for (;;) {
-    for (const std::string& p : prompt) out_.con(p);
-    if (in_.reals(v, 2) == ReadStatus::Ok) break;
+    for (const std::string& p : prompt) m_out.con(p);
+    if (m_in.reals(v, 2) == ReadStatus::Ok) break;
   }
   a = v[0];
   b = v[1];
@@ -104,15 +104,15 @@ void Session::askTwoReals(const std::vector<std::string>& prompt, float& a, floa
 
 int Session::askInteger(const std::vector<std::string>& prompt, int& var) {
   for (;;) {
-    for (const std::string& p : prompt) out_.con(p);
-    if (in_.integer(var) == ReadStatus::Ok) return var;
+    for (const std::string& p : prompt) m_out.con(p);
+    if (m_in.integer(var) == ReadStatus::Ok) return var;
   }
 }
 
 bool Session::askYesNo(const std::vector<std::string>& prompt) {
   for (;;) {
-    for (const std::string& p : prompt) out_.con(p);
-    const std::string line = in_.line();
+    for (const std::string& p : prompt) m_out.con(p);
+    const std::string line = m_in.line();
     if (line.empty()) continue;
     const char c = line[0];
     if (c == 'Y' || c == 'y' || c == 'N' || c == 'n') {
@@ -123,27 +123,27 @@ bool Session::askYesNo(const std::vector<std::string>& prompt) {
 }
 
 void Session::echoSourceNumber(float v) {
-  if (src_.kind == SourceKind::Point)
+  if (m_src.kind == SourceKind::Point)
     echo(replayable(fmtG(v, 14, 6), v));
   else
     echo(replayable(std::string(" ").append(fmtG(v, 11, 4)), v));
 }
 
 void Session::askTitle() {
-  out_.con("  ******  SCREEN3 MODEL  ******");
-  out_.con("  **** VERSION DATED 13043 ****");
-  out_.con("  ");
-  out_.con(" ENTER TITLE FOR THIS RUN (UP TO 79 CHARACTERS):");
-  title_ = padTo(in_.line(), 79);
-  echo(title_);
-  debugFile_ = title_.substr(74, 5) == "DEBUG";
+  m_out.con("  ******  SCREEN3 MODEL  ******");
+  m_out.con("  **** VERSION DATED 13043 ****");
+  m_out.con("  ");
+  m_out.con(" ENTER TITLE FOR THIS RUN (UP TO 79 CHARACTERS):");
+  m_title = padTo(m_in.line(), 79);
+  echo(m_title);
+  debugFile_ = m_title.substr(74, 5) == "DEBUG";
 }
 
 void Session::askSourceLine() {
-  out_.con("  ");
+  m_out.con("  ");
   for (;;) {
-    for (const std::string& p : kSourceMenu) out_.con(p);
-    std::string line = in_.line();
+    for (const std::string& p : kSourceMenu) m_out.con(p);
+    std::string line = m_in.line();
     if (line.size() > 50) line.resize(50);
     size_t trimmed = line.find_last_not_of(' ');
     trimmed = trimmed == std::string::npos ? 0 : trimmed + 1;
@@ -152,24 +152,24 @@ void Session::askSourceLine() {
     if (line.size() >= 4 && line.substr(1, 3) == "DEP") type += "DEP";
     const bool n = line.substr(0, trimmed).find('N') != std::string::npos;
     const bool ss = line.substr(0, trimmed).find("SS") != std::string::npos;
-    src_.za = anemometerHeight(line, trimmed);
-    src_.brode2 = n;
+    m_src.za = anemometerHeight(line, trimmed);
+    m_src.brode2 = n;
     ssOption_ = ss;
     echoN_ = echoN_ || n;
     echoSS_ = echoSS_ || ss;
     std::string e = padTo(type, 4) + " ";
     e += echoN_ ? 'N' : '\0';
-    e.append(" ").append(fmtF(src_.za, 8, 1)).append(" ");
+    e.append(" ").append(fmtF(m_src.za, 8, 1)).append(" ");
     e += echoSS_ ? std::string("SS") : std::string(2, '\0');
     echo(e);
     if (type == "P")
-      src_.kind = SourceKind::Point;
+      m_src.kind = SourceKind::Point;
     else if (type == "F")
-      src_.kind = SourceKind::Flare;
+      m_src.kind = SourceKind::Flare;
     else if (type == "A")
-      src_.kind = SourceKind::Area;
+      m_src.kind = SourceKind::Area;
     else if (type == "V")
-      src_.kind = SourceKind::Volume;
+      m_src.kind = SourceKind::Volume;
     else
       continue;
     return;
@@ -178,14 +178,14 @@ void Session::askSourceLine() {
 
 bool Session::askUrbanRural() {
   for (;;) {
-    out_.con(" ENTER URBAN/RURAL OPTION (U=URBAN, R=RURAL): ");
-    std::string line = in_.line();
+    m_out.con(" ENTER URBAN/RURAL OPTION (U=URBAN, R=RURAL): ");
+    std::string line = m_in.line();
     if (line.size() > 80) line.resize(80);
     const auto v = parseFixedInteger(line.substr(0, std::min<size_t>(20, line.size())));
     if (v) {
       echo(fmtLdi(*v));
       if (*v == 1 || *v == 2) {
-        src_.urban = *v == 1;
+        m_src.urban = *v == 1;
         return true;
       }
       continue;
@@ -193,12 +193,12 @@ bool Session::askUrbanRural() {
     const char c = line.empty() ? ' ' : line[0];
     if (c == '1' || c == 'U' || c == 'u') {
       echo("U");
-      src_.urban = true;
+      m_src.urban = true;
       return true;
     }
     if (c == '2' || c == 'R' || c == 'r') {
       echo("R");
-      src_.urban = false;
+      m_src.urban = false;
       return true;
     }
   }
@@ -206,8 +206,8 @@ bool Session::askUrbanRural() {
 
 bool Session::askVelocity() {
   for (;;) {
-    for (const std::string& p : kVelocityPrompt) out_.con(p);
-    std::string line = in_.line();
+    for (const std::string& p : kVelocityPrompt) m_out.con(p);
+    std::string line = m_in.line();
     if (line.size() > 80) line.resize(80);
     line = toUpper(line, line.size());
     const bool vm = line.rfind("VM=", 0) == 0;
@@ -216,24 +216,24 @@ bool Session::askVelocity() {
     const std::string field = line.size() > start ? line.substr(start, 20) : std::string();
     const auto value = parseFixedReal(field);
     if (!value || !std::isfinite(*value)) {
-      for (const std::string& p : kOptionBox) out_.con(p);
+      for (const std::string& p : kOptionBox) m_out.con(p);
       continue;
     }
     if (vm || vf) {
       echo(padTo(line, 80));
       if (*value < 0.0f) return false;
-      const float d2 = src_.ds * src_.ds;
+      const float d2 = m_src.ds * m_src.ds;
       flowKind_ = vm ? 1 : 2;
       flowValue_ = *value;
       // ACFM to m3/s uses 0.3048^3 rounded once to single precision
-      src_.vs = vm ? (4.0f * *value) / (kPi * d2) : (0.028316848f * *value) / ((15.0f * kPi) * d2);
+      m_src.vs = vm ? (4.0f * *value) / (kPi * d2) : (0.028316848f * *value) / ((15.0f * kPi) * d2);
     } else {
       echo(replayable(fmtG(*value, 14, 6), *value));
       if (*value < 0.0f) return false;  // a negative velocity is refused like a negative flow rate
       flowKind_ = 0;
-      src_.vs = *value;
+      m_src.vs = *value;
     }
-    velocityShown_ = src_.vs;
+    velocityShown_ = m_src.vs;
     return true;
   }
 }

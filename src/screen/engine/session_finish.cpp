@@ -59,14 +59,14 @@ const std::vector<std::string> kShorterPrompt = {"",
 }  // namespace
 
 void Session::cavity() {
-  if (!(src_.hb > 0.0f && src_.l1 > 0.0f && src_.l2 > 0.0f)) return;
+  if (!(m_src.hb > 0.0f && m_src.l1 > 0.0f && m_src.l2 > 0.0f)) return;
   if (!ssOption_) {
-    summary_.cavity = regulatoryCavity(src_);
-    writeRegulatoryCavity(out_, summary_.cavity, src_.za);
+    m_summary.cavity = regulatoryCavity(m_src);
+    writeRegulatoryCavity(m_out, m_summary.cavity, m_src.za);
     return;
   }
-  out_.con(" Print concentration for all modeled speeds in addition to maximum concentration? ");
-  const std::string answer = in_.line();
+  m_out.con(" Print concentration for all modeled speeds in addition to maximum concentration? ");
+  const std::string answer = m_in.line();
   const char c = answer.empty() ? ' ' : answer[0];
   echo(std::string(1, c));
   const bool allSpeeds = c == 'Y' || c == 'y';
@@ -81,7 +81,7 @@ void Session::cavity() {
     if (v > 0.5f) {
       v = 0.5f;
       offRoof = true;
-      out_.con("");
+      m_out.con("");
     }
     echo(fmtLdr(v));
     return v;
@@ -89,29 +89,29 @@ void Session::cavity() {
   const float xlLong = askPosition(kLongerPrompt);
   const float xlShort = askPosition(kShorterPrompt);
   if (offRoof) {
-    out_.con("");
-    out_.con(" Stack was placed at location away from the building");
-    out_.con(" Stack is REPOSITIONED to EDGE of the building");
+    m_out.con("");
+    m_out.con(" Stack was placed at location away from the building");
+    m_out.con(" Stack is REPOSITIONED to EDGE of the building");
   }
-  if (!offRoof && src_.hs < src_.hb) {
+  if (!offRoof && m_src.hs < m_src.hb) {
     throw InputRefused("the stack top was placed inside the building (stack height " +
-                       fmtF(src_.hs, 8, 2) + " m below building height " + fmtF(src_.hb, 8, 2) +
+                       fmtF(m_src.hs, 8, 2) + " m below building height " + fmtF(m_src.hb, 8, 2) +
                        " m)");
   }
-  writeSsCavityBanner(out_);
-  out_.both(" Stack x/L (LONGER side ALONG flow) = " + fmtLdr(xlLong));
-  out_.both(" Stack x/L (SHORTER side ALONG flow)= " + fmtLdr(xlShort));
-  summary_.ssCavity = schulmanScireCavity(src_, xlLong, xlShort);
-  writeSsCavityCases(out_, summary_.ssCavity, allSpeeds, xlLong, xlShort);
+  writeSsCavityBanner(m_out);
+  m_out.both(" Stack x/L (LONGER side ALONG flow) = " + fmtLdr(xlLong));
+  m_out.both(" Stack x/L (SHORTER side ALONG flow)= " + fmtLdr(xlShort));
+  m_summary.ssCavity = schulmanScireCavity(m_src, xlLong, xlShort);
+  writeSsCavityCases(m_out, m_summary.ssCavity, allSpeeds, xlLong, xlShort);
 }
 
 void Session::fumigation() {
-  out_.con("  ");
+  m_out.con("  ");
   if (!askYesNo({" DO YOU WISH TO MAKE A FUMIGATION CALCULATION? ENTER Y OR N:"})) return;
-  summary_.inversion = inversionBreakup(src_);
-  summary_.haveInversion = true;
-  writeInversionBreakup(out_, summary_.inversion);
-  out_.con("  ");
+  m_summary.inversion = inversionBreakup(m_src);
+  m_summary.haveInversion = true;
+  writeInversionBreakup(m_out, m_summary.inversion);
+  m_out.con("  ");
   if (!askYesNo({" CONSIDER SHORELINE FUMIGATION (<=3000M FROM SHORE)?  ENTER Y OR N:"})) return;
   float xs = 0.0f;
   for (;;) {
@@ -119,17 +119,17 @@ void Session::fumigation() {
     if (std::isfinite(xs)) break;
   }
   echo(fmtLdr(xs));
-  summary_.shore = shorelineFumigation(src_, xs);
-  summary_.haveShore = true;
-  writeShoreline(out_, summary_.shore, xs);
+  m_summary.shore = shorelineFumigation(m_src, xs);
+  m_summary.haveShore = true;
+  writeShoreline(m_out, m_summary.shore, xs);
 }
 
 void Session::finish() {
-  writeSummary(out_, summary_);
-  hardcopy_ = askYesNo({" DO YOU WANT TO PRINT A HARDCOPY OF THE RESULTS?  ENTER Y OR N:"});
-  out_.con(hardcopy_ ? " THE OUTPUT FILE, \"SCREEN.OUT  \", HAS BEEN PRINTED."
-                     : " THE RESULTS OF THIS RUN ARE IN FILE, \"SCREEN.OUT  \".");
-  out_.con("1");
+  writeSummary(m_out, m_summary);
+  m_hardcopy = askYesNo({" DO YOU WANT TO PRINT A HARDCOPY OF THE RESULTS?  ENTER Y OR N:"});
+  m_out.con(m_hardcopy ? " THE OUTPUT FILE, \"SCREEN.OUT  \", HAS BEEN PRINTED."
+                       : " THE RESULTS OF THIS RUN ARE IN FILE, \"SCREEN.OUT  \".");
+  m_out.con("1");
 }
 
 }  // namespace screen::engine

@@ -22,8 +22,8 @@ bool isPointLike(const Source& s) {
 
 InputsView Session::inputsView() const {
   InputsView v;
-  v.src = &src_;
-  v.title = title_;
+  v.src = &m_src;
+  v.title = m_title;
   v.velocityShown = velocityShown_;
   v.flowKind = flowKind_;
   v.flowValue = flowValue_;
@@ -33,12 +33,12 @@ InputsView Session::inputsView() const {
 void Session::run() {
   askTitle();
   askSourceLine();
-  while (!askSourceInputs()) out_.con(" YOU HAVE ENTERED AN UNACCEPTABLE VALUE.  START OVER.");
+  while (!askSourceInputs()) m_out.con(" YOU HAVE ENTERED AN UNACCEPTABLE VALUE.  START OVER.");
   bool carryOn = true;
-  if (isPointLike(src_) && complex_) {
+  if (isPointLike(m_src) && m_complex) {
     complexTerrain();
-    out_.con("  ");
-    out_.con(" COMPLEX TERRAIN CALCULATIONS DONE.");
+    m_out.con("  ");
+    m_out.con(" COMPLEX TERRAIN CALCULATIONS DONE.");
     carryOn = askYesNo({" CONTINUE WITH SIMPLE TERRAIN CALCULATIONS?  ENTER Y OR N:"});
   }
   if (carryOn) simpleTerrain();
@@ -46,13 +46,13 @@ void Session::run() {
 }
 
 void Session::fluxes() {
-  if (!isPointLike(src_)) {
-    writeBuoyancy(out_, 0.0f, 0.0f);
+  if (!isPointLike(m_src)) {
+    writeBuoyancy(m_out, 0.0f, 0.0f);
     return;
   }
-  Source& s = src_;
+  Source& s = m_src;
   if (s.ta > s.ts) {
-    out_.both(" TA > TS!!!  BUOY. FLUX SET = 0.0");
+    m_out.both(" TA > TS!!!  BUOY. FLUX SET = 0.0");
     s.ts = s.ta;
     s.fb = 0.0f;
   } else {
@@ -61,103 +61,104 @@ void Session::fluxes() {
   }
   // Fm = Ta v^2 d^2 / (4 Ts)
   s.fm = (s.ta * s.vs * s.vs * s.ds * s.ds) / (4.0f * s.ts);
-  writeBuoyancy(out_, s.fb, s.fm);
+  writeBuoyancy(m_out, s.fb, s.fm);
 }
 
 void Session::complexTerrain() {
-  writeStamp(out_, stamp_);
-  writeComplexInputs(out_, inputsView());
-  if (src_.vs < 1.0e-5f) src_.vs = 1.0e-5f;
-  if (src_.ds < 1.0e-5f) src_.ds = 1.0e-5f;
+  writeStamp(m_out, m_stamp);
+  writeComplexInputs(m_out, inputsView());
+  if (m_src.vs < 1.0e-5f) m_src.vs = 1.0e-5f;
+  if (m_src.ds < 1.0e-5f) m_src.ds = 1.0e-5f;
   fluxes();
-  Source screenSrc = src_;  // the valley screen ignores the receptor height and the building
+  Source screenSrc = m_src;  // the valley screen ignores the receptor height and the building
   screenSrc.zr = 0.0f;
   screenSrc.hb = screenSrc.l1 = screenSrc.l2 = screenSrc.wp = screenSrc.lb = 0.0f;
   const ValleyPlume vp = valleyPlume(screenSrc);
-  out_.both("");
-  out_.both(" FINAL STABLE PLUME HEIGHT (M) = " + fmtF(vp.finalHeight_m, 6, 1));
-  out_.both(" DISTANCE TO FINAL RISE (M)    = " + fmtF(vp.finalDistance_m, 6, 1));
-  out_.both("");
+  m_out.both("");
+  m_out.both(" FINAL STABLE PLUME HEIGHT (M) = " + fmtF(vp.finalHeight_m, 6, 1));
+  m_out.both(" DISTANCE TO FINAL RISE (M)    = " + fmtF(vp.finalDistance_m, 6, 1));
+  m_out.both("");
   for (const char* l : {" MAXIMUM CONCENTRATIONS ARE EXPECTED TO OCCUR DUE TO PLUME IMPACTION.",
                         " THEREFORE ENTER MINIMUM DISTANCES AND TERRAIN HEIGHTS FOR WHICH",
                         " IMPACTION IS LIKELY, TAKING INTO ACCOUNT TERRAIN CLOSER THAN",
                         " THE DISTANCE TO FINAL RISE.",
                         " FOR TERRAIN BELOW PLUME HEIGHT, SIMPLE TERRAIN AND VALLEY 24-HR",
                         " CALCULATIONS ARE BOTH MADE AND THE MAXIMUM SELECTED."})
-    out_.con(l);
-  const NoteSink note = [this](const std::string& l) { out_.file(l); };
+    m_out.con(l);
+  const NoteSink note = [this](const std::string& l) { m_out.file(l); };
   int rows = 0;
   float h = 0.0f, x = 0.0f;
   for (;;) {
-    out_.con("  ");
+    m_out.con("  ");
     askTwoReals({" ENTER TERRAIN HEIGHT ABOVE STACK BASE (M), ",
                  " AND DISTANCE TO TERRAIN (M) (ZEROES TO EXIT):"},
                 h, x);
     echo(fmtLdr(h) + fmtLdr(x));
     if (h == 0.0f || x == 0.0f) break;
     if (!(std::isfinite(h) && std::isfinite(x))) continue;
-    if (h <= src_.hs) {
-      out_.con("  TERRAIN HEIGHT IS NOT ABOVE STACK HEIGHT.");
+    if (h <= m_src.hs) {
+      m_out.con("  TERRAIN HEIGHT IS NOT ABOVE STACK HEIGHT.");
       continue;
     }
     if (x > 100000.0f) {
-      out_.con(" DISTANCE IS > 100 KM!  TRY AGAIN.");
+      m_out.con(" DISTANCE IS > 100 KM!  TRY AGAIN.");
       continue;
     }
     if (!(x >= 1.0f && h >= 1.0f)) break;
     ++rows;
-    writeValleyHeader(out_, src_.za, rows == 1 || rows == 6 || rows == 11 || rows == 16, rows == 1);
+    writeValleyHeader(m_out, m_src.za, rows == 1 || rows == 6 || rows == 11 || rows == 16,
+                      rows == 1);
     const ValleyRow r = valleyRow(screenSrc, h, x, note);
-    out_.both(formatValleyRow(r));
-    if (r.conc24 > summary_.complexConc) {
-      summary_.complexConc = r.conc24;
-      summary_.complexX = x;
-      summary_.complexHt = h;
+    m_out.both(formatValleyRow(r));
+    if (r.conc24 > m_summary.complexConc) {
+      m_summary.complexConc = r.conc24;
+      m_summary.complexX = x;
+      m_summary.complexHt = h;
     }
   }
 }
 
 void Session::simpleTerrain() {
-  writeStamp(out_, stamp_);
-  writeSimpleInputs(out_, inputsView());
-  if (src_.kind == SourceKind::Point) {
-    for (float* v : {&src_.vs, &src_.ds, &src_.ts, &src_.ta})
+  writeStamp(m_out, m_stamp);
+  writeSimpleInputs(m_out, inputsView());
+  if (m_src.kind == SourceKind::Point) {
+    for (float* v : {&m_src.vs, &m_src.ds, &m_src.ts, &m_src.ta})
       if (*v < 1.0e-5f) *v = 1.0e-5f;
   }
-  elevated_ = false;
-  if (src_.kind != SourceKind::Area)
-    elevated_ =
+  m_elevated = false;
+  if (m_src.kind != SourceKind::Area)
+    m_elevated =
         askYesNo({" USE SIMPLE TERRAIN SCREEN WITH TERRAIN ABOVE STACK BASE?", " ENTER Y OR N:"});
   fluxes();
   askMeteorology();
-  writeMetBanner(out_, met_);
+  writeMetBanner(m_out, m_met);
   automatedRanges();
   discreteDistances();
-  if (elevated_) writeTerrainSummary(out_, records_);
-  if (isPointLike(src_)) {
+  if (m_elevated) writeTerrainSummary(m_out, m_records);
+  if (isPointLike(m_src)) {
     cavity();
-    if (!src_.urban && src_.hs >= 10.0f) fumigation();
+    if (!m_src.urban && m_src.hs >= 10.0f) fumigation();
   }
 }
 
 void Session::recordSimple(float conc, float x, float ht) {
-  if (conc > summary_.simpleConc) {
-    summary_.simpleConc = conc;
-    summary_.simpleX = x;
-    summary_.simpleHt = ht;
+  if (conc > m_summary.simpleConc) {
+    m_summary.simpleConc = conc;
+    m_summary.simpleX = x;
+    m_summary.simpleHt = ht;
   }
 }
 
 std::unique_ptr<DistanceEvaluator> Session::evaluator(float terrain, bool automated) {
-  NoteSink note = [this](const std::string& l) { out_.file(l); };
-  if (isPointLike(src_)) {
+  NoteSink note = [this](const std::string& l) { m_out.file(l); };
+  if (isPointLike(m_src)) {
     PointContext ctx;
-    ctx.src = &src_;
-    ctx.met = met_;
+    ctx.src = &m_src;
+    ctx.met = m_met;
     ctx.note = note;
     return std::make_unique<PointEvaluator>(ctx, terrain);
   }
-  return std::make_unique<AreaVolumeEvaluator>(src_, met_, terrain, automated, skip_, note);
+  return std::make_unique<AreaVolumeEvaluator>(m_src, m_met, terrain, automated, m_skip, note);
 }
 
 }  // namespace screen::engine

@@ -1,0 +1,172 @@
+// Every registered calculator, on its defaults: each action runs without an internal error, a
+// refusal says why, and the keys, commands and pages do not collide. A calculator is covered
+// the moment it is registered.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <stdexcept>
+#include <string>
+
+#include "core/calculator.h"
+#include "models/registry.h"
+
+namespace {
+
+// The screening calculators start the screening program for every compute; their own tests
+// run them against a stand-in program.
+bool startsProcesses(const core::CalculatorDesc& d) {
+  return d.id == "screen3" || d.id == "protection";
+}
+
+// What the compute of one action gives, or the internal error it threw.
+struct ActionRun {
+  core::Outcome outcome;
+  std::string internal_error;
+};
+
+ActionRun runAction(const core::CalculatorDesc& d, const core::Values& v,
+                    const std::string& action) {
+  ActionRun r;
+  try {
+    r.outcome = d.compute(v, action);
+  } catch (const std::logic_error& e) {
+    r.internal_error = e.what();
+  }
+  return r;
+}
+
+TEST(Registry, EveryActionRunsOnTheDefaultsWithoutAnInternalError) {
+  int runs = 0;
+  for (const auto& d : models::registry().all()) {
+    if (startsProcesses(d)) continue;
+    ASSERT_TRUE(d.compute) << d.id;
+    ASSERT_FALSE(d.actions.empty()) << d.id;
+    const core::Values v = core::defaultValues(d);
+    for (const auto& a : d.actions) {
+      SCOPED_TRACE(d.id + " --action " + a.name);
+      const ActionRun r = runAction(d, v, a.name);
+      EXPECT_EQ(r.internal_error, "");
+      if (!r.internal_error.empty()) continue;
+      ++runs;
+      if (r.outcome.failure) {
+        EXPECT_FALSE(r.outcome.failure->message.empty());
+      }
+      // A result never lands on an input (a page may keep undeclared results for itself);
+      // an updated input is a declared input.
+      for (const auto& [key, value] : r.outcome.results.all()) {
+        const core::FieldDesc* f = d.field(key);
+        EXPECT_TRUE(f == nullptr || f->result) << key << " is an input";
+      }
+      for (const auto& [key, value] : r.outcome.updated_inputs.all()) {
+        const core::FieldDesc* f = d.field(key);
+        ASSERT_NE(f, nullptr) << "undeclared input " << key;
+        EXPECT_FALSE(f->result) << key << " is a result";
+      }
+    }
+  }
+  EXPECT_GT(runs, 20);
+}
+
+bool sameValues(const core::Values& a, const core::Values& b) {
+  if (a.all().size() != b.all().size()) return false;
+  for (const auto& [key, value] : a.all()) {
+    if (!b.has(key) || b.text(key) != value.text) return false;
+    const double x = value.num, y = b.num(key);
+    if (!(x == y || (x != x && y != y))) return false;  // NaN equals NaN here
+  }
+  return true;
+}
+
+bool sameOutcome(const core::Outcome& a, const core::Outcome& b) {
+  if (a.failure.has_value() != b.failure.has_value()) return false;
+  if (a.failure && a.failure->message != b.failure->message) return false;
+  if (a.text != b.text || a.tables.size() != b.tables.size()) return false;
+  for (size_t i = 0; i < a.tables.size(); ++i)
+    if (a.tables[i].rows != b.tables[i].rows) return false;
+  return sameValues(a.results, b.results) && sameValues(a.updated_inputs, b.updated_inputs);
+}
+
+// A form that lacks a declared field: an action that reads the field fails loudly; one that
+// does not read it gives the same outcome as with the field. Never a silent 0.
+TEST(Registry, AMissingInputIsAnInternalErrorNotAZero) {
+  int reported = 0;
+  for (const auto& d : models::registry().all()) {
+    if (startsProcesses(d)) continue;
+    const core::Values full = core::defaultValues(d);
+    for (const auto& f : d.fields) {
+      if (f.result) continue;
+      core::Values v;
+      for (const auto& [key, value] : full.all())
+        if (key != f.key) {
+          v.setNum(key, value.num);
+          v.setText(key, value.text);
+        }
+      for (const auto& a : d.actions) {
+        SCOPED_TRACE(d.id + " --action " + a.name + " without " + f.key);
+        const ActionRun r = runAction(d, v, a.name);
+        if (!r.internal_error.empty()) {
+          EXPECT_EQ(r.internal_error, "unknown field key: " + f.key + " (internal error)");
+          ++reported;
+          continue;
+        }
+        EXPECT_TRUE(sameOutcome(r.outcome, runAction(d, full, a.name).outcome));
+      }
+    }
+  }
+  EXPECT_GT(reported, 100);
+}
+
+TEST(Registry, KeysAreUniqueWithinACalculator) {
+  for (const auto& d : models::registry().all()) {
+    std::set<std::string> keys, actions;
+    for (const auto& f : d.fields) {
+      EXPECT_FALSE(f.key.empty()) << d.id;
+      EXPECT_TRUE(keys.insert(f.key).second) << d.id << ": field " << f.key << " twice";
+    }
+    for (const auto& a : d.actions)
+      EXPECT_TRUE(actions.insert(a.name).second) << d.id << ": action " << a.name << " twice";
+  }
+}
+
+// Command 0 and page 0 stand for none: a calculator a dialog of another page runs. A command
+// without a page opens a modeless tool window (the decibel calculator).
+TEST(Registry, CommandsAndPagesAreUniqueAcrossTheRegistry) {
+  std::set<int> commands, pages;
+  std::set<std::string> ids;
+  for (const auto& d : models::registry().all()) {
+    EXPECT_TRUE(ids.insert(d.id).second) << d.id;
+    if (d.command == 0) EXPECT_EQ(d.page, 0) << d.id << ": a page needs a menu command";
+    if (d.command != 0) {
+      EXPECT_TRUE(commands.insert(d.command).second) << d.id << ": command " << d.command;
+      EXPECT_EQ(models::registry().findByCommand(d.command), &d);
+    }
+    if (d.page != 0) {
+      EXPECT_TRUE(pages.insert(d.page).second) << d.id << ": page " << d.page;
+      EXPECT_EQ(models::registry().findByPage(d.page), &d);
+    }
+  }
+}
+
+// The command line accepts the keys of the description's input fields; the page builds one
+// control per field. A key the command line takes has a control on the page: an input field
+// with a control id and, for a choice, the entries to choose from. A tool window without a page
+// (the decibel calculator, driven by its keys) has no form to compare with.
+TEST(Registry, EveryCommandLineKeyIsAPageField) {
+  for (const auto& d : models::registry().all()) {
+    if (d.page == 0 && d.command != 0) continue;
+    const core::Values defaults = core::defaultValues(d);
+    for (const auto& f : d.fields) {
+      if (f.result) continue;
+      SCOPED_TRACE(d.id + " " + f.key);
+      EXPECT_TRUE(defaults.has(f.key));
+      EXPECT_NE(f.control_id, 0);
+      if (f.type == core::FieldType::Choice || f.type == core::FieldType::Radio) {
+        ASSERT_FALSE(f.choices.empty());
+        EXPECT_GE(f.default_value, 0);
+        EXPECT_LT(f.default_value, static_cast<double>(f.choices.size()));
+      }
+    }
+  }
+}
+
+}  // namespace
