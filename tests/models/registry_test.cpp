@@ -135,7 +135,9 @@ TEST(Registry, CommandsAndPagesAreUniqueAcrossTheRegistry) {
   std::set<std::string> ids;
   for (const auto& d : models::registry().all()) {
     EXPECT_TRUE(ids.insert(d.id).second) << d.id;
-    if (d.command == 0) EXPECT_EQ(d.page, 0) << d.id << ": a page needs a menu command";
+    if (d.command == 0) {
+      EXPECT_EQ(d.page, 0) << d.id << ": a page needs a menu command";
+    }
     if (d.command != 0) {
       EXPECT_TRUE(commands.insert(d.command).second) << d.id << ": command " << d.command;
       EXPECT_EQ(models::registry().findByCommand(d.command), &d);
