@@ -6,6 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/bootstrap.sh
 
+# Every C++ source formatted as .clang-format says.
+scripts/check_format.sh
+
 JOBS=${JOBS:-2}
 
 # Sanitizer build of the non-Qt core and engine suites.
@@ -21,8 +24,8 @@ if [ -x scripts/fuzz_engine.sh ]; then
   scripts/fuzz_engine.sh 20
 fi
 
-# Main build: everything, every suite; ctest's summary is the last thing printed.
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Main build (warnings are errors): everything, every suite; ctest's summary is the last thing printed.
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKUVA_WERROR=ON >/dev/null
 # Every package the configure step found must come from bootstrap's list.
 scripts/check_bootstrap_deps.sh build
 cmake --build build -j"$JOBS"

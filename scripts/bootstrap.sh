@@ -9,7 +9,7 @@ PACKAGES=(
   libgl-dev libxkbcommon-dev
   libxlsxwriter-dev nlohmann-json3-dev poppler-utils
   libgtest-dev googletest libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   fonts-noto-cjk
   xvfb xauth
   gdal-bin python3 python3-openpyxl
