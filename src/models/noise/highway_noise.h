@@ -1,5 +1,5 @@
-// Hourly equivalent level of highway traffic at one point, JTG B03-2006 (Specifications for
-// Environmental Impact Assessment of Highways, appendix on traffic noise):
+// Hourly equivalent level of highway traffic at one point, JTG B03-2006 (公路建设项目环境影响
+// 评价规范, appendix on traffic noise):
 //   LAeq,i = L0,i + 10 lg(Ni / vi) + dL_distance,i + dL_embankment + dL_trees + dL_buildings
 //            + dL_ground - 16
 //   Ltraffic = 10 lg(sum 10^(0.1 LAeq,i)) + 10 lg(theta / 180)
