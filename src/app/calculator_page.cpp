@@ -80,100 +80,120 @@ QWidget* CalculatorPage::makeControl(const core::FieldDesc& f, QWidget* parent) 
   return w;
 }
 
+// The form top to bottom: one group box per field group, the action buttons, then the result
+// text (or a stretch that keeps the form at the top).
 void CalculatorPage::build() {
   m_layout = new QVBoxLayout(this);
   m_layout->setContentsMargins(6, 6, 6, 6);
+  buildFieldRows();
+  buildActionBar();
+  buildResultArea();
+}
 
+// Fields go into their group's box in description order, one row each; a group's box is made
+// when its first field comes.
+void CalculatorPage::buildFieldRows() {
   std::map<std::string, QGridLayout*> grids;
   std::map<std::string, int> rows;
-  auto gridFor = [&](const std::string& caption) -> QGridLayout* {
-    auto it = grids.find(caption);
-    if (it != grids.end()) return it->second;
-    auto* box = new QGroupBox(q(caption), this);
-    box->setObjectName(q("group:" + caption));
-    auto* g = new QGridLayout(box);
-    g->setColumnStretch(3, 1);
-    m_layout->addWidget(box);
-    m_groups[caption] = box;
-    grids[caption] = g;
-    rows[caption] = 0;
-    return g;
-  };
-
   for (const auto& f : m_desc.fields) {
-    QGridLayout* g = gridFor(f.group);
-    QWidget* box = m_groups[f.group];
+    auto it = grids.find(f.group);
+    if (it == grids.end()) it = grids.emplace(f.group, addGroup(f.group)).first;
+    QGroupBox* box = m_groups[f.group];
     int& row = rows[f.group];
-    if (f.type == core::FieldType::Radio) {
-      auto* l = new QLabel(q(f.label), box);
-      m_labels[f.key] = l;
-      g->addWidget(l, row, 0);
-      auto* holder = new QWidget(box);
-      auto* h = new QHBoxLayout(holder);
-      h->setContentsMargins(0, 0, 0, 0);
-      auto* bg = new QButtonGroup(holder);
-      int idx = 0;
-      for (const auto& c : f.choices) {
-        auto* rb = new QRadioButton(q(c), holder);
-        rb->setObjectName(q(f.key + ":" + std::to_string(idx)));
-        bg->addButton(rb, idx++);
-        h->addWidget(rb);
-        m_radios[f.key].push_back(rb);
-      }
-      h->addStretch(1);
-      m_controls[f.key] = m_radios[f.key].empty() ? holder : m_radios[f.key].front();
-      g->addWidget(holder, row, 1, 1, 2);
-      ++row;
-      continue;
-    }
-    QWidget* c = makeControl(f, box);
-    m_controls[f.key] = c;
-    if (f.type == core::FieldType::CheckBox) {
-      g->addWidget(c, row, 0, 1, 3);
-    } else {
-      auto* l = new QLabel(q(f.label), box);
-      l->setBuddy(c);
-      m_labels[f.key] = l;
-      g->addWidget(l, row, 0);
-      g->addWidget(c, row, 1);
-      auto* u = new QLabel(q(f.unit), box);
-      m_units[f.key] = u;
-      g->addWidget(u, row, 2);
-    }
+    if (f.type == core::FieldType::Radio)
+      addRadioRow(f, box, it->second, row);
+    else
+      addFieldRow(f, box, it->second, row);
     ++row;
   }
+}
 
-  if (!m_desc.actions.empty() || !m_desc.help_topic.empty()) {
-    auto* bar = new QHBoxLayout;
-    bar->addStretch(1);
-    for (const auto& a : m_desc.actions) {
-      auto* b = new QPushButton(q(a.label), this);
-      b->setObjectName(q("action:" + a.name));
-      m_buttons[a.name] = b;
-      bar->addWidget(b);
-      const std::string name = a.name;
-      connect(b, &QPushButton::clicked, this, [this, name] { runAction(name); });
-    }
-    if (!m_desc.help_topic.empty()) {
-      auto* b = new QPushButton(QStringLiteral("参考资料"), this);
-      b->setObjectName(QStringLiteral("action:help"));
-      m_buttons["help"] = b;
-      bar->addWidget(b);
-      const std::string topic = m_desc.help_topic;
-      connect(b, &QPushButton::clicked, this, [this, topic] { showHelpTopic(this, q(topic)); });
-    }
-    m_layout->addLayout(bar);
+QGridLayout* CalculatorPage::addGroup(const std::string& caption) {
+  auto* box = new QGroupBox(q(caption), this);
+  box->setObjectName(q("group:" + caption));
+  auto* g = new QGridLayout(box);
+  g->setColumnStretch(3, 1);
+  m_layout->addWidget(box);
+  m_groups[caption] = box;
+  return g;
+}
+
+// Label, then the buttons side by side; the field's control is its first button.
+void CalculatorPage::addRadioRow(const core::FieldDesc& f, QGroupBox* box, QGridLayout* g,
+                                 int row) {
+  auto* l = new QLabel(q(f.label), box);
+  m_labels[f.key] = l;
+  g->addWidget(l, row, 0);
+  auto* holder = new QWidget(box);
+  auto* h = new QHBoxLayout(holder);
+  h->setContentsMargins(0, 0, 0, 0);
+  auto* bg = new QButtonGroup(holder);
+  int idx = 0;
+  for (const auto& c : f.choices) {
+    auto* rb = new QRadioButton(q(c), holder);
+    rb->setObjectName(q(f.key + ":" + std::to_string(idx)));
+    bg->addButton(rb, idx++);
+    h->addWidget(rb);
+    m_radios[f.key].push_back(rb);
   }
+  h->addStretch(1);
+  m_controls[f.key] = m_radios[f.key].empty() ? holder : m_radios[f.key].front();
+  g->addWidget(holder, row, 1, 1, 2);
+}
 
-  if (m_desc.result_text_id != 0) {
-    m_result_text = new QTextEdit(this);
-    m_result_text->setObjectName(QStringLiteral("resultText"));
-    m_result_text->setReadOnly(true);
-    m_result_text->setMinimumHeight(120);
-    m_layout->addWidget(m_result_text, 1);
-  } else {
+// Label, control and unit; a check box carries its own label across the row.
+void CalculatorPage::addFieldRow(const core::FieldDesc& f, QGroupBox* box, QGridLayout* g,
+                                 int row) {
+  QWidget* c = makeControl(f, box);
+  m_controls[f.key] = c;
+  if (f.type == core::FieldType::CheckBox) {
+    g->addWidget(c, row, 0, 1, 3);
+    return;
+  }
+  auto* l = new QLabel(q(f.label), box);
+  l->setBuddy(c);
+  m_labels[f.key] = l;
+  g->addWidget(l, row, 0);
+  g->addWidget(c, row, 1);
+  auto* u = new QLabel(q(f.unit), box);
+  m_units[f.key] = u;
+  g->addWidget(u, row, 2);
+}
+
+// One button per action, right-aligned, then "参考资料" when the page has a help topic.
+void CalculatorPage::buildActionBar() {
+  if (m_desc.actions.empty() && m_desc.help_topic.empty()) return;
+  auto* bar = new QHBoxLayout;
+  bar->addStretch(1);
+  for (const auto& a : m_desc.actions) {
+    auto* b = new QPushButton(q(a.label), this);
+    b->setObjectName(q("action:" + a.name));
+    m_buttons[a.name] = b;
+    bar->addWidget(b);
+    const std::string name = a.name;
+    connect(b, &QPushButton::clicked, this, [this, name] { runAction(name); });
+  }
+  if (!m_desc.help_topic.empty()) {
+    auto* b = new QPushButton(QStringLiteral("参考资料"), this);
+    b->setObjectName(QStringLiteral("action:help"));
+    m_buttons["help"] = b;
+    bar->addWidget(b);
+    const std::string topic = m_desc.help_topic;
+    connect(b, &QPushButton::clicked, this, [this, topic] { showHelpTopic(this, q(topic)); });
+  }
+  m_layout->addLayout(bar);
+}
+
+void CalculatorPage::buildResultArea() {
+  if (m_desc.result_text_id == 0) {
     m_layout->addStretch(1);
+    return;
   }
+  m_result_text = new QTextEdit(this);
+  m_result_text->setObjectName(QStringLiteral("resultText"));
+  m_result_text->setReadOnly(true);
+  m_result_text->setMinimumHeight(120);
+  m_layout->addWidget(m_result_text, 1);
 }
 
 QWidget* CalculatorPage::control(const std::string& key) const {

@@ -19,6 +19,7 @@
 #include "app/page_hook.h"
 #include "core/calculator.h"
 
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -95,6 +96,12 @@ class CalculatorPage : public QWidget {
 
  private:
   void build();
+  void buildFieldRows();
+  QGridLayout* addGroup(const std::string& caption);
+  void addRadioRow(const core::FieldDesc& f, QGroupBox* box, QGridLayout* g, int row);
+  void addFieldRow(const core::FieldDesc& f, QGroupBox* box, QGridLayout* g, int row);
+  void buildActionBar();
+  void buildResultArea();
   QWidget* makeControl(const core::FieldDesc& f, QWidget* parent);
 
   const core::CalculatorDesc& m_desc;
