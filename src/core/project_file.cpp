@@ -13,6 +13,7 @@
 
 #include "core/format.h"
 #include "core/parse.h"
+#include "core/temp_name.h"
 
 namespace core {
 
@@ -72,25 +73,6 @@ std::string readPage(const CalculatorDesc& d, const Json& entry, ProjectRead& r)
   }
   r.project.pages.push_back(std::move(page));
   return {};
-}
-
-// A fresh name beside `path` for the file being written; never equal to an existing file.
-std::string temporaryNameFor(const std::string& path) {
-  static std::atomic<unsigned> counter{0};
-  namespace fs = std::filesystem;
-  const fs::path target(path);
-  for (;;) {
-    std::string name(1, '.');
-    name += target.filename().string();
-    name += '.';
-    name += std::to_string(::getpid());
-    name += '-';
-    name += std::to_string(counter++);
-    name += ".tmp";
-    const fs::path candidate = target.parent_path() / name;
-    std::error_code ec;
-    if (!fs::exists(candidate, ec)) return candidate.string();
-  }
 }
 
 }  // namespace

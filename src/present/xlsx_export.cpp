@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/temp_name.h"
+
 namespace present {
 
 namespace {
@@ -22,26 +24,6 @@ size_t utf8Length(unsigned char lead) {
   if (lead >= 0xE0) return 3;
   if (lead >= 0xC0) return 2;
   return 1;
-}
-
-// A fresh name beside `path` for the file being written; never equal to an existing file.
-std::string temporaryNameFor(const std::string& path) {
-  static std::atomic<unsigned> counter{0};
-  namespace fs = std::filesystem;
-  const fs::path target(path);
-  for (;;) {
-    // Built piece by piece: GCC 12 warns falsely (-Wrestrict) on "." + std::string.
-    std::string name(1, '.');
-    name += target.filename().string();
-    name += '.';
-    name += std::to_string(::getpid());
-    name += '-';
-    name += std::to_string(counter++);
-    name += ".tmp";
-    const fs::path candidate = target.parent_path() / name;
-    std::error_code ec;
-    if (!fs::exists(candidate, ec)) return candidate.string();
-  }
 }
 
 XlsxResult failure(XlsxResult::Status s, std::string message) {
@@ -121,7 +103,7 @@ XlsxResult writeXlsx(const std::string& path, const XlsxTable& t) {
     return failure(Status::WriteFailed, "表格超出电子表格的大小上限（1048576行，16384列）");
   if (t.rows > 0 && !t.cell) return failure(Status::WriteFailed, "没有单元格数据");
 
-  const std::string temp = temporaryNameFor(path);
+  const std::string temp = core::temporaryNameFor(path);
   const std::string error = writeWorkbook(temp, t);
   if (!error.empty()) {
     std::remove(temp.c_str());
