@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/format.h"
+
 namespace core {
 
 int truncatedCount(double q) {
@@ -10,6 +12,14 @@ int truncatedCount(double q) {
   const double mag = std::fabs(q);
   if (up != std::trunc(mag) && (up - mag) <= 1e-6 * up) return static_cast<int>(q < 0 ? -up : up);
   return static_cast<int>(std::trunc(q));
+}
+
+Check checkDistanceTableSize(double quotient, int columns, const std::string& step_key) {
+  // A zero step (an infinite or undefined quotient) gives no rows, as the count of it does.
+  if (!std::isfinite(quotient) || !(quotient * columns > kMaxGridCells)) return std::nullopt;
+  return fail(
+      cformat("网格点数超过10000000，无法显示，请加大距离间隔%s，请重新输入！", step_key.c_str()),
+      step_key);
 }
 
 }  // namespace core

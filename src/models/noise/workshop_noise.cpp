@@ -6,7 +6,6 @@
 #include "core/binding.h"
 #include "core/counts.h"
 #include "core/format.h"
-#include "models/water/mixing_grid.h"
 
 namespace models::noise {
 
@@ -34,7 +33,7 @@ core::Outcome windowOnly(const std::string& button, const std::string& instead =
 }  // namespace
 
 core::Check checkGreenList(const GreenInput& in) {
-  return water::checkDistanceTableSize(static_cast<double>(in.lmax_m) / in.step_m, 3, "l");
+  return core::checkDistanceTableSize(static_cast<double>(in.lmax_m) / in.step_m, 3, "l");
 }
 
 std::vector<GreenRow> computeGreenRows(const GreenInput& in) {

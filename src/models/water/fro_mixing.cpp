@@ -17,7 +17,7 @@ constexpr const char* kGroupGrid = "网格计算";
 }  // namespace
 
 core::Check checkFro(const FroInput& in) {
-  return checkDistanceTableSize(static_cast<double>(in.xmax_m) / in.step_m, 2, "xc");
+  return core::checkDistanceTableSize(static_cast<double>(in.xmax_m) / in.step_m, 2, "xc");
 }
 
 FroResult computeFro(const FroInput& in) {

@@ -67,14 +67,6 @@ core::Check checkMixingGridSteps(const MixingGrid& g) {
   return std::nullopt;
 }
 
-core::Check checkDistanceTableSize(double quotient, int columns, const std::string& step_key) {
-  // A zero step (an infinite or undefined quotient) gives no rows, as the count of it does.
-  if (!std::isfinite(quotient) || !(quotient * columns > kMaxGridCells)) return std::nullopt;
-  return core::fail(core::cformat("网格点数超过10000000，无法显示，请加大距离间隔%s，请重新输入！",
-                                  step_key.c_str()),
-                    step_key);
-}
-
 int mixingGridColumns(const MixingGrid& g) {
   const double q = columnQuotient(g);
   if (!(q >= 1)) return 0;

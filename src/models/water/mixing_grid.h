@@ -9,6 +9,7 @@
 
 #include "core/binding.h"
 #include "core/calculator.h"
+#include "core/counts.h"
 
 namespace models::water {
 
@@ -27,7 +28,7 @@ MixingGrid orderedLateral(MixingGrid g);
 
 // Largest grid the result list takes (cells including the y column); a larger one would
 // freeze the window while it is filled.
-inline constexpr double kMaxGridCells = 1e7;
+using core::kMaxGridCells;
 
 // The steps must be positive (a zero or negative step never reaches the far limit) and the
 // grid must stay within kMaxGridCells. Expects ordered lateral limits.
@@ -50,12 +51,6 @@ void bindMixingPointAndGrid(core::Form<S>& form) {
   form.bind("yhigh", &S::grid, &MixingGrid::yhigh_m, 1251, "～", "m");
   form.bind("yc", &S::grid, &MixingGrid::yc_m, 1033, "距离间隔yc [m]", "m");
 }
-
-// The distance tables of the river pages (one row per step, n = far limit / step rows of
-// `columns` cells) stay within kMaxGridCells as well: a far limit typed a thousand times too
-// large would otherwise exhaust the memory. `step_key` is the step field the message names
-// and focuses. A zero, negative or non-finite quotient (zero step) is no table, and passes.
-core::Check checkDistanceTableSize(double quotient, int columns, const std::string& step_key);
 
 // Columns i = 1, 2, ... while i <= xmax / xc; rows j = 0, 1, ... while j <= (yhigh - ylow) / yc.
 // Both counts come from a quotient of single-precision fields, counted with

@@ -17,7 +17,7 @@ constexpr const char* kGroupGrid = "网格计算";
 
 core::Check checkSp(const SpInput& in) {
   if (in.mix_only) return std::nullopt;
-  return checkDistanceTableSize(static_cast<double>(in.lmax_m) / in.step_m, 4, "l");
+  return core::checkDistanceTableSize(static_cast<double>(in.lmax_m) / in.step_m, 4, "l");
 }
 
 SpResult computeSp(const SpInput& in) {

@@ -17,7 +17,7 @@ constexpr const char* kGroupGrid = "网格计算";
 }  // namespace
 
 core::Check checkWaterTemp(const WaterTempInput& in) {
-  return checkDistanceTableSize(static_cast<double>(in.xmax_m) / in.step_m, 3, "xc");
+  return core::checkDistanceTableSize(static_cast<double>(in.xmax_m) / in.step_m, 3, "xc");
 }
 
 WaterTempResult computeWaterTemp(const WaterTempInput& in) {
