@@ -7,7 +7,9 @@
 #endif
 
 #include <system_error>
+
 #include <thread>
+#include "update/program_check.h"
 
 namespace fs = std::filesystem;
 
@@ -108,13 +110,14 @@ ReplaceResult checkReplaceable(const fs::path& download, const fs::path& program
   std::error_code ec;
   if (program.empty() || !program.is_absolute() || !program.has_filename())
     return {false, kNoProgram};
-  if (!fs::is_regular_file(download, ec)) return {false, kDownloadMissing};
+  if (!fs::is_regular_file(fs::symlink_status(download, ec))) return {false, kDownloadMissing};
+  if (!sameExecutableFormat(download)) return {false, kNotThisMachine};
   if (!folderWritable(program.parent_path())) return {false, kFolderReadOnly};
   return {true, {}};
 }
 
 ReplaceResult replaceProgram(const fs::path& download, const fs::path& program,
-                             const Starter& start) {
+                             const Starter& start, const Prober& answers) {
   if (ReplaceResult pre = checkReplaceable(download, program); !pre.ok) return pre;
   std::error_code ec;
 
@@ -158,8 +161,9 @@ ReplaceResult replaceProgram(const fs::path& download, const fs::path& program,
     return {false, kReplaceFailed};
   }
 
-  // 5. A program that does not start is taken back out.
-  if (!start(program)) {
+  // 5. A program that does not answer or start is taken back out; the backup stays until then.
+  const bool answered = answers ? answers(program) : answersVersion(program);
+  if (!answered || !start(program)) {
     if (had_old) {
       fs::rename(backup, program, ec);
     } else {

@@ -17,6 +17,8 @@ inline constexpr const char* kReplaceFailed = "替换程序失败，已恢复原
 inline constexpr const char* kStartFailed = "新程序无法启动，已恢复原程序。";
 inline constexpr const char* kDownloadMissing = "下载的文件不存在，升级没有完成。";
 inline constexpr const char* kNoProgram = "找不到要升级的程序（路径未知），升级没有完成。";
+inline constexpr const char* kNotThisMachine =
+    "下载的文件不是本机可运行的程序，升级没有完成，原程序未作改动。";
 
 // Ids of the processes whose executable is exactly `program` (on Linux /proc/PID/exe), other
 // than this process. A name that merely contains the path (kuvacalc-cli, another copy) does
@@ -35,9 +37,12 @@ struct ReplaceResult {
 
 // Starts the program at the path; true when it is running.
 using Starter = std::function<bool(const std::filesystem::path&)>;
+// Runs the program at the path once to see that it works; true when it answered.
+using Prober = std::function<bool(const std::filesystem::path&)>;
 
 // The checks that come before anything is touched (the running program included): a known
-// absolute program path, the download present, the program's folder writable.
+// absolute program path, the download present and an executable of this machine's format,
+// the program's folder writable.
 ReplaceResult checkReplaceable(const std::filesystem::path& download,
                                const std::filesystem::path& program);
 
@@ -47,10 +52,12 @@ ReplaceResult checkReplaceable(const std::filesystem::path& download,
 //     the old program's permissions plus execute;
 //  3. keep the old program as a backup beside it;
 //  4. rename the new file over the program (atomic);
-//  5. start it; when it does not start, put the backup back;
+//  5. let it answer once (`answers`, by default "--version" exiting 0 within 10 s) and then
+//     start it; when either fails, put the backup back;
 //  6. remove the backup and the download.
 // On any failure the old program is where it was and the message says what happened.
 ReplaceResult replaceProgram(const std::filesystem::path& download,
-                             const std::filesystem::path& program, const Starter& start);
+                             const std::filesystem::path& program, const Starter& start,
+                             const Prober& answers = {});
 
 }  // namespace update

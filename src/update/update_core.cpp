@@ -57,10 +57,19 @@ Reply parseReply(std::string_view body) {
   const auto h3 = body.find('#', h2 + 1);
   if (h3 == std::string_view::npos) return r;
   r.address = std::string(trim(body.substr(h2 + 1, h3 - h2 - 1)));
-  // The optional fourth field runs to the next "#" or to the end of the text.
-  std::string_view rest = body.substr(h3 + 1);
-  rest = trim(rest.substr(0, rest.find('#')));
-  if (isSha256(rest)) r.sha256 = lower(rest);
+  // The optional fourth field: closed by a "#", or a bare run of hex digits at the end. A
+  // checksum that is there but malformed must not be taken for no checksum at all.
+  const std::string_view rest = body.substr(h3 + 1);
+  const auto h4 = rest.find('#');
+  const std::string_view field = trim(rest.substr(0, h4));
+  const bool hex_only = std::all_of(field.begin(), field.end(), [](char c) {
+    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+  });
+  if (field.empty() || (h4 == std::string_view::npos && !hex_only)) return r;
+  if (isSha256(field))
+    r.sha256 = lower(field);
+  else
+    r.bad_sha256 = true;
   return r;
 }
 
@@ -121,8 +130,9 @@ bool isRedirectAllowed(std::string_view from, std::string_view to) {
 Verdict judgeDownload(const DownloadFacts& f) {
   if (f.status == 404) return Verdict::NotFound;
   if (f.status != 200) return Verdict::ServerError;
-  if (f.received == 0) return Verdict::Incomplete;
+  if (f.received == 0 || f.overrun) return Verdict::Incomplete;
   if (f.announced && *f.announced != f.received) return Verdict::Incomplete;
+  if (!f.announced && f.expected_sha256.empty()) return Verdict::Incomplete;
   if (!f.expected_sha256.empty() && lower(f.expected_sha256) != lower(f.actual_sha256))
     return Verdict::HashMismatch;
   return Verdict::Complete;

@@ -28,6 +28,9 @@ inline constexpr const char* kHashMismatch = "更新失败，下载的文件校�
 inline constexpr const char* kServerError = "更新失败，服务器返回错误！";
 inline constexpr const char* kBadAddress = "更新失败，下载地址无效！";
 inline constexpr const char* kCannotSave = "更新失败，无法保存下载的文件！";
+inline constexpr const char* kBadChecksum = "更新失败，服务器给出的校验值无效！";
+inline constexpr const char* kTooLarge = "更新失败，下载的文件过大！";
+inline constexpr const char* kNotAProgram = "更新失败，下载的文件不是本机可运行的程序！";
 inline constexpr const char* kAskQuit = "升级没有完成，是否退出？";
 inline constexpr const char* kButtonUpdate = "更新";
 inline constexpr const char* kButtonConfirm = "确定";
@@ -44,11 +47,14 @@ std::string checkAddress(std::string_view base_url);
 struct Reply {
   std::string version;
   std::string address;
-  std::string sha256;  // lower-case hex, empty when the reply carries none
+  std::string sha256;       // lower-case hex, empty when the reply carries none
+  bool bad_sha256 = false;  // a fourth field is there but is not 64 hex digits
 };
 
 // Fields are the texts between the first and second, and second and third "#"; a field whose
-// closing "#" is missing is empty. Text before the first "#" is ignored.
+// closing "#" is missing is empty. Text before the first "#" is ignored. The fourth field is
+// there when a fourth "#" closes it, or when the text after the third "#" is a bare run of hex
+// digits; other text after the third "#" (the end of a web page) is ignored.
 Reply parseReply(std::string_view body);
 
 // Whether `offered` is newer than `installed`: the first three dot-separated components are
@@ -72,14 +78,16 @@ bool isWebAddress(std::string_view url);
 bool isRedirectAllowed(std::string_view from, std::string_view to);
 
 // Verdict on a finished download. A download is complete only when the server answered 200,
-// something arrived, the bytes received equal the announced length (when one was announced)
-// and the file's SHA-256 equals the one the reply carried (when it carried one).
+// something arrived, the bytes received equal the announced length (when one was announced),
+// nothing followed that length, and the file's SHA-256 equals the one the reply carried. A
+// reply without a SHA-256 leaves the length as the only proof, so then a length is required.
 enum class Verdict { Complete, NotFound, ServerError, Incomplete, HashMismatch };
 
 struct DownloadFacts {
   int status = 0;                          // HTTP status code
   std::optional<std::uint64_t> announced;  // Content-Length, if the server sent one
   std::uint64_t received = 0;              // bytes written to the file
+  bool overrun = false;                    // the server sent more than it announced
   std::string expected_sha256;             // from the reply, may be empty
   std::string actual_sha256;               // of the written file, lower-case hex
 };

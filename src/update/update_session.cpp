@@ -111,6 +111,10 @@ void UpdateSession::onCheckFinished() {
     end(Outcome::UpToDate, q(kUpToDate));
     return;
   }
+  if (m_offer.bad_sha256) {  // a checksum that cannot be checked is no checksum to skip
+    end(Outcome::DownloadFailed, q(kBadChecksum));
+    return;
+  }
   startDownload();
 }
 

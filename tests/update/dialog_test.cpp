@@ -1,5 +1,5 @@
 // The updater dialog end to end against a server on 127.0.0.1: the running "program" (a copy
-// of sleep) is ended, replaced by the download (a script) and the new one is started.
+// of sleep) is ended, replaced by the download (a stand-in program) and the new one started.
 #include <QLabel>
 #include <QProcess>
 #include <QProgressBar>
@@ -29,6 +29,12 @@ QPushButton* button(CUpdateDlg& d, const char* name) {
 }
 QLabel* label(CUpdateDlg& d, const char* name) {
   return d.findChild<QLabel*>(QString::fromLatin1(name));
+}
+
+// The bytes of a small program of this machine that answers "--version".
+QByteArray standIn() {
+  QFile f(QStringLiteral(KUVA_BIN_DIR "/update_stand_in"));
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 }  // namespace
 
@@ -61,7 +67,7 @@ class UpdateDialogTest : public QObject {
     running.start(program, {QStringLiteral("30")});
     QVERIFY(running.waitForStarted());
 
-    const QByteArray fresh = "#!/bin/sh\necho new > '" + marker.toUtf8() + "'\n";
+    const QByteArray fresh = standIn();  // leaves "started" beside itself
     LoopbackServer srv;
     srv.route(kAsp, text("#1.6.3.0#" + srv.base().toUtf8() + "/kuva.exe#"));
     srv.route("/kuva.exe", text(fresh));
@@ -153,7 +159,7 @@ class UpdateDialogTest : public QObject {
     if (::geteuid() == 0) program = QStringLiteral("/proc/kuvacalc");
     LoopbackServer srv;
     srv.route(kAsp, text("#2.0#" + srv.base().toUtf8() + "/kuva.exe#"));
-    srv.route("/kuva.exe", text("#!/bin/sh\n"));
+    srv.route("/kuva.exe", text(standIn()));
     CUpdateDlg d({QStringLiteral("1.0"), program, srv.base()}, cache.path());
     QStringList told;
     d.setTell([&](QWidget*, const QString& t) { told << t; });
@@ -175,7 +181,7 @@ class UpdateDialogTest : public QObject {
     QTemporaryDir cache;
     LoopbackServer srv;
     srv.route(kAsp, text("#2.0#" + srv.base().toUtf8() + "/kuva.exe#"));
-    srv.route("/kuva.exe", text("#!/bin/sh\n"));
+    srv.route("/kuva.exe", text(standIn()));
     CUpdateDlg d({QStringLiteral("1.0"), QString(), srv.base()}, cache.path());
     QStringList told;
     d.setTell([&](QWidget*, const QString& t) { told << t; });

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <thread>
 
+#include "update/program_check.h"
 #include "update/replace.h"
 
 namespace fs = std::filesystem;
@@ -35,14 +36,23 @@ struct TempDir {
   }
 };
 
-void writeFile(const fs::path& p, const std::string& text) { std::ofstream(p) << text; }
+void writeFile(const fs::path& p, const std::string& text) {
+  std::ofstream(p, std::ios::binary) << text;
+}
 
 std::string readFile(const fs::path& p) {
-  std::ifstream in(p);
+  std::ifstream in(p, std::ios::binary);
   std::stringstream s;
   s << in.rdbuf();
   return s.str();
 }
+
+// `tail` behind the ELF header of this test program: a file of this machine's format.
+std::string elf(const std::string& tail) { return readFile("/proc/self/exe").substr(0, 64) + tail; }
+
+const fs::path kStandIn = KUVA_BIN_DIR "/update_stand_in";
+
+const auto kAnswers = [](const fs::path&) { return true; };
 
 // Starts `exe` with one argument, returns its pid.
 pid_t spawn(const fs::path& exe, const char* arg) {
@@ -94,16 +104,19 @@ TEST(UpdateReplace, NewProgramInPlaceStartedAndBackupRemoved) {
   const fs::path download = dir.path / "kuva.bf";
   writeFile(program, "old");
   fs::permissions(program, fs::perms::owner_read | fs::perms::owner_write | fs::perms::owner_exec);
-  writeFile(download, "new");
+  writeFile(download, elf("new"));
   fs::path started;
-  const ReplaceResult r = replaceProgram(download, program, [&](const fs::path& p) {
-    started = p;
-    EXPECT_EQ(readFile(p), "new");
-    return true;
-  });
+  const ReplaceResult r = replaceProgram(
+      download, program,
+      [&](const fs::path& p) {
+        started = p;
+        EXPECT_EQ(readFile(p), elf("new"));
+        return true;
+      },
+      kAnswers);
   EXPECT_TRUE(r.ok) << r.message;
   EXPECT_EQ(started, program);
-  EXPECT_EQ(readFile(program), "new");
+  EXPECT_EQ(readFile(program), elf("new"));
   EXPECT_NE(fs::status(program).permissions() & fs::perms::owner_exec, fs::perms::none);
   EXPECT_FALSE(fs::exists(download));
   // Nothing but the program is left in its folder.
@@ -112,19 +125,105 @@ TEST(UpdateReplace, NewProgramInPlaceStartedAndBackupRemoved) {
   EXPECT_EQ(files, 1);
 }
 
-TEST(UpdateReplace, ProgramThatDoesNotStartIsRolledBack) {
+TEST(UpdateReplace, ProgramThatDoesNotAnswerOrStartIsRolledBack) {
+  for (const bool answers : {false, true}) {
+    TempDir dir;
+    const fs::path program = dir.path / "kuvacalc";
+    const fs::path download = dir.path / "kuva.bf";
+    writeFile(program, "old");
+    writeFile(download, elf("broken"));
+    bool backup_kept = false;
+    bool started = false;
+    const ReplaceResult r = replaceProgram(
+        download, program,
+        [&](const fs::path&) {
+          started = true;
+          return false;
+        },
+        [&](const fs::path& p) {
+          // While the new program is tried, the old one waits beside it.
+          EXPECT_EQ(readFile(p), elf("broken"));
+          for (const auto& e : fs::directory_iterator(dir.path))
+            backup_kept = backup_kept || readFile(e.path()) == "old";
+          return answers;
+        });
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message, kStartFailed);
+    EXPECT_TRUE(backup_kept);
+    EXPECT_EQ(started, answers);  // one that does not answer is never started
+    EXPECT_EQ(readFile(program), "old");
+    int files = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path)) ++files;
+    EXPECT_EQ(files, 2);  // the program and the download, no leftovers
+  }
+}
+
+// End to end with a real program: one whose "--version" fails is taken back out.
+TEST(UpdateReplace, RealProgramMustAnswerItsVersion) {
+  for (const char* mode : {"fail", ""}) {
+    TempDir dir;
+    const fs::path program = dir.path / "kuvacalc";
+    const fs::path download = dir.path / "kuva.bf";
+    fs::copy_file("/bin/true", program);
+    fs::copy_file(kStandIn, download);
+    ::setenv("KUVA_STAND_IN", mode, 1);
+    const ReplaceResult r = replaceProgram(download, program, [](const fs::path&) { return true; });
+    ::unsetenv("KUVA_STAND_IN");
+    EXPECT_EQ(r.ok, *mode == 0) << mode;
+    EXPECT_EQ(readFile(program), readFile(*mode ? "/bin/true" : kStandIn)) << mode;
+  }
+}
+
+TEST(UpdateProgram, AnswersVersionOnlyWithExitZeroInTime) {
   TempDir dir;
-  const fs::path program = dir.path / "kuvacalc";
-  const fs::path download = dir.path / "kuva.bf";
-  writeFile(program, "old");
-  writeFile(download, "broken");
-  const ReplaceResult r = replaceProgram(download, program, [](const fs::path&) { return false; });
-  EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.message, kStartFailed);
-  EXPECT_EQ(readFile(program), "old");
-  int files = 0;
-  for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path)) ++files;
-  EXPECT_EQ(files, 2);  // the program and the download, no leftovers
+  const fs::path script = dir.path / "script";
+  writeFile(script, "#!/bin/sh\nexit 0\n");  // not executable
+  struct Case {
+    const char* mode;
+    fs::path program;
+    bool answers;
+  };
+  for (const Case& c : {Case{"", kStandIn, true}, Case{"fail", kStandIn, false},
+                        Case{"crash", kStandIn, false}, Case{"hang", kStandIn, false},
+                        Case{"", script, false}, Case{"", dir.path / "missing", false}}) {
+    ::setenv("KUVA_STAND_IN", c.mode, 1);
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(answersVersion(c.program, std::chrono::milliseconds(300)), c.answers) << c.mode;
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(2)) << c.mode;
+  }
+  ::unsetenv("KUVA_STAND_IN");
+}
+
+TEST(UpdateProgram, OnlyExecutablesOfThisMachinesFormat) {
+  TempDir dir;
+  const std::string own = readFile("/proc/self/exe").substr(0, 64);
+  // Byte 4 class, 5 byte order, 16 file type, 18 machine (little-endian here).
+  const auto patched = [&](std::size_t at, char value) {
+    std::string h = own;
+    h[at] = value;
+    return h;
+  };
+  struct Case {
+    std::string content;
+    bool ok;
+  };
+  const char other_class = own[4] == 2 ? 1 : 2;
+  const char other_order = own[5] == 1 ? 2 : 1;
+  const char other_machine = static_cast<char>(own[18] + 1);
+  int n = 0;
+  for (const Case& c :
+       {Case{own, true}, Case{readFile(kStandIn), true}, Case{patched(4, other_class), false},
+        Case{patched(5, other_order), false}, Case{patched(18, other_machine), false},
+        Case{patched(16, 1), false}, Case{own.substr(0, 12), false},
+        Case{"#!/bin/sh\necho\n", false}, Case{"", false}}) {
+    const fs::path f = dir.path / ("f" + std::to_string(n++));
+    writeFile(f, c.content);
+    EXPECT_EQ(sameExecutableFormat(f), c.ok) << n;
+  }
+  // Only a regular file: not a link to one, not a folder.
+  fs::create_symlink(kStandIn, dir.path / "link");
+  EXPECT_FALSE(sameExecutableFormat(dir.path / "link"));
+  EXPECT_FALSE(sameExecutableFormat(dir.path));
 }
 
 TEST(UpdateReplace, RefusesWithoutTouchingAnything) {
@@ -136,6 +235,9 @@ TEST(UpdateReplace, RefusesWithoutTouchingAnything) {
   EXPECT_EQ(replaceProgram(dir.path / "missing.bf", program, start).message, kDownloadMissing);
   EXPECT_EQ(replaceProgram(dir.path / "x", "", start).message, kNoProgram);
   EXPECT_EQ(replaceProgram(dir.path / "x", "relative/kuvacalc", start).message, kNoProgram);
+  writeFile(dir.path / "script.bf", "#!/bin/sh\n");
+  EXPECT_EQ(replaceProgram(dir.path / "script.bf", program, start, kAnswers).message,
+            kNotThisMachine);
   EXPECT_FALSE(started);
   EXPECT_EQ(readFile(program), "old");
 }
@@ -144,7 +246,7 @@ TEST(UpdateReplace, ReadOnlyProgramFolderIsReported) {
   TempDir dir;
   TempDir ro;
   const fs::path download = dir.path / "kuva.bf";
-  writeFile(download, "new");
+  writeFile(download, elf("new"));
   fs::path program = ro.path / "kuvacalc";
   writeFile(program, "old");
   fs::permissions(ro.path, fs::perms::owner_read | fs::perms::owner_exec);

@@ -32,8 +32,20 @@ TEST(UpdateReply, FourthFieldIsTheChecksumOnlyWhenItIs64HexDigits) {
   EXPECT_EQ(parseReply("#2.0.0#http://x.test/a#" + sum + "#").sha256,
             "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
   EXPECT_EQ(parseReply("#2.0.0#http://x.test/a#" + sum).sha256.size(), 64u);
-  EXPECT_EQ(parseReply("#2.0.0#http://x.test/a#" + sum.substr(1) + "#").sha256, "");
-  EXPECT_EQ(parseReply("#2.0.0#http://x.test/a#" + sum.substr(1) + "g#").sha256, "");
+  // A fourth field that is there but malformed is flagged, never read as "no checksum".
+  struct Case {
+    std::string tail;
+    bool bad;
+  };
+  const std::string no_hex(64, 'z');
+  for (const Case& c :
+       {Case{sum.substr(1) + "#", true}, Case{sum.substr(1) + "g#", true}, Case{no_hex + "#", true},
+        Case{sum.substr(1), true}, Case{sum + "0#", true}, Case{sum + "#", false}, Case{"", false},
+        Case{"\r\n", false}, Case{" #", false}, Case{"</html>", false}, Case{no_hex, false}}) {
+    const Reply r = parseReply("#2.0.0#http://x.test/a#" + c.tail);
+    EXPECT_EQ(r.bad_sha256, c.bad) << c.tail;
+    EXPECT_EQ(r.sha256.empty(), c.tail != sum + "#") << c.tail;
+  }
 }
 
 TEST(UpdateVersion, FirstThreeComponentsDecide) {
@@ -88,7 +100,14 @@ TEST(UpdateVerdict, CompleteOnlyWithStatus200AndAllBytes) {
   EXPECT_EQ(judgeDownload(f), Verdict::Complete);
   f.received = 999;
   EXPECT_EQ(judgeDownload(f), Verdict::Incomplete);
-  f.announced.reset();  // no length: whatever arrived, if anything
+  f.received = 1000;
+  f.overrun = true;  // more followed the announced length: the length was a lie
+  EXPECT_EQ(judgeDownload(f), Verdict::Incomplete);
+  f.overrun = false;
+  // Without a length only a checksum proves the file whole.
+  f.announced.reset();
+  EXPECT_EQ(judgeDownload(f), Verdict::Incomplete);
+  f.expected_sha256 = f.actual_sha256 = std::string(64, 'a');
   EXPECT_EQ(judgeDownload(f), Verdict::Complete);
   f.received = 0;
   EXPECT_EQ(judgeDownload(f), Verdict::Incomplete);
