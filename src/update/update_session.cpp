@@ -1,21 +1,18 @@
 #include "update/update_session.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QNetworkReply>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTimer>
 #include <utility>
+
+#include "update/program_check.h"
 
 namespace update {
 
 namespace {
 
-constexpr qint64 kReadPiece = 16384;
-// A small read buffer lets a pause hold the server back instead of filling memory.
-constexpr qint64 kReadBuffer = 4 * kReadPiece;
+constexpr int kMaxRedirects = 5;
 
 const char* const kDownloadAgent =
     "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0; MyIE2; .NET CLR 1.1.4322)";
@@ -40,9 +37,7 @@ QString defaultDownloadFolder() {
 }
 
 UpdateSession::UpdateSession(UpdateSettings settings, QString download_folder, QObject* parent)
-    : QObject(parent), m_settings(std::move(settings)), m_folder(std::move(download_folder)) {
-  m_net.setRedirectPolicy(QNetworkRequest::UserVerifiedRedirectPolicy);
-}
+    : QObject(parent), m_settings(std::move(settings)), m_folder(std::move(download_folder)) {}
 
 UpdateSession::~UpdateSession() {
   if (m_running) abort();
@@ -52,61 +47,104 @@ QString UpdateSession::downloadPath() const {
   return QDir(m_folder).filePath(QString::fromLatin1(kDownloadName));
 }
 
-QNetworkRequest UpdateSession::request(const QUrl& url) const {
-  QNetworkRequest r(url);
-  // Always from the server, never from or into a cache.
-  r.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-  r.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-  r.setRawHeader("Pragma", "no-cache");
-  r.setRawHeader("Cache-Control", "no-cache");
-  r.setRawHeader("Accept", "*/*");
-  r.setTransferTimeout(m_timeout_ms);
-  return r;
-}
-
-void UpdateSession::watchRedirects(QNetworkReply* reply) {
-  connect(reply, &QNetworkReply::redirected, this, [this, reply](const QUrl& to) {
-    if (isRedirectAllowed(reply->url().toString().toStdString(), to.toString().toStdString())) {
-      emit reply->redirectAllowed();
-    } else {
-      m_refused = true;
-      reply->abort();
-    }
-  });
-}
-
 void UpdateSession::start() {
   if (m_running) return;
   m_running = true;
-  m_refused = false;
+  m_paused = false;
   emit statusChanged(q(kChecking));
   const QUrl url(QString::fromStdString(checkAddress(m_settings.url.toStdString())));
   if (!url.isValid() || !isWebAddress(url.toString().toStdString())) {
     end(Outcome::NetworkFailed, q(kNetworkFailed));
     return;
   }
-  QNetworkRequest r = request(url);
-  QElapsedTimer clock;
-  clock.start();
-  r.setHeader(QNetworkRequest::UserAgentHeader,
-              QStringLiteral("Agent%1").arg(clock.msecsSinceReference()));
-  m_reply = m_net.get(r);
-  watchRedirects(m_reply);
-  connect(m_reply, &QNetworkReply::finished, this, &UpdateSession::onCheckFinished);
+  m_body.clear();
+  m_check_deadline.setRemainingTime(m_limits.check_ms);
+  get(url, Phase::Check, 0);
 }
 
-void UpdateSession::onCheckFinished() {
-  QNetworkReply* reply = m_reply;
-  if (!reply) return;
-  reply->deleteLater();
-  m_reply = nullptr;
-  const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-  if (reply->error() != QNetworkReply::NoError || status < 200 || status > 299) {
+void UpdateSession::get(const QUrl& url, Phase phase, int hops) {
+  // Always from the server, never from or into a cache.
+  HttpGet::Headers headers{
+      {"Accept", "*/*"}, {"Pragma", "no-cache"}, {"Cache-Control", "no-cache"}};
+  HttpGet::Limits limits;
+  limits.stall_ms = m_limits.stall_ms;
+  if (phase == Phase::Check) {
+    QElapsedTimer clock;
+    clock.start();
+    headers.push_back({"User-Agent", "Agent" + QByteArray::number(clock.msecsSinceReference())});
+    limits.max_body = m_limits.max_reply;
+    // The check as a whole, redirects included, has one time limit.
+    limits.total_ms = static_cast<int>(std::max<qint64>(1, m_check_deadline.remainingTime()));
+  } else {
+    headers.push_back({"Accept-Language", "zh-cn"});
+    // The program file is saved byte for byte: no transfer compression.
+    headers.push_back({"Accept-Encoding", "identity"});
+    headers.push_back({"User-Agent", kDownloadAgent});
+    limits.max_body = m_limits.max_download;
+  }
+  auto* g = new HttpGet(url, headers, limits, this);
+  m_get = g;
+  connect(g, &HttpGet::headersReceived, this, [this, phase, hops] { onHeaders(phase, hops); });
+  if (phase == Phase::Check) {
+    connect(g, &HttpGet::dataReceived, this, [this](const QByteArray& piece) { m_body += piece; });
+    connect(g, &HttpGet::finished, this, &UpdateSession::onCheckFinished);
+  } else {
+    connect(g, &HttpGet::dataReceived, this, &UpdateSession::onDownloadData);
+    connect(g, &HttpGet::finished, this, &UpdateSession::onDownloadFinished);
+  }
+  if (m_paused) g->pause();
+  g->start();
+}
+
+void UpdateSession::onHeaders(Phase phase, int hops) {
+  HttpGet* g = m_get;
+  if (!g) return;
+  const int status = g->status();
+  if (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) {
+    const QByteArray location = g->header("location");
+    const QUrl to = g->url().resolved(QUrl(QString::fromUtf8(location)));
+    const bool follow =
+        !location.isEmpty() && hops < kMaxRedirects && to.isValid() &&
+        isRedirectAllowed(g->url().toString().toStdString(), to.toString().toStdString());
+    dropTransfer();
+    if (follow)
+      get(to, phase, hops + 1);
+    else if (phase == Phase::Check)
+      end(Outcome::NetworkFailed, q(kNetworkFailed));
+    else
+      failDownload(kBadAddress);
+    return;
+  }
+  if (phase == Phase::Check) {
+    if (status < 200 || status > 299) {
+      dropTransfer();
+      end(Outcome::NetworkFailed, q(kNetworkFailed));
+    }
+    return;
+  }
+  // A 404 page or an error body is not the program: nothing of it is saved.
+  if (status != 200) {
+    dropTransfer();
+    failDownload(status == 404 ? kNotOnServer : kServerError);
+    return;
+  }
+  QDir().mkpath(m_folder);
+  m_file.setFileName(downloadPath());
+  if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    dropTransfer();
+    failDownload(kCannotSave);
+  }
+}
+
+void UpdateSession::onCheckFinished(HttpGet::End how) {
+  dropTransfer();
+  // Too long, too slow or cut off: not an answer to act on.
+  if (how != HttpGet::End::Done) {
     end(Outcome::NetworkFailed, q(kNetworkFailed));
     return;
   }
-  const QByteArray body = reply->readAll();
-  m_offer = parseReply(std::string_view(body.constData(), static_cast<std::size_t>(body.size())));
+  m_offer =
+      parseReply(std::string_view(m_body.constData(), static_cast<std::size_t>(m_body.size())));
   if (!isNewer(m_settings.version.toStdString(), m_offer.version)) {
     end(Outcome::UpToDate, q(kUpToDate));
     return;
@@ -128,131 +166,83 @@ void UpdateSession::startDownload() {
     return;
   }
   m_received = 0;
-  m_announced.reset();
   m_hash.reset();
-  m_finish_pending = false;
-  m_file_failed = false;
   QFile::remove(downloadPath());
-  QNetworkRequest r = request(url);
-  r.setRawHeader("Accept-Language", "zh-cn");
-  // The program file is saved byte for byte: no transfer compression.
-  r.setRawHeader("Accept-Encoding", "identity");
-  r.setHeader(QNetworkRequest::UserAgentHeader, QString::fromLatin1(kDownloadAgent));
-  m_reply = m_net.get(r);
-  m_reply->setReadBufferSize(kReadBuffer);
-  watchRedirects(m_reply);
-  connect(m_reply, &QNetworkReply::readyRead, this, &UpdateSession::onDownloadData);
-  connect(m_reply, &QNetworkReply::finished, this, &UpdateSession::onDownloadFinished);
+  get(url, Phase::Download, 0);
 }
 
-void UpdateSession::onDownloadData() {
-  QNetworkReply* reply = m_reply;
-  if (!reply || m_paused) return;
-  const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-  if (status != 200) {  // a 404 page or an error body is not the program: drop it
-    reply->readAll();
+void UpdateSession::onDownloadData(const QByteArray& piece) {
+  if (!m_file.isOpen()) return;
+  if (m_file.write(piece) != piece.size()) {
+    dropTransfer();
+    failDownload(kCannotSave);
     return;
   }
-  if (!m_file.isOpen() && !m_file_failed) {
-    QDir().mkpath(m_folder);
-    m_file.setFileName(downloadPath());
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-      m_file_failed = true;
-      reply->abort();
-      return;
-    }
-    const QVariant len = reply->header(QNetworkRequest::ContentLengthHeader);
-    if (len.isValid()) m_announced = len.toULongLong();
-  }
-  if (m_file_failed) return;
-  while (reply->bytesAvailable() > 0) {
-    const QByteArray piece = reply->read(kReadPiece);
-    if (piece.isEmpty()) break;
-    if (m_file.write(piece) != piece.size()) {
-      m_file_failed = true;
-      reply->abort();
-      return;
-    }
-    m_hash.addData(piece);
-    m_received += static_cast<quint64>(piece.size());
-    const quint64 total = m_announced.value_or(0);
-    emit progress(QString::fromStdString(progressText(m_received, total)),
-                  progressPercent(m_received, total));
-  }
+  m_hash.addData(piece);
+  m_received += static_cast<quint64>(piece.size());
+  const quint64 total = m_get ? m_get->announced().value_or(0) : 0;
+  emit progress(QString::fromStdString(progressText(m_received, total)),
+                progressPercent(m_received, total));
 }
 
-void UpdateSession::onDownloadFinished() {
-  QNetworkReply* reply = m_reply;
-  if (!reply) return;
-  if (m_paused) {
-    m_finish_pending = true;
-    return;
-  }
-  onDownloadData();              // whatever is still buffered
-  if (m_reply != reply) return;  // that read failed and already ended the transfer
-  reply->deleteLater();
-  m_reply = nullptr;
-  if (m_file.isOpen()) {
-    if (!m_file.flush()) m_file_failed = true;
-    m_file.close();
-  }
-  if (m_file_failed) {
-    QFile::remove(downloadPath());
-    end(Outcome::DownloadFailed, q(kCannotSave));
-    return;
-  }
-  const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-  // A redirect that ends the transfer is one that was not followed (to another scheme).
-  if (m_refused || (status >= 300 && status < 400)) {
-    QFile::remove(downloadPath());
-    end(Outcome::DownloadFailed, q(kBadAddress));
-    return;
-  }
+void UpdateSession::onDownloadFinished(HttpGet::End how) {
+  HttpGet* g = m_get;
+  if (!g) return;
   DownloadFacts facts;
-  facts.status = status;
-  facts.announced = m_announced;
+  facts.status = g->status();
+  facts.announced = g->announced();
   facts.received = m_received;
+  facts.overrun = how == HttpGet::End::Overrun;
   facts.expected_sha256 = m_offer.sha256;
   facts.actual_sha256 = m_hash.result().toHex().toStdString();
-  const QNetworkReply::NetworkError err = reply->error();
-  Verdict v = judgeDownload(facts);
-  if (v == Verdict::Complete && err != QNetworkReply::NoError) v = Verdict::Incomplete;
-  if (v == Verdict::Complete) {
-    end(Outcome::Downloaded, q(kDownloaded));
-    return;
+  dropTransfer();
+  const bool saved = !m_file.isOpen() || m_file.flush();
+  m_file.close();
+  if (!saved) return failDownload(kCannotSave);
+  switch (how) {
+    case HttpGet::End::Done:
+    case HttpGet::End::Overrun: break;
+    case HttpGet::End::Truncated: return failDownload(kIncomplete);
+    case HttpGet::End::TooLarge: return failDownload(kTooLarge);
+    case HttpGet::End::BadReply: return failDownload(kServerError);
+    case HttpGet::End::NetworkError:
+    case HttpGet::End::TimedOut: return failDownload(kNetworkFailed);
   }
-  QFile::remove(downloadPath());
-  // No answer at all is a network failure, not a server's verdict on the file.
-  if (facts.status == 0 && err != QNetworkReply::NoError) {
-    end(Outcome::DownloadFailed, q(kNetworkFailed));
-    return;
-  }
-  end(Outcome::DownloadFailed, q(verdictMessage(v)));
+  const Verdict v = judgeDownload(facts);
+  if (v != Verdict::Complete) return failDownload(verdictMessage(v));
+  // Whole as published, but it must also be a program this machine can run.
+  if (!sameExecutableFormat(downloadPath().toStdString())) return failDownload(kNotAProgram);
+  end(Outcome::Downloaded, q(kDownloaded));
 }
 
-void UpdateSession::pause() { m_paused = true; }
+void UpdateSession::failDownload(const char* status) {
+  if (m_file.isOpen()) m_file.close();
+  QFile::remove(downloadPath());
+  end(Outcome::DownloadFailed, q(status));
+}
+
+void UpdateSession::dropTransfer() {
+  if (!m_get) return;
+  HttpGet* g = m_get;
+  m_get = nullptr;
+  g->disconnect(this);
+  g->abort();
+  g->deleteLater();
+}
+
+void UpdateSession::pause() {
+  m_paused = true;
+  if (m_get) m_get->pause();
+}
 
 void UpdateSession::resume() {
   if (!m_paused) return;
   m_paused = false;
-  QTimer::singleShot(0, this, [this] {
-    if (m_finish_pending) {
-      m_finish_pending = false;
-      onDownloadFinished();
-    } else {
-      onDownloadData();
-    }
-  });
+  if (m_get) m_get->resume();
 }
 
 void UpdateSession::abort() {
-  if (m_reply) {
-    QNetworkReply* reply = m_reply;
-    m_reply = nullptr;
-    reply->disconnect(this);
-    reply->abort();
-    reply->deleteLater();
-  }
+  dropTransfer();
   if (m_file.isOpen()) m_file.close();
   QFile::remove(downloadPath());
   m_running = false;

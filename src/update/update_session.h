@@ -1,18 +1,19 @@
 // The updater's network work: asks the update server for the newest version and downloads it
-// into the per-user folder, asynchronously so the dialog stays responsive.
+// into the per-user folder, asynchronously so the dialog stays responsive. Every transfer is
+// bounded in size and time, so a hostile or broken server can neither fill memory nor hang it.
 #pragma once
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QFile>
-#include <QNetworkAccessManager>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QUrl>
 #include <optional>
 
+#include "update/http_get.h"
 #include "update/update_core.h"
-
-class QNetworkReply;
 
 namespace update {
 
@@ -47,7 +48,18 @@ class UpdateSession : public QObject {
 
   QString downloadPath() const;
   const UpdateSettings& settings() const { return m_settings; }
-  void setTransferTimeout(int ms) { m_timeout_ms = ms; }
+
+  // Limits on what a server may do: a transfer fails when nothing arrives for `stall_ms`, the
+  // check when it takes more than `check_ms` in all; the check's answer is at most
+  // `max_reply` bytes and the download at most `max_download`.
+  struct Limits {
+    int stall_ms = 30000;
+    int check_ms = 30000;
+    qint64 max_reply = 4096;
+    qint64 max_download = qint64(512) * 1024 * 1024;
+  };
+  void setLimits(const Limits& limits) { m_limits = limits; }
+  void setTransferTimeout(int ms) { m_limits.stall_ms = ms; }
 
  signals:
   void statusChanged(const QString& text);
@@ -56,29 +68,29 @@ class UpdateSession : public QObject {
   void finished(update::UpdateSession::Outcome outcome);
 
  private:
-  QNetworkRequest request(const QUrl& url) const;
-  void watchRedirects(QNetworkReply* reply);
-  void onCheckFinished();
+  enum class Phase { Check, Download };
+  void get(const QUrl& url, Phase phase, int hops);
+  void onHeaders(Phase phase, int hops);
+  void onCheckFinished(HttpGet::End how);
   void startDownload();
-  void onDownloadData();
-  void onDownloadFinished();
+  void onDownloadData(const QByteArray& piece);
+  void onDownloadFinished(HttpGet::End how);
+  void failDownload(const char* status);
+  void dropTransfer();
   void end(Outcome outcome, const QString& status);
 
   UpdateSettings m_settings;
   QString m_folder;
-  QNetworkAccessManager m_net;
-  QPointer<QNetworkReply> m_reply;
+  Limits m_limits;
+  QPointer<HttpGet> m_get;
+  QByteArray m_body;  // the check's answer
+  QDeadlineTimer m_check_deadline;
   QFile m_file;
   QCryptographicHash m_hash{QCryptographicHash::Sha256};
   Reply m_offer;
   quint64 m_received = 0;
-  std::optional<quint64> m_announced;
-  int m_timeout_ms = 30000;
   bool m_running = false;
   bool m_paused = false;
-  bool m_finish_pending = false;
-  bool m_refused = false;  // a redirect to another scheme was refused
-  bool m_file_failed = false;
 };
 
 }  // namespace update

@@ -1,5 +1,6 @@
 // The updater dialog end to end against a server on 127.0.0.1: the running "program" (a copy
 // of sleep) is ended, replaced by the download (a stand-in program) and the new one started.
+#include <QCryptographicHash>
 #include <QLabel>
 #include <QProcess>
 #include <QProgressBar>
@@ -96,10 +97,141 @@ class UpdateDialogTest : public QObject {
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
   }
 
+  // Broken or hostile servers: the update fails with a message, "确定" is never offered, and
+  // the program, alone in its folder, stays as it was.
+  void hostileServersLeaveTheProgramAlone() {
+    const QByteArray file = standIn();
+    const QByteArray sum = QCryptographicHash::hash(file, QCryptographicHash::Sha256).toHex();
+    const qsizetype cut = file.size() * 6 / 10;
+    const auto route = [&](auto&& edit) {
+      LoopbackRoute r = text(file);
+      edit(r);
+      return r;
+    };
+    const auto as_is = [](LoopbackRoute&) {};
+    struct Case {
+      const char* name;
+      QByteArray hash_field;  // the reply's fourth field with its "#"
+      LoopbackRoute download;
+      const char* status;
+      std::optional<LoopbackRoute> check;  // instead of the plain reply
+    };
+    LoopbackRoute endless_reply = text(QByteArray(1000, 'x'));
+    endless_reply.chunked = endless_reply.endless = true;
+    endless_reply.interval_ms = 1;
+    LoopbackRoute slow_reply = text("#2.0#http://127.0.0.1/kuva.exe#" + QByteArray(40, ' '));
+    slow_reply.chunk = 1;
+    slow_reply.interval_ms = 20;
+    const QList<Case> cases{
+        {"no length, cut at 60 %",
+         {},
+         route([&](LoopbackRoute& r) { r.announce_length = false, r.send = cut; }),
+         update::kIncomplete,
+         {}},
+        {"length shorter than the body",
+         {},
+         route([&](LoopbackRoute& r) { r.announced = cut; }),
+         update::kIncomplete,
+         {}},
+        {"chunked and cut",
+         sum + "#",
+         route([&](LoopbackRoute& r) { r.chunked = true, r.chunk = 4096, r.send = cut; }),
+         update::kIncomplete,
+         {}},
+        {"63 hex digits", sum.left(63) + "#", route(as_is), update::kBadChecksum, {}},
+        {"64 non-hex", QByteArray(64, 'z') + "#", route(as_is), update::kBadChecksum, {}},
+        {"stalled download",
+         {},
+         route([&](LoopbackRoute& r) { r.send = cut, r.hold_open = true; }),
+         update::kNetworkFailed,
+         {}},
+        {"a byte now and then",
+         {},
+         route([&](LoopbackRoute& r) { r.chunk = 1, r.interval_ms = 2000; }),
+         update::kNetworkFailed,
+         {}},
+        {"endless check reply", {}, route(as_is), update::kNetworkFailed, endless_reply},
+        {"slow check reply", {}, route(as_is), update::kNetworkFailed, slow_reply},
+        {"endless download",
+         sum + "#",
+         route([&](LoopbackRoute& r) {
+           r.announce_length = false, r.endless = true, r.interval_ms = 1;
+         }),
+         update::kTooLarge,
+         {}},
+        {"announced beyond the limit",
+         {},
+         route([&](LoopbackRoute& r) { r.announced = qint64(1) << 40, r.hold_open = true; }),
+         update::kTooLarge,
+         {}},
+        {"not a program", {}, text("#!/bin/sh\nrm -rf ~\n"), update::kNotAProgram, {}},
+    };
+    for (const Case& c : cases) {
+      QTemporaryDir dir;
+      QTemporaryDir cache;
+      const QString program = dir.filePath(QStringLiteral("kuvacalc"));
+      QVERIFY(QFile::copy(QStringLiteral("/bin/true"), program));
+      LoopbackServer srv;
+      srv.route(kAsp, c.check.value_or(
+                          text("#2.0#" + srv.base().toUtf8() + "/kuva.exe#" + c.hash_field)));
+      srv.route("/kuva.exe", c.download);
+      CUpdateDlg d({QStringLiteral("1.0"), program, srv.base()}, cache.path());
+      d.session().setLimits({300, 600, 4096, 4 * file.size()});
+      d.show();
+      QElapsedTimer clock;
+      clock.start();
+      button(d, "updateButton")->click();
+      QTRY_VERIFY_WITH_TIMEOUT(button(d, "updateButton")->isVisible(), 5000);
+      QVERIFY2(clock.elapsed() < 3000, c.name);
+      QVERIFY2(label(d, "statusText")->text() == QString::fromUtf8(c.status),
+               qPrintable(QString::fromUtf8(c.name) + QStringLiteral(": ") +
+                          label(d, "statusText")->text()));
+      QCOMPARE(button(d, "updateButton")->text(), QStringLiteral("更新"));
+      QVERIFY2(!QFile::exists(cache.filePath(QStringLiteral("kuva.bf"))), c.name);
+      QFile now(program);
+      QFile old(QStringLiteral("/bin/true"));
+      QVERIFY(now.open(QIODevice::ReadOnly) && old.open(QIODevice::ReadOnly));
+      QVERIFY2(now.readAll() == old.readAll(), c.name);
+      QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+  }
+
+  // A new program that does not answer "--version" is taken out again and the old one put back.
+  void programThatDoesNotAnswerIsTakenBack() {
+    QTemporaryDir dir;
+    QTemporaryDir cache;
+    const QString program = dir.filePath(QStringLiteral("kuvacalc"));
+    QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), program));
+    QProcess running;
+    running.start(program, {QStringLiteral("30")});
+    QVERIFY(running.waitForStarted());
+    LoopbackServer srv;
+    srv.route(kAsp, text("#2.0#" + srv.base().toUtf8() + "/kuva.exe#"));
+    srv.route("/kuva.exe", text(standIn()));
+    CUpdateDlg d({QStringLiteral("1.0"), program, srv.base()}, cache.path());
+    QStringList told;
+    d.setTell([&](QWidget*, const QString& t) { told << t; });
+    d.show();
+    button(d, "updateButton")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(button(d, "updateButton")->text(), QStringLiteral("确定"), 10000);
+    qputenv("KUVA_STAND_IN", "fail");
+    button(d, "updateButton")->click();
+    qunsetenv("KUVA_STAND_IN");
+    QCOMPARE(told, QStringList{QString::fromUtf8(update::kStartFailed)});
+    QVERIFY(running.waitForFinished(5000));
+    QFile now(program);
+    QFile old(QStringLiteral("/bin/sleep"));
+    QVERIFY(now.open(QIODevice::ReadOnly) && old.open(QIODevice::ReadOnly));
+    QVERIFY(now.readAll() == old.readAll());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("kuvacalc")});  // never started, no leftovers
+    QVERIFY(d.isVisible());
+  }
+
   void cancelAsksAndNoResumes() {
     QTemporaryDir cache;
     LoopbackServer srv;
-    const QByteArray file(200000, 'k');
+    const QByteArray file = standIn().left(64) + QByteArray(200000 - 64, 'k');
     srv.route(kAsp, text("#2.0#" + srv.base().toUtf8() + "/kuva.exe#"));
     LoopbackRoute slow = text(file);
     slow.chunk = 4000;

@@ -1,5 +1,6 @@
 // A tiny HTTP server on 127.0.0.1 for the updater tests: canned answers per path, with ways to
-// misbehave (announce more than it sends, send no length, trickle the body).
+// misbehave (announce more or less than it sends, send no length, trickle the body, never end,
+// fall silent).
 #pragma once
 
 #include <QHostAddress>
@@ -14,10 +15,13 @@ struct LoopbackRoute {
   QByteArray body;
   QByteArray extra_headers;  // "Name: value\r\n" lines
   bool announce_length = true;
-  qint64 announced = -1;  // length to announce; -1 for the body's size
-  qint64 send = -1;       // bytes of the body actually sent; -1 for all
-  int chunk = 0;          // trickle the body in pieces of this size (0: at once)
-  int interval_ms = 10;   // pause between pieces
+  qint64 announced = -1;   // length to announce; -1 for the body's size
+  qint64 send = -1;        // bytes of the body actually sent; -1 for all
+  int chunk = 0;           // trickle the body in pieces of this size (0: at once)
+  int interval_ms = 10;    // pause between pieces
+  bool chunked = false;    // send the pieces in chunked transfer encoding
+  bool endless = false;    // send the body again and again, never ending
+  bool hold_open = false;  // after sending, keep the connection open and silent
 };
 
 class LoopbackServer : public QObject {
@@ -68,33 +72,40 @@ class LoopbackServer : public QObject {
         headers.insert(lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
     }
     requests.insert(path, headers);
-    LoopbackRoute r =
-        m_routes.value(path, LoopbackRoute{404, "not found", {}, true, -1, -1, 0, 10});
+    LoopbackRoute missing;
+    missing.status = 404;
+    missing.body = "not found";
+    const LoopbackRoute r = m_routes.value(path, missing);
     QByteArray head = "HTTP/1.1 " + QByteArray::number(r.status) + " X\r\nConnection: close\r\n";
-    if (r.announce_length)
+    if (r.chunked) head += "Transfer-Encoding: chunked\r\n";
+    if (r.announce_length && !r.chunked)
       head +=
           "Content-Length: " + QByteArray::number(r.announced >= 0 ? r.announced : r.body.size()) +
           "\r\n";
     head += r.extra_headers + "\r\n";
     s->write(head);
     const QByteArray body = r.send >= 0 ? r.body.left(r.send) : r.body;
-    if (r.chunk <= 0) {
-      s->write(body);
-      s->disconnectFromHost();
-      return;
-    }
-    trickle(s, body, 0, r.chunk, r.interval_ms);
+    trickle(s, r, body, 0);
   }
 
-  void trickle(QPointer<QTcpSocket> s, QByteArray body, qsizetype at, int chunk, int interval) {
-    if (!s) return;
-    if (at >= body.size()) {
-      s->disconnectFromHost();
-      return;
+  void trickle(QPointer<QTcpSocket> s, const LoopbackRoute& r, const QByteArray& body,
+               qsizetype at) {
+    for (;;) {
+      if (!s) return;
+      if (at >= body.size() && r.endless && !body.isEmpty()) at = 0;
+      if (at >= body.size()) {
+        if (r.chunked && r.send < 0) s->write("0\r\n\r\n");
+        if (!r.hold_open) s->disconnectFromHost();
+        return;
+      }
+      const qsizetype n = r.chunk > 0 ? r.chunk : body.size();
+      QByteArray piece = body.mid(at, n);
+      if (r.chunked) piece = QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n";
+      s->write(piece);
+      at += n;
+      if (r.chunk > 0 || r.endless) break;
     }
-    s->write(body.mid(at, chunk));
-    QTimer::singleShot(interval, this,
-                       [=, this] { trickle(s, body, at + chunk, chunk, interval); });
+    QTimer::singleShot(r.interval_ms, this, [=, this] { trickle(s, r, body, at); });
   }
 
   QTcpServer m_server;
