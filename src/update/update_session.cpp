@@ -68,6 +68,7 @@ void UpdateSession::get(const QUrl& url, Phase phase, int hops) {
       {"Accept", "*/*"}, {"Pragma", "no-cache"}, {"Cache-Control", "no-cache"}};
   HttpGet::Limits limits;
   limits.stall_ms = m_limits.stall_ms;
+  limits.linger_ms = m_limits.linger_ms;
   if (phase == Phase::Check) {
     QElapsedTimer clock;
     clock.start();

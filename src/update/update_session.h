@@ -51,12 +51,14 @@ class UpdateSession : public QObject {
 
   // Limits on what a server may do: a transfer fails when nothing arrives for `stall_ms`, the
   // check when it takes more than `check_ms` in all; the check's answer is at most
-  // `max_reply` bytes and the download at most `max_download`.
+  // `max_reply` bytes and the download at most `max_download`. After the announced length a
+  // server that keeps the connection open is watched `linger_ms` for bytes that should not come.
   struct Limits {
     int stall_ms = 30000;
     int check_ms = 30000;
     qint64 max_reply = 4096;
     qint64 max_download = qint64(512) * 1024 * 1024;
+    int linger_ms = 2000;
   };
   void setLimits(const Limits& limits) { m_limits = limits; }
   void setTransferTimeout(int ms) { m_limits.stall_ms = ms; }

@@ -42,9 +42,10 @@ class UpdateSessionTest : public QObject {
 
   QTemporaryDir m_dir;
 
-  Run run(const QString& base, const QString& version = QStringLiteral("1.6.2.9")) {
+  Run run(const QString& base, const QString& version = QStringLiteral("1.6.2.9"),
+          int stall_ms = 5000) {
     UpdateSession s({version, QStringLiteral("/opt/kuva/kuvacalc"), base}, m_dir.path());
-    s.setTransferTimeout(5000);
+    s.setLimits({stall_ms, 5000, 4096, 1 << 20, 100});
     Run r;
     connect(&s, &UpdateSession::statusChanged, [&](const QString& t) { r.statuses << t; });
     connect(&s, &UpdateSession::progress, [&](const QString& t, int p) {
@@ -124,6 +125,12 @@ class UpdateSessionTest : public QObject {
     QCOMPARE(r.statuses.last(), QStringLiteral("更新失败，请检测网络是否正常！"));
     r = run(QString());  // no server address in the settings
     QCOMPARE(r.outcome, Outcome::NetworkFailed);
+    {
+      LoopbackServer plain;  // https to a server that speaks no TLS
+      plain.route(kAsp, text("#9.9.9#http://127.0.0.1/x#"));
+      r = run(plain.base().replace(QStringLiteral("http:"), QStringLiteral("https:")), {}, 300);
+    }
+    QCOMPARE(r.outcome, Outcome::NetworkFailed);
     LoopbackServer srv;
     LoopbackRoute broken = text("#9.9.9#http://127.0.0.1/x#");
     broken.status = 500;
@@ -181,6 +188,34 @@ class UpdateSessionTest : public QObject {
     empty.announce_length = false;
     srv.route("/kuva.exe", empty);
     QCOMPARE(run(srv.base()).statuses.last(), QStringLiteral("更新失败，下载的文件不完整！"));
+  }
+
+  // Servers that answer correctly in other ways still deliver: one that keeps the connection
+  // open after the announced length, chunked transfer with a checksum, an interim answer.
+  void wellBehavedVariantsDeliver() {
+    const QByteArray file = program(70000);
+    const QByteArray sum = QCryptographicHash::hash(file, QCryptographicHash::Sha256).toHex();
+    LoopbackRoute open_after = text(file);
+    open_after.hold_open = true;
+    LoopbackRoute chunked = text(file);
+    chunked.chunked = true;
+    chunked.chunk = 5000;
+    chunked.interval_ms = 1;
+    LoopbackRoute interim = text(file);
+    interim.status = 100;  // "100 Continue", then the real answer as a second head
+    interim.extra_headers =
+        "\r\nHTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(file.size()) + "\r\n";
+    interim.announce_length = false;
+    for (const auto& [route, tail] :
+         {std::pair{open_after, QByteArray()}, std::pair{chunked, sum + "#"},
+          std::pair{interim, QByteArray()}}) {
+      LoopbackServer srv;
+      srv.route(kAsp, text("#1.7#" + srv.base().toUtf8() + "/kuva.exe#" + tail));
+      srv.route("/kuva.exe", route);
+      const Run r = run(srv.base());
+      QCOMPARE(r.outcome, Outcome::Downloaded);
+      QCOMPARE(readBf(), file);
+    }
   }
 
   void onlyWebAddressesAreFollowed() {
