@@ -76,8 +76,12 @@ void HttpGet::start() {
       finish(End::NetworkError);
     }
   });
-  restartStall();
-  if (m_limits.total_ms > 0) m_total.start(m_limits.total_ms);
+  if (m_paused) {
+    m_total_left = m_limits.total_ms;  // the clocks start on resume
+  } else {
+    restartStall();
+    if (m_limits.total_ms > 0) m_total.start(m_limits.total_ms);
+  }
   const QString host = m_url.host();
 #if QT_CONFIG(ssl)
   if (ssl) {

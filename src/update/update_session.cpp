@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QSettings>
 #include <QStandardPaths>
+#include <algorithm>
 #include <utility>
 
 #include "update/program_check.h"
