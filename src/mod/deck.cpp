@@ -374,7 +374,11 @@ void Parser::meteorology() {
     if (w_.size() > first_ + 1 && upper(w_[first_ + 1]) != "FREE")
       fail(kw_ + ": format " + w_[first_ + 1] +
            " is not supported (the files are read free-format)");
-    (kw_ == "SURFFILE" ? deck_.surfaceFile : deck_.profileFile) = file(w_[first_]);
+    const std::string path = file(w_[first_]);
+    if (!fs::is_regular_file(path))
+      fail(std::string("cannot open the ") + (kw_ == "SURFFILE" ? "surface" : "profile") +
+           " file \"" + path + "\"");
+    (kw_ == "SURFFILE" ? deck_.surfaceFile : deck_.profileFile) = path;
   } else if (kw_ == "SURFDATA" || kw_ == "UAIRDATA" || kw_ == "SITEDATA") {
     count(2, 6);
   } else if (kw_ == "PROFBASE") {
@@ -445,9 +449,8 @@ void Parser::finish() {
 
 Deck readDeck(const std::string& path) {
   std::error_code ec;
-  const auto size = fs::file_size(path, ec);
-  if (ec) throw InputError("cannot read the deck \"" + path + "\"");
-  if (size > static_cast<std::uintmax_t>(kMaxDeckBytes))
+  if (fs::is_regular_file(path, ec) &&
+      fs::file_size(path, ec) > static_cast<std::uintmax_t>(kMaxDeckBytes))
     throw InputError(path + ": the deck is larger than 64 MB");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw InputError("cannot open the deck \"" + path + "\"");
