@@ -69,6 +69,27 @@ std::string plotLine(const LineFields& f, bool expFormat) {
          padRight(f.network, 8) + "  " + date;
 }
 
+PostLines::PostLines(const std::vector<LineFields>& receptors, bool expFormat) : exp_(expFormat) {
+  for (const LineFields& f : receptors) {
+    head_.push_back(" " + formatF13(f.x) + " " + formatF13(f.y) + " ");
+    middle_.push_back(" " + fixed(f.zelev, 8, 2) + " " + fixed(f.zhill, 8, 2) + " " +
+                      fixed(f.zflag, 8, 2) + "    1-HR  " + padRight(f.group, 8) + "  ");
+    tail_.push_back("  " + padRight(f.network, 8) + "\n");
+  }
+}
+
+void PostLines::appendHour(std::string& out, const std::vector<double>& conc, long date) const {
+  char d[16];
+  std::snprintf(d, sizeof d, "%08ld", date);
+  for (size_t r = 0; r < head_.size(); ++r) {
+    out += head_[r];
+    out += concText(conc[r], exp_);
+    out += middle_[r];
+    out += d;
+    out += tail_[r];
+  }
+}
+
 std::string postFormat(bool expFormat) {
   return expFormat ? "(2(1X,F13.5),1X,E13.6,3(1X,F8.2),2X,A6,2X,A8,2X,I8.8,2X,A8)"
                    : "(3(1X,F13.5),3(1X,F8.2),2X,A6,2X,A8,2X,I8.8,2X,A8)";

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace mod {
 
@@ -22,6 +23,20 @@ struct LineFields {
 std::string postLine(const LineFields& f, bool expFormat);
 // (2(1X,F13.5),1X,E13.6,3(1X,F8.2),3X,A5,2X,A8,2X,A5,5X,A8,2X,I8)
 std::string plotLine(const LineFields& f, bool expFormat);
+
+// The hourly file's lines for many hours: the receptor columns are formatted once, so that each
+// line costs one number conversion.
+class PostLines {
+ public:
+  // `receptors` gives every column but the concentration and the date.
+  PostLines(const std::vector<LineFields>& receptors, bool expFormat);
+  // Appends one line per receptor for the hour `date` (YYMMDDHH).
+  void appendHour(std::string& out, const std::vector<double>& conc, long date) const;
+
+ private:
+  std::vector<std::string> head_, middle_, tail_;
+  bool exp_;
+};
 
 std::string postFormat(bool expFormat);
 std::string plotFormat(bool expFormat);

@@ -117,7 +117,14 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
     if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
 
     std::vector<OpenFile> posts, plots;
+    std::vector<PostLines> postLines;
     for (const OutputFile& f : d.postFiles) {
+      std::vector<LineFields> columns;
+      for (const ReceptorEntry& e : d.receptors)
+        columns.push_back({e.r.x, e.r.y, 0.0, d.defaultOptions ? e.zelev : d.profileBase,
+                           d.defaultOptions ? e.zhill : d.profileBase, e.r.zflag,
+                           d.groups[f.group].id, e.network, 0});
+      postLines.emplace_back(columns, d.expFormat);
       posts.push_back(openOutput(f.path));
       writeHeader(*posts.back().out, d, met,
                   "POST/PLOT FILE OF CONCURRENT  1-HR VALUES FOR SOURCE GROUP: " +
@@ -130,6 +137,7 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
     std::vector<std::vector<long>> bestDate(ng, std::vector<long>(nr, 0));
     std::vector<std::string> messages;
     std::vector<double> groupValue(nr);
+    std::string buffer;
 
     for (const MetHour& mh : met.hours) {
       ++sum.hours;
@@ -157,16 +165,9 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
         }
         for (size_t p = 0; p < d.postFiles.size(); ++p) {
           if (d.postFiles[p].group != g) continue;
-          std::ostream& o = *posts[p].out;
-          for (size_t r = 0; r < nr; ++r) {
-            const ReceptorEntry& e = d.receptors[r];
-            const double zelev = d.defaultOptions ? e.zelev : d.profileBase;
-            const double zhill = d.defaultOptions ? e.zhill : d.profileBase;
-            o << postLine({e.r.x, e.r.y, groupValue[r], zelev, zhill, e.r.zflag, d.groups[g].id,
-                           e.network, date},
-                          d.expFormat)
-              << '\n';
-          }
+          buffer.clear();
+          postLines[p].appendHour(buffer, groupValue, date);
+          posts[p].out->write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
         }
       }
     }
