@@ -83,6 +83,7 @@ class Parser {
   void grid(bool polar);
   void finishGrid(Grid& g);
   void finish();
+  void refuseOverwrites();
 
   Deck deck_;
   std::vector<std::string> w_;
@@ -92,6 +93,7 @@ class Parser {
   bool flat_ = false, conc_ = false, flagpole_ = false, rectable_ = false;
   bool averaging_ = false;
   double flagDefault_ = 0;
+  long errorFileLine_ = 0;
   std::set<size_t> withParams_;
   std::map<std::string, Grid> grids_;
   std::vector<double> sourceElevations_;
@@ -191,6 +193,7 @@ void Parser::control(const std::string& rest) {
     if (w_.size() > first_ + 1)
       fail("ERRORFIL option " + upper(w_[first_ + 1]) + " is not supported");
     deck_.errorFile = file(w_[first_]);
+    errorFileLine_ = line_;
   } else if (kw_ == "FLAGPOLE") {
     count(0, 1);
     flagpole_ = true;
@@ -284,6 +287,8 @@ void Parser::receptor() {
            " (a flagpole height needs CO FLAGPOLE)");
     }
     if (!(e.r.zflag >= 0.0)) fail("DISCCART: the flagpole height must not be negative");
+    if (deck_.receptors.size() >= kMaxReceptors)
+      fail("DISCCART: more than " + std::to_string(kMaxReceptors) + " receptors");
     deck_.receptors.push_back(e);
   } else if (kw_ == "GRIDCART" || kw_ == "GRIDPOLR") {
     grid(kw_ == "GRIDPOLR");
@@ -345,6 +350,11 @@ void Parser::grid(bool polar) {
 }
 
 void Parser::finishGrid(Grid& g) {
+  const double points =
+      g.polar ? static_cast<double>(g.dist.size()) * static_cast<double>(g.dirs.size())
+              : static_cast<double>(g.xs.size()) * static_cast<double>(g.ys.size());
+  if (static_cast<double>(deck_.receptors.size()) + points > static_cast<double>(kMaxReceptors))
+    fail(kw_ + ": more than " + std::to_string(kMaxReceptors) + " receptors");
   ReceptorEntry e;
   e.network = g.name;
   e.r.zflag = flagDefault_;
@@ -411,7 +421,7 @@ void Parser::output() {
       fail("POSTFILE format " + kind + " is not supported (only PLOT)");
     if (kw_ == "PLOTFILE" && kind != "FIRST" && kind != "1ST")
       fail("PLOTFILE rank " + kind + " is not supported (only FIRST)");
-    OutputFile f{groupIndex(w_[first_ + 1]), file(w_[first_ + 3])};
+    OutputFile f{groupIndex(w_[first_ + 1]), file(w_[first_ + 3]), line_};
     (kw_ == "POSTFILE" ? deck_.postFiles : deck_.plotFiles).push_back(f);
     if (kw_ == "PLOTFILE" && !rectable_) fail("PLOTFILE needs RECTABLE 1 FIRST before it");
   } else {
@@ -432,16 +442,39 @@ void Parser::finish() {
       fail("network \"" + name + "\" has no END line or no points");
     }
   if (deck_.receptors.empty()) fail("the deck defines no receptor");
+  if (static_cast<double>(deck_.receptors.size()) * static_cast<double>(deck_.sources.size()) >
+      static_cast<double>(kMaxReceptors) * 50.0)
+    fail("the deck has too many sources times receptors (at most " +
+         std::to_string(kMaxReceptors * 50) + ")");
   if (deck_.surfaceFile.empty()) fail("the deck has no ME SURFFILE");
   if (deck_.profileFile.empty()) fail("the deck has no ME PROFFILE");
   if (deck_.postFiles.empty() && deck_.plotFiles.empty())
     fail("the deck asks for no output (OU POSTFILE or PLOTFILE)");
+  refuseOverwrites();
   if (deck_.defaultOptions) {
     bool zero = deck_.profileBase == 0.0;
     for (double z : sourceElevations_) zero = zero && z == 0.0;
     for (const ReceptorEntry& e : deck_.receptors) zero = zero && e.zelev == 0.0 && e.zhill == 0.0;
     if (!zero)
       fail("DFAULT: elevated terrain is not supported; every elevation and PROFBASE must be 0");
+  }
+}
+
+// An output file must not replace an input file or another output file of the same run.
+void Parser::refuseOverwrites() {
+  std::vector<fs::path> seen;
+  for (const std::string& p : {deck_.path, deck_.surfaceFile, deck_.profileFile})
+    seen.push_back(fs::weakly_canonical(p));
+  std::vector<OutputFile> outputs = deck_.postFiles;
+  outputs.insert(outputs.end(), deck_.plotFiles.begin(), deck_.plotFiles.end());
+  if (!deck_.errorFile.empty()) outputs.push_back({0, deck_.errorFile, errorFileLine_});
+  for (const OutputFile& o : outputs) {
+    const fs::path c = fs::weakly_canonical(o.path);
+    if (std::find(seen.begin(), seen.end(), c) != seen.end()) {
+      line_ = o.line;
+      fail("the output file \"" + o.path + "\" is an input file or is named twice");
+    }
+    seen.push_back(c);
   }
 }
 

@@ -10,6 +10,7 @@
 namespace mod {
 
 constexpr long long kMaxDeckBytes = 64ll * 1024 * 1024;
+constexpr size_t kMaxReceptors = 1000000;  // keeps the hourly values of a run in memory
 
 struct ReceptorEntry {
   Receptor r;
@@ -25,6 +26,7 @@ struct SourceGroup {
 struct OutputFile {
   size_t group = 0;
   std::string path;
+  long line = 0;  // deck line
 };
 
 struct Deck {

@@ -1,6 +1,7 @@
 #include "mod/run.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
@@ -145,6 +146,12 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
       const long date = printedDate(mh.sfc);
       if (h.status == HourStatus::Computed) {
         computeHour(d, h, conc, threads);
+        for (size_t i = 0; i < conc.size(); ++i)
+          for (size_t r = 0; r < nr; ++r)
+            if (!std::isfinite(conc[i][r]))
+              throw fileError(d.surfaceFile, mh.sfc.line,
+                              "source " + d.sources[i].id + ", receptor " + std::to_string(r + 1) +
+                                  ": no finite concentration from this hour's meteorology");
       } else {
         for (auto& c : conc) std::fill(c.begin(), c.end(), 0.0);
         const bool calm = h.status == HourStatus::Calm;
@@ -204,6 +211,9 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
   } catch (const InputError& e) {
     sum.exitCode = 1;
     sum.error = std::string("kuvamod: ") + e.what();
+  } catch (const std::exception& e) {
+    sum.exitCode = 3;
+    sum.error = std::string("kuvamod: the run stopped: ") + e.what();
   }
   return sum;
 }

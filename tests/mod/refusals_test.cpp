@@ -85,6 +85,8 @@ TEST(ModRefusals, EachRefusalNamesTheFileAndLine) {
       {"met column", "sfc", 3, badUstar, "m.sfc:3: column 7 (u*) is not a number"},
       {"hour order", "sfc", 3, sfc[1], "m.sfc:3: hour out of order"},
       {"profile hour", "pfl", 1, pfl[2], "m.pfl:1: profile hour does not match the surface hour"},
+      {"output over input", "deck", 21, "   POSTFILE  1  ALL  PLOT  m.sfc",
+       "deck.inp:21: the output file"},
   };
   for (const Case& c : cases) {
     fs::remove_all(dir);
