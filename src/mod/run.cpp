@@ -24,7 +24,8 @@ struct OpenFile {
   std::string path;
 };
 
-OpenFile openOutput(const std::string& path) {
+OpenFile openOutput(const std::string& path, std::vector<std::string>& created) {
+  created.push_back(path);
   OpenFile f{std::make_unique<std::ofstream>(path, std::ios::binary | std::ios::trunc), path};
   if (!*f.out) throw InputError("cannot write the output file \"" + path + "\"");
   return f;
@@ -108,6 +109,7 @@ void computeHour(const Deck& d, const HourProfiles& h, std::vector<std::vector<d
 
 RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned threads) {
   RunSummary sum;
+  std::vector<std::string> created;  // removed again when the run fails part-way
   try {
     const Deck d = readDeck(deckPath);
     if (!d.run) {
@@ -126,7 +128,7 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
                            d.defaultOptions ? e.zhill : d.profileBase, e.r.zflag,
                            d.groups[f.group].id, e.network, 0});
       postLines.emplace_back(columns, d.expFormat);
-      posts.push_back(openOutput(f.path));
+      posts.push_back(openOutput(f.path, created));
       writeHeader(*posts.back().out, d, met,
                   "POST/PLOT FILE OF CONCURRENT  1-HR VALUES FOR SOURCE GROUP: " +
                       padTo(d.groups[f.group].id, 8),
@@ -180,7 +182,7 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
     }
     for (size_t p = 0; p < d.plotFiles.size(); ++p) {
       const size_t g = d.plotFiles[p].group;
-      plots.push_back(openOutput(d.plotFiles[p].path));
+      plots.push_back(openOutput(d.plotFiles[p].path, created));
       std::ostream& o = *plots.back().out;
       writeHeader(o, d, met,
                   "PLOT FILE OF  HIGH   1ST HIGH  1-HR VALUES FOR SOURCE GROUP: " +
@@ -202,7 +204,7 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
         if (!*f.out) throw InputError("writing \"" + f.path + "\" failed (disk full?)");
       }
     if (!d.errorFile.empty()) {
-      OpenFile f = openOutput(d.errorFile);
+      OpenFile f = openOutput(d.errorFile, created);
       *f.out << "kuvamod messages for " << deckPath << '\n';
       for (const std::string& m : messages) *f.out << m << '\n';
     }
@@ -215,6 +217,8 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
     sum.exitCode = 3;
     sum.error = std::string("kuvamod: the run stopped: ") + e.what();
   }
+  if (sum.exitCode != 0)
+    for (const std::string& p : created) std::remove(p.c_str());
   return sum;
 }
 

@@ -65,6 +65,8 @@ TEST(ModRefusals, EachRefusalNamesTheFileAndLine) {
   const fs::path met = fs::path(KUVA_TEST_DATA_DIR) / "aermod" / "a3_mast";
   const std::vector<std::string> sfc = readLines(met / "a3_mast.sfc");
   const std::vector<std::string> pfl = readLines(met / "a3_mast.pfl");
+  std::string noUstar = sfc[1];  // u* = 0: the similarity wind profile is 0/0
+  noUstar.replace(noUstar.find("0.093"), 5, "0.000");
   std::string badUstar = sfc[2];
   badUstar.replace(badUstar.find(" 0.") + 1, 5, "0.2x7");
   const Case cases[] = {
@@ -85,6 +87,7 @@ TEST(ModRefusals, EachRefusalNamesTheFileAndLine) {
       {"met column", "sfc", 3, badUstar, "m.sfc:3: column 7 (u*) is not a number"},
       {"hour order", "sfc", 3, sfc[1], "m.sfc:3: hour out of order"},
       {"profile hour", "pfl", 1, pfl[2], "m.pfl:1: profile hour does not match the surface hour"},
+      {"no finite value", "sfc", 2, noUstar, "m.sfc:2: source S1, receptor 1: no finite"},
       {"output over input", "deck", 21, "   POSTFILE  1  ALL  PLOT  m.sfc",
        "deck.inp:21: the output file"},
   };
