@@ -364,6 +364,42 @@ double randomFraction(double u, double sv, double d) {
   return std::max(fr, 0.0);
 }
 
+// C = (Q/u)·F_y·F_z of a plume in stable air, g/m³.
+double stableConcentration(const Calc& c, bool coherent, double y, PlumeTrace& tr) {
+  const double fy = coherent ? gaussianY(y, c.sy) : 1.0 / (Consts::twoPi * c.X);
+  tr = {c.dh, c.he, c.e.u, c.e.sv, c.e.sw, c.e.tg, c.sy, c.sz, fy, 0, 0, 0};
+  if (fy == 0.0) return 0.0;
+  tr.zieff = reflectionHeight(c, c.he, c.sb);
+  tr.fz = stableVertical(c.sz, std::max(0.0, c.he), tr.zieff, c.zr);
+  return (c.s.q / c.e.u) * (fy * tr.fz);
+}
+
+// The direct, indirect and penetrated plumes of the convective layer, weighted by the
+// penetrated fraction f_p, g/m³.
+double convectiveConcentration(const Calc& c, bool coherent, double y) {
+  const double fp = c.sh.fp, q = c.s.q, zi = c.h.zi;
+  const double fy = coherent ? gaussianY(y, c.syd) : 1.0 / (Consts::twoPi * c.X);
+  double fy3 = 0.0;
+  if (fp > 0.0) fy3 = coherent ? gaussianY(y, c.sy3) : 1.0 / (Consts::twoPi * c.X);
+  if (fy == 0.0 && fy3 == 0.0) return 0.0;
+  double fzd = 0, fzn = 0, fz3 = 0;
+  if (fp < 1.0) {
+    const ConvectivePlume pd{c.hd1, c.hd2, c.szd1, c.szd2, c.pdf.l1, c.pdf.l2};
+    const ConvectivePlume pn{c.hn1, c.hn2, c.szd1, c.szd2, c.pdf.l1, c.pdf.l2};
+    fzd = convectiveVertical(pd, 1.0, zi, c.zr);
+    fzn = convectiveVertical(pn, -1.0, zi, c.zr);
+  }
+  if (fp > 0.0) {
+    const double zieff = reflectionHeight(c, c.h3, c.sb3);
+    fz3 = stableVertical(c.sz3, std::max(0.0, c.h3), zieff, c.zr);
+  }
+  if (fp > 0.0 && fp < 1.0)
+    return (q * (1.0 - fp) / c.d.u) * (fy * fzd) + (q * (1.0 - fp) / c.d.u) * (fy * fzn) +
+           (q * fp / c.p3.u) * (fy3 * fz3);
+  if (fp == 0.0) return (q / c.d.u) * (fy * fzd) + (q / c.d.u) * (fy * fzn);
+  return (q * fp / c.p3.u) * (fy3 * fz3);
+}
+
 Result plume(const HourProfiles& h, const PointSource& s, const SourceHour& sh, double X, double y,
              bool coherent, double zr) {
   Result res;
@@ -392,44 +428,10 @@ Result plume(const HourProfiles& h, const PointSource& s, const SourceHour& sh, 
     res.fr = randomFraction(c.d.u, c.d.sv, X);
     if (sh.fp > 0.0) res.fr = sh.fp * randomFraction(c.p3.u, c.p3.sv, X) + (1.0 - sh.fp) * res.fr;
   }
-  const double q = s.q;
-  double conc = 0.0;
-  PlumeTrace& tr = res.trace;
-  if (sh.stableBranch) {
-    const double fy = coherent ? gaussianY(y, c.sy) : 1.0 / (Consts::twoPi * X);
-    tr = {c.dh, c.he, c.e.u, c.e.sv, c.e.sw, c.e.tg, c.sy, c.sz, fy, 0, 0, 0};
-    if (fy == 0.0) return res;
-    tr.zieff = reflectionHeight(c, c.he, c.sb);
-    tr.fz = stableVertical(c.sz, std::max(0.0, c.he), tr.zieff, zr);
-    conc = (q / c.e.u) * (fy * tr.fz);
-  } else {
-    const double fp = sh.fp;
-    const double fy = coherent ? gaussianY(y, c.syd) : 1.0 / (Consts::twoPi * X);
-    double fy3 = 0.0;
-    if (fp > 0.0) fy3 = coherent ? gaussianY(y, c.sy3) : 1.0 / (Consts::twoPi * X);
-    if (fy == 0.0 && fy3 == 0.0) return res;
-    double fzd = 0, fzn = 0, fz3 = 0;
-    if (fp < 1.0) {
-      const ConvectivePlume pd{c.hd1, c.hd2, c.szd1, c.szd2, c.pdf.l1, c.pdf.l2};
-      const ConvectivePlume pn{c.hn1, c.hn2, c.szd1, c.szd2, c.pdf.l1, c.pdf.l2};
-      fzd = convectiveVertical(pd, 1.0, h.zi, zr);
-      fzn = convectiveVertical(pn, -1.0, h.zi, zr);
-    }
-    if (fp > 0.0) {
-      const double zieff = reflectionHeight(c, c.h3, c.sb3);
-      fz3 = stableVertical(c.sz3, std::max(0.0, c.h3), zieff, zr);
-    }
-    if (fp > 0.0 && fp < 1.0) {
-      conc = (q * (1.0 - fp) / c.d.u) * (fy * fzd) + (q * (1.0 - fp) / c.d.u) * (fy * fzn) +
-             (q * fp / c.p3.u) * (fy3 * fz3);
-    } else if (fp == 0.0) {
-      conc = (q / c.d.u) * (fy * fzd) + (q / c.d.u) * (fy * fzn);
-    } else {
-      conc = (q * fp / c.p3.u) * (fy3 * fz3);
-    }
-  }
+  const double conc = sh.stableBranch ? stableConcentration(c, coherent, y, res.trace)
+                                      : convectiveConcentration(c, coherent, y);
   res.a = (1.0e6) * (0.5 * conc + 0.5 * conc) * 1.0;
-  tr.a = res.a;
+  res.trace.a = res.a;
   return res;
 }
 

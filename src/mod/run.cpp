@@ -105,6 +105,119 @@ void computeHour(const Deck& d, const HourProfiles& h, std::vector<std::vector<d
   for (std::thread& t : pool) t.join();
 }
 
+// The state of a run between hours: open hourly files, the running maxima per group.
+class Run {
+ public:
+  Run(const Deck& d, const MetData& met, std::vector<std::string>& created)
+      : d_(d), met_(met), created_(created), nr_(d.receptors.size()) {
+    conc_.assign(d.sources.size(), std::vector<double>(nr_, 0.0));
+    best_.assign(d.groups.size(), std::vector<double>(nr_, 0.0));
+    bestDate_.assign(d.groups.size(), std::vector<long>(nr_, 0));
+    groupValue_.resize(nr_);
+    for (const OutputFile& f : d.postFiles) {
+      std::vector<LineFields> columns;
+      for (const ReceptorEntry& e : d.receptors) columns.push_back(fields(e, f.group, 0.0, 0));
+      postLines_.emplace_back(columns, d.expFormat);
+      posts_.push_back(openOutput(f.path, created));
+      writeHeader(*posts_.back().out, d, met,
+                  "POST/PLOT FILE OF CONCURRENT  1-HR VALUES FOR SOURCE GROUP: " +
+                      padTo(d.groups[f.group].id, 8),
+                  postFormat(d.expFormat), false);
+    }
+  }
+
+  void hour(const MetHour& mh, RunSummary& sum, unsigned threads) {
+    const HourProfiles h = prepareHour(mh, met_.adjustedUstar, d_.profileBase);
+    if (h.status == HourStatus::Computed) {
+      computeHour(d_, h, conc_, threads);
+      for (size_t i = 0; i < conc_.size(); ++i)
+        for (size_t r = 0; r < nr_; ++r)
+          if (!std::isfinite(conc_[i][r]))
+            throw fileError(d_.surfaceFile, mh.sfc.line,
+                            "source " + d_.sources[i].id + ", receptor " + std::to_string(r + 1) +
+                                ": no finite concentration from this hour's meteorology");
+    } else {
+      for (auto& c : conc_) std::fill(c.begin(), c.end(), 0.0);
+      const bool calm = h.status == HourStatus::Calm;
+      ++(calm ? sum.calm : sum.missing);
+      messages_.push_back(std::string(calm ? "calm" : "missing") + " hour " +
+                          std::to_string(dateKey(mh.sfc)) + " (surface file line " +
+                          std::to_string(mh.sfc.line) + "): concentrations 0");
+    }
+    const long date = printedDate(mh.sfc);
+    for (size_t g = 0; g < d_.groups.size(); ++g) {
+      // A group is the sum of its sources in source order; ties keep the earlier maximum.
+      for (size_t r = 0; r < nr_; ++r) {
+        double v = 0.0;
+        for (size_t i : d_.groups[g].members) v += conc_[i][r];
+        groupValue_[r] = v;
+        if (v > best_[g][r]) {
+          best_[g][r] = v;
+          bestDate_[g][r] = date;
+        }
+      }
+      for (size_t p = 0; p < d_.postFiles.size(); ++p) {
+        if (d_.postFiles[p].group != g) continue;
+        buffer_.clear();
+        postLines_[p].appendHour(buffer_, groupValue_, date);
+        posts_[p].out->write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+      }
+    }
+  }
+
+  void finish(const std::string& deckPath) {
+    std::vector<OpenFile> plots;
+    for (const OutputFile& f : d_.plotFiles) {
+      plots.push_back(openOutput(f.path, created_));
+      std::ostream& o = *plots.back().out;
+      writeHeader(o, d_, met_,
+                  "PLOT FILE OF  HIGH   1ST HIGH  1-HR VALUES FOR SOURCE GROUP: " +
+                      padTo(d_.groups[f.group].id, 8),
+                  plotFormat(d_.expFormat), true);
+      for (size_t r = 0; r < nr_; ++r)
+        o << plotLine(fields(d_.receptors[r], f.group, best_[f.group][r], bestDate_[f.group][r]),
+                      d_.expFormat)
+          << '\n';
+    }
+    for (auto* files : {&posts_, &plots})
+      for (OpenFile& f : *files) {
+        f.out->flush();
+        if (!*f.out) throw InputError("writing \"" + f.path + "\" failed (disk full?)");
+      }
+    if (!d_.errorFile.empty()) {
+      OpenFile f = openOutput(d_.errorFile, created_);
+      *f.out << "kuvamod messages for " << deckPath << '\n';
+      for (const std::string& m : messages_) *f.out << m << '\n';
+    }
+  }
+
+ private:
+  // With flat terrain every elevation column shows the base of the met profile.
+  LineFields fields(const ReceptorEntry& e, size_t group, double conc, long date) const {
+    return {e.r.x,
+            e.r.y,
+            conc,
+            d_.defaultOptions ? e.zelev : d_.profileBase,
+            d_.defaultOptions ? e.zhill : d_.profileBase,
+            e.r.zflag,
+            d_.groups[group].id,
+            e.network,
+            date};
+  }
+
+  const Deck& d_;
+  const MetData& met_;
+  std::vector<std::string>& created_;
+  const size_t nr_;
+  std::vector<OpenFile> posts_;
+  std::vector<PostLines> postLines_;
+  std::vector<std::vector<double>> conc_, best_;
+  std::vector<std::vector<long>> bestDate_;
+  std::vector<double> groupValue_;
+  std::vector<std::string> messages_;
+  std::string buffer_;
+};
+
 }  // namespace
 
 RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned threads) {
@@ -118,98 +231,15 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
     }
     const MetData met = readMet(d.surfaceFile, d.profileFile);
     if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
-
-    std::vector<OpenFile> posts, plots;
-    std::vector<PostLines> postLines;
-    for (const OutputFile& f : d.postFiles) {
-      std::vector<LineFields> columns;
-      for (const ReceptorEntry& e : d.receptors)
-        columns.push_back({e.r.x, e.r.y, 0.0, d.defaultOptions ? e.zelev : d.profileBase,
-                           d.defaultOptions ? e.zhill : d.profileBase, e.r.zflag,
-                           d.groups[f.group].id, e.network, 0});
-      postLines.emplace_back(columns, d.expFormat);
-      posts.push_back(openOutput(f.path, created));
-      writeHeader(*posts.back().out, d, met,
-                  "POST/PLOT FILE OF CONCURRENT  1-HR VALUES FOR SOURCE GROUP: " +
-                      padTo(d.groups[f.group].id, 8),
-                  postFormat(d.expFormat), false);
-    }
-    const size_t nr = d.receptors.size(), ng = d.groups.size();
-    std::vector<std::vector<double>> conc(d.sources.size(), std::vector<double>(nr, 0.0));
-    std::vector<std::vector<double>> best(ng, std::vector<double>(nr, 0.0));
-    std::vector<std::vector<long>> bestDate(ng, std::vector<long>(nr, 0));
-    std::vector<std::string> messages;
-    std::vector<double> groupValue(nr);
-    std::string buffer;
-
+    Run run(d, met, created);
     for (const MetHour& mh : met.hours) {
       ++sum.hours;
-      const HourProfiles h = prepareHour(mh, met.adjustedUstar, d.profileBase);
-      const long date = printedDate(mh.sfc);
-      if (h.status == HourStatus::Computed) {
-        computeHour(d, h, conc, threads);
-        for (size_t i = 0; i < conc.size(); ++i)
-          for (size_t r = 0; r < nr; ++r)
-            if (!std::isfinite(conc[i][r]))
-              throw fileError(d.surfaceFile, mh.sfc.line,
-                              "source " + d.sources[i].id + ", receptor " + std::to_string(r + 1) +
-                                  ": no finite concentration from this hour's meteorology");
-      } else {
-        for (auto& c : conc) std::fill(c.begin(), c.end(), 0.0);
-        const bool calm = h.status == HourStatus::Calm;
-        ++(calm ? sum.calm : sum.missing);
-        messages.push_back(std::string(calm ? "calm" : "missing") + " hour " +
-                           std::to_string(dateKey(mh.sfc)) + " (surface file line " +
-                           std::to_string(mh.sfc.line) + "): concentrations 0");
-      }
-      for (size_t g = 0; g < ng; ++g) {
-        for (size_t r = 0; r < nr; ++r) {
-          double v = 0.0;
-          for (size_t i : d.groups[g].members) v += conc[i][r];
-          groupValue[r] = v;
-          if (v > best[g][r]) {
-            best[g][r] = v;
-            bestDate[g][r] = date;
-          }
-        }
-        for (size_t p = 0; p < d.postFiles.size(); ++p) {
-          if (d.postFiles[p].group != g) continue;
-          buffer.clear();
-          postLines[p].appendHour(buffer, groupValue, date);
-          posts[p].out->write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-        }
-      }
+      run.hour(mh, sum, threads);
     }
-    for (size_t p = 0; p < d.plotFiles.size(); ++p) {
-      const size_t g = d.plotFiles[p].group;
-      plots.push_back(openOutput(d.plotFiles[p].path, created));
-      std::ostream& o = *plots.back().out;
-      writeHeader(o, d, met,
-                  "PLOT FILE OF  HIGH   1ST HIGH  1-HR VALUES FOR SOURCE GROUP: " +
-                      padTo(d.groups[g].id, 8),
-                  plotFormat(d.expFormat), true);
-      for (size_t r = 0; r < nr; ++r) {
-        const ReceptorEntry& e = d.receptors[r];
-        const double zelev = d.defaultOptions ? e.zelev : d.profileBase;
-        const double zhill = d.defaultOptions ? e.zhill : d.profileBase;
-        o << plotLine({e.r.x, e.r.y, best[g][r], zelev, zhill, e.r.zflag, d.groups[g].id, e.network,
-                       bestDate[g][r]},
-                      d.expFormat)
-          << '\n';
-      }
-    }
-    for (auto* files : {&posts, &plots})
-      for (OpenFile& f : *files) {
-        f.out->flush();
-        if (!*f.out) throw InputError("writing \"" + f.path + "\" failed (disk full?)");
-      }
-    if (!d.errorFile.empty()) {
-      OpenFile f = openOutput(d.errorFile, created);
-      *f.out << "kuvamod messages for " << deckPath << '\n';
-      for (const std::string& m : messages) *f.out << m << '\n';
-    }
+    run.finish(deckPath);
     log << "kuvamod: " << sum.hours << " hours (" << sum.calm << " calm, " << sum.missing
-        << " missing), " << nr << " receptors, " << d.sources.size() << " sources\n";
+        << " missing), " << d.receptors.size() << " receptors, " << d.sources.size()
+        << " sources\n";
   } catch (const InputError& e) {
     sum.exitCode = 1;
     sum.error = std::string("kuvamod: ") + e.what();
