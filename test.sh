@@ -23,6 +23,9 @@ fi
 if [ -x scripts/fuzz_engine.sh ]; then
   scripts/fuzz_engine.sh 20
 fi
+if [ -x scripts/fuzz_mod.sh ]; then
+  scripts/fuzz_mod.sh 20
+fi
 
 # Main build (warnings are errors): everything, every suite; ctest's summary is the last thing printed.
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKUVA_WERROR=ON >/dev/null
