@@ -211,6 +211,7 @@ void Parser::source() {
   } else if (kw_ == "LOCATION") {
     count(4, 5);
     const std::string id = w_[first_], type = upper(w_[first_ + 1]);
+    if (!deck_.groups.empty()) fail("LOCATION must come before the first SRCGROUP");
     if (type != "POINT") fail("source type " + type + " is not supported (only POINT)");
     for (const PointSource& s : deck_.sources)
       if (s.id == id) fail("LOCATION: source \"" + id + "\" is defined twice");
