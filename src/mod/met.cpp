@@ -158,6 +158,9 @@ MetData readMet(const std::string& surfacePath, const std::string& profilePath) 
       if (!hour.levels.empty() && !(v[4] > hour.levels.back().z))
         throw fileError(profilePath, pfl.lineNo(), "profile heights must increase upward");
       hour.levels.push_back(profileLevel(v[4], v[6], v[7], v[8], v[9], v[10]));
+      const ProfileLevel& l = hour.levels.back();
+      if (met.turbulenceLine == 0 && (l.sigmaV >= 0.0 || l.sigmaW >= 0.0))
+        met.turbulenceLine = pfl.lineNo();
       if (v[5] == 1.0) break;
     }
     met.hours.push_back(std::move(hour));

@@ -44,6 +44,7 @@ struct MetHour {
 struct MetData {
   bool adjustedUstar = false;   // the surface header carries "ADJ_U*"
   bool bulkRichardson = false;  // the surface header carries "BULKRN"
+  long turbulenceLine = 0;      // first profile line with a measured σ_θ or σ_w (0: none)
   std::vector<MetHour> hours;
 };
 

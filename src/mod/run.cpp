@@ -230,6 +230,11 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
       return sum;
     }
     const MetData met = readMet(d.surfaceFile, d.profileFile);
+    // The regulatory default options do not allow the adjusted u* together with measured
+    // turbulence.
+    if (d.defaultOptions && met.adjustedUstar && met.turbulenceLine > 0)
+      throw fileError(d.profileFile, met.turbulenceLine,
+                      "measured turbulence with ADJ_U* meteorology is not allowed under DFAULT");
     if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
     Run run(d, met, created);
     for (const MetHour& mh : met.hours) {
