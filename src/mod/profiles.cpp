@@ -120,6 +120,7 @@ struct WindProfile {
       return z <= zi ? sim(z) : sim(zi);
     }
     if (zref > zi) {
+      // Held at u(7·z₀) below 7·z₀; at 7·z₀ itself both sides give that same value.
       if (z < zl) return sim(zl);
       return z <= zi ? sim(z) : uref;
     }

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "mod/grid.h"
 #include "mod/met.h"
 #include "mod/plume.h"
 #include "mod/profiles.h"
@@ -118,3 +119,16 @@ TEST(ModWorkedHours, ConvectiveHourTallStackPartlyPenetrating) {
 }
 
 }  // namespace
+
+// With the reference wind above the mixing height, the similarity profile is held at its 7·z₀
+// value below 7·z₀; a grid level exactly at 7·z₀ (14 m for z₀ = 2 m) gets that same value.
+TEST(ModWorkedHours, WindAtSevenRoughnessLengthsIsContinuous) {
+  const mod::HourProfiles h = hourFrom(
+      "96  6  9 161 22  -29.1  0.306 -9.000 -9.000 -999.   16.    102.8  2.0000   0.70   1.00    "
+      "2.86  150.0   20.0  296.4    2.0     0   0.00    65.  1009.     0 ADJ-SFC NoSubs\n",
+      "96  6  9 22    20.0 1   150.0     2.86    23.30    99.00    99.00\n");
+  ASSERT_EQ(h.status, mod::HourStatus::Computed);
+  EXPECT_EQ(mod::gridHeights()[7], 14.0);
+  EXPECT_TRUE(std::isfinite(h.u[7]));
+  EXPECT_EQ(h.u[7], h.u[6]);
+}
