@@ -279,12 +279,12 @@ void Parser::receptor() {
         e.zelev = number(first_ + 2);
         e.zhill = number(first_ + 3);
       }
-    } else if (n == 4) {
+    } else if (n == 3 || n == 4) {
       e.zelev = number(first_ + 2);
-      e.zhill = number(first_ + 3);
+      e.zhill = n == 4 ? number(first_ + 3) : e.zelev;
     } else if (n != 2) {
       fail(std::string("DISCCART: expected x y") +
-           (flagpole_ ? " [zelev zhill] zflag" : " [zelev zhill]") +
+           (flagpole_ ? " [zelev zhill] zflag" : " [zelev [zhill]]") +
            " (a flagpole height needs CO FLAGPOLE)");
     }
     if (!(e.r.zflag >= 0.0)) fail("DISCCART: the flagpole height must not be negative");
