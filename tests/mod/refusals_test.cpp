@@ -57,6 +57,8 @@ struct Case {
   int line;          // 1-based line to replace (0: none)
   std::string text;  // replacement
   const char* message;
+  int pflLine = 0;  // optionally also replace this profile line
+  std::string pflText = {};
 };
 
 TEST(ModRefusals, EachRefusalNamesTheFileAndLine) {
@@ -88,6 +90,9 @@ TEST(ModRefusals, EachRefusalNamesTheFileAndLine) {
       {"hour order", "sfc", 3, sfc[1], "m.sfc:3: hour out of order"},
       {"profile hour", "pfl", 1, pfl[2], "m.pfl:1: profile hour does not match the surface hour"},
       {"no finite value", "sfc", 2, noUstar, "m.sfc:2: source S1, receptor 1: no finite"},
+      {"measured turbulence under DFAULT", "deck", 2, "   MODELOPT  DFAULT  CONC",
+       "m.pfl:3: measured turbulence with ADJ_U* meteorology is not allowed under DFAULT", 3,
+       pfl[2].substr(0, pfl[2].rfind(' ')) + " 0.30"},
       {"output over input", "deck", 21, "   POSTFILE  1  ALL  PLOT  m.sfc",
        "deck.inp:21: the output file"},
   };
@@ -99,6 +104,7 @@ TEST(ModRefusals, EachRefusalNamesTheFileAndLine) {
                                        : std::string(c.file) == "sfc" ? s
                                                                       : p;
     if (c.line > 0) target[static_cast<size_t>(c.line - 1)] = c.text;
+    if (c.pflLine > 0) p[static_cast<size_t>(c.pflLine - 1)] = c.pflText;
     writeLines(dir / "deck.inp", deck);
     writeLines(dir / "m.sfc", s);
     writeLines(dir / "m.pfl", p);
