@@ -1,0 +1,494 @@
+#include "mod/deck.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "mod/errors.h"
+#include "mod/grid.h"
+#include "mod/line_reader.h"
+
+namespace mod {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+struct Grid {
+  std::string name;
+  bool polar = false;
+  double x0 = 0, y0 = 0;
+  std::vector<double> xs, ys, dist, dirs;
+  long line = 0;
+};
+
+class Parser {
+ public:
+  explicit Parser(const std::string& path) {
+    deck_.path = path;
+    deck_.dir = fs::path(path).parent_path().string();
+  }
+  Deck parse(std::istream& in);
+
+ private:
+  [[noreturn]] void fail(const std::string& text) const {
+    throw fileError(deck_.path, line_, text);
+  }
+  double number(size_t i) const {
+    double v;
+    if (i >= w_.size()) fail(kw_ + ": missing parameter " + std::to_string(i + 1 - first_));
+    if (!parseNumber(w_[i], v)) fail(kw_ + ": \"" + w_[i] + "\" is not a number");
+    return v;
+  }
+  void count(size_t lo, size_t hi) const {
+    const size_t n = w_.size() - first_;
+    if (n < lo || n > hi)
+      fail(kw_ + ": expected " +
+           (lo == hi ? std::to_string(lo) : std::to_string(lo) + " to " + std::to_string(hi)) +
+           " parameters, found " + std::to_string(n));
+  }
+  std::string file(const std::string& name) const {
+    const fs::path p(name);
+    return p.is_absolute() || deck_.dir.empty() ? name : (fs::path(deck_.dir) / p).string();
+  }
+  [[noreturn]] void unsupported() const {
+    fail("keyword " + path_ + " " + kw_ + " is not supported");
+  }
+  size_t sourceIndex(const std::string& id) const {
+    for (size_t i = 0; i < deck_.sources.size(); ++i)
+      if (deck_.sources[i].id == id) return i;
+    fail(kw_ + ": source \"" + id + "\" is not defined by LOCATION");
+  }
+  size_t groupIndex(const std::string& id) const {
+    for (size_t i = 0; i < deck_.groups.size(); ++i)
+      if (deck_.groups[i].id == id) return i;
+    fail(kw_ + ": source group \"" + id + "\" is not defined by SRCGROUP");
+  }
+
+  void dispatch(const std::string& rest);
+  void control(const std::string& rest);
+  void source();
+  void receptor();
+  void meteorology();
+  void output();
+  void grid(bool polar);
+  void finishGrid(Grid& g);
+  void finish();
+  void refuseOverwrites();
+
+  Deck deck_;
+  std::vector<std::string> w_;
+  size_t first_ = 0;  // index of the first parameter
+  std::string path_, kw_;
+  long line_ = 0;
+  bool flat_ = false, conc_ = false, flagpole_ = false, rectable_ = false;
+  bool averaging_ = false;
+  double flagDefault_ = 0;
+  long errorFileLine_ = 0;
+  std::set<size_t> withParams_;
+  std::map<std::string, Grid> grids_;
+  std::vector<double> sourceElevations_;
+};
+
+Deck Parser::parse(std::istream& in) {
+  LineReader reader(in, deck_.path);
+  std::string text;
+  const std::set<std::string> pathways = {"CO", "SO", "RE", "ME", "OU"};
+  while (reader.next(text)) {
+    line_ = reader.lineNo();
+    w_ = splitWords(text);
+    if (w_.empty() || w_[0].rfind("**", 0) == 0) continue;
+    first_ = 1;
+    // Blank keyword columns (1–11) continue the previous keyword.
+    if (text.size() > 11 && text.find_first_not_of(" \t") > 10 && !kw_.empty() &&
+        text.find('\t') == std::string::npos) {
+      first_ = 0;
+      dispatch("");
+      continue;
+    }
+    std::string head = upper(w_[0]);
+    if (head.size() == 2 && std::isalpha(static_cast<unsigned char>(head[0])) &&
+        std::isalpha(static_cast<unsigned char>(head[1])) && text.find_first_not_of(" \t") == 0 &&
+        w_.size() >= 2) {
+      if (!pathways.count(head)) fail("pathway " + head + " is not supported");
+      path_ = head;
+      kw_ = upper(w_[1]);
+      first_ = 2;
+    } else {
+      kw_ = head;
+    }
+    if (path_.empty()) fail("the deck must begin with the CO pathway");
+    if (kw_ == "STARTING" || kw_ == "FINISHED") continue;
+    const size_t at = text.find(w_[first_ - 1]) + w_[first_ - 1].size();
+    dispatch(text.substr(at));
+  }
+  line_ = reader.lineNo();
+  finish();
+  return deck_;
+}
+
+void Parser::dispatch(const std::string& rest) {
+  if (path_ == "CO")
+    control(rest);
+  else if (path_ == "SO")
+    source();
+  else if (path_ == "RE")
+    receptor();
+  else if (path_ == "ME")
+    meteorology();
+  else
+    output();
+}
+
+void Parser::control(const std::string& rest) {
+  auto trimmed = [](const std::string& s) {
+    const size_t a = s.find_first_not_of(" \t");
+    return a == std::string::npos ? std::string() : s.substr(a, s.find_last_not_of(" \t") - a + 1);
+  };
+  if (kw_ == "TITLEONE") {
+    deck_.title1 = trimmed(rest);
+  } else if (kw_ == "TITLETWO") {
+    deck_.title2 = trimmed(rest);
+  } else if (kw_ == "MODELOPT") {
+    for (size_t i = first_; i < w_.size(); ++i) {
+      const std::string o = upper(w_[i]);
+      if (o == "CONC")
+        conc_ = true;
+      else if (o == "FLAT")
+        flat_ = true;
+      else if (o == "DFAULT")
+        deck_.defaultOptions = true;
+      else
+        fail("MODELOPT option " + o + " is not supported");
+    }
+    if (!conc_) fail("MODELOPT: only CONC (concentration) is supported");
+    if (flat_ && deck_.defaultOptions) fail("MODELOPT: FLAT cannot be combined with DFAULT");
+    if (!flat_ && !deck_.defaultOptions)
+      fail(
+          "MODELOPT: elevated terrain is not supported; use FLAT (or DFAULT with all "
+          "elevations zero)");
+  } else if (kw_ == "AVERTIME") {
+    count(1, 1);
+    if (upper(w_[first_]) != "1") fail("AVERTIME " + w_[first_] + " is not supported (only 1)");
+    averaging_ = true;
+  } else if (kw_ == "POLLUTID") {
+    count(1, 1);
+    deck_.pollutant = w_[first_];
+  } else if (kw_ == "RUNORNOT") {
+    count(1, 1);
+    const std::string o = upper(w_[first_]);
+    if (o != "RUN" && o != "NOT") fail("RUNORNOT: expected RUN or NOT");
+    deck_.run = o == "RUN";
+  } else if (kw_ == "ERRORFIL") {
+    count(1, 2);
+    if (w_.size() > first_ + 1)
+      fail("ERRORFIL option " + upper(w_[first_ + 1]) + " is not supported");
+    deck_.errorFile = file(w_[first_]);
+    errorFileLine_ = line_;
+  } else if (kw_ == "FLAGPOLE") {
+    count(0, 1);
+    flagpole_ = true;
+    if (w_.size() > first_) flagDefault_ = number(first_);
+    if (!(flagDefault_ >= 0.0)) fail("FLAGPOLE: the height must not be negative");
+  } else {
+    unsupported();
+  }
+}
+
+void Parser::source() {
+  if (kw_ == "ELEVUNIT") {
+    count(1, 1);
+    if (upper(w_[first_]) != "METERS") fail("ELEVUNIT " + w_[first_] + " is not supported");
+  } else if (kw_ == "LOCATION") {
+    count(4, 5);
+    const std::string id = w_[first_], type = upper(w_[first_ + 1]);
+    if (!deck_.groups.empty()) fail("LOCATION must come before the first SRCGROUP");
+    if (type != "POINT") fail("source type " + type + " is not supported (only POINT)");
+    for (const PointSource& s : deck_.sources)
+      if (s.id == id) fail("LOCATION: source \"" + id + "\" is defined twice");
+    PointSource s;
+    s.id = id;
+    s.x = number(first_ + 2);
+    s.y = number(first_ + 3);
+    deck_.sources.push_back(s);
+    sourceElevations_.push_back(w_.size() > first_ + 4 ? number(first_ + 4) : 0.0);
+  } else if (kw_ == "SRCPARAM") {
+    count(6, 6);
+    const size_t i = sourceIndex(w_[first_]);
+    PointSource& s = deck_.sources[i];
+    s.q = number(first_ + 1);
+    s.hs = number(first_ + 2);
+    s.ts = number(first_ + 3);
+    s.vs = number(first_ + 4);
+    s.ds = number(first_ + 5);
+    if (!(s.q >= 0.0)) fail("SRCPARAM: the emission rate must not be negative");
+    if (!(s.hs >= 0.0 && s.hs <= 3000.0)) fail("SRCPARAM: the stack height must be 0 to 3000 m");
+    if (!(s.ts == 0.0 || s.ts >= 200.0))
+      fail("SRCPARAM: the exit temperature must be 0 (ambient) or at least 200 K");
+    if (!(s.vs >= 0.0)) fail("SRCPARAM: the exit velocity must not be negative");
+    if (!(s.ds > 0.0)) fail("SRCPARAM: the stack diameter must be positive");
+    // A zero temperature means "ambient": the fluxes use T_a + 1e-5 K. Very small exit velocities
+    // and diameters are raised to 1e-5.
+    if (s.ts == 0.0) s.ts = -1.0e-5;
+    s.vs = std::max(s.vs, 1.0e-5);
+    s.ds = std::max(s.ds, 1.0e-5);
+    withParams_.insert(i);
+  } else if (kw_ == "SRCGROUP") {
+    if (w_.size() < first_ + 1) count(1, 1);
+    const std::string id = w_[first_];
+    for (const SourceGroup& g : deck_.groups)
+      if (g.id == id) fail("SRCGROUP: group \"" + id + "\" is defined twice");
+    SourceGroup g;
+    g.id = id;
+    std::set<size_t> members;
+    if (upper(id) == "ALL" && w_.size() == first_ + 1) {
+      for (size_t i = 0; i < deck_.sources.size(); ++i) members.insert(i);
+    } else {
+      if (w_.size() == first_ + 1) fail("SRCGROUP: group \"" + id + "\" lists no sources");
+      for (size_t i = first_ + 1; i < w_.size(); ++i) members.insert(sourceIndex(w_[i]));
+    }
+    g.members.assign(members.begin(), members.end());
+    deck_.groups.push_back(g);
+  } else {
+    unsupported();
+  }
+}
+
+void Parser::receptor() {
+  if (kw_ == "ELEVUNIT") {
+    count(1, 1);
+    if (upper(w_[first_]) != "METERS") fail("ELEVUNIT " + w_[first_] + " is not supported");
+  } else if (kw_ == "DISCCART") {
+    const size_t n = w_.size() - first_;
+    ReceptorEntry e;
+    e.r.x = number(first_);
+    e.r.y = number(first_ + 1);
+    e.r.zflag = flagDefault_;
+    if (flagpole_ && (n == 3 || n == 5)) {
+      e.r.zflag = number(w_.size() - 1);
+      if (n == 5) {
+        e.zelev = number(first_ + 2);
+        e.zhill = number(first_ + 3);
+      }
+    } else if (n == 3 || n == 4) {
+      e.zelev = number(first_ + 2);
+      e.zhill = n == 4 ? number(first_ + 3) : e.zelev;
+    } else if (n != 2) {
+      fail(std::string("DISCCART: expected x y") +
+           (flagpole_ ? " [zelev zhill] zflag" : " [zelev [zhill]]") +
+           " (a flagpole height needs CO FLAGPOLE)");
+    }
+    if (!(e.r.zflag >= 0.0)) fail("DISCCART: the flagpole height must not be negative");
+    if (deck_.receptors.size() >= kMaxReceptors)
+      fail("DISCCART: more than " + std::to_string(kMaxReceptors) + " receptors");
+    deck_.receptors.push_back(e);
+  } else if (kw_ == "GRIDCART" || kw_ == "GRIDPOLR") {
+    grid(kw_ == "GRIDPOLR");
+  } else {
+    unsupported();
+  }
+}
+
+void Parser::grid(bool polar) {
+  count(2, 100000);
+  const std::string name = w_[first_], sub = upper(w_[first_ + 1]);
+  if (sub == "STA") {
+    if (grids_.count(name)) fail(kw_ + ": network \"" + name + "\" is defined twice");
+    Grid g;
+    g.name = name;
+    g.polar = polar;
+    g.line = line_;
+    grids_[name] = g;
+    return;
+  }
+  auto it = grids_.find(name);
+  if (it == grids_.end() || it->second.polar != polar)
+    fail(kw_ + ": network \"" + name + "\" has no STA line");
+  Grid& g = it->second;
+  std::vector<double> v;
+  for (size_t i = first_ + 2; i < w_.size(); ++i) v.push_back(number(i));
+  auto need = [&](size_t n) {
+    if (v.size() != n) fail(kw_ + " " + sub + ": expected " + std::to_string(n) + " values");
+  };
+  if (sub == "END") {
+    finishGrid(g);
+  } else if (polar && sub == "ORIG") {
+    need(2);
+    g.x0 = v[0];
+    g.y0 = v[1];
+  } else if (polar && sub == "DIST") {
+    g.dist.insert(g.dist.end(), v.begin(), v.end());
+  } else if (polar && sub == "DDIR") {
+    g.dirs.insert(g.dirs.end(), v.begin(), v.end());
+  } else if (polar && sub == "GDIR") {
+    need(3);
+    if (!(v[0] >= 1 && v[0] <= 3600 && v[0] == std::floor(v[0])))
+      fail("GRIDPOLR GDIR: the number of directions must be a whole number 1 to 3600");
+    for (int i = 0; i < static_cast<int>(v[0]); ++i) g.dirs.push_back(v[1] + i * v[2]);
+  } else if (!polar && sub == "XYINC") {
+    need(6);
+    for (double c : {v[1], v[4]})
+      if (!(c >= 1 && c <= 100000 && c == std::floor(c)))
+        fail("GRIDCART XYINC: the numbers of points must be whole numbers");
+    for (int i = 0; i < static_cast<int>(v[1]); ++i) g.xs.push_back(v[0] + i * v[2]);
+    for (int i = 0; i < static_cast<int>(v[4]); ++i) g.ys.push_back(v[3] + i * v[5]);
+  } else if (!polar && sub == "XPNTS") {
+    g.xs.insert(g.xs.end(), v.begin(), v.end());
+  } else if (!polar && sub == "YPNTS") {
+    g.ys.insert(g.ys.end(), v.begin(), v.end());
+  } else {
+    fail(kw_ + " " + sub + " is not supported");
+  }
+}
+
+void Parser::finishGrid(Grid& g) {
+  const double points =
+      g.polar ? static_cast<double>(g.dist.size()) * static_cast<double>(g.dirs.size())
+              : static_cast<double>(g.xs.size()) * static_cast<double>(g.ys.size());
+  if (static_cast<double>(deck_.receptors.size()) + points > static_cast<double>(kMaxReceptors))
+    fail(kw_ + ": more than " + std::to_string(kMaxReceptors) + " receptors");
+  ReceptorEntry e;
+  e.network = g.name;
+  e.r.zflag = flagDefault_;
+  if (g.polar) {
+    if (g.dist.empty() || g.dirs.empty()) fail("GRIDPOLR: the network needs DIST and GDIR or DDIR");
+    for (double dir : g.dirs)
+      for (double r : g.dist) {
+        if (!(r > 0.0)) fail("GRIDPOLR DIST: distances must be positive");
+        e.r.x = g.x0 + r * std::sin(dir * Consts::degToRad);
+        e.r.y = g.y0 + r * std::cos(dir * Consts::degToRad);
+        deck_.receptors.push_back(e);
+      }
+  } else {
+    if (g.xs.empty() || g.ys.empty()) fail("GRIDCART: the network needs XYINC or XPNTS and YPNTS");
+    for (double y : g.ys)
+      for (double x : g.xs) {
+        e.r.x = x;
+        e.r.y = y;
+        deck_.receptors.push_back(e);
+      }
+  }
+}
+
+void Parser::meteorology() {
+  if (kw_ == "SURFFILE" || kw_ == "PROFFILE") {
+    count(1, 2);
+    if (w_.size() > first_ + 1 && upper(w_[first_ + 1]) != "FREE")
+      fail(kw_ + ": format " + w_[first_ + 1] +
+           " is not supported (the files are read free-format)");
+    const std::string path = file(w_[first_]);
+    if (!fs::is_regular_file(path))
+      fail(std::string("cannot open the ") + (kw_ == "SURFFILE" ? "surface" : "profile") +
+           " file \"" + path + "\"");
+    (kw_ == "SURFFILE" ? deck_.surfaceFile : deck_.profileFile) = path;
+  } else if (kw_ == "SURFDATA" || kw_ == "UAIRDATA" || kw_ == "SITEDATA") {
+    count(2, 6);
+  } else if (kw_ == "PROFBASE") {
+    count(1, 2);
+    deck_.profileBase = number(first_);
+    if (w_.size() > first_ + 1 && upper(w_[first_ + 1]) != "METERS")
+      fail("PROFBASE: unit " + w_[first_ + 1] + " is not supported (only METERS)");
+  } else {
+    unsupported();
+  }
+}
+
+void Parser::output() {
+  if (kw_ == "RECTABLE") {
+    count(2, 11);
+    if (upper(w_[first_]) != "1" && upper(w_[first_]) != "ALLAVE")
+      fail("RECTABLE: averaging period " + w_[first_] + " is not supported (only 1)");
+    rectable_ = true;
+  } else if (kw_ == "FILEFORM") {
+    count(1, 1);
+    const std::string f = upper(w_[first_]);
+    if (f != "EXP" && f != "FIX") fail("FILEFORM " + f + " is not supported");
+    deck_.expFormat = f == "EXP";
+  } else if (kw_ == "POSTFILE" || kw_ == "PLOTFILE") {
+    count(4, 4);
+    if (w_[first_] != "1")
+      fail(kw_ + ": averaging period " + w_[first_] + " is not supported (only 1)");
+    const std::string kind = upper(w_[first_ + 2]);
+    if (kw_ == "POSTFILE" && kind != "PLOT")
+      fail("POSTFILE format " + kind + " is not supported (only PLOT)");
+    if (kw_ == "PLOTFILE" && kind != "FIRST" && kind != "1ST")
+      fail("PLOTFILE rank " + kind + " is not supported (only FIRST)");
+    OutputFile f{groupIndex(w_[first_ + 1]), file(w_[first_ + 3]), line_};
+    (kw_ == "POSTFILE" ? deck_.postFiles : deck_.plotFiles).push_back(f);
+    if (kw_ == "PLOTFILE" && !rectable_) fail("PLOTFILE needs RECTABLE 1 FIRST before it");
+  } else {
+    unsupported();
+  }
+}
+
+void Parser::finish() {
+  if (!conc_) fail("the deck has no CO MODELOPT");
+  if (!averaging_) fail("the deck has no CO AVERTIME");
+  if (deck_.sources.empty()) fail("the deck defines no source");
+  for (size_t i = 0; i < deck_.sources.size(); ++i)
+    if (!withParams_.count(i)) fail("source \"" + deck_.sources[i].id + "\" has no SRCPARAM");
+  if (deck_.groups.empty()) fail("the deck defines no SRCGROUP");
+  for (const auto& [name, g] : grids_)
+    if (g.dist.empty() && g.dirs.empty() && g.xs.empty() && g.ys.empty()) {
+      line_ = g.line;
+      fail("network \"" + name + "\" has no END line or no points");
+    }
+  if (deck_.receptors.empty()) fail("the deck defines no receptor");
+  if (static_cast<double>(deck_.receptors.size()) * static_cast<double>(deck_.sources.size()) >
+      static_cast<double>(kMaxReceptors) * 50.0)
+    fail("the deck has too many sources times receptors (at most " +
+         std::to_string(kMaxReceptors * 50) + ")");
+  if (deck_.surfaceFile.empty()) fail("the deck has no ME SURFFILE");
+  if (deck_.profileFile.empty()) fail("the deck has no ME PROFFILE");
+  if (deck_.postFiles.empty() && deck_.plotFiles.empty())
+    fail("the deck asks for no output (OU POSTFILE or PLOTFILE)");
+  refuseOverwrites();
+  if (deck_.defaultOptions) {
+    bool zero = deck_.profileBase == 0.0;
+    for (double z : sourceElevations_) zero = zero && z == 0.0;
+    for (const ReceptorEntry& e : deck_.receptors) zero = zero && e.zelev == 0.0 && e.zhill == 0.0;
+    if (!zero)
+      fail("DFAULT: elevated terrain is not supported; every elevation and PROFBASE must be 0");
+  }
+}
+
+// An output file must not replace an input file or another output file of the same run.
+void Parser::refuseOverwrites() {
+  std::vector<fs::path> seen;
+  for (const std::string& p : {deck_.path, deck_.surfaceFile, deck_.profileFile})
+    seen.push_back(fs::weakly_canonical(p));
+  std::vector<OutputFile> outputs = deck_.postFiles;
+  outputs.insert(outputs.end(), deck_.plotFiles.begin(), deck_.plotFiles.end());
+  if (!deck_.errorFile.empty()) outputs.push_back({0, deck_.errorFile, errorFileLine_});
+  for (const OutputFile& o : outputs) {
+    const fs::path c = fs::weakly_canonical(o.path);
+    if (std::find(seen.begin(), seen.end(), c) != seen.end()) {
+      line_ = o.line;
+      fail("the output file \"" + o.path + "\" is an input file or is named twice");
+    }
+    seen.push_back(c);
+  }
+}
+
+}  // namespace
+
+Deck readDeck(const std::string& path) {
+  std::error_code ec;
+  if (fs::is_regular_file(path, ec) &&
+      fs::file_size(path, ec) > static_cast<std::uintmax_t>(kMaxDeckBytes))
+    throw InputError(path + ": the deck is larger than 64 MB");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw InputError("cannot open the deck \"" + path + "\"");
+  return Parser(path).parse(in);
+}
+
+}  // namespace mod

@@ -1,0 +1,57 @@
+// The fixed height grid on which the hourly profiles are built, with the search and the linear
+// interpolation that every profile look-up uses. Levels are numbered 1..87 (index 0 is unused) so
+// that the formulas read as the model's description writes them.
+#pragma once
+
+#include <cmath>
+
+namespace mod {
+
+constexpr int kLevels = 87;
+// A value per grid level, [1..87].
+struct Column {
+  double v[kLevels + 1] = {};
+  double& operator[](int i) { return v[i]; }
+  double operator[](int i) const { return v[i]; }
+};
+
+// Grid heights, m: 0, 0.5, 1, 2, 4, 8, 14, 20, 30 … 100 by 10, 120 … 200 by 20, 250 … 2000 by 50,
+// 2100 … 5000 by 100.
+const Column& gridHeights();
+
+// Largest level i with z >= H(i), limited to `top` - 1 so that level i + 1 exists.
+int locate(double z, int top = kLevels);
+// The search over the first 29 levels (0 … 600 m), used for the stack-top level.
+inline int locate29(double z) { return locate(z, 29); }
+
+// v = v_lo + ((z - z_lo)/(z_hi - z_lo))·(v_hi - v_lo), evaluated in exactly this order.
+inline double interpolate(double zLo, double zHi, double vLo, double vHi, double z) {
+  return vLo + ((z - zLo) / (zHi - zLo)) * (vHi - vLo);
+}
+
+// Profile value at z between levels k and k + 1.
+inline double atLevel(const Column& p, int k, double z) {
+  const Column& h = gridHeights();
+  return interpolate(h[k], h[k + 1], p[k], p[k + 1], z);
+}
+inline double at(const Column& p, double z) { return atLevel(p, locate(z), z); }
+
+// Exponential with the model's floor: arguments at or below -50 give 0.
+inline double expFloor(double a) { return a > -50.0 ? std::exp(a) : 0.0; }
+
+// Constants as the model derives them at start-up.
+struct Consts {
+  static inline const double pi = 4.0 * std::atan(1.0);
+  static inline const double twoPi = 2.0 * pi;
+  static inline const double sqrtPi = std::sqrt(pi);
+  static inline const double sqrt2Pi = std::sqrt(twoPi);
+  static inline const double sqrt2 = std::sqrt(2.0);
+  static inline const double degToRad = pi / 180.0;
+};
+
+constexpr double kG = 9.80616;        // gravity, m/s²
+constexpr double kKarman = 0.4;       // von Kármán constant
+constexpr double kGOverCp = 0.00977;  // dry adiabatic lapse, K/m
+constexpr double kThird = 1.0 / 3.0;
+
+}  // namespace mod

@@ -1,0 +1,19 @@
+// A whole run: read the deck and the meteorology, compute every hour, write the result files.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+namespace mod {
+
+struct RunSummary {
+  int exitCode = 0;
+  std::string error;  // set when exitCode != 0
+  long hours = 0, calm = 0, missing = 0;
+};
+
+// Runs the deck at `deckPath`; relative file names in it are taken from the deck's folder.
+// Progress and the summary go to `log`. `threads` = 0 picks the number of processors.
+RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned threads = 0);
+
+}  // namespace mod
