@@ -153,7 +153,8 @@ std::string AtomicFile::open(const std::string& path) {
   // O_EXCL with O_NOFOLLOW: a name planted in the folder (a file or a link) is never opened,
   // another name is tried. A new target gets the usual permissions (0666 less the umask).
   const std::string dir = folderOf(target_);
-  const std::string base = fs::path(target_).filename().string();
+  // Cut so that the temporary name stays within the 255 bytes a folder entry may have.
+  const std::string base = fs::path(target_).filename().string().substr(0, 200);
   for (int tries = 0; tries < 1000; ++tries) {
     std::string name = dir;
     name += "/.";
