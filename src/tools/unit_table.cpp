@@ -265,7 +265,7 @@ std::string appendUnitLine(const std::string& path, const std::string& line) {
   std::string old;
   const core::FileRead f = core::readRegularFile(path, old);
   if (f.status == core::ReadStatus::NotRegular || f.status == core::ReadStatus::TooLarge)
-    return "无法打开文件 " + core::describeRead(f, path, "单位表文件");
+    return core::describeRead(f, path, "单位表文件");
   if (f.status == core::ReadStatus::Ok) {
     if (old.find("\r\n") != std::string::npos) eol = "\r\n";
     needs_break = !old.empty() && old.back() != '\n';
