@@ -128,8 +128,13 @@ bool CMainDlg::openProjectFile(const QString& path) {
   m_projectSaved = projectSnapshot();
   updateTitle();
   if (!r.skipped.empty()) {
+    // A file from some other program can list thousands; the box shows the first few.
+    constexpr size_t kShown = 20;
     QString list;
-    for (const auto& s : r.skipped) list += QStringLiteral("\n") + QString::fromStdString(s);
+    for (size_t i = 0; i < r.skipped.size() && i < kShown; ++i)
+      list += QStringLiteral("\n") + QString::fromStdString(r.skipped[i]);
+    if (r.skipped.size() > kShown)
+      list += QStringLiteral("\n……共%1项").arg(static_cast<qulonglong>(r.skipped.size()));
     widgets::showMessage(
         this, QStringLiteral("工程文件来自较新的版本，以下本程序不认识的内容已跳过：") + list,
         QStringLiteral("打开工程"));

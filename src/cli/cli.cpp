@@ -1,14 +1,13 @@
 #include "cli/cli.h"
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <set>
 
 #include "cli/project_command.h"
 #include "core/calculator.h"
+#include "core/file_io.h"
 #include "core/format.h"
 #include "core/parse.h"
 #include "models/registry.h"
@@ -28,7 +27,7 @@ using Json = nlohmann::ordered_json;
 
 // The largest file a "key=@file" value is read from (a table of a few thousand rows is far
 // smaller); anything but a regular file is refused.
-constexpr std::uintmax_t kMaxValueFileBytes = 64u << 20;
+constexpr std::uintmax_t kMaxValueFileBytes = core::kMaxInputFileBytes;
 
 // Environment variable naming the screening program when --screen3 is not given.
 constexpr const char* kScreen3Env = "KUVA_SCREEN3";
@@ -105,31 +104,19 @@ bool readValueArg(const std::string& key, const std::string& raw, std::string& v
     return true;
   }
   const std::string path = raw.substr(1);
-  std::error_code ec;
-  const auto status = std::filesystem::status(path, ec);
-  if (ec || !std::filesystem::exists(status)) {
-    err << key << ": cannot read " << path << '\n';
-    return false;
+  const core::FileRead r = core::readRegularFile(path, value, kMaxValueFileBytes);
+  switch (r.status) {
+    case core::ReadStatus::Ok: return true;
+    case core::ReadStatus::NotRegular:
+      err << key << ": " << path << " is not a regular file\n";
+      break;
+    case core::ReadStatus::TooLarge:
+      err << key << ": " << path << " is larger than " << (kMaxValueFileBytes >> 20) << " MB\n";
+      break;
+    case core::ReadStatus::Missing:
+    case core::ReadStatus::Unreadable: err << key << ": cannot read " << path << '\n'; break;
   }
-  if (!std::filesystem::is_regular_file(status)) {
-    err << key << ": " << path << " is not a regular file\n";
-    return false;
-  }
-  const std::uintmax_t size = std::filesystem::file_size(path, ec);
-  if (ec || size > kMaxValueFileBytes) {
-    err << key << ": " << path << " is larger than " << (kMaxValueFileBytes >> 20) << " MB\n";
-    return false;
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    err << key << ": cannot read " << path << '\n';
-    return false;
-  }
-  // Read no more than the limit even if the file grew since it was measured.
-  value.assign(static_cast<size_t>(size), '\0');
-  in.read(value.data(), static_cast<std::streamsize>(size));
-  value.resize(static_cast<size_t>(in.gcount()));
-  return true;
+  return false;
 }
 
 bool assign(const core::FieldDesc& f, const std::string& text, core::Values& v, std::ostream& err) {
@@ -282,7 +269,7 @@ int cmdRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (a == "--json") {
       json = true;
     } else if (a == "--sheet") {
-      if (i + 1 >= args.size()) {
+      if (i + 1 >= args.size() || args[i + 1].empty()) {
         err << "--sheet needs a file name\n";
         return 2;
       }

@@ -3,7 +3,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -33,38 +36,64 @@ std::string now() {
 }
 
 // Files holding texts that start with '@' (which "run" would take for a file name): the text
-// goes through a file of its own, removed when the command ends.
+// goes through a file of its own in the temporary folder, removed when the command ends.
 struct TextFiles {
   std::vector<std::string> paths;
   ~TextFiles() {
     for (const auto& p : paths) std::remove(p.c_str());
   }
-  std::string hold(const std::string& text) {
-    const auto dir = std::filesystem::temp_directory_path();
-    const std::string path =
-        (dir / ("kuva-text-" + std::to_string(::getpid()) + "-" + std::to_string(paths.size())))
-            .string();
-    if (!core::writeFileAtomic(path, text).empty()) return {};
+  // "@" and the file's name, or an empty text with the reason on `error`.
+  std::string hold(const std::string& text, std::string& error) {
+    std::error_code ec;
+    const auto dir = std::filesystem::temp_directory_path(ec);
+    if (ec) {
+      error = "没有可用的临时文件夹（" + ec.message() + "），无法传递以“@”开头的文本";
+      return {};
+    }
+    // Created exclusively under a fresh name: a name planted in a shared folder is not opened.
+    std::string path = (dir / "kuva-text-XXXXXX").string();
+    const int fd = ::mkstemp(path.data());
+    if (fd < 0) {
+      error = path + "：" + std::strerror(errno) + "，无法传递以“@”开头的文本";
+      return {};
+    }
     paths.push_back(path);
+    size_t done = 0;
+    while (done < text.size()) {
+      const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
+    const int write_error = done < text.size() ? (errno != 0 ? errno : EIO) : 0;
+    if (::close(fd) != 0 || write_error != 0) {
+      error = "无法写入 " + path + "：" + std::strerror(write_error ? write_error : errno) +
+              "，无法传递以“@”开头的文本";
+      return {};
+    }
     return "@" + path;
   }
 };
 
-// The run arguments that reproduce a saved page: every input as the page showed it.
-std::vector<std::string> runArgs(const core::CalculatorDesc& d, const core::Values& inputs,
-                                 bool json, TextFiles& files) {
-  std::vector<std::string> args{"run", d.id};
+// The run arguments that reproduce a saved page: every input as the page showed it. False, with
+// the reason on `error`, when a text could not be handed over.
+bool runArgs(const core::CalculatorDesc& d, const core::Values& inputs, bool json, TextFiles& files,
+             std::vector<std::string>& args, std::string& error) {
+  args = {"run", d.id};
   const auto& all = inputs.all();
   for (const auto& f : d.fields) {
     if (f.result) continue;
     auto it = all.find(f.key);
     if (it == all.end()) continue;
     std::string value = core::shownValue(f, it->second);
-    if (value.size() > 1 && value[0] == '@') value = files.hold(value);
+    if (value.size() > 1 && value[0] == '@') {
+      value = files.hold(value, error);
+      if (value.empty()) return false;
+    }
     args.push_back(f.key + "=" + value);
   }
   if (json) args.emplace_back("--json");
-  return args;
+  return true;
 }
 
 }  // namespace
@@ -119,7 +148,13 @@ int runProjectCommand(const std::vector<std::string>& args, std::ostream& out, s
     if (!p) continue;
     std::ostringstream o, e;
     TextFiles files;
-    const int rc = runCli(runArgs(d, p->inputs, json, files), o, e);
+    std::vector<std::string> run;
+    std::string why;
+    int rc = 1;
+    if (runArgs(d, p->inputs, json, files, run, why))
+      rc = runCli(run, o, e);
+    else
+      e << "ERROR: " << why << '\n';
     if (rc != 0) status = std::max(status, 1);
     if (!e.str().empty()) err << d.id << ": " << e.str();
     if (!json) {
@@ -140,7 +175,8 @@ int runProjectCommand(const std::vector<std::string>& args, std::ostream& out, s
     nlohmann::ordered_json root;
     root["project"] = path;
     root["calculators"] = std::move(all);
-    out << root.dump(2) << '\n';
+    // A file name that is not UTF-8 (a GBK name from a Windows share) shows replacement marks.
+    out << root.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
   }
   return status;
 }

@@ -1,19 +1,10 @@
 #include "core/project_file.h"
 
-#include <unistd.h>
-
-#include <atomic>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
+#include <unordered_set>
 
 #include "core/format.h"
 #include "core/parse.h"
-#include "core/temp_name.h"
 
 namespace core {
 
@@ -22,6 +13,11 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 constexpr const char* kProgram = "kuva环评计算";
+
+// Counts beyond any real project: the program has a few dozen calculators of a few dozen fields.
+constexpr size_t kMaxCalculators = 1000;
+constexpr size_t kMaxKeysPerCalculator = 1000;
+constexpr size_t kMaxDepth = 64;
 
 bool isNumeric(FieldType t) {
   return t == FieldType::Float || t == FieldType::Double || t == FieldType::Int;
@@ -34,37 +30,140 @@ std::string trimmed(const std::string& s) {
   return s.substr(b, e - b + 1);
 }
 
-// A JSON scalar as the text a page would show; false for arrays, objects and null.
-bool scalarText(const Json& j, std::string& out) {
-  if (j.is_string()) {
-    out = j.get<std::string>();
-    return true;
-  }
-  if (j.is_boolean()) {
-    out = j.get<bool>() ? "1" : "0";
-    return true;
-  }
-  if (j.is_number()) {
-    out = j.dump();
-    return true;
-  }
-  return false;
-}
-
 std::string damaged(const std::string& why) { return "工程文件已损坏或格式不对：" + why; }
 
+// The parts of a project's JSON text this program reads, taken event by event as the text is
+// parsed: time and memory grow with the size of the file, whatever its shape, and nothing outside
+// "version", "saved" and "calculators" is kept. A key given twice in one object, nesting deeper
+// than any project needs and counts beyond any real project stop the parse.
+class ProjectSax final : public nlohmann::json_sax<nlohmann::json> {
+ public:
+  struct Entry {
+    std::string key;
+    bool scalar = false;  // a string, number or boolean; text holds it as a page would show it
+    std::string text;
+  };
+  struct Calc {
+    std::string id;
+    bool object = false;
+    std::vector<Entry> entries;
+  };
+
+  bool root_object = false;
+  bool have_calculators = false;
+  std::string version, saved;
+  std::vector<Calc> calcs;
+  std::string error;  // why the parse stopped: a refusal of ours or the parser's own message
+
+  bool null() override { return value(false, {}); }
+  bool boolean(bool v) override { return value(true, v ? "1" : "0"); }
+  bool number_integer(number_integer_t v) override { return value(true, std::to_string(v)); }
+  bool number_unsigned(number_unsigned_t v) override { return value(true, std::to_string(v)); }
+  bool number_float(number_float_t, const string_t& s) override { return value(true, s); }
+  bool string(string_t& v) override {
+    if (!frames_.empty() && frames_.back().role == Role::Root) {
+      if (frames_.back().key == "version") version = v;
+      if (frames_.back().key == "saved") saved = v;
+    }
+    return value(true, v);
+  }
+  bool binary(binary_t&) override { return value(false, {}); }
+  bool start_object(std::size_t) override { return open(true); }
+  bool start_array(std::size_t) override { return open(false); }
+  bool end_object() override { return close(); }
+  bool end_array() override { return close(); }
+  bool key(string_t& k) override {
+    Frame& f = frames_.back();
+    if (!f.keys.insert(k).second) return refuse("键“" + k + "”出现了两次");
+    f.key = k;
+    return true;
+  }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& e) override {
+    if (dynamic_cast<const nlohmann::detail::out_of_range*>(&e))
+      error = damaged(std::string("数值超出范围（") + e.what() + "）");
+    else
+      error = damaged(std::string("不是完整的 JSON 文本（") + e.what() + "）");
+    return false;
+  }
+
+ private:
+  enum class Role { Other, Root, Calculators, Calc };
+  struct Frame {
+    Role role = Role::Other;
+    bool object = false;
+    std::string key;  // the key whose value comes next
+    std::unordered_set<std::string> keys;
+  };
+  std::vector<Frame> frames_;
+
+  bool refuse(const std::string& why) {
+    error = damaged(why);
+    return false;
+  }
+
+  // A value at the current place: a scalar with its text, or the start of a container.
+  bool value(bool scalar, std::string text) {
+    if (frames_.empty() || !frames_.back().object) return true;
+    const Frame& f = frames_.back();
+    if (f.role == Role::Calculators) return addCalc(f.key, false);
+    if (f.role == Role::Calc) {
+      auto& entries = calcs.back().entries;
+      if (entries.size() >= kMaxKeysPerCalculator)
+        return refuse(calcs.back().id + " 的字段超过 " + std::to_string(kMaxKeysPerCalculator) +
+                      " 个");
+      entries.push_back({f.key, scalar, std::move(text)});
+    }
+    return true;
+  }
+
+  bool addCalc(const std::string& id, bool object) {
+    if (calcs.size() >= kMaxCalculators)
+      return refuse("计算器超过 " + std::to_string(kMaxCalculators) + " 个");
+    calcs.push_back({id, object, {}});
+    return true;
+  }
+
+  bool open(bool object) {
+    if (frames_.size() >= kMaxDepth) return refuse("嵌套超过 " + std::to_string(kMaxDepth) + " 层");
+    Role role = Role::Other;
+    if (frames_.empty()) {
+      root_object = object;
+      role = object ? Role::Root : Role::Other;
+    } else if (frames_.back().object) {
+      const Frame& parent = frames_.back();
+      if (parent.role == Role::Root && parent.key == "calculators" && object) {
+        have_calculators = true;
+        role = Role::Calculators;
+      } else if (parent.role == Role::Calculators) {
+        if (!addCalc(parent.key, object)) return false;
+        role = object ? Role::Calc : Role::Other;
+      } else if (parent.role == Role::Calc) {
+        if (!value(false, {})) return false;
+      }
+    }
+    frames_.push_back({role, object, {}, {}});
+    return true;
+  }
+
+  bool close() {
+    frames_.pop_back();
+    return true;
+  }
+};
+
 // One calculator's entry read over its defaults; an empty text on success.
-std::string readPage(const CalculatorDesc& d, const Json& entry, ProjectRead& r) {
-  if (!entry.is_object()) return damaged(d.id + " 不是一组字段");
+std::string readPage(const CalculatorDesc& d, const ProjectSax::Calc& entry, ProjectRead& r) {
+  if (!entry.object) return damaged(d.id + " 不是一组字段");
   ProjectPage page{d.id, defaultValues(d)};
-  for (const auto& [key, val] : entry.items()) {
+  for (const auto& [key, scalar, text] : entry.entries) {
     const FieldDesc* f = d.field(key);
-    if (!f || f->result) {
+    if (!f) {
       r.skipped.push_back(d.id + "." + key);
       continue;
     }
-    std::string text;
-    if (!scalarText(val, text)) return damaged(d.title + " 的 " + key + " 不是一个值");
+    // A result some writer saved is computed again, not read.
+    if (f->result) continue;
+    if (!scalar) return damaged(d.title + " 的 " + key + " 不是一个值");
     Value v;
     if (!readShownValue(*f, text, v))
       return damaged(d.title + " 的 " + f->label + "（" + key + "）值“" + text + "”无法识别");
@@ -161,25 +260,26 @@ std::string projectToJson(const Registry& registry, const Project& project) {
 
 ProjectRead projectFromJson(const Registry& registry, const std::string& text) {
   ProjectRead r;
-  Json root;
+  ProjectSax sax;
   try {
-    root = Json::parse(text);
-  } catch (const Json::parse_error& e) {
+    if (!nlohmann::json::sax_parse(text, &sax)) {
+      r.error = sax.error.empty() ? damaged("不是完整的 JSON 文本") : sax.error;
+      return r;
+    }
+  } catch (const nlohmann::json::exception& e) {
     r.error = damaged(std::string("不是完整的 JSON 文本（") + e.what() + "）");
     return r;
   }
-  if (!root.is_object() || !root.contains("calculators") || !root["calculators"].is_object()) {
+  if (!sax.root_object || !sax.have_calculators) {
     r.error = damaged("没有计算器输入（calculators）");
     return r;
   }
-  if (root.contains("version") && root["version"].is_string())
-    r.project.version = root["version"].get<std::string>();
-  if (root.contains("saved") && root["saved"].is_string())
-    r.project.saved = root["saved"].get<std::string>();
-  for (const auto& [id, entry] : root["calculators"].items()) {
-    const CalculatorDesc* d = registry.find(id);
+  r.project.version = std::move(sax.version);
+  r.project.saved = std::move(sax.saved);
+  for (const auto& entry : sax.calcs) {
+    const CalculatorDesc* d = registry.find(entry.id);
     if (!d) {
-      r.skipped.push_back(id);
+      r.skipped.push_back(entry.id);
       continue;
     }
     r.error = readPage(*d, entry, r);
@@ -193,43 +293,11 @@ ProjectRead projectFromJson(const Registry& registry, const std::string& text) {
   return r;
 }
 
-std::string writeFileAtomic(const std::string& path, const std::string& content) {
-  const std::string temp = temporaryNameFor(path);
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return std::string("无法写入 ") + path + "：" + std::strerror(errno);
-    out << content;
-    out.flush();
-    if (!out) {
-      const int err = errno;
-      out.close();
-      std::remove(temp.c_str());
-      return std::string("无法写入 ") + path + "：" + std::strerror(err);
-    }
-  }
-  // rename() replaces an existing target in one step, so readers see the old or the new file.
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    const int err = errno;
-    std::remove(temp.c_str());
-    return std::string("无法写入 ") + path + "：" + std::strerror(err);
-  }
-  return {};
-}
-
-std::string readWholeFile(const std::string& path, std::string& content) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::string("无法打开 ") + path + "：" + std::strerror(errno);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  content = ss.str();
-  return {};
-}
-
 ProjectRead loadProject(const Registry& registry, const std::string& path) {
   std::string text;
-  if (std::string err = readWholeFile(path, text); !err.empty()) {
+  if (const FileRead f = readRegularFile(path, text); f.status != ReadStatus::Ok) {
     ProjectRead r;
-    r.error = err;
+    r.error = describeRead(f, path, "工程文件");
     return r;
   }
   return projectFromJson(registry, text);

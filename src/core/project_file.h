@@ -9,7 +9,9 @@
 //
 // Results are not kept: they are computed again from the inputs. Reading checks the whole file
 // before anything is handed back, so a damaged file changes nothing; keys this program does not
-// know (a file from a newer version) are skipped and listed.
+// know (a file from a newer version) are skipped and listed; saved results are skipped silently.
+// Only a regular file of at most kMaxInputFileBytes is read (file_io.h), and saving replaces the
+// file atomically.
 #pragma once
 
 #include <string>
@@ -17,6 +19,7 @@
 #include <vector>
 
 #include "core/calculator.h"
+#include "core/file_io.h"
 
 namespace core {
 
@@ -55,11 +58,6 @@ std::string projectToJson(const Registry& registry, const Project& project);
 // A project from JSON text: refused (ok = false, with a message) when the text is not a project
 // file or a value does not fit its field.
 ProjectRead projectFromJson(const Registry& registry, const std::string& text);
-
-// Whole-file helpers. Writing goes to a temporary file beside the target, then renames it, so the
-// target holds the old or the new project, never a part. Both return an empty text on success.
-std::string writeFileAtomic(const std::string& path, const std::string& content);
-std::string readWholeFile(const std::string& path, std::string& content);
 
 ProjectRead loadProject(const Registry& registry, const std::string& path);
 std::string saveProject(const Registry& registry, const Project& project, const std::string& path);

@@ -2,17 +2,12 @@
 
 #include <xlsxwriter.h>
 
-#include <unistd.h>
 #include <algorithm>
-#include <atomic>
 #include <cctype>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
-#include "core/temp_name.h"
+#include "core/file_io.h"
 
 namespace present {
 
@@ -103,20 +98,19 @@ XlsxResult writeXlsx(const std::string& path, const XlsxTable& t) {
     return failure(Status::WriteFailed, "表格超出电子表格的大小上限（1048576行，16384列）");
   if (t.rows > 0 && !t.cell) return failure(Status::WriteFailed, "没有单元格数据");
 
-  const std::string temp = core::temporaryNameFor(path);
-  const std::string error = writeWorkbook(temp, t);
-  if (!error.empty()) {
-    std::remove(temp.c_str());
-    return failure(Status::WriteFailed, error);
-  }
-  // rename() replaces an existing target in one step, so readers see the old or the new file.
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    const int err = errno;
-    std::remove(temp.c_str());
+  // The library writes the workbook by name into the temporary file created for it.
+  // A target that exists but cannot be replaced (a folder, a FIFO) is told apart from a failed
+  // write.
+  auto replaceFailure = [&path](const std::string& e) {
     std::error_code ec;
     const bool existed = std::filesystem::exists(path, ec);
-    return failure(existed ? Status::ReplaceFailed : Status::WriteFailed, std::strerror(err));
-  }
+    return failure(existed ? Status::ReplaceFailed : Status::WriteFailed, e);
+  };
+  core::AtomicFile file;
+  if (std::string e = file.open(path); !e.empty()) return replaceFailure(e);
+  const std::string error = writeWorkbook(file.tempPath(), t);
+  if (!error.empty()) return failure(Status::WriteFailed, error);
+  if (std::string e = file.commit(); !e.empty()) return replaceFailure(e);
   return {};
 }
 

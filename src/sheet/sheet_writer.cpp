@@ -1,5 +1,6 @@
 #include "sheet/sheet_writer.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QFont>
 #include <QGuiApplication>
@@ -7,12 +8,11 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QTextDocument>
 #include <QUrl>
 #include <cstdlib>
 
-#include "core/project_file.h"
+#include "core/file_io.h"
 
 namespace sheet {
 
@@ -60,19 +60,22 @@ std::string writePdf(const present::CalcSheet& s, const std::string& path,
   }
   doc.setHtml(QString::fromStdString(present::sheetToHtml(s, src)));
 
-  QSaveFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::WriteOnly))
-    return "无法写入 " + path + "：" + file.errorString().toStdString();
+  // The target is checked and its temporary file created before the pages are drawn; the PDF is
+  // drawn into memory and written in one piece.
+  core::AtomicFile file;
+  if (std::string e = file.open(path); !e.empty()) return e;
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
   {
-    QPdfWriter pdf(&file);
+    QPdfWriter pdf(&buffer);
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
     pdf.setTitle(QString::fromStdString(s.title));
     pdf.setCreator(QStringLiteral("kuva环评计算"));
     doc.print(&pdf);
   }
-  if (!file.commit()) return "无法写入 " + path + "：" + file.errorString().toStdString();
-  return {};
+  if (std::string e = file.write(buffer.data().toStdString()); !e.empty()) return e;
+  return file.commit();
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 #include "tools/unit_converter.h"
 
 #include <cmath>
-#include <fstream>
-#include <sstream>
+#include <unordered_map>
 
 #include "core/binding.h"
+#include "core/file_io.h"
 #include "core/format.h"
 
 namespace models::tools {
@@ -18,6 +18,8 @@ core::CheckFailure refuse(std::string message, std::string focus) {
 core::Check checkUnit(const UnitTable& t, const std::string& kind, const std::string& unit,
                       const char* key) {
   const auto f = unitFactor(t, kind, unit);
+  if (!f && refusedLineOf(t, kind, unit))
+    return refuse("单位表" + refusedLineOf(t, kind, unit)->message + "，请在data.ini中修改！", key);
   if (!f) return refuse("单位“" + unit + "”不属于单位种类“" + kind + "”！", key);
   // A factor of 0 (or one that is not a number) would divide by zero.
   if (!(std::isfinite(*f) && *f != 0)) return refuse(zeroFactorMessage(unit), key);
@@ -42,12 +44,18 @@ UnitConversionResult computeUnitConversion(const UnitTable& t, const UnitConvers
 }
 
 std::string unitListingText(const UnitTable& t) {
-  std::string out;
-  for (const auto& k : unitKinds(t)) {
-    out += k + ":";
-    for (const auto& u : unitsOfKind(t, k)) out += " " + u;
-    out += "\r\n";
+  // One pass over the lines: a row per kind in order of first appearance, its first line's base
+  // unit, then the unit of every line of the kind.
+  std::vector<std::string> rows;
+  std::unordered_map<std::string, size_t> row_of;
+  for (const auto& l : t.lines) {
+    const auto [it, fresh] = row_of.emplace(l.kind, rows.size());
+    if (fresh) rows.push_back(l.kind + ": " + l.base_unit);
+    rows[it->second] += " " + l.unit;
   }
+  std::string out;
+  for (const auto& r : rows) out += r + "\r\n";
+  for (const auto& r : t.refused) out += r.message + "\r\n";
   return out;
 }
 
@@ -60,11 +68,14 @@ struct Table {
 
 Table tableFor(const std::string& path) {
   if (path.empty()) return {parseUnitTable(defaultUnitTableText()), {}};
-  std::ifstream probe(path, std::ios::binary);
-  if (!probe) return {{}, "无法读取单位表文件 " + path};
-  std::ostringstream ss;
-  ss << probe.rdbuf();
-  return {parseUnitTable(ss.str()), {}};
+  std::string bytes;
+  const core::FileRead f = core::readRegularFile(path, bytes);
+  if (f.status == core::ReadStatus::Missing || f.status == core::ReadStatus::Unreadable)
+    return {{}, "无法读取单位表文件 " + path};
+  if (f.status != core::ReadStatus::Ok) return {{}, core::describeRead(f, path, "单位表文件")};
+  Table t{parseUnitTable(bytes), {}};
+  if (!t.table.error.empty()) t.error = path + "：" + t.table.error;
+  return t;
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <unordered_set>
 
+#include "core/file_io.h"
 #include "core/format.h"
 
 namespace models::tools {
@@ -127,11 +129,16 @@ std::string decodeLine(const std::string& bytes) {
   return fromGb18030(s);
 }
 
-std::optional<UnitLine> parseUnitLine(const std::string& line) {
-  std::string f[5];
+namespace {
+
+bool splitFields(const std::string& line, std::string (&f)[5]) {
   size_t pos = 0;
   for (auto& field : f)
-    if (!nextField(line, pos, field)) return std::nullopt;
+    if (!nextField(line, pos, field)) return false;
+  return true;
+}
+
+UnitLine lineOf(const std::string (&f)[5]) {
   UnitLine u;
   u.kind = f[0];
   u.base_amount = leadingNumber(f[1]);
@@ -141,27 +148,73 @@ std::optional<UnitLine> parseUnitLine(const std::string& line) {
   return u;
 }
 
+// An amount a conversion can divide by: positive and finite once stored in single precision.
+bool usableAmount(float a) { return std::isfinite(a) && a > 0; }
+
+}  // namespace
+
+std::optional<UnitLine> parseUnitLine(const std::string& line) {
+  std::string f[5];
+  if (!splitFields(line, f)) return std::nullopt;
+  return lineOf(f);
+}
+
 UnitTable parseUnitTable(const std::string& bytes) {
   UnitTable t;
+  std::unordered_set<std::string> kinds;
   std::istringstream in(bytes);
   std::string raw;
+  int number = 0;
   while (std::getline(in, raw)) {
+    ++number;
     if (isBlank(raw)) continue;
-    if (auto u = parseUnitLine(decodeLine(raw)))
-      t.lines.push_back(std::move(*u));
-    else
+    std::string f[5];
+    if (!splitFields(decodeLine(raw), f)) {
       ++t.skipped;
+      continue;
+    }
+    UnitLine u = lineOf(f);
+    const bool base_ok = usableAmount(u.base_amount);
+    if (!base_ok || !usableAmount(u.amount)) {
+      const std::string& name = base_ok ? u.unit : u.base_unit;
+      const std::string& text = base_ok ? f[3] : f[1];
+      t.refused.push_back({number, u.kind, u.base_unit, u.unit,
+                           "第" + std::to_string(number) + "行：单位“" + name + "”的换算值“" +
+                               text + "”不是正数，此行未读入"});
+      continue;
+    }
+    kinds.insert(u.kind);
+    if (kinds.size() > kMaxUnitKinds || t.lines.size() >= kMaxUnitLines) {
+      t = UnitTable{};
+      t.error = "单位表的单位种类超过" + std::to_string(kMaxUnitKinds) + "种或单位超过" +
+                std::to_string(kMaxUnitLines) + "个，不是单位表文件";
+      return t;
+    }
+    t.lines.push_back(std::move(u));
   }
   return t;
 }
 
+std::string refusedLinesText(const UnitTable& t, size_t max) {
+  std::string out;
+  for (size_t i = 0; i < t.refused.size() && i < max; ++i) out += t.refused[i].message + "\n";
+  if (t.refused.size() > max)
+    out += "……另有" + std::to_string(t.refused.size() - max) + "行未读入\n";
+  return out;
+}
+
+const RefusedUnitLine* refusedLineOf(const UnitTable& t, const std::string& kind,
+                                     const std::string& unit) {
+  for (const auto& r : t.refused)
+    if (r.kind == kind && (r.unit == unit || r.base_unit == unit)) return &r;
+  return nullptr;
+}
+
 std::vector<std::string> unitKinds(const UnitTable& t) {
   std::vector<std::string> kinds;
-  for (const auto& l : t.lines) {
-    bool seen = false;
-    for (const auto& k : kinds) seen = seen || k == l.kind;
-    if (!seen) kinds.push_back(l.kind);
-  }
+  std::unordered_set<std::string> seen;
+  for (const auto& l : t.lines)
+    if (seen.insert(l.kind).second) kinds.push_back(l.kind);
   return kinds;
 }
 
@@ -209,15 +262,13 @@ std::string formatUnitLine(const std::string& kind, const std::string& base_unit
 std::string appendUnitLine(const std::string& path, const std::string& line) {
   std::string eol = "\n";
   bool needs_break = false;
-  {
-    std::ifstream in(path, std::ios::binary);
-    if (in) {
-      std::ostringstream ss;
-      ss << in.rdbuf();
-      const std::string old = ss.str();
-      if (old.find("\r\n") != std::string::npos) eol = "\r\n";
-      needs_break = !old.empty() && old.back() != '\n';
-    }
+  std::string old;
+  const core::FileRead f = core::readRegularFile(path, old);
+  if (f.status == core::ReadStatus::NotRegular || f.status == core::ReadStatus::TooLarge)
+    return core::describeRead(f, path, "单位表文件");
+  if (f.status == core::ReadStatus::Ok) {
+    if (old.find("\r\n") != std::string::npos) eol = "\r\n";
+    needs_break = !old.empty() && old.back() != '\n';
   }
   std::ofstream out(path, std::ios::binary | std::ios::app);
   if (!out) return "无法打开文件 " + path + "：" + std::strerror(errno);
@@ -245,15 +296,12 @@ LoadedUnitTable loadUnitTableFile(const std::string& path, const std::string& de
     }
     r.created = true;
   }
-  std::ifstream in(p, std::ios::binary);
-  if (!in) {
-    r.error = "无法打开文件 " + path + "：" + std::strerror(errno);
-    r.table = parseUnitTable(default_bytes);
-    return r;
-  }
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  r.table = parseUnitTable(ss.str());
+  std::string bytes;
+  if (const core::FileRead f = core::readRegularFile(path, bytes); f.status != core::ReadStatus::Ok)
+    r.error = core::describeRead(f, path, "单位表文件");
+  else if (r.table = parseUnitTable(bytes); !r.table.error.empty())
+    r.error = path + "：" + r.table.error;
+  if (!r.error.empty()) r.table = parseUnitTable(default_bytes);
   return r;
 }
 

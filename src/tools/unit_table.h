@@ -19,10 +19,24 @@ struct UnitLine {
   std::string unit;
 };
 
+// A line left out because an amount is not a positive number (0, negative, not a number, or
+// beyond single precision): a conversion through it would divide by zero or give nonsense.
+struct RefusedUnitLine {
+  int line = 0;  // 1-based line number in the file
+  std::string kind, base_unit, unit;
+  std::string message;  // "第3行：……"
+};
+
 struct UnitTable {
   std::vector<UnitLine> lines;  // in file order
   int skipped = 0;              // lines with fewer than five bracket pairs (blank lines excluded)
+  std::vector<RefusedUnitLine> refused;
+  std::string error;  // the whole file refused (more kinds or units than any real table)
 };
+
+// Counts beyond any real table; a larger file is refused whole.
+inline constexpr size_t kMaxUnitKinds = 10000;
+inline constexpr size_t kMaxUnitLines = 50000;
 
 // One line of text as a unit; nullopt when it holds fewer than five bracket pairs. Each search
 // starts after the previous closing bracket, so an equals sign or other text between the
@@ -38,6 +52,12 @@ bool isValidUtf8(const std::string& s);
 
 // The whole file's bytes as a table.
 UnitTable parseUnitTable(const std::string& bytes);
+
+// The refusals of lines, one a line, for a message; at most `max` of them, then how many more.
+std::string refusedLinesText(const UnitTable& t, size_t max = 10);
+// The refused line that named `unit` in `kind`, or nullptr.
+const RefusedUnitLine* refusedLineOf(const UnitTable& t, const std::string& kind,
+                                     const std::string& unit);
 
 // Kinds in order of first appearance, each once.
 std::vector<std::string> unitKinds(const UnitTable& t);
@@ -66,8 +86,9 @@ std::string formatUnitLine(const std::string& kind, const std::string& base_unit
                            const std::string& amount, const std::string& unit);
 
 // Appends a line at the end of the file (created when missing) and flushes it; the existing
-// lines are not rewritten. A file whose last line has no line end gets one first; the line end
-// follows the file's own ("\r\n" when it has one). Returns an error text, empty on success.
+// lines are not rewritten, and a path that is not a regular file is refused. A file whose last line
+// has no line end gets one first; the line end follows the file's own ("\r\n" when it has one).
+// Returns an error text, empty on success.
 std::string appendUnitLine(const std::string& path, const std::string& line);
 
 struct LoadedUnitTable {
@@ -77,8 +98,9 @@ struct LoadedUnitTable {
 };
 
 // Reads the table file; a missing file is first created (with its folder) holding
-// `default_bytes`. When the file can be neither read nor created, the error says why and the
-// table is the default one, held in memory only.
+// `default_bytes`. When the file can be neither read nor created, or is refused (not a regular
+// file, larger than kMaxInputFileBytes, too many kinds), the error says why and the table is the
+// default one, held in memory only.
 LoadedUnitTable loadUnitTableFile(const std::string& path, const std::string& default_bytes);
 
 // The table shipped with the program: length, area, volume, mass, pressure, energy, power, flow,

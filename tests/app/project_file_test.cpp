@@ -186,12 +186,17 @@ class ProjectFileTest : public QObject {
     const QByteArray good = f.readAll();
     write(file("truncated.kuva"), good.left(good.size() / 2));
     write(file("text.kuva"), "工程\n");
+    write(file("huge_number.kuva"), R"({"calculators":{"sewage":{"N":1e400}}})");
+    write(file("twice.kuva"), R"({"calculators":{"sewage":{"N":"1","N":"2"}}})");
+    QVERIFY(QDir().mkpath(file("folder.kuva")));
     type(*sewage, "N", QStringLiteral("77"));
-    for (const char* name : {"truncated.kuva", "text.kuva", "missing.kuva"}) {
+    for (const char* name : {"truncated.kuva", "text.kuva", "missing.kuva", "huge_number.kuva",
+                             "twice.kuva", "folder.kuva"}) {
       messages.clear();
       QVERIFY(!w.openProjectFile(file(name)));
       QCOMPARE(messages.size(), 1);
       QVERIFY2(messages[0].contains(QStringLiteral("已损坏")) ||
+                   messages[0].contains(QStringLiteral("不是工程文件")) ||
                    messages[0].startsWith(QStringLiteral("无法打开")),
                qPrintable(messages[0]));
       QCOMPARE(text(*sewage, "N"), QStringLiteral("77"));

@@ -71,13 +71,17 @@ TEST(UnitTable, TextBetweenFieldsIsIgnoredAndShortLinesAreSkipped) {
       "   \r\n"
       "[长度][1][米]=[0.001]\n"       // four bracket pairs
       "[长度][1][米]=[0.001][千米\n"  // the fifth is not closed
-      "[质量][1][千克]=[abc][斤]\n");
+      "[质量][1][千克]=[abc][斤]\n"
+      "[质量][1][千克]=[2][斤]\n");
   ASSERT_EQ(t.lines.size(), 3u);
   EXPECT_EQ(t.skipped, 2);
   EXPECT_EQ(t.lines[0].unit, "厘米");  // no carriage return left in the last field
   EXPECT_EQ(t.lines[1].unit, "毫米");
   EXPECT_FLOAT_EQ(t.lines[1].amount, 1000);
-  EXPECT_FLOAT_EQ(t.lines[2].amount, 0);  // not a number reads as 0
+  // Not a number reads as 0, which no conversion can divide by: the line is refused by number.
+  ASSERT_EQ(t.refused.size(), 1u);
+  EXPECT_EQ(t.refused[0].message, "第7行：单位“斤”的换算值“abc”不是正数，此行未读入");
+  EXPECT_FLOAT_EQ(t.lines[2].amount, 2);
   EXPECT_EQ(unitKinds(t), (std::vector<std::string>{"长度", "质量"}));
   EXPECT_EQ(unitsOfKind(t, "长度"), (std::vector<std::string>{"米", "厘米", "毫米"}));
   EXPECT_TRUE(unitsOfKind(t, "面积").empty());
@@ -233,7 +237,8 @@ TEST(UnitConverter, RefusesUnknownNamesAndZeroFactorsByName) {
   in.to = "坏单位";
   auto f = checkUnitConversion(t, in);
   ASSERT_TRUE(f);
-  EXPECT_EQ(f->message, zeroFactorMessage("坏单位"));
+  EXPECT_EQ(f->message,
+            "单位表第2行：单位“坏单位”的换算值“0”不是正数，此行未读入，请在data.ini中修改！");
   EXPECT_EQ(f->caption, "单位换算");
   EXPECT_EQ(f->focus, "to");
   in.to = "英里";

@@ -160,6 +160,9 @@ void UnitConverterPanel::load() {
   m_path_label->setText(QStringLiteral("单位表文件：") + QDir::toNativeSeparators(m_path));
   const mt::LoadedUnitTable loaded = mt::loadUnitTableFile(s(m_path), defaultTableBytes());
   if (!loaded.error.empty()) widgets::showMessage(this, q(loaded.error), kCaption);
+  if (!loaded.table.refused.empty())
+    widgets::showMessage(
+        this, q(s(m_path) + " 中有单位未读入：\n" + mt::refusedLinesText(loaded.table)), kCaption);
   m_table = loaded.table;
 
   const QString previous = kind();
