@@ -9,25 +9,9 @@ SECONDS_TO_RUN="${1:-30}"
 REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${FUZZ_BUILD_DIR:-$REPO/build-fuzz}"
 SAMPLES="$REPO/tests/data/screen3"
-CXX="${CXX_FUZZ:-clang++-14}"
-command -v "$CXX" >/dev/null 2>&1 || CXX=clang++
-
-mkdir -p "$BUILD/obj" "$BUILD/corpus" "$BUILD/artifacts"
-FLAGS=(-std=c++20 -O1 -g -fno-omit-frame-pointer -ffp-contract=off -fsanitize=fuzzer,address,undefined
-       -fno-sanitize-recover=undefined -I"$REPO/src")
-
-objects=()
-for src in "$REPO"/src/screen/engine/*.cpp; do
-  name="$(basename "$src" .cpp)"
-  [ "$name" = main ] && continue
-  obj="$BUILD/obj/$name.o"
-  if [ ! -f "$obj" ] || [ "$src" -nt "$obj" ] || [ -n "$(find "$REPO/src/screen/engine" -name '*.h' -newer "$obj")" ]; then
-    echo "compiling $name"
-    "$CXX" "${FLAGS[@]}" -fsanitize=fuzzer-no-link -c "$src" -o "$obj"
-  fi
-  objects+=("$obj")
-done
-"$CXX" "${FLAGS[@]}" "$REPO/tests/screen/engine/fuzz/answer_fuzzer.cpp" "${objects[@]}" -o "$BUILD/answer_fuzzer"
+# shellcheck source=scripts/fuzz_common.sh
+source "$REPO/scripts/fuzz_common.sh"
+build_fuzzer "$REPO/src/screen/engine" "$REPO/tests/screen/engine/fuzz/answer_fuzzer.cpp" "$BUILD/answer_fuzzer"
 
 if [ -d "$SAMPLES" ]; then
   for d in "$SAMPLES"/*/; do
@@ -35,6 +19,4 @@ if [ -d "$SAMPLES" ]; then
   done
 fi
 
-cd "$BUILD"
-./answer_fuzzer -max_total_time="$SECONDS_TO_RUN" -timeout=20 -rss_limit_mb=2048 -max_len=4096 \
-  -print_final_stats=1 -artifact_prefix="$BUILD/artifacts/" "$BUILD/corpus"
+run_fuzzer "$BUILD/answer_fuzzer" "$SECONDS_TO_RUN" 4096

@@ -10,25 +10,9 @@ SECONDS_TO_RUN="${1:-30}"
 REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${FUZZ_BUILD_DIR:-$REPO/build-fuzz-mod}"
 SAMPLES="$REPO/tests/data/aermod"
-CXX="${CXX_FUZZ:-clang++-14}"
-command -v "$CXX" >/dev/null 2>&1 || CXX=clang++
-
-mkdir -p "$BUILD/obj" "$BUILD/corpus" "$BUILD/artifacts"
-FLAGS=(-std=c++20 -O1 -g -fno-omit-frame-pointer -ffp-contract=off -fsanitize=fuzzer,address,undefined
-       -fno-sanitize-recover=undefined -I"$REPO/src")
-
-objects=()
-for src in "$REPO"/src/mod/*.cpp; do
-  name="$(basename "$src" .cpp)"
-  [ "$name" = main ] && continue
-  obj="$BUILD/obj/$name.o"
-  if [ ! -f "$obj" ] || [ "$src" -nt "$obj" ] || [ -n "$(find "$REPO/src/mod" -name '*.h' -newer "$obj")" ]; then
-    echo "compiling $name"
-    "$CXX" "${FLAGS[@]}" -fsanitize=fuzzer-no-link -c "$src" -o "$obj"
-  fi
-  objects+=("$obj")
-done
-"$CXX" "${FLAGS[@]}" "$REPO/tests/mod/fuzz/deck_fuzzer.cpp" "${objects[@]}" -o "$BUILD/deck_fuzzer"
+# shellcheck source=scripts/fuzz_common.sh
+source "$REPO/scripts/fuzz_common.sh"
+build_fuzzer "$REPO/src/mod" "$REPO/tests/mod/fuzz/deck_fuzzer.cpp" "$BUILD/deck_fuzzer"
 
 # Seeds: one source, a few receptors, the first hours of each sample.
 for d in "$SAMPLES"/*/; do
@@ -47,6 +31,4 @@ for d in "$SAMPLES"/*/; do
   } > "$BUILD/corpus/seed-$c"
 done
 
-cd "$BUILD"
-./deck_fuzzer -max_total_time="$SECONDS_TO_RUN" -timeout=20 -rss_limit_mb=2048 -max_len=16384 \
-  -print_final_stats=1 -artifact_prefix="$BUILD/artifacts/" "$BUILD/corpus"
+run_fuzzer "$BUILD/deck_fuzzer" "$SECONDS_TO_RUN" 16384
