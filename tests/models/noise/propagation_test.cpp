@@ -101,6 +101,16 @@ TEST(NoisePropagation, ReferenceCasesT01ToT10) {
     ++checked;
   }
   EXPECT_EQ(checked, 10);
+
+  // T10 again from a scene file: barrier crest and one end, ground areas, terrain grid file.
+  const np::SceneReadResult file =
+      np::readSceneFile(std::string(KUVA_TEST_DATA_DIR) + "/noise/t10.geojson");
+  ASSERT_TRUE(file.ok()) << file.error;
+  const np::ReceptorResult r = only(*file.scene);
+  const Json& t10 = data["cases"][9]["expected"];
+  for (std::size_t b = 0; b < np::kBands; ++b)
+    EXPECT_NEAR(r.lp[b], t10["L_band"][b].get<double>(), 0.1 + 1e-9) << "T10 file, band " << b;
+  EXPECT_NEAR(r.la_db, t10["LA_total"].get<double>(), 0.05);
 }
 
 namespace {
