@@ -246,6 +246,8 @@ TEST(NoiseSceneFile, RefusesBadInput) {
       {seg +
            R"(, "properties": {"kind": "opening", "room": "r9", "z0": 0, "z1": 2, "tl": [1,1,1,1,1,1,1,1]})",
        R"(feature 0: "room": no room named "r9")"},
+      {R"("geometry": {"type": "LineString", "coordinates": [[5,5],[5,5]]}, "properties": {"kind": "line_source", "lw": [1,1,1,1,1,1,1,1]})",
+       "feature 0: the line has no length"},
       {big + R"(, "properties": {"kind": "grid", "spacing": 1})",
        "feature 0: the grid has 2.0012e+07 points, more than 10000000"},
   };
