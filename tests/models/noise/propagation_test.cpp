@@ -277,3 +277,53 @@ TEST(NoiseSceneFile, RoundTrip) {
   EXPECT_EQ(np::sceneToGeoJson(*back.scene), once);
   EXPECT_EQ(np::parseSpectraCsv(np::spectraToCsv(r.scene->spectra)).spectra.size(), 2u);
 }
+
+// A 500 m square at 5 m is 101 x 101 receivers; a node holds what a receptor there gets.
+// An area source far away is a point source of its power; C0 lowers every level by
+// C0 (1 - 10 (hs + hr) / dp).
+TEST(NoisePropagation, GridAreaSourceAndMeteorology) {
+  np::Scene s = flatScene(0.5);
+  np::Source area;
+  area.kind = np::SourceKind::Area;
+  area.geometry = {{200, 200}, {240, 200}, {240, 230}, {200, 230}};
+  area.h_m = 2;
+  area.emission.lw.fill(60);
+  area.emission.per_unit = true;  // 60 dB per m2 over 1200 m2
+  s.sources = {area};
+  np::GridSpec g;
+  g.ring = {{0, 0}, {500, 0}, {500, 500}, {0, 500}};
+  g.spacing_m = 5;
+  s.grid = g;
+  s.receptors = {receptor({235, 250}, 1.2)};
+  const np::GridResult grid = np::computeGrid(s, {});
+  ASSERT_EQ(grid.nx, 101);
+  ASSERT_EQ(grid.ny, 101);
+  const np::ReceptorResult near = only(s);
+  EXPECT_NEAR(grid.day[50 * 101 + 47], near.day.contribution_db, 1e-4);
+
+  s.sources.push_back(pointSource({220, 215}, 2, 60 + 10 * std::log10(1200.0)));
+  s.receptors = {receptor({220, 2215}, 1.2)};
+  const np::ReceptorResult far = only(s);
+  EXPECT_NEAR(far.sources[0].la_db, far.sources[1].la_db, 0.01);
+
+  s.settings.c0_db = 2;
+  const np::ReceptorResult windless = only(s);
+  EXPECT_NEAR(windless.la_db, far.la_db - 2 * (1 - 10 * 3.2 / 2000), 1e-6);
+}
+
+// Spectra as Excel writes them: a byte-order mark, a GBK name, kinds in any case.
+TEST(NoiseSceneFile, SpectraCsv) {
+  const std::string csv =
+      "\xEF\xBB\xBFid,name,kind,63,125,250,500,1000,2000,4000,8000\r\n"
+      "fan,\xB7\xE7\xBB\xFA,lw,90,91,92,93,94,95,96,97\r\n"
+      "wall,\"brick, 240\",TL,30,35,40,45,50,55,55,55\r\n";
+  const np::SpectraReadResult r = np::parseSpectraCsv(csv);
+  ASSERT_EQ(r.error, "");
+  ASSERT_EQ(r.spectra.size(), 2u);
+  EXPECT_EQ(r.spectra[0].name, "风机");
+  EXPECT_EQ(r.spectra[1].name, "brick, 240");
+  EXPECT_EQ(r.spectra[1].kind, np::Spectrum::Kind::TL);
+  EXPECT_EQ(r.spectra[0].values[7], 97);
+  EXPECT_EQ(np::parseSpectraCsv("a,b,Lw,1,2,3\n").error,
+            "line 1: 6 fields, not 11 (id,name,kind,63,...,8000)");
+}
