@@ -46,7 +46,8 @@ np::Scene plant() {
   return s;
 }
 
-double g_one_thread_s = 0;  // seconds per grid on one thread, from the first run
+double g_one_thread_s = 0;       // seconds per grid on one thread, from the first run
+double g_one_thread_cpu_ns = 0;  // CPU time per path on one thread
 
 void BM_NoiseGrid(benchmark::State& state) {
   const np::Scene scene = plant();
@@ -64,7 +65,12 @@ void BM_NoiseGrid(benchmark::State& state) {
   const double cpu_s = double(std::clock() - cpu0) / CLOCKS_PER_SEC;
   const double per_grid = seconds / double(state.iterations());
   // CPU time per path: what a path costs a core, whatever else the machine is running.
-  state.counters["cpu_ns_per_path"] = cpu_s * 1e9 / (paths * double(state.iterations()));
+  const double cpu_ns = cpu_s * 1e9 / (paths * double(state.iterations()));
+  state.counters["cpu_ns_per_path"] = cpu_ns;
+  // On a machine shared with other work the wall-clock speed-up says little; the CPU time per
+  // path against one thread's says what the threads cost (1: no overhead).
+  if (opts.threads == 1) g_one_thread_cpu_ns = cpu_ns;
+  if (g_one_thread_cpu_ns > 0) state.counters["cpu_efficiency"] = g_one_thread_cpu_ns / cpu_ns;
   if (opts.threads == 1) g_one_thread_s = per_grid;
   if (g_one_thread_s > 0) {
     state.counters["speedup"] = g_one_thread_s / per_grid;
