@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <set>
 
+#include "cli/noise_map_command.h"
 #include "cli/project_command.h"
 #include "core/calculator.h"
 #include "core/file_io.h"
@@ -51,7 +52,10 @@ void usage(std::ostream& err) {
          "       kuvacalc-cli run ID [key=value ...] [--action NAME] [--json] [--screen3 PATH]\n"
          "                                [--sheet OUT.pdf]\n"
          "       kuvacalc-cli project FILE.kuva [--json]\n"
-         "       kuvacalc-cli contour FILE.grd [--levels v1,v2,...] [--json | --geojson]\n";
+         "       kuvacalc-cli contour FILE.grd [--levels v1,v2,...] [--json | --geojson]\n"
+         "       kuvacalc-cli noise-map SCENE.geojson [--json] [--grid OUT.grd] [--grid-night "
+         "OUT.grd]\n"
+         "                                [--threads N] [--sources]\n";
 }
 
 int cmdList(std::ostream& out) {
@@ -363,6 +367,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
   if (cmd == "run") return cmdRun(args, out, err);
   if (cmd == "project") return runProjectCommand(args, out, err);
+  if (cmd == "noise-map") return runNoiseMapCommand(args, out, err);
   if (cmd == "contour") {
 #ifdef KUVA_HAVE_CONTOUR_CLI
     return present::runContourCommand(std::vector<std::string>(args.begin() + 1, args.end()), out,

@@ -6,6 +6,7 @@
 //                                          environment variable KUVA_SCREEN3, else kuvascreen)
 //   project FILE.kuva [--json]             every calculator of a project file, with its inputs
 //   contour FILE.grd [--levels v1,v2,...] [--json | --geojson]
+//   noise-map SCENE [--json] [--grid OUT.grd] [--grid-night OUT.grd] [--threads N] [--sources]
 // Exit status: 0 done, 1 a check refused the input, 2 usage error (unknown calculator, key,
 // action, a key given twice, an unreadable number or a "key=@file" that is not a regular file
 // of at most 64 MB).

@@ -1,0 +1,270 @@
+#include <cmath>
+#include <cstdio>
+#include <set>
+
+#include "models/noise/propagation/scene_file.h"
+#include "models/noise/propagation/scene_io_detail.h"
+
+namespace models::noise::propagation {
+
+std::string featureLabel(int index, const std::string& name) {
+  std::string s = "feature " + std::to_string(index);
+  if (!name.empty()) s += " (\"" + name + "\")";
+  return s;
+}
+
+std::string jsonNumber(double v) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%g", v);
+  return buf;
+}
+
+const Spectrum* findSpectrum(const Scene& scene, const std::string& id) {
+  for (const auto& s : scene.spectra)
+    if (s.id == id) return &s;
+  return nullptr;
+}
+
+namespace {
+
+using Fault = std::optional<std::string>;
+
+// Items built in code have no feature index: they are named by kind and position.
+std::string who(const char* kind, std::size_t i, int feature, const std::string& name) {
+  if (feature >= 0) return featureLabel(feature, name);
+  std::string s = std::string(kind) + " " + std::to_string(i);
+  if (!name.empty()) s += " (\"" + name + "\")";
+  return s;
+}
+
+bool finiteBands(const Bands& b) {
+  for (double v : b)
+    if (!std::isfinite(v)) return false;
+  return true;
+}
+
+double lineLength(const std::vector<Point2>& pts) {
+  double l = 0;
+  for (std::size_t i = 1; i < pts.size(); ++i)
+    l += std::hypot(pts[i].x - pts[i - 1].x, pts[i].y - pts[i - 1].y);
+  return l;
+}
+
+double ringArea(const std::vector<Point2>& ring) {
+  double a = 0;
+  for (std::size_t i = 0; i < ring.size(); ++i) {
+    const Point2 p = ring[i], q = ring[(i + 1) % ring.size()];
+    a += p.x * q.y - q.x * p.y;
+  }
+  return std::abs(a) / 2;
+}
+
+bool finitePoints(const std::vector<Point2>& pts) {
+  for (const auto& p : pts)
+    if (!(std::isfinite(p.x) && std::isfinite(p.y))) return false;
+  return true;
+}
+
+Fault checkHeight(const std::string& w, const char* key, double h) {
+  if (!std::isfinite(h)) return w + ": \"" + key + "\" is not a finite number";
+  if (!(h >= 0)) return w + ": \"" + key + "\" is negative (" + jsonNumber(h) + ")";
+  return std::nullopt;
+}
+
+Fault checkHours(const std::string& w, double day, double night) {
+  if (!(day >= 0 && day <= 16)) return w + ": \"hours_day\" is outside [0, 16]";
+  if (!(night >= 0 && night <= 8)) return w + ": \"hours_night\" is outside [0, 8]";
+  return std::nullopt;
+}
+
+Fault checkEmission(const Scene& scene, const std::string& w, const Emission& e) {
+  switch (e.kind) {
+    case Emission::Kind::Levels:
+      if (!finiteBands(e.lw)) return w + ": \"lw\" is not a list of 8 finite numbers";
+      break;
+    case Emission::Kind::Spectrum: {
+      const Spectrum* s = findSpectrum(scene, e.spectrum);
+      if (!s) return w + ": \"spectrum\": no spectrum \"" + e.spectrum + "\" in the spectra table";
+      if (s->kind != Spectrum::Kind::Lw)
+        return w + ": \"spectrum\": \"" + e.spectrum + "\" is not a sound power (Lw) spectrum";
+      break;
+    }
+    case Emission::Kind::Lwa:
+      if (!std::isfinite(e.lwa_db)) return w + ": \"lwa\" is not a finite number";
+      break;
+  }
+  return std::nullopt;
+}
+
+Fault checkRing(const std::string& w, const std::vector<Point2>& ring) {
+  if (ring.size() < 3) return w + ": the polygon has fewer than 3 points";
+  if (!finitePoints(ring)) return w + ": a coordinate is not a finite number";
+  return std::nullopt;
+}
+
+Fault checkSettings(const SceneSettings& s) {
+  if (!(s.temperature_c >= -50 && s.temperature_c <= 60))
+    return std::string("noise_scene: \"temperature_c\" is outside [-50, 60]");
+  if (!(s.humidity_pct > 0 && s.humidity_pct <= 100))
+    return std::string("noise_scene: \"humidity_pct\" is outside (0, 100]");
+  if (!(s.pressure_kpa > 50 && s.pressure_kpa <= 120))
+    return std::string("noise_scene: \"pressure_kpa\" is outside (50, 120]");
+  if (!(s.ground_g >= 0 && s.ground_g <= 1))
+    return std::string("noise_scene: \"ground_g\" is outside [0, 1]");
+  if (!(std::isfinite(s.c0_db) && s.c0_db >= 0))
+    return std::string("noise_scene: \"c0_db\" is negative or not a number");
+  return std::nullopt;
+}
+
+Fault checkSource(const Scene& scene, std::size_t i, const Source& s) {
+  const std::string w = who("source", i, s.feature, s.name);
+  const std::size_t need = s.kind == SourceKind::Point ? 1 : s.kind == SourceKind::Line ? 2 : 3;
+  if (s.geometry.size() < need)
+    return w + (s.kind == SourceKind::Area ? ": the polygon has fewer than 3 points"
+                                           : ": too few points");
+  if (!finitePoints(s.geometry)) return w + ": a coordinate is not a finite number";
+  if (s.kind == SourceKind::Line && !(lineLength(s.geometry) > 0))
+    return w + ": the line has no length";
+  if (s.kind == SourceKind::Area && !(ringArea(s.geometry) > 0))
+    return w + ": the polygon has no area";
+  if (auto f = checkHeight(w, "h", s.h_m)) return f;
+  if (auto f = checkEmission(scene, w, s.emission)) return f;
+  if (s.dc && !finiteBands(*s.dc)) return w + ": \"dc\" is not a list of 8 finite numbers";
+  return checkHours(w, s.hours_day, s.hours_night);
+}
+
+Fault checkRoom(const Scene& scene, std::size_t i, const Room& r) {
+  const std::string w = who("room", i, r.feature, r.name);
+  if (auto f = checkRing(w, r.footprint)) return f;
+  if (!(std::isfinite(r.height_m) && r.height_m > 0)) return w + ": \"height\" is not positive";
+  if (!(r.alpha > 0 && r.alpha < 1)) return w + ": \"alpha\" is outside (0, 1)";
+  if (r.l1 && !finiteBands(*r.l1)) return w + ": \"l1\" is not a list of 8 finite numbers";
+  if (!r.l1 && r.sources.empty()) return w + ": give either \"sources\" or \"l1\"";
+  for (std::size_t k = 0; k < r.sources.size(); ++k) {
+    const RoomSource& s = r.sources[k];
+    const std::string ws = w + ": \"sources\" item " + std::to_string(k + 1);
+    if (auto f = checkEmission(scene, ws, s.emission)) return f;
+    if (!(std::isfinite(s.r1_m) && s.r1_m > 0)) return ws + " \"r1\" is not positive";
+    if (!(std::isfinite(s.q) && s.q > 0)) return ws + " \"q\" is not positive";
+  }
+  return checkHours(w, r.hours_day, r.hours_night);
+}
+
+Fault checkOpening(const Scene& scene, std::size_t i, const Opening& o) {
+  const std::string w = who("opening", i, o.feature, o.name);
+  bool found = false;
+  for (const auto& r : scene.rooms) found = found || r.name == o.room;
+  if (!found) return w + ": \"room\": no room named \"" + o.room + "\"";
+  if (!finitePoints({o.a, o.b})) return w + ": a coordinate is not a finite number";
+  if (o.a.x == o.b.x && o.a.y == o.b.y) return w + ": the opening has no width";
+  if (auto f = checkHeight(w, "z0", o.z0_m)) return f;
+  if (!(std::isfinite(o.z1_m) && o.z1_m > o.z0_m)) return w + ": \"z1\" is not above \"z0\"";
+  if (o.tl) {
+    if (!finiteBands(*o.tl)) return w + ": \"tl\" is not a list of 8 finite numbers";
+  } else {
+    const Spectrum* s = findSpectrum(scene, o.tl_spectrum);
+    if (!s)
+      return w + ": \"tl_spectrum\": no spectrum \"" + o.tl_spectrum + "\" in the spectra table";
+    if (s->kind != Spectrum::Kind::TL)
+      return w + ": \"tl_spectrum\": \"" + o.tl_spectrum + "\" is not a TL spectrum";
+  }
+  return std::nullopt;
+}
+
+Fault checkBarrier(std::size_t i, const Barrier& b) {
+  const std::string w = who("barrier", i, b.feature, b.name);
+  if (b.line.size() < 2) return w + ": too few points";
+  if (!finitePoints(b.line)) return w + ": a coordinate is not a finite number";
+  if (b.h_m) return checkHeight(w, "h", *b.h_m);
+  if (b.top_z.size() != b.line.size())
+    return w + ": \"top_z\" needs one value per vertex of the line";
+  for (double z : b.top_z)
+    if (!std::isfinite(z)) return w + ": \"top_z\" is not a list of finite numbers";
+  return std::nullopt;
+}
+
+Fault checkGrid(const GridSpec& g) {
+  const std::string w = who("grid", 0, g.feature, g.name);
+  if (auto f = checkRing(w, g.ring)) return f;
+  if (!(std::isfinite(g.spacing_m) && g.spacing_m > 0)) return w + ": \"spacing\" is not positive";
+  if (auto f = checkHeight(w, "h", g.h_m)) return f;
+  double xmin = g.ring[0].x, xmax = xmin, ymin = g.ring[0].y, ymax = ymin;
+  for (const auto& p : g.ring) {
+    xmin = std::min(xmin, p.x);
+    xmax = std::max(xmax, p.x);
+    ymin = std::min(ymin, p.y);
+    ymax = std::max(ymax, p.y);
+  }
+  const double n = (std::floor((xmax - xmin) / g.spacing_m + 1e-9) + 1) *
+                   (std::floor((ymax - ymin) / g.spacing_m + 1e-9) + 1);
+  if (!(n <= static_cast<double>(kMaxGridPoints)))
+    return w + ": the grid has " + jsonNumber(n) + " points, more than 10000000";
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> checkScene(const Scene& scene) {
+  if (auto f = checkSettings(scene.settings)) return f;
+  std::set<std::string> ids;
+  for (const auto& s : scene.spectra) {
+    if (!ids.insert(s.id).second) return "spectra: the id \"" + s.id + "\" is given twice";
+    if (!finiteBands(s.values)) return "spectra: \"" + s.id + "\" is not 8 finite numbers";
+  }
+  for (std::size_t i = 0; i < scene.sources.size(); ++i)
+    if (auto f = checkSource(scene, i, scene.sources[i])) return f;
+  std::set<std::string> rooms;
+  for (std::size_t i = 0; i < scene.rooms.size(); ++i) {
+    if (auto f = checkRoom(scene, i, scene.rooms[i])) return f;
+    if (!rooms.insert(scene.rooms[i].name).second)
+      return who("room", i, scene.rooms[i].feature, scene.rooms[i].name) +
+             ": another room has the same name";
+  }
+  for (std::size_t i = 0; i < scene.openings.size(); ++i)
+    if (auto f = checkOpening(scene, i, scene.openings[i])) return f;
+  for (std::size_t i = 0; i < scene.barriers.size(); ++i)
+    if (auto f = checkBarrier(i, scene.barriers[i])) return f;
+  for (std::size_t i = 0; i < scene.ground.size(); ++i) {
+    const GroundArea& g = scene.ground[i];
+    const std::string w = who("ground", i, g.feature, g.name);
+    if (auto f = checkRing(w, g.ring)) return f;
+    if (!(g.g >= 0 && g.g <= 1)) return w + ": \"g\" is outside [0, 1]";
+  }
+  for (std::size_t i = 0; i < scene.receptors.size(); ++i) {
+    const Receptor& r = scene.receptors[i];
+    const std::string w = who("receptor", i, r.feature, r.name);
+    if (!finitePoints({r.at})) return w + ": a coordinate is not a finite number";
+    if (auto f = checkHeight(w, "h", r.h_m)) return f;
+  }
+  if (scene.grid)
+    if (auto f = checkGrid(*scene.grid)) return f;
+  if (const Terrain* t = scene.terrain ? &*scene.terrain : nullptr) {
+    if (!(t->nx >= 2 && t->ny >= 2 && t->xmax > t->xmin && t->ymax > t->ymin &&
+          t->z.size() == static_cast<std::size_t>(t->nx) * static_cast<std::size_t>(t->ny)))
+      return std::string("noise_scene: \"terrain\" is not a complete grid");
+    for (float z : t->z)
+      if (!std::isfinite(z))
+        return std::string("noise_scene: \"terrain\" holds a value that is not a number");
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> sceneWarnings(const Scene& scene) {
+  std::vector<std::string> w;
+  for (std::size_t i = 0; i < scene.sources.size(); ++i) {
+    const Source& s = scene.sources[i];
+    if (s.emission.kind == Emission::Kind::Lwa)
+      w.push_back(who("source", i, s.feature, s.name) +
+                  ": only an A-weighted power is given; the eight bands are taken equal");
+  }
+  for (std::size_t i = 0; i < scene.rooms.size(); ++i)
+    for (const auto& s : scene.rooms[i].sources)
+      if (s.emission.kind == Emission::Kind::Lwa) {
+        w.push_back(who("room", i, scene.rooms[i].feature, scene.rooms[i].name) +
+                    ": a source with only an A-weighted power; its eight bands are taken equal");
+        break;
+      }
+  return w;
+}
+
+}  // namespace models::noise::propagation
