@@ -90,7 +90,11 @@ void CalculatorPage::setFormValues(const core::Values& inputs) {
   }
   if (m_result_text) m_result_text->clear();
   m_last_outcome.reset();
-  if (m_hook) m_hook->loadInputs(*this, shown_values);
+  m_last_inputs = core::Values{};
+  if (m_hook) {
+    m_hook->clearResults(*this);
+    m_hook->loadInputs(*this, shown_values);
+  }
 }
 
 }  // namespace app

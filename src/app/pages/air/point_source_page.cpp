@@ -195,6 +195,16 @@ void CPointSourceResultDlg::apply(Computed& c) {
   emit m_page.computed(QStringLiteral("compute"));
 }
 
+void CPointSourceResultDlg::clear() {
+  m_list->clear();
+  if (m_report) m_report->clear();
+  m_result.reset();
+  m_grid.reset();
+  // Curve and contour windows left open show the old computation.
+  for (auto* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    if (w->isWindow()) w->close();
+}
+
 void CPointSourceResultDlg::exportExcel() {
   widgets::exportListTable(this, *m_list, kPointSourceExportTitle);
 }
@@ -262,6 +272,12 @@ bool PointSourcePageHook::handleAction(CalculatorPage& page, const std::string& 
   else
     return false;
   return true;
+}
+
+void PointSourcePageHook::clearResults(CalculatorPage& page) {
+  if (!m_result) return;
+  m_result->clear();
+  m_result->setRecord(page.values());  // the working record follows the new inputs
 }
 
 }  // namespace app

@@ -145,14 +145,19 @@ QColor CScreen3ResultDlg::cellColour(int row, int col) const {
   return it == m_colours->colours.end() ? QColor() : it->second;
 }
 
-bool CScreen3ResultDlg::compute(const models::air::Screen3Input& in) {
-  if (m_thread) return false;
-  // The table is cleared at once; the new one appears when the runs are done.
+void CScreen3ResultDlg::clear() {
   m_grid->DeleteAllItems();
   m_colours->colours.clear();
   m_pollutant->clear();
   m_summary->clear();
   m_fullText->clear();
+  m_result.reset();
+}
+
+bool CScreen3ResultDlg::compute(const models::air::Screen3Input& in) {
+  if (m_thread) return false;
+  // The table is cleared at once; the new one appears when the runs are done.
+  clear();
   auto out = std::make_shared<models::air::Screen3Result>();
   const screen::RunStep run = screeningRunStep();
   m_thread = QThread::create([in, run, out] { *out = models::air::computeScreen3(in, run); });
@@ -275,6 +280,10 @@ bool Screen3PageHook::handleAction(CalculatorPage& page, const std::string& acti
   else
     m_tabs->SetCurrentPage(1);
   return true;
+}
+
+void Screen3PageHook::clearResults(CalculatorPage&) {
+  if (m_result) m_result->clear();
 }
 
 }  // namespace app
