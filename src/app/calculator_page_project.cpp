@@ -65,6 +65,7 @@ core::Values CalculatorPage::formValues(std::string* bad_key) {
 }
 
 void CalculatorPage::setFormValues(const core::Values& inputs) {
+  ++m_inputs_replaced;
   m_values = core::defaultValues(m_desc);
   for (const auto& [key, v] : inputs.all()) {
     const core::FieldDesc* f = m_desc.field(key);

@@ -15,6 +15,7 @@
 
 #include "app/calculator_page.h"
 #include "app/main_window.h"
+#include "app/pages/air/point_source_page.h"
 #include "app/sheet_export.h"
 #include "cli/cli.h"
 #include "core/format.h"
@@ -23,6 +24,7 @@
 #include "widgets/category_button.h"
 #include "widgets/curve_plot.h"
 #include "widgets/grid_ctrl.h"
+#include "widgets/list_table.h"
 #include "widgets/prompts.h"
 
 namespace {
@@ -372,9 +374,19 @@ class ProjectFileTest : public QObject {
     auto* line = index->findChild<QLabel*>(QStringLiteral("resultLine"));
     QVERIFY(!line->text().isEmpty());
 
+    // A computation still running when the project opens shows nothing when it ends.
+    auto* ps = page("pointsource");
+    auto* hook = static_cast<app::PointSourcePageHook*>(ps->hook());
+    hook->copyRecord(*ps);
+    QSignalSpy done(hook->resultTab(), &app::CPointSourceResultDlg::computeFinished);
+    QVERIFY(hook->resultTab()->compute());
+
     choice = 1;
     openPath = savePath;
     w.openProject();
+    QVERIFY(done.wait(20000));
+    QCOMPARE(hook->resultTab()->list()->rowCount(), 0);
+    QVERIFY(!hook->resultTab()->result());
     QCOMPARE(text(*sewage, "Qd"), QStringLiteral("0"));
     QVERIFY(!sewage->lastOutcome());
     QCOMPARE(grid->GetRowCount(), grid->GetFixedRowCount());

@@ -173,13 +173,16 @@ bool CPointSourceResultDlg::compute() {
   m_thread->setObjectName(QStringLiteral("pointSourceCompute"));
   if (QPushButton* b = m_page.button("compute")) b->setEnabled(false);
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  connect(m_thread, &QThread::finished, this, [this, out] {
+  connect(m_thread, &QThread::finished, this, [this, out, inputs = m_page.inputsReplaced()] {
     QApplication::restoreOverrideCursor();
     m_thread->wait();  // finished comes just before the thread ends
     delete m_thread;
     m_thread = nullptr;
     if (QPushButton* b = m_page.button("compute")) b->setEnabled(true);
-    apply(*out);
+    if (inputs == m_page.inputsReplaced())
+      apply(*out);
+    else
+      emit computeFinished();  // of inputs no longer shown: nothing to show
   });
   m_thread->start();
   return true;

@@ -163,12 +163,15 @@ bool CScreen3ResultDlg::compute(const models::air::Screen3Input& in) {
   m_thread = QThread::create([in, run, out] { *out = models::air::computeScreen3(in, run); });
   m_thread->setObjectName(QStringLiteral("screen3Compute"));
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  connect(m_thread, &QThread::finished, this, [this, out] {
+  connect(m_thread, &QThread::finished, this, [this, out, inputs = m_page.inputsReplaced()] {
     QApplication::restoreOverrideCursor();
     m_thread->wait();
     delete m_thread;
     m_thread = nullptr;
-    apply(*out);
+    if (inputs == m_page.inputsReplaced())
+      apply(*out);
+    else
+      emit computeFinished({}, -1, {});  // of inputs no longer shown: nothing to show
   });
   m_thread->start();
   return true;
