@@ -35,3 +35,12 @@ macro(kuva_add_subdirs)
     endif()
   endforeach()
 endmacro()
+
+# A program's command line as a user types it: `prog` with the arguments after MATCH ends with
+# exit status `code` and prints text matching `match` (standard output and error together). The
+# program runs without a display (and with the X11 platform asked for), so one that touched the
+# window system aborts.
+function(kuva_add_command_test name prog code match)
+  add_test(NAME ${name} COMMAND ${CMAKE_COMMAND} -DPROG=$<TARGET_FILE:${prog}> "-DARGS=${ARGN}"
+    -DCODE=${code} "-DMATCH=${match}" -P ${PROJECT_SOURCE_DIR}/cmake/run_command_test.cmake)
+endfunction()

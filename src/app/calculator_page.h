@@ -90,6 +90,9 @@ class CalculatorPage : public QWidget {
   core::Values formValues(std::string* bad_key = nullptr);
   // Shows the given inputs (missing keys keep their defaults) and clears the results.
   void setFormValues(const core::Values& inputs);
+  // How often the inputs were replaced that way: a computation still running then belongs to
+  // the old inputs and must not show its results.
+  int inputsReplaced() const { return m_inputs_replaced; }
 
  signals:
   void computed(const QString& action);
@@ -117,6 +120,7 @@ class CalculatorPage : public QWidget {
   std::map<std::string, QGroupBox*> m_groups;
   std::optional<core::Outcome> m_last_outcome;
   core::Values m_last_inputs;
+  int m_inputs_replaced = 0;
 };
 
 }  // namespace app

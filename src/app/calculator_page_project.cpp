@@ -65,6 +65,7 @@ core::Values CalculatorPage::formValues(std::string* bad_key) {
 }
 
 void CalculatorPage::setFormValues(const core::Values& inputs) {
+  ++m_inputs_replaced;
   m_values = core::defaultValues(m_desc);
   for (const auto& [key, v] : inputs.all()) {
     const core::FieldDesc* f = m_desc.field(key);
@@ -90,7 +91,11 @@ void CalculatorPage::setFormValues(const core::Values& inputs) {
   }
   if (m_result_text) m_result_text->clear();
   m_last_outcome.reset();
-  if (m_hook) m_hook->loadInputs(*this, shown_values);
+  m_last_inputs = core::Values{};
+  if (m_hook) {
+    m_hook->clearResults(*this);
+    m_hook->loadInputs(*this, shown_values);
+  }
 }
 
 }  // namespace app

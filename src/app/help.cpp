@@ -34,6 +34,7 @@ void showHelpTopic(QWidget* parent, const QString& topic) {
   }
   browser->show();
   browser->raise();
+  browser->activateWindow();
 }
 
 }  // namespace app

@@ -1,27 +1,26 @@
 // kuvacalc: the calculator suite's main program.
 //   kuvacalc                              the main window, one instance at a time
 //   kuvacalc --screenshot FILE [--page N] render the main window showing page N to a PNG and exit
+//   kuvacalc --help | --version           print the usage or the version and exit
 #include <QApplication>
 #include <QFontDatabase>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
+#include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/pages/noise/decibel_calc_dialog.h"
 #include "app/single_instance.h"
 #include "widgets/prompts.h"
 
 int main(int argc, char** argv) {
-  QString shot;
-  int page = 1;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) {
-      shot = QString::fromLocal8Bit(argv[++i]);
-    } else if (std::strcmp(argv[i], "--page") == 0 && i + 1 < argc) {
-      page = std::atoi(argv[++i]);
-    }
+  // The command line first: printing the usage or the version needs no display.
+  const app::StartRequest request = app::parseStartArguments(app::argumentsOf(argc, argv));
+  if (request.kind == app::StartRequest::PrintAndExit) {
+    std::fputs(request.output.toLocal8Bit().constData(), request.to_stderr ? stderr : stdout);
+    return request.exit_code;
   }
+  const QString shot = request.options.screenshot;
   if (!shot.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
 
@@ -32,7 +31,7 @@ int main(int argc, char** argv) {
 
   if (!shot.isEmpty()) {
     app::CMainDlg dlg;
-    dlg.ShowPage(page);
+    dlg.ShowPage(request.options.page);
     dlg.show();
     QApplication::processEvents();
     const bool ok = dlg.grab().save(shot, "PNG");
@@ -51,6 +50,6 @@ int main(int argc, char** argv) {
     return 0;
   }
   app::CMainDlg dlg;
-  dlg.exec();
+  dlg.run();
   return 0;
 }

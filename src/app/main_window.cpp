@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -119,6 +120,19 @@ CMainDlg::~CMainDlg() {
   if (m_decibel) delete m_decibel.data();
 }
 
+int CMainDlg::run() {
+  // The program ends with this window, whatever other windows are still open.
+  QGuiApplication::setQuitOnLastWindowClosed(false);
+  const QMetaObject::Connection quit = connect(
+      this, &QDialog::finished, qApp, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+  show();
+  raise();
+  activateWindow();
+  const int status = QCoreApplication::exec();
+  disconnect(quit);
+  return status;
+}
+
 void CMainDlg::writeSettings() {
   QSettings s(QStringLiteral("kuva"), QStringLiteral("Settings"));
   s.setValue(QStringLiteral("Version"), QString::fromLatin1(kVersionText));
@@ -171,10 +185,19 @@ void CMainDlg::buildButtons(QWidget* column) {
   add(about);
   auto* project = new widgets::CCategoryButton(QStringLiteral("工 程"), column);
   project->setObjectName(QStringLiteral("projectButton"));
-  project->addMenuItem(QStringLiteral("保存工程…"), 1);
+  project->addMenuItem(QStringLiteral("新建工程"), 3);
   project->addMenuItem(QStringLiteral("打开工程…"), 2);
-  connect(project, &widgets::CCategoryButton::commandChosen, this,
-          [this](int c) { c == 1 ? (void)saveProject(true) : openProject(); });
+  project->addMenuItem(QStringLiteral("保存工程…"), 1);
+  project->addMenuItem(QStringLiteral("退出"), 4);
+  connect(project, &widgets::CCategoryButton::commandChosen, this, [this](int c) {
+    switch (c) {
+      case 1: saveProject(true); break;
+      case 2: openProject(); break;
+      case 3: newProject(); break;
+      case 4: close(); break;
+      default: break;
+    }
+  });
   add(project);
   if (hidden) {
     v->addWidget(hidden);
@@ -253,7 +276,11 @@ void CMainDlg::onCommand(int command) {
     if (!g_decibel_factory) return;
     if (m_decibel) delete m_decibel.data();
     m_decibel = g_decibel_factory();
-    if (m_decibel) m_decibel->show();
+    if (m_decibel) {
+      m_decibel->show();
+      m_decibel->raise();
+      m_decibel->activateWindow();
+    }
     return;
   }
   const int p = pageOfCommand(command);
@@ -279,14 +306,16 @@ void CMainDlg::contextMenuEvent(QContextMenuEvent* e) {
   }
 #endif
   QMenu menu(this);
-  QAction* save = menu.addAction(QStringLiteral("保存工程…"));
+  QAction* fresh = menu.addAction(QStringLiteral("新建工程"));
   QAction* open = menu.addAction(QStringLiteral("打开工程…"));
+  QAction* save = menu.addAction(QStringLiteral("保存工程…"));
   menu.addSeparator();
   QAction* about = menu.addAction(kAboutMenuText);
   QAction* chosen = menu.exec(e->globalPos());
   if (chosen == about) showAbout();
   if (chosen == save) saveProject(true);
   if (chosen == open) openProject();
+  if (chosen == fresh) newProject();
 }
 
 #ifdef Q_OS_WIN
@@ -338,8 +367,17 @@ void CMainDlg::keyPressEvent(QKeyEvent* e) {
     e->accept();
     return;
   }
+  // Escape typed anywhere in the window does nothing to it: ending the program on a stray
+  // key would lose every page's inputs. The window closes only through its close box or the
+  // menu.
+  if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+    e->accept();
+    return;
+  }
   QDialog::keyPressEvent(e);
 }
+
+void CMainDlg::reject() { close(); }
 
 void CMainDlg::closeEvent(QCloseEvent* e) {
   if (m_closing_done) {
@@ -347,11 +385,8 @@ void CMainDlg::closeEvent(QCloseEvent* e) {
     return;
   }
   e->ignore();
-  // Unsaved inputs: offer to save them first; a cancelled save keeps the window open.
-  if (!m_close_timer.isActive() && projectModified() &&
-      widgets::askQuestion(this, QStringLiteral("工程的输入已修改，是否保存？")) &&
-      !saveProject(false))
-    return;
+  // Unsaved inputs: save them, let them go, or keep the window open as it was.
+  if (!m_close_timer.isActive() && !settleUnsavedChanges()) return;
   if (!m_close_timer.isActive()) {
     setMinimumSize(0, 0);
     layout()->setSizeConstraint(QLayout::SetNoConstraint);

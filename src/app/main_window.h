@@ -14,6 +14,10 @@
 class QCheckBox;
 class QScrollArea;
 
+namespace core {
+struct Project;
+}  // namespace core
+
 namespace widgets {
 class CCategoryButton;
 class CColorLabel;
@@ -31,6 +35,13 @@ class CMainDlg : public QDialog {
  public:
   explicit CMainDlg(QWidget* parent = nullptr);
   ~CMainDlg() override;
+
+  // Shows the window modeless, so the decibel calculator and the help windows take keys and
+  // clicks beside it, and runs the application's event loop until the window has closed
+  // through its closing path. Returns the loop's exit status.
+  int run();
+  // Any rejection of the window goes through the closing path (animation, save question).
+  void reject() override;
 
   // Hides every page and shows one; numbers outside 2..38 show page 1.
   void ShowPage(int page);
@@ -55,9 +66,16 @@ class CMainDlg : public QDialog {
   void setTopmost(bool on);
 
   // Project files (project_actions.cpp): every page's inputs in one *.kuva file.
-  // "保存工程…" asks for a name (proposing the current one); Ctrl+S saves to the current file.
+  // "保存工程…" asks for a name (proposing the current one); Ctrl+S saves to the current file,
+  // or asks for one when the project was never saved. A chosen file that exists already is
+  // replaced only after the user agreed.
   bool saveProject(bool choose_name = true);
   void openProject();
+  // "新建工程": every page back to its defaults, without results, and no file.
+  void newProject();
+  // Unsaved inputs: asks "保存 / 不保存 / 取消". True when the caller may go on (saved, or
+  // the user let the changes go); false keeps everything as it was.
+  bool settleUnsavedChanges();
   bool saveProjectFile(const QString& path);
   bool openProjectFile(const QString& path);
   const QString& projectPath() const { return m_projectPath; }
@@ -81,6 +99,9 @@ class CMainDlg : public QDialog {
   void writeSettings();
   void setupProjectActions();
   std::string projectSnapshot(QString* bad_page = nullptr);
+  // Every page shows the project's inputs (its defaults where the project has none, or for
+  // every field when there is no project) and no results.
+  void loadPages(const core::Project* project);
   void updateTitle();
   void buildButtons(QWidget* column);
   void buildPages(QWidget* host);

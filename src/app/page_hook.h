@@ -53,6 +53,11 @@ class PageHook {
     (void)page;
     (void)inputs;
   }
+  // The page's inputs are being replaced (a project opened or a new one begun): drop every
+  // result the hook shows (tables, texts, result windows), since it belongs to other inputs.
+  // The page clears its own result fields and result text.
+  virtual void clearResults(CalculatorPage& page) { (void)page; }
+
   virtual void loadInputs(CalculatorPage& page, const core::Values& inputs) {
     (void)page;
     (void)inputs;

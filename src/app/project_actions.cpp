@@ -22,6 +22,8 @@ namespace {
 
 const QString kProjectFilter = QStringLiteral("kuva 工程文件 (*.kuva)");
 const QString kUnsavedQuestion = QStringLiteral("工程的输入已修改，是否保存？");
+const QStringList kUnsavedButtons{QStringLiteral("保存"), QStringLiteral("不保存"),
+                                  QStringLiteral("取消")};
 
 }  // namespace
 
@@ -31,6 +33,7 @@ void CMainDlg::setupProjectActions() {
     s->setContext(Qt::WindowShortcut);
     connect(s, &QShortcut::activated, this, fn);
   };
+  shortcut(Qt::CTRL | Qt::Key_N, [this] { newProject(); });
   shortcut(Qt::CTRL | Qt::Key_S, [this] { saveProject(false); });
   shortcut(Qt::CTRL | Qt::Key_O, [this] { openProject(); });
   shortcut(Qt::CTRL | Qt::Key_P, [this] { exportVisibleSheet(); });
@@ -103,13 +106,51 @@ bool CMainDlg::saveProjectFile(const QString& path) {
 bool CMainDlg::saveProject(bool choose_name) {
   QString path = m_projectPath;
   if (choose_name || path.isEmpty()) {
-    const QString proposed =
-        path.isEmpty() ? QDir::home().filePath(QStringLiteral("工程.kuva")) : path;
-    path = widgets::chooseSaveFile(this, QStringLiteral("保存工程"), proposed, kProjectFilter);
-    if (path.isEmpty()) return false;
-    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".kuva");
+    QString proposed = path.isEmpty() ? QDir::home().filePath(QStringLiteral("工程.kuva")) : path;
+    for (;;) {
+      path = widgets::chooseSaveFile(this, QStringLiteral("保存工程"), proposed, kProjectFilter);
+      if (path.isEmpty()) return false;
+      if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".kuva");
+      const QFileInfo chosen(path);
+      // Another file of that name is replaced only when the user says so; "no" offers the
+      // dialog again. The project's own file is simply saved again.
+      const bool own = !m_projectPath.isEmpty() && chosen == QFileInfo(m_projectPath);
+      if (!chosen.exists() || own ||
+          widgets::askQuestion(this,
+                               QStringLiteral("%1 已存在。\n要替换它吗？").arg(chosen.fileName()),
+                               QStringLiteral("保存工程")))
+        break;
+      proposed = path;
+    }
   }
   return saveProjectFile(path);
+}
+
+bool CMainDlg::settleUnsavedChanges() {
+  if (!projectModified()) return true;
+  switch (widgets::askChoice(this, kUnsavedQuestion, kUnsavedButtons)) {
+    case 0: return saveProject(false);  // a cancelled or failed save keeps everything
+    case 1: return true;
+    default: return false;
+  }
+}
+
+void CMainDlg::loadPages(const core::Project* project) {
+  // Every page takes the inputs over its defaults (a page the project lacks starts afresh) and
+  // drops its results, which belong to the inputs it held before.
+  for (auto* scroll : m_pages)
+    if (auto* p = qobject_cast<CalculatorPage*>(scroll->widget())) {
+      const core::ProjectPage* saved = project ? project->page(p->desc().id) : nullptr;
+      p->setFormValues(saved ? saved->inputs : core::Values{});
+    }
+}
+
+void CMainDlg::newProject() {
+  if (!settleUnsavedChanges()) return;
+  loadPages(nullptr);
+  m_projectPath.clear();
+  m_projectSaved = projectSnapshot();
+  updateTitle();
 }
 
 bool CMainDlg::openProjectFile(const QString& path) {
@@ -118,12 +159,7 @@ bool CMainDlg::openProjectFile(const QString& path) {
     widgets::showMessage(this, QString::fromStdString(r.error), QStringLiteral("打开工程"));
     return false;
   }
-  // Every page takes the file's inputs over its defaults; a page the file lacks starts afresh.
-  for (auto* scroll : m_pages)
-    if (auto* p = qobject_cast<CalculatorPage*>(scroll->widget())) {
-      const core::ProjectPage* saved = r.project.page(p->desc().id);
-      p->setFormValues(saved ? saved->inputs : core::Values{});
-    }
+  loadPages(&r.project);
   m_projectPath = path;
   m_projectSaved = projectSnapshot();
   updateTitle();
@@ -143,8 +179,7 @@ bool CMainDlg::openProjectFile(const QString& path) {
 }
 
 void CMainDlg::openProject() {
-  if (projectModified() && widgets::askQuestion(this, kUnsavedQuestion) && !saveProject(false))
-    return;
+  if (!settleUnsavedChanges()) return;
   const QString dir =
       m_projectPath.isEmpty() ? QDir::homePath() : QFileInfo(m_projectPath).absolutePath();
   const QString path =

@@ -80,6 +80,8 @@ void installPageMenu(CalculatorPage& page, CMainDlg& main) {
                      QAction* sheet = menu.addAction(kSheetMenuText);
                      sheet->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
                      menu.addSeparator();
+                     QAction* fresh = menu.addAction(kNewProjectText);
+                     fresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
                      QAction* save = menu.addAction(kSaveProjectText);
                      save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
                      QAction* open = menu.addAction(kOpenProjectText);
@@ -89,6 +91,8 @@ void installPageMenu(CalculatorPage& page, CMainDlg& main) {
                      QAction* chosen = menu.exec(page.mapToGlobal(at));
                      if (chosen == sheet)
                        exportSheet(page);
+                     else if (chosen == fresh)
+                       main.newProject();
                      else if (chosen == save)
                        main.saveProject(true);
                      else if (chosen == open)

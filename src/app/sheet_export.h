@@ -10,6 +10,7 @@ class CalculatorPage;
 class CMainDlg;
 
 inline const QString kSheetMenuText = QStringLiteral("导出计算书…");
+inline const QString kNewProjectText = QStringLiteral("新建工程");
 inline const QString kSaveProjectText = QStringLiteral("保存工程…");
 inline const QString kOpenProjectText = QStringLiteral("打开工程…");
 

@@ -47,7 +47,8 @@ const char* typeName(core::FieldType t) {
 }
 
 void usage(std::ostream& err) {
-  err << "usage: kuvacalc-cli list\n"
+  err << "usage: kuvacalc-cli --help | --version\n"
+         "       kuvacalc-cli list\n"
          "       kuvacalc-cli describe ID\n"
          "       kuvacalc-cli run ID [key=value ...] [--action NAME] [--json] [--screen3 PATH]\n"
          "                                [--sheet OUT.pdf]\n"
@@ -357,6 +358,15 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return args.empty() ? 2 : 0;
   }
   const std::string& cmd = args[0];
+  if (cmd == "-v" || cmd == "--version" || cmd == "version") {
+    out << "kuvacalc-cli " << KUVA_VERSION << '\n';
+    return 0;
+  }
+  if (cmd.size() > 1 && cmd[0] == '-') {
+    err << "unknown option: " << cmd << '\n';
+    usage(err);
+    return 2;
+  }
   if (cmd == "list") return cmdList(out);
   if (cmd == "describe") {
     if (args.size() != 2) {

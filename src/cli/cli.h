@@ -1,4 +1,5 @@
 // kuvacalc-cli: the calculators from the command line, over the same descriptions as the pages.
+//   --help, --version                      the usage or the version
 //   list                                   id, category and title of every calculator
 //   describe ID                            the fields: key, label, unit, type, default
 //   run ID [key=value ...] [--action NAME] [--json] [--screen3 PATH] [--sheet OUT.pdf]

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QWidget;
@@ -18,6 +19,10 @@ using MessageSink =
 // A yes/no question; returns true for yes.
 using QuestionSink =
     std::function<bool(QWidget* parent, const QString& text, const QString& caption)>;
+// A question with buttons of its own (texts in order, the first the default, the last also
+// taken by Escape or the close box); returns the index of the chosen button.
+using ChoiceSink = std::function<int(QWidget* parent, const QString& text, const QString& caption,
+                                     const QStringList& buttons)>;
 // A save-file dialog; returns the chosen path or an empty string when cancelled.
 using SaveFileSink = std::function<QString(QWidget* parent, const QString& title,
                                            const QString& proposedPath, const QString& filter)>;
@@ -28,11 +33,14 @@ using OpenFileSink = std::function<QString(QWidget* parent, const QString& title
 // Install a hook; passing an empty function restores the real dialog.
 void setMessageSink(MessageSink sink);
 void setQuestionSink(QuestionSink sink);
+void setChoiceSink(ChoiceSink sink);
 void setSaveFileSink(SaveFileSink sink);
 void setOpenFileSink(OpenFileSink sink);
 
 void showMessage(QWidget* parent, const QString& text, const QString& caption = kAppCaption);
 bool askQuestion(QWidget* parent, const QString& text, const QString& caption = kAppCaption);
+int askChoice(QWidget* parent, const QString& text, const QStringList& buttons,
+              const QString& caption = kAppCaption);
 QString chooseSaveFile(QWidget* parent, const QString& title, const QString& proposedPath,
                        const QString& filter);
 QString chooseOpenFile(QWidget* parent, const QString& title, const QString& dir,

@@ -3,7 +3,9 @@
 // PDF sheet reads back with its Chinese text, and the command line reproduces the results.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -13,12 +15,16 @@
 
 #include "app/calculator_page.h"
 #include "app/main_window.h"
+#include "app/pages/air/point_source_page.h"
 #include "app/sheet_export.h"
 #include "cli/cli.h"
 #include "core/format.h"
 #include "core/project_file.h"
 #include "models/registry.h"
+#include "widgets/category_button.h"
 #include "widgets/curve_plot.h"
+#include "widgets/grid_ctrl.h"
+#include "widgets/list_table.h"
 #include "widgets/prompts.h"
 
 namespace {
@@ -80,9 +86,13 @@ QString pdfText(const QString& pdf) {
 class ProjectFileTest : public QObject {
   Q_OBJECT
  private:
-  QStringList messages, questions;
+  QStringList messages, questions, choices;
   bool answer = false;
+  int choice = 1;  // of 保存 / 不保存 / 取消
   QString savePath, openPath;
+  QStringList saveQueue;  // paths the save dialog gives before savePath
+  int saveDialogs = 0, openDialogs = 0;
+  const QString kUnsaved = QStringLiteral("工程的输入已修改，是否保存？");
   QTemporaryDir dir;
 
   std::vector<app::CalculatorPage*> pages(app::CMainDlg& w) {
@@ -114,19 +124,37 @@ class ProjectFileTest : public QObject {
       questions << t;
       return answer;
     });
-    widgets::setSaveFileSink(
-        [this](QWidget*, const QString&, const QString&, const QString&) { return savePath; });
-    widgets::setOpenFileSink(
-        [this](QWidget*, const QString&, const QString&, const QString&) { return openPath; });
+    widgets::setChoiceSink([this](QWidget*, const QString& t, const QString& caption,
+                                  const QStringList& buttons) {
+      choices << t;
+      if (caption != QStringLiteral("kuva环评计算") ||
+          buttons !=
+              QStringList{QStringLiteral("保存"), QStringLiteral("不保存"), QStringLiteral("取消")})
+        choices << QStringLiteral("unexpected: ") + caption + buttons.join('|');
+      return choice;
+    });
+    widgets::setSaveFileSink([this](QWidget*, const QString&, const QString&, const QString&) {
+      ++saveDialogs;
+      return saveQueue.isEmpty() ? savePath : saveQueue.takeFirst();
+    });
+    widgets::setOpenFileSink([this](QWidget*, const QString&, const QString&, const QString&) {
+      ++openDialogs;
+      return openPath;
+    });
   }
   void cleanup() {
     widgets::setMessageSink({});
     widgets::setQuestionSink({});
+    widgets::setChoiceSink({});
     widgets::setSaveFileSink({});
     widgets::setOpenFileSink({});
     messages.clear();
     questions.clear();
+    choices.clear();
     answer = false;
+    choice = 1;
+    saveQueue.clear();
+    saveDialogs = openDialogs = 0;
   }
 
   // Walks the registry: every page's inputs are changed, saved, reset and opened again.
@@ -150,9 +178,9 @@ class ProjectFileTest : public QObject {
     for (auto* p : pages(w)) p->setFormValues(core::Values{});
     for (auto* p : pages(w)) QCOMPARE(shown(*p), defaults[p->desc().id]);
     openPath = savePath;
-    answer = false;  // do not save the reset inputs
+    choice = 1;  // do not save the reset inputs
     w.openProject();
-    QCOMPARE(questions.size(), 1);
+    QCOMPARE(choices, QStringList{kUnsaved});
     QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
     for (auto* p : pages(w)) QCOMPARE(shown(*p), before[p->desc().id]);
     QVERIFY(!w.projectModified());
@@ -223,15 +251,151 @@ class ProjectFileTest : public QObject {
     }
     app::CMainDlg w;
     type(*qobject_cast<app::CalculatorPage*>(w.page(1)), "N", QStringLiteral("88"));
-    answer = true;
+    choice = 0;        // 保存
     savePath.clear();  // the user cancels the file dialog: the window stays
     w.close();
-    QCOMPARE(questions, QStringList{QStringLiteral("工程的输入已修改，是否保存？")});
+    QCOMPARE(choices, QStringList{kUnsaved});
     QVERIFY(!w.closing());
     savePath = file("onclose.kuva");
     w.close();
     QVERIFY(QFile::exists(savePath));
     QVERIFY(w.closing());
+  }
+
+  // The user closes with unsaved inputs and presses 取消, through the close box and through
+  // the menu; then 不保存 lets the window go without writing anything.
+  void closeWithChangesAndCancelKeepsEverything() {
+    app::CMainDlg w;
+    w.show();
+    auto* sewage = qobject_cast<app::CalculatorPage*>(w.page(1));
+    type(*sewage, "N", QStringLiteral("88"));
+    QVERIFY(sewage->runAction("compute"));
+    const QString qd = text(*sewage, "Qd");
+    choice = 2;
+    w.close();
+    auto* menu = w.findChild<widgets::CCategoryButton*>(QStringLiteral("projectButton"));
+    for (QAction* a : menu->popupMenu()->actions())
+      if (a->text() == QStringLiteral("退出")) a->trigger();
+    QTest::qWait(50);
+    QCOMPARE(choices, (QStringList{kUnsaved, kUnsaved}));
+    QVERIFY(w.isVisible());
+    QVERIFY(!w.closing());
+    QCOMPARE(text(*sewage, "N"), QStringLiteral("88"));
+    QCOMPARE(text(*sewage, "Qd"), qd);
+    QVERIFY(w.projectModified());
+    QCOMPARE(saveDialogs, 0);
+
+    choice = 1;
+    QSignalSpy finished(&w, &QDialog::finished);
+    w.close();
+    QVERIFY(w.closing());
+    QCOMPARE(saveDialogs, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
+  }
+
+  // 打开工程 and 新建工程 over unsaved inputs ask the same question; 取消 changes nothing.
+  void openAndNewAskBeforeDroppingInputs() {
+    app::CMainDlg w;
+    auto* sewage = qobject_cast<app::CalculatorPage*>(w.page(1));
+    type(*sewage, "N", QStringLiteral("150"));
+    savePath = file("kept.kuva");
+    QVERIFY(w.saveProject(false));
+    type(*sewage, "N", QStringLiteral("160"));
+    openPath = savePath;
+    choice = 2;
+    w.openProject();
+    w.newProject();
+    QCOMPARE(choices, (QStringList{kUnsaved, kUnsaved}));
+    QCOMPARE(openDialogs, 0);
+    QCOMPARE(text(*sewage, "N"), QStringLiteral("160"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("kept.kuva - kuva环评计算"));
+
+    choice = 0;  // 保存: the project's own file takes the inputs, then the new project begins
+    w.newProject();
+    QCOMPARE(w.windowTitle(), QStringLiteral("kuva环评计算"));
+    QCOMPARE(text(*sewage, "N"), QString::fromStdString(core::formatFloatField(
+                                     core::storeFloat(sewage->desc().field("N")->default_value))));
+    QVERIFY(!w.projectModified());
+    QVERIFY(w.openProjectFile(savePath));
+    QCOMPARE(text(*sewage, "N"), QStringLiteral("160"));
+  }
+
+  // The first save of a new project asks for a name; a file that exists is replaced only
+  // after the user agreed, otherwise the dialog comes back.
+  void firstSaveAsksForANameAndBeforeReplacing() {
+    const QString other = file("other.kuva");
+    write(other, "someone else's project");
+    app::CMainDlg w;
+    auto* sewage = qobject_cast<app::CalculatorPage*>(w.page(1));
+    type(*sewage, "N", QStringLiteral("170"));
+    saveQueue = {other};
+    savePath.clear();  // then the user cancels
+    answer = false;
+    QVERIFY(!w.saveProject(false));  // Ctrl+S on a project never saved
+    QCOMPARE(saveDialogs, 2);
+    QCOMPARE(questions, QStringList{QStringLiteral("other.kuva 已存在。\n要替换它吗？")});
+    QFile f(other);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("someone else's project"));
+    f.close();
+    QVERIFY(w.projectModified());
+
+    questions.clear();
+    answer = true;
+    savePath = file("other");  // typed without its extension
+    QVERIFY(w.saveProject(false));
+    QCOMPARE(questions.size(), 1);
+    QVERIFY(w.openProjectFile(other));
+    QCOMPARE(text(*sewage, "N"), QStringLiteral("170"));
+    // The project's own file is saved again without a question.
+    questions.clear();
+    savePath = other;
+    QVERIFY(w.saveProject(true));
+    QVERIFY(questions.isEmpty());
+  }
+
+  // A page computed before a project is opened shows no results of its old inputs: fields,
+  // text, tables.
+  void openingAProjectOverComputedPagesClearsTheirResults() {
+    app::CMainDlg w;
+    savePath = file("plain.kuva");
+    QVERIFY(w.saveProject(false));
+    auto page = [&w](const char* id) {
+      for (int n = 1; n <= 38; ++n)
+        if (auto* p = qobject_cast<app::CalculatorPage*>(w.page(n)); p && p->desc().id == id)
+          return p;
+      return static_cast<app::CalculatorPage*>(nullptr);
+    };
+    auto* sewage = page("sewage");
+    type(*sewage, "N", QStringLiteral("100"));
+    type(*sewage, "Nr", QStringLiteral("20"));
+    QVERIFY(sewage->runAction("compute"));
+    auto* sp = page("sp");
+    QVERIFY(sp->runAction("compute"));
+    auto* grid = sp->findChild<widgets::CGridCtrl*>(QStringLiteral("grid"));
+    QVERIFY(grid && grid->GetRowCount() > 1);
+    auto* index = page("noise_index");
+    QVERIFY(index->runAction("compute"));
+    auto* line = index->findChild<QLabel*>(QStringLiteral("resultLine"));
+    QVERIFY(!line->text().isEmpty());
+
+    // A computation still running when the project opens shows nothing when it ends.
+    auto* ps = page("pointsource");
+    auto* hook = static_cast<app::PointSourcePageHook*>(ps->hook());
+    hook->copyRecord(*ps);
+    QSignalSpy done(hook->resultTab(), &app::CPointSourceResultDlg::computeFinished);
+    QVERIFY(hook->resultTab()->compute());
+
+    choice = 1;
+    openPath = savePath;
+    w.openProject();
+    QVERIFY(done.wait(20000));
+    QCOMPARE(hook->resultTab()->list()->rowCount(), 0);
+    QVERIFY(!hook->resultTab()->result());
+    QCOMPARE(text(*sewage, "Qd"), QStringLiteral("0"));
+    QVERIFY(!sewage->lastOutcome());
+    QCOMPARE(grid->GetRowCount(), grid->GetFixedRowCount());
+    QVERIFY(line->text().isEmpty());
   }
 
   void sewageSheetReadsBack() {

@@ -13,6 +13,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QWindow>
 #include <QtTest>
 
 #ifdef Q_OS_UNIX
@@ -23,6 +24,7 @@
 #include "app/calculator_page.h"
 #include "app/main_window.h"
 #include "app/menu_table.h"
+#include "app/pages/noise/decibel_calc_dialog.h"
 #include "app/pages/tools/unit_converter_page.h"
 #include "app/single_instance.h"
 #include "models/registry.h"
@@ -316,8 +318,9 @@ class ShellTest : public QObject {
     driver.start(50);
     QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(5, 5), dlg.mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(&dlg, &e);
-    QCOMPARE(items, (QStringList{QStringLiteral("保存工程…"), QStringLiteral("打开工程…"),
-                                 QString(), QStringLiteral("关于 kuva(&A)...")}));
+    QCOMPARE(items, (QStringList{QStringLiteral("新建工程"), QStringLiteral("打开工程…"),
+                                 QStringLiteral("保存工程…"), QString(),
+                                 QStringLiteral("关于 kuva(&A)...")}));
     QVERIFY(about_shown);
   }
 
@@ -402,6 +405,61 @@ class ShellTest : public QObject {
     QVERIFY(dlg.isVisible());
     QCOMPARE(edit(p, "N")->text(), QStringLiteral("100"));
     QCOMPARE(dlg.visiblePage(), 1);
+  }
+
+  // The window runs as the program runs it; the calculator opened from the noise menu takes
+  // typed keys (through the window system, where a modal main window would block them) while
+  // the main window stays open.
+  void decibelCalculatorTakesKeysBesideTheOpenMainWindow() {
+    CMainDlg::setDecibelFactory([] { return app::CDecibelCalcDlg::create(); });
+    CMainDlg dlg;
+    bool modal = true;
+    QString display;
+    QTimer::singleShot(0, &dlg, [&] {
+      modal = dlg.isModal() || QGuiApplication::modalWindow() != nullptr;
+      for (QAction* a : dlg.categoryButton(1003)->popupMenu()->actions())
+        if (a->text() == QStringLiteral("分贝计算器")) a->trigger();
+      auto* calc = app::CDecibelCalcDlg::current();
+      if (calc && calc->isVisible() && dlg.isVisible()) {
+        for (Qt::Key k : {Qt::Key_6, Qt::Key_0, Qt::Key_Plus, Qt::Key_6, Qt::Key_0, Qt::Key_Return})
+          QTest::keyClick(calc->windowHandle(), k);
+        display = calc->display()->text();
+      }
+      dlg.close();
+    });
+    QCOMPARE(dlg.run(), 0);  // returns once the window has closed
+    QVERIFY(!modal);
+    QCOMPARE(display, QStringLiteral("63.0102999566398"));
+    CMainDlg::setDecibelFactory({});
+  }
+
+  void escapeInAFieldOrOnTheWindowLeavesItOpen() {
+    CMainDlg dlg;
+    dlg.show();
+    QApplication::setActiveWindow(&dlg);
+    QWidget* p = dlg.page(1);
+    edit(p, "N")->setFocus();
+    edit(p, "N")->setText(QStringLiteral("100"));
+    QSignalSpy finished(&dlg, &QDialog::finished);
+    QTest::keyClick(dlg.windowHandle(), Qt::Key_Escape);  // typed into the field
+    QTest::keyClick(&dlg, Qt::Key_Escape);
+    QTest::qWait(100);
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(dlg.isVisible());
+    QVERIFY(!dlg.closing());
+    QCOMPARE(edit(p, "N")->text(), QStringLiteral("100"));
+    // A rejection from elsewhere takes the closing path: the question, then the animation.
+    QStringList asked;
+    widgets::setChoiceSink(
+        [&asked](QWidget*, const QString& t, const QString&, const QStringList&) {
+          asked << t;
+          return 1;  // 不保存
+        });
+    dlg.reject();
+    widgets::setChoiceSink({});
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(dlg.closing());
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
   }
 
   void secondInstanceIsRefusedAndStaleLockTakenOver() {

@@ -173,13 +173,16 @@ bool CPointSourceResultDlg::compute() {
   m_thread->setObjectName(QStringLiteral("pointSourceCompute"));
   if (QPushButton* b = m_page.button("compute")) b->setEnabled(false);
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  connect(m_thread, &QThread::finished, this, [this, out] {
+  connect(m_thread, &QThread::finished, this, [this, out, inputs = m_page.inputsReplaced()] {
     QApplication::restoreOverrideCursor();
     m_thread->wait();  // finished comes just before the thread ends
     delete m_thread;
     m_thread = nullptr;
     if (QPushButton* b = m_page.button("compute")) b->setEnabled(true);
-    apply(*out);
+    if (inputs == m_page.inputsReplaced())
+      apply(*out);
+    else
+      emit computeFinished();  // of inputs no longer shown: nothing to show
   });
   m_thread->start();
   return true;
@@ -193,6 +196,16 @@ void CPointSourceResultDlg::apply(Computed& c) {
   m_grid = std::make_unique<core::Outcome::Grid>(std::move(c.grid));
   emit computeFinished();
   emit m_page.computed(QStringLiteral("compute"));
+}
+
+void CPointSourceResultDlg::clear() {
+  m_list->clear();
+  if (m_report) m_report->clear();
+  m_result.reset();
+  m_grid.reset();
+  // Curve and contour windows left open show the old computation.
+  for (auto* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    if (w->isWindow()) w->close();
 }
 
 void CPointSourceResultDlg::exportExcel() {
@@ -262,6 +275,12 @@ bool PointSourcePageHook::handleAction(CalculatorPage& page, const std::string& 
   else
     return false;
   return true;
+}
+
+void PointSourcePageHook::clearResults(CalculatorPage& page) {
+  if (!m_result) return;
+  m_result->clear();
+  m_result->setRecord(page.values());  // the working record follows the new inputs
 }
 
 }  // namespace app

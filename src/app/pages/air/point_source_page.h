@@ -75,6 +75,9 @@ class CPointSourceResultDlg : public QWidget {
   void showContour(bool modal = true);
 
   bool busy() const { return m_thread != nullptr; }
+  // Empties the table and the report, forgets the last computation and closes its curve and
+  // contour windows.
+  void clear();
   widgets::ListTable* list() const { return m_list; }
   QTextEdit* report() const { return m_report; }
   // The last finished computation (nullptr before the first).
@@ -102,6 +105,7 @@ class PointSourcePageHook : public PageHook {
  public:
   void setup(CalculatorPage& page) override;
   bool handleAction(CalculatorPage& page, const std::string& action) override;
+  void clearResults(CalculatorPage& page) override;
 
   CTabSheet* tabs() const { return m_tabs; }
   CPointSourceParamDlg* paramTab() const { return m_param; }

@@ -65,24 +65,28 @@ bool ProtectionDistancePageHook::handleAction(CalculatorPage& page, const std::s
   const screen::RunStep run = screeningRunStep();
   m_thread = QThread::create([in, run, out] { *out = models::air::computeProtection(in, run); });
   m_thread->setObjectName(QStringLiteral("protectionCompute"));
-  QObject::connect(m_thread, &QThread::finished, &page, [this, &page, button, out] {
-    QApplication::restoreOverrideCursor();
-    m_thread->wait();
-    delete m_thread;
-    m_thread = nullptr;
-    if (button) {
-      button->setText(kComputeLabel);
-      button->setEnabled(true);
-    }
-    if (out->failure) {
-      page.showFailure(*out->failure);
-      return;
-    }
-    core::Outcome o;
-    o.text = out->text;
-    page.showResults(o);
-    emit page.computed(QStringLiteral("compute"));
-  });
+  QObject::connect(m_thread, &QThread::finished, &page,
+                   [this, &page, button, out, inputs = page.inputsReplaced()] {
+                     QApplication::restoreOverrideCursor();
+                     m_thread->wait();
+                     delete m_thread;
+                     m_thread = nullptr;
+                     if (button) {
+                       button->setText(kComputeLabel);
+                       button->setEnabled(true);
+                     }
+                     // Inputs replaced meanwhile (a project opened): the outcome belongs to no
+                     // shown inputs.
+                     if (inputs != page.inputsReplaced()) return;
+                     if (out->failure) {
+                       page.showFailure(*out->failure);
+                       return;
+                     }
+                     core::Outcome o;
+                     o.text = out->text;
+                     page.showResults(o);
+                     emit page.computed(QStringLiteral("compute"));
+                   });
   m_thread->start();
   return true;
 }

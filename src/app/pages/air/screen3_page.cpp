@@ -145,25 +145,33 @@ QColor CScreen3ResultDlg::cellColour(int row, int col) const {
   return it == m_colours->colours.end() ? QColor() : it->second;
 }
 
-bool CScreen3ResultDlg::compute(const models::air::Screen3Input& in) {
-  if (m_thread) return false;
-  // The table is cleared at once; the new one appears when the runs are done.
+void CScreen3ResultDlg::clear() {
   m_grid->DeleteAllItems();
   m_colours->colours.clear();
   m_pollutant->clear();
   m_summary->clear();
   m_fullText->clear();
+  m_result.reset();
+}
+
+bool CScreen3ResultDlg::compute(const models::air::Screen3Input& in) {
+  if (m_thread) return false;
+  // The table is cleared at once; the new one appears when the runs are done.
+  clear();
   auto out = std::make_shared<models::air::Screen3Result>();
   const screen::RunStep run = screeningRunStep();
   m_thread = QThread::create([in, run, out] { *out = models::air::computeScreen3(in, run); });
   m_thread->setObjectName(QStringLiteral("screen3Compute"));
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  connect(m_thread, &QThread::finished, this, [this, out] {
+  connect(m_thread, &QThread::finished, this, [this, out, inputs = m_page.inputsReplaced()] {
     QApplication::restoreOverrideCursor();
     m_thread->wait();
     delete m_thread;
     m_thread = nullptr;
-    apply(*out);
+    if (inputs == m_page.inputsReplaced())
+      apply(*out);
+    else
+      emit computeFinished({}, -1, {});  // of inputs no longer shown: nothing to show
   });
   m_thread->start();
   return true;
@@ -275,6 +283,10 @@ bool Screen3PageHook::handleAction(CalculatorPage& page, const std::string& acti
   else
     m_tabs->SetCurrentPage(1);
   return true;
+}
+
+void Screen3PageHook::clearResults(CalculatorPage&) {
+  if (m_result) m_result->clear();
 }
 
 }  // namespace app

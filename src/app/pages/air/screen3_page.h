@@ -82,6 +82,8 @@ class CScreen3ResultDlg : public QWidget {
 
   // Starts the computation; false when one is still running.
   bool compute(const models::air::Screen3Input& in);
+  // Empties the table, the texts and the pollutant list.
+  void clear();
   bool busy() const { return m_thread != nullptr; }
 
   // "查看方式": 0 table and summary, 1 full report text.
@@ -123,6 +125,7 @@ class Screen3PageHook : public PageHook {
  public:
   void setup(CalculatorPage& page) override;
   bool handleAction(CalculatorPage& page, const std::string& action) override;
+  void clearResults(CalculatorPage& page) override;
   // The three input tables are saved and restored with a project.
   void storeInputs(CalculatorPage& page, core::Values& inputs) override;
   void loadInputs(CalculatorPage& page, const core::Values& inputs) override;

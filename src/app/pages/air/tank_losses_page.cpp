@@ -113,4 +113,9 @@ bool TankLossesPageHook::handleAction(CalculatorPage& page, const std::string& a
   return true;
 }
 
+void TankLossesPageHook::clearResults(CalculatorPage& page) {
+  for (const auto& s : kTankSubForms)
+    if (QLabel* line = resultLine(page, s.action)) line->setText(kResultPrompt);
+}
+
 }  // namespace app

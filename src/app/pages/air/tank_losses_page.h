@@ -17,6 +17,7 @@ class TankLossesPageHook : public PageHook {
   void setup(CalculatorPage& page) override;
   // Each sub-form's button reads only its own sub-form and the two drop-downs.
   bool handleAction(CalculatorPage& page, const std::string& action) override;
+  void clearResults(CalculatorPage& page) override;
 
   // The sub-form group of an index into the sub-form list, and its result line.
   static QGroupBox* subForm(CalculatorPage& page, int index);

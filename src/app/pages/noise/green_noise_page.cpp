@@ -51,4 +51,8 @@ bool GreenNoisePageHook::showOutcome(CalculatorPage&, const std::string& action,
   return true;
 }
 
+void GreenNoisePageHook::clearResults(CalculatorPage&) {
+  m_list->setTable(models::noise::greenTable({}));
+}
+
 }  // namespace app

@@ -14,6 +14,7 @@ class GreenNoisePageHook : public PageHook {
  public:
   void setup(CalculatorPage& page) override;
   bool handleAction(CalculatorPage& page, const std::string& action) override;
+  void clearResults(CalculatorPage& page) override;
   bool showOutcome(CalculatorPage& page, const std::string& action,
                    const core::Outcome& outcome) override;
 

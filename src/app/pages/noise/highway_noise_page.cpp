@@ -39,4 +39,8 @@ bool HighwayNoisePageHook::showOutcome(CalculatorPage&, const std::string& actio
   return false;  // the page shows Lenv
 }
 
+void HighwayNoisePageHook::clearResults(CalculatorPage&) {
+  m_detail = models::noise::highwayDetailText(models::noise::HighwayResult{});
+}
+
 }  // namespace app

@@ -20,6 +20,7 @@ class HighwayNoisePageHook : public PageHook {
  public:
   HighwayNoisePageHook();
   bool handleAction(CalculatorPage& page, const std::string& action) override;
+  void clearResults(CalculatorPage& page) override;
   bool showOutcome(CalculatorPage& page, const std::string& action,
                    const core::Outcome& outcome) override;
 

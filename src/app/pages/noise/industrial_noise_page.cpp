@@ -211,4 +211,6 @@ bool IndustrialNoisePageHook::showOutcome(CalculatorPage& page, const std::strin
   return true;
 }
 
+void IndustrialNoisePageHook::clearResults(CalculatorPage&) { m_result->show(core::Outcome{}); }
+
 }  // namespace app

@@ -40,6 +40,7 @@ class IndustrialNoisePageHook : public PageHook {
  public:
   void setup(CalculatorPage& page) override;
   bool handleAction(CalculatorPage& page, const std::string& action) override;
+  void clearResults(CalculatorPage& page) override;
   bool showOutcome(CalculatorPage& page, const std::string& action,
                    const core::Outcome& outcome) override;
 

@@ -63,4 +63,6 @@ bool NoiseIndexPageHook::showOutcome(CalculatorPage& page, const std::string&,
   return true;
 }
 
+void NoiseIndexPageHook::clearResults(CalculatorPage&) { m_result->clear(); }
+
 }  // namespace app

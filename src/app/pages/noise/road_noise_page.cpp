@@ -281,4 +281,6 @@ bool RoadNoisePageHook::showOutcome(CalculatorPage& page, const std::string& act
   return true;
 }
 
+void RoadNoisePageHook::clearResults(CalculatorPage&) { m_text->clear(); }
+
 }  // namespace app

@@ -25,6 +25,7 @@ class RoadNoisePageHook : public PageHook {
  public:
   void setup(CalculatorPage& page) override;
   bool handleAction(CalculatorPage& page, const std::string& action) override;
+  void clearResults(CalculatorPage& page) override;
   bool showOutcome(CalculatorPage& page, const std::string& action,
                    const core::Outcome& outcome) override;
   // The vehicle table is the page's input for the vehicle fields: saved and restored with it.

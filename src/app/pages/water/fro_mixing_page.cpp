@@ -9,6 +9,16 @@
 
 namespace app {
 
+namespace {
+
+// The list with its headings and no rows.
+void emptyList(widgets::ListTable& list) {
+  list.setData({QStringLiteral("距离m"), QStringLiteral("浓度值mg/L")}, 0, {});
+  list.setColumnWidths({60, 80});
+}
+
+}  // namespace
+
 void FroMixingPageHook::setup(CalculatorPage& page) {
   for (int mode = 0; mode < 2; ++mode) {
     auto* rb = page.findChild<QRadioButton*>(QStringLiteral("mode:%1").arg(mode));
@@ -25,8 +35,7 @@ void FroMixingPageHook::setup(CalculatorPage& page) {
     delete layout->takeAt(layout->count() - 1);
   m_list = new widgets::ListTable(&page);
   m_list->setObjectName(QStringLiteral("list"));
-  m_list->setData({QStringLiteral("距离m"), QStringLiteral("浓度值mg/L")}, 0, {});
-  m_list->setColumnWidths({60, 80});
+  emptyList(*m_list);
   m_list->setMinimumHeight(160);
   layout->addWidget(m_list, 1);
 }
@@ -35,5 +44,7 @@ bool FroMixingPageHook::showOutcome(CalculatorPage&, const std::string&, const c
   if (!o.tables.empty()) m_list->setTable(o.tables.front());
   return false;  // the page then writes its form
 }
+
+void FroMixingPageHook::clearResults(CalculatorPage&) { emptyList(*m_list); }
 
 }  // namespace app

@@ -13,6 +13,7 @@ namespace app {
 class FroMixingPageHook : public PageHook {
  public:
   void setup(CalculatorPage& page) override;
+  void clearResults(CalculatorPage& page) override;
   bool showOutcome(CalculatorPage& page, const std::string& action,
                    const core::Outcome& outcome) override;
 

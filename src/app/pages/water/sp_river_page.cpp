@@ -37,4 +37,6 @@ bool SpRiverPageHook::showOutcome(CalculatorPage&, const std::string&, const cor
   return true;  // the page writes nothing back to the form
 }
 
+void SpRiverPageHook::clearResults(CalculatorPage&) { fillDistanceGrid(*m_grid.grid, {}); }
+
 }  // namespace app

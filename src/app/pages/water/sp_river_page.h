@@ -10,6 +10,7 @@ namespace app {
 class SpRiverPageHook : public PageHook {
  public:
   void setup(CalculatorPage& page) override;
+  void clearResults(CalculatorPage& page) override;
   bool showOutcome(CalculatorPage& page, const std::string& action,
                    const core::Outcome& outcome) override;
 

@@ -18,4 +18,6 @@ bool WaterTemperaturePageHook::showOutcome(CalculatorPage&, const std::string&,
   return true;  // the page writes nothing back to the form
 }
 
+void WaterTemperaturePageHook::clearResults(CalculatorPage&) { fillDistanceGrid(*m_grid.grid, {}); }
+
 }  // namespace app

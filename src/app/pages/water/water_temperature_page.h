@@ -9,6 +9,7 @@ namespace app {
 class WaterTemperaturePageHook : public PageHook {
  public:
   void setup(CalculatorPage& page) override;
+  void clearResults(CalculatorPage& page) override;
   bool showOutcome(CalculatorPage& page, const std::string& action,
                    const core::Outcome& outcome) override;
 
