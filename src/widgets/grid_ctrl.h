@@ -111,6 +111,8 @@ class CGridCtrl : public QTableView {
   bool SetItemText(int row, int col, const std::string& utf8);
   bool SetItemText(int row, int col, const char* utf8);
   QString GetItemText(int row, int col) const;
+  // A tooltip over the header of a column (its full title when the header shows a short one).
+  void SetColumnToolTip(int col, const QString& text);
 
   int InsertRow(const QString& heading, int pos = -1);
   bool DeleteRow(int row);
@@ -192,6 +194,7 @@ class CGridCtrl : public QTableView {
   std::vector<int> m_rowHeights;  // pixels; 0 hides the row
   std::vector<int> m_colWidths;   // pixels; 0 hides the column
   std::map<long long, std::unique_ptr<CGridCellCombo>> m_combos;
+  std::map<int, QString> m_colTips;  // header tooltips by grid column
   bool m_editable = true;
   bool m_repaintPending = false;
   bool m_applyingSizes = false;

@@ -50,11 +50,11 @@ CPathDifferenceDlg::CPathDifferenceDlg(QWidget* parent, double r_m, int presetKi
     showFiniteFields(presetKind == kPresetFinite);
     m_sketch->setKind(presetKind);
   } else {
-    // Both kinds offered, finite selected; the figure appears once a kind is clicked.
+    // Both kinds offered, finite selected, with its figure (never an empty one).
     m_form->setRadio("kind", 0);
     m_kind = 0;
     showFiniteFields(true);
-    m_sketch->setKind(BarrierSketch::kNone);
+    m_sketch->setKind(BarrierSketch::kFinite);
   }
 }
 
@@ -80,6 +80,7 @@ bool CPathDifferenceDlg::compute() {
   if (!m_form->runAction("compute")) return false;
   const core::Values& v = m_form->values();
   m_delta = {v.num("delta1"), v.num("delta2"), v.num("delta3")};
+  m_computed = true;
   return true;
 }
 
