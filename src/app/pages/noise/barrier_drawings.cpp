@@ -124,7 +124,7 @@ void paintPlan(QPainter& p, const Panel& s, bool finite) {
     dashed(p, s.at(0.8, 0.85), s.at(0.8, 0.97), kDirect);
     p.setPen(kInk);
     p.drawText(s.at(0.88, yb + 0.04), QStringLiteral("∞"));
-    p.drawText(s.at(0.06, yb + 0.04), QStringLiteral("∞"));
+    p.drawText(s.at(0.0, yb + 0.04), QStringLiteral("∞"));  // left of the d1, d2 dimension
     return;
   }
   const QPointF O2 = s.at(xl, yb), O3 = s.at(xr, yb);
@@ -141,8 +141,11 @@ void paintPlan(QPainter& p, const Panel& s, bool finite) {
   p.drawText(s.at(0.51, 0.06), QStringLiteral("中垂线"));
   dimension(p, s.at(0.5, 0.2), S, QStringLiteral("m1"), {-8, 14});
   dimension(p, s.at(0.5, 0.85), P, QStringLiteral("m2"), {-8, -4});
-  // The barrier length above the barrier, its name beside the bisector.
-  dimension(p, s.at(xl, 0.6), s.at(xr, 0.6), QStringLiteral("L"), {4, -4});
+  // The barrier length above the barrier, its name near the left end, where the path over O2
+  // still runs below the dimension line.
+  const QPointF lMid = (s.at(xl, 0.6) + s.at(xr, 0.6)) / 2;
+  dimension(p, s.at(xl, 0.6), s.at(xr, 0.6), QStringLiteral("L"),
+            s.at(xl + 0.04, 0.6) - lMid + QPointF(0, -4));
 }
 
 }  // namespace

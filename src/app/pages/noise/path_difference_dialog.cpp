@@ -28,6 +28,10 @@ CPathDifferenceDlg::CPathDifferenceDlg(QWidget* parent, double r_m, int presetKi
   setRowVisible(*m_form, "r", false);
   if (QGroupBox* g = m_form->group("计算结果")) g->hide();
   if (QTextEdit* t = m_form->resultText()) t->setMinimumWidth(360);
+  // The three long side cases one below the other, leaving the figure room for its labels.
+  if (QWidget* side = m_form->findChild<QRadioButton*>(QStringLiteral("side:0")))
+    if (auto* row = qobject_cast<QBoxLayout*>(side->parentWidget()->layout()))
+      row->setDirection(QBoxLayout::TopToBottom);
   layout->addWidget(m_form, 1);
   m_sketch = new BarrierSketch(this);
   layout->addWidget(m_sketch, 1);
