@@ -27,10 +27,8 @@ bool isFittedWindow(const QWidget* w) {
     case Qt::Popup:  // menus, drop-downs and tooltips place themselves
     case Qt::ToolTip:
     case Qt::SplashScreen:
-    case Qt::Desktop:
-      return false;
-    default:
-      return true;
+    case Qt::Desktop: return false;
+    default: return true;
   }
 }
 

@@ -51,9 +51,10 @@ QString cutOff(QWidget* w, QWidget* window) {
   for (QWidget* p = w->parentWidget(); p; p = p->parentWidget()) {
     const QRect inside = p == window ? window->rect() : rectIn(p, window);
     if (!inside.contains(r))
-      return QStringLiteral("\"%1\" (%2) cut off by %3").arg(
-          qobject_cast<QAbstractButton*>(w) ? static_cast<QAbstractButton*>(w)->text() : QString(),
-          w->objectName(), QString::fromLatin1(p->metaObject()->className()));
+      return QStringLiteral("\"%1\" (%2) cut off by %3")
+          .arg(qobject_cast<QAbstractButton*>(w) ? static_cast<QAbstractButton*>(w)->text()
+                                                 : QString(),
+               w->objectName(), QString::fromLatin1(p->metaObject()->className()));
     if (p == window) break;
   }
   return {};
@@ -62,7 +63,8 @@ QString cutOff(QWidget* w, QWidget* window) {
 // KUVA_SCREENSHOT_DIR keeps a picture of each page and tab to look at.
 void keepPicture(QWidget* window, const QString& name) {
   const QByteArray dir = qgetenv("KUVA_SCREENSHOT_DIR");
-  if (!dir.isEmpty()) window->grab().save(QDir(QString::fromLocal8Bit(dir)).filePath(name + ".png"));
+  if (!dir.isEmpty())
+    window->grab().save(QDir(QString::fromLocal8Bit(dir)).filePath(name + ".png"));
 }
 
 QStringList buttonsCutOff(QWidget* root, QWidget* window) {
@@ -91,8 +93,8 @@ class LaptopScreenTest : public QObject {
     app::CMainDlg dlg;
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    QVERIFY2(fitsWithFrame(&dlg), qPrintable(QStringLiteral("%1×%2").arg(dlg.width()).arg(
-                                      dlg.height())));
+    QVERIFY2(fitsWithFrame(&dlg),
+             qPrintable(QStringLiteral("%1×%2").arg(dlg.width()).arg(dlg.height())));
     QVERIFY(buttonsCutOff(&dlg, &dlg).isEmpty());
     QStringList bad;
     for (int n = 1; n <= app::kPageCount; ++n) {
@@ -102,7 +104,8 @@ class LaptopScreenTest : public QObject {
       const auto tabs = page->findChildren<QTabWidget*>();
       if (tabs.isEmpty()) {
         keepPicture(&dlg, QStringLiteral("page%1").arg(n));
-        for (const QString& b : buttonsCutOff(page, &dlg)) bad << QStringLiteral("page %1: %2").arg(n).arg(b);
+        for (const QString& b : buttonsCutOff(page, &dlg))
+          bad << QStringLiteral("page %1: %2").arg(n).arg(b);
         continue;
       }
       for (QTabWidget* t : tabs)
@@ -124,7 +127,9 @@ class LaptopScreenTest : public QObject {
         [] { return new app::CFiniteBarrierCorrectionDlg(nullptr, 10); },
         [] { return new app::CEmbankmentAttenuationDlg(nullptr, 8); },
         [] { return new app::COverpressureChartDlg(2.0); },
-        [] { return new widgets::ContourMapWindow(QStringLiteral(KUVA_TEST_DATA_DIR "/bump.grd")); },
+        [] {
+          return new widgets::ContourMapWindow(QStringLiteral(KUVA_TEST_DATA_DIR "/bump.grd"));
+        },
         [] { return new widgets::CurvePlot(); },
         [] { return new app::CAboutDlg(); },
         [] { return app::CDecibelCalcDlg::create(); },
