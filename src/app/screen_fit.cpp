@@ -57,7 +57,7 @@ void keepWindowsOnScreen() {
 
 QMargins windowFrame(const QWidget* w) {
   if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
-    // Off screen the frame is what the platform was configured with (none by default).
+    // Off screen the frame is what the platform reports once the window is created.
     const QWindow* win = w->windowHandle();
     return win ? win->frameMargins() : QMargins();
   }
@@ -72,9 +72,7 @@ void fitOnScreen(QWidget* w, const QRect& available) {
   const QSize room = available.size().shrunkBy(frame);
   const QSize size(std::min(w->width(), room.width()), std::min(w->height(), room.height()));
   if (size != w->size()) w->resize(size.expandedTo(w->minimumSize()));
-  // A mapped window's position is that of its frame; before that, that of its inside.
-  const QPoint inside = frameKnown(w) ? QPoint() : QPoint(frame.left(), frame.top());
-  QRect outer(w->pos() - inside, w->size().grownBy(frame));
+  QRect outer = w->geometry().marginsAdded(frame);
   if (!w->testAttribute(Qt::WA_Moved)) {
     // Not placed yet: centred over the window it belongs to, else on the screen. Placing it
     // here also keeps a dialog from placing itself afterwards from a guessed frame.
@@ -87,7 +85,9 @@ void fitOnScreen(QWidget* w, const QRect& available) {
   outer.moveBottom(std::min(outer.bottom(), available.bottom()));
   outer.moveLeft(std::max(outer.left(), available.left()));
   outer.moveTop(std::max(outer.top(), available.top()));
-  w->move(outer.topLeft() + inside);
+  // move() places the frame as Qt knows it so far (none, before a window is mapped).
+  const QPoint inside = outer.topLeft() + QPoint(frame.left(), frame.top());
+  w->move(inside - (w->geometry().topLeft() - w->pos()));
 }
 
 void fitOnScreen(QWidget* w) {

@@ -156,6 +156,12 @@ class LaptopScreenTest : public QObject {
     app::fitOnScreen(&big, kAvailable);
     QVERIFY(kAvailable.contains(QRect(big.pos(), big.size())));
 
+    // Shown, a window too large for the screen is fitted to it.
+    QWidget huge;
+    huge.resize(1600, 900);
+    huge.show();
+    QVERIFY(huge.screen()->availableGeometry().contains(huge.frameGeometry()));
+
     app::showHelpTopic(nullptr, app::kManualTopic);
     QWidget* help = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets())
