@@ -26,6 +26,8 @@
 //   SetFixedRowCount(n), SetFixedColumnCount(n)   header rows / columns; grow the counts if needed
 //   SetRowHeight(row, px), SetColumnWidth(col, px) false when out of range or negative; 0 hides
 //   SetItemText(row, col, text), GetItemText(row, col)
+//   SetColumnToolTip(col, text)   a tooltip over the column's header (a header cell text may
+//                                 hold line breaks: one line per header line)
 //   InsertRow(heading, pos = -1)  -1 when pos lies among the header rows or at or beyond the row
 //                                 count; else inserts an empty row (appends at -1) with `heading`
 //                                 in column 0 and returns its index; a grid without columns

@@ -22,8 +22,8 @@ class StageDialog : public QDialog {
   // True once a computation succeeded; a dialog closed unused hands nothing back.
   bool computed() const { return m_computed; }
 
-  // The close box and Escape end here (the dialog's close event rejects it); the values are
-  // handed back either way.
+  // The close box and Escape end here (the dialog's close event rejects it); a computation's
+  // values are handed back either way.
   void reject() override;
 
  private:
