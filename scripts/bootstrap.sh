@@ -6,6 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config git
   qt6-base-dev libqt6opengl6-dev qt6-charts-dev qt6-svg-dev libqt6svg6 qt6-image-formats-plugins
+  qt6-translations-l10n
   libgl-dev libxkbcommon-dev
   libxlsxwriter-dev nlohmann-json3-dev poppler-utils
   libgtest-dev googletest libbenchmark-dev

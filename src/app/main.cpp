@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "app/pages/noise/decibel_calc_dialog.h"
 #include "app/single_instance.h"
+#include "app/translations.h"
 #include "widgets/prompts.h"
 
 int main(int argc, char** argv) {
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
 
   QApplication a(argc, argv);
+  app::loadQtTranslations(a);
   QApplication::setApplicationName(QStringLiteral("kuvacalc"));
   QApplication::setOrganizationName(QStringLiteral("kuva"));
   app::CMainDlg::setDecibelFactory([] { return app::CDecibelCalcDlg::create(); });

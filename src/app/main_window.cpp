@@ -25,6 +25,7 @@
 #include "app/calculator_page.h"
 #include "app/menu_table.h"
 #include "app/page_style.h"
+#include "app/screen_fit.h"
 #include "app/version.h"
 #include "models/registry.h"
 #include "widgets/category_button.h"
@@ -111,7 +112,9 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
   m_clock_timer.start(1000);
   connect(&m_close_timer, &QTimer::timeout, this, &CMainDlg::tickClose);
 
-  resize(1040, 760);
+  // Fits a 1366 × 768 laptop screen with its task bar; taller pages scroll.
+  resize(1040, 680);
+  keepWindowsOnScreen();
   ShowPage(1);
   setupProjectActions();
 }

@@ -1,13 +1,15 @@
 #include "app/tab_sheet.h"
 
+#include <QBoxLayout>
 #include <QPalette>
+#include <QScrollArea>
 #include <QTabBar>
 
 namespace app {
 
 namespace {
 unsigned g_look_style = 0;
-}
+}  // namespace
 
 CTabSheet::CTabSheet(QWidget* parent) : QTabWidget(parent) {
   m_bk = palette().color(QPalette::Button);
@@ -18,13 +20,22 @@ CTabSheet::CTabSheet(QWidget* parent) : QTabWidget(parent) {
 
 bool CTabSheet::AddPage(const QString& label, QWidget* dialog, int template_id) {
   if (!dialog || static_cast<int>(m_pages.size()) >= kMaxPages) return false;
-  m_pages.push_back({label, dialog, template_id});
+  m_pages.push_back({label, dialog, template_id, nullptr});
   return true;
 }
 
 void CTabSheet::CreatePages() {
-  for (const auto& p : m_pages) {
-    if (indexOf(p.dialog) < 0) addTab(p.dialog, p.label);
+  for (auto& p : m_pages) {
+    if (p.holder) continue;
+    // Each tab scrolls on its own where its form is taller than the sheet, so the tabs stay in
+    // view and a small screen still reaches every button of the tab.
+    auto* area = new QScrollArea(this);
+    area->setObjectName(QStringLiteral("tabScroll"));
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidget(p.dialog);
+    p.holder = area;
+    addTab(area, p.label);
   }
   m_created = true;
   if (count() > 0) setCurrentIndex(0);
@@ -59,6 +70,12 @@ unsigned CTabSheet::CustomLookStyle() { return g_look_style; }
 int CTabSheet::templateId(int i) const {
   if (i < 0 || i >= static_cast<int>(m_pages.size())) return 0;
   return m_pages[static_cast<size_t>(i)].template_id;
+}
+
+void fillPageWithSheet(QBoxLayout* layout, CTabSheet* sheet) {
+  for (int i = 0; i < layout->count(); ++i)
+    if (layout->itemAt(i)->spacerItem()) layout->setStretch(i, 0);
+  layout->setStretchFactor(sheet, 1);
 }
 
 }  // namespace app

@@ -8,6 +8,8 @@
 #include <QTabWidget>
 #include <vector>
 
+class QBoxLayout;
+
 namespace app {
 
 class CTabSheet : public QTabWidget {
@@ -45,11 +47,16 @@ class CTabSheet : public QTabWidget {
     QString label;
     QWidget* dialog;
     int template_id;
+    QWidget* holder = nullptr;  // the tab's scroll area around the dialog, once created
   };
   std::vector<Page> m_pages;
   QColor m_bk;
   int m_mode = 0;
   bool m_created = false;
 };
+
+// A tab host's page: the sheet takes all the height the page has to spare (a stretch left
+// below it would halve the sheet and make its tabs scroll early).
+void fillPageWithSheet(QBoxLayout* layout, CTabSheet* sheet);
 
 }  // namespace app

@@ -35,10 +35,10 @@ const core::CalculatorDesc& latLonDistanceDesc() {
     c.template_id = 220;
     c.class_name = "CLatLonDistanceDlg";
     core::Form<LatLonInput> form("两点经纬度计算距离");
-    form.bind("lon1", &LatLonInput::lon1_deg, 1001, "第一点：东经[度]");
-    form.bind("lat1", &LatLonInput::lat1_deg, 1002, "第一点：北纬[度]");
-    form.bind("lon2", &LatLonInput::lon2_deg, 1003, "第二点：东经[度]");
-    form.bind("lat2", &LatLonInput::lat2_deg, 1004, "第二点：北纬[度]");
+    form.bind("lon1", &LatLonInput::lon1_deg, 1001, "第一点：东经[°]");
+    form.bind("lat1", &LatLonInput::lat1_deg, 1002, "第一点：北纬[°]");
+    form.bind("lon2", &LatLonInput::lon2_deg, 1003, "第二点：东经[°]");
+    form.bind("lat2", &LatLonInput::lat2_deg, 1004, "第二点：北纬[°]");
     core::Outputs<LatLonResult> outs("两点经纬度计算距离");
     outs.bind("d", &LatLonResult::distance_m, 1005, "两点间距离[m]");
     c.fields = core::concat(form.fields(), outs.fields());

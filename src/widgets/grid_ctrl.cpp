@@ -202,6 +202,13 @@ QString CGridCtrl::GetItemText(int row, int col) const {
   return inRange(row, col) ? m_cells[at(row, col)] : QString();
 }
 
+void CGridCtrl::SetColumnToolTip(int col, const QString& text) {
+  if (text.isEmpty())
+    m_colTips.erase(col);
+  else
+    m_colTips[col] = text;
+}
+
 // Filling a large grid sets many cells in a row: one repaint afterwards is enough.
 void CGridCtrl::scheduleRepaint() {
   if (m_repaintPending) return;

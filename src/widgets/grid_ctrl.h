@@ -26,6 +26,8 @@
 //   SetFixedRowCount(n), SetFixedColumnCount(n)   header rows / columns; grow the counts if needed
 //   SetRowHeight(row, px), SetColumnWidth(col, px) false when out of range or negative; 0 hides
 //   SetItemText(row, col, text), GetItemText(row, col)
+//   SetColumnToolTip(col, text)   a tooltip over the column's header (a header cell text may
+//                                 hold line breaks: one line per header line)
 //   InsertRow(heading, pos = -1)  -1 when pos lies among the header rows or at or beyond the row
 //                                 count; else inserts an empty row (appends at -1) with `heading`
 //                                 in column 0 and returns its index; a grid without columns
@@ -111,6 +113,8 @@ class CGridCtrl : public QTableView {
   bool SetItemText(int row, int col, const std::string& utf8);
   bool SetItemText(int row, int col, const char* utf8);
   QString GetItemText(int row, int col) const;
+  // A tooltip over the header of a column (its full title when the header shows a short one).
+  void SetColumnToolTip(int col, const QString& text);
 
   int InsertRow(const QString& heading, int pos = -1);
   bool DeleteRow(int row);
@@ -192,6 +196,7 @@ class CGridCtrl : public QTableView {
   std::vector<int> m_rowHeights;  // pixels; 0 hides the row
   std::vector<int> m_colWidths;   // pixels; 0 hides the column
   std::map<long long, std::unique_ptr<CGridCellCombo>> m_combos;
+  std::map<int, QString> m_colTips;  // header tooltips by grid column
   bool m_editable = true;
   bool m_repaintPending = false;
   bool m_applyingSizes = false;

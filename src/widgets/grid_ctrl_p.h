@@ -49,6 +49,10 @@ class GridModel : public QAbstractTableModel {
   // Header rows above a data column are shown one per line; header columns beside a data row
   // are shown side by side.
   QVariant headerData(int section, Qt::Orientation o, int role) const override {
+    if (role == Qt::ToolTipRole && o == Qt::Horizontal) {
+      const auto tip = m_grid->m_colTips.find(section + m_grid->m_fixedCols);
+      return tip == m_grid->m_colTips.end() ? QVariant() : QVariant(tip->second);
+    }
     if (role != Qt::DisplayRole) return {};
     QStringList parts;
     if (o == Qt::Horizontal) {

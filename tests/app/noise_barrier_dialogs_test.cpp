@@ -68,7 +68,8 @@ class NoiseBarrierDialogsTest : public QObject {
     QVERIFY(dlg.kindButton(1)->isVisibleTo(&dlg));
     QVERIFY(dlg.kindButton(0)->isChecked());
     QVERIFY(dlg.form().control("L")->isVisibleTo(&dlg));
-    QCOMPARE(dlg.sketch()->kind(), app::BarrierSketch::kNone);
+    // The figure of the selected kind from the start, not a blank one.
+    QCOMPARE(dlg.sketch()->kind(), app::BarrierSketch::kFinite);
     QCOMPARE(dlg.delta1(), 0.0);
 
     QTest::mouseClick(dlg.kindButton(1), Qt::LeftButton);

@@ -178,6 +178,13 @@ class NoiseIndustrialTest : public QObject {
     QTest::mouseClick(h.pathDifferenceButton(), Qt::LeftButton);
     QVERIFY(opened);
     QCOMPARE(shown(page, "delta1"), QStringLiteral("1.56555"));
+    // Opened again and closed unused: the path differences stay.
+    QTimer::singleShot(0, &page, [] {
+      if (auto* d = qobject_cast<app::CPathDifferenceDlg*>(QApplication::activeModalWidget()))
+        d->reject();
+    });
+    QTest::mouseClick(h.pathDifferenceButton(), Qt::LeftButton);
+    QCOMPARE(shown(page, "delta1"), QStringLiteral("1.56555"));
     QCOMPARE(shown(page, "delta2"), QStringLiteral("0"));
     QVERIFY(!page.control("delta2")->isEnabled());
     QVERIFY(!page.control("delta3")->isEnabled());

@@ -2,6 +2,7 @@
 // recomputation, the enabling rules, and the three barrier dialogs handing values back.
 #include <QApplication>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -81,6 +82,22 @@ class NoiseRoadTest : public QObject {
         h.resultText()->toPlainText().contains(QStringLiteral("农村房屋附加衰减量Abar=10.00[dB]")));
   }
 
+  // Each header line can be read within its column; the full title is the header's tooltip.
+  void vehicleHeadersReadable() {
+    app::CalculatorPage page(models::noise::roadNoiseDesc());
+    widgets::CGridCtrl* grid = hook(page).vehicleGrid();
+    QHeaderView* header = grid->horizontalHeader();
+    const QFontMetrics fm(header->font());
+    for (int c = 1; c < 4; ++c) {
+      const QString shown = header->model()->headerData(c - 1, Qt::Horizontal).toString();
+      QVERIFY((shown.count(QLatin1Char('\n')) + 1) * fm.height() <= grid->GetRowHeight(0));
+      for (const QString& line : shown.split(QLatin1Char('\n')))
+        QVERIFY2(fm.horizontalAdvance(line) + 8 <= grid->GetColumnWidth(c), qPrintable(line));
+    }
+    QCOMPARE(header->model()->headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString(),
+             QStringLiteral("Lo[dBA]水平距离为7.5米处能量平均A声级"));
+  }
+
   void speedEditsRecomputeLo() {
     app::CalculatorPage page(models::noise::roadNoiseDesc());
     auto* grid = hook(page).vehicleGrid();
@@ -126,20 +143,27 @@ class NoiseRoadTest : public QObject {
   void barrierDialogsHandValuesBack() {
     app::CalculatorPage page(models::noise::roadNoiseDesc());
     auto& h = hook(page);
-    // Closing the path difference calculator without computing: delta1 = 0, Abar = 10 lg 3.
+    // The user types Abar, opens the path difference calculator and closes it unused: the
+    // typed Abar stays.
+    type(page, "Abar", QStringLiteral("12.5"));
     QVERIFY(
         withDialog<app::CPathDifferenceDlg>(page.button("barrier"), [](app::CPathDifferenceDlg& d) {
           QVERIFY(!d.kindButton(0)->isVisibleTo(&d));
           QCOMPARE(d.form().values().num("r"), 20.0);
         }));
-    QCOMPARE(shown(page, "Abar"), QStringLiteral("4.77121"));
+    QCOMPARE(shown(page, "Abar"), QStringLiteral("12.5"));
+    // Computed there, the infinite-barrier attenuation of delta1 comes back: r 20, D 8 give
+    // delta1 = 8.07775 + 12.65899 - 20.02498 = 0.71176 m, x = 13.84, Abar = 10 lg 19.60.
+    QVERIFY(withDialog<app::CPathDifferenceDlg>(
+        page.button("barrier"), [](app::CPathDifferenceDlg& d) { QVERIFY(d.compute()); }));
+    QCOMPARE(shown(page, "Abar"), QStringLiteral("12.9212"));
     QCOMPARE(page.label("Abar")->text(), QStringLiteral("无限长声屏障衰减量Abar[dB]"));
 
     QVERIFY(withDialog<app::CFiniteBarrierCorrectionDlg>(
         h.finiteButton(), [](app::CFiniteBarrierCorrectionDlg& d) {
           QCOMPARE(
               d.prompt(),
-              QStringLiteral("无限长屏障衰减量为4.77dB，根据上图，请输入有限长屏障衰减量[dB]"));
+              QStringLiteral("无限长屏障衰减量为12.92dB，根据上图，请输入有限长屏障衰减量[dB]"));
           qobject_cast<QLineEdit*>(d.form().control("Afin"))->setText(QStringLiteral("3"));
           d.confirm();
         }));

@@ -147,12 +147,17 @@ class RiskLeakEvaporationTest : public QObject {
     QCOMPARE(field(page, "Wp"), QStringLiteral("2424.6"));
   }
 
-  void untouchedStageHandsBackZero() {
+  void untouchedStageLeavesThePage() {
+    // The user types a rate, opens a stage dialog and closes it without computing.
     app::CalculatorPage page(models::risk::spillEvaporationDesc());
     type(page, "Q3", QStringLiteral("7"));
+    type(page, "t1", QStringLiteral("30"));
     withStage(page.findChild<QPushButton*>(QStringLiteral("action:mass")),
               [](app::StageDialog* d) { d->close(); });
-    QCOMPARE(field(page, "Q3"), QStringLiteral("0"));
+    withStage(page.findChild<QPushButton*>(QStringLiteral("action:flash")),
+              [](app::StageDialog* d) { d->close(); });
+    QCOMPARE(field(page, "Q3"), QStringLiteral("7"));
+    QCOMPARE(field(page, "t1"), QStringLiteral("30"));
   }
 };
 

@@ -71,8 +71,8 @@ const core::CalculatorDesc& flueGasDesc() {
     core::Form<FlueGasInput> form("燃煤(油)废气");
     form.choice("fuel", &FlueGasInput::fuel, 1001, "原料", {"油", "煤"});
     form.bind("B", &FlueGasInput::fuel_t_y, 1002, "年用量", "吨");
-    form.bind("Cs", &FlueGasInput::so2_std_mg_m3, 1003, "SO2达标浓度", "mg/m^3");
-    form.bind("Cd", &FlueGasInput::dust_std_mg_m3, 1004, "烟尘达标浓度", "mg/m^3");
+    form.bind("Cs", &FlueGasInput::so2_std_mg_m3, 1003, "SO2达标浓度", "mg/m³");
+    form.bind("Cd", &FlueGasInput::dust_std_mg_m3, 1004, "烟尘达标浓度", "mg/m³");
     form.bind("S", &FlueGasInput::sulphur_pct, 1005, "含硫分", "%");
     form.bind("A", &FlueGasInput::ash_pct, 1006, "灰分", "%");
     form.bind("dfh", &FlueGasInput::ash_to_dust_pct, 1007, "烟尘", "%");
@@ -81,8 +81,8 @@ const core::CalculatorDesc& flueGasDesc() {
     const auto whole = core::FieldType::Int;
     core::Outputs<FlueGasResult> outs("计算结果");
     outs.bind("V", &FlueGasResult::gas_1e4nm3_y, 1010, "年废气排放量", "万标立方米");
-    outs.bind("Cso2", &FlueGasResult::so2_conc_mg_m3, 1011, "SO2初始浓度", "mg/m^3", whole);
-    outs.bind("Cdust", &FlueGasResult::dust_conc_mg_m3, 1012, "烟尘初始浓度", "mg/m^3", whole);
+    outs.bind("Cso2", &FlueGasResult::so2_conc_mg_m3, 1011, "SO2初始浓度", "mg/m³", whole);
+    outs.bind("Cdust", &FlueGasResult::dust_conc_mg_m3, 1012, "烟尘初始浓度", "mg/m³", whole);
     outs.bind("Gs", &FlueGasResult::so2_t_y, 1013, "SO2年排放量", "吨");
     outs.bind("Gd", &FlueGasResult::dust_t_y, 1014, "烟尘年排放量", "吨");
     outs.bind("Gs_std", &FlueGasResult::so2_std_t_y, 1015, "SO2达标年排放量", "吨");

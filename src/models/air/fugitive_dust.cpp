@@ -33,16 +33,16 @@ const core::CalculatorDesc& fugitiveDustDesc() {
     c.class_name = "CDustDlg";
     // Two forms on one page, each with its own button.
     core::Form<TransportDustInput> transport(kDustGroupTransport);
-    transport.bind("V", &TransportDustInput::speed_km_h, 1001, "车辆行驶速度 V", "Km/h");
+    transport.bind("V", &TransportDustInput::speed_km_h, 1001, "车辆行驶速度 V", "km/h");
     transport.bind("M", &TransportDustInput::load_t, 1002, "车辆载重 M", "t/辆");
-    transport.bind("L", &TransportDustInput::distance_km, 1003, "运输距离 L", "Km");
+    transport.bind("L", &TransportDustInput::distance_km, 1003, "运输距离 L", "km");
     transport.bind("Q", &TransportDustInput::amount_t_y, 1004, "运输量 Q", "t/a");
     transport.bind("P", &TransportDustInput::road_dust_kg_m2, 1005, "路面状况 P",
-                   "Kg/m^2 (以每平方米路面灰尘覆盖率表示)");
-    transport.extra(core::resultField("Qt", 1006, "运输起尘量 Qt", "Kg/a", kDustGroupTransport));
+                   "kg/m² (以每平方米路面灰尘覆盖率表示)");
+    transport.extra(core::resultField("Qt", 1006, "运输起尘量 Qt", "kg/a", kDustGroupTransport));
     core::Form<CoalPileDustInput> coal(kDustGroupCoalPile);
     coal.bind("U", &CoalPileDustInput::wind_m_s, 1011, "地面平均风速 U", "m/s");
-    coal.bind("S", &CoalPileDustInput::surface_m2, 1012, "煤堆表面积 S", "m^2");
+    coal.bind("S", &CoalPileDustInput::surface_m2, 1012, "煤堆表面积 S", "m²");
     coal.bind("W", &CoalPileDustInput::moisture_pct, 1013, "储煤含水量 W", "%");
     coal.extra(core::resultField("Qc", 1014, "煤堆起尘强度 Q", "mg/s", kDustGroupCoalPile));
     c.fields = core::concat(transport.fields(), coal.fields());

@@ -38,15 +38,15 @@ const core::CalculatorDesc& odourRateDesc() {
     const char* group = "恶臭气体的散发速率";
     core::Form<OdourRateInput> form(group);
     form.bind("u", &OdourRateInput::wind_m_s, 1001, "风速u", "m/s");
-    form.bind("D", &OdourRateInput::diffusivity_cm2_s, 1002, "扩散率D", "cm^2/s");
+    form.bind("D", &OdourRateInput::diffusivity_cm2_s, 1002, "扩散率D", "cm²/s");
     form.bind("W", &OdourRateInput::width_cm, 1003, "堆场或填场的宽度W", "cm");
     form.bind("L", &OdourRateInput::length_cm, 1004, "堆场或填场的长度L", "cm");
     form.bind("m", &OdourRateInput::compound_kg, 1005, "土壤中挥发性化合物的重量m", "kg");
     form.bind("M", &OdourRateInput::total_kg, 1006, "土壤与化合物的总重量M", "kg");
     form.bind("C", &OdourRateInput::vapour_pressure, 1007, "化学气体蒸汽压C", "101.325kPa");
     form.bind("F", &OdourRateInput::correction_f, 1008, "蒸汽压校正系数F");
-    form.extra(core::resultField("E", 1009, "恶臭气体散发速率E", "cm^3/s", group,
-                                 core::FieldType::Double));
+    form.extra(
+        core::resultField("E", 1009, "恶臭气体散发速率E", "cm³/s", group, core::FieldType::Double));
     c.fields = form.fields();
     c.actions = {{"compute", "计算", 1010}};
     c.compute = form.compute([](const OdourRateInput& in, const std::string&) {

@@ -44,7 +44,7 @@ const core::CalculatorDesc& openStorageDesc() {
     c.class_name = "COpenStorageDlg";
     core::Form<OpenStorageInput> form("马扎克公式");
     form.bind("u", &OpenStorageInput::wind_m_s, 1001, "车间内风速 u", "m/s");
-    form.bind("F", &OpenStorageInput::area_m2, 1002, "有害物质敞露面积 F", "m^2");
+    form.bind("F", &OpenStorageInput::area_m2, 1002, "有害物质敞露面积 F", "m²");
     form.bind("M", &OpenStorageInput::molar_mass, 1003, "有害物质分子量 M");
     form.bind("T", &OpenStorageInput::temperature_k, 1004, "有害物质温度 T", "K");
     // The substance only fills M and Pv on the page (its hook); the model does not read it.

@@ -70,12 +70,12 @@ const core::Form<In>& pointSourceForm() {
     f.bind("U", &In::exit_wind_m_s, 1010, "烟筒出口风速 U", "[m/s]");
     f.bind("dHmode", &In::rise_typed, 1011, "烟气抬升高度ΔH [m]", "", radio).choices = kAutoOrTyped;
     f.bind("dH", &In::rise_m, 1012, "烟气抬升高度ΔH", "[m]");
-    f.bind("Qv", &In::gas_flow_m3_s, 1013, "烟筒出口烟气量Qv", "[m^3/s]");
+    f.bind("Qv", &In::gas_flow_m3_s, 1013, "烟筒出口烟气量Qv", "[m³/s]");
     f.bind("Ts", &In::gas_temp_c, 1014, "烟气出口温度Ts", "[℃]");
     f.bind("D", &In::diameter_m, 1015, "烟筒出口直径D", "[m]");
     f.bind("dTdz", &In::lapse_k_m, 1016, "烟筒几何高度以上的大气温度梯度dT/dZ", "[K/m]");
     f.bind("Ta", &In::air_temp_c, 1017, "环境大气温度Ta", "[℃]");
-    f.bind("Pa", &In::pressure_kpa, 1018, "大气压力Pa", "[KPa]");
+    f.bind("Pa", &In::pressure_kpa, 1018, "大气压力Pa", "[kPa]");
     // Meteorology tab.
     f.group(kMetGroup);
     f.bind("U10", &In::u10_m_s, 1021, "地面10m高风速 U10", "[m/s]");
@@ -83,7 +83,7 @@ const core::Form<In>& pointSourceForm() {
     f.choice("surface", &In::surface, 1023, "地表状况",
              {"平原地区农村或城市远郊区", "平原地区工业区、城市及近郊区"});
     f.bind("hmode", &In::mixing_typed, 1024, "混合层厚度 h [m]", "", radio).choices = kAutoOrTyped;
-    f.bind("lat", &In::latitude_deg, 1025, "地理纬度", "[度]");
+    f.bind("lat", &In::latitude_deg, 1025, "地理纬度", "[°]");
     f.choice("region", &In::region, 1026, "所在地区", regions());
     f.bind("h", &In::mixing_m, 1027, "混合层厚度 h", "[m]");
     f.bind("sigmode", &In::sigma_typed, 1028, "扩散参数选取", "", radio).choices = kAutoOrTyped;
@@ -100,7 +100,7 @@ const core::Form<In>& pointSourceForm() {
 // Values the computation used (the result tab's report shows them).
 core::Outputs<Res> pointSourceOutputs() {
   core::Outputs<Res> outs(kResultGroup);
-  outs.bind("cm", &Res::cm_mg_m3, 0, "烟筒下风向一次最大地面浓度cm", "mg/m^3");
+  outs.bind("cm", &Res::cm_mg_m3, 0, "烟筒下风向一次最大地面浓度cm", "mg/m³");
   outs.bind("Xm", &Res::xm_m, 0, "距烟筒距离Xm", "m");
   outs.bind("U_used", &Res::exit_wind_m_s, 0, "烟筒出口风速U", "m/s");
   outs.bind("He", &Res::he_m, 0, "烟筒有效高度He", "m");

@@ -122,7 +122,7 @@ core::Form<ProtectionInput> makeForm() {
   f.bind("Q", &ProtectionInput::q_g_s, 1004, "污染源强", "[g/s]");
   // An editable drop-down: the text is kept, a listed name writes its standard.
   f.bind("pollutant", &ProtectionInput::pollutant, 1003, "污 染 因 子").choices = pollutantNames();
-  f.bind("Cs", &ProtectionInput::standard_mg_m3, 1005, "环境标准浓度限值", "[mg/m^3]");
+  f.bind("Cs", &ProtectionInput::standard_mg_m3, 1005, "环境标准浓度限值", "[mg/m³]");
   return f;
 }
 

@@ -146,7 +146,7 @@ const core::CalculatorDesc& sanitaryDistanceDesc() {
     c.class_name = "CSanitaryDistanceDlg";
 
     core::Form<SanitaryInput> form(kGroupIn);
-    form.bind("S", &SanitaryInput::area_m2, 1001, "无组织排放源面积", "m^2").tooltip =
+    form.bind("S", &SanitaryInput::area_m2, 1001, "无组织排放源面积", "m²").tooltip =
         "无组织排放源所在生产单元的面积";
     form.bind("U", &SanitaryInput::wind_m_s, 1002, "近五年平均风速", "m/s");
     // The pollutant only fills Cm on the page (its hook); the model does not read it.
@@ -158,7 +158,7 @@ const core::CalculatorDesc& sanitaryDistanceDesc() {
     pollutant.choices = pollutantNames();
     pollutant.default_text = pollutant.choices.front();
     form.extra(pollutant);
-    form.bind("Cm", &SanitaryInput::standard_mg_m3, 1004, "环境标准浓度限值", "mg/m^3").tooltip =
+    form.bind("Cm", &SanitaryInput::standard_mg_m3, 1004, "环境标准浓度限值", "mg/m³").tooltip =
         "选项里没有的污染因子，浓度数据可以直接在这里输入";
     form.radio("stack", &SanitaryInput::stack, 1005, "排放同种有害气体的排气筒", {"有", "无"});
     form.radio("basis", &SanitaryInput::basis, 1007, "无组织排放的有害物质容许浓度",

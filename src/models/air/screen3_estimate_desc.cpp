@@ -144,7 +144,7 @@ core::Form<Source> makeSourceForm() {
   f.bind("area_w", &Source::area_width_m, 1319, "面源宽度", "[m]");
   f.bind("area_l", &Source::area_length_m, 1320, "面源长度", "[m]");
   f.choice("search", &Source::area_direction, 1321, "角度搜索", {"自动搜索", "特定角度"});
-  f.bind("angle", &Source::area_angle_deg, 1322, "相对长边角度", "[度]");
+  f.bind("angle", &Source::area_angle_deg, 1322, "相对长边角度", "[°]");
   f.group(kVolume).bind("vol_he", &Source::volume_height_m, 1323, "体源有效高度", "[m]");
   f.extra(pageField("vol_w", 1324, "体源宽度", "[m]", 100, kVolume));
   f.extra(pageField("vol_l", 1325, "体源长度", "[m]", 100, kVolume));

@@ -144,9 +144,9 @@ const core::CalculatorDesc& tankLossesDesc() {
     form.choice("tank", &F::tank, id++, "罐种类", {"拱顶罐", "浮顶油罐", "内浮顶油罐"});
     using Fw = FixedRoofWorkingInput;
     form.group(kTankSubForms[0].group);
-    form.bind("fw_Q", &F::fw, &Fw::throughput_m3_y, id++, "油罐年周转量 Q", "m^3/a");
-    form.bind("fw_V1", &F::fw, &Fw::pumped_in_m3, id++, "泵送液体入罐量 V1", "m^3");
-    form.bind("fw_V", &F::fw, &Fw::volume_m3, id++, "油罐体积 V", "m^3");
+    form.bind("fw_Q", &F::fw, &Fw::throughput_m3_y, id++, "油罐年周转量 Q", "m³/a");
+    form.bind("fw_V1", &F::fw, &Fw::pumped_in_m3, id++, "泵送液体入罐量 V1", "m³");
+    form.bind("fw_V", &F::fw, &Fw::volume_m3, id++, "油罐体积 V", "m³");
     form.bind("fw_K1", &F::fw, &Fw::product_k1, id++, "油品系数K1 (汽油K1=1,原油K1=0.75)");
     form.bind("fw_Py1", &F::fw, &Fw::p_min_kpa, id++, "油罐内液面最低温度所对应蒸汽压Py1", "kPa");
     form.bind("fw_Py2", &F::fw, &Fw::p_max_kpa, id++, "油罐内液面最高温度所对应蒸汽压Py2", "kPa");
@@ -154,14 +154,14 @@ const core::CalculatorDesc& tankLossesDesc() {
     using Lw = FloatingRoofWorkingInput;
     const char* kLw = kTankSubForms[1].group;
     form.group(kLw);
-    form.bind("lw_Q", &F::lw, &Lw::throughput_m3_y, id++, "油罐年周转量 Q", "m^3/a");
+    form.bind("lw_Q", &F::lw, &Lw::throughput_m3_y, id++, "油罐年周转量 Q", "m³/a");
     form.bind("lw_D", &F::lw, &Lw::diameter_m, id++, "油罐直径 D", "m");
-    form.bind("lw_rho", &F::lw, &Lw::density_kg_m3, id++, "油品密度 ρ", "kg/m^3");
+    form.bind("lw_rho", &F::lw, &Lw::density_kg_m3, id++, "油品密度 ρ", "kg/m³");
     form.choice("lw_product", &F::lw_product, id++, "油品", {"汽油", "原油"});
     form.choice("lw_wall", &F::lw_wall, id++, "罐壁状况", {"轻锈", "重锈", "喷涂内衬"});
     // The adhesion follows product and wall; the compute shows the one it used.
     core::FieldDesc adhesion =
-        core::resultField("lw_C", 1010, "油罐壁的粘附系数C", "m^3/1000m^2", kLw);
+        core::resultField("lw_C", 1010, "油罐壁的粘附系数C", "m³/1000m²", kLw);
     adhesion.default_value = static_cast<double>(Lw{}.adhesion);
     form.extra(adhesion);
     form.bind("lw_support", &F::lw, &Lw::fixed_supports, 1011, "内浮顶罐的固定顶用固定支柱支撑");

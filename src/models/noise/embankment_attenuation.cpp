@@ -58,7 +58,7 @@ const core::CalculatorDesc& embankmentDesc() {
     form.bind("h2", &In::h2_m, 1002, "测点高度h2[m]", "m");
     form.bind("h", &In::h_m, 1003, "路基高度h[m]", "m");
     form.bind("d1", &In::d1_m, 1004, "声源距路边d1[m]", "m");
-    form.bind("a", &In::slope_deg, 1005, "斜坡角度a[度]", "度");
+    form.bind("a", &In::slope_deg, 1005, "斜坡角度a[°]", "°");
     form.bind("r", &In::r_m, 1006, "预测点离声源水平距离r[m]", "m");
     core::Outputs<EmbankmentResult> outs("计算结果");
     outs.bind("delta", &EmbankmentResult::delta_m, 1007, "声程差δ[m]", "m", core::FieldType::Float);

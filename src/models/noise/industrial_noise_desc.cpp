@@ -39,7 +39,7 @@ const core::CalculatorDesc& industrialNoiseDesc() {
     form.bind("R", &In::room_const_m2, 1018, "房间常数R", "m²");
     form.bind("TL", &In::tl_db, 1019, "隔墙隔声量TL[dB]", "dB");
     form.bind("rw", &In::rw_m, 1020, "声源到隔墙距离r[m]", "m");
-    form.bind("S", &In::wall_m2, 1021, "隔墙面积S[m^2]", "m²");
+    form.bind("S", &In::wall_m2, 1021, "隔墙面积S[m²]", "m²");
     form.group("衰减");
     form.check("bar", &In::barrier, 1022, "考虑薄声屏障衰减Abar");
     form.bind("delta1", &In::delta1_m, 1023, "声程差δ[m]", "m");

@@ -42,7 +42,7 @@ const core::CalculatorDesc& roadNoiseDesc() {
     form.bind("Lbg", &In::lbg_dba, 1011, "背景A声级[dBA]", "dBA");
     form.bind("f", &In::f_hz, 1012, "中心频率f[Hz]", "Hz");
     form.bind("t", &In::t_c, 1013, "大气温度T[℃]", "℃");
-    form.bind("psi", &In::psi_deg, 1014, "预测点到有限长路段两端张角Ψ[度]", "度");
+    form.bind("psi", &In::psi_deg, 1014, "预测点到有限长路段两端张角Ψ[°]", "°");
     form.bind("beta", &In::beta_pct, 1015, "公路纵坡坡度β[%]", "%");
     form.choice("pave", &In::pavement, 1016, "路面类型", {"沥青混凝土", "水泥混凝土"});
     form.group("衰减");

@@ -62,7 +62,7 @@ const core::CalculatorDesc& gasLeakDesc() {
     c.class_name = "CGasLeakDlg";
     using In = GasLeakInput;
     core::Form<In> form("气体泄漏速率");
-    form.bind("A", &In::a_m2, 1001, "裂口面积 A", "m^2");
+    form.bind("A", &In::a_m2, 1001, "裂口面积 A", "m²");
     form.choice("shape", &In::shape, 1002, "裂口形状", {"圆形", "三角形", "长方形"});
     form.bind("P", &In::p_pa, 1003, "容器内介质压力 P", "Pa");
     form.bind("P0", &In::p0_pa, 1004, "环境压力 P0", "Pa");

@@ -25,10 +25,10 @@ const core::CalculatorDesc& heatEvaporationDesc() {
     c.class_name = "CHeatEvaporationDlg";
     using In = HeatEvaporationInput;
     core::Form<In> form;
-    form.bind("S", &In::s_m2, 1001, "液池面积S", "m^2");
+    form.bind("S", &In::s_m2, 1001, "液池面积S", "m²");
     form.bind("t", &In::t_s, 1002, "蒸发时间t", "s");
     form.bind("lambda", &In::lambda_w_mk, 1003, "表面热导系数λ", "W/m·K");
-    form.bind("alpha", &In::alpha_e7, 1004, "表面热扩散系数α", "m^2/s ×10^(-7)");
+    form.bind("alpha", &In::alpha_e7, 1004, "表面热扩散系数α", "m²/s ×10^(-7)");
     form.bind("T0", &In::t0_k, 1005, "环境温度T0", "K");
     form.bind("Tb", &In::tb_k, 1006, "沸点温度Tb", "K");
     form.bind("H", &In::h_j_kg, 1007, "液体汽化热H", "J/kg");

@@ -29,12 +29,12 @@ const core::CalculatorDesc& liquidLeakDesc() {
     c.class_name = "CLiquidLeakDlg";
     using In = LiquidLeakInput;
     core::Form<In> form("液体泄漏速度－柏努利方程");
-    form.bind("A", &In::a_m2, 1001, "裂口面积 A", "m^2");
+    form.bind("A", &In::a_m2, 1001, "裂口面积 A", "m²");
     form.bind("P", &In::p_pa, 1002, "容器内介质压力 P", "Pa");
     form.bind("P0", &In::p0_pa, 1003, "环境压力 P0", "Pa");
     form.bind("h", &In::h_m, 1004, "裂口之上液位高度 h", "m");
     form.bind("Cd", &In::cd, 1005, "液体泄漏系数Cd 常取0.6-0.64");
-    form.bind("rho", &In::rho_kg_m3, 1006, "液体密度 ρ", "kg/m^3");
+    form.bind("rho", &In::rho_kg_m3, 1006, "液体密度 ρ", "kg/m³");
     core::Outputs<LiquidLeakResult> outs("液体泄漏速度－柏努利方程");
     outs.bind("QL", &LiquidLeakResult::ql_kg_s, 1007, "液体泄漏速度 QL", "kg/s");
     c.fields = core::concat(form.fields(), outs.fields());

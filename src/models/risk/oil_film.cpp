@@ -31,10 +31,10 @@ const core::CalculatorDesc& oilFilmDesc() {
     c.class_name = "COilFilmDlg";
     using In = OilFilmInput;
     core::Form<In> form("油膜扩展直径计算");
-    form.bind("V0", &In::v0_m3, 1001, "溢油量V0", "m^3");
+    form.bind("V0", &In::v0_m3, 1001, "溢油量V0", "m³");
     form.bind("D0", &In::d0_m, 1002, "油膜初始时刻直径D0", "m");
-    form.bind("gw", &In::gw_kg_m3, 1003, "水比重γ", "kg/m^3");
-    form.bind("go", &In::go_kg_m3, 1004, "石油比重γ0", "kg/m^3");
+    form.bind("gw", &In::gw_kg_m3, 1003, "水比重γ", "kg/m³");
+    form.bind("go", &In::go_kg_m3, 1004, "石油比重γ0", "kg/m³");
     form.bind("K", &In::k_per_min, 1005, "常数K", "min^-1");
     form.bind("t", &In::t_min, 1006, "扩展时间t", "min");
     c.fields = form.fields();

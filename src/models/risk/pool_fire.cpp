@@ -63,7 +63,7 @@ const core::CalculatorDesc& poolFireDesc() {
     form.bind("W", &In::w_kg, 1001, "泄漏液体质量W", "kg");
     form.bind("Ta", &In::ta_c, 1002, "环境温度Ta", "℃");
     form.bind("t", &In::t_s, 1003, "暴露时间t", "s");
-    form.bind("rho", &In::rho_kg_m3, 1004, "液体密度 ρ", "kg/m^3");
+    form.bind("rho", &In::rho_kg_m3, 1004, "液体密度 ρ", "kg/m³");
     form.choice("ground", &In::ground, 1005, "地面性质",
                 {"草地", "粗糙地面", "平整地面", "混凝土地面", "平静的水面"});
     form.bind("Hc", &In::hc_j_kg, 1006, "液体燃烧热Hc", "J/kg");

@@ -38,9 +38,9 @@ const core::CalculatorDesc& twoPhaseLeakDesc() {
     c.class_name = "CTwoPhaseLeakDlg";
     using In = TwoPhaseLeakInput;
     core::Form<In> form("两相泄漏速率");
-    form.bind("A", &In::a_m2, 1001, "裂口面积 A", "m^2");
-    form.bind("rho1", &In::rho1_kg_m3, 1002, "液体蒸发的蒸气密度 ρ1", "kg/m^3");
-    form.bind("rho2", &In::rho2_kg_m3, 1003, "液体密度 ρ2", "kg/m^3");
+    form.bind("A", &In::a_m2, 1001, "裂口面积 A", "m²");
+    form.bind("rho1", &In::rho1_kg_m3, 1002, "液体蒸发的蒸气密度 ρ1", "kg/m³");
+    form.bind("rho2", &In::rho2_kg_m3, 1003, "液体密度 ρ2", "kg/m³");
     form.bind("H", &In::h_j_kg, 1004, "液体气化热 H", "J/kg");
     form.bind("Tc", &In::tc_k, 1005, "液体在临界压力下的沸点 Tc", "K");
     form.bind("P", &In::p_pa, 1006, "操作压力或容器压力 P", "Pa");

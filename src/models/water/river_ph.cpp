@@ -73,8 +73,8 @@ const core::CalculatorDesc& riverPhDesc() {
     // The labels carry their units in brackets, as the form shows them.
     core::Form<RiverPhInput> form(kGroupParams);
     form.radio("kind", &RiverPhInput::kind, 1413, "", {"废水呈酸性", "废水呈碱性"});
-    form.bind("Qh", &RiverPhInput::qh_m3_s, 1283, "河水流量Qh [m^3/s]");
-    form.bind("Qp", &RiverPhInput::qp_m3_s, 1284, "污水排放量Qp[m^3/s]");
+    form.bind("Qh", &RiverPhInput::qh_m3_s, 1283, "河水流量Qh [m³/s]");
+    form.bind("Qp", &RiverPhInput::qp_m3_s, 1284, "污水排放量Qp[m³/s]");
     form.bind("pHh", &RiverPhInput::ph_h, 1285, "本底pH值pHh[     ]");
     form.bind("Cbh", &RiverPhInput::cbh_mgn_l, 1415, "本底碱度Cbh[mgN/L]");
     // label 1416 reads "废水碱度Cbp[mgN/L]" while the alkaline kind is chosen

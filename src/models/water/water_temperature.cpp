@@ -70,8 +70,8 @@ const core::CalculatorDesc& waterTempDesc() {
     c.class_name = "CWaterTempDlg";
     // The labels carry their units in brackets, as the form shows them.
     core::Form<WaterTempInput> form(kGroupParams);
-    form.bind("Qh", &WaterTempInput::qh_m3_s, 1283, "河水流量Qh [m^3/s]");
-    form.bind("Qp", &WaterTempInput::qp_m3_s, 1284, "废水流量Qp[m^3/s]");
+    form.bind("Qh", &WaterTempInput::qh_m3_s, 1283, "河水流量Qh [m³/s]");
+    form.bind("Qp", &WaterTempInput::qp_m3_s, 1284, "废水流量Qp[m³/s]");
     form.bind("H", &WaterTempInput::depth_m, 1083, "河流平均水深H [m] ");
     form.bind("u", &WaterTempInput::u_m_s, 1114, "河水流速u [m/s] ");
     form.bind("Th", &WaterTempInput::th_c, 1418, "本底水温Th [℃] ");
@@ -79,7 +79,7 @@ const core::CalculatorDesc& waterTempDesc() {
     form.bind("Tp", &WaterTempInput::tp_c, 1289, "废水水温Tp [℃] ");
     form.bind("Td", &WaterTempInput::td_c, 1291, "空气露点温度Td [℃] ");
     form.bind("Wz", &WaterTempInput::wind_m_s, 1288, "水面10m高风速Wz [m/s] ");
-    form.bind("Hs", &WaterTempInput::hs_w_m2, 1118, "太阳短波辐射Hs [W/m^2] ");
+    form.bind("Hs", &WaterTempInput::hs_w_m2, 1118, "太阳短波辐射Hs [W/m²] ");
     form.group(kGroupGrid);
     form.bind("xmax", &WaterTempInput::xmax_m, 1249, "离排放口最远距离xmax[m]");
     form.bind("xc", &WaterTempInput::step_m, 1250, "距离间隔xc [m]");

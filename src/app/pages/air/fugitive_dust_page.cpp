@@ -55,6 +55,7 @@ void FugitiveDustPageHook::setup(CalculatorPage& page) {
   sheet->update();
   page.contentLayout()->insertWidget(0, caption);
   page.contentLayout()->insertWidget(1, sheet, 1);
+  fillPageWithSheet(page.contentLayout(), sheet);
 }
 
 }  // namespace app

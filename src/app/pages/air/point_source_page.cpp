@@ -248,6 +248,7 @@ void PointSourcePageHook::setup(CalculatorPage& page) {
   m_tabs->EnableDraw(1);
   CTabSheet::EnableCustomLook(true, 6);
   page.contentLayout()->insertWidget(1, m_tabs, 1);
+  fillPageWithSheet(page.contentLayout(), m_tabs);
   if (QGroupBox* g = page.group(kResultGroup)) g->hide();
 
   m_result->setRecord(page.values());

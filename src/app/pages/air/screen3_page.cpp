@@ -247,6 +247,7 @@ void Screen3PageHook::setup(CalculatorPage& page) {
   m_tabs->EnableDraw(1);
   CTabSheet::EnableCustomLook(true, 6);
   page.contentLayout()->insertWidget(1, m_tabs, 1);
+  fillPageWithSheet(page.contentLayout(), m_tabs);
   if (QPushButton* b = page.button("compute")) b->hide();
   if (QTextEdit* t = page.resultText()) t->hide();
 

@@ -94,8 +94,9 @@ void paintSection(QPainter& p, const Panel& s, bool finite) {
   dimension(p, s.at(0.06, 0.1), s.at(0.06, 0.3), QStringLiteral("h1"), {-22, 4});
   dimension(p, s.at(0.47, 0.1), s.at(0.47, 0.8), QStringLiteral("H"), {4, 4});
   dimension(p, s.at(0.95, 0.1), s.at(0.95, 0.42), QStringLiteral("h2"), {-24, 4});
-  dimension(p, s.at(0.12, 0.02), s.at(0.42, 0.02), QStringLiteral("d1"), {-6, -4});
-  dimension(p, s.at(0.42, 0.02), s.at(0.9, 0.02), QStringLiteral("d2"), {-6, -4});
+  // d1 and d2 below their lines, clear of the ground hatching.
+  dimension(p, s.at(0.12, 0.02), s.at(0.42, 0.02), QStringLiteral("d1"), {-6, 14});
+  dimension(p, s.at(0.42, 0.02), s.at(0.9, 0.02), QStringLiteral("d2"), {-6, 14});
 }
 
 // Plan view: the barrier along x, S below it at d1, P above at d2.
@@ -123,22 +124,28 @@ void paintPlan(QPainter& p, const Panel& s, bool finite) {
     dashed(p, s.at(0.8, 0.85), s.at(0.8, 0.97), kDirect);
     p.setPen(kInk);
     p.drawText(s.at(0.88, yb + 0.04), QStringLiteral("∞"));
-    p.drawText(s.at(0.06, yb + 0.04), QStringLiteral("∞"));
+    p.drawText(s.at(0.0, yb + 0.04), QStringLiteral("∞"));  // left of the d1, d2 dimension
     return;
   }
   const QPointF O2 = s.at(xl, yb), O3 = s.at(xr, yb);
   path(p, {S, O2, P}, QColor(30, 110, 200));
   path(p, {S, O3, P}, QColor(30, 150, 60));
-  dot(p, O1, QStringLiteral("O1"), {6, 14});
+  // Each name where no path or dimension runs: O1 above the barrier left of the path to P, O3
+  // below the barrier right of the path from S.
+  dot(p, O1, QStringLiteral("O1"), {-24, -8});
   dot(p, O2, QStringLiteral("O2"), {-24, -6});
-  dot(p, O3, QStringLiteral("O3"), {6, -6});
+  dot(p, O3, QStringLiteral("O3"), {8, 14});
   // Perpendicular bisector and the offsets m1, m2 from it.
   dashed(p, s.at(0.5, 0.08), s.at(0.5, 0.97), kInk);
   p.setPen(kInk);
   p.drawText(s.at(0.51, 0.06), QStringLiteral("中垂线"));
   dimension(p, s.at(0.5, 0.2), S, QStringLiteral("m1"), {-8, 14});
   dimension(p, s.at(0.5, 0.85), P, QStringLiteral("m2"), {-8, -4});
-  dimension(p, s.at(xl, 0.42), s.at(xr, 0.42), QStringLiteral("L"), {-16, 14});
+  // The barrier length above the barrier, its name near the left end, where the path over O2
+  // still runs below the dimension line.
+  const QPointF lMid = (s.at(xl, 0.6) + s.at(xr, 0.6)) / 2;
+  dimension(p, s.at(xl, 0.6), s.at(xr, 0.6), QStringLiteral("L"),
+            s.at(xl + 0.04, 0.6) - lMid + QPointF(0, -4));
 }
 
 }  // namespace

@@ -118,6 +118,7 @@ void IndustrialNoisePageHook::setup(CalculatorPage& page) {
   CTabSheet::EnableCustomLook(true, 6);
   page.contentLayout()->insertWidget(0, caption);
   page.contentLayout()->insertWidget(1, m_tabs, 1);
+  fillPageWithSheet(page.contentLayout(), m_tabs);
 
   hideUnitsInLabels(page);
   narrowFields(page, 90);
@@ -189,6 +190,8 @@ void IndustrialNoisePageHook::openPathDifference(CalculatorPage& page) {
   page.readForm([](const core::FieldDesc& f) { return f.key == "rmax"; });
   CPathDifferenceDlg dlg(&page, page.values().num("rmax"), CPathDifferenceDlg::kPresetNone);
   dlg.exec();
+  // Closed before any successful computation: the page keeps its path differences.
+  if (!dlg.computed()) return;
   const bool infinite = dlg.kind() == CPathDifferenceDlg::kPresetInfinite;
   page.setValue("delta1", dlg.delta1());
   page.setValue("delta2", infinite ? 0 : dlg.delta2());

@@ -28,6 +28,10 @@ CPathDifferenceDlg::CPathDifferenceDlg(QWidget* parent, double r_m, int presetKi
   setRowVisible(*m_form, "r", false);
   if (QGroupBox* g = m_form->group("计算结果")) g->hide();
   if (QTextEdit* t = m_form->resultText()) t->setMinimumWidth(360);
+  // The three long side cases one below the other, leaving the figure room for its labels.
+  if (QWidget* side = m_form->findChild<QRadioButton*>(QStringLiteral("side:0")))
+    if (auto* row = qobject_cast<QBoxLayout*>(side->parentWidget()->layout()))
+      row->setDirection(QBoxLayout::TopToBottom);
   layout->addWidget(m_form, 1);
   m_sketch = new BarrierSketch(this);
   layout->addWidget(m_sketch, 1);
@@ -50,11 +54,11 @@ CPathDifferenceDlg::CPathDifferenceDlg(QWidget* parent, double r_m, int presetKi
     showFiniteFields(presetKind == kPresetFinite);
     m_sketch->setKind(presetKind);
   } else {
-    // Both kinds offered, finite selected; the figure appears once a kind is clicked.
+    // Both kinds offered, finite selected, with its figure (never an empty one).
     m_form->setRadio("kind", 0);
     m_kind = 0;
     showFiniteFields(true);
-    m_sketch->setKind(BarrierSketch::kNone);
+    m_sketch->setKind(BarrierSketch::kFinite);
   }
 }
 
@@ -80,6 +84,7 @@ bool CPathDifferenceDlg::compute() {
   if (!m_form->runAction("compute")) return false;
   const core::Values& v = m_form->values();
   m_delta = {v.num("delta1"), v.num("delta2"), v.num("delta3")};
+  m_computed = true;
   return true;
 }
 

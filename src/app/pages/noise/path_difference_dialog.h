@@ -1,11 +1,12 @@
 // CPathDifferenceDlg ("声程差计算"): the path differences of a point source over and around a
 // thin barrier. The caller hands in the horizontal source-to-receiver distance r and a preset
-// barrier kind, runs the dialog modally and reads delta1..delta3 and the kind back when it
-// closes (the dialog has no OK button: closing it takes the values over).
+// barrier kind, runs the dialog modally and, when it closes (it has no OK button), reads
+// delta1..delta3 and the kind back, but only once a computation succeeded: a dialog closed
+// unused hands nothing back.
 //
 //   CPathDifferenceDlg dlg(page, r_m, CPathDifferenceDlg::kPresetInfinite);
 //   dlg.exec();
-//   const double d1 = dlg.delta1();  // 0 unless a computation succeeded
+//   if (dlg.computed()) use(dlg.delta1());
 #pragma once
 
 #include <QDialog>
@@ -34,6 +35,8 @@ class CPathDifferenceDlg : public QDialog {
   double delta3() const { return m_delta[2]; }
   // The chosen kind: 0 finite, 1 infinite.
   int kind() const { return m_kind; }
+  // True once "计算" succeeded (the direct-sight case, with its zero deltas, included).
+  bool computed() const { return m_computed; }
 
   // "计算": checks, computes and shows the text; true when values were computed.
   bool compute();
@@ -54,6 +57,7 @@ class CPathDifferenceDlg : public QDialog {
   BarrierSketch* m_sketch = nullptr;
   std::array<double, 3> m_delta{0, 0, 0};
   int m_kind = 0;
+  bool m_computed = false;
 };
 
 }  // namespace app

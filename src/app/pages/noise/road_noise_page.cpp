@@ -32,9 +32,14 @@ using models::noise::VehicleClass;
 constexpr int kParamTemplate = 238;
 constexpr int kResultTemplate = 240;
 constexpr int kRowHeight = 25;
+constexpr int kHeaderHeight = 40;  // two lines: the quantity with its unit, then what it is
 constexpr int kWidths[4] = {50, 110, 140, 130};
-constexpr const char* kHeaders[4] = {"车型", "V[km/h]平均车速", "N[辆/h]平均小时车流量",
-                                     "Lo[dBA]水平距离为7.5米处能量平均A声级"};
+// The full column titles, shown as the headers' tooltips; the headers show them in two short
+// lines, so that the long title of the reference level can be read in its column.
+constexpr const char* kTitles[4] = {"车型", "V[km/h]平均车速", "N[辆/h]平均小时车流量",
+                                    "Lo[dBA]水平距离为7.5米处能量平均A声级"};
+constexpr const char* kHeaders[4] = {"车型", "V[km/h]\n平均车速", "N[辆/h]\n平均小时车流量",
+                                     "Lo[dBA]\n7.5米处平均A声级"};
 constexpr const char* kClasses[3] = {"大型车", "中型车", "小型车"};
 constexpr const char* kQuantities[3] = {"V", "N", "Lo"};
 constexpr const char* kGroupVehicles = "各类型车参数输入";
@@ -80,8 +85,10 @@ void RoadNoisePageHook::setup(CalculatorPage& page) {
   for (int c = 0; c < 4; ++c) {
     m_vehicles->SetColumnWidth(c, kWidths[c]);
     m_vehicles->SetItemText(0, c, kHeaders[c]);
+    m_vehicles->SetColumnToolTip(c, QString::fromUtf8(kTitles[c]));
   }
-  for (int r = 0; r < 4; ++r) m_vehicles->SetRowHeight(r, kRowHeight);
+  m_vehicles->SetRowHeight(0, kHeaderHeight);
+  for (int r = 1; r < 4; ++r) m_vehicles->SetRowHeight(r, kRowHeight);
   for (int k = 0; k < 3; ++k) {
     m_vehicles->SetItemText(k + 1, 0, kClasses[k]);
     m_vehicles->SetItemText(k + 1, 1, core::cformat("%g", static_cast<double>(defaults.v_kmh[k])));
@@ -90,7 +97,7 @@ void RoadNoisePageHook::setup(CalculatorPage& page) {
     m_vehicles->SetItemText(k + 1, 3,
                             core::cformat("%.2f", static_cast<double>(defaults.lo_dba[k])));
   }
-  m_vehicles->setFixedHeight(4 * kRowHeight + 6);
+  m_vehicles->setFixedHeight(kHeaderHeight + 3 * kRowHeight + 6);
   m_vehicles->setMinimumWidth(440);
   auto* table = new QGroupBox(QString::fromUtf8(kGroupVehicles), param);
   table->setObjectName(QStringLiteral("vehicleTable"));
@@ -122,6 +129,7 @@ void RoadNoisePageHook::setup(CalculatorPage& page) {
   CTabSheet::EnableCustomLook(true, 6);
   page.contentLayout()->insertWidget(0, caption);
   page.contentLayout()->insertWidget(1, m_tabs, 1);
+  fillPageWithSheet(page.contentLayout(), m_tabs);
 
   hideUnitsInLabels(page);
   narrowFields(page, 90);
@@ -241,6 +249,8 @@ void RoadNoisePageHook::openPathDifference(CalculatorPage& page) {
   readKeys(page, {"r"});
   CPathDifferenceDlg dlg(&page, page.values().num("r"), CPathDifferenceDlg::kPresetInfinite);
   dlg.exec();
+  // Closed before any successful computation: the Abar the user typed stays.
+  if (!dlg.computed()) return;
   readKeys(page, {"f", "t"});
   const auto& v = page.values();
   page.setValue("delta1", dlg.delta1());

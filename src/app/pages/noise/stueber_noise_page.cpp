@@ -30,11 +30,9 @@ void StueberNoisePageHook::openPathDifference(CalculatorPage& page) {
     if (p.ok()) r = static_cast<float>(p.value);
   }
   CPathDifferenceDlg dlg(&page, r, CPathDifferenceDlg::kPresetFinite);
-  bool computed = false;
-  QObject::connect(&dlg.form(), &CalculatorPage::computed, &dlg, [&computed] { computed = true; });
   dlg.exec();
   // Closed before any successful computation: the page keeps its path differences.
-  if (!computed) return;
+  if (!dlg.computed()) return;
   setFieldText(page, "delta1", dlg.delta1());
   setFieldText(page, "delta2", dlg.delta2());
   setFieldText(page, "delta3", dlg.delta3());

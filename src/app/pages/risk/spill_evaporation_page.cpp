@@ -20,7 +20,6 @@ namespace {
 // Only the fields a dialog hands back are written; whatever else is typed on the page stays.
 void putField(CalculatorPage& page, const char* key, const CalculatorPage& from,
               const char* from_key) {
-  // A result never computed hands back the 0 it starts with.
   const double v = from.values().has(from_key) ? from.values().num(from_key) : 0;
   if (auto* e = qobject_cast<QLineEdit*>(page.control(key))) {
     e->setText(QString::fromStdString(core::formatFloatField(static_cast<float>(v))));
@@ -54,17 +53,20 @@ void SpillEvaporationPageHook::openStage(CalculatorPage& page, const std::string
   if (stage == "flash") {
     StageDialog d(flashEvaporationDesc(), true, &page);
     d.exec();
+    if (!d.computed()) return;  // closed unused: the page keeps its values
     putField(page, "Q1", *d.page(), "Q1");
     putField(page, "t1", *d.page(), "t1");
   } else if (stage == "heat") {
     // The rate and the time of the last computation (the time as it was read for it).
     StageDialog d(heatEvaporationDesc(), false, &page);
     d.exec();
+    if (!d.computed()) return;
     putField(page, "Q2", *d.page(), "Q2");
     putField(page, "t2", *d.page(), "t");
   } else if (stage == "mass") {
     StageDialog d(massEvaporationDesc(), true, &page);
     d.exec();
+    if (!d.computed()) return;
     putField(page, "Q3", *d.page(), "Q3");
   }
 }

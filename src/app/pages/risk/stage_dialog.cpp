@@ -16,6 +16,7 @@ StageDialog::StageDialog(const core::CalculatorDesc& desc, bool takeOverOnClose,
   v->setContentsMargins(0, 0, 0, 0);
   m_page = new CalculatorPage(desc, this);
   v->addWidget(m_page);
+  connect(m_page, &CalculatorPage::computed, this, [this] { m_computed = true; });
 }
 
 bool StageDialog::takeOver() { return !m_takeOver || m_page->readForm(); }

@@ -19,9 +19,11 @@ class StageDialog : public QDialog {
   StageDialog(const core::CalculatorDesc& desc, bool takeOverOnClose, QWidget* parent = nullptr);
 
   CalculatorPage* page() const { return m_page; }
+  // True once a computation succeeded; a dialog closed unused hands nothing back.
+  bool computed() const { return m_computed; }
 
-  // The close box and Escape end here (the dialog's close event rejects it); the values are
-  // handed back either way.
+  // The close box and Escape end here (the dialog's close event rejects it); a computation's
+  // values are handed back either way.
   void reject() override;
 
  private:
@@ -29,6 +31,7 @@ class StageDialog : public QDialog {
 
   CalculatorPage* m_page = nullptr;
   bool m_takeOver = false;
+  bool m_computed = false;
 };
 
 }  // namespace app
