@@ -301,7 +301,9 @@ std::string sheetToHtml(const CalcSheet& s, const HtmlOptions& options) {
       " td.n{white-space:nowrap;}"
       " p.note{font-size:8pt;}"
       " pre{font-family:" +
-      mono_font + ";font-size:7pt;margin:0;} td.formula{font-size:9pt;}</style></head><body>";
+      mono_font +
+      ";font-size:7pt;margin:0;white-space:pre-wrap;} "
+      "td.formula{font-size:9pt;}</style></head><body>";
   if (!options.for_print && !s.project.empty())
     h += "<p class=\"note\">工程：" + htmlEscape(s.project) + "</p>";
   h += "<h1>" + htmlEscape(s.title) + "</h1>";

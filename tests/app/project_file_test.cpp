@@ -244,6 +244,12 @@ class ProjectFileTest : public QObject {
     for (const char* s : {"计算书：生活污水和垃圾", "工人数", "N", "100", "其中住宿人数",
                           "年排放量", "Qy", "1440", "吨"})
       QVERIFY2(t.contains(QString::fromUtf8(s)), s);
+    // Once the project has a file, the sheet's header names it.
+    savePath = file("厂区.kuva");
+    QVERIFY(w.saveProject(false));
+    savePath = file("sewage2.pdf");
+    w.exportVisibleSheet();
+    QVERIFY(pdfText(savePath).contains(QStringLiteral("工程：厂区.kuva")));
 
     QVERIFY(app::writePageSheet(*sewage, file("sewage.html")).isEmpty());
     QFile h(file("sewage.html"));

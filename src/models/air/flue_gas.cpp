@@ -62,7 +62,7 @@ const core::CalculatorDesc& flueGasDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "flue_gas";
-    c.method = "燃料燃烧排放量的经验系数法（《环境统计手册》燃料燃烧废气与污染物产生量估算）";
+    c.method = "燃料燃烧废气量及污染物产生量的经验系数法";
     c.formulas =
         "燃油：V = 1.4·B,  Gd = B / 680,  Gs = 0.02·S·B\n"
         "燃煤：V = B,  Gd = dfh·A·B / (1 − 0.01·Cfh)·10⁻⁴,  Gs = 0.016·S·B\n"

@@ -128,7 +128,7 @@ const core::CalculatorDesc& pointSourceDesc() {
     c.formulas =
         "有风（U10 ≥ 1.5 m/s）：C = Q·F·exp(−y²/(2σy²)) / (2π·U·σy·σz)，F 为地面及混合层反射项\n"
         "小风和静风（U10 < 1.5 m/s）：C = 2Q·G(s) / ((2π)^1.5·γ02·η²)\n"
-        "U = U10·(H/10)^p,  Qh = 0.35·Pa·Qv·ΔT / Ts,  He = H + ΔH\n"
+        "U = U10·(H/10)^p,  Qh = 3.5·Pa·Qv·(Ts − Ta) / (Ts + 273),  He = H + ΔH\n"
         "σy = γy·x^αy,  σz = γz·x^αz\n"
         "cm = 2Q / (e·π·U·He²·P1),  Xm = (He/γz)^(1/αz)·(1 + αy/αz)^(−1/(2αz))";
     c.title = "点源扩散模式计算";

@@ -12,7 +12,7 @@ const core::CalculatorDesc& industrialNoiseDesc() {
     c.formulas =
         "Lp(r) = Lw − 20lg r − 11（自由声场）或 − 8（半自由声场），或 Lp(r) = Lp(r0) − 20lg(r/r0)\n"
         "室内声源：Lp1 = Lw + 10lg(Q/(4πr²) + 4/R),  Lp2 = Lp1 − (TL + 6),  Lw' = Lp2 + 10lg S\n"
-        "Lp = Lp(r) + 反射增量 − Abar − Aatm − Agr,  Aatm = α·(r − r0) / 1000\n"
+        "Lp = Lp(r) + 反射增量 − Abar − Aatm − Agr,  Aatm = α·r / 1000\n"
         "Agr = 4.8 − (2hm/r)·(17 + 300/r)（不小于 0）\n"
         "LA = Lp + ΔA,  LT = 10lg(10^(0.1LA) + 10^(0.1Lbg))";
     c.title = "工业噪声预测模式[09新导则]";
