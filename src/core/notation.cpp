@@ -200,13 +200,15 @@ Notation notationOf(const FieldDesc& f) {
   else if (numeric(f.type))
     n.symbol = symbol.empty() ? keySymbol(f.key) : encode(symbol);
 
+  // A text, check box or radio group carries no unit of its own (a radio group's label may
+  // name the unit of the field it switches); a drop-down of values may.
   std::string unit = f.symbol_unit;
-  if (unit.empty()) {
+  if (unit.empty() && (numeric(f.type) || f.type == FieldType::Choice)) {
     std::u32string u = trim(decode(f.unit));
     if (u.size() >= 2 && u.front() == U'[' && u.back() == U']') u = trim(u.substr(1, u.size() - 2));
     unit = encode(u);
   }
-  if (unit.empty() && has_bracket) unit = encode(bracket);
+  if (unit.empty() && has_bracket && numeric(f.type)) unit = encode(bracket);
   n.unit = prettyUnit(unit);
   return n;
 }

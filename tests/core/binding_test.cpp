@@ -189,6 +189,9 @@ TEST(Binding, NotationComesFromTheLabelUnlessDeclared) {
   core::FieldDesc box =
       core::inputField("bar", 1, "考虑声屏障衰减Abar", "", 0, {}, core::FieldType::CheckBox);
   EXPECT_EQ(core::notationOf(box).symbol, "") << "a check box has no symbol";
+  core::FieldDesc text = core::inputField("substance", 1, "有害物质名称", "(选框里没有可手动输入)",
+                                          0, {}, core::FieldType::Text);
+  EXPECT_EQ(core::notationOf(text).unit, "") << "a hint after a text box is no unit";
   core::FieldDesc sewage = core::inputField("p", 1, "排水量按照用水量的", "%计", 0);
   EXPECT_EQ(core::notationOf(sewage.sym("p", "%")).unit, "%");
 }
