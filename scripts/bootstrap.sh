@@ -11,7 +11,7 @@ PACKAGES=(
   libxlsxwriter-dev nlohmann-json3-dev poppler-utils
   libgtest-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  fonts-noto-cjk
+  fonts-noto-cjk fonts-droid-fallback fonts-noto-mono
   xvfb xauth
   gdal-bin python3 python3-openpyxl
   nlohmann-json3-dev

@@ -11,8 +11,8 @@
 #include "app/main_window.h"
 #include "app/pages/noise/decibel_calc_dialog.h"
 #include "app/single_instance.h"
-#include "app/translations.h"
 #include "widgets/prompts.h"
+#include "widgets/translations.h"
 
 int main(int argc, char** argv) {
   // The command line first: printing the usage or the version needs no display.
@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
 
   QApplication a(argc, argv);
-  app::loadQtTranslations(a);
+  widgets::loadQtTranslations(a);
   QApplication::setApplicationName(QStringLiteral("kuvacalc"));
   QApplication::setOrganizationName(QStringLiteral("kuva"));
   app::CMainDlg::setDecibelFactory([] { return app::CDecibelCalcDlg::create(); });

@@ -188,7 +188,7 @@ void CMainDlg::openProject() {
 }
 
 void CMainDlg::exportVisibleSheet() {
-  if (auto* p = qobject_cast<CalculatorPage*>(page(visiblePage()))) exportSheet(*p);
+  if (auto* p = qobject_cast<CalculatorPage*>(page(visiblePage()))) exportSheet(*p, projectPath());
 }
 
 }  // namespace app

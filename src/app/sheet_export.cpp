@@ -40,16 +40,17 @@ std::string pagePicture(CalculatorPage& page) {
 
 }  // namespace
 
-QString writePageSheet(CalculatorPage& page, const QString& path) {
+QString writePageSheet(CalculatorPage& page, const QString& path, const QString& project) {
   const core::Outcome* o = page.lastOutcome();
   if (!o) return QStringLiteral("此页还没有计算结果。");
   const std::string date =
       QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
-  const present::CalcSheet s = present::buildSheet(page.desc(), page.lastInputs(), *o, date);
+  present::CalcSheet s = present::buildSheet(page.desc(), page.lastInputs(), *o, date);
+  if (!project.isEmpty()) s.project = QFileInfo(project).fileName().toStdString();
   return QString::fromStdString(sheet::writeSheetFile(s, path.toStdString(), pagePicture(page)));
 }
 
-bool exportSheet(CalculatorPage& page) {
+bool exportSheet(CalculatorPage& page, const QString& project) {
   if (!page.lastOutcome()) {
     const auto& actions = page.desc().actions;
     // No result yet: compute as the first button does (its messages show any refusal).
@@ -64,7 +65,7 @@ bool exportSheet(CalculatorPage& page) {
                                          QStringLiteral("PDF 文件 (*.pdf);;HTML 文件 (*.html)"));
   if (path.isEmpty()) return false;
   if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
-  const QString error = writePageSheet(page, path);
+  const QString error = writePageSheet(page, path, project);
   if (!error.isEmpty()) {
     widgets::showMessage(&page, error, QStringLiteral("导出计算书"));
     return false;
@@ -90,7 +91,7 @@ void installPageMenu(CalculatorPage& page, CMainDlg& main) {
                      QAction* about = menu.addAction(kAboutMenuText);
                      QAction* chosen = menu.exec(page.mapToGlobal(at));
                      if (chosen == sheet)
-                       exportSheet(page);
+                       exportSheet(page, main.projectPath());
                      else if (chosen == fresh)
                        main.newProject();
                      else if (chosen == save)

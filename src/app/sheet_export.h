@@ -16,9 +16,10 @@ inline const QString kOpenProjectText = QStringLiteral("打开工程…");
 
 // Writes the sheet of the page's last result (computing with the first action when there is
 // none yet); asks for the file through the save-file sink. Returns true when a sheet was written.
-bool exportSheet(CalculatorPage& page);
+// `project` is the file of the open project (named in the sheet's header), empty when none.
+bool exportSheet(CalculatorPage& page, const QString& project = {});
 // Writes the sheet to `path` without asking (PDF, or HTML for *.html); an empty text on success.
-QString writePageSheet(CalculatorPage& page, const QString& path);
+QString writePageSheet(CalculatorPage& page, const QString& path, const QString& project = {});
 
 // The page's context menu: the sheet, then the project file commands of the main window.
 void installPageMenu(CalculatorPage& page, CMainDlg& main);

@@ -97,6 +97,26 @@ int cmdDescribe(const std::string& id, std::ostream& out, std::ostream& err) {
   out << "actions:";
   for (const auto& a : d->actions) out << ' ' << a.name << " (" << a.label << ")";
   out << '\n';
+  // What a reader needs to follow the computation: the fields as the formulas name them, the
+  // guideline and the formulas.
+  out << "symbols:";
+  for (const auto& f : d->fields) {
+    const core::Notation n = core::notationOf(f);
+    if (n.symbol.empty()) continue;
+    out << ' ' << f.key << '=' << n.symbol;
+    if (!n.unit.empty()) out << " [" << n.unit << ']';
+    out << ';';
+  }
+  out << '\n';
+  out << "method: " << d->method << '\n';
+  out << "formulas:\n";
+  size_t from = 0;
+  while (from < d->formulas.size()) {
+    size_t end = d->formulas.find('\n', from);
+    if (end == std::string::npos) end = d->formulas.size();
+    out << "  " << d->formulas.substr(from, end - from) << '\n';
+    from = end + 1;
+  }
   return 0;
 }
 

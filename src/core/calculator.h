@@ -35,7 +35,27 @@ struct FieldDesc {
   std::string group;                 // caption of the group box the field sits in
   std::string format;  // printf format of a result when not the field's own display rule
   std::string tooltip;
+  // The field as a formula writes it, for calculation sheets: the symbol (Qh, ρ, tanβ) and the
+  // unit when the label and the text after the control do not give them plainly. Empty: read
+  // from the label ("河水流量Qh [m^3/s]" gives Qh and m^3/s); see notationOf().
+  std::string symbol;
+  std::string symbol_unit;
+
+  // Declares the symbol (and the unit) of the field: form.bind(...).sym("η", "%").
+  FieldDesc& sym(std::string s, std::string u = {}) {
+    symbol = std::move(s);
+    if (!u.empty()) symbol_unit = std::move(u);
+    return *this;
+  }
 };
+
+// A field as a calculation sheet lists it: what it is, its formula symbol and its unit.
+struct Notation {
+  std::string name;    // the label without the symbol and the bracketed unit
+  std::string symbol;  // empty for a choice, a check box or a text
+  std::string unit;    // empty for a pure number
+};
+Notation notationOf(const FieldDesc& f);
 
 struct ActionDesc {
   std::string name;   // CLI name ("compute", "grid")
@@ -114,6 +134,10 @@ struct CalculatorDesc {
   std::vector<FieldDesc> fields;    // in exchange order
   std::vector<ActionDesc> actions;  // the first is the default action
   ComputeFn compute;
+  // How the calculator computes, declared once: the guideline, standard or handbook it follows
+  // ("HJ 2.4-2009 附录A") and the formulas it evaluates, plain text, one per line.
+  std::string method;
+  std::string formulas;
   std::string help_topic;  // help topic path ("大气预测模式\\...\\x.htm"), empty for none
   int result_text_id = 0;  // control id of the result-text box; 0 when the page has none
 

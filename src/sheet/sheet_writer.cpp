@@ -1,5 +1,6 @@
 #include "sheet/sheet_writer.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QByteArray>
 #include <QFont>
@@ -7,9 +8,11 @@
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QTextDocument>
 #include <QUrl>
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/file_io.h"
@@ -19,6 +22,11 @@ namespace sheet {
 namespace {
 
 constexpr const char* kPictureUrl = "sheet://picture.png";
+constexpr const char* kProgramName = "kuva环评计算";
+constexpr int kResolution = 300;  // dots per inch of the page layout
+constexpr double kMarginMm = 15;  // page margins left and right
+constexpr double kMarginTopBottomMm = 12;
+constexpr double kHeaderFooterMm = 7;  // room for the running header and footer in the margins
 
 bool endsWith(const std::string& s, const std::string& tail) {
   if (s.size() < tail.size()) return false;
@@ -42,24 +50,20 @@ bool ensureGuiApplication() {
   return app != nullptr;
 }
 
+// The sheet's text font. Ideographs come from a font whose glyphs each stand for one
+// character (a glyph shared by an ideograph and a Kangxi radical would copy out as the
+// radical); Latin text is set without ligatures so "fi" copies as two letters.
+QFont sheetFont(double point_size) {
+  QFont font;
+  font.setFamilies({QStringLiteral("Droid Sans Fallback"), QStringLiteral("Noto Sans CJK SC")});
+  font.setPointSizeF(point_size);
+  font.setStyleStrategy(QFont::PreferNoShaping);
+  return font;
+}
+
 std::string writePdf(const present::CalcSheet& s, const std::string& path,
                      const std::string& picture_png) {
   if (!ensureGuiApplication()) return "无法启动绘图（没有图形程序环境）";
-  QTextDocument doc;
-  QFont font(QStringLiteral("Noto Sans CJK SC"));
-  font.setPointSizeF(9);
-  doc.setDefaultFont(font);
-  std::string src;
-  if (!picture_png.empty()) {
-    QImage img;
-    if (img.loadFromData(QByteArray::fromStdString(picture_png), "PNG")) {
-      if (img.width() > 640) img = img.scaledToWidth(640, Qt::SmoothTransformation);
-      doc.addResource(QTextDocument::ImageResource, QUrl(QString::fromLatin1(kPictureUrl)), img);
-      src = kPictureUrl;
-    }
-  }
-  doc.setHtml(QString::fromStdString(present::sheetToHtml(s, src)));
-
   // The target is checked and its temporary file created before the pages are drawn; the PDF is
   // drawn into memory and written in one piece.
   core::AtomicFile file;
@@ -68,11 +72,66 @@ std::string writePdf(const present::CalcSheet& s, const std::string& path,
   buffer.open(QIODevice::WriteOnly);
   {
     QPdfWriter pdf(&buffer);
+    pdf.setResolution(kResolution);
     pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    pdf.setPageMargins(QMarginsF(kMarginMm, kMarginTopBottomMm, kMarginMm, kMarginTopBottomMm),
+                       QPageLayout::Millimeter);
     pdf.setTitle(QString::fromStdString(s.title));
-    pdf.setCreator(QStringLiteral("kuva环评计算"));
-    doc.print(&pdf);
+    pdf.setCreator(QString::fromUtf8(kProgramName));
+
+    // The text area of a page less the running header and footer.
+    const QRect page = pdf.pageLayout().paintRectPixels(kResolution);
+    const double band = kHeaderFooterMm / 25.4 * kResolution;
+    const QSizeF body(page.width(), page.height() - 2 * band);
+
+    QTextDocument doc;
+    doc.documentLayout()->setPaintDevice(&pdf);
+    doc.setDefaultFont(sheetFont(9));
+    doc.setDocumentMargin(0);
+    present::HtmlOptions options;
+    options.for_print = true;
+    if (!picture_png.empty()) {
+      QImage img;
+      if (img.loadFromData(QByteArray::fromStdString(picture_png), "PNG")) {
+        // As large as on a screen of 96 dpi, at most the text width.
+        const int width = std::min(page.width(), img.width() * kResolution / 96);
+        img = img.scaledToWidth(width, Qt::SmoothTransformation);
+        doc.addResource(QTextDocument::ImageResource, QUrl(QString::fromLatin1(kPictureUrl)), img);
+        options.picture_src = kPictureUrl;
+      }
+    }
+    doc.setHtml(QString::fromStdString(present::sheetToHtml(s, options)));
+
+    doc.setPageSize(body);
+    const int pages = doc.pageCount();
+
+    QPainter p(&pdf);
+    if (!p.isActive()) return "无法写入 " + path;
+    QFont small = sheetFont(7.5);
+    const QString title = QString::fromStdString(s.title);
+    const QString project = QString::fromStdString(s.project);
+    const QString version = QString::fromStdString(s.version);
+    for (int i = 0; i < pages; ++i) {
+      if (i > 0) pdf.newPage();
+      p.save();
+      p.translate(0, band - i * body.height());
+      doc.drawContents(&p, QRectF(0, i * body.height(), body.width(), body.height()));
+      p.restore();
+      p.setFont(small);
+      p.setPen(QColor(80, 80, 80));
+      const QRectF head(0, 0, body.width(), band * 0.8);
+      p.drawText(head, Qt::AlignLeft | Qt::AlignTop, title);
+      if (!project.isEmpty())
+        p.drawText(head, Qt::AlignRight | Qt::AlignTop, QStringLiteral("工程：") + project);
+      const double rule_y = band * 0.8;
+      p.drawLine(QPointF(0, rule_y), QPointF(body.width(), rule_y));
+      const QRectF foot(0, page.height() - band * 0.8, body.width(), band * 0.8);
+      p.drawLine(QPointF(0, foot.top()), QPointF(body.width(), foot.top()));
+      p.drawText(foot, Qt::AlignHCenter | Qt::AlignBottom,
+                 QStringLiteral("第 %1 页 共 %2 页").arg(i + 1).arg(pages));
+      p.drawText(foot, Qt::AlignRight | Qt::AlignBottom, version);
+    }
+    p.end();
   }
   if (std::string e = file.write(buffer.data().toStdString()); !e.empty()) return e;
   return file.commit();
@@ -80,14 +139,15 @@ std::string writePdf(const present::CalcSheet& s, const std::string& path,
 
 }  // namespace
 
-std::string writeSheetFile(const present::CalcSheet& s, const std::string& path,
+std::string writeSheetFile(present::CalcSheet s, const std::string& path,
                            const std::string& picture_png) {
+  if (s.version.empty()) s.version = std::string(kProgramName) + " " + KUVA_PROGRAM_VERSION;
   if (endsWith(path, ".html") || endsWith(path, ".htm")) {
-    std::string src;
+    present::HtmlOptions options;
     if (!picture_png.empty())
-      src = "data:image/png;base64," +
-            QByteArray::fromStdString(picture_png).toBase64().toStdString();
-    return core::writeFileAtomic(path, present::sheetToHtml(s, src));
+      options.picture_src = "data:image/png;base64," +
+                            QByteArray::fromStdString(picture_png).toBase64().toStdString();
+    return core::writeFileAtomic(path, present::sheetToHtml(s, options));
   }
   return writePdf(s, path, picture_png);
 }

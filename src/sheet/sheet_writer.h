@@ -1,7 +1,7 @@
 // Writes a calculation sheet to a file: HTML when the name ends in .html or .htm, PDF otherwise.
-// The PDF embeds the CJK font its Chinese text is set in. Writing is atomic: the target holds
-// the old file or the whole new one. Usable without a running GUI: a headless Qt application is
-// started when the program has none.
+// The PDF embeds the fonts its text is set in; its text copies out as written. Writing is atomic:
+// the target holds the old file or the whole new one. Usable without a running GUI: a headless Qt
+// application is started when the program has none.
 #pragma once
 
 #include <string>
@@ -11,8 +11,10 @@
 namespace sheet {
 
 // Returns an empty text on success, otherwise the reason. `picture_png`, when not empty, holds a
-// PNG image (a contour map or curve) placed after the tables.
-std::string writeSheetFile(const present::CalcSheet& s, const std::string& path,
+// PNG image (a contour map or curve) placed after the tables. A PDF carries on every page a
+// header (the sheet's title and project) and a footer ("第 x 页 共 y 页" and the program's
+// version, which fills `version` when the caller left it empty).
+std::string writeSheetFile(present::CalcSheet s, const std::string& path,
                            const std::string& picture_png = {});
 
 }  // namespace sheet

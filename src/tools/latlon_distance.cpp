@@ -28,6 +28,8 @@ const core::CalculatorDesc& latLonDistanceDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "latlon";
+    c.method = "球面余弦定理（地球半径 R = 6378137 m）";
+    c.formulas = "d = R·arccos(cosφ1·cosφ2·cos(λ2 − λ1) + sinφ1·sinφ2)";
     c.title = "两点经纬度算距离";
     c.category = "其他工具";
     c.command = 32820;

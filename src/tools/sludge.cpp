@@ -22,6 +22,8 @@ const core::CalculatorDesc& sludgeDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "sludge";
+    c.method = "《给水排水设计手册》第5册 城镇排水：初次沉淀池污泥量";
+    c.formulas = "V = Q·η·C / ((100 − P)·ρ·1000)  [m³/d]";
     c.title = "沉淀池污泥量计算";
     c.category = "固废预测工具";
     c.command = 32806;

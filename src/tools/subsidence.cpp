@@ -109,6 +109,13 @@ const core::CalculatorDesc& subsidenceDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "subsidence";
+    c.method = "概率积分法（《建筑物、水体、铁路及主要井巷煤柱留设与压煤开采规范》2017 附录）";
+    c.formulas =
+        "r = H0 / tanβ,  s = H0·cotθ,  W0 = m·q·cosα\n"
+        "W = W0·Cx·Cy,  Cx = ½[erf(√π·x/r) − erf(√π·(x − p)/r)]，Cy 同型（y = Y − s）\n"
+        "ix = W0·Cy/r·[exp(−πx²/r²) − exp(−π(x − p)²/r²)]\n"
+        "Kx = W0·Cy·2π/r³·[(x − p)·exp(−π(x − p)²/r²) − x·exp(−πx²/r²)]\n"
+        "Ux = b·r·ix,  εx = b·r·Kx（y 方向同型）";
     c.title = "概率积分模型";
     c.category = "地表沉陷预测";
     c.command = 32818;

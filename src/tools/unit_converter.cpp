@@ -84,6 +84,8 @@ const core::CalculatorDesc& unitConverterDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "units";
+    c.method = "换算表 data.ini 中各单位相对同类基准单位的换算值";
+    c.formulas = "v目标 = v原 / f原 × f目标";
     c.title = "单位换算器";
     c.category = "其他工具";
     c.command = 32819;
@@ -92,12 +94,12 @@ const core::CalculatorDesc& unitConverterDesc() {
     c.class_name = "CUnitConverterDlg";
     core::Form<UnitConversionInput> form("单位换算");
     form.bind("kind", &UnitConversionInput::kind, 1001, "单位种类");
-    form.bind("value", &UnitConversionInput::value, 1002, "值");
+    form.bind("value", &UnitConversionInput::value, 1002, "值").sym("v");
     form.bind("from", &UnitConversionInput::from, 1003, "单位");
     form.bind("to", &UnitConversionInput::to, 1004, "换算为单位");
     form.bind("table", &UnitConversionInput::table_path, 1005, "单位表文件");
     core::Outputs<UnitConversionResult> outs("单位换算");
-    outs.bind("result", &UnitConversionResult::value, 1006, "换算结果");
+    outs.bind("result", &UnitConversionResult::value, 1006, "换算结果").sym("v'");
     c.fields = core::concat(form.fields(), outs.fields());
     c.actions = {{"convert", "换算", 1007}, {"list", "单位列表", 1008}};
     c.compute = form.compute([outs](const UnitConversionInput& in, const std::string& action) {

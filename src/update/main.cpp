@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "update/update_dialog.h"
+#include "widgets/translations.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   QApplication a(argc, argv);
+  widgets::loadQtTranslations(a);
   QApplication::setApplicationName(QStringLiteral("update"));
   QApplication::setOrganizationName(QStringLiteral("kuva"));
   update::CUpdateDlg dlg(update::UpdateSettings::read(), update::defaultDownloadFolder());

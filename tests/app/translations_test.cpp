@@ -9,12 +9,12 @@
 #include <QtTest>
 #include <memory>
 
-#include "app/translations.h"
+#include "widgets/translations.h"
 
 class TranslationsTest : public QObject {
   Q_OBJECT
  private slots:
-  void initTestCase() { QVERIFY(app::loadQtTranslations(*qApp)); }
+  void initTestCase() { QVERIFY(widgets::loadQtTranslations(*qApp)); }
 
   // The question on closing, a file dialog and a field's context menu, as the user sees them.
   void standardDialogsAndMenusInChinese() {

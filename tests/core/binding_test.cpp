@@ -154,3 +154,44 @@ TEST(Binding, MembersOfAPartTakeThePartsDefaults) {
 }
 
 }  // namespace
+
+// The name, symbol and unit a sheet lists, read from the declaration.
+TEST(Binding, NotationComesFromTheLabelUnlessDeclared) {
+  struct Case {
+    const char* key;
+    const char* label;
+    const char* unit;
+    const char* symbol;  // declared with sym(), or ""
+    const char* want_name;
+    const char* want_symbol;
+    const char* want_unit;
+  };
+  const Case cases[] = {
+      {"Qh", "河水流量Qh [m^3/s]", "", "", "河水流量", "Qh", "m³/s"},
+      {"rho", "液体密度 ρ", "kg/m^3", "", "液体密度", "ρ", "kg/m³"},
+      {"VL", "大型车V[km/h]平均车速", "km/h", "", "大型车平均车速", "V", "km/h"},
+      {"He", "面源有效高度", "[m]", "", "面源有效高度", "He", "m"},
+      {"W", "面源    宽度", "[m]", "", "面源宽度", "W", "m"},
+      {"eta", "去除率", "%", "", "去除率", "η", "%"},
+      {"tanb", "影响角正切", "", "", "影响角正切", "tanβ", ""},
+      {"fb_dT", "大气温度的平均日温差 △T", "℃", "", "大气温度的平均日温差", "ΔT", "℃"},
+      {"pHh", "本底pH值pHh[     ]", "", "", "本底pH值", "pHh", ""},
+      {"area_he", "面源有效高度", "[m]", "He", "面源有效高度", "He", "m"},
+  };
+  for (const auto& c : cases) {
+    core::FieldDesc f = core::inputField(c.key, 1, c.label, c.unit, 0);
+    if (*c.symbol) f.sym(c.symbol);
+    const core::Notation n = core::notationOf(f);
+    EXPECT_EQ(n.name, c.want_name) << c.label;
+    EXPECT_EQ(n.symbol, c.want_symbol) << c.label;
+    EXPECT_EQ(n.unit, c.want_unit) << c.label;
+  }
+  core::FieldDesc box =
+      core::inputField("bar", 1, "考虑声屏障衰减Abar", "", 0, {}, core::FieldType::CheckBox);
+  EXPECT_EQ(core::notationOf(box).symbol, "") << "a check box has no symbol";
+  core::FieldDesc text = core::inputField("substance", 1, "有害物质名称", "(选框里没有可手动输入)",
+                                          0, {}, core::FieldType::Text);
+  EXPECT_EQ(core::notationOf(text).unit, "") << "a hint after a text box is no unit";
+  core::FieldDesc sewage = core::inputField("p", 1, "排水量按照用水量的", "%计", 0);
+  EXPECT_EQ(core::notationOf(sewage.sym("p", "%")).unit, "%");
+}

@@ -3,6 +3,7 @@
 // the moment it is registered.
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -167,6 +168,46 @@ TEST(Registry, EveryCommandLineKeyIsAPageField) {
         EXPECT_GE(f.default_value, 0);
         EXPECT_LT(f.default_value, static_cast<double>(f.choices.size()));
       }
+    }
+  }
+}
+
+// A symbol that is a program key rather than the formula's: a Greek letter spelled out, a
+// word, a key joined with '_', a "d" standing for Δ.
+bool looksLikeAKey(const std::string& s) {
+  static const std::regex key(
+      "(alpha|beta|gamma|delta|eps|eta|theta|kappa|lambda|mu|rho|sigma|tau|phi|psi|omega|tanb|"
+      "bar)[0-9]*|.*_.*|d[A-Z][A-Za-z0-9]*|[a-z]{4,}",
+      std::regex::extended);
+  static const std::regex range("[a-zA-Z](max|min)");
+  return std::regex_match(s, key) && !std::regex_match(s, range);
+}
+
+// What a calculation sheet and "describe" show: every calculator names its method and
+// formulas; every numeric field has the symbol its formulas use, and a unit wherever the
+// label or the text after the control gives one.
+TEST(Registry, EveryCalculatorDeclaresItsMethodAndEveryFieldItsSymbolAndUnit) {
+  for (const auto& d : models::registry().all()) {
+    SCOPED_TRACE(d.id);
+    EXPECT_FALSE(d.method.empty());
+    EXPECT_FALSE(d.formulas.empty());
+    for (const auto& f : d.fields) {
+      const bool numeric = f.type == core::FieldType::Float || f.type == core::FieldType::Double ||
+                           f.type == core::FieldType::Int;
+      const core::Notation n = core::notationOf(f);
+      SCOPED_TRACE(f.key + " " + f.label + " -> " + n.name + " | " + n.symbol + " | " + n.unit);
+      if (!numeric) continue;
+      EXPECT_FALSE(n.name.empty());
+      EXPECT_FALSE(n.symbol.empty());
+      EXPECT_FALSE(looksLikeAKey(n.symbol));
+      const size_t lb = f.label.find('['), rb = f.label.find(']');
+      const bool label_unit =
+          lb != std::string::npos && rb != std::string::npos &&
+          f.label.substr(lb + 1, rb - lb - 1).find_first_not_of(' ') != std::string::npos;
+      if (label_unit || !f.unit.empty()) {
+        EXPECT_FALSE(n.unit.empty());
+      }
+      EXPECT_EQ(n.unit.find('['), std::string::npos);
     }
   }
 }

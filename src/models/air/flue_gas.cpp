@@ -62,6 +62,12 @@ const core::CalculatorDesc& flueGasDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "flue_gas";
+    c.method = "燃料燃烧废气量及污染物产生量的经验系数法";
+    c.formulas =
+        "燃油：V = 1.4·B,  Gd = B / 680,  Gs = 0.02·S·B\n"
+        "燃煤：V = B,  Gd = dfh·A·B / (1 − 0.01·Cfh)·10⁻⁴,  Gs = 0.016·S·B\n"
+        "Cso2 = Gs·10⁵ / V,  Cdust = Gd·10⁵ / V\n"
+        "Gs,std = V·Cs·10⁻⁵,  Gd,std = V·Cd·10⁻⁵,  削减量 = 初始排放量 − 达标排放量";
     c.title = "燃煤(油)废气";
     c.category = "大气预测工具";
     c.command = 32786;
@@ -85,10 +91,10 @@ const core::CalculatorDesc& flueGasDesc() {
     outs.bind("Cdust", &FlueGasResult::dust_conc_mg_m3, 1012, "烟尘初始浓度", "mg/m³", whole);
     outs.bind("Gs", &FlueGasResult::so2_t_y, 1013, "SO2年排放量", "吨");
     outs.bind("Gd", &FlueGasResult::dust_t_y, 1014, "烟尘年排放量", "吨");
-    outs.bind("Gs_std", &FlueGasResult::so2_std_t_y, 1015, "SO2达标年排放量", "吨");
-    outs.bind("Gd_std", &FlueGasResult::dust_std_t_y, 1016, "烟尘达标年排放量", "吨");
-    outs.bind("Gs_cut", &FlueGasResult::so2_cut_t_y, 1017, "SO2年削减量", "吨");
-    outs.bind("Gd_cut", &FlueGasResult::dust_cut_t_y, 1018, "烟尘年削减量", "吨");
+    outs.bind("Gs_std", &FlueGasResult::so2_std_t_y, 1015, "SO2达标年排放量", "吨").sym("Gs,std");
+    outs.bind("Gd_std", &FlueGasResult::dust_std_t_y, 1016, "烟尘达标年排放量", "吨").sym("Gd,std");
+    outs.bind("Gs_cut", &FlueGasResult::so2_cut_t_y, 1017, "SO2年削减量", "吨").sym("ΔGs");
+    outs.bind("Gd_cut", &FlueGasResult::dust_cut_t_y, 1018, "烟尘年削减量", "吨").sym("ΔGd");
     c.fields = core::concat(form.fields(), outs.fields());
     c.actions = {{"compute", "计算", 1020}};
     c.compute = form.compute([outs](const FlueGasInput& in, const std::string&) {

@@ -25,6 +25,10 @@ const core::CalculatorDesc& fugitiveDustDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "dust";
+    c.method = "扬尘经验公式（霍州电厂现场试验公式）";
+    c.formulas =
+        "运输起尘：Qt = 0.123·(V/5)·(M/6.8)^0.85·(2P)^0.72·L·Q / M  [kg/a]\n"
+        "煤堆起尘：Qc = 11.7·U^2.45·S^0.345·e^(−0.5W)  [mg/s]";
     c.title = "扬尘计算";
     c.category = "大气预测工具";
     c.command = 32804;

@@ -15,6 +15,8 @@ const core::CalculatorDesc& equipmentLeakDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "equipment_leak";
+    c.method = "无组织排放量估算：生产设备和管道不严密处的散发量";
+    c.formulas = "Gc = K·C·V·(M / T)^0.5  [kg/h]";
     c.title = "生产设备和管道不严密处散发量计算";
     c.category = "大气预测工具";
     c.command = 32801;

@@ -20,6 +20,10 @@ const core::CalculatorDesc& liquidEvaporationDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "liquid_evaporation";
+    c.method = "无组织排放量估算：液体敞露表面的蒸发量";
+    c.formulas =
+        "Gz = (0.000352 + 0.000786·V)·P·M·F  [kg/h]\n"
+        "无组织排放量 = Gz·(1 − ηc),  处理后排放量 = Gz·ηc·(1 − ηt)";
     c.title = "液体(除水以外)蒸发量的计算";
     c.category = "大气预测工具";
     c.command = 32800;
@@ -32,8 +36,8 @@ const core::CalculatorDesc& liquidEvaporationDesc() {
     form.bind("F", &In::area_m2, 1002, "液体蒸发面表面积 F", "m²");
     form.bind("M", &In::molar_mass, 1003, "液体分子量 M");
     form.bind("P", &In::partial_mmhg, 1004, "相应于液体温度下空气中的蒸气分压 P", "mmHg");
-    form.bind("eta_c", &In::capture_pct, 1005, "集气率", "%");
-    form.bind("eta_t", &In::treatment_pct, 1006, "处理率", "%");
+    form.bind("eta_c", &In::capture_pct, 1005, "集气率", "%").sym("ηc");
+    form.bind("eta_t", &In::treatment_pct, 1006, "处理率", "%").sym("ηt");
     c.fields = form.fields();
     c.actions = {{"compute", "计算结果", 1007}};
     c.result_text_id = 1237;

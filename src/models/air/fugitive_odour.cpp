@@ -29,6 +29,8 @@ const core::CalculatorDesc& odourRateDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "odour_rate";
+    c.method = "恶臭气体散发速率估算（堆场、填埋场土壤中挥发性化合物）";
+    c.formulas = "E = 2·C·W·m / M·(D·L·u / (π·F))^0.5  [cm³/s]";
     c.title = "恶臭气体散发速率";
     c.category = "大气预测工具";
     c.command = 32790;

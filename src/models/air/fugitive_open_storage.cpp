@@ -36,6 +36,10 @@ const core::CalculatorDesc& openStorageDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "open_storage";
+    c.method = "无组织排放量估算：有害物质敞露存放的散发量（马扎克公式）";
+    c.formulas =
+        "G = (5.38 + 4.1·u)·Pv·F·M^0.5  [g/h]\n"
+        "Pv = 10^(A − 0.05223·B / T)  [mmHg]（所列物质）";
     c.title = "有害物质敞露存放散发量";
     c.category = "大气预测工具";
     c.command = 32787;

@@ -59,11 +59,11 @@ const core::Form<In>& pointSourceForm() {
     // Source tab.
     f.bind("H", &In::stack_height_m, 1001, "烟筒距地面几何高度 H", "[m]");
     f.bind("Q", &In::emission_mg_s, 1002, "点源排放量 Q", "[mg/s]");
-    f.bind("Xmin", &In::xmin_m, 1003, "下风向相对坐标(X,Y)[(m,m)]: Xmin");
-    f.bind("Xmax", &In::xmax_m, 1004, "Xmax");
-    f.bind("Ymin", &In::ymin_m, 1005, ",Ymin");
-    f.bind("Ymax", &In::ymax_m, 1006, ",Ymax");
-    f.bind("step", &In::step_m, 1007, "步长", "[m]");
+    f.bind("Xmin", &In::xmin_m, 1003, "下风向相对坐标(X,Y)[(m,m)]: Xmin").sym("Xmin", "m");
+    f.bind("Xmax", &In::xmax_m, 1004, "Xmax").sym("Xmax", "m");
+    f.bind("Ymin", &In::ymin_m, 1005, ",Ymin").sym("Ymin", "m");
+    f.bind("Ymax", &In::ymax_m, 1006, ",Ymax").sym("Ymax", "m");
+    f.bind("step", &In::step_m, 1007, "步长", "[m]").sym("Δx");
     f.choice("grade", &In::grade, 1008, "评价等级", {"一级", "二级", "三级"});
     f.bind("Umode", &In::exit_wind_typed, 1009, "烟筒出口风速 U [m/s]", "", radio).choices =
         kAutoOrTyped;
@@ -83,7 +83,7 @@ const core::Form<In>& pointSourceForm() {
     f.choice("surface", &In::surface, 1023, "地表状况",
              {"平原地区农村或城市远郊区", "平原地区工业区、城市及近郊区"});
     f.bind("hmode", &In::mixing_typed, 1024, "混合层厚度 h [m]", "", radio).choices = kAutoOrTyped;
-    f.bind("lat", &In::latitude_deg, 1025, "地理纬度", "[°]");
+    f.bind("lat", &In::latitude_deg, 1025, "地理纬度", "[°]").sym("φ");
     f.choice("region", &In::region, 1026, "所在地区", regions());
     f.bind("h", &In::mixing_m, 1027, "混合层厚度 h", "[m]");
     f.bind("sigmode", &In::sigma_typed, 1028, "扩散参数选取", "", radio).choices = kAutoOrTyped;
@@ -124,6 +124,13 @@ const core::CalculatorDesc& pointSourceDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "pointsource";
+    c.method = "HJ/T 2.2-93《环境影响评价技术导则 大气环境》：点源高斯扩散模式";
+    c.formulas =
+        "有风（U10 ≥ 1.5 m/s）：C = Q·F·exp(−y²/(2σy²)) / (2π·U·σy·σz)，F 为地面及混合层反射项\n"
+        "小风和静风（U10 < 1.5 m/s）：C = 2Q·G(s) / ((2π)^1.5·γ02·η²)\n"
+        "U = U10·(H/10)^p,  Qh = 3.5·Pa·Qv·(Ts − Ta) / (Ts + 273),  He = H + ΔH\n"
+        "σy = γy·x^αy,  σz = γz·x^αz\n"
+        "cm = 2Q / (e·π·U·He²·P1),  Xm = (He/γz)^(1/αz)·(1 + αy/αz)^(−1/(2αz))";
     c.title = "点源扩散模式计算";
     c.category = "大气预测工具";
     c.command = 32803;

@@ -152,6 +152,12 @@ const core::CalculatorDesc& protectionDistanceDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "protection";
+    c.method =
+        "HJ 2.2-2008《环境影响评价技术导则 "
+        "大气环境》：大气环境防护距离（估算模式计算面源下风向浓度）";
+    c.formulas =
+        "面源下风向 10 m 起逐点计算地面浓度 C(x)\n"
+        "大气环境防护距离 = 浓度超过环境标准浓度限值 Cs 的最远距离";
     c.title = "大气环境防护距离08新导则";
     c.category = "大气预测工具";
     c.command = 32823;

@@ -138,6 +138,11 @@ const core::CalculatorDesc& sanitaryDistanceDesc() {
     using core::FieldType;
     core::CalculatorDesc c;
     c.id = "sanitary";
+    c.method = "GB/T 3840-91《制定地方大气污染物排放标准的技术方法》：卫生防护距离";
+    c.formulas =
+        "Qc / Cm = (1/A)·(B·L^C + 0.25·r²)^0.5·L^D,  r² = S / π\n"
+        "A、B、C、D 按卫生防护距离 L 与近五年平均风速 U 的级别查表；L 以二分法求解\n"
+        "提级：L 向上取到 200 m 的整数倍";
     c.title = "卫生防护距离计算";
     c.category = "大气预测工具";
     c.command = 32788;

@@ -139,25 +139,25 @@ core::Form<Source> makeSourceForm() {
   f.bind("bh", &Source::building_height_m, 1314, "高", "[m]");
   f.check("fumi", &Source::fumigation, 1315, "考虑熏烟");
   f.check("shore", &Source::shoreline, 1316, "海岸线熏烟");
-  f.bind("shore_d", &Source::shore_distance_m, 1317, "海岸线离源最短距离", "[m]");
-  f.group(kArea).bind("area_he", &Source::area_height_m, 1318, "面源有效高度", "[m]");
-  f.bind("area_w", &Source::area_width_m, 1319, "面源宽度", "[m]");
-  f.bind("area_l", &Source::area_length_m, 1320, "面源长度", "[m]");
+  f.bind("shore_d", &Source::shore_distance_m, 1317, "海岸线离源最短距离", "[m]").sym("xs");
+  f.group(kArea).bind("area_he", &Source::area_height_m, 1318, "面源有效高度", "[m]").sym("He");
+  f.bind("area_w", &Source::area_width_m, 1319, "面源宽度", "[m]").sym("W");
+  f.bind("area_l", &Source::area_length_m, 1320, "面源长度", "[m]").sym("L");
   f.choice("search", &Source::area_direction, 1321, "角度搜索", {"自动搜索", "特定角度"});
-  f.bind("angle", &Source::area_angle_deg, 1322, "相对长边角度", "[°]");
-  f.group(kVolume).bind("vol_he", &Source::volume_height_m, 1323, "体源有效高度", "[m]");
-  f.extra(pageField("vol_w", 1324, "体源宽度", "[m]", 100, kVolume));
-  f.extra(pageField("vol_l", 1325, "体源长度", "[m]", 100, kVolume));
+  f.bind("angle", &Source::area_angle_deg, 1322, "相对长边角度", "[°]").sym("θ");
+  f.group(kVolume).bind("vol_he", &Source::volume_height_m, 1323, "体源有效高度", "[m]").sym("He");
+  f.extra(pageField("vol_w", 1324, "体源宽度", "[m]", 100, kVolume).sym("W"));
+  f.extra(pageField("vol_l", 1325, "体源长度", "[m]", 100, kVolume).sym("L"));
   core::FieldDesc on = pageField("vol_on", 1326, "体源位于", "", 0, kVolume, FieldType::Radio);
   on.choices = {"平地上", "高地上", "建筑物上"};
   f.extra(on);
-  f.extra(pageField("vol_bh", 1327, "建筑物高度", "[m]", 10, kVolume));
+  f.extra(pageField("vol_bh", 1327, "建筑物高度", "[m]", 10, kVolume).sym("hb"));
   f.extra(pageField("sz0_on", 1328, "初始垂直扩散参数σz0", "", 0, kVolume, FieldType::CheckBox));
   f.bind("sz0", &Source::sigma_z0_m, 1329, "初始垂直扩散参数σz0", "[m]");
   f.extra(pageField("sy0_on", 1330, "初始横向扩散参数σy0", "", 0, kVolume, FieldType::CheckBox));
   f.bind("sy0", &Source::sigma_y0_m, 1331, "初始横向扩散参数σy0", "[m]");
-  f.group(kFlare).bind("flare_h", &Source::flare_stack_m, 1332, "烟囱几何高度", "[m]");
-  f.bind("heat", &Source::heat_cal_s, 1333, "总的热释放率", "[Cal/s]");
+  f.group(kFlare).bind("flare_h", &Source::flare_stack_m, 1332, "烟囱几何高度", "[m]").sym("H");
+  f.bind("heat", &Source::heat_cal_s, 1333, "总的热释放率", "[Cal/s]").sym("Qh");
   // The three tables as text; screen3InputFromValues reads them (a table that cannot be read
   // refuses the computation with its message).
   f.extra(tableField("pollutants", 1334, kPollutantLabel, "SO2\t1\t0.5"));
@@ -236,6 +236,10 @@ const core::CalculatorDesc& screen3EstimateDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "screen3";
+    c.method = "HJ 2.2-2008《环境影响评价技术导则 大气环境》：估算模式（SCREEN3）与评价等级";
+    c.formulas =
+        "Pi = Ci / C0i × 100%（Ci：估算模式计算的最大地面浓度，C0i：环境空气质量标准）\n"
+        "评价等级按最大占标率 Pmax 与 D10% 判定";
     c.title = "估算模式SCREEN3计算08新导则";
     c.category = "大气预测工具";
     c.command = 32824;

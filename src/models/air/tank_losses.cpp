@@ -129,6 +129,15 @@ const core::CalculatorDesc& tankLossesDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "tank_loss";
+    c.method = "《石油库节能设计导则》（SH/T 3002）：油罐大呼吸与小呼吸损耗";
+    c.formulas =
+        "固定顶罐大呼吸：LDw = KN·(Py1 + Py2)·V1·K1 / ((690 − 4μy)·103.2)\n"
+        "浮顶罐大呼吸：Lw = 4·Q·ρ·C / D·(1 + Nc·Fc / D)\n"
+        "固定顶罐小呼吸：LDs = 0.0732·(P / (Pa − P))^0.68·H^0.51·ΔT^0.5·D^1.73·K3·Fp·C\n"
+        "浮顶罐静止储存：Ls = (3.28·D·Kt·(2.24·v)ⁿ + Ff)·Mv·Kc·P*·0.46\n"
+        "内浮顶罐静止储存：Ls = (Fd·Kd·D² + Kc·D + Fc)·Mv·Kc·P*·0.45\n"
+        "P* = (Py/Pa) / (1 + (1 − Py/Pa)^0.5)²；周转系数 KN：年周转 ≤ 36 次取 1，否则 (N + 180) / "
+        "(6N)";
     c.title = "油罐大小呼吸蒸发损耗计算";
     c.category = "大气预测工具";
     c.command = 32794;
@@ -147,7 +156,8 @@ const core::CalculatorDesc& tankLossesDesc() {
     form.bind("fw_Q", &F::fw, &Fw::throughput_m3_y, id++, "油罐年周转量 Q", "m³/a");
     form.bind("fw_V1", &F::fw, &Fw::pumped_in_m3, id++, "泵送液体入罐量 V1", "m³");
     form.bind("fw_V", &F::fw, &Fw::volume_m3, id++, "油罐体积 V", "m³");
-    form.bind("fw_K1", &F::fw, &Fw::product_k1, id++, "油品系数K1 (汽油K1=1,原油K1=0.75)");
+    form.bind("fw_K1", &F::fw, &Fw::product_k1, id++, "油品系数K1 (汽油K1=1,原油K1=0.75)")
+        .sym("K1");
     form.bind("fw_Py1", &F::fw, &Fw::p_min_kpa, id++, "油罐内液面最低温度所对应蒸汽压Py1", "kPa");
     form.bind("fw_Py2", &F::fw, &Fw::p_max_kpa, id++, "油罐内液面最高温度所对应蒸汽压Py2", "kPa");
     form.bind("fw_uy", &F::fw, &Fw::molar_kg_kmol, id++, "油蒸汽摩尔质量 μy", "kg/kmol");
@@ -172,7 +182,8 @@ const core::CalculatorDesc& tankLossesDesc() {
     form.bind("fb_D", &F::fb, &Fb::diameter_m, id++, "油罐直径 D", "m");
     form.bind("fb_H", &F::fb, &Fb::vapour_space_m, id++, "油罐内气体空间高度 H", "m");
     form.bind("fb_Fp", &F::fb, &Fb::paint_fp, id++, "涂料系数 Fp");
-    form.bind("fb_K3", &F::fb, &Fb::product_k3, id++, "油品系数 K3 (汽油K3=1,原油K3=0.58)");
+    form.bind("fb_K3", &F::fb, &Fb::product_k3, id++, "油品系数 K3 (汽油K3=1,原油K3=0.58)")
+        .sym("K3");
     form.bind("fb_P", &F::fb, &Fb::p_kpa, id++, "油罐内油品本体温度下蒸汽压 P", "kPa");
     form.bind("fb_Pa", &F::fb, &Fb::pa_kpa, id++, "当地大气压 Pa", "kPa");
     form.bind("fb_dT", &F::fb, &Fb::daily_range_c, id++, "大气温度的平均日温差 △T", "℃");
@@ -182,7 +193,8 @@ const core::CalculatorDesc& tankLossesDesc() {
     form.bind("fs_Kt", &F::fs, &Fs::seal_kt, id++, "密封相关系数 Kt");
     form.bind("fs_v", &F::fs, &Fs::wind_m_s, id++, "油罐所在地平均风速 v", "m/s");
     form.bind("fs_n", &F::fs, &Fs::wind_exp_n, id++, "与密封有关的风速指数 n");
-    form.bind("fs_Kc", &F::fs, &Fs::product_kc, id++, "油品系数 Kc (汽油Kc=1,原油Kc=0.4)");
+    form.bind("fs_Kc", &F::fs, &Fs::product_kc, id++, "油品系数 Kc (汽油Kc=1,原油Kc=0.4)")
+        .sym("Kc");
     form.bind("fs_Ff", &F::fs, &Fs::fittings_ff, id++, "浮盘附件总损耗系数 Ff");
     form.bind("fs_Mv", &F::fs, &Fs::molar_kg_kmol, id++, "油气摩尔质量 Mv", "kg/kmol");
     form.bind("fs_Py", &F::fs, &Fs::py_kpa, id++, "油品平均温度下蒸汽压 Py", "kPa");
@@ -191,7 +203,8 @@ const core::CalculatorDesc& tankLossesDesc() {
     form.group(kTankSubForms[4].group);
     form.bind("is_D", &F::is, &Is::diameter_m, id++, "油罐直径 D", "m");
     form.bind("is_Fd", &F::is, &Is::seam_fd, id++, "长度系数,顶板接缝长度与顶板面积比值 Fd");
-    form.bind("is_Kd", &F::is, &Is::seam_kd, id++, "损耗系数Kd,焊接顶板Kd=0;非焊接顶板Kd=3.66");
+    form.bind("is_Kd", &F::is, &Is::seam_kd, id++, "损耗系数Kd,焊接顶板Kd=0;非焊接顶板Kd=3.66")
+        .sym("Kd");
     form.bind("is_Kc", &F::is, &Is::rim_kc, id++, "边圈密封损耗系数 Kc");
     form.bind("is_Mv", &F::is, &Is::molar_kg_kmol, id++, "油气摩尔质量 Mv", "kg/kmol");
     form.bind("is_Py", &F::is, &Is::py_kpa, id++, "油品平均温度下蒸汽压 Py", "kPa");

@@ -131,6 +131,10 @@ const core::CalculatorDesc& pathDifferenceDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "pathdiff";
+    c.method = "HJ 2.4-2009《环境影响评价技术导则 声环境》附录A：声屏障声程差";
+    c.formulas =
+        "δ = SO + OP − SP（声源 S、屏障顶端 O、预测点 P）\n"
+        "N = 2δ / λ,  λ = c / f";
     c.title = "声程差计算";
     c.category = "噪声预测工具";
     c.class_name = "CPathDifferenceDlg";

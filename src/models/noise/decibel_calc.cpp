@@ -187,6 +187,10 @@ const core::CalculatorDesc& decibelCalcDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "decibel";
+    c.method = "声级的能量叠加与相减";
+    c.formulas =
+        "L1 ⊕ L2 = 10lg(10^(0.1L1) + 10^(0.1L2))\n"
+        "L1 ⊖ L2 = 10lg(10^(0.1L1) − 10^(0.1L2))";
     c.title = "分贝计算器";
     c.category = "噪声预测工具";
     c.command = 32805;
@@ -196,7 +200,7 @@ const core::CalculatorDesc& decibelCalcDesc() {
     core::Form<DecibelInput> form("按键");
     form.bind("keys", &DecibelInput::keys, 0, "按键序列(0-9 . + - = < C)");
     core::Outputs<DecibelOut> outs("显示");
-    outs.bind("display", &DecibelOut::display, 0, "显示");
+    outs.bind("display", &DecibelOut::display, 0, "显示").sym("L");
     c.fields = core::concat(form.fields(), outs.fields());
     c.actions = {{"compute", "计算", 0}};
     c.compute = form.compute([outs](const DecibelInput& in, const std::string&) {

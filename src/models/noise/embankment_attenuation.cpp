@@ -49,6 +49,10 @@ const core::CalculatorDesc& embankmentDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "embankment";
+    c.method = "HJ 2.4-2009《环境影响评价技术导则 声环境》附录A：高路堤或低路堑的声影区衰减";
+    c.formulas =
+        "δ = a + b − c = √(h1² + d1²) + √((h − h2)² + (r − d1)²) − √((h + h1 − h2)² + r²)\n"
+        "Abar 按 δ 查 Abar–δ 曲线（f = 500 Hz）";
     c.title = "高路堤或低路堑衰减量计算";
     c.category = "噪声预测工具";
     c.class_name = "CEmbankmentAttenuationDlg";

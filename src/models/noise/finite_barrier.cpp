@@ -20,6 +20,8 @@ const core::CalculatorDesc& finiteBarrierDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "finitebarrier";
+    c.method = "HJ 2.4-2009《环境影响评价技术导则 声环境》附录A：有限长声屏障修正";
+    c.formulas = "A = −10lg[(1 − p) + p·10^(−ΔL∞/10)],  p = β / θ";
     c.title = "无限长屏障修正";
     c.category = "噪声预测工具";
     c.class_name = "CFiniteBarrierCorrectionDlg";

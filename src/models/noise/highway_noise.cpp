@@ -177,6 +177,13 @@ const core::CalculatorDesc& highwayDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "highway";
+    c.method = "JTG B03-2006《公路建设项目环境影响评价规范》附录：公路交通噪声预测模式";
+    c.formulas =
+        "LAeq,i = L0,i + 10lg(Ni/vi) + ΔL距离 + ΔL路堤 + ΔL林带 + ΔL建筑 + ΔL地面 − 16\n"
+        "L0,大 = 22.0 + 36.32lg vL,  L0,中 = 8.8 + 40.48lg vM,  L0,小 = 12.6 + 34.73lg vS\n"
+        "ΔL距离 = 10lg(7.5/req),  req = √(r1·r2)\n"
+        "L交 = 10lg Σ 10^(0.1LAeq,i) + 10lg(θ/180)\n"
+        "L = 10lg(10^(0.1L交) + 10^(0.1Lbg))";
     c.title = "交通部公路交通噪声预测模式";
     c.category = "噪声预测工具";
     c.command = 32802;
@@ -197,12 +204,12 @@ const core::CalculatorDesc& highwayDesc() {
     form.choice("pavement", &In::pavement, 1010, "公路路面ΔL",
                 {"沥青混凝土路面", "水泥混凝土路面"});
     form.bind("A", &In::edge_m, 1011, "声源离预测点一侧路基边缘水平距离A", "m");
-    form.bind("Lbg", &In::lbg_db, 1012, "背景噪声值L", "dB");
+    form.bind("Lbg", &In::lbg_db, 1012, "背景噪声值L", "dB").sym("Lbg");
     form.bind("H2", &In::h2_m, 1013, "声源离地面高度H2", "m");
     form.bind("H3", &In::h3_m, 1014, "声源离路面高度H3", "m");
     form.bind("Agnd", &In::ground_db, 1015, "地面吸收声衰减量ΔL 地面", "dB");
     form.bind("f", &In::f_hz, 1016, "声波频率f", "Hz");
-    form.bind("Abld", &In::building_db, 1017, "建筑物障碍衰减量ΔL", "dB");
+    form.bind("Abld", &In::building_db, 1017, "建筑物障碍衰减量ΔL", "dB").sym("ΔL建筑");
     form.bind("b", &In::trees_m, 1018, "噪声通过林带的宽度b", "m");
     form.bind("theta", &In::theta_deg, 1019, "预测点向公路两端视线间的夹角θ", "degree");
     form.bind("H1", &In::h1_m, 1020, "预测点离地面高度H1", "m");
@@ -238,6 +245,10 @@ const core::CalculatorDesc& vehicleSpeedDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "vehicle_speed";
+    c.method = "JTG B03-2006《公路建设项目环境影响评价规范》附录：车速计算";
+    c.formulas =
+        "vi = k2 + k1·ui + 1/(k3·ui + k4)\n"
+        "ui = vol·(ηi + mi·(1 − ηi))";
     c.title = "车速计算";
     c.category = "噪声预测工具";
     c.command = 0;  // opened by the highway page's "公式计算车速"
@@ -249,7 +260,7 @@ const core::CalculatorDesc& vehicleSpeedDesc() {
     form.bind("eta1", &In::eta_large, 1001, "大型车车型比η1");
     form.bind("eta2", &In::eta_medium, 1002, "中型车车型比η2");
     form.bind("eta3", &In::eta_small, 1003, "小型车车型比η3");
-    form.bind("design", &In::design_km_h, 1004, "设计车速", "km/h");
+    form.bind("design", &In::design_km_h, 1004, "设计车速", "km/h").sym("vd");
     form.bind("vol", &In::volume_h, 1005, "单车道总车流量vol", "veh/h");
     core::Outputs<SpeedOut> outs("车速计算");
     outs.bind("v1", &SpeedOut::v1, 1006, "大型车车速", "km/h");

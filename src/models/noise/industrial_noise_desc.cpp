@@ -8,6 +8,13 @@ const core::CalculatorDesc& industrialNoiseDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "industrial_noise";
+    c.method = "HJ 2.4-2009《环境影响评价技术导则 声环境》附录A：户外声传播衰减（点声源）";
+    c.formulas =
+        "Lp(r) = Lw − 20lg r − 11（自由声场）或 − 8（半自由声场），或 Lp(r) = Lp(r0) − 20lg(r/r0)\n"
+        "室内声源：Lp1 = Lw + 10lg(Q/(4πr²) + 4/R),  Lp2 = Lp1 − (TL + 6),  Lw' = Lp2 + 10lg S\n"
+        "Lp = Lp(r) + 反射增量 − Abar − Aatm − Agr,  Aatm = α·r / 1000\n"
+        "Agr = 4.8 − (2hm/r)·(17 + 300/r)（不小于 0）\n"
+        "LA = Lp + ΔA,  LT = 10lg(10^(0.1LA) + 10^(0.1Lbg))";
     c.title = "工业噪声预测模式[09新导则]";
     c.category = "噪声预测工具";
     c.command = 32831;
@@ -19,8 +26,8 @@ const core::CalculatorDesc& industrialNoiseDesc() {
     form.choice("source", &In::source, 1001, "声源类型", {"室内点声源", "室外点声源"});
     form.choice("field", &In::field, 1002, "声源处于", {"自由声场", "半自由声场"});
     form.bind("Lbg", &In::lbg_dba, 1003, "背景A声级[dBA]", "dBA");
-    form.bind("rmax", &In::rmax_m, 1004, "预测点距声源水平距离r[m] 最大值", "m");
-    form.bind("dr", &In::dr_m, 1005, "间距", "m");
+    form.bind("rmax", &In::rmax_m, 1004, "预测点距声源水平距离r[m] 最大值", "m").sym("rmax");
+    form.bind("dr", &In::dr_m, 1005, "间距", "m").sym("Δr");
     form.radio("basis", &In::basis, 1006, "已知条件",
                {"已知声源倍频带声功率级Lw", "已知参照点倍频带声压级Lp"});
     form.bind("Lw", &In::lw_db, 1008, "声源倍频带声功率级Lw[dB]", "dB");

@@ -119,6 +119,11 @@ const core::CalculatorDesc& noiseIndexDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "noise_index";
+    c.method = "GB 3096-2008《声环境质量标准》的评价量定义；马大猷《噪声与振动控制工程手册》";
+    c.formulas =
+        "Leq = 10lg(Σ ΔTi·10^(0.1Li) / Σ ΔTi)\n"
+        "等间隔取样：Leq = 10lg(Σ 10^(0.1Li) / N)\n"
+        "Ldn = 10lg((Td·10^(0.1Ld) + Tn·10^(0.1(Ln + 10))) / 24)";
     c.title = "噪声评价量计算";
     c.category = "噪声预测工具";
     c.command = 32782;

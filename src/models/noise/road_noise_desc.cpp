@@ -12,6 +12,13 @@ const core::CalculatorDesc& roadNoiseDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "road_noise";
+    c.method = "HJ 2.4-2009《环境影响评价技术导则 声环境》附录A：公路（道路）交通运输噪声预测模式";
+    c.formulas =
+        "Leq,i = L0,i + 10lg(Ni/Vi) + 10lg(7.5/r) + 10lg(ψ/180) + ΔL3 + ΔL路面,i + ΔL坡度,i − Atot "
+        "− 16\n"
+        "Leq(T) = 10lg(10^(0.1Leq,大) + 10^(0.1Leq,中) + 10^(0.1Leq,小))\n"
+        "Atot = Aatm + Agr + Abar + Amisc\n"
+        "叠加背景：L = 10lg(10^(0.1Leq) + 10^(0.1Lbg))";
     c.title = "公路交通噪声预测模式[09新导则]";
     c.category = "噪声预测工具";
     c.command = 32832;
@@ -28,13 +35,16 @@ const core::CalculatorDesc& roadNoiseDesc() {
       const std::string name = kClassNames[k];
       const std::string v = vehicleKey("V", cls), n = vehicleKey("N", cls),
                         lo = vehicleKey("Lo", cls);
-      form.extra(core::inputField(v, id++, name + "V[km/h]平均车速", "km/h", defaults.v_kmh[k]),
-                 [v, k](const core::Values& vals, In& in) { in.v_kmh[k] = vals.f(v); });
       form.extra(
-          core::inputField(n, id++, name + "N[辆/h]平均小时车流量", "辆/h", defaults.n_per_h[k]),
+          core::inputField(v, id++, name + "V[km/h]平均车速", "km/h", defaults.v_kmh[k]).sym(v),
+          [v, k](const core::Values& vals, In& in) { in.v_kmh[k] = vals.f(v); });
+      form.extra(
+          core::inputField(n, id++, name + "N[辆/h]平均小时车流量", "辆/h", defaults.n_per_h[k])
+              .sym(n),
           [n, k](const core::Values& vals, In& in) { in.n_per_h[k] = vals.f(n); });
       form.extra(core::inputField(lo, id++, name + "Lo[dBA]水平距离为7.5米处能量平均A声级", "dBA",
-                                  defaults.lo_dba[k]),
+                                  defaults.lo_dba[k])
+                     .sym("Lo," + lo.substr(2)),
                  [lo, k](const core::Values& vals, In& in) { in.lo_dba[k] = vals.f(lo); });
     }
     form.group("参数输入");
@@ -50,7 +60,7 @@ const core::CalculatorDesc& roadNoiseDesc() {
     form.bind("Abar", &In::abar_db, 1018, "无限长声屏障衰减量Abar[dB]", "dB");
     form.bind("delta1", &In::delta1_m, 1019, "声程差δ1[m]", "m");
     form.check("emb", &In::embankment, 1020, "考虑高路堤或低路堑衰减Abar");
-    form.bind("Aemb", &In::aemb_db, 1021, "高路堤或低路堑衰减量Abar[dB]", "dB");
+    form.bind("Aemb", &In::aemb_db, 1021, "高路堤或低路堑衰减量Abar[dB]", "dB").sym("Aemb");
     form.check("house", &In::houses, 1022, "考虑农村房屋噪声附加衰减Abar");
     form.bind("Ahouse", &In::ahouse_db, 1023, "衰减量[dB]", "dB");
     form.check("atm", &In::air, 1024, "考虑空气吸收衰减Aatm");

@@ -142,6 +142,11 @@ const core::CalculatorDesc& greenDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "green";
+    c.method = "车间噪声的格林公式（《环境影响评价工程师职业资格登记培训教材》噪声部分）";
+    c.formulas =
+        "Lp3 = Lp1 − TL + 10lg(F/r²) − 11\n"
+        "L = 10lg(10^(0.1Lp3) + 10^(0.1Lbg))\n"
+        "达标距离 L：Lp1 − TL − 11 + 10lg(F/L²) = 10lg(10^(0.1Lreq) − 10^(0.1Lbg))";
     c.title = "格林公式";
     c.category = "噪声预测工具";
     c.command = 32771;
@@ -185,6 +190,12 @@ const core::CalculatorDesc& stueberDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "stueber";
+    c.method = "车间噪声的 Stüber 公式（Stüber《Lärmbekämpfung》）";
+    c.formulas =
+        "Lp = 10lg S + LR − ΔLR − 10lg(2πr²) − Abar\n"
+        "S = 2ab + 2(a + b)·(H + 0.0255·√(ab))\n"
+        "Abar = −10lg Σ 1/(3 + 20Nk),  Nk = 2δk·f / c\n"
+        "LT = 10lg(10^(0.1Lp) + 10^(0.1Lbg))";
     c.title = "Stueber公式";
     c.category = "噪声预测工具";
     c.command = 32772;
@@ -238,6 +249,8 @@ const core::CalculatorDesc& lp1Desc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "lp1";
+    c.method = "室内声源靠近围护结构处的声压级（HJ 2.4-2009 附录A）";
+    c.formulas = "Lp1 = Lw + 10lg(Q/(4πr²) + 4/R),  R = S·a / (1 − a)";
     c.title = "LP1计算";
     c.category = "噪声预测工具";
     c.command = 0;  // opened by the Green page's "Lp1计算"

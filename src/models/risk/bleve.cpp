@@ -54,6 +54,13 @@ const core::CalculatorDesc& bleveDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "bleve";
+    c.method = "沸腾液体扩展蒸气爆炸（BLEVE）火球模型；伤害概率按 Pietersen 概率方程";
+    c.formulas =
+        "D = 2.665·W^0.327,  t = 1.089·W^0.327,  η = 0.27·P^0.32\n"
+        "q0 = η·W·(Hc − Hv − Cp·T) / (π·D²·t)\n"
+        "R = √(x² + D²),  τ = 2.02·(Pw·RH·(R − r))^(−0.09),  q = q0·τ·(r/R)²\n"
+        "L = ln(t·(0.4q)^(4/3)),  Pd = (2.56L − 36.38)/10,  P2 = (3.0188L − 43.14)/10,  P1 = "
+        "(3.0186L − 39.83)/10（限于 0～1）";
     c.title = "沸腾液体扩展为蒸气云爆炸事故(BLEVE事故)后果模型 ";
     c.category = kCategory;
     c.command = 32815;

@@ -21,6 +21,10 @@ const core::CalculatorDesc& flashEvaporationDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "flash_evaporation";
+    c.method = "HJ/T 169-2004《建设项目环境风险评价技术导则》附录A.2：闪蒸蒸发";
+    c.formulas =
+        "Fv = Cp·(TL − Tb) / H\n"
+        "Q1 = Fv·WT / t1";
     c.title = "过热液体闪蒸量计算";
     c.category = kCategory;
     c.class_name = "CFlashEvaporationDlg";

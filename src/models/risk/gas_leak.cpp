@@ -54,6 +54,12 @@ const core::CalculatorDesc& gasLeakDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "gas_leak";
+    c.method = "HJ/T 169-2004《建设项目环境风险评价技术导则》附录A.1：气体泄漏速率";
+    c.formulas =
+        "临界流：P0/P ≤ (2/(κ + 1))^(κ/(κ − 1))\n"
+        "QG = Y·Cd·A·P·√(M·κ/(R·TG)·(2/(κ + 1))^((κ + 1)/(κ − 1)))\n"
+        "临界流 Y = 1；次临界流 Y = (P0/P)^(1/κ)·√(1 − (P0/P)^((κ − 1)/κ))·√(2/(κ − 1)·((κ + "
+        "1)/2)^((κ + 1)/(κ − 1)))";
     c.title = "气体泄漏速率计算";
     c.category = kCategory;
     c.command = 32797;

@@ -20,6 +20,8 @@ const core::CalculatorDesc& heatEvaporationDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "heat_evaporation";
+    c.method = "HJ/T 169-2004《建设项目环境风险评价技术导则》附录A.2：热量蒸发";
+    c.formulas = "Q2 = λ·S·(T0 − Tb) / (H·√(π·α·t))";
     c.title = "热量蒸发量计算";
     c.category = kCategory;
     c.class_name = "CHeatEvaporationDlg";

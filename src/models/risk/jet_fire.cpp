@@ -32,6 +32,12 @@ const core::CalculatorDesc& jetFireDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "jet_fire";
+    c.method = "喷射火模型（点源模型）；伤害概率按 Pietersen 概率方程";
+    c.formulas =
+        "Q = m·Hc,  L = 0.0061858·Q^0.444\n"
+        "τ = 1 − 0.0565·ln x,  q = f·Q·τ / (4π·x²)\n"
+        "L = ln(t·(0.4q)^(4/3)),  Pd = (2.56L − 36.38)/10,  P2 = (3.0188L − 43.14)/10,  P1 = "
+        "(3.0186L − 39.83)/10（限于 0～1）";
     c.title = "喷射火事故后果模型";
     c.category = kCategory;
     c.command = 32817;

@@ -21,6 +21,8 @@ const core::CalculatorDesc& liquidLeakDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "liquid_leak";
+    c.method = "HJ/T 169-2004《建设项目环境风险评价技术导则》附录A.1：液体泄漏速率";
+    c.formulas = "QL = Cd·A·ρ·√(2(P − P0)/ρ + 2g·h)";
     c.title = "液体泄漏速率计算";
     c.category = kCategory;
     c.command = 32795;

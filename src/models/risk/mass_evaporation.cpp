@@ -32,6 +32,10 @@ const core::CalculatorDesc& massEvaporationDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "mass_evaporation";
+    c.method = "HJ/T 169-2004《建设项目环境风险评价技术导则》附录A.2：质量蒸发";
+    c.formulas =
+        "Q3 = a·P·M / (R·T0)·u^((2 − n)/(2 + n))·r^((4 + n)/(2 + n))\n"
+        "a、n 按大气稳定度取值";
     c.title = "质量蒸发量计算";
     c.category = kCategory;
     c.class_name = "CMassEvaporationDlg";

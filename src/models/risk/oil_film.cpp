@@ -23,6 +23,8 @@ const core::CalculatorDesc& oilFilmDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "oil_film";
+    c.method = "油膜扩展的 Fay 公式";
+    c.formulas = "Dt³ = D0³ + (24/π)·K·(γ − γ0)·(γ0/γ)·V0·t";
     c.title = "油膜扩展直径计算";
     c.category = kCategory;
     c.command = 32822;

@@ -22,6 +22,8 @@ const core::CalculatorDesc& overpressureChartDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "overpressure_chart";
+    c.method = "萨多夫斯基空气冲击波超压经验公式";
+    c.formulas = "ΔP = 0.084/R + 0.27/R² + 0.7/R³  [MPa],  R = x / WTNT^(1/3)";
     c.title = "无因次距离查超压表";
     c.category = kCategory;
     c.class_name = "COverpressureChartDlg";

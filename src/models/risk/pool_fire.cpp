@@ -52,6 +52,12 @@ const core::CalculatorDesc& poolFireDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "pool_fire";
+    c.method = "池火灾模型（Burgess 燃烧速率，Thomas 火焰高度）";
+    c.formulas =
+        "D = √(4W / (hmin·ρ·π))\n"
+        "m = 0.001Hc / (Cp·(Tb − Ta) + Hv)（Tb > Ta），否则 m = 0.001Hc / Hv\n"
+        "L = 42D·(m / (ρ0·√(gD)))^0.61\n"
+        "T = 4W / (m·π·D²),  q0 = f·Hc·m·(D/4) / (D/4 + L)";
     c.title = "池火灾事故后果模型";
     c.category = kCategory;
     c.command = 32813;

@@ -17,6 +17,8 @@ const core::CalculatorDesc& spillEvaporationDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "spill_evaporation";
+    c.method = "HJ/T 169-2004《建设项目环境风险评价技术导则》附录A.2：泄漏液体蒸发总量";
+    c.formulas = "Wp = Q1·t1 + Q2·t2 + Q3·t3";
     c.title = "液体蒸发量计算";
     c.category = kCategory;
     c.command = 32796;

@@ -30,6 +30,11 @@ const core::CalculatorDesc& twoPhaseLeakDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "two_phase_leak";
+    c.method = "HJ/T 169-2004《建设项目环境风险评价技术导则》附录A.1：两相流泄漏";
+    c.formulas =
+        "Fv = Cp·(TLG − Tc) / H\n"
+        "ρm = 1 / ((1 − Fv)/ρ2 + Fv/ρ1)\n"
+        "QLG = Cd·A·√(2ρm·(P − Pc)),  Cd = 0.8,  Pc = 0.55P";
     c.title = "两相泄漏速率计算";
     c.category = kCategory;
     c.command = 32798;

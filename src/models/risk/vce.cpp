@@ -72,6 +72,13 @@ const core::CalculatorDesc& vceDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "vce";
+    c.method = "蒸气云爆炸：TNT 当量法与直接法";
+    c.formulas =
+        "F = 1 − exp(−Cp·(T1 − T2) / L),  Wf = 2F·W\n"
+        "TNT 当量法：WTNT = ae·Wf·Hf / HTNT,  R' = x / WTNT^(1/3)，超压查图\n"
+        "直接法：E = 1.8a·η·Hf·Wf,  R = x / (E/Pa)^(1/3)\n"
+        "ΔP = Pa·exp(−0.9126 − 1.5058lnR + 0.1675(lnR)² − 0.032(lnR)³)\n"
+        "死亡概率 P = (2.47 + 1.43lg ΔP) / 10（限于 0～1）";
     c.title = "蒸气云爆炸事故后果模型";
     c.category = kCategory;
     c.command = 32816;

@@ -69,6 +69,13 @@ const core::CalculatorDesc& cumulativeFlowDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "cumflow";
+    c.method = "HJ/T 2.3-93《环境影响评价技术导则 地面水环境》：稳态混合累积流量模式";
+    c.formulas =
+        "q = u·H·y,  qa = u·H·a,  M = My·u·H²\n"
+        "岸边排放：C = Ch + Cp·Qp / √(π·M·x)·[exp(−q²/(4M·x)) + exp(−(2Qh − q)²/(4M·x))]\n"
+        "非岸边排放：C = Ch + Cp·Qp / (2√(π·M·x))·[exp(−q²/(4M·x)) + exp(−(2qa + q)²/(4M·x)) + "
+        "exp(−(2Qh − 2qa − q)²/(4M·x))]\n"
+        "考虑降解时乘以 exp(−K1·x / (86400·u))";
     c.title = "稳态混合累积流量模式";
     c.category = "水预测工具";
     c.command = 32811;

@@ -61,6 +61,12 @@ const core::CalculatorDesc& froDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "fro";
+    c.method = "HJ/T 2.3-93《环境影响评价技术导则 地面水环境》：弗－罗混合过程段模式";
+    c.formulas =
+        "α = 0.604·ε·(H·n·u / (R^(1/6)·Qp))^(1/3)\n"
+        "η = (1 − exp(−α·x^(1/3))) / (1 + Qh/Qp·exp(−α·x^(1/3)))\n"
+        "C = (Cp·Qp + Ch·η·Qh) / (Qp + η·Qh)\n"
+        "考虑降解时乘以 exp(−K1·x / (86400·u))";
     c.title = "弗－罗模式";
     c.category = "水预测工具";
     c.command = 32810;

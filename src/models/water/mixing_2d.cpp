@@ -75,6 +75,13 @@ const core::CalculatorDesc& mixing2DDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "mixing2d";
+    c.method = "HJ/T 2.3-93《环境影响评价技术导则 地面水环境》：二维稳态混合模式";
+    c.formulas =
+        "岸边排放（a = 0）：C = Ch + Cp·Qp / (H·√(π·My·x·u))·[exp(−u·y²/(4My·x)) + exp(−u·(2B − "
+        "y)²/(4My·x))]\n"
+        "非岸边排放：C = Ch + Cp·Qp / (2H·√(π·My·x·u))·[exp(−u·y²/(4My·x)) + exp(−u·(2a + "
+        "y)²/(4My·x)) + exp(−u·(2B − 2a − y)²/(4My·x))]\n"
+        "考虑降解时乘以 exp(−K1·x / (86400·u))";
     c.title = "二维稳态混合模式";
     c.category = "水预测工具";
     c.command = 32809;

@@ -112,6 +112,10 @@ const core::CalculatorDesc& rainstormDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "rainstorm";
+    c.method = "《给水排水设计手册》第5册 城镇排水：各地暴雨强度公式";
+    c.formulas =
+        "q = A(1 + C·lgP) / (t + b)ⁿ  （所选城市的暴雨强度公式，i 式按 q = 166.67·i 换算）\n"
+        "Q = ψ·S·q·0.0001  [L/s]（S 以 m² 计）";
     c.title = "暴雨强度和雨水量计算";
     c.category = "水预测工具";
     c.command = 32821;

@@ -64,6 +64,11 @@ const core::CalculatorDesc& riverPhDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "riverph";
+    c.method = "HJ/T 2.3-93《环境影响评价技术导则 地面水环境》：河流 pH 模式（完全混合段，pH ≤ 9）";
+    c.formulas =
+        "酸性废水：pH = pHh + ln[((Qh + Qp)·Cbh − Qp·Ca) / ((Qh + Qp)·Cbh + 10·K1·pHh·Qp·Ca)]\n"
+        "碱性废水：pH = pHh + ln[((Qh + Qp)·Cbh + Qp·Cb) / ((Qh + Qp)·Cbh − 10·K1·pHh·Qp·Cb)]\n"
+        "K1：碳酸一级电离常数，按水温 T 查表内插";
     c.title = "导则河流pH模式";
     c.category = "水预测工具";
     c.command = 32829;

@@ -48,6 +48,14 @@ const core::CalculatorDesc& sewageDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "sewage";
+    c.method =
+        "按用水定额与排水系数估算生活污水量，按浓度估算污染物排放量，按人均日产量估算生活垃圾";
+    c.formulas =
+        "Qd = ((N − Nr)·wn + Nr·wr)·p·10⁻⁵  [t/d]\n"
+        "Qy = Qd·d,  W = Qy·100 / p\n"
+        "COD = Qy·COD0·10⁻⁶,  CODstd = Qy·CODs·10⁻⁶,  CODcut = COD − CODstd\n"
+        "NH = Qy·N0·10⁻⁶,  NHstd = Qy·Ns·10⁻⁶,  NHcut = NH − NHstd\n"
+        "Gd = 0.5·(N − Nr) + 1.0·Nr  [kg/d],  Gy = Gd·d / 1000  [t/a]";
     c.title = "生活污水和垃圾";
     c.category = "水预测工具";
     c.command = 32807;
@@ -58,9 +66,11 @@ const core::CalculatorDesc& sewageDesc() {
     form.bind("N", &SewageInput::staff, 1005, "工人数");
     form.bind("Nr", &SewageInput::resident, 1006, "其中住宿人数");
     form.bind("d", &SewageInput::days, 1007, "工作天数");
-    form.bind("wn", &SewageInput::water_nonres_l, 1008, "不住宿每人每日用水量以", "升计;");
-    form.bind("wr", &SewageInput::water_res_l, 1009, "住宿每人每日用水量以", "升计");
-    form.bind("p", &SewageInput::sewage_pct, 1010, "排水量按照用水量的", "%计");
+    form.bind("wn", &SewageInput::water_nonres_l, 1008, "不住宿每人每日用水量以", "升计;")
+        .sym("wn", "L/(人·d)");
+    form.bind("wr", &SewageInput::water_res_l, 1009, "住宿每人每日用水量以", "升计")
+        .sym("wr", "L/(人·d)");
+    form.bind("p", &SewageInput::sewage_pct, 1010, "排水量按照用水量的", "%计").sym("p", "%");
     form.bind("COD0", &SewageInput::cod0_mg_l, 1011, "COD初始浓度", "mg/L");
     form.bind("CODs", &SewageInput::cods_mg_l, 1012, "COD达标浓度", "mg/L");
     form.bind("N0", &SewageInput::nh0_mg_l, 1013, "NH3-N初始浓度", "mg/L");

@@ -68,6 +68,12 @@ const core::CalculatorDesc& spDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "sp";
+    c.method = "HJ/T 2.3-93《环境影响评价技术导则 地面水环境》：Streeter-Phelps 模式";
+    c.formulas =
+        "C0 = (Ch·Qh + Cp·Qp) / (Qh + Qp),  D0 = (Dh·Qh + Dp·Qp) / (Qh + Qp)\n"
+        "t = x / (86400·u)\n"
+        "C = C0·exp(−K1·t)\n"
+        "D = D0·exp(−K2·t) + K1·C0 / (K2 − K1)·(exp(−K1·t) − exp(−K2·t))";
     c.title = "S-P模式";
     c.category = "水预测工具";
     c.command = 32808;

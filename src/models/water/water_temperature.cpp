@@ -62,6 +62,11 @@ const core::CalculatorDesc& waterTempDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
     c.id = "watertemp";
+    c.method = "HJ/T 2.3-93《环境影响评价技术导则 地面水环境》：一维日均水温模式";
+    c.formulas =
+        "K = 15.7 + (0.515 − 0.00425·Δ + 0.000051·Δ²)·(70 + 0.7·Wz²),  Δ = Ts − Td\n"
+        "T0 = Th + (Tp − Th)·Qp / (Qp + Qh),  Te = Td + Hs / K\n"
+        "T = Te + (T0 − Te)·exp(−K·x / (ρ·c·u·H))";
     c.title = "导则一维日均水温模式";
     c.category = "水预测工具";
     c.command = 32830;

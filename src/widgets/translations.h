@@ -4,11 +4,11 @@
 
 class QCoreApplication;
 
-namespace app {
+namespace widgets {
 
 // Installs Qt's Simplified Chinese catalogue from the Qt translations folder (Debian package
 // qt6-translations-l10n) into `app`, once. Returns false when the catalogue is not installed;
 // the program then runs with Qt's English texts.
 bool loadQtTranslations(QCoreApplication& app);
 
-}  // namespace app
+}  // namespace widgets

@@ -1,11 +1,11 @@
-#include "app/translations.h"
+#include "widgets/translations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
-namespace app {
+namespace widgets {
 
 bool loadQtTranslations(QCoreApplication& app) {
   if (app.findChild<QTranslator*>(QStringLiteral("qtTranslations"))) return true;
@@ -22,4 +22,4 @@ bool loadQtTranslations(QCoreApplication& app) {
   return QCoreApplication::installTranslator(t);
 }
 
-}  // namespace app
+}  // namespace widgets
