@@ -50,6 +50,10 @@ QString writePageSheet(CalculatorPage& page, const QString& path) {
 }
 
 bool exportSheet(CalculatorPage& page) {
+  if (PageHook* h = page.hook()) {
+    bool written = false;
+    if (h->exportSheet(page, written)) return written;
+  }
   if (!page.lastOutcome()) {
     const auto& actions = page.desc().actions;
     // No result yet: compute as the first button does (its messages show any refusal).
