@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -100,4 +101,229 @@ TEST(NoisePropagation, ReferenceCasesT01ToT10) {
     ++checked;
   }
   EXPECT_EQ(checked, 10);
+
+  // T10 again from a scene file: barrier crest and one end, ground areas, terrain grid file.
+  const np::SceneReadResult file =
+      np::readSceneFile(std::string(KUVA_TEST_DATA_DIR) + "/noise/t10.geojson");
+  ASSERT_TRUE(file.ok()) << file.error;
+  const np::ReceptorResult r = only(*file.scene);
+  const Json& t10 = data["cases"][9]["expected"];
+  for (std::size_t b = 0; b < np::kBands; ++b)
+    EXPECT_NEAR(r.lp[b], t10["L_band"][b].get<double>(), 0.1 + 1e-9) << "T10 file, band " << b;
+  EXPECT_NEAR(r.la_db, t10["LA_total"].get<double>(), 0.05);
+}
+
+namespace {
+
+np::Scene flatScene(double g) {
+  np::Scene s;
+  s.settings.ground_g = g;
+  return s;
+}
+
+np::Source pointSource(np::Point2 at, double h, double lw) {
+  np::Source s;
+  s.geometry = {at};
+  s.h_m = h;
+  s.emission.lw.fill(lw);
+  return s;
+}
+
+np::Receptor receptor(np::Point2 at, double h) {
+  np::Receptor r;
+  r.at = at;
+  r.h_m = h;
+  return r;
+}
+
+}  // namespace
+
+// A line source far away is one point source of its power; near a long one the level falls
+// 3 dB per doubling of distance (63 Hz, where air absorption is negligible; heights 0 keep the
+// ground term constant).
+TEST(NoisePropagation, LineSourceClosedForms) {
+  np::Scene far = flatScene(0);
+  np::Source line;
+  line.kind = np::SourceKind::Line;
+  line.geometry = {{-50, 0}, {50, 0}};
+  line.emission.lw.fill(70);
+  line.emission.per_unit = true;  // 70 dB per metre over 100 m: 90 dB in all
+  far.sources = {line, pointSource({0, 0}, 0, 90)};
+  far.receptors = {receptor({0, 2000}, 0)};
+  const np::ReceptorResult r = only(far);
+  EXPECT_NEAR(r.sources[0].la_db, r.sources[1].la_db, 0.01);
+
+  np::Scene near = flatScene(0);
+  line.geometry = {{-5000, 0}, {5000, 0}};
+  near.sources = {line};
+  near.receptors = {receptor({0, 10}, 0), receptor({0, 20}, 0), receptor({0, 40}, 0)};
+  const np::ReceptorsResult rr = np::computeReceptors(near, {});
+  ASSERT_EQ(rr.receptors.size(), 3u);
+  EXPECT_NEAR(rr.receptors[0].lp[0] - rr.receptors[1].lp[0], 3.01, 0.1);
+  EXPECT_NEAR(rr.receptors[1].lp[0] - rr.receptors[2].lp[0], 3.01, 0.1);
+}
+
+// Room 10 m x 10 m x 5 m, alpha 0.2: S = 400 m2, R = 100 m2; a source of 100 dB at r1 = 2 m,
+// Q = 2: L1 = 100 + 10 lg(2 / (4 pi 4) + 4 / 100) = 89.02 dB; TL 20: L2 = 63.02 dB; an
+// opening of 2 m x 1 m radiates Lw2 = 66.03 dB, as a point source of that power would.
+TEST(NoisePropagation, RoomOpeningByHand) {
+  np::Scene s = flatScene(0.5);
+  np::Room room;
+  room.name = "泵房";
+  room.footprint = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+  room.height_m = 5;
+  room.alpha = 0.2;
+  np::RoomSource rs;
+  rs.emission.lw.fill(100);
+  rs.r1_m = 2;
+  rs.q = 2;
+  room.sources = {rs};
+  s.rooms = {room};
+  np::Opening o;
+  o.room = "泵房";
+  o.a = {10, 4};
+  o.b = {10, 6};
+  o.z0_m = 1;
+  o.z1_m = 2;
+  o.tl = np::Bands{};
+  o.tl->fill(20);
+  s.openings = {o};
+  s.sources = {pointSource({10, 5}, 1.5, 66.03)};
+  s.receptors = {receptor({300, 5}, 1.2)};
+  const np::ReceptorResult r = only(s);
+  ASSERT_EQ(r.sources.size(), 2u);
+  EXPECT_NEAR(r.sources[1].la_db, r.sources[0].la_db, 0.01);
+}
+
+// A source running 8 of the 16 day hours and 2 of the 8 night hours: day = LA - 3.01,
+// night = LA - 6.02; the background adds by energy and the exceedance is against the limit.
+TEST(NoisePropagation, DayAndNightWithHours) {
+  np::Scene s = flatScene(0);
+  np::Source src = pointSource({0, 0}, 2, 90);
+  src.hours_day = 8;
+  src.hours_night = 2;
+  s.sources = {src};
+  np::Receptor rc = receptor({100, 0}, 1.2);
+  rc.background_day = rc.limit_day = 50;
+  s.receptors = {rc};
+  const np::ReceptorResult r = only(s);
+  EXPECT_NEAR(r.day.contribution_db, r.la_db - 3.0103, 1e-6);
+  EXPECT_NEAR(r.night.contribution_db, r.la_db - 6.0206, 1e-6);
+  const double predicted = 10 * std::log10(std::pow(10, r.day.contribution_db / 10) + 1e5);
+  EXPECT_NEAR(r.day.predicted_db, predicted, 1e-9);
+  EXPECT_NEAR(*r.day.exceedance_db, predicted - 50, 1e-9);
+  EXPECT_FALSE(r.night.exceedance_db.has_value());
+
+  std::atomic<bool> stop{true};
+  np::ComputeOptions opts;
+  opts.cancel = &stop;
+  EXPECT_TRUE(np::computeReceptors(s, opts).cancelled);
+}
+
+// Each refusal names the feature and the member; nothing is computed.
+TEST(NoiseSceneFile, RefusesBadInput) {
+  const std::string pt = R"("geometry": {"type": "Point", "coordinates": [0, 0]})";
+  const std::string ring2 =
+      R"("geometry": {"type": "Polygon", "coordinates": [[[0,0],[1,0],[0,0]]]})";
+  const std::string big =
+      R"("geometry": {"type": "Polygon", "coordinates": [[[0,0],[10000,0],[10000,2000],[0,2000]]]})";
+  const std::string seg = R"("geometry": {"type": "LineString", "coordinates": [[0,0],[1,0]]})";
+  const struct {
+    std::string feature, message;
+  } rows[] = {
+      {pt + R"(, "properties": {"name": "a"})", R"(feature 0 ("a"): "kind" is missing)"},
+      {pt + R"(, "properties": {"kind": "tree"})", R"(feature 0: unknown kind "tree")"},
+      {pt + R"(, "properties": {"kind": "point_source", "lw": [1,2,3,4,5,6,7]})",
+       R"(feature 0: "lw" is not a list of 8 finite numbers)"},
+      {pt + R"(, "properties": {"kind": "point_source", "spectrum": "x"})",
+       R"(feature 0: "spectrum": no spectrum "x" in the spectra table)"},
+      {pt + R"(, "properties": {"kind": "receptor", "name": "r", "h": -1})",
+       R"(feature 0 ("r"): "h" is negative (-1))"},
+      {ring2 + R"(, "properties": {"kind": "ground", "g": 0.5})",
+       "feature 0: the polygon has fewer than 3 points"},
+      {big + R"(, "properties": {"kind": "ground", "g": 1.5})",
+       R"(feature 0: "g" is outside [0, 1])"},
+      {seg +
+           R"(, "properties": {"kind": "opening", "room": "r9", "z0": 0, "z1": 2, "tl": [1,1,1,1,1,1,1,1]})",
+       R"(feature 0: "room": no room named "r9")"},
+      {R"("geometry": {"type": "LineString", "coordinates": [[5,5],[5,5]]}, "properties": {"kind": "line_source", "lw": [1,1,1,1,1,1,1,1]})",
+       "feature 0: the line has no length"},
+      {big + R"(, "properties": {"kind": "grid", "spacing": 1})",
+       "feature 0: the grid has 2.0012e+07 points, more than 10000000"},
+  };
+  for (const auto& row : rows) {
+    const std::string text =
+        R"({"type": "FeatureCollection", "features": [{"type": "Feature", )" + row.feature + "}]}";
+    const np::SceneReadResult r = np::parseScene(text, "");
+    EXPECT_FALSE(r.ok()) << row.message;
+    EXPECT_EQ(r.error, row.message);
+  }
+  const std::string path = testing::TempDir() + "/huge.geojson";
+  { std::ofstream(path) << ' '; }
+  std::filesystem::resize_file(path, (64u << 20) + 1);
+  EXPECT_EQ(np::readSceneFile(path).error, path + ": larger than 64 MB");
+  std::filesystem::remove(path);
+}
+
+// A scene written and read back is the same scene (the crs member kept verbatim).
+TEST(NoiseSceneFile, RoundTrip) {
+  const np::SceneReadResult r =
+      np::readSceneFile(std::string(KUVA_TEST_DATA_DIR) + "/noise/plant.geojson");
+  ASSERT_TRUE(r.ok()) << r.error;
+  const std::string once = np::sceneToGeoJson(*r.scene);
+  EXPECT_NE(once.find("EPSG::4547"), std::string::npos);
+  const np::SceneReadResult back = np::parseScene(once, std::string(KUVA_TEST_DATA_DIR) + "/noise");
+  ASSERT_TRUE(back.ok()) << back.error;
+  EXPECT_EQ(np::sceneToGeoJson(*back.scene), once);
+  EXPECT_EQ(np::parseSpectraCsv(np::spectraToCsv(r.scene->spectra)).spectra.size(), 2u);
+}
+
+// A 500 m square at 5 m is 101 x 101 receivers; a node holds what a receptor there gets.
+// An area source far away is a point source of its power; C0 lowers every level by
+// C0 (1 - 10 (hs + hr) / dp).
+TEST(NoisePropagation, GridAreaSourceAndMeteorology) {
+  np::Scene s = flatScene(0.5);
+  np::Source area;
+  area.kind = np::SourceKind::Area;
+  area.geometry = {{200, 200}, {240, 200}, {240, 230}, {200, 230}};
+  area.h_m = 2;
+  area.emission.lw.fill(60);
+  area.emission.per_unit = true;  // 60 dB per m2 over 1200 m2
+  s.sources = {area};
+  np::GridSpec g;
+  g.ring = {{0, 0}, {500, 0}, {500, 500}, {0, 500}};
+  g.spacing_m = 5;
+  s.grid = g;
+  s.receptors = {receptor({235, 250}, 1.2)};
+  const np::GridResult grid = np::computeGrid(s, {});
+  ASSERT_EQ(grid.nx, 101);
+  ASSERT_EQ(grid.ny, 101);
+  const np::ReceptorResult near = only(s);
+  EXPECT_NEAR(grid.day[50 * 101 + 47], near.day.contribution_db, 1e-4);
+
+  s.sources.push_back(pointSource({220, 215}, 2, 60 + 10 * std::log10(1200.0)));
+  s.receptors = {receptor({220, 2215}, 1.2)};
+  const np::ReceptorResult far = only(s);
+  EXPECT_NEAR(far.sources[0].la_db, far.sources[1].la_db, 0.01);
+
+  s.settings.c0_db = 2;
+  const np::ReceptorResult windless = only(s);
+  EXPECT_NEAR(windless.la_db, far.la_db - 2 * (1 - 10 * 3.2 / 2000), 1e-6);
+}
+
+// Spectra as Excel writes them: a byte-order mark, a GBK name, kinds in any case.
+TEST(NoiseSceneFile, SpectraCsv) {
+  const std::string csv =
+      "\xEF\xBB\xBFid,name,kind,63,125,250,500,1000,2000,4000,8000\r\n"
+      "fan,\xB7\xE7\xBB\xFA,lw,90,91,92,93,94,95,96,97\r\n"
+      "wall,\"brick, 240\",TL,30,35,40,45,50,55,55,55\r\n";
+  const np::SpectraReadResult r = np::parseSpectraCsv(csv);
+  ASSERT_EQ(r.error, "");
+  ASSERT_EQ(r.spectra.size(), 2u);
+  EXPECT_EQ(r.spectra[0].name, "风机");
+  EXPECT_EQ(r.spectra[1].name, "brick, 240");
+  EXPECT_EQ(r.spectra[1].kind, np::Spectrum::Kind::TL);
+  EXPECT_EQ(r.spectra[0].values[7], 97);
+  EXPECT_EQ(np::parseSpectraCsv("a,b,Lw,1,2,3\n").error,
+            "line 1: 6 fields, not 11 (id,name,kind,63,...,8000)");
 }

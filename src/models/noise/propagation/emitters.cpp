@@ -140,6 +140,7 @@ Emitter sourceEmitter(const Scene& scene, const Prepared& p, const Source& s, st
   Emitter e;
   e.name = s.name.empty() ? "source " + std::to_string(i + 1) : s.name;
   e.h = s.h_m;
+  e.k = heightTerms(e.h);
   e.hours_day = s.hours_day;
   e.hours_night = s.hours_night;
   e.lw = emissionBands(scene, s.emission);

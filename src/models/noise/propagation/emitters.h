@@ -24,6 +24,7 @@ struct Emitter {
   std::string name;
   Bands lw{};  // Lw + Dc of the whole emitter per band, dB
   double h = 0;
+  HeightTerms k;  // of h
   double hours_day = 16, hours_night = 8;
   // Point
   Point2 at;

@@ -92,7 +92,7 @@ PeriodLevels period(double hours, double weighted_energy, std::optional<double> 
 }
 
 PathEnd receiverAt(const Prepared& p, Point2 at, double h) {
-  return {at, p.groundZ(at.x, at.y), h};
+  return {at, p.groundZ(at.x, at.y), h, heightTerms(h)};
 }
 
 }  // namespace

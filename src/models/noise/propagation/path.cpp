@@ -63,20 +63,17 @@ RegionG regionG(const Prepared& p, Point2 s, Point2 r, double dp, double t1, dou
   return out;
 }
 
-// As or Ar of ISO 9613-2 Table 3 for a region of ground factor g at height h above it.
-void endRegion(double g, double h, double dp, Bands& a) {
-  const double e = 1 - std::exp(-dp / 50);
-  const double h2 = h * h;
-  const double ap = 1.5 + 3.0 * std::exp(-0.12 * (h - 5) * (h - 5)) * e +
-                    5.7 * std::exp(-0.09 * h2) * (1 - std::exp(-2.8e-6 * dp * dp));
-  const double bp = 1.5 + 8.6 * std::exp(-0.09 * h2) * e;
-  const double cp = 1.5 + 14.0 * std::exp(-0.46 * h2) * e;
-  const double dpf = 1.5 + 5.0 * std::exp(-0.9 * h2) * e;
+// As or Ar of ISO 9613-2 Table 3 for a region of ground factor g at height h above it, with
+// e = 1 - exp(-dp / 50) and f = 1 - exp(-2.8e-6 dp^2):
+//   a'(h) = 1.5 + 3.0 exp(-0.12 (h - 5)^2) e + 5.7 exp(-0.09 h^2) f
+//   b'(h) = 1.5 + 8.6 exp(-0.09 h^2) e,  c'(h) = 1.5 + 14.0 exp(-0.46 h^2) e,
+//   d'(h) = 1.5 + 5.0 exp(-0.9 h^2) e
+void endRegion(double g, const HeightTerms& k, double e, double f, Bands& a) {
   a[0] += -1.5;
-  a[1] += -1.5 + g * ap;
-  a[2] += -1.5 + g * bp;
-  a[3] += -1.5 + g * cp;
-  a[4] += -1.5 + g * dpf;
+  a[1] += -1.5 + g * (1.5 + 3.0 * k.a * e + 5.7 * k.b * f);
+  a[2] += -1.5 + g * (1.5 + 8.6 * k.b * e);
+  a[3] += -1.5 + g * (1.5 + 14.0 * k.c * e);
+  a[4] += -1.5 + g * (1.5 + 5.0 * k.d * e);
   for (int b = 5; b < kBands; ++b) a[static_cast<std::size_t>(b)] += -1.5 * (1 - g);
 }
 
@@ -87,9 +84,10 @@ Bands groundGeneral(const Prepared& p, const PathEnd& s, const PathEnd& r, doubl
   const double t1 = std::min(30 * hs, dp) / dpx;
   const double t2 = std::max(dp - 30 * hr, 0.0) / dpx;
   const RegionG g = regionG(p, s.at, r.at, dp, t1, t2, sc);
+  const double e = 1 - std::exp(-dp / 50), f = 1 - std::exp(-2.8e-6 * dp * dp);
   Bands a{};
-  endRegion(g.s, hs, dp, a);
-  endRegion(g.r, hr, dp, a);
+  endRegion(g.s, s.k, e, f, a);
+  endRegion(g.r, r.k, e, f, a);
   const double q = dp <= 30 * (hs + hr) ? 0 : 1 - 30 * (hs + hr) / dp;
   a[0] += -3 * q;
   for (int b = 1; b < kBands; ++b) a[static_cast<std::size_t>(b)] += -3 * q * (1 - g.m);
@@ -132,6 +130,11 @@ double meanHeight(const Prepared& p, const PathEnd& s, const PathEnd& r, double 
 
 }  // namespace
 
+HeightTerms heightTerms(double h) {
+  return {std::exp(-0.12 * (h - 5) * (h - 5)), std::exp(-0.09 * h * h), std::exp(-0.46 * h * h),
+          std::exp(-0.9 * h * h)};
+}
+
 bool boxesMeet(const Box& a, const Box& b) {
   return a.xmin <= b.xmax && b.xmin <= a.xmax && a.ymin <= b.ymax && b.ymin <= a.ymax;
 }
@@ -148,7 +151,8 @@ bool crossing(Point2 s, Point2 r, Point2 p, Point2 q, double& t, double& u) {
 
 // A = Adiv + Aatm + Agr + Abar (+ Cmet, - DOmega of the alternative ground method).
 Bands attenuation(const Prepared& p, const PathEnd& s, const PathEnd& r, Scratch& sc) {
-  const double dp = std::hypot(r.at.x - s.at.x, r.at.y - s.at.y);
+  const double dx = r.at.x - s.at.x, dy = r.at.y - s.at.y;
+  const double dp = std::sqrt(dx * dx + dy * dy);
   const double dz = (r.ground_z + r.h) - (s.ground_z + s.h);
   const double d = std::max(std::sqrt(dp * dp + dz * dz), kMinDistance_m);
   // Adiv = 20 lg d + 11 (eq. 7); Aatm = alpha d / 1000 (eq. 8).

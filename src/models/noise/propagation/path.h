@@ -59,10 +59,18 @@ struct Scratch {
   std::vector<int> hull;
 };
 
+// The height terms of the ground functions a'(h) ... d'(h), fixed per source and receiver:
+// exp(-0.12 (h - 5)^2), exp(-0.09 h^2), exp(-0.46 h^2), exp(-0.9 h^2).
+struct HeightTerms {
+  double a = 0, b = 0, c = 0, d = 0;
+};
+HeightTerms heightTerms(double h);
+
 struct PathEnd {
   Point2 at;
   double ground_z;  // elevation of the local ground, m
   double h;         // height above it, m
+  HeightTerms k;    // heightTerms(h)
 };
 
 // Attenuation per band, dB: Adiv + Aatm + Agr + Abar + Cmet - DOmega (the level at the receiver

@@ -43,6 +43,22 @@ bool finiteBands(const Bands& b) {
   return true;
 }
 
+double lineLength(const std::vector<Point2>& pts) {
+  double l = 0;
+  for (std::size_t i = 1; i < pts.size(); ++i)
+    l += std::hypot(pts[i].x - pts[i - 1].x, pts[i].y - pts[i - 1].y);
+  return l;
+}
+
+double ringArea(const std::vector<Point2>& ring) {
+  double a = 0;
+  for (std::size_t i = 0; i < ring.size(); ++i) {
+    const Point2 p = ring[i], q = ring[(i + 1) % ring.size()];
+    a += p.x * q.y - q.x * p.y;
+  }
+  return std::abs(a) / 2;
+}
+
 bool finitePoints(const std::vector<Point2>& pts) {
   for (const auto& p : pts)
     if (!(std::isfinite(p.x) && std::isfinite(p.y))) return false;
@@ -107,6 +123,10 @@ Fault checkSource(const Scene& scene, std::size_t i, const Source& s) {
     return w + (s.kind == SourceKind::Area ? ": the polygon has fewer than 3 points"
                                            : ": too few points");
   if (!finitePoints(s.geometry)) return w + ": a coordinate is not a finite number";
+  if (s.kind == SourceKind::Line && !(lineLength(s.geometry) > 0))
+    return w + ": the line has no length";
+  if (s.kind == SourceKind::Area && !(ringArea(s.geometry) > 0))
+    return w + ": the polygon has no area";
   if (auto f = checkHeight(w, "h", s.h_m)) return f;
   if (auto f = checkEmission(scene, w, s.emission)) return f;
   if (s.dc && !finiteBands(*s.dc)) return w + ": \"dc\" is not a list of 8 finite numbers";
@@ -193,8 +213,13 @@ std::optional<std::string> checkScene(const Scene& scene) {
   }
   for (std::size_t i = 0; i < scene.sources.size(); ++i)
     if (auto f = checkSource(scene, i, scene.sources[i])) return f;
-  for (std::size_t i = 0; i < scene.rooms.size(); ++i)
+  std::set<std::string> rooms;
+  for (std::size_t i = 0; i < scene.rooms.size(); ++i) {
     if (auto f = checkRoom(scene, i, scene.rooms[i])) return f;
+    if (!rooms.insert(scene.rooms[i].name).second)
+      return who("room", i, scene.rooms[i].feature, scene.rooms[i].name) +
+             ": another room has the same name";
+  }
   for (std::size_t i = 0; i < scene.openings.size(); ++i)
     if (auto f = checkOpening(scene, i, scene.openings[i])) return f;
   for (std::size_t i = 0; i < scene.barriers.size(); ++i)
@@ -213,6 +238,14 @@ std::optional<std::string> checkScene(const Scene& scene) {
   }
   if (scene.grid)
     if (auto f = checkGrid(*scene.grid)) return f;
+  if (const Terrain* t = scene.terrain ? &*scene.terrain : nullptr) {
+    if (!(t->nx >= 2 && t->ny >= 2 && t->xmax > t->xmin && t->ymax > t->ymin &&
+          t->z.size() == static_cast<std::size_t>(t->nx) * static_cast<std::size_t>(t->ny)))
+      return std::string("noise_scene: \"terrain\" is not a complete grid");
+    for (float z : t->z)
+      if (!std::isfinite(z))
+        return std::string("noise_scene: \"terrain\" holds a value that is not a number");
+  }
   return std::nullopt;
 }
 

@@ -106,6 +106,7 @@ bool screening(const Prepared& p, const PathEnd& s, const PathEnd& r, double dp,
   }
   if (barrier < 0) return true;
   const BarrierEnds& ends = p.barrier_ends[static_cast<std::size_t>(barrier)];
+  if (!ends.lateral_first && !ends.lateral_last) return true;
   const double dzsr = zr - zs;
   Bands energy{};
   for (std::size_t b = 0; b < kBands; ++b) energy[b] = std::pow(10.0, -abar[b] / 10);
