@@ -118,6 +118,20 @@ class NoiseMapPageTest : public QObject {
     QCOMPARE(h.results()->writeSurferGrid(dir.filePath(QStringLiteral("map.grd"))), QString());
     QCOMPARE(h.results()->writeGeoJson(dir.filePath(QStringLiteral("map.geojson"))), QString());
 
+    // The calculation sheet: settings, the input tables, the receptor table and the map.
+    const QString sheet = dir.filePath(QStringLiteral("sheet.html"));
+    widgets::setSaveFileSink(
+        [&](QWidget*, const QString&, const QString&, const QString&) { return sheet; });
+    bool written = false;
+    QVERIFY(h.exportSheet(page, written));
+    widgets::setSaveFileSink({});
+    QVERIFY(written);
+    QFile html(sheet);
+    QVERIFY(html.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(html.readAll());
+    for (const char* part : {"气温", "水泵", "声屏障", "工业噪声地图预测结果", "<img"})
+      QVERIFY2(text.contains(QString::fromUtf8(part)), part);
+
     // Moving and deleting on the plan edit the tables.
     h.plan()->select({app::noisemap::ItemKind::Receptor, 1});
     emit h.plan()->itemMoved({app::noisemap::ItemKind::Receptor, 1}, 5, -5);

@@ -311,11 +311,13 @@ QPainterPath MapResults::linePath() const {
   return path;
 }
 
-void MapResults::drawLegend(QPainter& p, const QRectF& box) const {
+void MapResults::drawLegend(QPainter& p, const QRectF& area, bool bottom) const {
   if (m_levels.empty()) return;
   p.save();
   const int n = static_cast<int>(m_levels.size());
-  const double row = std::min(box.height() / (n + 1.5), box.width() / 5);
+  const double row = std::min(area.height() / (n + 1.5), area.width() / 7);
+  QRectF box = area;
+  if (bottom) box.setTop(area.bottom() - row * (n + 1.3));
   QFont f = p.font();
   f.setPixelSize(std::max(8, static_cast<int>(row * 0.7)));
   p.setFont(f);

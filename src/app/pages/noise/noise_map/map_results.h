@@ -60,8 +60,8 @@ class MapResults : public QWidget {
   // The contour lines in world coordinates (y up).
   QPainterPath linePath() const;
   static QColor bandColour(int k);
-  // The legend into a box (device coordinates).
-  void drawLegend(QPainter& p, const QRectF& box) const;
+  // The legend into a box (device coordinates), at its top or its bottom.
+  void drawLegend(QPainter& p, const QRectF& box, bool bottom = false) const;
 
   // The plan drawn into a painter: target rectangle (device) showing a world rectangle.
   using PlanRenderer = std::function<void(QPainter& p, const QRectF& target, const QRectF& world)>;

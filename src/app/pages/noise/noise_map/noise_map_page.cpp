@@ -126,7 +126,12 @@ void NoiseMapPageHook::setup(CalculatorPage& page) {
   bottom->addWidget(m_status, 1);
   bottom->addWidget(sheet);
   v->addLayout(bottom);
-  page.contentLayout()->addWidget(main, 1);
+  QVBoxLayout* content = page.contentLayout();
+  // The page's plan and tables take all the height the generic form leaves.
+  for (int i = content->count() - 1; i >= 0; --i)
+    if (content->itemAt(i)->spacerItem()) delete content->takeAt(i);
+  content->addWidget(main, 1);
+  split->setSizes({620, 520});
 
   QObject::connect(m_compute, &QPushButton::clicked, main, [this] { compute(); });
   QObject::connect(m_cancel_button, &QPushButton::clicked, main, [this] { cancel(); });
@@ -158,7 +163,7 @@ void NoiseMapPageHook::setup(CalculatorPage& page) {
                             Qt::IgnoreAspectRatio);
   });
   m_plan->setLegendPainter([this](QPainter& p, const QRectF& box) {
-    if (m_results->hasGrid()) m_results->drawLegend(p, box);
+    if (m_results->hasGrid()) m_results->drawLegend(p, box, true);
   });
   refresh(true);
 }
@@ -605,14 +610,13 @@ void NoiseMapPageHook::finished() {
   }
   m_progress->setValue(1000);
   m_results->showReceptors(run->receptors);
-  if (run->with_grid)
-    m_results->setGrid(run->grid);
-  else
-    m_results->clear(), m_results->showReceptors(run->receptors);
+  if (run->with_grid) m_results->setGrid(run->grid);
   QStringList notes;
   for (const auto& w : run->receptors.warnings) notes << q(w);
-  m_status->setText(notes.isEmpty() ? QStringLiteral("计算完成。")
-                                    : notes.join(QStringLiteral("；")));
+  m_status->setText(
+      notes.isEmpty()
+          ? QStringLiteral("计算完成。")
+          : QStringLiteral("计算完成（%1 条提示，鼠标停在此处查看）。").arg(notes.size()));
   m_status->setToolTip(notes.join(QLatin1Char('\n')));
   m_tables->setCurrentWidget(m_results);
 }

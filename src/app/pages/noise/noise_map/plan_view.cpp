@@ -457,7 +457,8 @@ void PlanView::drawForeground(QPainter* p, const QRectF&) {
   p->resetTransform();
   const QRectF device(viewport()->rect());
   drawMarks(*p, device, 1.0 / std::abs(transform().m11()));
-  if (m_legend) m_legend(*p, QRectF(device.right() - 130, device.bottom() - 230, 125, 225));
+  if (m_legend)
+    m_legend(*p, QRectF(device.right() - 118, device.top() + 60, 112, device.height() - 66));
   p->restore();
 }
 
