@@ -140,6 +140,18 @@ class NoiseMapPageTest : public QObject {
     QCOMPARE(h.tables()->receptors()->rowCount(), 1);
   }
 
+  void anImportedPlantComputesEveryReceptor() {
+    app::CalculatorPage page(models::noise::noiseMapDesc());
+    auto& h = hook(page);
+    const QString file = QStringLiteral(KUVA_TEST_DATA_DIR "/noise/plant.geojson");
+    QVERIFY(h.importScene(file));
+    computeAndWait(h);
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+    const prop::SceneReadResult r = prop::readSceneFile(file.toStdString());
+    QCOMPARE(h.results()->table()->rowCount(), static_cast<int>(r.scene->receptors.size()));
+    QCOMPARE(h.results()->grid()->nx, r.scene->grid->columns());
+  }
+
   void theSitePlanLandsOnItsTwoPoints() {
     // The image's x axis points north: the pixel 100 below the first lies 100 m east of it.
     const app::noisemap::SitePlanPlacement p{{0, 0}, {100, 0}, {500, 500}, {500, 600}};

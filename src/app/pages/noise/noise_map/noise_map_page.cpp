@@ -634,6 +634,7 @@ bool NoiseMapPageHook::importScene(const QString& path) {
     widgets::showMessage(m_page, QStringLiteral("无法导入场景：%1").arg(q(r.error)), kCaption);
     return false;
   }
+  cancel();  // a run on the old scene must not show its results over the new one
   m_scene = *r.scene;
   m_scene.spectra_path.clear();  // the table now lives in the page
   if (!m_scene.terrain_path.empty())
@@ -711,6 +712,7 @@ void NoiseMapPageHook::loadInputs(CalculatorPage&, const core::Values& inputs) {
                          kCaption);
     return;
   }
+  cancel();  // a run on the old scene must not show its results over the new one
   m_scene = *r.scene;
   m_grid_drawn = m_scene.grid.has_value();
   m_grid = m_scene.grid ? GridSettings{m_scene.grid->spacing_m, m_scene.grid->h_m} : GridSettings{};
