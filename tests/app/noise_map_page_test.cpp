@@ -138,6 +138,13 @@ class NoiseMapPageTest : public QObject {
     QCOMPARE(cell(h.tables()->receptors(), 1, 1), QStringLiteral("-45"));
     QTest::keyClick(h.plan(), Qt::Key_Delete);
     QCOMPARE(h.tables()->receptors()->rowCount(), 1);
+    // A click of the receptor tool places one where the mouse is.
+    h.plan()->setTool(PlanTool::Receptor);
+    const QPoint at = h.plan()->viewport()->rect().center();
+    QTest::mouseClick(h.plan()->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(h.scene().receptors.size(), size_t(2));
+    QCOMPARE(h.scene().receptors[1].at.x,
+             app::noisemap::PlanView::toWorld(h.plan()->mapToScene(at)).x);
   }
 
   void anImportedPlantComputesEveryReceptor() {

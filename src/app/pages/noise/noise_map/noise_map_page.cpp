@@ -92,7 +92,7 @@ void NoiseMapPageHook::setup(CalculatorPage& page) {
 
   auto* main = new QWidget(&page);
   main->setObjectName(QStringLiteral("noiseMapMain"));
-  main->setMinimumSize(880, 520);
+  main->setMinimumSize(760, 480);
   auto* v = new QVBoxLayout(main);
   v->setContentsMargins(0, 0, 0, 0);
   buildToolBar(main, v);
