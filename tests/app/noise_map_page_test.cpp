@@ -1,8 +1,11 @@
 // Industrial noise map page: a scene built by the page's own tools and tables computes the same
 // receptor levels as the engine on the exported scene file; the site plan lands where its two
 // points say; a project keeps the scene; a cancelled run leaves the previous results.
+#include <QApplication>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -143,8 +146,8 @@ class NoiseMapPageTest : public QObject {
     const QPoint at = h.plan()->viewport()->rect().center();
     QTest::mouseClick(h.plan()->viewport(), Qt::LeftButton, {}, at);
     QCOMPARE(h.scene().receptors.size(), size_t(2));
-    QCOMPARE(h.scene().receptors[1].at.x,
-             app::noisemap::PlanView::toWorld(h.plan()->mapToScene(at)).x);
+    const double x = app::noisemap::PlanView::toWorld(h.plan()->mapToScene(at)).x;
+    QCOMPARE(h.scene().receptors[1].at.x, std::round(x * 100) / 100);
   }
 
   void anImportedPlantComputesEveryReceptor() {
@@ -157,6 +160,56 @@ class NoiseMapPageTest : public QObject {
     const prop::SceneReadResult r = prop::readSceneFile(file.toStdString());
     QCOMPARE(h.results()->table()->rowCount(), static_cast<int>(r.scene->receptors.size()));
     QCOMPARE(h.results()->grid()->nx, r.scene->grid->columns());
+  }
+
+  // Dragging a marker moves its item by the drag; a cell without a number stops the run with
+  // a message naming it; typed levels are sorted and the map's lines stay in world coordinates.
+  void dragTypeAndLevels() {
+    app::CalculatorPage page(models::noise::noiseMapDesc());
+    page.resize(1000, 650);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    auto& h = hook(page);
+    buildScene(h);
+    h.plan()->fitAll();
+    auto* vp = h.plan()->viewport();
+    const QPoint from = h.plan()->mapFromScene(app::noisemap::PlanView::toScene({20, 10}));
+    const QPoint to = from + QPoint(40, 0);
+    QTest::mousePress(vp, Qt::LeftButton, {}, from);
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), vp->mapToGlobal(QPointF(to)), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(vp, &move);
+    QTest::mouseRelease(vp, Qt::LeftButton, {}, to);
+    const double dx = h.plan()->mapToScene(to).x() - h.plan()->mapToScene(from).x();
+    QCOMPARE(h.scene().sources[1].geometry[0].x, 20 + std::round(dx * 100) / 100);
+    QCOMPARE(h.scene().sources[1].geometry[0].y, 10.0);
+    QCOMPARE(h.scene().sources[0].geometry[0].x, 0.0);
+
+    h.tables()->receptors()->item(0, 1)->setText(QStringLiteral("东"));
+    h.compute();
+    QVERIFY(!h.running());
+    QCOMPARE(messages, QStringList{QStringLiteral("“预测点”表第 1 行“X (m)”列不是数字。")});
+    h.tables()->receptors()->item(0, 1)->setText(QStringLiteral("80"));
+    computeAndWait(h);
+
+    h.results()->setLevelsText(QStringLiteral("65, 55，60 x"));
+    QCOMPARE(h.results()->levels(), (std::vector<double>{55, 60, 65}));
+    QTemporaryDir dir;
+    const QString geo = dir.filePath(QStringLiteral("lines.geojson"));
+    QCOMPARE(h.results()->writeGeoJson(geo), QString());
+    QFile f(geo);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QJsonArray features = QJsonDocument::fromJson(f.readAll())["features"].toArray();
+    QVERIFY(!features.isEmpty());
+    const prop::GridResult* g = h.results()->grid();
+    for (const QJsonValue& feature : features)
+      for (const QJsonValue& v :
+           feature.toObject()["geometry"].toObject()["coordinates"].toArray()) {
+        const QJsonArray pt = v.toArray();
+        QVERIFY(pt[0].toDouble() >= g->xmin - 0.01);
+        QVERIFY(pt[0].toDouble() <= g->xmin + (g->nx - 1) * g->spacing_m + 0.01);
+        QVERIFY(pt[1].toDouble() >= g->ymin - 0.01);
+      }
   }
 
   void theSitePlanLandsOnItsTwoPoints() {

@@ -68,6 +68,10 @@ const QString kSceneFilter = QStringLiteral("噪声场景 GeoJSON (*.geojson *.j
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
+// Positions placed or moved with the mouse, to the centimetre.
+double cm(double v) { return std::round(v * 100) / 100; }
+prop::Point2 cm(prop::Point2 p) { return {cm(p.x), cm(p.y)}; }
+
 }  // namespace
 
 struct NoiseMapPageHook::RunOutput {
@@ -412,6 +416,8 @@ std::string NoiseMapPageHook::uniqueName(const char* prefix) const {
 
 void NoiseMapPageHook::addPoint(PlanTool tool, double x, double y) {
   readTables();
+  x = cm(x);
+  y = cm(y);
   ItemRef added;
   if (tool == PlanTool::PointSource) {
     prop::Source s;
@@ -434,8 +440,10 @@ void NoiseMapPageHook::addPoint(PlanTool tool, double x, double y) {
   m_plan->select(added);
 }
 
-void NoiseMapPageHook::addShape(PlanTool tool, const std::vector<prop::Point2>& pts) {
+void NoiseMapPageHook::addShape(PlanTool tool, const std::vector<prop::Point2>& placed) {
   readTables();
+  std::vector<prop::Point2> pts;
+  for (const auto& p : placed) pts.push_back(cm(p));
   ItemRef added;
   if (tool == PlanTool::Barrier) {
     prop::Barrier b;
@@ -461,6 +469,8 @@ void NoiseMapPageHook::addShape(PlanTool tool, const std::vector<prop::Point2>& 
 
 void NoiseMapPageHook::moveItem(ItemRef r, double dx, double dy) {
   readTables();
+  dx = cm(dx);
+  dy = cm(dy);
   auto shift = [dx, dy](std::vector<prop::Point2>& pts) {
     for (auto& p : pts) {
       p.x += dx;

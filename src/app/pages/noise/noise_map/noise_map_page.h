@@ -85,7 +85,7 @@ class NoiseMapPageHook : public PageHook {
   void showSitePlacement();
   std::vector<noisemap::prop::Point2> gridRing() const;
   void addPoint(noisemap::PlanTool tool, double x, double y);
-  void addShape(noisemap::PlanTool tool, const std::vector<noisemap::prop::Point2>& pts);
+  void addShape(noisemap::PlanTool tool, const std::vector<noisemap::prop::Point2>& placed);
   void moveItem(noisemap::ItemRef r, double dx, double dy);
   void removeItem(noisemap::ItemRef r);
   void finished();

@@ -30,7 +30,7 @@ enum {
   SettingRows
 };
 
-QString num(double v) { return QString::number(v, 'g', 10); }
+QString num(double v) { return QString::number(v, 'g', 12); }
 QString opt(const std::optional<double>& v) { return v ? num(*v) : QString(); }
 
 QString kindText(prop::SourceKind k) {
