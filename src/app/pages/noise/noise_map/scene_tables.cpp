@@ -33,10 +33,13 @@ enum {
 QString num(double v) { return QString::number(v, 'g', 12); }
 QString opt(const std::optional<double>& v) { return v ? num(*v) : QString(); }
 
-QString kindText(prop::SourceKind k) {
-  switch (k) {
-    case prop::SourceKind::Line: return QStringLiteral("线声源");
-    case prop::SourceKind::Area: return QStringLiteral("面声源");
+// The kind of a source; a level per metre or per square metre is named with it.
+QString kindText(const prop::Source& s) {
+  switch (s.kind) {
+    case prop::SourceKind::Line:
+      return s.emission.per_unit ? QStringLiteral("线声源 (每米)") : QStringLiteral("线声源");
+    case prop::SourceKind::Area:
+      return s.emission.per_unit ? QStringLiteral("面声源 (每m²)") : QStringLiteral("面声源");
     case prop::SourceKind::Point: break;
   }
   return QStringLiteral("点声源");
@@ -238,8 +241,8 @@ void SceneTables::showScene(const prop::Scene& s, const GridSettings& grid) {
     const auto& src = s.sources[static_cast<size_t>(i)];
     const prop::Point2 at = src.geometry.empty() ? prop::Point2{} : src.geometry.front();
     setRow(m_sources, i,
-           {QString::fromStdString(src.name), kindText(src.kind), num(at.x), num(at.y),
-            num(src.h_m), emissionText(src.emission), num(src.hours_day), num(src.hours_night)});
+           {QString::fromStdString(src.name), kindText(src), num(at.x), num(at.y), num(src.h_m),
+            emissionText(src.emission), num(src.hours_day), num(src.hours_night)});
     m_sources->item(i, SKind)->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
   }
   m_spectra->setRowCount(static_cast<int>(s.spectra.size()));
