@@ -43,12 +43,12 @@ class CMainDlg : public QDialog {
   // Any rejection of the window goes through the closing path (animation, save question).
   void reject() override;
 
-  // Hides every page and shows one; numbers outside 2..38 show page 1.
+  // Hides every page and shows one; numbers outside 2..39 show page 1.
   void ShowPage(int page);
   // Answers a menu command as the category menus post it.
   void onCommand(int command);
 
-  // Page n (1..38) as held by the page host (the calculator page or its placeholder).
+  // Page n (1..39) as held by the page host (the calculator page or its placeholder).
   QWidget* page(int n) const;
   int visiblePage() const;
   widgets::CCategoryButton* categoryButton(int id) const;

@@ -62,6 +62,14 @@ class PageHook {
     (void)page;
     (void)inputs;
   }
+
+  // A page that writes its calculation sheet itself ("导出计算书…"): return true when the hook
+  // handled it, with `written` telling whether a file was written.
+  virtual bool exportSheet(CalculatorPage& page, bool& written) {
+    (void)page;
+    (void)written;
+    return false;
+  }
 };
 
 // The hook of a calculator id, or nullptr when the page needs none.

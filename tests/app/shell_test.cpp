@@ -125,7 +125,7 @@ class ShellTest : public QObject {
     }
     dlg.ShowPage(0);
     QCOMPARE(dlg.visiblePage(), 1);
-    dlg.ShowPage(39);
+    dlg.ShowPage(app::kPageCount + 1);
     QCOMPARE(dlg.visiblePage(), 1);
   }
 

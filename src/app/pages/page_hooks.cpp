@@ -16,6 +16,7 @@
 #include "app/pages/noise/highway_noise_page.h"
 #include "app/pages/noise/industrial_noise_page.h"
 #include "app/pages/noise/noise_index_page.h"
+#include "app/pages/noise/noise_map/noise_map_page.h"
 #include "app/pages/noise/road_noise_page.h"
 #include "app/pages/noise/stueber_noise_page.h"
 #include "app/pages/risk/risk_page.h"
@@ -75,6 +76,7 @@ const std::map<std::string, Factory>& factories() {
       {"green", make<GreenNoisePageHook>()},
       {"stueber", make<StueberNoisePageHook>()},
       {"highway", make<HighwayNoisePageHook>()},
+      {"noise_map", make<NoiseMapPageHook>()},
   };
   return f;
 }

@@ -5,6 +5,7 @@
 #include "models/noise/highway_noise.h"
 #include "models/noise/industrial_noise.h"
 #include "models/noise/noise_index.h"
+#include "models/noise/noise_map_desc.h"
 #include "models/noise/road_noise.h"
 #include "models/noise/workshop_noise.h"
 #include "models/registry.h"
@@ -24,6 +25,7 @@ void registerNoise(core::Registry& r) {
   r.add(noise::stueberDesc());
   r.add(noise::highwayDesc());
   r.add(noise::vehicleSpeedDesc());
+  r.add(noise::noiseMapDesc());
 }
 
 }  // namespace models

@@ -1,0 +1,841 @@
+#include "app/pages/noise/noise_map/noise_map_page.h"
+
+#include <QBuffer>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QGraphicsScene>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QSplitter>
+#include <QThread>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+#include "app/calculator_page.h"
+#include "core/format.h"
+#include "models/noise/noise_map_desc.h"
+#include "models/noise/propagation/engine.h"
+#include "present/calc_sheet.h"
+#include "sheet/sheet_writer.h"
+#include "widgets/prompts.h"
+
+namespace app {
+
+namespace noisemap {
+
+bool sitePlanTransform(const SitePlanPlacement& p, QTransform& out) {
+  // Complex numbers: a pixel z = u - i v (y up), a world point w = x + i y, w = a z + b.
+  const double zx = p.pixel2.x() - p.pixel1.x(), zy = -(p.pixel2.y() - p.pixel1.y());
+  const double wx = p.world2.x() - p.world1.x(), wy = p.world2.y() - p.world1.y();
+  const double d = zx * zx + zy * zy;
+  if (!(d > 0) || !(wx * wx + wy * wy > 0)) return false;
+  const double ar = (wx * zx + wy * zy) / d, ai = (wy * zx - wx * zy) / d;
+  const double z1x = p.pixel1.x(), z1y = -p.pixel1.y();
+  const double br = p.world1.x() - (ar * z1x - ai * z1y);
+  const double bi = p.world1.y() - (ar * z1y + ai * z1x);
+  // World (x, y) = (ar u + ai v + br, ai u - ar v + bi); the plan shows (x, -y).
+  out = QTransform(ar, -ai, ai, ar, br, -bi);
+  return true;
+}
+
+QPointF sitePlanWorld(const SitePlanPlacement& p, QPointF pixel) {
+  QTransform t;
+  if (!sitePlanTransform(p, t)) return {};
+  const QPointF s = t.map(pixel);
+  return {s.x(), -s.y()};
+}
+
+}  // namespace noisemap
+
+using namespace noisemap;
+
+namespace {
+
+const QString kCaption = QStringLiteral("工业噪声地图");
+const QString kSceneFilter = QStringLiteral("噪声场景 GeoJSON (*.geojson *.json);;所有文件(*)");
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+// Positions placed or moved with the mouse, to the centimetre.
+double cm(double v) { return std::round(v * 100) / 100; }
+prop::Point2 cm(prop::Point2 p) { return {cm(p.x), cm(p.y)}; }
+
+}  // namespace
+
+struct NoiseMapPageHook::RunOutput {
+  prop::ReceptorsResult receptors;
+  prop::GridResult grid;
+  bool with_grid = false;
+};
+
+NoiseMapPageHook::NoiseMapPageHook() = default;
+
+NoiseMapPageHook::~NoiseMapPageHook() {
+  if (m_thread) {
+    m_stop = true;
+    m_thread->wait();
+  }
+}
+
+void NoiseMapPageHook::setup(CalculatorPage& page) {
+  m_page = &page;
+  if (auto* g = page.group("场景")) g->hide();
+  if (auto* b = page.button("compute")) b->hide();
+
+  auto* main = new QWidget(&page);
+  main->setObjectName(QStringLiteral("noiseMapMain"));
+  main->setMinimumSize(760, 480);
+  auto* v = new QVBoxLayout(main);
+  v->setContentsMargins(0, 0, 0, 0);
+  buildToolBar(main, v);
+
+  auto* split = new QSplitter(Qt::Horizontal, main);
+  m_plan = new PlanView(split);
+  m_plan->setObjectName(QStringLiteral("noiseMapPlan"));
+  m_tables = new SceneTables(split);
+  m_results = new MapResults(m_tables);
+  m_tables->addTab(buildSitePanel(m_tables), QStringLiteral("底图"));
+  m_tables->addTab(m_results, QStringLiteral("结果"));
+  split->addWidget(m_plan);
+  split->addWidget(m_tables);
+  split->setStretchFactor(0, 3);
+  split->setStretchFactor(1, 2);
+  v->addWidget(split, 1);
+
+  auto* bottom = new QHBoxLayout;
+  m_compute = new QPushButton(QStringLiteral("计算"), main);
+  m_compute->setObjectName(QStringLiteral("noiseMapCompute"));
+  m_progress = new QProgressBar(main);
+  m_progress->setRange(0, 1000);
+  m_progress->setValue(0);
+  m_cancel_button = new QPushButton(QStringLiteral("取消"), main);
+  m_cancel_button->setEnabled(false);
+  m_status = new QLabel(main);
+  auto* sheet = new QPushButton(QStringLiteral("导出计算书"), main);
+  bottom->addWidget(m_compute);
+  bottom->addWidget(m_progress, 1);
+  bottom->addWidget(m_cancel_button);
+  bottom->addWidget(m_status, 1);
+  bottom->addWidget(sheet);
+  v->addLayout(bottom);
+  QVBoxLayout* content = page.contentLayout();
+  // The page's plan and tables take all the height the generic form leaves.
+  for (int i = content->count() - 1; i >= 0; --i)
+    if (content->itemAt(i)->spacerItem()) delete content->takeAt(i);
+  content->addWidget(main, 1);
+  split->setSizes({620, 520});
+
+  QObject::connect(m_compute, &QPushButton::clicked, main, [this] { compute(); });
+  QObject::connect(m_cancel_button, &QPushButton::clicked, main, [this] { cancel(); });
+  QObject::connect(sheet, &QPushButton::clicked, main, [this] {
+    bool written = false;
+    exportSheet(*m_page, written);
+  });
+  QObject::connect(m_plan, &PlanView::pointPlaced, main,
+                   [this](PlanTool t, double x, double y) { addPoint(t, x, y); });
+  QObject::connect(m_plan, &PlanView::shapePlaced, main,
+                   [this](PlanTool t, const std::vector<prop::Point2>& p) { addShape(t, p); });
+  QObject::connect(m_plan, &PlanView::itemMoved, main,
+                   [this](ItemRef r, double dx, double dy) { moveItem(r, dx, dy); });
+  QObject::connect(m_plan, &PlanView::deleteRequested, main, [this](ItemRef r) { removeItem(r); });
+  QObject::connect(m_plan, &PlanView::selectionChanged, main,
+                   [this](ItemRef r) { m_tables->selectItem(r); });
+  QObject::connect(m_tables, &SceneTables::itemPicked, main,
+                   [this](ItemRef r) { m_plan->select(r); });
+  QObject::connect(m_tables, &SceneTables::deleteRequested, main,
+                   [this](ItemRef r) { removeItem(r); });
+  QObject::connect(m_tables, &SceneTables::edited, main, [this] {
+    readTables();
+    refresh(false);
+  });
+  QObject::connect(m_results, &MapResults::mapChanged, main, [this] { updateMap(); });
+  m_results->setPlanRenderer([this](QPainter& p, const QRectF& target, const QRectF& world) {
+    m_plan->scene()->render(&p, target,
+                            QRectF(world.left(), -world.bottom(), world.width(), world.height()),
+                            Qt::IgnoreAspectRatio);
+  });
+  m_plan->setLegendPainter([this](QPainter& p, const QRectF& box) {
+    if (m_results->hasGrid()) m_results->drawLegend(p, box, true);
+  });
+  refresh(true);
+}
+
+void NoiseMapPageHook::buildToolBar(QWidget* parent, QBoxLayout* into) {
+  auto* bar = new QHBoxLayout;
+  struct Tool {
+    const char* text;
+    PlanTool tool;
+  };
+  const Tool tools[] = {{"选择/移动", PlanTool::Select},  {"点声源", PlanTool::PointSource},
+                        {"线声源", PlanTool::LineSource}, {"面声源", PlanTool::AreaSource},
+                        {"声屏障", PlanTool::Barrier},    {"预测点", PlanTool::Receptor}};
+  std::vector<QToolButton*> buttons;
+  for (const auto& t : tools) {
+    auto* b = new QToolButton(parent);
+    b->setText(QString::fromUtf8(t.text));
+    b->setCheckable(true);
+    b->setAutoExclusive(true);
+    b->setChecked(t.tool == PlanTool::Select);
+    b->setToolTip(t.tool == PlanTool::PointSource || t.tool == PlanTool::Receptor
+                      ? QStringLiteral("在平面图上单击放置")
+                  : t.tool == PlanTool::Select
+                      ? QStringLiteral("单击选中，拖动移动，Delete 删除；拖动空白处平移，滚轮缩放")
+                      : QStringLiteral("逐点单击，双击结束"));
+    const PlanTool tool = t.tool;
+    QObject::connect(b, &QToolButton::toggled, parent, [this, tool](bool on) {
+      if (on) m_plan->setTool(tool);
+    });
+    bar->addWidget(b);
+  }
+  auto* fit = new QToolButton(parent);
+  fit->setText(QStringLiteral("全图"));
+  QObject::connect(fit, &QToolButton::clicked, parent, [this] { m_plan->fitAll(); });
+  bar->addWidget(fit);
+  bar->addStretch(1);
+  auto* imp = new QPushButton(QStringLiteral("导入场景"), parent);
+  auto* exp = new QPushButton(QStringLiteral("导出场景"), parent);
+  QObject::connect(imp, &QPushButton::clicked, parent, [this] {
+    const QString path =
+        widgets::chooseOpenFile(m_page, QStringLiteral("导入场景"), QString(), kSceneFilter);
+    if (!path.isEmpty()) importScene(path);
+  });
+  QObject::connect(exp, &QPushButton::clicked, parent, [this] {
+    const QString path = widgets::chooseSaveFile(m_page, QStringLiteral("导出场景"),
+                                                 QStringLiteral("场景.geojson"), kSceneFilter);
+    if (!path.isEmpty()) exportScene(path);
+  });
+  bar->addWidget(imp);
+  bar->addWidget(exp);
+  into->addLayout(bar);
+}
+
+QWidget* NoiseMapPageHook::buildSitePanel(QWidget* parent) {
+  auto* w = new QWidget(parent);
+  auto* v = new QVBoxLayout(w);
+  auto* row = new QHBoxLayout;
+  auto* choose = new QPushButton(QStringLiteral("选择总平面图…"), w);
+  auto* remove = new QPushButton(QStringLiteral("移除"), w);
+  m_site_label = new QLabel(QStringLiteral("未加载底图"), w);
+  m_site_label->setWordWrap(true);
+  row->addWidget(choose);
+  row->addWidget(remove);
+  row->addStretch(1);
+  v->addLayout(row);
+  v->addWidget(m_site_label);
+  v->addWidget(new QLabel(
+      QStringLiteral("两个控制点：图片上的像素位置（自左上角起，向下为正）及其坐标（m）"), w));
+  m_site_table = new PasteTable(2, 4, w);
+  m_site_table->setHorizontalHeaderLabels({QStringLiteral("像素 u"), QStringLiteral("像素 v"),
+                                           QStringLiteral("X (m)"), QStringLiteral("Y (m)")});
+  m_site_table->setVerticalHeaderLabels({QStringLiteral("点1"), QStringLiteral("点2")});
+  m_site_table->setFixedHeight(90);
+  v->addWidget(m_site_table);
+  auto* orow = new QHBoxLayout;
+  orow->addWidget(new QLabel(QStringLiteral("不透明度"), w));
+  m_site_slider = new QSlider(Qt::Horizontal, w);
+  m_site_slider->setRange(0, 100);
+  m_site_slider->setValue(m_site_opacity);
+  orow->addWidget(m_site_slider, 1);
+  v->addLayout(orow);
+  v->addStretch(1);
+  showSitePlacement();
+  QObject::connect(choose, &QPushButton::clicked, w, [this] {
+    const QString path =
+        widgets::chooseOpenFile(m_page, QStringLiteral("选择总平面图"), QString(),
+                                QStringLiteral("图片 (*.png *.jpg *.jpeg *.bmp);;所有文件(*)"));
+    if (!path.isEmpty()) loadSitePlan(path);
+  });
+  QObject::connect(remove, &QPushButton::clicked, w, [this] {
+    m_site_file.clear();
+    m_site_image = QImage();
+    applySitePlan();
+  });
+  QObject::connect(m_site_table, &QTableWidget::itemChanged, w, [this] {
+    auto cell = [this](int r, int c) {
+      const QTableWidgetItem* it = m_site_table->item(r, c);
+      return it ? it->text().toDouble() : 0.0;
+    };
+    m_site = {{cell(0, 0), cell(0, 1)},
+              {cell(1, 0), cell(1, 1)},
+              {cell(0, 2), cell(0, 3)},
+              {cell(1, 2), cell(1, 3)}};
+    applySitePlan();
+  });
+  QObject::connect(m_site_slider, &QSlider::valueChanged, w,
+                   [this](int value) { setSitePlanOpacity(value); });
+  return w;
+}
+
+void NoiseMapPageHook::showSitePlacement() {
+  if (!m_site_table) return;
+  const QSignalBlocker block(m_site_table);
+  const double cells[2][4] = {
+      {m_site.pixel1.x(), m_site.pixel1.y(), m_site.world1.x(), m_site.world1.y()},
+      {m_site.pixel2.x(), m_site.pixel2.y(), m_site.world2.x(), m_site.world2.y()}};
+  for (int r = 0; r < 2; ++r)
+    for (int c = 0; c < 4; ++c)
+      m_site_table->setItem(r, c, new QTableWidgetItem(QString::number(cells[r][c], 'g', 12)));
+}
+
+bool NoiseMapPageHook::loadSitePlan(const QString& path) {
+  QImage img(path);
+  if (img.isNull()) {
+    widgets::showMessage(m_page, QStringLiteral("无法读取图片 %1。").arg(path), kCaption);
+    return false;
+  }
+  const bool first = m_site_image.isNull() && m_site_file.isEmpty();
+  m_site_file = QFileInfo(path).absoluteFilePath();
+  m_site_image = img;
+  if (first) {
+    // A first placement: the lower corners of the image at 1 m per pixel from the origin.
+    m_site = {{0, static_cast<double>(img.height())},
+              {static_cast<double>(img.width()), static_cast<double>(img.height())},
+              {0, 0},
+              {static_cast<double>(img.width()), 0}};
+    showSitePlacement();
+  }
+  applySitePlan();
+  m_plan->fitAll();
+  return true;
+}
+
+void NoiseMapPageHook::setSitePlacement(const SitePlanPlacement& p) {
+  m_site = p;
+  showSitePlacement();
+  applySitePlan();
+}
+
+void NoiseMapPageHook::setSitePlanOpacity(int percent) {
+  m_site_opacity = std::clamp(percent, 0, 100);
+  if (m_site_slider && m_site_slider->value() != m_site_opacity)
+    m_site_slider->setValue(m_site_opacity);
+  m_plan->setSitePlanOpacity(m_site_opacity / 100.0);
+}
+
+void NoiseMapPageHook::applySitePlan() {
+  QTransform t;
+  if (m_site_image.isNull() || !sitePlanTransform(m_site, t)) {
+    m_plan->setSitePlan({}, {}, 0);
+    if (m_site_label)
+      m_site_label->setText(m_site_file.isEmpty() ? QStringLiteral("未加载底图")
+                            : m_site_image.isNull()
+                                ? QStringLiteral("找不到底图文件：%1").arg(m_site_file)
+                                : QStringLiteral("两个控制点不能重合。"));
+    return;
+  }
+  m_plan->setSitePlan(m_site_image, t, m_site_opacity / 100.0);
+  if (m_site_label)
+    m_site_label->setText(QStringLiteral("%1（%2 × %3 像素，%4 m/像素）")
+                              .arg(m_site_file)
+                              .arg(m_site_image.width())
+                              .arg(m_site_image.height())
+                              .arg(std::hypot(t.m11(), t.m12()), 0, 'g', 4));
+}
+
+void NoiseMapPageHook::readTables() {
+  QString error;
+  m_tables->readInto(m_scene, m_grid, &error);
+}
+
+const prop::Scene& NoiseMapPageHook::scene() {
+  readTables();
+  return m_scene;
+}
+
+std::vector<prop::Point2> NoiseMapPageHook::gridRing() const {
+  if (m_grid_drawn && m_scene.grid) return m_scene.grid->ring;
+  // Everything of the plant with a margin, on whole multiples of the spacing.
+  double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+  auto take = [&](const prop::Point2& p) {
+    x0 = std::min(x0, p.x);
+    y0 = std::min(y0, p.y);
+    x1 = std::max(x1, p.x);
+    y1 = std::max(y1, p.y);
+  };
+  for (const auto& s : m_scene.sources)
+    for (const auto& p : s.geometry) take(p);
+  for (const auto& r : m_scene.rooms)
+    for (const auto& p : r.footprint) take(p);
+  for (const auto& b : m_scene.barriers)
+    for (const auto& p : b.line) take(p);
+  for (const auto& r : m_scene.receptors) take(r.at);
+  if (x0 > x1) return {};
+  const double step = m_grid.spacing_m > 0 ? m_grid.spacing_m : 5;
+  const double margin = std::max(50.0, 0.2 * std::max(x1 - x0, y1 - y0));
+  x0 = std::floor((x0 - margin) / step) * step;
+  y0 = std::floor((y0 - margin) / step) * step;
+  x1 = std::ceil((x1 + margin) / step) * step;
+  y1 = std::ceil((y1 + margin) / step) * step;
+  return {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
+}
+
+prop::Scene NoiseMapPageHook::sceneForCompute() {
+  readTables();
+  prop::Scene s = m_scene;
+  const auto ring = gridRing();
+  if (ring.size() >= 3) {
+    prop::GridSpec g = m_scene.grid.value_or(prop::GridSpec{});
+    if (g.name.empty()) g.name = "网格";
+    g.ring = ring;
+    g.spacing_m = m_grid.spacing_m;
+    g.h_m = m_grid.h_m;
+    s.grid = g;
+  } else {
+    s.grid.reset();
+  }
+  return s;
+}
+
+void NoiseMapPageHook::refresh(bool tables_too) {
+  if (tables_too) m_tables->showScene(m_scene, m_grid);
+  m_plan->showScene(m_scene, gridRing());
+}
+
+std::string NoiseMapPageHook::uniqueName(const char* prefix) const {
+  for (int n = 1;; ++n) {
+    const std::string name = prefix + std::to_string(n);
+    bool used = false;
+    for (const auto& s : m_scene.sources) used = used || s.name == name;
+    for (const auto& b : m_scene.barriers) used = used || b.name == name;
+    for (const auto& r : m_scene.receptors) used = used || r.name == name;
+    if (!used) return name;
+  }
+}
+
+void NoiseMapPageHook::addPoint(PlanTool tool, double x, double y) {
+  readTables();
+  x = cm(x);
+  y = cm(y);
+  ItemRef added;
+  if (tool == PlanTool::PointSource) {
+    prop::Source s;
+    s.name = uniqueName("S");
+    s.kind = prop::SourceKind::Point;
+    s.geometry = {{x, y}};
+    s.h_m = 1;
+    s.emission.kind = prop::Emission::Kind::Lwa;
+    s.emission.lwa_db = 90;
+    m_scene.sources.push_back(s);
+    added = {ItemKind::Source, static_cast<int>(m_scene.sources.size()) - 1};
+  } else if (tool == PlanTool::Receptor) {
+    prop::Receptor r;
+    r.name = uniqueName("R");
+    r.at = {x, y};
+    m_scene.receptors.push_back(r);
+    added = {ItemKind::Receptor, static_cast<int>(m_scene.receptors.size()) - 1};
+  }
+  refresh(true);
+  m_plan->select(added);
+}
+
+void NoiseMapPageHook::addShape(PlanTool tool, const std::vector<prop::Point2>& placed) {
+  readTables();
+  std::vector<prop::Point2> pts;
+  for (const auto& p : placed) pts.push_back(cm(p));
+  ItemRef added;
+  if (tool == PlanTool::Barrier) {
+    prop::Barrier b;
+    b.name = uniqueName("B");
+    b.line = pts;
+    b.h_m = 3;
+    m_scene.barriers.push_back(b);
+    added = {ItemKind::Barrier, static_cast<int>(m_scene.barriers.size()) - 1};
+  } else if (tool == PlanTool::LineSource || tool == PlanTool::AreaSource) {
+    prop::Source s;
+    s.name = uniqueName(tool == PlanTool::LineSource ? "L" : "A");
+    s.kind = tool == PlanTool::LineSource ? prop::SourceKind::Line : prop::SourceKind::Area;
+    s.geometry = pts;
+    s.h_m = tool == PlanTool::LineSource ? 0.5 : 1;
+    s.emission.kind = prop::Emission::Kind::Lwa;
+    s.emission.lwa_db = 90;
+    m_scene.sources.push_back(s);
+    added = {ItemKind::Source, static_cast<int>(m_scene.sources.size()) - 1};
+  }
+  refresh(true);
+  m_plan->select(added);
+}
+
+void NoiseMapPageHook::moveItem(ItemRef r, double dx, double dy) {
+  readTables();
+  dx = cm(dx);
+  dy = cm(dy);
+  auto shift = [dx, dy](std::vector<prop::Point2>& pts) {
+    for (auto& p : pts) {
+      p.x += dx;
+      p.y += dy;
+    }
+  };
+  const auto i = static_cast<size_t>(r.index);
+  switch (r.kind) {
+    case ItemKind::Source:
+      if (i < m_scene.sources.size()) shift(m_scene.sources[i].geometry);
+      break;
+    case ItemKind::Barrier:
+      if (i < m_scene.barriers.size()) shift(m_scene.barriers[i].line);
+      break;
+    case ItemKind::Receptor:
+      if (i < m_scene.receptors.size()) {
+        m_scene.receptors[i].at.x += dx;
+        m_scene.receptors[i].at.y += dy;
+      }
+      break;
+    case ItemKind::Ground:
+      if (i < m_scene.ground.size()) shift(m_scene.ground[i].ring);
+      break;
+    case ItemKind::Room:
+      if (i < m_scene.rooms.size()) {
+        shift(m_scene.rooms[i].footprint);
+        // The room's openings move with it.
+        for (auto& o : m_scene.openings)
+          if (o.room == m_scene.rooms[i].name) {
+            o.a = {o.a.x + dx, o.a.y + dy};
+            o.b = {o.b.x + dx, o.b.y + dy};
+          }
+      }
+      break;
+    case ItemKind::Opening:
+      if (i < m_scene.openings.size()) {
+        auto& o = m_scene.openings[i];
+        o.a = {o.a.x + dx, o.a.y + dy};
+        o.b = {o.b.x + dx, o.b.y + dy};
+      }
+      break;
+    default: break;
+  }
+  refresh(true);
+}
+
+void NoiseMapPageHook::removeItem(ItemRef r) {
+  readTables();
+  auto erase = [&r](auto& list) {
+    if (r.index >= 0 && static_cast<size_t>(r.index) < list.size())
+      list.erase(list.begin() + r.index);
+  };
+  switch (r.kind) {
+    case ItemKind::Source: erase(m_scene.sources); break;
+    case ItemKind::Barrier: erase(m_scene.barriers); break;
+    case ItemKind::Receptor: erase(m_scene.receptors); break;
+    case ItemKind::Ground: erase(m_scene.ground); break;
+    case ItemKind::Opening: erase(m_scene.openings); break;
+    case ItemKind::Room:
+      if (r.index >= 0 && static_cast<size_t>(r.index) < m_scene.rooms.size()) {
+        const std::string name = m_scene.rooms[static_cast<size_t>(r.index)].name;
+        std::erase_if(m_scene.openings, [&](const prop::Opening& o) { return o.room == name; });
+        erase(m_scene.rooms);
+      }
+      break;
+    default: break;
+  }
+  m_plan->select({});
+  refresh(true);
+}
+
+void NoiseMapPageHook::compute() {
+  if (m_thread) return;  // one run at a time
+  QString error;
+  m_tables->readInto(m_scene, m_grid, &error);
+  if (!error.isEmpty()) {
+    widgets::showMessage(m_page, error, kCaption);
+    return;
+  }
+  const prop::Scene s = sceneForCompute();
+  if (s.sources.empty() && s.rooms.empty()) {
+    widgets::showMessage(m_page, QStringLiteral("场景中没有声源。"), kCaption);
+    return;
+  }
+  if (const auto fault = prop::checkScene(s)) {
+    widgets::showMessage(m_page, QStringLiteral("场景有误：%1").arg(q(*fault)), kCaption);
+    return;
+  }
+  m_stop = false;
+  m_run = std::make_shared<RunOutput>();
+  auto run = m_run;
+  const std::size_t receptors = s.receptors.size();
+  const std::size_t cells = s.grid ? static_cast<std::size_t>(s.grid->columns()) *
+                                         static_cast<std::size_t>(s.grid->rows())
+                                   : 0;
+  const double total = static_cast<double>(std::max<std::size_t>(1, receptors + cells));
+  QProgressBar* bar = m_progress;
+  auto report = [bar, total](std::size_t done) {
+    const int v = static_cast<int>(1000.0 * static_cast<double>(done) / total);
+    QMetaObject::invokeMethod(
+        bar, [bar, v] { bar->setValue(v); }, Qt::QueuedConnection);
+  };
+  std::atomic<bool>* stop = &m_stop;
+  m_thread = QThread::create([s, run, stop, report, receptors] {
+    prop::ComputeOptions opts;
+    opts.cancel = stop;
+    opts.progress = [&report](std::size_t done, std::size_t) { report(done); };
+    run->receptors = prop::computeReceptors(s, opts);
+    if (stop->load() || !run->receptors.error.empty() || !s.grid) return;
+    opts.progress = [&report, receptors](std::size_t done, std::size_t) {
+      report(receptors + done);
+    };
+    run->grid = prop::computeGrid(s, opts);
+    run->with_grid = true;
+  });
+  QObject::connect(m_thread, &QThread::finished, m_page, [this] { finished(); });
+  m_compute->setEnabled(false);
+  m_cancel_button->setEnabled(true);
+  m_progress->setValue(0);
+  m_status->setText(QStringLiteral("正在计算…"));
+  m_thread->start();
+}
+
+void NoiseMapPageHook::cancel() {
+  if (m_thread) m_stop = true;
+}
+
+void NoiseMapPageHook::finished() {
+  m_thread->wait();
+  m_thread->deleteLater();
+  m_thread = nullptr;
+  m_compute->setEnabled(true);
+  m_cancel_button->setEnabled(false);
+  const auto run = m_run;
+  m_run.reset();
+  if (m_stop || run->receptors.cancelled || run->grid.cancelled) {
+    // A stopped run's partial values are no result: the previous ones stay.
+    m_status->setText(QStringLiteral("已取消，保留上次的结果。"));
+    m_progress->setValue(0);
+    return;
+  }
+  const std::string error = !run->receptors.error.empty() ? run->receptors.error : run->grid.error;
+  if (!error.empty()) {
+    m_status->setText(QString());
+    widgets::showMessage(m_page, QStringLiteral("场景有误：%1").arg(q(error)), kCaption);
+    return;
+  }
+  m_progress->setValue(1000);
+  m_results->showReceptors(run->receptors);
+  if (run->with_grid) m_results->setGrid(run->grid);
+  QStringList notes;
+  for (const auto& w : run->receptors.warnings) notes << q(w);
+  m_status->setText(
+      notes.isEmpty()
+          ? QStringLiteral("计算完成。")
+          : QStringLiteral("计算完成（%1 条提示，鼠标停在此处查看）。").arg(notes.size()));
+  m_status->setToolTip(notes.join(QLatin1Char('\n')));
+  m_tables->setCurrentWidget(m_results);
+}
+
+void NoiseMapPageHook::updateMap() {
+  QRectF world;
+  const QImage bands = m_results->bandImage(&world);
+  m_plan->setContours(bands, world, bands.isNull() ? QPainterPath() : m_results->linePath());
+  m_plan->viewport()->update();
+}
+
+bool NoiseMapPageHook::importScene(const QString& path) {
+  const prop::SceneReadResult r = prop::readSceneFile(QDir::toNativeSeparators(path).toStdString());
+  if (!r.ok()) {
+    widgets::showMessage(m_page, QStringLiteral("无法导入场景：%1").arg(q(r.error)), kCaption);
+    return false;
+  }
+  cancel();  // a run on the old scene must not show its results over the new one
+  m_scene = *r.scene;
+  m_scene.spectra_path.clear();  // the table now lives in the page
+  if (!m_scene.terrain_path.empty())
+    m_scene.terrain_path =
+        QFileInfo(QFileInfo(path).dir(), q(m_scene.terrain_path)).absoluteFilePath().toStdString();
+  m_grid_drawn = m_scene.grid.has_value();
+  if (m_scene.grid) m_grid = {m_scene.grid->spacing_m, m_scene.grid->h_m};
+  m_results->clear();
+  refresh(true);
+  m_plan->fitAll();
+  return true;
+}
+
+bool NoiseMapPageHook::exportScene(const QString& path) {
+  prop::Scene s = sceneForCompute();
+  const QFileInfo info(path);
+  if (!s.spectra.empty()) {
+    const QString csv_name = info.completeBaseName() + QStringLiteral("_spectra.csv");
+    QFile f(info.dir().filePath(csv_name));
+    const std::string bytes = prop::spectraToCsv(s.spectra);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+                                             static_cast<qint64>(bytes.size())) {
+      widgets::showMessage(m_page, QStringLiteral("无法写入文件 %1。").arg(f.fileName()), kCaption);
+      return false;
+    }
+    s.spectra_path = csv_name.toStdString();
+  }
+  std::string error;
+  if (!prop::writeSceneFile(s, path.toStdString(), &error)) {
+    widgets::showMessage(m_page, QStringLiteral("无法写入场景：%1").arg(q(error)), kCaption);
+    return false;
+  }
+  return true;
+}
+
+bool NoiseMapPageHook::handleAction(CalculatorPage&, const std::string& action) {
+  if (action != "compute") return false;
+  compute();
+  return true;
+}
+
+void NoiseMapPageHook::storeInputs(CalculatorPage&, core::Values& inputs) {
+  readTables();
+  prop::Scene s = m_scene;
+  if (!m_grid_drawn) s.grid.reset();
+  QJsonObject extra;
+  extra[QStringLiteral("grid_spacing_m")] = m_grid.spacing_m;
+  extra[QStringLiteral("grid_h_m")] = m_grid.h_m;
+  extra[QStringLiteral("site_plan")] = QJsonObject{
+      {QStringLiteral("file"), m_site_file},     {QStringLiteral("u1"), m_site.pixel1.x()},
+      {QStringLiteral("v1"), m_site.pixel1.y()}, {QStringLiteral("x1"), m_site.world1.x()},
+      {QStringLiteral("y1"), m_site.world1.y()}, {QStringLiteral("u2"), m_site.pixel2.x()},
+      {QStringLiteral("v2"), m_site.pixel2.y()}, {QStringLiteral("x2"), m_site.world2.x()},
+      {QStringLiteral("y2"), m_site.world2.y()}, {QStringLiteral("opacity"), m_site_opacity}};
+  extra[QStringLiteral("contour")] =
+      QJsonObject{{QStringLiteral("class"), m_results->functionClass()},
+                  {QStringLiteral("period"), m_results->period()},
+                  {QStringLiteral("levels"), m_results->levelsText()}};
+  const bool empty = s.sources.empty() && s.receptors.empty() && s.barriers.empty() &&
+                     s.rooms.empty() && s.ground.empty() && s.spectra.empty() &&
+                     m_site_file.isEmpty();
+  inputs.setText(models::noise::kNoiseMapSceneKey,
+                 empty ? std::string()
+                       : models::noise::packNoiseScene(
+                             s, QJsonDocument(extra).toJson(QJsonDocument::Compact).toStdString()));
+}
+
+// Another project's inputs are coming: no run or result of the old plant may stay on screen.
+void NoiseMapPageHook::clearResults(CalculatorPage&) {
+  cancel();
+  if (m_results) m_results->clear();
+}
+
+void NoiseMapPageHook::loadInputs(CalculatorPage&, const core::Values& inputs) {
+  const std::string text = inputs.has(models::noise::kNoiseMapSceneKey)
+                               ? inputs.text(models::noise::kNoiseMapSceneKey)
+                               : "";
+  const prop::SceneReadResult r = models::noise::unpackNoiseScene(text);
+  if (!r.ok()) {
+    widgets::showMessage(m_page, QStringLiteral("工程中的噪声场景无法读取：%1").arg(q(r.error)),
+                         kCaption);
+    return;
+  }
+  cancel();  // a run on the old scene must not show its results over the new one
+  m_scene = *r.scene;
+  m_grid_drawn = m_scene.grid.has_value();
+  m_grid = m_scene.grid ? GridSettings{m_scene.grid->spacing_m, m_scene.grid->h_m} : GridSettings{};
+  auto member = [&text](const char* name) {
+    return QJsonDocument::fromJson(
+        QByteArray::fromStdString(models::noise::noiseSceneMember(text, name)));
+  };
+  if (!m_grid_drawn) {
+    const QByteArray spacing =
+        QByteArray::fromStdString(models::noise::noiseSceneMember(text, "grid_spacing_m"));
+    const QByteArray height =
+        QByteArray::fromStdString(models::noise::noiseSceneMember(text, "grid_h_m"));
+    if (!spacing.isEmpty()) m_grid.spacing_m = spacing.toDouble();
+    if (!height.isEmpty()) m_grid.h_m = height.toDouble();
+  }
+  const QJsonObject site = member("site_plan").object();
+  m_site_file = site.value(QStringLiteral("file")).toString();
+  if (!site.isEmpty())
+    m_site = {{site[QStringLiteral("u1")].toDouble(), site[QStringLiteral("v1")].toDouble()},
+              {site[QStringLiteral("u2")].toDouble(), site[QStringLiteral("v2")].toDouble()},
+              {site[QStringLiteral("x1")].toDouble(), site[QStringLiteral("y1")].toDouble()},
+              {site[QStringLiteral("x2")].toDouble(), site[QStringLiteral("y2")].toDouble()}};
+  m_site_opacity = site.value(QStringLiteral("opacity")).toInt(60);
+  m_site_image = m_site_file.isEmpty() ? QImage() : QImage(m_site_file);
+  showSitePlacement();
+  if (m_site_slider) m_site_slider->setValue(m_site_opacity);
+  applySitePlan();
+  const QJsonObject contour = member("contour").object();
+  m_results->clear();
+  if (!contour.isEmpty()) {
+    m_results->setFunctionClass(contour[QStringLiteral("class")].toInt(2));
+    m_results->setPeriod(contour[QStringLiteral("period")].toInt(0));
+    m_results->setLevelsText(contour[QStringLiteral("levels")].toString());
+  }
+  refresh(true);
+  m_plan->fitAll();
+}
+
+bool NoiseMapPageHook::exportSheet(CalculatorPage& page, bool& written) {
+  written = false;
+  if (!m_results->receptors()) {
+    widgets::showMessage(&page, QStringLiteral("请先计算，再导出计算书。"), kCaption);
+    return true;
+  }
+  readTables();
+  QString path = widgets::chooseSaveFile(&page, QStringLiteral("导出计算书"),
+                                         q(page.desc().title) + QStringLiteral("计算书.pdf"),
+                                         QStringLiteral("PDF 文件 (*.pdf);;HTML 文件 (*.html)"));
+  if (path.isEmpty()) return true;
+  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
+  present::CalcSheet s;
+  s.title = "计算书：" + page.desc().title;
+  s.date = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
+  s.method = page.desc().category + " / " + page.desc().title +
+             "：GB/T 17247.2 倍频带户外声传播衰减，HJ 2.4-2021 工业噪声预测";
+  const auto& st = m_scene.settings;
+  auto fmt = [](double v) { return core::cformat("%g", v); };
+  s.inputs = {{"气温", "T", fmt(st.temperature_c), "℃"},
+              {"相对湿度", "RH", fmt(st.humidity_pct), "%"},
+              {"大气压", "p", fmt(st.pressure_kpa), "kPa"},
+              {"默认地面因子", "G", fmt(st.ground_g), ""},
+              {"气象修正", "C0", fmt(st.c0_db), "dB"},
+              {"声屏障侧向绕射", "lateral", st.lateral_diffraction ? "是" : "否", ""},
+              {"网格间距", "spacing", fmt(m_grid.spacing_m), "m"},
+              {"网格高度", "h", fmt(m_grid.h_m), "m"}};
+  auto tableOf = [](const QTableWidget* t, const std::string& title) {
+    core::Table out;
+    out.title = title;
+    for (int c = 0; c < t->columnCount(); ++c)
+      out.headers.push_back(t->horizontalHeaderItem(c)->text().toStdString());
+    for (int r = 0; r < t->rowCount(); ++r) {
+      std::vector<std::string> row;
+      for (int c = 0; c < t->columnCount(); ++c) {
+        const QTableWidgetItem* it = t->item(r, c);
+        std::string text = it ? it->text().toStdString() : "";
+        if (it && it->data(Qt::CheckStateRole).isValid())
+          text = it->checkState() == Qt::Checked ? "是" : "否";
+        row.push_back(text);
+      }
+      out.rows.push_back(row);
+    }
+    return out;
+  };
+  s.tables.push_back(tableOf(m_tables->sources(), "声源"));
+  if (m_tables->spectra()->rowCount() > 0) s.tables.push_back(tableOf(m_tables->spectra(), "频谱"));
+  if (m_tables->barriers()->rowCount() > 0)
+    s.tables.push_back(tableOf(m_tables->barriers(), "声屏障"));
+  core::Table receptors = tableOf(m_tables->receptors(), "预测点");
+  for (auto& row : receptors.rows) row[SceneTables::RClass].clear();
+  s.tables.push_back(receptors);
+  s.tables.push_back(m_results->receptorTable());
+  for (const auto& w : m_results->receptors()->warnings) s.text += w + "\n";
+  std::string png;
+  if (m_results->hasGrid()) {
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    m_results->figure(150).save(&buf, "PNG");
+    png = bytes.toStdString();
+  }
+  const std::string e = sheet::writeSheetFile(s, path.toStdString(), png);
+  if (!e.empty()) {
+    widgets::showMessage(&page, q(e), QStringLiteral("导出计算书"));
+    return true;
+  }
+  written = true;
+  return true;
+}
+
+}  // namespace app

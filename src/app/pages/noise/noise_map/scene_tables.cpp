@@ -1,0 +1,486 @@
+#include "app/pages/noise/noise_map/scene_tables.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "present/table_copy.h"
+
+namespace app::noisemap {
+
+namespace {
+
+enum { SName, SKind, SX, SY, SH, SEmission, SDay, SNight, SCols };
+enum { BName, BHeight, BCols };
+enum {
+  SettingTemp,
+  SettingHumidity,
+  SettingPressure,
+  SettingG,
+  SettingC0,
+  SettingLateral,
+  SettingSpacing,
+  SettingGridH,
+  SettingRows
+};
+
+QString num(double v) { return QString::number(v, 'g', 12); }
+QString opt(const std::optional<double>& v) { return v ? num(*v) : QString(); }
+
+// The kind of a source; a level per metre or per square metre is named with it.
+QString kindText(const prop::Source& s) {
+  switch (s.kind) {
+    case prop::SourceKind::Line:
+      return s.emission.per_unit ? QStringLiteral("线声源 (每米)") : QStringLiteral("线声源");
+    case prop::SourceKind::Area:
+      return s.emission.per_unit ? QStringLiteral("面声源 (每m²)") : QStringLiteral("面声源");
+    case prop::SourceKind::Point: break;
+  }
+  return QStringLiteral("点声源");
+}
+
+QString emissionText(const prop::Emission& e) {
+  switch (e.kind) {
+    case prop::Emission::Kind::Lwa: return num(e.lwa_db);
+    case prop::Emission::Kind::Spectrum: return QString::fromStdString(e.spectrum);
+    case prop::Emission::Kind::Levels: {
+      QStringList parts;
+      for (double v : e.lw) parts << num(v);
+      return parts.join(QLatin1Char(' '));
+    }
+  }
+  return {};
+}
+
+// A number of a cell; nullopt when the cell is empty or holds no number.
+std::optional<double> cellNumber(const QTableWidget* t, int row, int col) {
+  const QTableWidgetItem* it = t->item(row, col);
+  if (!it) return std::nullopt;
+  bool ok = false;
+  const double v = it->text().trimmed().toDouble(&ok);
+  if (!ok) return std::nullopt;
+  return v;
+}
+
+QString cellText(const QTableWidget* t, int row, int col) {
+  const QTableWidgetItem* it = t->item(row, col);
+  return it ? it->text().trimmed() : QString();
+}
+
+bool cellChecked(const QTableWidget* t, int row, int col) {  // a check box cell
+  const QTableWidgetItem* it = t->item(row, col);
+  return it && it->checkState() == Qt::Checked;
+}
+
+}  // namespace
+
+void PasteTable::pasteText(const QString& text, int row, int col) {
+  const auto rows = present::splitPasteText(text.toStdString());
+  if (rows.empty()) return;
+  row = std::max(row, 0);
+  col = std::max(col, 0);
+  const int old_rows = rowCount();
+  // One change for the whole paste, not one per cell.
+  const bool was_blocked = blockSignals(true);
+  if (row + static_cast<int>(rows.size()) > rowCount())
+    setRowCount(row + static_cast<int>(rows.size()));
+  for (size_t r = 0; r < rows.size(); ++r)
+    for (size_t c = 0; c < rows[r].size(); ++c) {
+      const int cc = col + static_cast<int>(c);
+      if (cc >= columnCount()) break;
+      QTableWidgetItem* it = item(row + static_cast<int>(r), cc);
+      if (!it) {
+        it = new QTableWidgetItem;
+        setItem(row + static_cast<int>(r), cc, it);
+      }
+      if (!(it->flags() & Qt::ItemIsEditable)) continue;
+      const QString v = QString::fromStdString(rows[r][c]);
+      if (it->data(Qt::CheckStateRole).isValid())  // a check box cell
+        it->setCheckState(v == QStringLiteral("是") || v == QStringLiteral("1") ||
+                                  v.compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0
+                              ? Qt::Checked
+                              : Qt::Unchecked);
+      else
+        it->setText(v);
+    }
+  blockSignals(was_blocked);
+  if (rowCount() != old_rows) emit rowsAdded();
+  emit pasted();
+}
+
+void PasteTable::keyPressEvent(QKeyEvent* e) {
+  if (e->matches(QKeySequence::Paste)) {
+    pasteText(QApplication::clipboard()->text(), currentRow(), currentColumn());
+    return;
+  }
+  if (e->matches(QKeySequence::Copy)) {
+    std::vector<std::vector<std::string>> cells(static_cast<size_t>(rowCount()));
+    for (int r = 0; r < rowCount(); ++r)
+      for (int c = 0; c < columnCount(); ++c) {
+        const QTableWidgetItem* it = item(r, c);
+        cells[static_cast<size_t>(r)].push_back(it ? it->text().toStdString() : std::string());
+      }
+    std::vector<std::pair<int, int>> sel;
+    for (const QModelIndex& i : selectedIndexes()) sel.emplace_back(i.row(), i.column());
+    QApplication::clipboard()->setText(QString::fromStdString(present::copyText(cells, sel)));
+    return;
+  }
+  QTableWidget::keyPressEvent(e);
+}
+
+SceneTables::SceneTables(QWidget* parent) : QTabWidget(parent) {
+  m_sources = addTable(QStringLiteral("声源"),
+                       {QStringLiteral("名称"), QStringLiteral("类型"), QStringLiteral("X (m)"),
+                        QStringLiteral("Y (m)"), QStringLiteral("高度 (m)"),
+                        QStringLiteral("声功率级 LwA / 频谱编号 / 8个频带"),
+                        QStringLiteral("昼间运行 (h)"), QStringLiteral("夜间运行 (h)")});
+  m_spectra = addTable(
+      QStringLiteral("频谱"),
+      {QStringLiteral("编号"), QStringLiteral("名称"), QStringLiteral("类型"), QStringLiteral("63"),
+       QStringLiteral("125"), QStringLiteral("250"), QStringLiteral("500"), QStringLiteral("1000"),
+       QStringLiteral("2000"), QStringLiteral("4000"), QStringLiteral("8000")});
+  m_barriers =
+      addTable(QStringLiteral("声屏障"), {QStringLiteral("名称"), QStringLiteral("高度 (m)")});
+  m_receptors =
+      addTable(QStringLiteral("预测点"),
+               {QStringLiteral("名称"), QStringLiteral("X (m)"), QStringLiteral("Y (m)"),
+                QStringLiteral("高度 (m)"), QStringLiteral("厂界"), QStringLiteral("功能区"),
+                QStringLiteral("昼间背景"), QStringLiteral("夜间背景"), QStringLiteral("昼间标准"),
+                QStringLiteral("夜间标准")});
+  m_settings = addTable(QStringLiteral("设置"), {QStringLiteral("参数"), QStringLiteral("数值")});
+  m_settings->setRowCount(SettingRows);
+  const QStringList labels = {QStringLiteral("气温 (℃)"),         QStringLiteral("相对湿度 (%)"),
+                              QStringLiteral("大气压 (kPa)"),     QStringLiteral("默认地面因子 G"),
+                              QStringLiteral("气象修正 C0 (dB)"), QStringLiteral("声屏障侧向绕射"),
+                              QStringLiteral("网格间距 (m)"),     QStringLiteral("网格高度 (m)")};
+  for (int r = 0; r < SettingRows; ++r) {
+    auto* l = new QTableWidgetItem(labels[r]);
+    l->setFlags(Qt::ItemIsEnabled);
+    m_settings->setItem(r, 0, l);
+  }
+  connect(m_receptors, &PasteTable::rowsAdded, this, [this] { ensureReceptorCombos(); });
+}
+
+PasteTable* SceneTables::addTable(const QString& title, const QStringList& headers) {
+  auto* page = new QWidget(this);
+  auto* v = new QVBoxLayout(page);
+  v->setContentsMargins(2, 2, 2, 2);
+  auto* t = new PasteTable(0, static_cast<int>(headers.size()), page);
+  t->setObjectName(title);
+  t->setHorizontalHeaderLabels(headers);
+  t->verticalHeader()->setDefaultSectionSize(22);
+  t->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  v->addWidget(t, 1);
+  auto* bar = new QHBoxLayout;
+  auto* add = new QPushButton(QStringLiteral("添加行"), page);
+  auto* del = new QPushButton(QStringLiteral("删除行"), page);
+  bar->addWidget(add);
+  bar->addWidget(del);
+  bar->addWidget(new QLabel(QStringLiteral("Ctrl+V 粘贴 Excel 行"), page));
+  bar->addStretch(1);
+  v->addLayout(bar);
+  addTab(page, title);
+  connect(add, &QPushButton::clicked, this, [this, t] {
+    t->setRowCount(t->rowCount() + 1);
+    if (t == m_receptors) ensureReceptorCombos();
+  });
+  connect(del, &QPushButton::clicked, this, [this, t] {
+    const int row = t->currentRow();
+    if (row < 0) return;
+    ItemRef r;
+    if (t == m_sources) r = {ItemKind::Source, row};
+    if (t == m_barriers) r = {ItemKind::Barrier, row};
+    if (t == m_receptors) r = {ItemKind::Receptor, row};
+    if (t == m_spectra) {
+      t->removeRow(row);
+      emit edited();
+      return;
+    }
+    if (r.valid()) emit deleteRequested(r);
+  });
+  if (t == m_settings) {
+    add->hide();
+    del->hide();
+  }
+  connect(t, &QTableWidget::itemChanged, this, [this] {
+    if (!m_filling) emit edited();
+  });
+  connect(t, &PasteTable::pasted, this, [this] {
+    if (!m_filling) emit edited();
+  });
+  connect(t, &QTableWidget::currentCellChanged, this, [this, t](int row) {
+    if (m_filling || row < 0) return;
+    if (t == m_sources) emit itemPicked({ItemKind::Source, row});
+    if (t == m_barriers) emit itemPicked({ItemKind::Barrier, row});
+    if (t == m_receptors) emit itemPicked({ItemKind::Receptor, row});
+  });
+  return t;
+}
+
+void SceneTables::setRow(PasteTable* t, int row, const QStringList& cells) {
+  for (int c = 0; c < cells.size() && c < t->columnCount(); ++c) {
+    QTableWidgetItem* it = t->item(row, c);
+    if (!it) {
+      it = new QTableWidgetItem;
+      t->setItem(row, c, it);
+    }
+    it->setText(cells[c]);
+  }
+}
+
+void SceneTables::showScene(const prop::Scene& s, const GridSettings& grid) {
+  m_filling = true;
+  m_sources->setRowCount(static_cast<int>(s.sources.size()));
+  for (int i = 0; i < m_sources->rowCount(); ++i) {
+    const auto& src = s.sources[static_cast<size_t>(i)];
+    const prop::Point2 at = src.geometry.empty() ? prop::Point2{} : src.geometry.front();
+    setRow(m_sources, i,
+           {QString::fromStdString(src.name), kindText(src), num(at.x), num(at.y), num(src.h_m),
+            emissionText(src.emission), num(src.hours_day), num(src.hours_night)});
+    m_sources->item(i, SKind)->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+  }
+  m_spectra->setRowCount(static_cast<int>(s.spectra.size()));
+  for (int i = 0; i < m_spectra->rowCount(); ++i) {
+    const auto& sp = s.spectra[static_cast<size_t>(i)];
+    QStringList cells = {
+        QString::fromStdString(sp.id), QString::fromStdString(sp.name),
+        sp.kind == prop::Spectrum::Kind::TL ? QStringLiteral("TL") : QStringLiteral("Lw")};
+    for (double v : sp.values) cells << num(v);
+    setRow(m_spectra, i, cells);
+  }
+  m_barriers->setRowCount(static_cast<int>(s.barriers.size()));
+  for (int i = 0; i < m_barriers->rowCount(); ++i) {
+    const auto& b = s.barriers[static_cast<size_t>(i)];
+    setRow(m_barriers, i, {QString::fromStdString(b.name), b.h_m ? num(*b.h_m) : QString()});
+    if (!b.h_m) m_barriers->item(i, BHeight)->setFlags(Qt::ItemIsEnabled);  // top per vertex
+  }
+  m_receptors->setRowCount(static_cast<int>(s.receptors.size()));
+  for (int i = 0; i < m_receptors->rowCount(); ++i) {
+    const auto& r = s.receptors[static_cast<size_t>(i)];
+    setRow(
+        m_receptors, i,
+        {QString::fromStdString(r.name), num(r.at.x), num(r.at.y), num(r.h_m), QString(), QString(),
+         opt(r.background_day), opt(r.background_night), opt(r.limit_day), opt(r.limit_night)});
+    QTableWidgetItem* b = m_receptors->item(i, RBoundary);
+    b->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsEditable |
+                Qt::ItemIsSelectable);
+    b->setCheckState(r.boundary ? Qt::Checked : Qt::Unchecked);
+  }
+  ensureReceptorCombos();
+  for (PasteTable* t : {m_sources, m_spectra, m_barriers, m_receptors, m_settings})
+    t->resizeColumnsToContents();
+  // The class whose limits the receptor has, if any.
+  for (int i = 0; i < m_receptors->rowCount(); ++i) {
+    const auto& r = s.receptors[static_cast<size_t>(i)];
+    auto* combo = qobject_cast<QComboBox*>(m_receptors->cellWidget(i, RClass));
+    int found = 0;
+    for (int k = 0; k < 6; ++k)
+      if (r.limit_day == kFunctionClasses[k].day && r.limit_night == kFunctionClasses[k].night)
+        found = k + 1;
+    if (combo) {
+      const QSignalBlocker block(combo);
+      combo->setCurrentIndex(found);
+    }
+  }
+  const auto& st = s.settings;
+  const double values[] = {st.temperature_c, st.humidity_pct, st.pressure_kpa,
+                           st.ground_g,      st.c0_db,        0,
+                           grid.spacing_m,   grid.h_m};
+  for (int r = 0; r < SettingRows; ++r) {
+    QTableWidgetItem* it = m_settings->item(r, 1);
+    if (!it) {
+      it = new QTableWidgetItem;
+      m_settings->setItem(r, 1, it);
+    }
+    if (r == SettingLateral) {
+      it->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
+      it->setCheckState(st.lateral_diffraction ? Qt::Checked : Qt::Unchecked);
+      it->setText(QStringLiteral("计算绕过两端"));
+    } else {
+      it->setText(num(values[r]));
+    }
+  }
+  m_filling = false;
+}
+
+void SceneTables::ensureReceptorCombos() {
+  for (int i = 0; i < m_receptors->rowCount(); ++i) {
+    if (m_receptors->cellWidget(i, RClass)) continue;
+    auto* combo = new QComboBox(m_receptors);
+    combo->addItem(QString());
+    for (const auto& c : kFunctionClasses)
+      combo->addItem(QStringLiteral("%1类").arg(QLatin1String(c.name)));
+    m_receptors->setCellWidget(i, RClass, combo);
+    connect(combo, &QComboBox::activated, this, [this, combo](int index) {
+      for (int r = 0; r < m_receptors->rowCount(); ++r)
+        if (m_receptors->cellWidget(r, RClass) == combo) setReceptorClass(r, index - 1);
+    });
+    if (!m_receptors->item(i, RBoundary)) {
+      auto* b = new QTableWidgetItem;
+      b->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsEditable |
+                  Qt::ItemIsSelectable);
+      b->setCheckState(Qt::Unchecked);
+      const bool was = m_filling;
+      m_filling = true;
+      m_receptors->setItem(i, RBoundary, b);
+      m_filling = was;
+    }
+  }
+}
+
+void SceneTables::setReceptorClass(int row, int cls) {
+  if (row < 0 || row >= m_receptors->rowCount()) return;
+  if (auto* combo = qobject_cast<QComboBox*>(m_receptors->cellWidget(row, RClass))) {
+    const QSignalBlocker block(combo);
+    combo->setCurrentIndex(cls + 1);
+  }
+  if (cls < 0 || cls >= 6) return;
+  m_filling = true;
+  setRow(m_receptors, row,
+         {cellText(m_receptors, row, RName), cellText(m_receptors, row, RX),
+          cellText(m_receptors, row, RY), cellText(m_receptors, row, RH),
+          m_receptors->item(row, RBoundary) ? m_receptors->item(row, RBoundary)->text() : QString(),
+          QString(), cellText(m_receptors, row, RBgDay), cellText(m_receptors, row, RBgNight),
+          num(kFunctionClasses[cls].day), num(kFunctionClasses[cls].night)});
+  m_filling = false;
+  emit edited();
+}
+
+void SceneTables::readInto(prop::Scene& s, GridSettings& grid, QString* error) const {
+  QString first;
+  auto number = [&](const QTableWidget* t, int row, int col, double& into) {
+    if (const auto v = cellNumber(t, row, col)) {
+      into = *v;
+    } else if (first.isEmpty()) {
+      first = QStringLiteral("“%1”表第 %2 行“%3”列不是数字。")
+                  .arg(tabText(indexOf(t->parentWidget())))
+                  .arg(row + 1)
+                  .arg(t->horizontalHeaderItem(col)->text());
+    }
+  };
+  auto optional = [&](const QTableWidget* t, int row, int col, std::optional<double>& into) {
+    if (cellText(t, row, col).isEmpty())
+      into.reset();
+    else {
+      double v = into.value_or(0);
+      number(t, row, col, v);
+      into = v;
+    }
+  };
+
+  for (int i = 0; i < m_sources->rowCount(); ++i) {
+    if (static_cast<size_t>(i) >= s.sources.size()) {
+      if (cellText(m_sources, i, SX).isEmpty() && cellText(m_sources, i, SY).isEmpty()) continue;
+      prop::Source src;
+      src.geometry = {{0, 0}};
+      src.emission.kind = prop::Emission::Kind::Lwa;
+      src.emission.lwa_db = 90;
+      s.sources.push_back(src);
+    }
+    prop::Source& src = s.sources[static_cast<size_t>(i)];
+    src.name = cellText(m_sources, i, SName).toStdString();
+    prop::Point2 at = src.geometry.empty() ? prop::Point2{} : src.geometry.front();
+    const prop::Point2 was = at;
+    number(m_sources, i, SX, at.x);
+    number(m_sources, i, SY, at.y);
+    for (auto& p : src.geometry) {
+      p.x += at.x - was.x;
+      p.y += at.y - was.y;
+    }
+    number(m_sources, i, SH, src.h_m);
+    number(m_sources, i, SDay, src.hours_day);
+    number(m_sources, i, SNight, src.hours_night);
+    const QString e = cellText(m_sources, i, SEmission);
+    const QStringList parts = QString(e)
+                                  .replace(QLatin1Char(','), QLatin1Char(' '))
+                                  .split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    bool ok = false;
+    const double one = e.toDouble(&ok);
+    if (ok) {
+      src.emission.kind = prop::Emission::Kind::Lwa;
+      src.emission.lwa_db = one;
+    } else if (parts.size() == 8) {
+      prop::Bands b{};
+      bool all = true;
+      for (int k = 0; k < 8; ++k)
+        b[static_cast<size_t>(k)] = parts[k].toDouble(&ok), all = all && ok;
+      if (all) {
+        src.emission.kind = prop::Emission::Kind::Levels;
+        src.emission.lw = b;
+      }
+    } else if (!e.isEmpty()) {
+      src.emission.kind = prop::Emission::Kind::Spectrum;
+      src.emission.spectrum = e.toStdString();
+    }
+  }
+
+  std::vector<prop::Spectrum> spectra;
+  for (int i = 0; i < m_spectra->rowCount(); ++i) {
+    if (cellText(m_spectra, i, 0).isEmpty()) continue;
+    prop::Spectrum sp;
+    sp.id = cellText(m_spectra, i, 0).toStdString();
+    sp.name = cellText(m_spectra, i, 1).toStdString();
+    sp.kind = cellText(m_spectra, i, 2).compare(QStringLiteral("TL"), Qt::CaseInsensitive) == 0
+                  ? prop::Spectrum::Kind::TL
+                  : prop::Spectrum::Kind::Lw;
+    for (int k = 0; k < 8; ++k) number(m_spectra, i, 3 + k, sp.values[static_cast<size_t>(k)]);
+    spectra.push_back(sp);
+  }
+  s.spectra = std::move(spectra);
+
+  for (int i = 0; i < m_barriers->rowCount() && static_cast<size_t>(i) < s.barriers.size(); ++i) {
+    auto& b = s.barriers[static_cast<size_t>(i)];
+    b.name = cellText(m_barriers, i, BName).toStdString();
+    if (b.h_m) number(m_barriers, i, BHeight, *b.h_m);
+  }
+
+  for (int i = 0; i < m_receptors->rowCount(); ++i) {
+    if (static_cast<size_t>(i) >= s.receptors.size()) {
+      if (cellText(m_receptors, i, RX).isEmpty() && cellText(m_receptors, i, RY).isEmpty())
+        continue;
+      s.receptors.push_back({});
+    }
+    auto& r = s.receptors[static_cast<size_t>(i)];
+    r.name = cellText(m_receptors, i, RName).toStdString();
+    number(m_receptors, i, RX, r.at.x);
+    number(m_receptors, i, RY, r.at.y);
+    number(m_receptors, i, RH, r.h_m);
+    r.boundary = cellChecked(m_receptors, i, RBoundary);
+    optional(m_receptors, i, RBgDay, r.background_day);
+    optional(m_receptors, i, RBgNight, r.background_night);
+    optional(m_receptors, i, RLimDay, r.limit_day);
+    optional(m_receptors, i, RLimNight, r.limit_night);
+  }
+
+  auto& st = s.settings;
+  number(m_settings, SettingTemp, 1, st.temperature_c);
+  number(m_settings, SettingHumidity, 1, st.humidity_pct);
+  number(m_settings, SettingPressure, 1, st.pressure_kpa);
+  number(m_settings, SettingG, 1, st.ground_g);
+  number(m_settings, SettingC0, 1, st.c0_db);
+  st.lateral_diffraction = cellChecked(m_settings, SettingLateral, 1);
+  number(m_settings, SettingSpacing, 1, grid.spacing_m);
+  number(m_settings, SettingGridH, 1, grid.h_m);
+  if (error) *error = first;
+}
+
+void SceneTables::selectItem(ItemRef r) {
+  PasteTable* t = nullptr;
+  int tab = -1;
+  if (r.kind == ItemKind::Source) t = m_sources, tab = SourcesTab;
+  if (r.kind == ItemKind::Barrier) t = m_barriers, tab = BarriersTab;
+  if (r.kind == ItemKind::Receptor) t = m_receptors, tab = ReceptorsTab;
+  if (!t || r.index >= t->rowCount()) return;
+  m_filling = true;
+  setCurrentIndex(tab);
+  t->selectRow(r.index);
+  m_filling = false;
+}
+
+}  // namespace app::noisemap

@@ -1,0 +1,88 @@
+// The editable tables of a noise scene beside the plan: sources, spectra, barriers, receptors
+// and the scene settings. Each table takes tab-separated rows pasted from a spreadsheet (Ctrl+V
+// from the current cell; rows past the end add items where a row describes one fully: point
+// sources, receptors, spectra) and copies its selection (Ctrl+C).
+#pragma once
+
+#include <QString>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <optional>
+
+#include "app/pages/noise/noise_map/plan_view.h"
+
+namespace app::noisemap {
+
+// A table that pastes and copies tab-separated rows.
+class PasteTable : public QTableWidget {
+  Q_OBJECT
+ public:
+  using QTableWidget::QTableWidget;
+  // Pastes rows of fields at a cell, adding rows as needed.
+  void pasteText(const QString& text, int row, int col);
+
+ signals:
+  void rowsAdded();
+  void pasted();
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+};
+
+// Grid receivers of the contour map.
+struct GridSettings {
+  double spacing_m = 5;
+  double h_m = 1.2;
+};
+
+// Limits of the acoustic environment function classes (GB 3096-2008, GB 12348-2008), dB(A).
+struct ClassLimits {
+  const char* name;
+  double day, night;
+};
+inline constexpr ClassLimits kFunctionClasses[] = {{"0", 50, 40}, {"1", 55, 45},  {"2", 60, 50},
+                                                   {"3", 65, 55}, {"4a", 70, 55}, {"4b", 70, 60}};
+
+class SceneTables : public QTabWidget {
+  Q_OBJECT
+ public:
+  enum Tab { SourcesTab, SpectraTab, BarriersTab, ReceptorsTab, SettingsTab };
+  // Receptor columns.
+  enum { RName, RX, RY, RH, RBoundary, RClass, RBgDay, RBgNight, RLimDay, RLimNight, RCols };
+
+  explicit SceneTables(QWidget* parent = nullptr);
+
+  void showScene(const prop::Scene& scene, const GridSettings& grid);
+  // The tables into the scene (rows past the scene's items add point sources, receptors and
+  // spectra). A cell that holds no number keeps the old value; `error` names the first such cell.
+  void readInto(prop::Scene& scene, GridSettings& grid, QString* error) const;
+  // Switches to the item's table and row.
+  void selectItem(ItemRef r);
+
+  PasteTable* sources() const { return m_sources; }
+  PasteTable* spectra() const { return m_spectra; }
+  PasteTable* barriers() const { return m_barriers; }
+  PasteTable* receptors() const { return m_receptors; }
+  PasteTable* settings() const { return m_settings; }
+  // Picks a function class for a receptor row (index into kFunctionClasses; -1: none).
+  void setReceptorClass(int row, int cls);
+
+ signals:
+  void edited();
+  void itemPicked(app::noisemap::ItemRef r);
+  void deleteRequested(app::noisemap::ItemRef r);
+
+ private:
+  PasteTable* addTable(const QString& title, const QStringList& headers);
+  void ensureReceptorCombos();
+  void setRow(PasteTable* t, int row, const QStringList& cells);
+
+  PasteTable* m_sources = nullptr;
+  PasteTable* m_spectra = nullptr;
+  PasteTable* m_barriers = nullptr;
+  PasteTable* m_receptors = nullptr;
+  PasteTable* m_settings = nullptr;
+  bool m_filling = false;
+};
+
+}  // namespace app::noisemap

@@ -1,0 +1,308 @@
+// Industrial noise map page: a scene built by the page's own tools and tables computes the same
+// receptor levels as the engine on the exported scene file; the site plan lands where its two
+// points say; a project keeps the scene; a cancelled run leaves the previous results.
+#include <QApplication>
+#include <QGraphicsPixmapItem>
+#include <QGraphicsScene>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/calculator_page.h"
+#include "app/main_window.h"
+#include "app/pages/noise/noise_map/noise_map_page.h"
+#include "models/noise/noise_map_desc.h"
+#include "models/noise/propagation/engine.h"
+#include "widgets/prompts.h"
+
+using app::noisemap::PlanTool;
+namespace prop = models::noise::propagation;
+
+class NoiseMapPageTest : public QObject {
+  Q_OBJECT
+ private:
+  QStringList messages;
+  static app::NoiseMapPageHook& hook(app::CalculatorPage& page) {
+    return *dynamic_cast<app::NoiseMapPageHook*>(page.hook());
+  }
+  static QString cell(const QTableWidget* t, int r, int c) {
+    const QTableWidgetItem* it = t->item(r, c);
+    return it ? it->text() : QString();
+  }
+  // Two sources (one from a pasted spectrum), a barrier between them and the receptors, two
+  // receptors (a boundary point and one of class 2), all by the page's tools and tables.
+  static void buildScene(app::NoiseMapPageHook& h) {
+    auto* plan = h.plan();
+    plan->setTool(PlanTool::PointSource);
+    plan->clickAt({0, 0});
+    plan->clickAt({20, 10});
+    plan->setTool(PlanTool::Barrier);
+    plan->clickAt({40, -20});
+    plan->clickAt({40, 30});
+    plan->finishShape();
+    plan->setTool(PlanTool::Receptor);
+    plan->clickAt({80, 0});
+    plan->clickAt({-50, 20});
+    plan->setTool(PlanTool::Select);
+    auto* t = h.tables();
+    t->spectra()->pasteText(QStringLiteral("P1\t水泵\tLw\t80\t85\t88\t90\t92\t89\t85\t78\n"), 0, 0);
+    t->sources()->item(0, 5)->setText(QStringLiteral("P1"));
+    t->sources()->item(1, 7)->setText(QStringLiteral("0"));  // stopped at night
+    t->receptors()->item(0, app::noisemap::SceneTables::RBoundary)->setCheckState(Qt::Checked);
+    t->setReceptorClass(1, 2);
+    t->receptors()->item(1, app::noisemap::SceneTables::RBgDay)->setText(QStringLiteral("52"));
+    t->settings()->item(6, 1)->setText(QStringLiteral("10"));
+  }
+  static void computeAndWait(app::NoiseMapPageHook& h) {
+    h.compute();
+    QTRY_VERIFY_WITH_TIMEOUT(!h.running(), 60000);
+  }
+
+ private slots:
+  void init() {
+    messages.clear();
+    widgets::setMessageSink(
+        [this](QWidget*, const QString& text, const QString&) { messages << text; });
+  }
+  void cleanup() { widgets::setMessageSink({}); }
+
+  void aDrawnSceneComputesAsTheEngineOnItsExportedFile() {
+    app::CalculatorPage page(models::noise::noiseMapDesc());
+    page.resize(1200, 700);
+    page.show();
+    auto& h = hook(page);
+    buildScene(h);
+    QCOMPARE(h.scene().sources.size(), size_t(2));
+    QCOMPARE(h.scene().sources[0].emission.spectrum, std::string("P1"));
+    QCOMPARE(h.scene().barriers.size(), size_t(1));
+    QCOMPARE(*h.scene().receptors[1].limit_night, 50.0);
+    QCOMPARE(h.scene().spectra.size(), size_t(1));
+    QCOMPARE(h.sceneForCompute().spectra.size(), size_t(1));
+    computeAndWait(h);
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("plant.geojson"));
+    QVERIFY(h.exportScene(file));
+    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("plant_spectra.csv"))));
+    const prop::SceneReadResult r = prop::readSceneFile(file.toStdString());
+    QVERIFY2(r.ok(), r.error.c_str());
+    const prop::ReceptorsResult ref = prop::computeReceptors(*r.scene, {});
+    const QTableWidget* t = h.results()->table();
+    QCOMPARE(t->rowCount(), 2);
+    for (int i = 0; i < 2; ++i) {
+      const auto& p = ref.receptors[static_cast<size_t>(i)];
+      QCOMPARE(cell(t, i, 0), QString::fromStdString(p.name));
+      QCOMPARE(cell(t, i, 2), QString::number(p.day.contribution_db, 'f', 1));
+      QCOMPARE(cell(t, i, 3), QString::number(p.night.contribution_db, 'f', 1));
+      QCOMPARE(cell(t, i, 6), QString::number(p.day.predicted_db, 'f', 1));
+    }
+    QCOMPARE(cell(t, 0, 1), QStringLiteral("厂界"));
+    QCOMPARE(cell(t, 1, 8), QStringLiteral("60.0"));
+    QCOMPARE(cell(t, 1, 12), ref.receptors[1].night.exceedance_db.value() > 0 ||
+                                     ref.receptors[1].day.exceedance_db.value() > 0
+                                 ? QStringLiteral("超标")
+                                 : QStringLiteral("达标"));
+    // The map: bands from the night limit of class 2 in 5 dB steps, drawn and exported.
+    QVERIFY(h.results()->hasGrid());
+    QCOMPARE(h.results()->levels().front(), 50.0);
+    QCOMPARE(h.results()->levels()[1] - h.results()->levels()[0], 5.0);
+    QRectF world;
+    QVERIFY(!h.results()->bandImage(&world).isNull());
+    QVERIFY(world.contains(QPointF(80, 0)));
+    const QString png = dir.filePath(QStringLiteral("map.png"));
+    QCOMPARE(h.results()->writeFigure(png, 100), QString());
+    QCOMPARE(QImage(png).width(), 669);  // 170 mm at 100 dpi
+    QCOMPARE(h.results()->writeSurferGrid(dir.filePath(QStringLiteral("map.grd"))), QString());
+    QCOMPARE(h.results()->writeGeoJson(dir.filePath(QStringLiteral("map.geojson"))), QString());
+
+    // The calculation sheet: settings, the input tables, the receptor table and the map.
+    const QString sheet = dir.filePath(QStringLiteral("sheet.html"));
+    widgets::setSaveFileSink(
+        [&](QWidget*, const QString&, const QString&, const QString&) { return sheet; });
+    bool written = false;
+    QVERIFY(h.exportSheet(page, written));
+    widgets::setSaveFileSink({});
+    QVERIFY(written);
+    QFile html(sheet);
+    QVERIFY(html.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(html.readAll());
+    for (const char* part : {"气温", "水泵", "声屏障", "工业噪声地图预测结果", "<img"})
+      QVERIFY2(text.contains(QString::fromUtf8(part)), part);
+
+    // Moving and deleting on the plan edit the tables.
+    h.plan()->select({app::noisemap::ItemKind::Receptor, 1});
+    emit h.plan()->itemMoved({app::noisemap::ItemKind::Receptor, 1}, 5, -5);
+    QCOMPARE(cell(h.tables()->receptors(), 1, 1), QStringLiteral("-45"));
+    QTest::keyClick(h.plan(), Qt::Key_Delete);
+    QCOMPARE(h.tables()->receptors()->rowCount(), 1);
+    // A click of the receptor tool places one where the mouse is.
+    h.plan()->setTool(PlanTool::Receptor);
+    const QPoint at = h.plan()->viewport()->rect().center();
+    QTest::mouseClick(h.plan()->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(h.scene().receptors.size(), size_t(2));
+    const double x = app::noisemap::PlanView::toWorld(h.plan()->mapToScene(at)).x;
+    QCOMPARE(h.scene().receptors[1].at.x, std::round(x * 100) / 100);
+  }
+
+  void anImportedPlantComputesEveryReceptor() {
+    app::CalculatorPage page(models::noise::noiseMapDesc());
+    auto& h = hook(page);
+    const QString file = QStringLiteral(KUVA_TEST_DATA_DIR "/noise/plant.geojson");
+    QVERIFY(h.importScene(file));
+    computeAndWait(h);
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+    const prop::SceneReadResult r = prop::readSceneFile(file.toStdString());
+    QCOMPARE(h.results()->table()->rowCount(), static_cast<int>(r.scene->receptors.size()));
+    QCOMPARE(h.results()->grid()->nx, r.scene->grid->columns());
+  }
+
+  // Dragging a marker moves its item by the drag; a cell without a number stops the run with
+  // a message naming it; typed levels are sorted and the map's lines stay in world coordinates.
+  void dragTypeAndLevels() {
+    app::CalculatorPage page(models::noise::noiseMapDesc());
+    page.resize(1000, 650);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    auto& h = hook(page);
+    buildScene(h);
+    h.plan()->fitAll();
+    auto* vp = h.plan()->viewport();
+    const QPoint from = h.plan()->mapFromScene(app::noisemap::PlanView::toScene({20, 10}));
+    const QPoint to = from + QPoint(40, 0);
+    QTest::mousePress(vp, Qt::LeftButton, {}, from);
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), vp->mapToGlobal(QPointF(to)), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(vp, &move);
+    QTest::mouseRelease(vp, Qt::LeftButton, {}, to);
+    const double dx = h.plan()->mapToScene(to).x() - h.plan()->mapToScene(from).x();
+    QCOMPARE(h.scene().sources[1].geometry[0].x, 20 + std::round(dx * 100) / 100);
+    QCOMPARE(h.scene().sources[1].geometry[0].y, 10.0);
+    QCOMPARE(h.scene().sources[0].geometry[0].x, 0.0);
+
+    h.tables()->receptors()->item(0, 1)->setText(QStringLiteral("东"));
+    h.compute();
+    QVERIFY(!h.running());
+    QCOMPARE(messages, QStringList{QStringLiteral("“预测点”表第 1 行“X (m)”列不是数字。")});
+    h.tables()->receptors()->item(0, 1)->setText(QStringLiteral("80"));
+    computeAndWait(h);
+
+    h.results()->setLevelsText(QStringLiteral("65, 55，60 x"));
+    QCOMPARE(h.results()->levels(), (std::vector<double>{55, 60, 65}));
+    QTemporaryDir dir;
+    const QString geo = dir.filePath(QStringLiteral("lines.geojson"));
+    QCOMPARE(h.results()->writeGeoJson(geo), QString());
+    QFile f(geo);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QJsonArray features = QJsonDocument::fromJson(f.readAll())["features"].toArray();
+    QVERIFY(!features.isEmpty());
+    const prop::GridResult* g = h.results()->grid();
+    for (const QJsonValue& feature : features)
+      for (const QJsonValue& v :
+           feature.toObject()["geometry"].toObject()["coordinates"].toArray()) {
+        const QJsonArray pt = v.toArray();
+        QVERIFY(pt[0].toDouble() >= g->xmin - 0.01);
+        QVERIFY(pt[0].toDouble() <= g->xmin + (g->nx - 1) * g->spacing_m + 0.01);
+        QVERIFY(pt[1].toDouble() >= g->ymin - 0.01);
+      }
+  }
+
+  void theSitePlanLandsOnItsTwoPoints() {
+    // The image's x axis points north: the pixel 100 below the first lies 100 m east of it.
+    const app::noisemap::SitePlanPlacement p{{0, 0}, {100, 0}, {500, 500}, {500, 600}};
+    QCOMPARE(app::noisemap::sitePlanWorld(p, {0, 100}), QPointF(600, 500));
+    QCOMPARE(app::noisemap::sitePlanWorld(p, {100, 0}), QPointF(500, 600));
+
+    QTemporaryDir dir;
+    QImage img(200, 100, QImage::Format_RGB32);
+    img.fill(Qt::gray);
+    const QString file = dir.filePath(QStringLiteral("site.png"));
+    QVERIFY(img.save(file));
+    app::CalculatorPage page(models::noise::noiseMapDesc());
+    auto& h = hook(page);
+    QVERIFY(h.loadSitePlan(file));
+    h.setSitePlacement({{20, 80}, {180, 80}, {1000, 2000}, {1160, 2000}});
+    QGraphicsPixmapItem* site = nullptr;
+    for (QGraphicsItem* it : h.plan()->scene()->items())
+      if (auto* px = dynamic_cast<QGraphicsPixmapItem*>(it); px && px->zValue() == -10) site = px;
+    QVERIFY(site);
+    const QPointF s = site->sceneTransform().map(QPointF(100, 30));
+    QCOMPARE(app::noisemap::PlanView::toWorld(s).x, 1080.0);
+    QCOMPARE(app::noisemap::PlanView::toWorld(s).y, 2050.0);
+  }
+
+  void aProjectKeepsTheSceneAndTheSitePlan() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("p.kuva"));
+    QImage img(50, 50, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QVERIFY(img.save(dir.filePath(QStringLiteral("site.png"))));
+    {
+      app::CMainDlg w;
+      auto* page = qobject_cast<app::CalculatorPage*>(w.page(39));
+      QVERIFY(page);
+      auto& h = hook(*page);
+      buildScene(h);
+      QVERIFY(h.loadSitePlan(dir.filePath(QStringLiteral("site.png"))));
+      h.setSitePlacement({{0, 50}, {50, 50}, {-10, -10}, {40, -10}});
+      h.setSitePlanOpacity(35);
+      QVERIFY(w.saveProjectFile(path));
+      QVERIFY(!w.projectModified());
+    }
+    app::CMainDlg w;
+    QVERIFY(w.openProjectFile(path));
+    auto& h = hook(*qobject_cast<app::CalculatorPage*>(w.page(39)));
+    const prop::Scene& s = h.scene();
+    QCOMPARE(s.sources.size(), size_t(2));
+    QCOMPARE(s.sources[0].emission.spectrum, std::string("P1"));
+    QCOMPARE(s.spectra.size(), size_t(1));
+    QCOMPARE(s.spectra[0].values[4], 92.0);
+    QCOMPARE(s.sources[1].hours_night, 0.0);
+    QCOMPARE(s.barriers.size(), size_t(1));
+    QCOMPARE(*s.barriers[0].h_m, 3.0);
+    QCOMPARE(s.receptors.size(), size_t(2));
+    QVERIFY(s.receptors[0].boundary);
+    QCOMPARE(*s.receptors[1].background_day, 52.0);
+    QCOMPARE(h.tables()->settings()->item(6, 1)->text(), QStringLiteral("10"));
+    QCOMPARE(h.sitePlanFile(),
+             QFileInfo(dir.filePath(QStringLiteral("site.png"))).absoluteFilePath());
+    QCOMPARE(h.sitePlacement().world2, QPointF(40, -10));
+    QVERIFY(!w.projectModified());
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+  }
+
+  void cancelStopsALongRunAndKeepsThePreviousResults() {
+    app::CalculatorPage page(models::noise::noiseMapDesc());
+    auto& h = hook(page);
+    buildScene(h);
+    computeAndWait(h);
+    const QString before = cell(h.results()->table(), 0, 2);
+    QVERIFY(!before.isEmpty());
+    // Two hundred sources pasted and a 1 m grid: a run of many seconds.
+    QString rows;
+    for (int i = 0; i < 200; ++i)
+      rows += QStringLiteral("X%1\t\t%2\t%3\t2\t95\t16\t8\n").arg(i).arg(i * 3).arg((i % 20) * 20);
+    h.tables()->sources()->pasteText(rows, 2, 0);
+    QCOMPARE(h.scene().sources.size(), size_t(202));
+    h.tables()->settings()->item(6, 1)->setText(QStringLiteral("1"));
+    h.compute();
+    QVERIFY(h.running());
+    h.compute();  // a second press while running does nothing
+    QVERIFY(h.running());
+    QTest::mouseClick(h.cancelButton(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!h.running(), 20000);
+    QCOMPARE(cell(h.results()->table(), 0, 2), before);
+    QCOMPARE(h.results()->table()->rowCount(), 2);
+    QCOMPARE(h.status()->text(), QStringLiteral("已取消，保留上次的结果。"));
+    QVERIFY(h.computeButton()->isEnabled());
+    QVERIFY(messages.isEmpty());
+  }
+};
+
+QTEST_MAIN(NoiseMapPageTest)
+#include "noise_map_page_test.moc"
