@@ -273,7 +273,8 @@ bool CalculatorPage::readForm(const FieldFilter& owns) {
           v = static_cast<double>(p.value);
         } else {
           const auto p = core::parseNumber(text);
-          ok = p.ok();
+          // A number the field cannot store (1e39 in a single-precision field) is no number.
+          ok = p.ok() && core::fitsStorage(f.type, p.value);
           v = p.value;
         }
         if (!ok) {

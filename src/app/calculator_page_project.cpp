@@ -45,8 +45,10 @@ core::Values CalculatorPage::formValues(std::string* bad_key) {
       default: {
         const std::string text = static_cast<QLineEdit*>(w)->text().trimmed().toStdString();
         core::Value v;
-        const bool ok = f.type == core::FieldType::Int ? core::parseInt(text).ok()
-                                                       : core::parseNumber(text).ok();
+        const auto number = core::parseNumber(text);
+        const bool ok = f.type == core::FieldType::Int
+                            ? core::parseInt(text).ok()
+                            : number.ok() && core::fitsStorage(f.type, number.value);
         if (!ok) {
           if (bad_key && bad_key->empty()) *bad_key = f.key;
           break;

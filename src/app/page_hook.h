@@ -2,6 +2,7 @@
 // pairs, drop-downs that fill fields, result grids, sub-dialogs, tab hosts.
 #pragma once
 
+#include <QString>
 #include <memory>
 #include <string>
 
@@ -64,9 +65,11 @@ class PageHook {
   }
 
   // A page that writes its calculation sheet itself ("导出计算书…"): return true when the hook
-  // handled it, with `written` telling whether a file was written.
-  virtual bool exportSheet(CalculatorPage& page, bool& written) {
+  // handled it, with `written` telling whether a file was written. `project` is the open
+  // project's file, for the sheet's header (empty before the first save).
+  virtual bool exportSheet(CalculatorPage& page, const QString& project, bool& written) {
     (void)page;
+    (void)project;
     (void)written;
     return false;
   }

@@ -53,7 +53,7 @@ QString writePageSheet(CalculatorPage& page, const QString& path, const QString&
 bool exportSheet(CalculatorPage& page, const QString& project) {
   if (PageHook* h = page.hook()) {
     bool written = false;
-    if (h->exportSheet(page, written)) return written;
+    if (h->exportSheet(page, project, written)) return written;
   }
   if (!page.lastOutcome()) {
     const auto& actions = page.desc().actions;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <set>
 
 #include "cli/noise_map_command.h"
@@ -29,6 +30,9 @@ using Json = nlohmann::ordered_json;
 // The largest file a "key=@file" value is read from (a table of a few thousand rows is far
 // smaller); anything but a regular file is refused.
 constexpr std::uintmax_t kMaxValueFileBytes = core::kMaxInputFileBytes;
+
+// What the form says of a number it cannot hold.
+constexpr const char* kNumberPrompt = "请输入一个数字。";
 
 // Environment variable naming the screening program when --screen3 is not given.
 constexpr const char* kScreen3Env = "KUVA_SCREEN3";
@@ -289,6 +293,9 @@ int cmdRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
   std::string program;
   bool program_given = false;
   std::set<std::string> given;
+  // A number the field cannot store (beyond the single-precision range, beyond the double
+  // range) is refused as the form refuses it: the first one, once every option is read.
+  std::optional<core::CheckFailure> unstorable;
   for (size_t i = 2; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--json") {
@@ -336,8 +343,20 @@ int cmdRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
       }
       std::string value;
       if (!readValueArg(key, a.substr(eq + 1), value, err)) return 2;
+      if (f->type == core::FieldType::Float || f->type == core::FieldType::Double) {
+        const auto p = core::parseNumber(value);
+        if (p.error == core::ParseError::OutOfRange ||
+            (p.ok() && !core::fitsStorage(f->type, p.value))) {
+          if (!unstorable) unstorable = core::fail(kNumberPrompt, key);
+          continue;
+        }
+      }
       if (!assign(*f, value, v, err)) return 2;
     }
+  }
+  if (unstorable) {
+    printFailure(*unstorable, json, out, err);
+    return 1;
   }
   if (!d->compute) {
     err << d->id << ": this calculator has nothing to compute\n";

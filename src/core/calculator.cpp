@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 
 #include "core/format.h"
@@ -75,6 +76,20 @@ double storeAs(FieldType type, double v) {
   return v;
 }
 
+bool fitsStorage(FieldType type, double v) {
+  if (!std::isfinite(v)) return false;
+  switch (type) {
+    case FieldType::Float: return std::fabs(v) <= std::numeric_limits<float>::max();
+    case FieldType::Int:
+    case FieldType::Choice:
+    case FieldType::CheckBox:
+    case FieldType::Radio: return v >= -2147483648.0 && v <= 2147483647.0;
+    case FieldType::Double:
+    case FieldType::Text: return true;
+  }
+  return true;
+}
+
 Values defaultValues(const CalculatorDesc& desc) {
   Values v;
   for (const auto& f : desc.fields) {
@@ -107,9 +122,79 @@ std::string displayValue(const FieldDesc& f, const Values& v) {
   }
 }
 
+namespace {
+
+bool asciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// "nan", "-nan", "inf" as printf writes them, not inside a word.
+bool holdsNonFiniteWord(const std::string& s) {
+  for (size_t i = 0; i + 3 <= s.size(); ++i) {
+    std::string w = s.substr(i, 3);
+    for (char& c : w)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (w != "nan" && w != "inf") continue;
+    const bool before = i > 0 && asciiLetter(s[i - 1]);
+    const bool after = i + 3 < s.size() && asciiLetter(s[i + 3]);
+    if (!before && !after) return true;
+  }
+  return false;
+}
+
+// A label without its unit: "河水流量Qh [m^3/s]" -> "河水流量Qh".
+std::string fieldName(const FieldDesc& f) {
+  std::string name = f.label.empty() ? f.key : f.label;
+  const auto bracket = name.find(" [");
+  if (bracket != std::string::npos) name.resize(bracket);
+  return name;
+}
+
+bool numericInput(const FieldDesc& f) { return !f.result && f.type != FieldType::Text; }
+
+}  // namespace
+
+bool showsNonFinite(const CalculatorDesc& desc, const Outcome& o) {
+  for (const Values* values : {&o.results, &o.updated_inputs})
+    for (const auto& [key, value] : values->all()) {
+      const FieldDesc* f = desc.field(key);
+      if (f && f->type != FieldType::Text && !std::isfinite(value.num)) return true;
+      if (f && holdsNonFiniteWord(displayValue(*f, *values))) return true;
+    }
+  if (holdsNonFiniteWord(o.text)) return true;
+  for (const auto& t : o.tables)
+    for (const auto& row : t.rows)
+      for (const auto& cell : row)
+        if (holdsNonFiniteWord(cell)) return true;
+  if (o.grid)
+    for (const float z : o.grid->z)
+      if (!std::isfinite(z)) return true;
+  return false;
+}
+
+ComputeFn refusingNonFinite(const CalculatorDesc& desc) {
+  const ComputeFn compute = desc.compute;
+  CalculatorDesc shown;  // the fields alone, for reading what a compute shows
+  shown.fields = desc.fields;
+  return [compute, shown](const Values& in, const std::string& action) -> Outcome {
+    Outcome o = compute(in, action);
+    if (!o.ok() || !showsNonFinite(shown, o)) return o;
+    const Values defaults = defaultValues(shown);
+    for (const auto& f : shown.fields) {
+      if (!numericInput(f) || !in.has(f.key) || !defaults.has(f.key)) continue;
+      if (in.num(f.key) == defaults.num(f.key)) continue;
+      Values back = in;
+      back.setNum(f.key, defaults.num(f.key));
+      const Outcome other = compute(back, action);
+      if (!other.ok() || showsNonFinite(shown, other)) continue;
+      return failed(fail(fieldName(f) + "超出模型的适用范围，请重新输入！", f.key));
+    }
+    return failed(fail("输入数据超出模型的适用范围，请重新输入！"));
+  };
+}
+
 void Registry::add(CalculatorDesc desc) {
   if (find(desc.id))
     throw std::logic_error("calculator registered twice: " + desc.id + " (internal error)");
+  if (desc.compute) desc.compute = refusingNonFinite(desc);
   m_all.push_back(std::move(desc));
 }
 

@@ -156,6 +156,21 @@ FieldDesc resultField(std::string key, int control_id, std::string label, std::s
 // Round a number to what the field stores (single precision for Float, whole for Int ...).
 double storeAs(FieldType type, double v);
 
+// Whether a number fits what the field stores: a finite value within the single-precision range
+// for Float, within 32 bits for the whole-number types. A value that does not fit is not a
+// number the form can hold (the same prompt as for text that is not a number).
+bool fitsStorage(FieldType type, double v);
+
+// Whether a compute shows a non-finite number anywhere: a result field, a rewritten input, the
+// result text ("nan", "-inf"), a table cell or a grid value.
+bool showsNonFinite(const CalculatorDesc& desc, const Outcome& o);
+
+// The compute of a calculator refusing what would show a non-finite number: the message names
+// the input it comes from (the first numeric input that, set back to its default, gives finite
+// results) and focuses it. Checks that name a range come first in each model; this catches
+// what they leave.
+ComputeFn refusingNonFinite(const CalculatorDesc& desc);
+
 // The form values a page holds after initialisation: every input at its default.
 Values defaultValues(const CalculatorDesc& desc);
 

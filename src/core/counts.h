@@ -9,6 +9,8 @@ namespace core {
 
 // The most cells a result grid or table of the pages can hold.
 inline constexpr double kMaxGridCells = 1e7;
+// The most rows a distance table of the pages holds (one row per step).
+inline constexpr double kMaxTableRows = 100000;
 
 // Whole number of steps in a quotient, truncated toward zero. A quotient of two
 // single-precision fields computed in double precision lands just below the whole number it
@@ -17,9 +19,9 @@ inline constexpr double kMaxGridCells = 1e7;
 int truncatedCount(double quotient);
 
 // The distance tables of the pages (one row per step, n = far limit / step rows of `columns`
-// cells) stay within kMaxGridCells: a far limit typed a thousand times too large would otherwise
-// exhaust the memory. `step_key` is the step field the message names and focuses. A zero,
-// negative or non-finite quotient (zero step) is no table, and passes.
+// cells) stay within kMaxTableRows rows and kMaxGridCells cells: a step typed a thousand times
+// too small would otherwise build millions of rows. `step_key` is the step field the message names
+// and focuses. A zero, negative or non-finite quotient (zero step) is no table, and passes.
 Check checkDistanceTableSize(double quotient, int columns, const std::string& step_key);
 
 }  // namespace core

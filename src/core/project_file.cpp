@@ -165,8 +165,15 @@ std::string readPage(const CalculatorDesc& d, const ProjectSax::Calc& entry, Pro
     if (f->result) continue;
     if (!scalar) return damaged(d.title + " 的 " + key + " 不是一个值");
     Value v;
-    if (!readShownValue(*f, text, v))
+    if (!readShownValue(*f, text, v)) {
+      // A number the field cannot store is not a number to the form either.
+      const auto p = parseNumber(text);
+      if ((f->type == FieldType::Float || f->type == FieldType::Double) &&
+          (p.error == ParseError::OutOfRange || p.ok()))
+        return damaged(d.title + " 的 " + f->label + "（" + key + "）值“" + text +
+                       "”超出该字段能存储的范围，请输入一个数字。");
       return damaged(d.title + " 的 " + f->label + "（" + key + "）值“" + text + "”无法识别");
+    }
     page.inputs.setNum(key, v.num);
     page.inputs.setText(key, v.text);
   }
@@ -226,7 +233,7 @@ bool readShownValue(const FieldDesc& f, const std::string& text, Value& out) {
     case FieldType::Float:
     case FieldType::Double: {
       const auto p = parseNumber(text);
-      if (!p.ok()) return false;
+      if (!p.ok() || !fitsStorage(f.type, p.value)) return false;
       out.num = storeAs(f.type, p.value);
       out.text = trimmed(text);
       return true;

@@ -24,6 +24,24 @@ LatLonResult computeLatLonDistance(const LatLonInput& in) {
   return r;
 }
 
+core::Check checkLatLon(const LatLonInput& in) {
+  const struct {
+    double value;
+    const char* key;
+    const char* message;
+  } coordinates[] = {
+      {in.lon1_deg, "lon1", "第一点东经必须在-180到180度之间，请重新输入！"},
+      {in.lat1_deg, "lat1", "第一点北纬必须在-90到90度之间，请重新输入！"},
+      {in.lon2_deg, "lon2", "第二点东经必须在-180到180度之间，请重新输入！"},
+      {in.lat2_deg, "lat2", "第二点北纬必须在-90到90度之间，请重新输入！"},
+  };
+  for (const auto& c : coordinates) {
+    const double limit = c.key[1] == 'o' ? 180 : 90;  // "lon": longitude
+    if (!(c.value >= -limit && c.value <= limit)) return core::fail(c.message, c.key);
+  }
+  return std::nullopt;
+}
+
 const core::CalculatorDesc& latLonDistanceDesc() {
   static const core::CalculatorDesc d = [] {
     core::CalculatorDesc c;
@@ -46,6 +64,7 @@ const core::CalculatorDesc& latLonDistanceDesc() {
     c.fields = core::concat(form.fields(), outs.fields());
     c.actions = {{"compute", "计算", 1006}};
     c.compute = form.compute([outs](const LatLonInput& in, const std::string&) {
+      if (auto f = checkLatLon(in)) return core::failed(*f);
       core::Outcome o;
       outs.write(computeLatLonDistance(in), o.results);
       return o;

@@ -28,6 +28,9 @@ inline constexpr double kDegToRad = 0.017453292519943334;
 // every finite input.
 LatLonResult computeLatLonDistance(const LatLonInput& in);
 
+// Longitudes within -180..180 degrees and latitudes within -90..90, first point first.
+core::Check checkLatLon(const LatLonInput& in);
+
 const core::CalculatorDesc& latLonDistanceDesc();
 
 }  // namespace models::tools

@@ -70,8 +70,7 @@ class WaterSpRiverTest : public QObject {
     type(page, "lmax", QStringLiteral("1e9"));
     type(page, "l", QStringLiteral("1"));
     QTest::mouseClick(page.button("compute"), Qt::LeftButton);
-    QCOMPARE(messages,
-             QStringList{"网格点数超过10000000，无法显示，请加大距离间隔l，请重新输入！"});
+    QCOMPARE(messages, QStringList{"预测点数超过100000，无法显示，请加大距离间隔l，请重新输入！"});
     QCOMPARE(grid->GetRowCount(), 1);
     QTRY_COMPARE(QApplication::focusWidget(), page.control("l"));
   }

@@ -48,6 +48,18 @@ TEST(Cli, FailedCheckPrintsItsMessageAndExitsOne) {
   EXPECT_NE(j.out.find("\"error\":\"不能是负数，请重新输入\""), std::string::npos) << j.out;
 }
 
+// A single-precision field given 1e39 would compute with inf: refused as the form refuses a
+// number it cannot hold, naming the field.
+TEST(Cli, NumberBeyondTheFieldsStorageIsRefused) {
+  for (const char* arg : {"Q=1e39", "Q=-1e39", "Q=1e400"}) {
+    const CliRun r = run({"run", "sludge", arg, "--json"});
+    EXPECT_EQ(r.rc, 1) << arg;
+    EXPECT_NE(r.out.find(R"("error":"请输入一个数字。")"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(R"("field":"Q")"), std::string::npos) << r.out;
+  }
+  EXPECT_EQ(run({"run", "sludge", "Q=1e6"}).rc, 0);
+}
+
 TEST(Cli, UsageErrorsNameWhatIsWrongAndExitTwo) {
   CliRun r = run({"run", "nosuch"});
   EXPECT_EQ(r.rc, 2);

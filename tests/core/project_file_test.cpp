@@ -118,6 +118,8 @@ TEST(ProjectFile, DamagedFilesAreRefusedWhole) {
       R"({"calculators":{"demo":{"flag":"2"}}})",   // a box is 0 or 1
       R"({"calculators":{"demo":["q"]}})",          // entry not an object
       R"({"calculators":{"demo":{"q":[1]}}})",      // value not a scalar
+      R"({"calculators":{"demo":{"q":1e39}}})",     // beyond single precision
+      R"({"calculators":{"demo":{"k":"1e400"}}})",  // beyond double precision
   };
   for (const auto& text : bad) {
     const auto r = core::projectFromJson(reg, text);
@@ -127,6 +129,10 @@ TEST(ProjectFile, DamagedFilesAreRefusedWhole) {
   }
   const auto r = core::projectFromJson(reg, R"({"calculators":{"demo":{"q":"abc"}}})");
   EXPECT_NE(r.error.find("流量q（q）值“abc”"), std::string::npos) << r.error;
+  // A number the field cannot store is not a number the form can hold.
+  const auto big = core::projectFromJson(reg, R"({"calculators":{"demo":{"q":"1e39"}}})");
+  EXPECT_NE(big.error.find("流量q（q）值“1e39”"), std::string::npos) << big.error;
+  EXPECT_NE(big.error.find("请输入一个数字。"), std::string::npos) << big.error;
 }
 
 TEST(ProjectFile, NumbersAndBooleansWrittenByHandAreAccepted) {

@@ -3,6 +3,9 @@
 // the moment it is registered.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <regex>
 #include <set>
 #include <stdexcept>
@@ -66,6 +69,68 @@ TEST(Registry, EveryActionRunsOnTheDefaultsWithoutAnInternalError) {
     }
   }
   EXPECT_GT(runs, 20);
+}
+
+// Every text a compute shows: result fields, rewritten inputs, the result text, table cells.
+std::vector<std::string> shownTexts(const core::CalculatorDesc& d, const core::Outcome& o) {
+  std::vector<std::string> out;
+  for (const auto* values : {&o.results, &o.updated_inputs})
+    for (const auto& [key, value] : values->all())
+      if (const core::FieldDesc* f = d.field(key)) out.push_back(core::displayValue(*f, *values));
+  out.push_back(o.text);
+  for (const auto& t : o.tables)
+    for (const auto& row : t.rows) out.insert(out.end(), row.begin(), row.end());
+  return out;
+}
+
+bool looksNonFinite(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return s.find("nan") != std::string::npos || s.find("inf") != std::string::npos;
+}
+
+// Hostile numbers: each numeric input in turn at zero, a negative value, the tiniest and the
+// largest numbers its storage holds (the others at their defaults), every action. The outcome is
+// a refusal that says why or results that show no "nan" or "inf". A number the field cannot
+// store never reaches the compute (the form refuses it as not a number).
+TEST(Registry, HostileNumbersAreRefusedOrGiveFiniteResults) {
+  const double hostile[] = {0, -1, 1e-300, 1e300, 1.4e-45, 3.4e38, 2147483647};
+  int runs = 0;
+  for (const auto& d : models::registry().all()) {
+    if (startsProcesses(d)) continue;
+    const core::Values defaults = core::defaultValues(d);
+    for (const auto& f : d.fields) {
+      if (f.result || (f.type != core::FieldType::Float && f.type != core::FieldType::Double &&
+                       f.type != core::FieldType::Int))
+        continue;
+      std::set<double> tried;
+      for (const double x : hostile) {
+        if (!core::fitsStorage(f.type, x)) continue;
+        const double stored = core::storeAs(f.type, x);
+        if (!tried.insert(stored).second) continue;
+        core::Values v = defaults;
+        v.setNum(f.key, stored);
+        for (const auto& a : d.actions) {
+          SCOPED_TRACE(d.id + " --action " + a.name + " " + f.key + "=" + std::to_string(stored));
+          const ActionRun r = runAction(d, v, a.name);
+          ASSERT_EQ(r.internal_error, "");
+          ++runs;
+          if (r.outcome.failure) {
+            EXPECT_FALSE(r.outcome.failure->message.empty());
+            continue;
+          }
+          for (const auto& t : shownTexts(d, r.outcome)) {
+            EXPECT_FALSE(looksNonFinite(t)) << t;
+          }
+          if (r.outcome.grid) {
+            const auto& z = r.outcome.grid->z;
+            EXPECT_TRUE(std::all_of(z.begin(), z.end(), [](float c) { return std::isfinite(c); }));
+          }
+        }
+      }
+    }
+  }
+  EXPECT_GT(runs, 1000);
 }
 
 bool sameValues(const core::Values& a, const core::Values& b) {

@@ -78,8 +78,17 @@ const core::CalculatorDesc& embankmentDesc() {
         o.updated_inputs.setNum("Abar", in.abar_db);
         return o;
       }
-      if (auto f = checkEmbankment(in)) return core::failed(*f);
       EmbankmentResult r;
+      if (auto f = checkEmbankment(in)) {
+        if (f->message != kMsgEmbankmentIlluminated) return core::failed(*f);
+        // A point the sight line reaches over the shoulder is not shaded: no path difference
+        // and no attenuation, which is a result, not a refusal.
+        r.delta_m = 0;
+        outs.write(r, o.results);
+        o.updated_inputs.setNum("Abar", 0);
+        o.text = kMsgEmbankmentIlluminated;
+        return o;
+      }
       r.delta_m = embankmentPathDifference(in);
       r.abar_db = in.abar_db;
       outs.write(r, o.results);

@@ -1,6 +1,7 @@
 #include "models/noise/highway_noise.h"
 
 #include <cmath>
+#include <utility>
 
 #include "core/acoustics.h"
 #include "core/binding.h"
@@ -76,12 +77,22 @@ double highwayPavementCorrection(HighwayPavement p) {
 }
 
 core::Check checkHighway(const HighwayInput& in) {
-  if (!(in.h2_m >= in.h3_m)) return core::fail(kMsgSourceHeights);
-  if (!(in.lanes <= kMaxLanes)) return core::fail(kMsgLanes);
-  if (!(speedInRange(in.v_large_km_h) && speedInRange(in.v_medium_km_h) &&
-        speedInRange(in.v_small_km_h)))
-    return core::fail(kMsgSpeeds);
-  if (!(geometry(in).req_m >= kReferenceDistance_m)) return core::fail(kMsgNear);
+  if (!(in.h2_m >= in.h3_m)) return core::fail(kMsgSourceHeights, "H3");
+  if (!(in.lanes >= 1)) return core::fail("路段车道数n必须大于等于1，请重新输入！", "n");
+  if (!(in.lanes <= kMaxLanes)) return core::fail(kMsgLanes, "n");
+  if (!(in.lane_width_m > 0)) return core::fail("单车道宽度W必须大于0，请重新输入！", "W");
+  const std::pair<float, const char*> speeds[] = {
+      {in.v_large_km_h, "vL"}, {in.v_medium_km_h, "vM"}, {in.v_small_km_h, "vS"}};
+  for (const auto& [v, key] : speeds)
+    if (!speedInRange(v)) return core::fail(kMsgSpeeds, key);
+  const std::pair<float, const char*> volumes[] = {
+      {in.n_large_h, "NL"}, {in.n_medium_h, "NM"}, {in.n_small_h, "NS"}};
+  for (const auto& [n, key] : volumes)
+    if (!(n > 0)) return core::fail("车辆小时车流量N必须大于0，请重新输入！", key);
+  if (!(in.theta_deg > 0 && in.theta_deg <= 180))
+    return core::fail("预测点向公路两端视线间的夹角θ必须大于0且不大于180，请重新输入！", "theta");
+  if (!(in.trees_m >= 0)) return core::fail("噪声通过林带的宽度b必须大于等于0，请重新输入！", "b");
+  if (!(geometry(in).req_m >= kReferenceDistance_m)) return core::fail(kMsgNear, "r");
   return std::nullopt;
 }
 
@@ -142,7 +153,7 @@ std::string highwayDetailText(const HighwayResult& r) {
 
 core::Check checkVehicleSpeed(const VehicleSpeedInput& in) {
   const double sum = static_cast<double>(in.eta_large) + in.eta_medium + in.eta_small;
-  if (!(std::fabs(sum - 1) <= kRatioTolerance)) return core::fail(kMsgRatios);
+  if (!(std::fabs(sum - 1) <= kRatioTolerance)) return core::fail(kMsgRatios, "eta1");
   return std::nullopt;
 }
 

@@ -27,6 +27,12 @@ constexpr const char* kGroupData = "输入数据(多个数据以,分隔)";
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Sound levels a meter or an assessment gives; beyond them a level is a typing slip.
+constexpr double kMinLevel_db = 0;
+constexpr double kMaxLevel_db = 250;
+// An interval large enough for any log, small enough that the weighted sum stays finite.
+constexpr double kMaxInterval = 1e200;
+
 std::string tooMany(std::size_t count) {
   return core::cformat("共找到%zu个数据，超过了每组最多%zu个数据的限制，请重新输入！", count,
                        kMaxListItems);
@@ -55,7 +61,7 @@ std::vector<double> readNumberList(const std::string& text) {
     // from_chars reads the C locale's decimal point whatever locale the program runs in.
     double v = 0;
     const std::size_t from = text[start] == '+' ? start + 1 : start;
-    std::from_chars(text.data() + from, text.data() + i, v);
+    if (std::from_chars(text.data() + from, text.data() + i, v).ec != std::errc()) v = std::nan("");
     out.push_back(v);
   }
   return out;
@@ -71,13 +77,36 @@ std::string joinList(const std::vector<double>& values, std::size_t count) {
 }
 
 core::Check checkNoiseIndex(const NoiseIndexInput& in) {
-  if (in.mode != IndexMode::Leq) return std::nullopt;
-  const std::size_t readings = readNumberList(in.readings).size();
-  if (readings > kMaxListItems) return core::fail(tooMany(readings), "L");
-  if (!in.equal_intervals) {
-    const std::size_t intervals = readNumberList(in.intervals).size();
-    if (intervals > kMaxListItems) return core::fail(tooMany(intervals), "T");
+  if (in.mode == IndexMode::Ldn) {
+    if (!(in.ld_db >= kMinLevel_db && in.ld_db <= kMaxLevel_db))
+      return core::fail("白天等效声级Ld必须在0到250dBA之间，请重新输入！", "Ld");
+    if (!(in.ln_db >= kMinLevel_db && in.ln_db <= kMaxLevel_db))
+      return core::fail("夜间等效声级Ln必须在0到250dBA之间，请重新输入！", "Ln");
+    if (!(in.td_h >= 0)) return core::fail("白天持续时间Td必须大于等于0，请重新输入！", "Td");
+    if (!(in.tn_h >= 0)) return core::fail("夜间持续时间Tn必须大于等于0，请重新输入！", "Tn");
+    // The day and the night make up the 24 hours the level is averaged over.
+    if (!(std::fabs(static_cast<double>(in.td_h) + in.tn_h - 24) <= 1e-4))
+      return core::fail("白天持续时间Td与夜间持续时间Tn之和必须等于24，请重新输入！", "Td");
+    return std::nullopt;
   }
+  const std::vector<double> levels = readNumberList(in.readings);
+  if (levels.size() > kMaxListItems) return core::fail(tooMany(levels.size()), "L");
+  if (levels.empty()) return core::fail("瞬时A声级至少要输入一个数据，请重新输入！", "L");
+  for (const double l : levels) {
+    if (std::isnan(l)) return core::fail("请输入一个数字。", "L");
+    if (!(l >= kMinLevel_db && l <= kMaxLevel_db))
+      return core::fail("瞬时A声级必须在0到250dBA之间，请重新输入！", "L");
+  }
+  if (in.equal_intervals) return std::nullopt;
+  const std::vector<double> times = readNumberList(in.intervals);
+  if (times.size() > kMaxListItems) return core::fail(tooMany(times.size()), "T");
+  for (const double t : times) {
+    if (std::isnan(t)) return core::fail("请输入一个数字。", "T");
+    if (!(t > 0 && t <= kMaxInterval)) return core::fail("间隔时间必须大于0，请重新输入！", "T");
+  }
+  // Each reading weighs by its own interval: a missing one would weigh nothing.
+  if (times.size() != levels.size())
+    return core::fail("读数与时间间隔的个数不一致，请重新输入！", "T");
   return std::nullopt;
 }
 

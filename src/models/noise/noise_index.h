@@ -22,8 +22,8 @@ struct NoiseIndexInput {
   std::string intervals = "20,30,40";  // dTi, any one time unit
   float ld_db = 70;                    // Ld, day level, dBA
   float ln_db = 65;                    // Ln, night level, dBA
-  float td_h = 9;                      // Td, day duration, h
-  float tn_h = 15;                     // Tn, night duration, h
+  float td_h = 15;                     // Td, day duration, h (07:00-22:00)
+  float tn_h = 9;                      // Tn, night duration, h (22:00-07:00)
 };
 
 // Largest count of readings (and of intervals) a list may hold.
@@ -32,7 +32,8 @@ inline constexpr std::size_t kMaxListItems = 1000;
 // The numbers of a list as a meter log is typed: each number is an optional sign, digits and
 // an optional decimal point followed by digits; every other character (comma, full-width
 // comma, blank, semicolon, line break ...) separates numbers, and runs of separators count as
-// one. "70.5,,-3" gives 70.5 and -3.
+// one. "70.5,,-3" gives 70.5 and -3. A number beyond the double range (some 309 digits) is no
+// number: it is read as NaN, which the check refuses.
 std::vector<double> readNumberList(const std::string& text);
 
 // A list written back as the page shows it: items "%g" joined by ","; positions past the end

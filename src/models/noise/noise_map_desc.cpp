@@ -1,10 +1,7 @@
 #include "models/noise/noise_map_desc.h"
 
 #include <atomic>
-#include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <random>
 
 #include "core/format.h"
 #include "models/noise/propagation/engine.h"
@@ -16,34 +13,6 @@ using Json = nlohmann::ordered_json;
 
 namespace {
 
-// A private file for the spectra table while the scene reader reads it; removed on scope exit.
-class TempCsv {
- public:
-  explicit TempCsv(const std::string& bytes) {
-    std::random_device rd;
-    std::error_code ec;
-    const auto dir = std::filesystem::temp_directory_path(ec);
-    if (ec) return;
-    for (int tries = 0; tries < 8 && m_path.empty(); ++tries) {
-      auto p = dir / ("kuva-spectra-" + std::to_string(rd()) + ".csv");
-      if (std::filesystem::exists(p, ec)) continue;
-      std::ofstream out(p, std::ios::binary);
-      out << bytes;
-      if (out) m_path = p.string();
-    }
-  }
-  ~TempCsv() {
-    std::error_code ec;
-    if (!m_path.empty()) std::filesystem::remove(m_path, ec);
-  }
-  TempCsv(const TempCsv&) = delete;
-  TempCsv& operator=(const TempCsv&) = delete;
-  const std::string& path() const { return m_path; }
-
- private:
-  std::string m_path;
-};
-
 std::string db(double v) { return core::cformat("%.1f", v); }
 std::string db(const std::optional<double>& v) { return v ? db(*v) : "-"; }
 
@@ -53,26 +22,7 @@ prop::SceneReadResult parseSceneWithSpectra(const std::string& geojson,
                                             const std::string& spectra_csv,
                                             const std::string& base_dir) {
   if (spectra_csv.empty()) return prop::parseScene(geojson, base_dir);
-  Json top;
-  try {
-    top = Json::parse(geojson);
-  } catch (const Json::parse_error&) {
-    return prop::parseScene(geojson, base_dir);  // its message
-  }
-  TempCsv csv(spectra_csv);
-  if (csv.path().empty()) {
-    prop::SceneReadResult r;
-    r.error = "the spectra table cannot be written to the temporary folder";
-    return r;
-  }
-  if (top.is_object()) {
-    if (!top.contains("noise_scene") || !top["noise_scene"].is_object())
-      top["noise_scene"] = Json::object();
-    top["noise_scene"]["spectra"] = csv.path();
-  }
-  prop::SceneReadResult r = prop::parseScene(top.dump(), base_dir);
-  if (r.scene) r.scene->spectra_path.clear();
-  return r;
+  return prop::parseScene(geojson, base_dir, &spectra_csv);
 }
 
 std::string packNoiseScene(const prop::Scene& scene, const std::string& extra_members) {
@@ -122,12 +72,23 @@ const core::CalculatorDesc& noiseMapDesc() {
     c.page = 39;
     c.template_id = 240;
     c.class_name = "CNoiseMapDlg";
+    c.method = "GB/T 17247.2-1998（ISO 9613-2:1996）倍频带户外声传播衰减；HJ 2.4-2021 工业噪声预测";
+    c.formulas =
+        "Lp = Lw + Dc - (Adiv + Aatm + Agr + Abar)\n"
+        "Adiv = 20 lg d + 11\n"
+        "Aatm = α d / 1000\n"
+        "Agr = As + Ar + Am\n"
+        "Dz = 10 lg(3 + (C2/λ) C3 z Kmet)\n"
+        "LA = 10 lg Σ 10^(0.1 (Lp,i + ΔA,i))\n"
+        "Leqg = 10 lg((1/T) Σ ti 10^(0.1 LAi))\n"
+        "Leq = 10 lg(10^(0.1 Leqg) + 10^(0.1 Leqb))";
     core::FieldDesc f;
     f.key = kNoiseMapSceneKey;
     f.control_id = 1001;
     f.label = "场景";
     f.type = core::FieldType::Text;
     f.group = "场景";
+    f.symbol = "scene";
     c.fields = {f};
     c.actions = {{"compute", "计算", 1002}};
     c.compute = [](const core::Values& in, const std::string&) {

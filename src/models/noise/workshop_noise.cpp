@@ -20,7 +20,7 @@ double energy(double l_db) { return std::pow(10.0, 0.1 * l_db); }
 double headroom(float lreq_db, float lbg_db) { return energy(lreq_db) - energy(lbg_db); }
 
 core::Check checkHeadroom(float lreq_db, float lbg_db) {
-  if (!(headroom(lreq_db, lbg_db) > 0)) return core::fail(kMsgLimitBelowBackground);
+  if (!(headroom(lreq_db, lbg_db) > 0)) return core::fail(kMsgLimitBelowBackground, "Lreq");
   return std::nullopt;
 }
 
@@ -32,7 +32,16 @@ core::Outcome windowOnly(const std::string& button, const std::string& instead =
 }
 }  // namespace
 
+namespace {
+// The wall the sound leaves the workshop through.
+core::Check checkGreenWall(const GreenInput& in) {
+  if (!(in.wall_m2 > 0)) return core::fail("靠预测厂界一侧外墙面积F必须大于0，请重新输入！", "F");
+  return std::nullopt;
+}
+}  // namespace
+
 core::Check checkGreenList(const GreenInput& in) {
+  if (auto f = checkGreenWall(in)) return f;
   return core::checkDistanceTableSize(static_cast<double>(in.lmax_m) / in.step_m, 3, "l");
 }
 
@@ -63,6 +72,7 @@ core::Table greenTable(const std::vector<GreenRow>& rows) {
 }
 
 core::Check checkGreenDistance(const GreenInput& in) {
+  if (auto f = checkGreenWall(in)) return f;
   return checkHeadroom(in.lreq_db, in.lbg_db);
 }
 
@@ -98,7 +108,23 @@ StueberResult computeStueber(const StueberInput& in) {
   return r;
 }
 
+core::Check checkStueber(const StueberInput& in) {
+  if (!(in.a_m > 0)) return core::fail("车间长度必须大于0，请重新输入！", "a");
+  if (!(in.b_m > 0)) return core::fail("车间宽度必须大于0，请重新输入！", "b");
+  if (!(in.h_m >= 0)) return core::fail("车间声源平均高度H必须大于等于0，请重新输入！", "H");
+  if (!(in.f_hz > 0)) return core::fail("声波频率f必须大于0，请重新输入！", "f");
+  const float StueberInput::*deltas[] = {&StueberInput::delta1_m, &StueberInput::delta2_m,
+                                         &StueberInput::delta3_m};
+  for (int i = 0; i < 3; ++i)
+    if (!(in.*deltas[i] >= 0))
+      return core::fail(core::cformat("声程差δ%d必须大于等于0，请重新输入！", i + 1),
+                        core::cformat("delta%d", i + 1));
+  if (!(in.r_m > 0)) return core::fail("到受声点的最远距离r必须大于0，请重新输入！", "r");
+  return std::nullopt;
+}
+
 core::Check checkStueberDistance(const StueberInput& in) {
+  if (auto f = checkStueber(in)) return f;
   return checkHeadroom(in.lreq_db, in.lbg_db);
 }
 
@@ -111,6 +137,9 @@ double computeStueberDistance(const StueberInput& in) {
 core::Check checkLp1(const Lp1Input& in) {
   if (!(in.alpha > 0 && in.alpha < 1))
     return core::fail("壁面吸声系数ａ必须大于0且小于1（房间常数R=S·a/(1-a)），请重新输入！", "a");
+  if (!(in.s_m2 > 0)) return core::fail("房间内壁面积S必须大于0，请重新输入！", "S");
+  if (!(in.r_m > 0)) return core::fail("Lp1预测点离声源距离r必须大于0，请重新输入！", "r");
+  if (!(in.q > 0)) return core::fail("室内空间指向因子Q必须大于0，请重新输入！", "Q");
   return std::nullopt;
 }
 
@@ -237,6 +266,7 @@ const core::CalculatorDesc& stueberDesc() {
         outs2.write(StueberOut{0, core::storeFloat(computeStueberDistance(in))}, o.results);
         return o;
       }
+      if (auto f = checkStueber(in)) return core::failed(*f);
       outs.write(StueberOut{core::storeFloat(computeStueber(in).lt_db), 0}, o.results);
       return o;
     });

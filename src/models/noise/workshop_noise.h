@@ -71,6 +71,8 @@ struct StueberResult {
 };
 StueberResult computeStueber(const StueberInput& in);
 
+// The workshop's size, source height, frequency and path differences; the distance r > 0.
+core::Check checkStueber(const StueberInput& in);
 core::Check checkStueberDistance(const StueberInput& in);
 double computeStueberDistance(const StueberInput& in);
 

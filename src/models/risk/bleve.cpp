@@ -17,6 +17,22 @@ double storageFactor(StorageMode mode) {
   return 0.5;
 }
 
+core::Check checkBleve(const BleveInput& in) {
+  if (auto f = requirePositive(in.w_kg, "W", "储罐容量W")) return f;
+  if (auto f = requirePositive(in.hv_j_kg, "Hv", "常压沸点下的蒸发热Hv")) return f;
+  if (auto f = requirePositive(in.pw_pa, "Pw", "饱和水蒸气压Pw")) return f;
+  if (auto f = requireNotNegative(in.cp_j_kg_k, "Cp", "液体比定压热容Cp")) return f;
+  if (auto f = requireFraction(in.rh, "RH", "相对湿度RH")) return f;
+  if (auto f = requirePositive(in.p_mpa, "P", "储罐破裂瞬间储存物料饱和蒸气压力P")) return f;
+  if (auto f = requireNotNegative(in.dt_k, "T", "火球表面火焰温度与环境温度之差T")) return f;
+  // The heat the fireball radiates comes from what burning leaves after vaporising and heating.
+  const double released =
+      static_cast<double>(in.hc_j_kg) - in.hv_j_kg - static_cast<double>(in.cp_j_kg_k) * in.dt_k;
+  if (!(released > 0)) return core::fail("物质燃烧热Hc必须大于Hv+Cp·T，请重新输入！", "Hc");
+  if (auto f = requireNotNegative(in.x_m, "x", "预测点离储罐水平距离x")) return f;
+  return std::nullopt;
+}
+
 BleveResult computeBleve(const BleveInput& in) {
   BleveResult r;
   r.m_kg = in.w_kg * storageFactor(in.storage);
@@ -84,6 +100,7 @@ const core::CalculatorDesc& bleveDesc() {
     c.actions = {{"compute", "计算结果", 1011}};
     c.result_text_id = 1237;
     c.compute = form.compute([](const In& in, const std::string&) {
+      if (auto f = checkBleve(in)) return core::failed(*f);
       core::Outcome o;
       o.text = computeBleve(in).text;
       return o;

@@ -49,6 +49,9 @@ inline constexpr const char* kBleveIntro =
     "    易燃易爆的液化气体容器在外部火焰的烘烤下可能发生突然破裂，压力平衡被破坏，液体急剧气化，"
     "并随即被火焰点燃而发生爆炸，产生巨大的火球。这种事故被称为沸腾液体扩展为蒸气云爆炸。";
 
+// First refused input: W, Hv, Pw > 0; Cp, T >= 0; RH in (0, 1]; P > 0; Hc > Hv + Cp T; x >= 0.
+core::Check checkBleve(const BleveInput& in);
+
 const core::CalculatorDesc& bleveDesc();
 
 }  // namespace models::risk

@@ -9,6 +9,14 @@ namespace models::risk {
 core::Check checkFlashEvaporation(const FlashEvaporationInput& in) {
   if (!(in.h_j_kg > 0)) return core::fail(kMsgFlashHeat, "H");
   if (!(in.t1_s > 0)) return core::fail(kMsgFlashTime, "t1");
+  if (auto f = requirePositive(in.wt_kg, "WT", "液体泄漏总量WT")) return f;
+  if (auto f = requirePositive(in.cp_j_kg_k, "Cp", "液体定压比热Cp")) return f;
+  // Only a superheated liquid flashes, and no more than all of it.
+  if (!(in.tl_k >= in.tb_k))
+    return core::fail("泄漏前液体温度TL必须大于等于液体常压下沸点Tb，请重新输入！", "TL");
+  const double fv = (static_cast<double>(in.tl_k) - in.tb_k) * in.cp_j_kg_k / in.h_j_kg;
+  if (!(fv <= 1))
+    return core::fail("闪蒸比例Cp·(TL-Tb)/H大于1，闪蒸量不能超过泄漏总量，请重新输入！", "TL");
   return std::nullopt;
 }
 

@@ -20,7 +20,8 @@ struct FlashEvaporationResult {
   float q1_kg_s = 0;  // Q1, flash evaporation rate
 };
 
-// H, then t1, must be above 0.
+// H, then t1, must be above 0; WT and Cp above 0; TL at least Tb; the flash fraction
+// Cp (TL - Tb) / H at most 1 (no more flashes than was spilled).
 core::Check checkFlashEvaporation(const FlashEvaporationInput& in);
 FlashEvaporationResult computeFlashEvaporation(const FlashEvaporationInput& in);
 

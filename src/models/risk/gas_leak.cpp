@@ -34,6 +34,19 @@ double subcriticalOutflowCoefficient(double p, double k) {
          std::sqrt(2 / (k - 1) * std::pow((k + 1) / 2, (k + 1) / (k - 1)));
 }
 
+core::Check checkGasLeak(const GasLeakInput& in) {
+  if (auto f = requirePositive(in.a_m2, "A", "裂口面积 A")) return f;
+  if (auto f = requirePositive(in.p_pa, "P", "容器内介质压力 P")) return f;
+  if (auto f = requireNotNegative(in.p0_pa, "P0", "环境压力 P0")) return f;
+  if (!(in.p0_pa <= in.p_pa))
+    return core::fail("环境压力 P0必须小于等于容器内介质压力 P，请重新输入！", "P0");
+  if (auto f = requirePositive(in.m_g_mol, "M", "气体分子量 M")) return f;
+  if (auto f = requirePositive(in.tg_k, "TG", "气体温度 TG")) return f;
+  // An adiabatic exponent is above 1 (1.4 for air); at 1 the flow formula divides by zero.
+  if (!(in.kappa > 1)) return core::fail("气体绝热指数κ必须大于1，请重新输入！", "k");
+  return std::nullopt;
+}
+
 GasLeakResult computeGasLeak(const GasLeakInput& in) {
   GasLeakResult r;
   const double k = in.kappa;
@@ -79,6 +92,7 @@ const core::CalculatorDesc& gasLeakDesc() {
     c.actions = {{"compute", "计算", 1008}};
     c.result_text_id = 1237;
     c.compute = form.compute([](const In& in, const std::string&) {
+      if (auto f = checkGasLeak(in)) return core::failed(*f);
       core::Outcome o;
       o.text = computeGasLeak(in).text;
       return o;

@@ -45,6 +45,9 @@ double subcriticalOutflowCoefficient(double ratio, double kappa);
 // text.
 GasLeakResult computeGasLeak(const GasLeakInput& in);
 
+// First refused input: A, P > 0; 0 <= P0 <= P; M, TG > 0; kappa > 1.
+core::Check checkGasLeak(const GasLeakInput& in);
+
 const core::CalculatorDesc& gasLeakDesc();
 
 }  // namespace models::risk

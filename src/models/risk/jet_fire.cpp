@@ -11,7 +11,20 @@ namespace models::risk {
 namespace {
 constexpr double kFlameLengthCoefficient = 0.0061858220957565265;
 constexpr double kFourPiKilo = 12566.36;  // 4 pi with the factor 1000 for kW
+constexpr double kFarthest_m = 1e7;
 }  // namespace
+
+core::Check checkJetFire(const JetFireInput& in) {
+  if (auto f = requirePositive(in.m_kg_s, "m", "质量流速m")) return f;
+  if (auto f = requirePositive(in.hc_j_kg, "Hc", "物质燃烧热Hc")) return f;
+  if (auto f = requireFraction(in.f, "f", "热辐射率f")) return f;
+  if (auto f = requirePositive(in.t_s, "t", "暴露时间t")) return f;
+  // The point source has no flux at its own place; the transmissivity 1 - 0.0565 ln x stays
+  // positive up to e^(1/0.0565) m.
+  if (!(in.x_m > 0 && in.x_m <= kFarthest_m))
+    return core::fail("预测点离火焰点源距离x必须大于0且不超过10000000m，请重新输入！", "x");
+  return std::nullopt;
+}
 
 JetFireResult computeJetFire(const JetFireInput& in) {
   JetFireResult r;
@@ -55,6 +68,7 @@ const core::CalculatorDesc& jetFireDesc() {
     c.actions = {{"compute", "计算结果", 1006}};
     c.result_text_id = 1237;
     c.compute = form.compute([](const In& in, const std::string&) {
+      if (auto f = checkJetFire(in)) return core::failed(*f);
       core::Outcome o;
       o.text = computeJetFire(in).text;
       return o;

@@ -36,6 +36,9 @@ inline constexpr const char* kJetFireIntro =
     "点火，产生喷射火。\r\n    "
     "本模型假定火焰为圆锥形，并用从泄漏处到火焰长度4/5处的点源模型来表示。";
 
+// First refused input: m, Hc, t > 0; f in (0, 1]; x in (0, 1e7] m.
+core::Check checkJetFire(const JetFireInput& in);
+
 const core::CalculatorDesc& jetFireDesc();
 
 }  // namespace models::risk

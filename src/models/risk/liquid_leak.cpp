@@ -11,6 +11,17 @@ namespace {
 constexpr double kTwoG = 19.6;  // 2 g, m/s^2, as the method rounds it
 }
 
+core::Check checkLiquidLeak(const LiquidLeakInput& in) {
+  if (auto f = requirePositive(in.a_m2, "A", "裂口面积 A")) return f;
+  if (auto f = requireNotNegative(in.p0_pa, "P0", "环境压力 P0")) return f;
+  if (!(in.p_pa >= in.p0_pa))
+    return core::fail("容器内介质压力 P必须大于等于环境压力 P0，请重新输入！", "P");
+  if (auto f = requireNotNegative(in.h_m, "h", "裂口之上液位高度 h")) return f;
+  if (auto f = requireFraction(in.cd, "Cd", "液体泄漏系数Cd")) return f;
+  if (auto f = requirePositive(in.rho_kg_m3, "rho", "液体密度 ρ")) return f;
+  return std::nullopt;
+}
+
 LiquidLeakResult computeLiquidLeak(const LiquidLeakInput& in) {
   const double rho = in.rho_kg_m3;
   const double head = 2.0 * (static_cast<double>(in.p_pa) - in.p0_pa) / rho + kTwoG * in.h_m;
@@ -42,6 +53,7 @@ const core::CalculatorDesc& liquidLeakDesc() {
     c.fields = core::concat(form.fields(), outs.fields());
     c.actions = {{"compute", "计算", 1008}};
     c.compute = form.compute([outs](const In& in, const std::string&) {
+      if (auto f = checkLiquidLeak(in)) return core::failed(*f);
       core::Outcome o;
       outs.write(computeLiquidLeak(in), o.results);
       return o;

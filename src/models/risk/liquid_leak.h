@@ -28,6 +28,9 @@ LiquidLeakResult computeLiquidLeak(const LiquidLeakInput& in);
 inline constexpr const char* kLiquidLeakNotes[] = {
     "计算公式如下:", "QL=Cd*A*ρ*(2*(P-P0)/ρ+2*g*h)^0.5", "应用条件：液体在喷口内不应有急剧蒸发"};
 
+// First refused input: A > 0; P0 >= 0; P >= P0; h >= 0; Cd in (0, 1]; rho > 0.
+core::Check checkLiquidLeak(const LiquidLeakInput& in);
+
 const core::CalculatorDesc& liquidLeakDesc();
 
 }  // namespace models::risk

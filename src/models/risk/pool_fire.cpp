@@ -24,6 +24,18 @@ double minimumLayer(GroundType g) {
   return 0.01;
 }
 
+core::Check checkPoolFire(const PoolFireInput& in) {
+  if (auto f = requirePositive(in.w_kg, "W", "泄漏液体质量W")) return f;
+  if (auto f = requirePositive(in.t_s, "t", "暴露时间t")) return f;
+  if (auto f = requirePositive(in.rho_kg_m3, "rho", "液体密度 ρ")) return f;
+  if (auto f = requirePositive(in.hc_j_kg, "Hc", "液体燃烧热Hc")) return f;
+  if (auto f = requirePositive(in.hv_j_kg, "Hv", "常压沸点下的蒸发热Hv")) return f;
+  if (auto f = requireNotNegative(in.cp_j_kg_k, "Cp", "液体比定压热容Cp")) return f;
+  if (auto f = requireFraction(in.f, "f", "热辐射系数f")) return f;
+  if (auto f = requireNotNegative(in.x_m, "x", "预测点离火球中心水平距离距离x")) return f;
+  return std::nullopt;
+}
+
 PoolFireResult computePoolFire(const PoolFireInput& in) {
   PoolFireResult r;
   const double w = in.w_kg;
@@ -40,11 +52,28 @@ PoolFireResult computePoolFire(const PoolFireInput& in) {
   r.duration_s = 4 * w / (m * kPi * d * d);
   // The flux of the burning area pi D^2 / 4 spread over the flame surface pi D^2 / 4 + pi D L.
   r.q0_w_m2 = in.f * hc * m * (d / 4) / (d / 4 + r.l_m);
+  // Point source at half the flame height over the pool centre.
+  r.qr_w = in.f * m * hc * kPi * d * d / 4;
+  const double x = in.x_m;
+  const double half_flame = r.l_m / 2;
+  r.q_w_m2 = r.qr_w / (4 * kPi * (x * x + half_flame * half_flame));
+  r.inside = x < d / 2;
+  std::string line;
+  if (r.inside) {
+    line = "预测点位于液池内，热辐射强度不能计算";
+    r.harm = {1, 1, 1};
+  } else {
+    line = core::cformat("距离液池中心%g米处热辐射强度为 %g[W/m^2]", x, r.q_w_m2);
+    r.harm = thermalHarm(r.q_w_m2, in.t_s);
+  }
   r.text = core::cformat(
       "液池直径为%f[m]\r\n液体单位面积燃烧速率为%f[kg/"
       "(m^2·s)]\r\n火焰高度为%f[m]\r\n燃烧持续时间为%f["
-      "s]\r\n火焰表面热通量为%f[W/m^2]\r\n该模型计算软件还在继续完善中...................",
-      r.d_m, r.burn_kg_m2_s, r.l_m, r.duration_s, r.q0_w_m2);
+      "s]\r\n火焰表面热通量为%f[W/m^2]\r\n%s\r\n死亡概率为 %g\r\n二度烧伤概率为 "
+      "%g\r\n一度烧伤概率为 "
+      "%g",
+      r.d_m, r.burn_kg_m2_s, r.l_m, r.duration_s, r.q0_w_m2, line.c_str(), r.harm.death,
+      r.harm.second_burn, r.harm.first_burn);
   return r;
 }
 
@@ -82,6 +111,7 @@ const core::CalculatorDesc& poolFireDesc() {
     c.actions = {{"compute", "计算结果", 1012}};
     c.result_text_id = 1237;
     c.compute = form.compute([](const In& in, const std::string&) {
+      if (auto f = checkPoolFire(in)) return core::failed(*f);
       core::Outcome o;
       o.text = computePoolFire(in).text;
       return o;

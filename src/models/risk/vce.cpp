@@ -8,6 +8,28 @@
 
 namespace models::risk {
 
+core::Check checkVce(const VceInput& in, const std::string& action) {
+  if (auto f = requirePositive(in.w_kg, "W", "泄露燃料质量W")) return f;
+  if (auto f = requirePositive(in.hf_j_kg, "Hf", "燃料燃烧热Hf")) return f;
+  // Only a liquid held above its boiling point flashes into a cloud.
+  if (!(in.t1_c > in.t2_c))
+    return core::fail("容器内温度T1必须高于燃料沸点温度T2，请重新输入！", "T1");
+  if (auto f = requirePositive(in.l_j_kg, "L", "燃料汽化热L")) return f;
+  if (auto f = requirePositive(in.cp_j_kg_k, "Cp", "燃料平均比热Cp")) return f;
+  if (action == kVceLookupAction || in.method != VceMethod::Direct) {
+    if (auto f = requirePositive(in.htnt_j_kg, "HTNT", "TNT的爆热HTNT")) return f;
+    if (auto f = requireFraction(in.ae, "ae", "TNT当量系数ae")) return f;
+  } else {
+    if (auto f = requireFraction(in.eta, "eta", "爆炸效率因子")) return f;
+    if (auto f = requirePositive(in.a, "a", "蒸汽云当量系数a")) return f;
+    if (auto f = requirePositive(in.pa_pa, "Pa", "环境压力Pa")) return f;
+  }
+  if (auto f = requirePositive(in.x_m, "x", "预测点离爆炸点距离x")) return f;
+  if (action == kVceLookupAction)
+    if (auto f = requireNotNegative(in.dp_pa, "dP", "查图知 超压")) return f;
+  return std::nullopt;
+}
+
 double cloudMass(const VceInput& in) {
   const double f = 1 - std::exp(-static_cast<double>(in.cp_j_kg_k) *
                                 (static_cast<double>(in.t1_c) - in.t2_c) / in.l_j_kg);
@@ -51,6 +73,7 @@ VceDirectResult computeVceDirect(const VceInput& in) {
 namespace {
 
 core::Outcome runVce(const VceInput& in, const std::string& action) {
+  if (auto f = checkVce(in, action)) return core::failed(*f);
   core::Outcome o;
   if (action != kVceLookupAction && in.method == VceMethod::Direct) {
     o.text = computeVceDirect(in).text;

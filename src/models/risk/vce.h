@@ -34,6 +34,10 @@ struct VceInput {
 };
 
 // Wf = 2 F W, the mass of the cloud, kg.
+// First refused input: W, Hf > 0; T1 > T2; L, Cp > 0; HTNT > 0 and ae in (0, 1] (TNT method
+// and chart lookup) or eta in (0, 1] and a, Pa > 0 (direct method); x > 0; dP >= 0 (lookup).
+core::Check checkVce(const VceInput& in, const std::string& action);
+
 double cloudMass(const VceInput& in);
 
 struct VceTntResult {

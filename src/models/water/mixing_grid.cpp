@@ -61,6 +61,9 @@ core::Check checkMixingGridSteps(const MixingGrid& g) {
   // Bound the quotients before counting: a count beyond the int range is no count at all.
   const double qx = columnQuotient(g), qy = rowQuotient(g);
   if (!(qx <= kMaxGridCells && qy <= kMaxGridCells)) return core::fail(kMsgTooLarge, "xc");
+  // One row per lateral step.
+  if (!(qy < core::kMaxTableRows))
+    return core::fail("预测点数超过100000，无法显示，请加大距离间隔yc，请重新输入！", "yc");
   const double cells =
       static_cast<double>(mixingGridRows(g)) * (static_cast<double>(mixingGridColumns(g)) + 1);
   if (!(cells <= kMaxGridCells)) return core::fail(kMsgTooLarge, "xc");

@@ -34,6 +34,7 @@ TEST(FlashEvaporation, ChecksHeatBeforeTime) {
   EXPECT_EQ(f->message, "闪蒸蒸发时间要大于0");
   EXPECT_EQ(f->focus, "t1");
   in.t1_s = 1e-6f;
+  in.h_j_kg = 450000;  // Cp (TL - Tb) / H = 0.47: less than the whole spill flashes
   EXPECT_FALSE(checkFlashEvaporation(in));
 }
 

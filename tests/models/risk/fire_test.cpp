@@ -107,12 +107,13 @@ TEST(JetFire, UnitDistanceHasFullTransmissivityAndReportsBurnsWithoutDeath) {
       << r.text;
 }
 
-TEST(JetFire, ZeroDistanceGivesNonFiniteText) {
+TEST(JetFire, ZeroDistanceIsRefusedNotShownAsInfinite) {
   JetFireInput in;
   in.x_m = 0;
-  const JetFireResult r = computeJetFire(in);
-  EXPECT_FALSE(std::isfinite(r.q_kw_m2));
-  EXPECT_NE(r.text.find("inf"), std::string::npos) << r.text;
+  EXPECT_FALSE(std::isfinite(computeJetFire(in).q_kw_m2));
+  const auto f = checkJetFire(in);
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->focus, "x");
 }
 
 TEST(PoolFire, Defaults) {
@@ -126,8 +127,33 @@ TEST(PoolFire, Defaults) {
   EXPECT_NE(r.text.find("[m]\r\n液体单位面积燃烧速率为0.078920[kg/(m^2·s)]\r\n火焰高度为9.62"),
             std::string::npos)
       << r.text;
-  EXPECT_NE(r.text.find("[W/m^2]\r\n该模型计算软件还在继续完善中..................."),
-            std::string::npos);
+  // Point source at L/2 = 4.8123 m over the pool centre, 10 m away: R^2 = 123.158 m^2;
+  // Qr = 0.35 * 0.0789198 * 41825632 * pi * 3.80377^2 / 4 = 1.312847e7 W;
+  // q = Qr / (4 pi R^2) = 8482.84 W/m^2; over 40 s L = ln(40 (0.4 q)^(4/3)) = 14.5829,
+  // Pd = 0.08123, P2 = 0.07178, P1 = 0.40249.
+  EXPECT_NEAR(r.qr_w, 1.312847e7, 10);
+  EXPECT_NEAR(r.q_w_m2, 8482.84, 0.05);
+  EXPECT_NEAR(r.harm.death, 0.081226, 1e-5);
+  EXPECT_NEAR(r.harm.second_burn, 0.071781, 1e-5);
+  EXPECT_NEAR(r.harm.first_burn, 0.402490, 1e-5);
+  EXPECT_NE(r.text.find("[W/m^2]\r\n距离液池中心10米处热辐射强度为 8482.84[W/m^2]\r\n死亡概率为 "
+                        "0.0812258\r\n二度烧伤概率为 0.0717808\r\n一度烧伤概率为 0.40249"),
+            std::string::npos)
+      << r.text;
+  EXPECT_EQ(r.text.find("完善中"), std::string::npos);
+}
+
+TEST(PoolFire, FluxFallsWithDistanceAndInsideThePoolHarmIsCertain) {
+  PoolFireInput in;
+  in.x_m = 20;  // R^2 = 423.158: q = 2468.89 W/m^2, below every harm threshold over 40 s
+  PoolFireResult r = computePoolFire(in);
+  EXPECT_NEAR(r.q_w_m2, 2468.89, 0.05);
+  EXPECT_DOUBLE_EQ(r.harm.first_burn, 0);
+  in.x_m = 1;  // within the pool radius 1.90 m
+  r = computePoolFire(in);
+  EXPECT_TRUE(r.inside);
+  EXPECT_NE(r.text.find("预测点位于液池内，热辐射强度不能计算\r\n死亡概率为 1"), std::string::npos)
+      << r.text;
 }
 
 TEST(PoolFire, BoilingPointNotAboveAmbientUsesHeatOfVaporisationOnly) {
@@ -140,10 +166,13 @@ TEST(PoolFire, BoilingPointNotAboveAmbientUsesHeatOfVaporisationOnly) {
   EXPECT_NEAR(computePoolFire(in).d_m, 3.80377 * std::sqrt(0.01 / 0.0018), 1e-3);
 }
 
-TEST(PoolFire, ZeroMassGivesNonFiniteText) {
+TEST(PoolFire, ZeroMassIsRefusedNotShownAsNan) {
   PoolFireInput in;
   in.w_kg = 0;
   EXPECT_NE(computePoolFire(in).text.find("nan"), std::string::npos);
+  const auto f = checkPoolFire(in);
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->message, "泄漏液体质量W必须大于0，请重新输入！");
 }
 
 }  // namespace

@@ -70,19 +70,19 @@ TEST(FroMixing, DegenerateInputs) {
   EXPECT_NE(t.rows[0][1].find("nan"), std::string::npos) << t.rows[0][1];
 }
 
-TEST(FroMixing, ListBeyondTenMillionCellsIsRefusedNamingTheStep) {
+TEST(FroMixing, ListBeyondAHundredThousandRowsIsRefusedNamingTheStep) {
   const core::CalculatorDesc& d = froDesc();
   core::Values v = core::defaultValues(d);
   v.setNum("xc", 1e-4f);
   const core::Outcome o = d.compute(v, "compute");
   ASSERT_TRUE(o.failure);
-  EXPECT_EQ(o.failure->message, "网格点数超过10000000，无法显示，请加大距离间隔xc，请重新输入！");
+  EXPECT_EQ(o.failure->message, "预测点数超过100000，无法显示，请加大距离间隔xc，请重新输入！");
   EXPECT_EQ(o.failure->focus, "xc");
   FroInput in;
-  in.xmax_m = 5000000;  // two columns: exactly 10^7 cells
+  in.xmax_m = 100000;  // exactly 100000 rows
   in.step_m = 1;
   EXPECT_FALSE(checkFro(in));
-  in.xmax_m = 5000001;
+  in.xmax_m = 100001;
   EXPECT_TRUE(checkFro(in));
 }
 

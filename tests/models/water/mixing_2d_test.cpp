@@ -168,9 +168,14 @@ TEST(Mixing2D, ZeroOrNegativeStepsAndHugeGridsAreRefused) {
   o = run(v, "grid");
   EXPECT_EQ(message(o), "距离间隔yc必须大于0，请重新输入！");
   EXPECT_EQ(o.failure->focus, "yc");
-  v.setNum("yc", static_cast<float>(0.0001));  // 500001 rows of 26 cells
+  v.setNum("yc", static_cast<float>(0.0001));  // 500001 rows
+  EXPECT_EQ(message(run(v, "grid")),
+            "预测点数超过100000，无法显示，请加大距离间隔yc，请重新输入！");
+  v.setNum("yc", static_cast<float>(0.001));  // 50001 rows of 501 cells
+  v.setNum("xc", 1);
   EXPECT_EQ(message(run(v, "grid")),
             "网格点数超过10000000，无法显示，请加大距离间隔xc或yc，请重新输入！");
+  v.setNum("xc", 20);
   v.setNum("yc", 10);
   v.setNum("xc", static_cast<float>(1e-30));
   EXPECT_FALSE(run(v, "grid").ok());

@@ -79,21 +79,21 @@ TEST(SpRiver, DegenerateInputsGiveEmptyTablesOrLibraryTexts) {
 
 // A far limit typed far too large must be refused, not fill the memory with rows; the
 // complete-mixing mode has no table and is never refused.
-TEST(SpRiver, TableBeyondTenMillionCellsIsRefusedNamingTheStep) {
+TEST(SpRiver, TableBeyondAHundredThousandRowsIsRefusedNamingTheStep) {
   const core::CalculatorDesc& d = spDesc();
   core::Values v = core::defaultValues(d);
   v.setNum("lmax", 1e9);
   v.setNum("l", 1);
   core::Outcome o = d.compute(v, "compute");
   ASSERT_TRUE(o.failure);
-  EXPECT_EQ(o.failure->message, "网格点数超过10000000，无法显示，请加大距离间隔l，请重新输入！");
+  EXPECT_EQ(o.failure->message, "预测点数超过100000，无法显示，请加大距离间隔l，请重新输入！");
   EXPECT_EQ(o.failure->focus, "l");
   EXPECT_TRUE(o.tables.empty());
   SpInput in;
-  in.lmax_m = 2500000;  // exactly 10^7 cells of four columns
+  in.lmax_m = 100000;  // exactly 100000 rows
   in.step_m = 1;
   EXPECT_FALSE(checkSp(in));
-  in.lmax_m = 2500001;
+  in.lmax_m = 100001;
   EXPECT_TRUE(checkSp(in));
   in.mix_only = true;
   EXPECT_FALSE(checkSp(in));

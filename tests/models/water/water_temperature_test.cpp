@@ -65,19 +65,19 @@ TEST(WaterTemperature, DegenerateInputs) {
   EXPECT_EQ(t.rows[0][2], "1.53079");
 }
 
-TEST(WaterTemperature, TableBeyondTenMillionCellsIsRefusedNamingTheStep) {
+TEST(WaterTemperature, TableBeyondAHundredThousandRowsIsRefusedNamingTheStep) {
   const core::CalculatorDesc& d = waterTempDesc();
   core::Values v = core::defaultValues(d);
   v.setNum("xmax", 1e12f);
   const core::Outcome o = d.compute(v, "compute");
   ASSERT_TRUE(o.failure);
-  EXPECT_EQ(o.failure->message, "网格点数超过10000000，无法显示，请加大距离间隔xc，请重新输入！");
+  EXPECT_EQ(o.failure->message, "预测点数超过100000，无法显示，请加大距离间隔xc，请重新输入！");
   EXPECT_EQ(o.failure->focus, "xc");
   WaterTempInput in;
-  in.xmax_m = 3333333;  // three columns
+  in.xmax_m = 100000;  // exactly 100000 rows
   in.step_m = 1;
   EXPECT_FALSE(checkWaterTemp(in));
-  in.xmax_m = 3333334;
+  in.xmax_m = 100001;
   EXPECT_TRUE(checkWaterTemp(in));
 }
 

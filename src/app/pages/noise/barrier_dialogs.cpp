@@ -13,6 +13,7 @@
 #include "app/pages/noise/noise_forms.h"
 #include "models/noise/embankment_attenuation.h"
 #include "models/noise/finite_barrier.h"
+#include "widgets/prompts.h"
 
 namespace app {
 
@@ -100,6 +101,9 @@ CEmbankmentAttenuationDlg::CEmbankmentAttenuationDlg(QWidget* parent, double r_m
 bool CEmbankmentAttenuationDlg::computeDelta() {
   if (!m_form->runAction("compute")) return false;
   m_figure->setDelta(m_form->values().num("delta"));
+  // A point in the illuminated zone: Abar = 0 and the form says why.
+  if (const core::Outcome* o = m_form->lastOutcome(); o && !o->text.empty())
+    widgets::showMessage(this, QString::fromStdString(o->text));
   return true;
 }
 

@@ -416,8 +416,13 @@ std::optional<std::string> readSmallFile(const std::string& path, std::string& e
   return std::nullopt;
 }
 
-void loadExternal(Scene& scene, const std::string& base_dir) {
-  if (!scene.spectra_path.empty()) {
+void loadExternal(Scene& scene, const std::string& base_dir, const std::string* spectra_csv) {
+  if (spectra_csv) {
+    SpectraReadResult r = parseSpectraCsv(*spectra_csv);
+    if (!r.error.empty()) fault("spectra table: " + r.error);
+    scene.spectra = std::move(r.spectra);
+    scene.spectra_path.clear();
+  } else if (!scene.spectra_path.empty()) {
     const std::string path = resolve(base_dir, scene.spectra_path);
     std::string error;
     const auto bytes = readSmallFile(path, error);
@@ -450,7 +455,8 @@ void loadExternal(Scene& scene, const std::string& base_dir) {
 
 }  // namespace
 
-SceneReadResult parseScene(const std::string& text, const std::string& base_dir) {
+SceneReadResult parseScene(const std::string& text, const std::string& base_dir,
+                           const std::string* spectra_csv) {
   SceneReadResult result;
   try {
     Json top;
@@ -468,7 +474,7 @@ SceneReadResult parseScene(const std::string& text, const std::string& base_dir)
     readSettings(top, scene);
     for (std::size_t i = 0; i < features->size(); ++i)
       readFeature(FeatureReader((*features)[i], static_cast<int>(i)), scene);
-    loadExternal(scene, base_dir);
+    loadExternal(scene, base_dir, spectra_csv);
     if (auto e = checkScene(scene)) fault(*e);
     result.warnings = sceneWarnings(scene);
     result.scene = std::move(scene);

@@ -36,8 +36,9 @@ struct SceneReadResult {
 SceneReadResult readSceneFile(const std::string& path);
 
 // The same from text; `base_dir` resolves the spectra and terrain paths ("" : the current
-// folder).
-SceneReadResult parseScene(const std::string& text, const std::string& base_dir);
+// folder). Given `spectra_csv`, the spectra table is read from that text instead of a file.
+SceneReadResult parseScene(const std::string& text, const std::string& base_dir,
+                           const std::string* spectra_csv = nullptr);
 
 // The first fault of a scene built in code or read from a file (nullopt when sound): a band
 // list that is not finite, G outside [0, 1], a negative height, a polygon with fewer than 3

@@ -24,6 +24,8 @@
 #include <cmath>
 
 #include "app/calculator_page.h"
+#include "app/main_window.h"
+#include "app/sheet_export.h"
 #include "core/format.h"
 #include "models/noise/noise_map_desc.h"
 #include "models/noise/propagation/engine.h"
@@ -62,6 +64,12 @@ QPointF sitePlanWorld(const SitePlanPlacement& p, QPointF pixel) {
 using namespace noisemap;
 
 namespace {
+
+// The open project's file of the main window holding the page (empty when none).
+QString projectOf(const QWidget* page) {
+  const auto* main = qobject_cast<const CMainDlg*>(page->window());
+  return main ? main->projectPath() : QString();
+}
 
 const QString kCaption = QStringLiteral("工业噪声地图");
 const QString kSceneFilter = QStringLiteral("噪声场景 GeoJSON (*.geojson *.json);;所有文件(*)");
@@ -139,10 +147,8 @@ void NoiseMapPageHook::setup(CalculatorPage& page) {
 
   QObject::connect(m_compute, &QPushButton::clicked, main, [this] { compute(); });
   QObject::connect(m_cancel_button, &QPushButton::clicked, main, [this] { cancel(); });
-  QObject::connect(sheet, &QPushButton::clicked, main, [this] {
-    bool written = false;
-    exportSheet(*m_page, written);
-  });
+  QObject::connect(sheet, &QPushButton::clicked, main,
+                   [this] { app::exportSheet(*m_page, projectOf(m_page)); });
   QObject::connect(m_plan, &PlanView::pointPlaced, main,
                    [this](PlanTool t, double x, double y) { addPoint(t, x, y); });
   QObject::connect(m_plan, &PlanView::shapePlaced, main,
@@ -767,7 +773,7 @@ void NoiseMapPageHook::loadInputs(CalculatorPage&, const core::Values& inputs) {
   m_plan->fitAll();
 }
 
-bool NoiseMapPageHook::exportSheet(CalculatorPage& page, bool& written) {
+bool NoiseMapPageHook::exportSheet(CalculatorPage& page, const QString& project, bool& written) {
   written = false;
   if (!m_results->receptors()) {
     widgets::showMessage(&page, QStringLiteral("请先计算，再导出计算书。"), kCaption);
@@ -782,8 +788,13 @@ bool NoiseMapPageHook::exportSheet(CalculatorPage& page, bool& written) {
   present::CalcSheet s;
   s.title = "计算书：" + page.desc().title;
   s.date = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
-  s.method = page.desc().category + " / " + page.desc().title +
-             "：GB/T 17247.2 倍频带户外声传播衰减，HJ 2.4-2021 工业噪声预测";
+  s.method = page.desc().method;
+  for (std::size_t a = 0, b; a < page.desc().formulas.size(); a = b + 1) {
+    b = page.desc().formulas.find('\n', a);
+    if (b == std::string::npos) b = page.desc().formulas.size();
+    s.formulas.push_back(page.desc().formulas.substr(a, b - a));
+  }
+  if (!project.isEmpty()) s.project = QFileInfo(project).fileName().toStdString();
   const auto& st = m_scene.settings;
   auto fmt = [](double v) { return core::cformat("%g", v); };
   s.inputs = {{"气温", "T", fmt(st.temperature_c), "℃"},
@@ -812,15 +823,16 @@ bool NoiseMapPageHook::exportSheet(CalculatorPage& page, bool& written) {
     }
     return out;
   };
-  s.tables.push_back(tableOf(m_tables->sources(), "声源"));
-  if (m_tables->spectra()->rowCount() > 0) s.tables.push_back(tableOf(m_tables->spectra(), "频谱"));
+  s.tables.push_back(present::sheetTable(tableOf(m_tables->sources(), "声源")));
+  if (m_tables->spectra()->rowCount() > 0)
+    s.tables.push_back(present::sheetTable(tableOf(m_tables->spectra(), "频谱")));
   if (m_tables->barriers()->rowCount() > 0)
-    s.tables.push_back(tableOf(m_tables->barriers(), "声屏障"));
+    s.tables.push_back(present::sheetTable(tableOf(m_tables->barriers(), "声屏障")));
   core::Table receptors = tableOf(m_tables->receptors(), "预测点");
   for (auto& row : receptors.rows) row[SceneTables::RClass].clear();
-  s.tables.push_back(receptors);
-  s.tables.push_back(m_results->receptorTable());
-  for (const auto& w : m_results->receptors()->warnings) s.text += w + "\n";
+  s.tables.push_back(present::sheetTable(receptors));
+  s.tables.push_back(present::sheetTable(m_results->receptorTable()));
+  for (const auto& w : m_results->receptors()->warnings) s.text.push_back(w);
   std::string png;
   if (m_results->hasGrid()) {
     QByteArray bytes;

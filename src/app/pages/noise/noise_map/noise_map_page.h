@@ -51,7 +51,7 @@ class NoiseMapPageHook : public PageHook {
   void storeInputs(CalculatorPage& page, core::Values& inputs) override;
   void loadInputs(CalculatorPage& page, const core::Values& inputs) override;
   void clearResults(CalculatorPage& page) override;
-  bool exportSheet(CalculatorPage& page, bool& written) override;
+  bool exportSheet(CalculatorPage& page, const QString& project, bool& written) override;
 
   // The page's own actions (buttons and tests).
   void compute();
