@@ -126,13 +126,14 @@ class NoiseMapPageTest : public QObject {
     widgets::setSaveFileSink(
         [&](QWidget*, const QString&, const QString&, const QString&) { return sheet; });
     bool written = false;
-    QVERIFY(h.exportSheet(page, written));
+    QVERIFY(h.exportSheet(page, QStringLiteral("/tmp/plant.kuva"), written));
     widgets::setSaveFileSink({});
     QVERIFY(written);
     QFile html(sheet);
     QVERIFY(html.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(html.readAll());
-    for (const char* part : {"气温", "水泵", "声屏障", "工业噪声地图预测结果", "<img"})
+    for (const char* part : {"气温", "水泵", "声屏障", "工业噪声地图预测结果", "<img", "plant.kuva",
+                             "GB/T 17247.2", "Adiv = 20 lg d + 11"})
       QVERIFY2(text.contains(QString::fromUtf8(part)), part);
 
     // Moving and deleting on the plan edit the tables.
