@@ -20,15 +20,15 @@ TEST(Refusal, EachImpossibleInputIsRefusedNamingItsField) {
 }
 
 // What the range checks leave, the registry refuses by naming the input that made the result
-// non-finite (a rainfall return period of 0 years).
+// non-finite (a river depth of the smallest single-precision number, which passes H > 0).
 TEST(Refusal, ANonFiniteResultIsRefusedNamingTheInputBehindIt) {
-  const core::CalculatorDesc* d = models::registry().find("rainstorm");
+  const core::CalculatorDesc* d = models::registry().find("cumflow");
   ASSERT_NE(d, nullptr);
   core::Values v = core::defaultValues(*d);
-  v.setNum("P", 0);
+  v.setNum("H", 1.4e-45);
   const core::Outcome o = d->compute(v, "compute");
   ASSERT_TRUE(o.failure);
-  EXPECT_EQ(o.failure->focus, "P");
+  EXPECT_EQ(o.failure->focus, "H");
   EXPECT_NE(o.failure->message.find("超出模型的适用范围，请重新输入！"), std::string::npos);
 }
 

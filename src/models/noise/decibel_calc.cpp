@@ -71,7 +71,8 @@ void DecibelCalculator::back() {
   m_display = o.value();
 }
 
-double DecibelCalculator::apply(char o, double left, double right) const {
+double DecibelCalculator::apply(char o, double left, double right) {
+  m_applied = o;
   return o == '+' ? core::addLevels(right, left) : core::subtractLevel(left, right);
 }
 
@@ -178,6 +179,11 @@ DecibelRun runDecibelKeys(const std::string& keys) {
     }
     calc.press(*key);
     run.text += bytes + "  " + core::cformat("%.15g", calc.display()) + "\r\n";
+    if (!std::isfinite(calc.display())) {
+      run.display = calc.display();
+      run.no_level = calc.lastApplied();
+      return run;
+    }
   }
   run.display = calc.display();
   return run;
@@ -209,6 +215,11 @@ const core::CalculatorDesc& decibelCalcDesc() {
         return core::failed(core::fail(
             "按键序列中的“" + run.bad + "”不是计算器的按键（可用：0-9 . + - = < C），请重新输入！",
             "keys"));
+      // A level minus one not below it, or levels too large to add, leave no level to show.
+      if (run.no_level == '-')
+        return core::failed(core::fail("相减时减去的声级必须小于被减的声级，请重新输入！", "keys"));
+      if (run.no_level)
+        return core::failed(core::fail("叠加的声级超出可计算的范围，请重新输入！", "keys"));
       core::Outcome o;
       o.text = run.text;
       outs.write(DecibelOut{run.display}, o.results);

@@ -38,6 +38,8 @@ class DecibelCalculator {
   void press(DecibelKey key);
   // The value shown (non-finite after a subtraction whose right level is not below the left).
   double display() const { return m_display; }
+  // The operator that gave the last result ('+' or '-').
+  char lastApplied() const { return m_applied; }
 
  private:
   // An operand as typed: whole part, fractional digits (as a whole number) and their count.
@@ -53,7 +55,7 @@ class DecibelCalculator {
   void back();
   void op(char o);
   void equals();
-  double apply(char o, double left, double right) const;
+  double apply(char o, double left, double right);
   Operand& current() { return m_typing == 1 ? m_a : m_b; }
 
   Operand m_a, m_b;
@@ -64,6 +66,7 @@ class DecibelCalculator {
   bool m_after_equals = false;  // the last key was "="
   double m_x = 0, m_y = 0;      // left value and repeated right value of "="
   char m_last = '+';            // operator that "=" repeats
+  char m_applied = '+';         // operator that gave the last result
   double m_display = 0;
 };
 
@@ -77,6 +80,8 @@ struct DecibelRun {
   std::string text;
   double display = 0;
   std::string bad;  // the offending character, when any
+  // The operator whose result is no level (nothing is run past it); 0 when every result is one.
+  char no_level = 0;
 };
 DecibelRun runDecibelKeys(const std::string& keys);
 

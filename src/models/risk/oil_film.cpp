@@ -8,6 +8,18 @@
 
 namespace models::risk {
 
+core::Check checkOilFilm(const OilFilmInput& in) {
+  if (auto f = requireNotNegative(in.v0_m3, "V0", "溢油量V0")) return f;
+  if (auto f = requireNotNegative(in.d0_m, "D0", "油膜初始时刻直径D0")) return f;
+  if (auto f = requirePositive(in.gw_kg_m3, "gw", "水比重γ")) return f;
+  if (auto f = requirePositive(in.go_kg_m3, "go", "石油比重γ0")) return f;
+  if (!(in.go_kg_m3 < in.gw_kg_m3))
+    return core::fail("石油比重γ0必须小于水比重γ，请重新输入！", "go");
+  if (auto f = requireNotNegative(in.k_per_min, "K", "常数K")) return f;
+  if (auto f = requireNotNegative(in.t_min, "t", "扩展时间t")) return f;
+  return std::nullopt;
+}
+
 OilFilmResult computeOilFilm(const OilFilmInput& in) {
   OilFilmResult r;
   const double d0 = in.d0_m, gw = in.gw_kg_m3, go = in.go_kg_m3;
@@ -43,6 +55,7 @@ const core::CalculatorDesc& oilFilmDesc() {
     c.actions = {{"compute", "计算结果", 1007}};
     c.result_text_id = 1237;
     c.compute = form.compute([](const In& in, const std::string&) {
+      if (auto f = checkOilFilm(in)) return core::failed(*f);
       core::Outcome o;
       o.text = computeOilFilm(in).text;
       return o;

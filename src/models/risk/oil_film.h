@@ -24,6 +24,8 @@ struct OilFilmResult {
 
 // No input is refused: oil heavier than water can make the bracket negative, and its cube root
 // shows as a non-finite diameter.
+// Refuses sizes and times below zero and oil not lighter than water (no spreading film).
+core::Check checkOilFilm(const OilFilmInput& in);
 OilFilmResult computeOilFilm(const OilFilmInput& in);
 
 inline constexpr const char* kOilFilmNote =

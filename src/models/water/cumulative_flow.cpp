@@ -41,12 +41,14 @@ double cumulativeFlowConcentration(const CumulativeFlowInput& in, double x, doub
 
 // The cumulative flow has no upper bound to check against: only the bank side is checked.
 core::Check checkCumulativeFlowPoint(const CumulativeFlowInput& in) {
+  if (auto f = checkMixingRiver(in.depth_m, in.u_m_s, in.my_m2_s)) return f;
   if (!(static_cast<double>(in.a_m) + in.y_m >= 0)) return core::fail(kMsgAyLow);
   if (!(in.a_m >= 0)) return core::fail(kMsgA);
-  return std::nullopt;
+  return checkMixingPointX(in.x_m);
 }
 
 core::Check checkCumulativeFlowGrid(const CumulativeFlowInput& in) {
+  if (auto f = checkMixingRiver(in.depth_m, in.u_m_s, in.my_m2_s)) return f;
   if (!(in.a_m >= 0)) return core::fail(kMsgA);
   if (!(static_cast<double>(in.a_m) + in.grid.ylow_m >= 0)) return core::fail(kMsgAyLow);
   return checkMixingGridSteps(in.grid);

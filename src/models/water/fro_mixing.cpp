@@ -17,6 +17,12 @@ constexpr const char* kGroupGrid = "网格计算";
 }  // namespace
 
 core::Check checkFro(const FroInput& in) {
+  if (!(in.qh_m3_s >= 0)) return core::fail("河水流量Qh必须大于等于0，请重新输入！", "Qh");
+  if (!(in.qp_m3_s > 0)) return core::fail("废水排放量Qp必须大于0，请重新输入！", "Qp");
+  if (!(in.depth_m > 0)) return core::fail("平均水深H必须大于0，请重新输入！", "H");
+  if (!(in.u_m_s > 0)) return core::fail("河水流速u必须大于0，请重新输入！", "u");
+  if (!(in.radius_m > 0)) return core::fail("水力半径R必须大于0，请重新输入！", "R");
+  if (!(in.roughness > 0)) return core::fail("河床糙率n必须大于0，请重新输入！", "n");
   return core::checkDistanceTableSize(static_cast<double>(in.xmax_m) / in.step_m, 2, "xc");
 }
 

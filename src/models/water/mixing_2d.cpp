@@ -40,16 +40,18 @@ double mixing2DConcentration(const Mixing2DInput& in, double x, double y) {
 }
 
 core::Check checkMixing2DPoint(const Mixing2DInput& in) {
+  if (auto f = checkMixingRiver(in.depth_m, in.u_m_s, in.my_m2_s)) return f;
   const double ay = static_cast<double>(in.a_m) + in.y_m;
   if (!(ay >= 0)) return core::fail(kMsgAyLow);
   if (!(ay <= in.width_m)) return core::fail(kMsgAyHigh);
   if (!(in.a_m <= in.width_m && in.a_m >= 0)) return core::fail(kMsgA);
-  return std::nullopt;
+  return checkMixingPointX(in.x_m);
 }
 
 core::Check checkMixing2DGrid(const Mixing2DInput& in) {
   const MixingGrid& g = in.grid;
   const double b = in.width_m;
+  if (auto f = checkMixingRiver(in.depth_m, in.u_m_s, in.my_m2_s)) return f;
   if (!(in.a_m <= in.width_m && in.a_m >= 0)) return core::fail(kMsgA);
   if (!(static_cast<double>(g.yhigh_m) - g.ylow_m <= b)) return core::fail(kMsgSpan);
   const double aylow = static_cast<double>(in.a_m) + g.ylow_m;

@@ -55,6 +55,18 @@ MixingGrid orderedLateral(MixingGrid g) {
   return g;
 }
 
+core::Check checkMixingRiver(double depth_m, double u_m_s, double my_m2_s) {
+  if (!(depth_m > 0)) return core::fail("平均水深H必须大于0，请重新输入！", "H");
+  if (!(u_m_s > 0)) return core::fail("流速u必须大于0，请重新输入！", "u");
+  if (!(my_m2_s > 0)) return core::fail("横向混合系数My必须大于0，请重新输入！", "My");
+  return std::nullopt;
+}
+
+core::Check checkMixingPointX(double x_m) {
+  if (!(x_m > 0)) return core::fail("离排放口流线距离x必须大于0，请重新输入！", "x");
+  return std::nullopt;
+}
+
 core::Check checkMixingGridSteps(const MixingGrid& g) {
   if (!(g.xc_m > 0)) return core::fail(kMsgStepX, "xc");
   if (!(g.yc_m > 0)) return core::fail(kMsgStepY, "yc");

@@ -33,6 +33,11 @@ using core::kMaxGridCells;
 // The steps must be positive (a zero or negative step never reaches the far limit) and the
 // grid must stay within kMaxGridCells. Expects ordered lateral limits.
 core::Check checkMixingGridSteps(const MixingGrid& g);
+// The river of the mixing models: depth, velocity and lateral mixing coefficient divide the
+// plume's spread and must be positive.
+core::Check checkMixingRiver(double depth_m, double u_m_s, double my_m2_s);
+// The point's distance along the stream: the plume's spread divides by it.
+core::Check checkMixingPointX(double x_m);
 
 // The fields both mixing pages end with: the single point x, y and its result C, then the grid
 // limits and steps, bound to the input struct's x_m, y_m and grid (only the far lateral

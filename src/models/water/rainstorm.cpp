@@ -75,6 +75,9 @@ std::string rainstormReferenceText(int province, int city) {
 core::Check checkRainstorm(const RainstormInput& in) {
   if (provinceRows(in.province).empty()) return core::fail(kMsgNoProvince, "province");
   if (!chosenRow(in.province, in.city)) return core::fail(kMsgNoCity, "city");
+  // The formulas take lg P and a power of the duration: both must be positive.
+  if (!(in.return_period_y > 0)) return core::fail("降雨重现期P必须大于0，请重新输入！", "P");
+  if (!(in.duration_min > 0)) return core::fail("降雨历时t必须大于0，请重新输入！", "t");
   return std::nullopt;
 }
 

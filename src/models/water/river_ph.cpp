@@ -34,6 +34,26 @@ float carbonicKa1(float t_c) {
   return core::storeFloat(interpolatedKa1(t));
 }
 
+core::Check checkRiverPh(const RiverPhInput& in) {
+  if (!(in.qh_m3_s > 0)) return core::fail("河水流量Qh必须大于0，请重新输入！", "Qh");
+  if (!(in.qp_m3_s >= 0)) return core::fail("污水排放量Qp必须大于等于0，请重新输入！", "Qp");
+  if (!(in.ph_h > 0 && in.ph_h <= 14))
+    return core::fail("本底pH值pHh必须大于0且不大于14，请重新输入！", "pHh");
+  if (!(in.cbh_mgn_l > 0)) return core::fail("本底碱度Cbh必须大于0，请重新输入！", "Cbh");
+  const bool acid = in.kind == WasteKind::Acid;
+  if (!(in.cw_mgn_l >= 0))
+    return core::fail(
+        std::string(acid ? "废水酸度Cap" : "废水碱度Cbp") + "必须大于等于0，请重新输入！", "Cw");
+  const double qh = in.qh_m3_s, qp = in.qp_m3_s, cw = in.cw_mgn_l;
+  const double river = (qh + qp) * in.cbh_mgn_l;
+  const double buffer = 10 * static_cast<double>(carbonicKa1(in.t_c)) * in.ph_h * qp * cw;
+  if (!((acid ? river - qp * cw : river - buffer) > 0))
+    return core::fail(std::string(acid ? "废水酸度Cap" : "废水碱度Cbp") +
+                          "超过河水的缓冲能力，模式不适用，请重新输入！",
+                      "Cw");
+  return std::nullopt;
+}
+
 RiverPhResult computeRiverPh(const RiverPhInput& in) {
   RiverPhResult r;
   r.ka1 = carbonicKa1(in.t_c);
@@ -89,6 +109,7 @@ const core::CalculatorDesc& riverPhDesc() {
     c.actions = {{"compute", "计算结果", 1293}};
     c.result_text_id = 1237;
     c.compute = form.compute([](const RiverPhInput& in, const std::string&) {
+      if (auto f = checkRiverPh(in)) return core::failed(*f);
       core::Outcome o;
       o.text = riverPhText(in.kind, computeRiverPh(in));
       return o;

@@ -34,6 +34,9 @@ float defaultWasteStrength(WasteKind kind);
 float carbonicKa1(float t_c);
 
 // No input is refused: a non-positive ratio under the logarithm gives a non-finite pH.
+// Refuses flows, pH and strengths out of their ranges, and waste stronger than the river's
+// buffer (the logarithm's argument would not be positive).
+core::Check checkRiverPh(const RiverPhInput& in);
 RiverPhResult computeRiverPh(const RiverPhInput& in);
 
 std::string riverPhText(WasteKind kind, const RiverPhResult& r);

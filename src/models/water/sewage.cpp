@@ -19,6 +19,10 @@ core::Check checkSewage(const SewageInput& in) {
   for (float v : nonneg)
     if (v < 0) return core::fail(kMsgNegative, "N", core::kCaptionError);
   if (in.resident > in.staff) return core::fail(kMsgLogic, "Nr", core::kCaptionError);
+  // The water used is the sewage divided by this share.
+  if (!(in.sewage_pct > 0 && in.sewage_pct <= 100))
+    return core::fail("排水量占用水量的比例p必须大于0且不大于100%，请重新输入！", "p",
+                      core::kCaptionError);
   return std::nullopt;
 }
 

@@ -16,7 +16,14 @@ constexpr const char* kGroupGrid = "网格计算";
 }  // namespace
 
 core::Check checkSp(const SpInput& in) {
+  // The mixed concentration divides by Qh + Qp.
+  if (!(in.qh_m3_s > 0)) return core::fail("河水流量Qh必须大于0，请重新输入！", "Qh");
+  if (!(in.qp_m3_s >= 0)) return core::fail("污水流量Qp必须大于等于0，请重新输入！", "Qp");
   if (in.mix_only) return std::nullopt;
+  if (!(in.u_m_s > 0)) return core::fail("河水流速u必须大于0，请重新输入！", "u");
+  // The oxygen-deficit term divides by K2 - K1.
+  if (!(in.k2_per_d != in.k1_per_d))
+    return core::fail("河流复氧系数K2不能等于耗氧系数K1，请重新输入！", "K2");
   return core::checkDistanceTableSize(static_cast<double>(in.lmax_m) / in.step_m, 4, "l");
 }
 

@@ -30,6 +30,15 @@ TEST(DecibelCalc, Subtraction) {
   // The right level not below the left: no finite level.
   EXPECT_FALSE(std::isfinite(runDecibelKeys("57-60=").display));
   EXPECT_FALSE(std::isfinite(runDecibelKeys("60-60=").display));
+  // The calculator refuses it with the field named, nothing run past the key.
+  const core::CalculatorDesc& d = decibelCalcDesc();
+  core::Values v = core::defaultValues(d);
+  v.setText("keys", "57-60=+1");
+  const core::Outcome o = d.compute(v, "compute");
+  ASSERT_TRUE(o.failure);
+  EXPECT_EQ(o.failure->message, "相减时减去的声级必须小于被减的声级，请重新输入！");
+  EXPECT_EQ(o.failure->focus, "keys");
+  EXPECT_EQ(runDecibelKeys("57-60=+1").text.find('+'), std::string::npos);
 }
 
 TEST(DecibelCalc, DisplayFollowsTheKeys) {

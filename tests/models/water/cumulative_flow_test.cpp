@@ -100,10 +100,13 @@ TEST(CumulativeFlow, SwappedLateralLimitsAreOrderedForTheGrid) {
   EXPECT_EQ(o.tables[0].rows[0][0], "0");
 }
 
-TEST(CumulativeFlow, ZeroDepthShowsTheLibraryText) {
+TEST(CumulativeFlow, ZeroDepthIsRefusedForPointAndGrid) {
   core::Values v = defaults();
   v.setNum("H", 0);
-  const core::Outcome o = run(v, "compute");
-  ASSERT_TRUE(o.ok());
-  EXPECT_FALSE(std::isfinite(o.results.num("C")));
+  for (const char* action : {"compute", "grid"}) {
+    const core::Outcome o = run(v, action);
+    ASSERT_FALSE(o.ok()) << action;
+    EXPECT_EQ(o.failure->message, "平均水深H必须大于0，请重新输入！");
+    EXPECT_EQ(o.failure->focus, "H");
+  }
 }

@@ -185,10 +185,16 @@ TEST(Mixing2D, ZeroOrNegativeStepsAndHugeGridsAreRefused) {
   EXPECT_EQ(message(run(v, "grid")), "y必须小于等于B，请重新输入！");
 }
 
-TEST(Mixing2D, UncheckedDivisionsShowTheLibraryText) {
+TEST(Mixing2D, DivisionsByZeroAreRefusedNamingTheField) {
   core::Values v = defaults();
   v.setNum("x", 0);
   core::Outcome o = run(v, "compute");
-  ASSERT_TRUE(o.ok());
-  EXPECT_FALSE(std::isfinite(o.results.num("C")));
+  ASSERT_FALSE(o.ok());
+  EXPECT_EQ(o.failure->message, "离排放口流线距离x必须大于0，请重新输入！");
+  EXPECT_EQ(o.failure->focus, "x");
+  v = defaults();
+  v.setNum("u", -1);
+  o = run(v, "compute");
+  ASSERT_FALSE(o.ok());
+  EXPECT_EQ(o.failure->message, "流速u必须大于0，请重新输入！");
 }
