@@ -105,6 +105,17 @@ inline const std::vector<Case>& cases() {
        {{"K1", "0.5"}, {"K2", "0.5"}},
        "河流复氧系数K2不能等于耗氧系数K1，请重新输入！",
        "K2"},
+      {"heat_evaporation",
+       "compute",
+       {{"alpha", "0"}},
+       "表面热扩散系数α必须大于0，请重新输入！",
+       "alpha"},
+      {"mass_evaporation", "compute", {{"r", "-1"}}, "液池半径r必须大于等于0，请重新输入！", "r"},
+      {"two_phase_leak",
+       "compute",
+       {{"TLG", "300"}},
+       "两相混合物温度 TLG必须大于等于液体在临界压力下的沸点 Tc，请重新输入！",
+       "TLG"},
   };
   return k;
 }

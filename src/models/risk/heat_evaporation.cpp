@@ -8,6 +8,17 @@
 
 namespace models::risk {
 
+core::Check checkHeatEvaporation(const HeatEvaporationInput& in) {
+  if (auto f = requireNotNegative(in.s_m2, "S", "液池面积S")) return f;
+  if (auto f = requirePositive(in.t_s, "t", "蒸发时间t")) return f;
+  if (auto f = requireNotNegative(in.lambda_w_mk, "lambda", "表面热导系数λ")) return f;
+  if (auto f = requirePositive(in.alpha_e7, "alpha", "表面热扩散系数α")) return f;
+  if (auto f = requirePositive(in.t0_k, "T0", "环境温度T0")) return f;
+  if (auto f = requirePositive(in.tb_k, "Tb", "沸点温度Tb")) return f;
+  if (auto f = requirePositive(in.h_j_kg, "H", "液体汽化热H")) return f;
+  return std::nullopt;
+}
+
 HeatEvaporationResult computeHeatEvaporation(const HeatEvaporationInput& in) {
   const double alpha_m2_s = in.alpha_e7 * 1e-7;
   const double q2 = static_cast<double>(in.lambda_w_mk) * in.s_m2 *
@@ -39,6 +50,7 @@ const core::CalculatorDesc& heatEvaporationDesc() {
     c.fields = core::concat(form.fields(), outs.fields());
     c.actions = {{"compute", "计算", 1009}};
     c.compute = form.compute([outs](const In& in, const std::string&) {
+      if (auto f = checkHeatEvaporation(in)) return core::failed(*f);
       core::Outcome o;
       outs.write(computeHeatEvaporation(in), o.results);
       return o;

@@ -22,6 +22,8 @@ struct HeatEvaporationResult {
 };
 
 // No input is refused: a zero time, diffusivity or heat gives a non-finite rate.
+// Refuses sizes, times, ground properties and temperatures out of their physical ranges.
+core::Check checkHeatEvaporation(const HeatEvaporationInput& in);
 HeatEvaporationResult computeHeatEvaporation(const HeatEvaporationInput& in);
 
 const core::CalculatorDesc& heatEvaporationDesc();

@@ -21,6 +21,15 @@ StabilityCoefficients poolStabilityCoefficients(PoolStability s) {
   return {0.2, 3.846e-3};
 }
 
+core::Check checkMassEvaporation(const MassEvaporationInput& in) {
+  if (auto f = requireNotNegative(in.p_pa, "P", "液体表面蒸气压P")) return f;
+  if (auto f = requireNotNegative(in.r_m, "r", "液池半径r")) return f;
+  if (auto f = requirePositive(in.m, "M", "分子量M")) return f;
+  if (auto f = requirePositive(in.t0_k, "T0", "环境温度T0")) return f;
+  if (auto f = requireNotNegative(in.u_m_s, "u", "风速u")) return f;
+  return std::nullopt;
+}
+
 MassEvaporationResult computeMassEvaporation(const MassEvaporationInput& in) {
   const auto [n, alpha] = poolStabilityCoefficients(in.stability);
   const double q3 = alpha * in.p_pa * in.m / (kGasConstant * in.t0_k) *
@@ -53,6 +62,7 @@ const core::CalculatorDesc& massEvaporationDesc() {
     c.fields = core::concat(form.fields(), outs.fields());
     c.actions = {{"compute", "计算", 1008}};
     c.compute = form.compute([outs](const In& in, const std::string&) {
+      if (auto f = checkMassEvaporation(in)) return core::failed(*f);
       core::Outcome o;
       outs.write(computeMassEvaporation(in), o.results);
       return o;

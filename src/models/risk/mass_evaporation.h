@@ -29,6 +29,8 @@ struct StabilityCoefficients {
 StabilityCoefficients poolStabilityCoefficients(PoolStability s);
 
 // No input is refused: a zero temperature gives a non-finite rate.
+// Refuses pressures, sizes, masses, temperatures and wind speeds out of their physical ranges.
+core::Check checkMassEvaporation(const MassEvaporationInput& in);
 MassEvaporationResult computeMassEvaporation(const MassEvaporationInput& in);
 
 const core::CalculatorDesc& massEvaporationDesc();

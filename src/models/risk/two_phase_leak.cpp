@@ -13,6 +13,20 @@ constexpr double kDischarge = 0.8;            // Cd of a two-phase outflow
 constexpr double kAboveCriticalShare = 0.45;  // P - Pc with Pc = 0.55 P
 }  // namespace
 
+core::Check checkTwoPhaseLeak(const TwoPhaseLeakInput& in) {
+  if (auto f = requireNotNegative(in.a_m2, "A", "裂口面积 A")) return f;
+  if (auto f = requirePositive(in.rho1_kg_m3, "rho1", "液体蒸发的蒸气密度 ρ1")) return f;
+  if (auto f = requirePositive(in.rho2_kg_m3, "rho2", "液体密度 ρ2")) return f;
+  if (auto f = requirePositive(in.h_j_kg, "H", "液体气化热 H")) return f;
+  if (auto f = requirePositive(in.tc_k, "Tc", "液体在临界压力下的沸点 Tc")) return f;
+  if (auto f = requireNotNegative(in.p_pa, "P", "操作压力或容器压力 P")) return f;
+  if (!(in.tlg_k >= in.tc_k))
+    return core::fail("两相混合物温度 TLG必须大于等于液体在临界压力下的沸点 Tc，请重新输入！",
+                      "TLG");
+  if (auto f = requireNotNegative(in.cp_j_kg_k, "Cp", "两相混合物定压比热 Cp")) return f;
+  return std::nullopt;
+}
+
 TwoPhaseLeakResult computeTwoPhaseLeak(const TwoPhaseLeakInput& in) {
   TwoPhaseLeakResult r;
   r.fv = static_cast<double>(in.cp_j_kg_k) * (static_cast<double>(in.tlg_k) - in.tc_k) / in.h_j_kg;
@@ -57,6 +71,7 @@ const core::CalculatorDesc& twoPhaseLeakDesc() {
     c.actions = {{"compute", "计算", 1010}};
     c.result_text_id = 1237;
     c.compute = form.compute([outs](const In& in, const std::string&) {
+      if (auto f = checkTwoPhaseLeak(in)) return core::failed(*f);
       core::Outcome o;
       const TwoPhaseLeakResult r = computeTwoPhaseLeak(in);
       outs.write(r, o.results);

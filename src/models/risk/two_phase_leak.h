@@ -29,6 +29,9 @@ struct TwoPhaseLeakResult {
 
 // No input is refused. Fv above 1 still gives a rate, with the advice to treat the release as
 // a gas leak.
+// Refuses sizes, densities, heats and pressures out of their physical ranges, and a mixture
+// below the boiling point (a negative evaporated fraction).
+core::Check checkTwoPhaseLeak(const TwoPhaseLeakInput& in);
 TwoPhaseLeakResult computeTwoPhaseLeak(const TwoPhaseLeakInput& in);
 
 const core::CalculatorDesc& twoPhaseLeakDesc();
