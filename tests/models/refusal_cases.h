@@ -116,6 +116,13 @@ inline const std::vector<Case>& cases() {
        {{"TLG", "300"}},
        "两相混合物温度 TLG必须大于等于液体在临界压力下的沸点 Tc，请重新输入！",
        "TLG"},
+      {"watertemp", "compute", {{"Qh", "-1"}}, "河水流量Qh必须大于0，请重新输入！", "Qh"},
+      {"overpressure_chart", "read", {{"Rs", "0"}}, "无因次距离必须大于0，请重新输入！", "Rs"},
+      {"equipment_leak",
+       "compute",
+       {{"T", "0"}},
+       "有害气体和蒸气温度 T必须大于0，请重新输入！",
+       "T"},
   };
   return k;
 }

@@ -6,6 +6,15 @@
 
 namespace models::air {
 
+core::Check checkEquipmentLeak(const EquipmentLeakInput& in) {
+  if (!(in.volume_m3 >= 0))
+    return core::fail("设备和管道内部容积 V必须大于等于0，请重新输入！", "V");
+  if (!(in.temperature_k > 0))
+    return core::fail("有害气体和蒸气温度 T必须大于0，请重新输入！", "T");
+  if (!(in.molar_mass > 0)) return core::fail("有害气体和蒸气分子量 M必须大于0，请重新输入！", "M");
+  return std::nullopt;
+}
+
 double computeEquipmentLeak(const EquipmentLeakInput& in) {
   return static_cast<double>(in.safety_k) * in.coefficient_c * in.volume_m3 *
          std::pow(static_cast<double>(in.molar_mass) / in.temperature_k, 0.5);
@@ -35,6 +44,7 @@ const core::CalculatorDesc& equipmentLeakDesc() {
     c.actions = {{"compute", "计算", 1007}};
     c.help_topic = "大气预测模式\\无组织排放量计算\\生产设备和管道不严密处的散发量计算.htm";
     c.compute = form.compute([](const EquipmentLeakInput& in, const std::string&) {
+      if (auto f = checkEquipmentLeak(in)) return core::failed(*f);
       core::Outcome o;
       o.results.setNum("Gc", static_cast<float>(computeEquipmentLeak(in)));
       return o;

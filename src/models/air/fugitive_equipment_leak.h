@@ -15,6 +15,8 @@ struct EquipmentLeakInput {
 };
 
 // Gc, kg/h.
+// Refuses a volume below zero and a molar mass or temperature not above zero.
+core::Check checkEquipmentLeak(const EquipmentLeakInput& in);
 double computeEquipmentLeak(const EquipmentLeakInput& in);
 
 const core::CalculatorDesc& equipmentLeakDesc();

@@ -13,6 +13,10 @@ double chartOverpressure_Pa(double r) {
 
 double chartScaledOverpressure(double r) { return chartOverpressure_Pa(r) / kOverpressureUnit_Pa; }
 
+core::Check checkOverpressureChart(const OverpressureChartInput& in) {
+  return requirePositive(in.rs, "Rs", "无因次距离");
+}
+
 OverpressureChartResult readOverpressureChart(const OverpressureChartInput& in) {
   return {core::storeFloat(chartScaledOverpressure(in.rs)),
           core::storeFloat(chartOverpressure_Pa(in.rs))};
@@ -36,6 +40,7 @@ const core::CalculatorDesc& overpressureChartDesc() {
     c.fields = core::concat(form.fields(), outs.fields());
     c.actions = {{"read", "确定", 1004}};
     c.compute = form.compute([outs](const In& in, const std::string&) {
+      if (auto f = checkOverpressureChart(in)) return core::failed(*f);
       core::Outcome o;
       outs.write(readOverpressureChart(in), o.results);
       return o;

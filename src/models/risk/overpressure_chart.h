@@ -28,6 +28,8 @@ struct OverpressureChartResult {
   float dp_pa = 0;  // the same in Pa
 };
 
+// Refuses a scaled distance not above zero (the chart's terms divide by it).
+core::Check checkOverpressureChart(const OverpressureChartInput& in);
 OverpressureChartResult readOverpressureChart(const OverpressureChartInput& in);
 
 // The chart dialog of the explosion page ("无因次距离查超压表"); no page of its own.

@@ -17,6 +17,12 @@ constexpr const char* kGroupGrid = "网格计算";
 }  // namespace
 
 core::Check checkWaterTemp(const WaterTempInput& in) {
+  // The mixed temperature divides by Qp + Qh, the decay by u H.
+  if (!(in.qh_m3_s > 0)) return core::fail("河水流量Qh必须大于0，请重新输入！", "Qh");
+  if (!(in.qp_m3_s >= 0)) return core::fail("废水流量Qp必须大于等于0，请重新输入！", "Qp");
+  if (!(in.depth_m > 0)) return core::fail("河流平均水深H必须大于0，请重新输入！", "H");
+  if (!(in.u_m_s > 0)) return core::fail("河水流速u必须大于0，请重新输入！", "u");
+  if (!(in.wind_m_s >= 0)) return core::fail("水面10m高风速Wz必须大于等于0，请重新输入！", "Wz");
   return core::checkDistanceTableSize(static_cast<double>(in.xmax_m) / in.step_m, 3, "xc");
 }
 
