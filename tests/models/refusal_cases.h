@@ -123,6 +123,12 @@ inline const std::vector<Case>& cases() {
        {{"T", "0"}},
        "有害气体和蒸气温度 T必须大于0，请重新输入！",
        "T"},
+      {"road_noise", "compute", {{"r", "0"}}, "预测点距声源距离r必须大于0，请重新输入！", "r"},
+      {"road_noise",
+       "compute",
+       {{"psi", "200"}},
+       "预测点到有限长路段两端张角Ψ必须大于0且不大于180°，请重新输入！",
+       "psi"},
   };
   return k;
 }

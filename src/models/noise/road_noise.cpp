@@ -96,6 +96,24 @@ RoadNoiseResult computeRoadNoise(const RoadNoiseInput& in) {
   return r;
 }
 
+core::Check checkRoadNoise(const RoadNoiseInput& in) {
+  static const char* names[] = {"大型车", "中型车", "小型车"};
+  for (int k = 0; k < 3; ++k) {
+    const auto cls = static_cast<VehicleClass>(k);
+    const auto i = static_cast<std::size_t>(k);
+    if (!(in.v_kmh[i] > 0))
+      return core::fail(std::string(names[k]) + "平均车速V必须大于0，请重新输入！",
+                        vehicleKey("V", cls));
+    if (!(in.n_per_h[i] > 0))
+      return core::fail(std::string(names[k]) + "平均小时车流量N必须大于0，请重新输入！",
+                        vehicleKey("N", cls));
+  }
+  if (!(in.r_m > 0)) return core::fail("预测点距声源距离r必须大于0，请重新输入！", "r");
+  if (!(in.psi_deg > 0 && in.psi_deg <= 180))
+    return core::fail("预测点到有限长路段两端张角Ψ必须大于0且不大于180°，请重新输入！", "psi");
+  return std::nullopt;
+}
+
 std::string vehicleKey(const char* quantity, VehicleClass c) {
   static const char* suffix[] = {"L", "M", "S"};
   return std::string(quantity) + suffix[static_cast<int>(c)];

@@ -68,6 +68,9 @@ double lineBarrierAttenuation(double delta1_m, double f_hz, double t_c);
 // Pavement correction of a class at its speed.
 double pavementCorrection(Pavement p, double v_kmh);
 
+// Refuses the inputs the prediction takes logarithms of (flows, speeds, distance, angle) when
+// not above zero, and an angle beyond a straight line.
+core::Check checkRoadNoise(const RoadNoiseInput& in);
 RoadNoiseResult computeRoadNoise(const RoadNoiseInput& in);
 
 // Keys of the vehicle table fields by class: "VL", "NL", "LoL", "VM", ...

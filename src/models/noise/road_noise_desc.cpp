@@ -78,6 +78,8 @@ const core::CalculatorDesc& roadNoiseDesc() {
     c.compute = form.compute([](const In& in, const std::string& action) {
       core::Outcome o;
       if (action == "alpha") {
+        if (!(in.pa_kpa > 0))
+          return core::failed(core::fail("环境大气压pa必须大于0，请重新输入！", "pa"));
         o.updated_inputs.setNum("alpha",
                                 core::airAbsorption_dB_km(in.f_hz, in.t_c, in.hr_pct, in.pa_kpa));
         return o;
@@ -86,6 +88,7 @@ const core::CalculatorDesc& roadNoiseDesc() {
         o.updated_inputs.setNum("Abar", lineBarrierAttenuation(in.delta1_m, in.f_hz, in.t_c));
         return o;
       }
+      if (auto f = checkRoadNoise(in)) return core::failed(*f);
       o.text = computeRoadNoise(in).text;
       return o;
     });
