@@ -129,6 +129,11 @@ inline const std::vector<Case>& cases() {
        {{"psi", "200"}},
        "预测点到有限长路段两端张角Ψ必须大于0且不大于180°，请重新输入！",
        "psi"},
+      {"industrial_noise",
+       "compute",
+       {{"rw", "0"}},
+       "声源到隔墙距离r必须大于0，请重新输入！",
+       "rw"},
   };
   return k;
 }

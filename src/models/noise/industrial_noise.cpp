@@ -88,6 +88,12 @@ int industrialPointCount(const IndustrialNoiseInput& in) {
 }
 
 core::Check checkIndustrialNoise(const IndustrialNoiseInput& in) {
+  // The indoor level divides by R and r^2, the transmitted power is 10 lg S.
+  if (in.source == NoiseSourceKind::Indoor) {
+    if (!(in.room_const_m2 > 0)) return core::fail("房间常数R必须大于0，请重新输入！", "R");
+    if (!(in.rw_m > 0)) return core::fail("声源到隔墙距离r必须大于0，请重新输入！", "rw");
+    if (!(in.wall_m2 > 0)) return core::fail("隔墙面积S必须大于0，请重新输入！", "S");
+  }
   // With the barrier only the last point is computed.
   if (!in.barrier && industrialPointCount(in) > kMaxIndustrialPoints)
     return core::fail(kMsgTooManyPoints, "dr");

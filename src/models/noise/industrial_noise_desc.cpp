@@ -64,11 +64,15 @@ const core::CalculatorDesc& industrialNoiseDesc() {
     c.compute = form.compute([](const In& in, const std::string& action) {
       core::Outcome o;
       if (action == "alpha") {
+        if (!(in.pa_kpa > 0))
+          return core::failed(core::fail("环境大气压pa必须大于0，请重新输入！", "pa"));
         o.updated_inputs.setNum("alpha",
                                 core::airAbsorption_dB_km(in.f_hz, in.t_c, in.hr_pct, in.pa_kpa));
         return o;
       }
       if (action == "dA") {
+        if (!(in.f_hz > 0))
+          return core::failed(core::fail("倍频带中心频率f必须大于0，请重新输入！", "f"));
         o.updated_inputs.setNum("dA", core::aWeighting_dB(in.f_hz));
         return o;
       }
