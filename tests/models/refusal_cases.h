@@ -134,6 +134,7 @@ inline const std::vector<Case>& cases() {
        {{"rw", "0"}},
        "声源到隔墙距离r必须大于0，请重新输入！",
        "rw"},
+      {"tank_loss", "fixed_working", {{"fw_V", "0"}}, "油罐体积 V必须大于0，请重新输入！", "fw_V"},
   };
   return k;
 }

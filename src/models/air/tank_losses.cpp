@@ -99,7 +99,47 @@ std::string floatingWorking(FloatingRoofWorkingInput in) {
   return core::cformat("结果：浮顶油罐大呼吸损耗量Lw：%f [kg/a]", lw);
 }
 
+core::Check checkNotNegative(double v, const char* key, const std::string& name) {
+  if (v >= 0) return std::nullopt;
+  return core::fail(name + "必须大于等于0，请重新输入！", key);
+}
+
+// P* takes the root of 1 - Py/Pa: the vapour pressure lies between 0 and the air pressure.
+core::Check checkVapourPressure(double py, double pa, const std::string& prefix) {
+  if (!(py >= 0))
+    return core::fail("油品平均温度下蒸汽压 Py必须大于等于0，请重新输入！", prefix + "Py");
+  if (!(pa > 0)) return core::fail("当地大气压 Pa必须大于0，请重新输入！", prefix + "Pa");
+  if (!(py <= pa))
+    return core::fail("油品平均温度下蒸汽压 Py必须不大于当地大气压 Pa，请重新输入！",
+                      prefix + "Py");
+  return std::nullopt;
+}
+
+// The inputs each loss divides by, takes a root or a power of, in the order of its fields.
+core::Check checkTankLoss(const TankForm& in, const std::string& action) {
+  if (action == "floating_working") {
+    if (!(in.lw.diameter_m > 0)) return core::fail("油罐直径 D必须大于0，请重新输入！", "lw_D");
+  } else if (action == "fixed_breathing") {
+    const FixedRoofBreathingInput& b = in.fb;
+    if (auto f = checkNotNegative(b.diameter_m, "fb_D", "油罐直径 D")) return f;
+    if (auto f = checkNotNegative(b.vapour_space_m, "fb_H", "油罐内气体空间高度 H")) return f;
+    if (auto f = checkNotNegative(b.p_kpa, "fb_P", "油罐内油品本体温度下蒸汽压 P")) return f;
+    if (!(b.pa_kpa > b.p_kpa))
+      return core::fail("当地大气压 Pa必须大于油品本体温度下蒸汽压 P，请重新输入！", "fb_Pa");
+    if (auto f = checkNotNegative(b.daily_range_c, "fb_dT", "大气温度的平均日温差 △T")) return f;
+  } else if (action == "floating_standing") {
+    if (auto f = checkNotNegative(in.fs.wind_m_s, "fs_v", "油罐所在地平均风速 v")) return f;
+    return checkVapourPressure(in.fs.py_kpa, in.fs.pa_kpa, "fs_");
+  } else if (action == "internal_standing") {
+    return checkVapourPressure(in.is.py_kpa, in.is.pa_kpa, "is_");
+  } else if (action == "fixed_working") {
+    if (!(in.fw.volume_m3 > 0)) return core::fail("油罐体积 V必须大于0，请重新输入！", "fw_V");
+  }
+  return std::nullopt;
+}
+
 core::Outcome computeTankLoss(const TankForm& in, const std::string& action) {
+  if (auto f = checkTankLoss(in, action)) return core::failed(*f);
   core::Outcome o;
   if (action == "floating_working") {
     FloatingRoofWorkingInput lw = in.lw;

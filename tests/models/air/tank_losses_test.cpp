@@ -80,6 +80,13 @@ TEST(TankLosses, StandingLossesDefaults) {
             "结果：浮顶罐小呼吸蒸发损耗量Ls：324.260315 [kg/a]");
   EXPECT_EQ(tankLossesDesc().compute(defaults(), "internal_standing").text,
             "结果：内浮顶罐小呼吸蒸发损耗量Ls：755.328638 [kg/a]");
+  // A vapour pressure above the air pressure has no P*: refused on the sub-form's own field.
+  core::Values v = defaults();
+  v.setNum("is_Py", 200);
+  const core::Outcome o = tankLossesDesc().compute(v, "internal_standing");
+  ASSERT_TRUE(o.failure);
+  EXPECT_EQ(o.failure->message, "油品平均温度下蒸汽压 Py必须不大于当地大气压 Pa，请重新输入！");
+  EXPECT_EQ(o.failure->focus, "is_Py");
 }
 
 // A bolted deck adds the seam term Fd Kd D^2 (zero for the default welded deck).
