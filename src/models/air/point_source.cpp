@@ -169,6 +169,11 @@ int gridSteps(float from_m, float to_m, float step_m) {
 }
 
 core::Check checkPointSource(const PointSourceInput& in) {
+  // The exit wind is U10 (H/10)^p and the exit velocity divides by the outlet's area.
+  if (!(in.stack_height_m > 0))
+    return core::fail("烟筒距地面几何高度 H必须大于0，请重新输入！", "H");
+  if (!in.rise_typed && !(in.diameter_m > 0))
+    return core::fail("烟筒出口直径D必须大于0，请重新输入！", "D");
   if (!(in.u10_m_s >= 0)) return core::fail(kMsgNegativeWind);
   const bool wind = in.u10_m_s >= kWindRegime_m_s;
   if (!in.rise_typed) {

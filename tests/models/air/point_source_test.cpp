@@ -192,7 +192,14 @@ TEST(PointSource, ChecksInTheOrderTheComputationMeetsThem) {
   in.step_m = 0;
   in.sampling_h = 0.4f;
   in.u10_m_s = -1;
+  in.stack_height_m = 0;
+  in.diameter_m = 0;
   auto msg = [&] { return checkPointSource(in) ? checkPointSource(in)->message : std::string(); };
+  EXPECT_EQ(msg(), "烟筒距地面几何高度 H必须大于0，请重新输入！");
+  EXPECT_EQ(checkPointSource(in)->focus, "H");
+  in.stack_height_m = 100;
+  EXPECT_EQ(msg(), "烟筒出口直径D必须大于0，请重新输入！");
+  in.diameter_m = 2;
   EXPECT_EQ(msg(), "地面10m高风速不能为负数，请重新输入！");
   in.u10_m_s = 2;
   EXPECT_EQ(msg(), "烟气出口温度必须大于环境大气温度，请重新输入！");
