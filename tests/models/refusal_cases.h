@@ -135,6 +135,9 @@ inline const std::vector<Case>& cases() {
        "声源到隔墙距离r必须大于0，请重新输入！",
        "rw"},
       {"tank_loss", "fixed_working", {{"fw_V", "0"}}, "油罐体积 V必须大于0，请重新输入！", "fw_V"},
+      {"dust", "transport", {{"M", "0"}}, "车辆载重 M必须大于0，请重新输入！", "M"},
+      {"dust", "coal", {{"U", "-1"}}, "地面平均风速 U必须大于等于0，请重新输入！", "U"},
+      {"open_storage", "compute", {{"M", "-1"}}, "有害物质分子量 M必须大于0，请重新输入！", "M"},
   };
   return k;
 }

@@ -8,6 +8,24 @@ namespace models::air {
 
 namespace {
 constexpr double kOneOver6_8 = 0.14705882352941177;
+
+core::Check requireNotNegative(double v, const char* key, const std::string& name) {
+  if (v >= 0) return std::nullopt;
+  return core::fail(name + "必须大于等于0，请重新输入！", key);
+}
+}  // namespace
+
+core::Check checkTransportDust(const TransportDustInput& in) {
+  if (auto f = requireNotNegative(in.speed_km_h, "V", "车辆行驶速度 V")) return f;
+  if (!(in.load_t > 0)) return core::fail("车辆载重 M必须大于0，请重新输入！", "M");
+  if (auto f = requireNotNegative(in.distance_km, "L", "运输距离 L")) return f;
+  if (auto f = requireNotNegative(in.amount_t_y, "Q", "运输量 Q")) return f;
+  return requireNotNegative(in.road_dust_kg_m2, "P", "路面状况 P");
+}
+
+core::Check checkCoalPileDust(const CoalPileDustInput& in) {
+  if (auto f = requireNotNegative(in.wind_m_s, "U", "地面平均风速 U")) return f;
+  return requireNotNegative(in.surface_m2, "S", "煤堆表面积 S");
 }
 
 double computeTransportDust(const TransportDustInput& in) {
@@ -54,12 +72,14 @@ const core::CalculatorDesc& fugitiveDustDesc() {
     c.help_topic = "大气预测模式\\无组织排放量计算\\扬尘计算.htm";
     const core::ComputeFn byTransport =
         transport.compute([](const TransportDustInput& in, const std::string&) {
+          if (auto f = checkTransportDust(in)) return core::failed(*f);
           core::Outcome o;
           o.results.setNum("Qt", static_cast<float>(computeTransportDust(in)));
           return o;
         });
     const core::ComputeFn byCoal =
         coal.compute([](const CoalPileDustInput& in, const std::string&) {
+          if (auto f = checkCoalPileDust(in)) return core::failed(*f);
           core::Outcome o;
           o.results.setNum("Qc", static_cast<float>(computeCoalPileDust(in)));
           return o;

@@ -15,6 +15,8 @@ struct TransportDustInput {
 };
 
 // Qt = 0.123 (V / 5) (M / 6.8)^0.85 (2 P)^0.72 L Q / M   kg/a
+// Refuses a load not above zero and speeds, distances, amounts and road dust below zero.
+core::Check checkTransportDust(const TransportDustInput& in);
 double computeTransportDust(const TransportDustInput& in);
 
 struct CoalPileDustInput {
@@ -24,6 +26,8 @@ struct CoalPileDustInput {
 };
 
 // Qc = 11.7 U^2.45 S^0.345 e^(-0.5 W)   mg/s
+// Refuses a wind speed or pile surface below zero (their powers are taken).
+core::Check checkCoalPileDust(const CoalPileDustInput& in);
 double computeCoalPileDust(const CoalPileDustInput& in);
 
 // Tab captions (with their trailing blank) and the input group of each tab in the description.

@@ -6,6 +6,15 @@
 
 namespace models::air {
 
+core::Check checkOpenStorage(const OpenStorageInput& in) {
+  if (!(in.wind_m_s >= 0)) return core::fail("车间内风速 u必须大于等于0，请重新输入！", "u");
+  if (!(in.area_m2 >= 0)) return core::fail("有害物质敞露面积 F必须大于等于0，请重新输入！", "F");
+  if (!(in.molar_mass > 0)) return core::fail("有害物质分子量 M必须大于0，请重新输入！", "M");
+  if (!(in.vapour_pressure_mmhg >= 0))
+    return core::fail("有机溶剂在该温度时饱和蒸汽压 Pv必须大于等于0，请重新输入！", "Pv");
+  return std::nullopt;
+}
+
 double computeOpenStorage(const OpenStorageInput& in) {
   return (5.38 + 4.1 * in.wind_m_s) * in.vapour_pressure_mmhg * in.area_m2 *
          std::sqrt(static_cast<double>(in.molar_mass));
@@ -68,6 +77,7 @@ const core::CalculatorDesc& openStorageDesc() {
     c.actions = {{"compute", "计算", 1008}};
     c.help_topic = "大气预测模式\\无组织排放量计算\\有害物质敞露存放的散发量计算.htm";
     c.compute = form.compute([](const OpenStorageInput& in, const std::string&) {
+      if (auto f = checkOpenStorage(in)) return core::failed(*f);
       core::Outcome o;
       o.results.setNum("G", static_cast<float>(computeOpenStorage(in)));
       return o;

@@ -19,6 +19,8 @@ struct OpenStorageInput {
 };
 
 // G, g/h.
+// Refuses a wind speed, area or vapour pressure below zero and a molar mass not above zero.
+core::Check checkOpenStorage(const OpenStorageInput& in);
 double computeOpenStorage(const OpenStorageInput& in);
 
 // Vapour pressure constants of the listed substances: Pv = 10^(A - 0.05223 B / T) mmHg.
