@@ -138,6 +138,7 @@ inline const std::vector<Case>& cases() {
       {"dust", "transport", {{"M", "0"}}, "车辆载重 M必须大于0，请重新输入！", "M"},
       {"dust", "coal", {{"U", "-1"}}, "地面平均风速 U必须大于等于0，请重新输入！", "U"},
       {"open_storage", "compute", {{"M", "-1"}}, "有害物质分子量 M必须大于0，请重新输入！", "M"},
+      {"sanitary", "emission", {{"L", "-1"}}, "卫生防护距离必须大于等于0，请重新输入！", "L"},
   };
   return k;
 }

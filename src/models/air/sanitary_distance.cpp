@@ -121,6 +121,12 @@ SanitaryDistanceResult computeSanitaryDistance(const SanitaryInput& in) {
   return r;
 }
 
+core::Check checkSanitaryEmission(const SanitaryInput& in) {
+  if (!(in.area_m2 >= 0)) return core::fail("无组织排放源面积必须大于等于0，请重新输入！", "S");
+  if (!(in.distance_m >= 0)) return core::fail("卫生防护距离必须大于等于0，请重新输入！", "L");
+  return std::nullopt;
+}
+
 double computeAllowedEmission(const SanitaryInput& in) {
   const auto k = sanitaryCoefficients(in.distance_m, in.wind_m_s, sourceCategory(in));
   return in.standard_mg_m3 * sanitaryTerm(k, in.distance_m, in.area_m2);
@@ -182,6 +188,7 @@ const core::CalculatorDesc& sanitaryDistanceDesc() {
     c.compute = form.compute([](const SanitaryInput& in, const std::string& action) {
       core::Outcome o;
       if (action == "emission") {
+        if (auto f = checkSanitaryEmission(in)) return core::failed(*f);
         o.updated_inputs.setNum("Qc", computeAllowedEmission(in));
         return o;
       }

@@ -60,6 +60,9 @@ SanitaryDistanceResult computeSanitaryDistance(const SanitaryInput& in);
 // Never below the distance itself.
 int raisedDistance(double distance_m);
 
+// The allowed emission takes powers of the distance and the root of a term with the area:
+// refuses either below zero.
+core::Check checkSanitaryEmission(const SanitaryInput& in);
 // Emission allowed at the entered distance, kg/h.
 double computeAllowedEmission(const SanitaryInput& in);
 
