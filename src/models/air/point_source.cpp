@@ -175,6 +175,9 @@ core::Check checkPointSource(const PointSourceInput& in) {
   if (!in.rise_typed && !(in.diameter_m > 0))
     return core::fail("烟筒出口直径D必须大于0，请重新输入！", "D");
   if (!(in.u10_m_s >= 0)) return core::fail(kMsgNegativeWind);
+  // The computed mixing height divides by the Coriolis parameter 2 Omega sin(latitude).
+  if (!in.mixing_typed && !(in.latitude_deg > 0 && in.latitude_deg <= 90))
+    return core::fail("地理纬度必须大于0且不大于90°，请重新输入！", "lat");
   const bool wind = in.u10_m_s >= kWindRegime_m_s;
   if (!in.rise_typed) {
     const double dt = static_cast<double>(in.gas_temp_c) - in.air_temp_c;

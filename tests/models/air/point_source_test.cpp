@@ -202,6 +202,12 @@ TEST(PointSource, ChecksInTheOrderTheComputationMeetsThem) {
   in.diameter_m = 2;
   EXPECT_EQ(msg(), "地面10m高风速不能为负数，请重新输入！");
   in.u10_m_s = 2;
+  in.latitude_deg = 0;
+  EXPECT_EQ(msg(), "地理纬度必须大于0且不大于90°，请重新输入！");
+  in.mixing_typed = true;  // a typed mixing height needs no latitude
+  EXPECT_EQ(msg(), "烟气出口温度必须大于环境大气温度，请重新输入！");
+  in.mixing_typed = false;
+  in.latitude_deg = 40;
   EXPECT_EQ(msg(), "烟气出口温度必须大于环境大气温度，请重新输入！");
   in.rise_typed = true;  // a typed rise needs no gas temperature
   EXPECT_EQ(msg(), "步长必须大于0，请重新输入！");
