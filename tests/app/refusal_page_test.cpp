@@ -42,7 +42,9 @@ class RefusalPageTest : public QObject {
         else
           page.setValue(key, std::stod(text));
       }
-      QVERIFY2(!page.runAction(c.action), qPrintable(what));
+      // A page whose hook computes a sub-form answers "handled" even for a refusal: the
+      // message and the focus tell.
+      page.runAction(c.action);
       QCOMPARE(messages, QStringList{QString::fromStdString(c.message)});
       QTRY_COMPARE(QApplication::focusWidget(), page.control(c.focus));
     }
