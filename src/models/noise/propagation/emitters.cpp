@@ -13,16 +13,6 @@ namespace {
 // Deepest level of an area source's quadtree (256 x 256 cells at most).
 constexpr int kMaxAreaDepth = 8;
 
-// 10^(0.1 A) of the A-weighting per band.
-const Bands& aFactors() {
-  static const Bands f = [] {
-    Bands b{};
-    for (std::size_t k = 0; k < kBands; ++k) b[k] = std::pow(10.0, 0.1 * kAWeight[k]);
-    return b;
-  }();
-  return f;
-}
-
 double tenLg(double v) { return 10 * std::log10(v); }
 
 // The bands of an emission as a whole-source level (per unit when `per_unit` says so): equal
@@ -34,7 +24,7 @@ Bands emissionBands(const Scene& scene, const Emission& e) {
     case Emission::Kind::Spectrum: return findSpectrum(scene, e.spectrum)->values;
     case Emission::Kind::Lwa: {
       double s = 0;
-      for (double f : aFactors()) s += f;
+      for (double f : aWeightFactors()) s += f;
       b.fill(e.lwa_db - tenLg(s));
       return b;
     }

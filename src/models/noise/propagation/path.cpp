@@ -180,7 +180,17 @@ Bands attenuation(const Prepared& p, const PathEnd& s, const PathEnd& r, Scratch
   return a;
 }
 
+const Bands& aWeightFactors() {
+  static const Bands f = [] {
+    Bands b{};
+    for (std::size_t k = 0; k < kBands; ++k) b[k] = std::pow(10.0, 0.1 * kAWeight[k]);
+    return b;
+  }();
+  return f;
+}
+
 Box boxOf(const std::vector<Point2>& pts) {
+  if (pts.empty()) return {0, 0, 0, 0};
   Box b{pts[0].x, pts[0].x, pts[0].y, pts[0].y};
   for (const auto& q : pts) {
     b.xmin = std::min(b.xmin, q.x);

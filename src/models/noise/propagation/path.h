@@ -89,6 +89,10 @@ bool crossing(Point2 s, Point2 r, Point2 p, Point2 q, double& t, double& u);
 bool boxesMeet(const Box& a, const Box& b);
 
 bool insideRing(const std::vector<Point2>& ring, double x, double y);
+// The bounding box of the points (all zero when there are none).
 Box boxOf(const std::vector<Point2>& pts);
+
+// 10^(0.1 A) of the A-weighting of each band.
+const Bands& aWeightFactors();
 
 }  // namespace models::noise::propagation::detail

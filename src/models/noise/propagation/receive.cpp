@@ -8,15 +8,6 @@ namespace models::noise::propagation::detail {
 
 namespace {
 
-const Bands& aFactor() {
-  static const Bands f = [] {
-    Bands b{};
-    for (std::size_t k = 0; k < kBands; ++k) b[k] = std::pow(10.0, 0.1 * kAWeight[k]);
-    return b;
-  }();
-  return f;
-}
-
 // Pieces are cut until no longer than half their distance, and not below 1 m.
 bool smallEnough(double size, double dist) { return size <= std::max(1.0, dist / 2); }
 
@@ -46,7 +37,7 @@ struct Sink {
   // One point source with `share` of the emitter's power.
   void piece(Point2 at, double ground_z, double h, const HeightTerms& k, double share) {
     const Bands att = attenuation(p, {at, ground_z, h, k}, rcv, sc);
-    const Bands& af = aFactor();
+    const Bands& af = aWeightFactors();
     // 10^(0.1 L) as exp(0.1 ln10 L): the same value, faster than pow.
     constexpr double kLn10Tenth = 0.23025850929940458;
     for (std::size_t b = 0; b < kBands; ++b) {

@@ -1,28 +1,13 @@
 #include "models/noise/propagation/scene.h"
 
+#include "models/noise/propagation/path.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace models::noise::propagation {
 
 namespace {
-
-struct Box {
-  double xmin, xmax, ymin, ymax;
-};
-
-Box boxOf(const std::vector<Point2>& ring) {
-  Box b{0, 0, 0, 0};
-  if (ring.empty()) return b;
-  b = {ring[0].x, ring[0].x, ring[0].y, ring[0].y};
-  for (const auto& p : ring) {
-    b.xmin = std::min(b.xmin, p.x);
-    b.xmax = std::max(b.xmax, p.x);
-    b.ymin = std::min(b.ymin, p.y);
-    b.ymax = std::max(b.ymax, p.y);
-  }
-  return b;
-}
 
 // Points from the low edge at every spacing up to and including the high edge (a tolerance
 // keeps a 500 m side at 5 m at 101 points despite rounding).
@@ -34,17 +19,17 @@ int pointsAlong(double lo, double hi, double spacing) {
 }  // namespace
 
 int GridSpec::columns() const {
-  const Box b = boxOf(ring);
+  const detail::Box b = detail::boxOf(ring);
   return pointsAlong(b.xmin, b.xmax, spacing_m);
 }
 
 int GridSpec::rows() const {
-  const Box b = boxOf(ring);
+  const detail::Box b = detail::boxOf(ring);
   return pointsAlong(b.ymin, b.ymax, spacing_m);
 }
 
-double GridSpec::xmin() const { return boxOf(ring).xmin; }
-double GridSpec::ymin() const { return boxOf(ring).ymin; }
+double GridSpec::xmin() const { return detail::boxOf(ring).xmin; }
+double GridSpec::ymin() const { return detail::boxOf(ring).ymin; }
 
 // Bilinear between the four surrounding nodes; clamped to the grid's edge outside it.
 double Terrain::at(double x, double y) const {
