@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -82,6 +83,19 @@ class Parser {
   void output();
   void grid(bool polar);
   void finishGrid(Grid& g);
+  // Averaging and the files of high values (deck_averages.cpp).
+  void averTime();
+  void pollutant();
+  void emissionFactors();
+  void emissionUnits();
+  void sourceGroup();
+  void startEnd();
+  void dayRange();
+  void windCats();
+  bool averagingOutput();
+  int periodWord(const std::string& w, bool longTerm) const;
+  std::vector<int> ranks(size_t from, size_t to = std::string::npos) const;
+  void finishAveraging();
   void finish();
   void refuseOverwrites();
 
@@ -91,7 +105,10 @@ class Parser {
   std::string path_, kw_;
   long line_ = 0;
   bool flat_ = false, conc_ = false, flagpole_ = false, rectable_ = false;
-  bool averaging_ = false;
+  bool averaging_ = false, specialOff_ = false;
+  std::string pollutantKey_;
+  long pollutantLine_ = 0;
+  std::set<size_t> emisfact_;
   double flagDefault_ = 0;
   long errorFileLine_ = 0;
   std::set<size_t> withParams_;
@@ -177,12 +194,9 @@ void Parser::control(const std::string& rest) {
           "MODELOPT: elevated terrain is not supported; use FLAT (or DFAULT with all "
           "elevations zero)");
   } else if (kw_ == "AVERTIME") {
-    count(1, 1);
-    if (upper(w_[first_]) != "1") fail("AVERTIME " + w_[first_] + " is not supported (only 1)");
-    averaging_ = true;
+    averTime();
   } else if (kw_ == "POLLUTID") {
-    count(1, 1);
-    deck_.pollutant = w_[first_];
+    pollutant();
   } else if (kw_ == "RUNORNOT") {
     count(1, 1);
     const std::string o = upper(w_[first_]);
@@ -206,8 +220,14 @@ void Parser::control(const std::string& rest) {
 
 void Parser::source() {
   if (kw_ == "ELEVUNIT") {
+    // Elevations are not used over flat terrain; FEET only scales them.
     count(1, 1);
-    if (upper(w_[first_]) != "METERS") fail("ELEVUNIT " + w_[first_] + " is not supported");
+    if (upper(w_[first_]) != "METERS" && upper(w_[first_]) != "FEET")
+      fail("ELEVUNIT " + w_[first_] + " is not supported (METERS or FEET)");
+  } else if (kw_ == "EMISFACT") {
+    emissionFactors();
+  } else if (kw_ == "EMISUNIT") {
+    emissionUnits();
   } else if (kw_ == "LOCATION") {
     count(4, 5);
     const std::string id = w_[first_], type = upper(w_[first_ + 1]);
@@ -243,21 +263,7 @@ void Parser::source() {
     s.ds = std::max(s.ds, 1.0e-5);
     withParams_.insert(i);
   } else if (kw_ == "SRCGROUP") {
-    if (w_.size() < first_ + 1) count(1, 1);
-    const std::string id = w_[first_];
-    for (const SourceGroup& g : deck_.groups)
-      if (g.id == id) fail("SRCGROUP: group \"" + id + "\" is defined twice");
-    SourceGroup g;
-    g.id = id;
-    std::set<size_t> members;
-    if (upper(id) == "ALL" && w_.size() == first_ + 1) {
-      for (size_t i = 0; i < deck_.sources.size(); ++i) members.insert(i);
-    } else {
-      if (w_.size() == first_ + 1) fail("SRCGROUP: group \"" + id + "\" lists no sources");
-      for (size_t i = first_ + 1; i < w_.size(); ++i) members.insert(sourceIndex(w_[i]));
-    }
-    g.members.assign(members.begin(), members.end());
-    deck_.groups.push_back(g);
+    sourceGroup();
   } else {
     unsupported();
   }
@@ -266,7 +272,33 @@ void Parser::source() {
 void Parser::receptor() {
   if (kw_ == "ELEVUNIT") {
     count(1, 1);
-    if (upper(w_[first_]) != "METERS") fail("ELEVUNIT " + w_[first_] + " is not supported");
+    if (upper(w_[first_]) != "METERS" && upper(w_[first_]) != "FEET")
+      fail("ELEVUNIT " + w_[first_] + " is not supported (METERS or FEET)");
+  } else if (kw_ == "DISCPOLR") {
+    count(3, 5);
+    const PointSource& s = deck_.sources[sourceIndex(w_[first_])];
+    const double r = number(first_ + 1), dir = number(first_ + 2);
+    ReceptorEntry e;
+    e.type = "DP";
+    e.r.x = s.x + r * std::sin(dir * Consts::degToRad);
+    e.r.y = s.y + r * std::cos(dir * Consts::degToRad);
+    e.r.zflag = flagDefault_;
+    if (deck_.receptors.size() >= kMaxReceptors)
+      fail("DISCPOLR: more than " + std::to_string(kMaxReceptors) + " receptors");
+    deck_.receptors.push_back(e);
+  } else if (kw_ == "EVALCART") {
+    // A discrete receptor that also belongs to an arc of an evaluation run.
+    count(7, 7);
+    ReceptorEntry e;
+    e.r.x = number(first_);
+    e.r.y = number(first_ + 1);
+    e.zelev = number(first_ + 2);
+    e.zhill = number(first_ + 3);
+    e.r.zflag = number(first_ + 4);
+    if (!(e.r.zflag >= 0.0)) fail("EVALCART: the flagpole height must not be negative");
+    if (deck_.receptors.size() >= kMaxReceptors)
+      fail("EVALCART: more than " + std::to_string(kMaxReceptors) + " receptors");
+    deck_.receptors.push_back(e);
   } else if (kw_ == "DISCCART") {
     const size_t n = w_.size() - first_;
     ReceptorEntry e;
@@ -358,6 +390,7 @@ void Parser::finishGrid(Grid& g) {
     fail(kw_ + ": more than " + std::to_string(kMaxReceptors) + " receptors");
   ReceptorEntry e;
   e.network = g.name;
+  e.type = g.polar ? "GP" : "GC";
   e.r.zflag = flagDefault_;
   if (g.polar) {
     if (g.dist.empty() || g.dirs.empty()) fail("GRIDPOLR: the network needs DIST and GDIR or DDIR");
@@ -392,6 +425,17 @@ void Parser::meteorology() {
     (kw_ == "SURFFILE" ? deck_.surfaceFile : deck_.profileFile) = path;
   } else if (kw_ == "SURFDATA" || kw_ == "UAIRDATA" || kw_ == "SITEDATA") {
     count(2, 6);
+  } else if (kw_ == "STARTEND") {
+    startEnd();
+  } else if (kw_ == "DAYRANGE") {
+    dayRange();
+  } else if (kw_ == "WDROTATE") {
+    count(1, 1);
+    deck_.wdRotate = number(first_);
+    if (!(std::fabs(deck_.wdRotate) <= 180.0))
+      fail("WDROTATE: the rotation must be -180 to 180 degrees");
+  } else if (kw_ == "WINDCATS") {
+    windCats();
   } else if (kw_ == "PROFBASE") {
     count(1, 2);
     deck_.profileBase = number(first_);
@@ -403,29 +447,12 @@ void Parser::meteorology() {
 }
 
 void Parser::output() {
-  if (kw_ == "RECTABLE") {
-    count(2, 11);
-    if (upper(w_[first_]) != "1" && upper(w_[first_]) != "ALLAVE")
-      fail("RECTABLE: averaging period " + w_[first_] + " is not supported (only 1)");
-    rectable_ = true;
-  } else if (kw_ == "FILEFORM") {
+  if (kw_ == "FILEFORM") {
     count(1, 1);
     const std::string f = upper(w_[first_]);
     if (f != "EXP" && f != "FIX") fail("FILEFORM " + f + " is not supported");
     deck_.expFormat = f == "EXP";
-  } else if (kw_ == "POSTFILE" || kw_ == "PLOTFILE") {
-    count(4, 4);
-    if (w_[first_] != "1")
-      fail(kw_ + ": averaging period " + w_[first_] + " is not supported (only 1)");
-    const std::string kind = upper(w_[first_ + 2]);
-    if (kw_ == "POSTFILE" && kind != "PLOT")
-      fail("POSTFILE format " + kind + " is not supported (only PLOT)");
-    if (kw_ == "PLOTFILE" && kind != "FIRST" && kind != "1ST")
-      fail("PLOTFILE rank " + kind + " is not supported (only FIRST)");
-    OutputFile f{groupIndex(w_[first_ + 1]), file(w_[first_ + 3]), line_};
-    (kw_ == "POSTFILE" ? deck_.postFiles : deck_.plotFiles).push_back(f);
-    if (kw_ == "PLOTFILE" && !rectable_) fail("PLOTFILE needs RECTABLE 1 FIRST before it");
-  } else {
+  } else if (!averagingOutput()) {
     unsupported();
   }
 }
@@ -449,8 +476,7 @@ void Parser::finish() {
          std::to_string(kMaxReceptors * 50) + ")");
   if (deck_.surfaceFile.empty()) fail("the deck has no ME SURFFILE");
   if (deck_.profileFile.empty()) fail("the deck has no ME PROFFILE");
-  if (deck_.postFiles.empty() && deck_.plotFiles.empty())
-    fail("the deck asks for no output (OU POSTFILE or PLOTFILE)");
+  finishAveraging();
   refuseOverwrites();
   if (deck_.defaultOptions) {
     bool zero = deck_.profileBase == 0.0;
@@ -467,8 +493,11 @@ void Parser::refuseOverwrites() {
   for (const std::string& p : {deck_.path, deck_.surfaceFile, deck_.profileFile})
     seen.push_back(fs::weakly_canonical(p));
   std::vector<OutputFile> outputs = deck_.postFiles;
-  outputs.insert(outputs.end(), deck_.plotFiles.begin(), deck_.plotFiles.end());
-  if (!deck_.errorFile.empty()) outputs.push_back({0, deck_.errorFile, errorFileLine_});
+  for (const auto* v :
+       {&deck_.plotFiles, &deck_.maxiFiles, &deck_.rankFiles, &deck_.maxDaily, &deck_.mxdyByYear})
+    outputs.insert(outputs.end(), v->begin(), v->end());
+  if (!deck_.summFile.empty()) outputs.push_back({0, 0, 0, 0, deck_.summFile, deck_.summLine});
+  if (!deck_.errorFile.empty()) outputs.push_back({0, 0, 0, 0, deck_.errorFile, errorFileLine_});
   for (const OutputFile& o : outputs) {
     const fs::path c = fs::weakly_canonical(o.path);
     if (std::find(seen.begin(), seen.end(), c) != seen.end()) {
@@ -479,7 +508,20 @@ void Parser::refuseOverwrites() {
   }
 }
 
+#include "mod/deck_averages.inc"
+
 }  // namespace
+
+size_t Deck::periodIndex(int p) const {
+  return static_cast<size_t>(std::find(periods.begin(), periods.end(), p) - periods.begin());
+}
+
+std::string periodLabel(int period) {
+  if (period == kMonth) return "MONTH";
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%2d-HR", period);
+  return buf;
+}
 
 Deck readDeck(const std::string& path) {
   std::error_code ec;

@@ -430,7 +430,7 @@ Result plume(const HourProfiles& h, const PointSource& s, const SourceHour& sh, 
   }
   const double conc = sh.stableBranch ? stableConcentration(c, coherent, y, res.trace)
                                       : convectiveConcentration(c, coherent, y);
-  res.a = (1.0e6) * (0.5 * conc + 0.5 * conc) * 1.0;
+  res.a = (c.s.emissionUnit) * (0.5 * conc + 0.5 * conc) * 1.0;
   res.trace.a = res.a;
   return res;
 }

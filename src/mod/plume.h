@@ -13,12 +13,13 @@ namespace mod {
 
 struct PointSource {
   std::string id;
-  double x = 0, y = 0;  // m
-  double q = 0;         // emission rate, g/s
-  double hs = 0;        // stack height, m
-  double ts = 0;        // exit temperature, K (negative: ambient plus |ts|)
-  double vs = 0;        // exit velocity, m/s
-  double ds = 0;        // inside diameter, m
+  double x = 0, y = 0;          // m
+  double q = 0;                 // emission rate, g/s
+  double hs = 0;                // stack height, m
+  double ts = 0;                // exit temperature, K (negative: ambient plus |ts|)
+  double vs = 0;                // exit velocity, m/s
+  double ds = 0;                // inside diameter, m
+  double emissionUnit = 1.0e6;  // output units per g/s/m³ (µg/m³ by default)
 };
 
 struct Receptor {

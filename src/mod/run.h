@@ -13,7 +13,10 @@ struct RunSummary {
 };
 
 // Runs the deck at `deckPath`; relative file names in it are taken from the deck's folder.
-// Progress and the summary go to `log`. `threads` = 0 picks the number of processors.
-RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned threads = 0);
+// Progress and the summary go to `log`. `threads` = 0 picks the number of processors. The main
+// output file (the run's inputs and result tables) is written to `reportPath` when it is given.
+// Every file is put in place only when the whole run succeeds.
+RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned threads = 0,
+                   const std::string& reportPath = "");
 
 }  // namespace mod
