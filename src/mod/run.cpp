@@ -4,11 +4,13 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 #include <memory>
+#include <sstream>
+#include <system_error>
 #include <thread>
 #include <vector>
 
+#include "core/file_io.h"
 #include "mod/deck.h"
 #include "mod/errors.h"
 #include "mod/met.h"
@@ -19,17 +21,29 @@ namespace mod {
 
 namespace {
 
-struct OpenFile {
-  std::unique_ptr<std::ofstream> out;
-  std::string path;
-};
+// An output file under construction: written to a temporary file beside the target and put in
+// place only when the whole run has succeeded, so that a failed run leaves every file as it was.
+class Output {
+ public:
+  explicit Output(const std::string& path) {
+    if (std::string e = file_.open(path); !e.empty()) throw InputError(e);
+  }
+  std::string& buffer() { return buffer_; }
+  // Writes the buffer out once it holds a few megabytes (or always, with `all`).
+  void flush(bool all = false) {
+    if (!all && buffer_.size() < (4u << 20)) return;
+    if (std::string e = file_.write(buffer_); !e.empty()) throw InputError(e);
+    buffer_.clear();
+  }
+  void commit() {
+    flush(true);
+    if (std::string e = file_.commit(); !e.empty()) throw InputError(e);
+  }
 
-OpenFile openOutput(const std::string& path, std::vector<std::string>& created) {
-  created.push_back(path);
-  OpenFile f{std::make_unique<std::ofstream>(path, std::ios::binary | std::ios::trunc), path};
-  if (!*f.out) throw InputError("cannot write the output file \"" + path + "\"");
-  return f;
-}
+ private:
+  core::AtomicFile file_;
+  std::string buffer_;
+};
 
 std::string stamp(const char* format) {
   char buf[32];
@@ -52,8 +66,9 @@ std::string optionsLine(const Deck& d, const MetData& met) {
   return s;
 }
 
-void writeHeader(std::ostream& o, const Deck& d, const MetData& met, const std::string& what,
+void writeHeader(std::string& out, const Deck& d, const MetData& met, const std::string& what,
                  const std::string& format, bool plot) {
+  std::ostringstream o;
   o << padTo("* KUVAMOD:  " + d.title1, 92) << stamp("%m/%d/%y") << '\n';
   o << padTo("* " + d.title2, 92) << stamp("%H:%M:%S") << '\n';
   o << optionsLine(d, met) << '\n';
@@ -73,6 +88,7 @@ void writeHeader(std::ostream& o, const Deck& d, const MetData& met, const std::
       << "* ____________  ____________  ____________   ______   ______   ______  ______  "
          "________  ________  ________\n";
   }
+  out += o.str();
 }
 
 long printedDate(const SurfaceRecord& s) {
@@ -97,9 +113,16 @@ void computeHour(const Deck& d, const HourProfiles& h, std::vector<std::vector<d
   }
   std::vector<std::thread> pool;
   const size_t chunk = (nr + threads - 1) / threads;
-  for (unsigned t = 1; t < threads; ++t) {
-    const size_t from = std::min(nr, t * chunk), to = std::min(nr, (t + 1) * chunk);
-    if (from < to) pool.emplace_back(work, from, to);
+  try {
+    for (unsigned t = 1; t < threads; ++t) {
+      const size_t from = std::min(nr, t * chunk), to = std::min(nr, (t + 1) * chunk);
+      if (from < to) pool.emplace_back(work, from, to);
+    }
+  } catch (const std::system_error& e) {
+    // The threads already started finish their share before the run stops.
+    for (std::thread& t : pool) t.join();
+    throw std::runtime_error(std::string("cannot start a worker thread (") + e.what() +
+                             "); try fewer threads with KUVAMOD_THREADS");
   }
   work(0, std::min(nr, chunk));
   for (std::thread& t : pool) t.join();
@@ -108,8 +131,9 @@ void computeHour(const Deck& d, const HourProfiles& h, std::vector<std::vector<d
 // The state of a run between hours: open hourly files, the running maxima per group.
 class Run {
  public:
-  Run(const Deck& d, const MetData& met, std::vector<std::string>& created)
-      : d_(d), met_(met), created_(created), nr_(d.receptors.size()) {
+  // Every output is opened before the first hour, so that a file that cannot be written is
+  // found before anything is computed.
+  Run(const Deck& d, const MetData& met) : d_(d), met_(met), nr_(d.receptors.size()) {
     conc_.assign(d.sources.size(), std::vector<double>(nr_, 0.0));
     best_.assign(d.groups.size(), std::vector<double>(nr_, 0.0));
     bestDate_.assign(d.groups.size(), std::vector<long>(nr_, 0));
@@ -118,12 +142,14 @@ class Run {
       std::vector<LineFields> columns;
       for (const ReceptorEntry& e : d.receptors) columns.push_back(fields(e, f.group, 0.0, 0));
       postLines_.emplace_back(columns, d.expFormat);
-      posts_.push_back(openOutput(f.path, created));
-      writeHeader(*posts_.back().out, d, met,
+      posts_.push_back(std::make_unique<Output>(f.path));
+      writeHeader(posts_.back()->buffer(), d, met,
                   "POST/PLOT FILE OF CONCURRENT  1-HR VALUES FOR SOURCE GROUP: " +
                       padTo(d.groups[f.group].id, 8),
                   postFormat(d.expFormat), false);
     }
+    for (const OutputFile& f : d.plotFiles) plots_.push_back(std::make_unique<Output>(f.path));
+    if (!d.errorFile.empty()) errors_ = std::make_unique<Output>(d.errorFile);
   }
 
   void hour(const MetHour& mh, RunSummary& sum, unsigned threads) {
@@ -158,37 +184,35 @@ class Run {
       }
       for (size_t p = 0; p < d_.postFiles.size(); ++p) {
         if (d_.postFiles[p].group != g) continue;
-        buffer_.clear();
-        postLines_[p].appendHour(buffer_, groupValue_, date);
-        posts_[p].out->write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+        postLines_[p].appendHour(posts_[p]->buffer(), groupValue_, date);
+        posts_[p]->flush();
       }
     }
   }
 
+  // Writes the highest values and the message file, then puts every output in place.
   void finish(const std::string& deckPath) {
-    std::vector<OpenFile> plots;
-    for (const OutputFile& f : d_.plotFiles) {
-      plots.push_back(openOutput(f.path, created_));
-      std::ostream& o = *plots.back().out;
+    for (size_t p = 0; p < d_.plotFiles.size(); ++p) {
+      const OutputFile& f = d_.plotFiles[p];
+      std::string& o = plots_[p]->buffer();
       writeHeader(o, d_, met_,
                   "PLOT FILE OF  HIGH   1ST HIGH  1-HR VALUES FOR SOURCE GROUP: " +
                       padTo(d_.groups[f.group].id, 8),
                   plotFormat(d_.expFormat), true);
-      for (size_t r = 0; r < nr_; ++r)
-        o << plotLine(fields(d_.receptors[r], f.group, best_[f.group][r], bestDate_[f.group][r]),
-                      d_.expFormat)
-          << '\n';
-    }
-    for (auto* files : {&posts_, &plots})
-      for (OpenFile& f : *files) {
-        f.out->flush();
-        if (!*f.out) throw InputError("writing \"" + f.path + "\" failed (disk full?)");
+      for (size_t r = 0; r < nr_; ++r) {
+        o += plotLine(fields(d_.receptors[r], f.group, best_[f.group][r], bestDate_[f.group][r]),
+                      d_.expFormat);
+        o += '\n';
       }
-    if (!d_.errorFile.empty()) {
-      OpenFile f = openOutput(d_.errorFile, created_);
-      *f.out << "kuvamod messages for " << deckPath << '\n';
-      for (const std::string& m : messages_) *f.out << m << '\n';
     }
+    if (errors_) {
+      std::string& o = errors_->buffer();
+      o += "kuvamod messages for " + deckPath + '\n';
+      for (const std::string& m : messages_) o += m + '\n';
+    }
+    for (auto& f : posts_) f->commit();
+    for (auto& f : plots_) f->commit();
+    if (errors_) errors_->commit();
   }
 
  private:
@@ -207,22 +231,20 @@ class Run {
 
   const Deck& d_;
   const MetData& met_;
-  std::vector<std::string>& created_;
   const size_t nr_;
-  std::vector<OpenFile> posts_;
+  std::vector<std::unique_ptr<Output>> posts_, plots_;
+  std::unique_ptr<Output> errors_;
   std::vector<PostLines> postLines_;
   std::vector<std::vector<double>> conc_, best_;
   std::vector<std::vector<long>> bestDate_;
   std::vector<double> groupValue_;
   std::vector<std::string> messages_;
-  std::string buffer_;
 };
 
 }  // namespace
 
 RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned threads) {
   RunSummary sum;
-  std::vector<std::string> created;  // removed again when the run fails part-way
   try {
     const Deck d = readDeck(deckPath);
     if (!d.run) {
@@ -235,8 +257,9 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
     if (d.defaultOptions && met.adjustedUstar && met.turbulenceLine > 0)
       throw fileError(d.profileFile, met.turbulenceLine,
                       "measured turbulence with ADJ_U* meteorology is not allowed under DFAULT");
-    if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
-    Run run(d, met, created);
+    if (threads == 0) threads = std::thread::hardware_concurrency();
+    threads = std::clamp(threads, 1u, static_cast<unsigned>(kMaxThreads));
+    Run run(d, met);
     for (const MetHour& mh : met.hours) {
       ++sum.hours;
       run.hour(mh, sum, threads);
@@ -252,8 +275,6 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
     sum.exitCode = 3;
     sum.error = std::string("kuvamod: the run stopped: ") + e.what();
   }
-  if (sum.exitCode != 0)
-    for (const std::string& p : created) std::remove(p.c_str());
   return sum;
 }
 
