@@ -9,6 +9,8 @@
 #include <map>
 #include <set>
 
+#include <sys/stat.h>
+
 #include "mod/errors.h"
 #include "mod/grid.h"
 #include "mod/line_reader.h"
@@ -30,6 +32,7 @@ struct Grid {
   double x0 = 0, y0 = 0;
   std::vector<double> xs, ys, dist, dirs;
   long line = 0;
+  long endLine = 0;  // 0 until the END line
 };
 
 class Parser {
@@ -244,6 +247,8 @@ void Parser::source() {
   } else if (kw_ == "SRCPARAM") {
     count(6, 6);
     const size_t i = sourceIndex(w_[first_]);
+    if (withParams_.count(i))
+      fail("SRCPARAM: source \"" + w_[first_] + "\" has parameters already");
     PointSource& s = deck_.sources[i];
     s.q = number(first_ + 1);
     s.hs = number(first_ + 2);
@@ -346,6 +351,8 @@ void Parser::grid(bool polar) {
   if (it == grids_.end() || it->second.polar != polar)
     fail(kw_ + ": network \"" + name + "\" has no STA line");
   Grid& g = it->second;
+  if (g.endLine > 0)
+    fail(kw_ + ": network \"" + name + "\" was closed by END on line " + std::to_string(g.endLine));
   std::vector<double> v;
   for (size_t i = first_ + 2; i < w_.size(); ++i) v.push_back(number(i));
   auto need = [&](size_t n) {
@@ -353,6 +360,7 @@ void Parser::grid(bool polar) {
   };
   if (sub == "END") {
     finishGrid(g);
+    g.endLine = line_;
   } else if (polar && sub == "ORIG") {
     need(2);
     g.x0 = v[0];
@@ -465,9 +473,9 @@ void Parser::finish() {
     if (!withParams_.count(i)) fail("source \"" + deck_.sources[i].id + "\" has no SRCPARAM");
   if (deck_.groups.empty()) fail("the deck defines no SRCGROUP");
   for (const auto& [name, g] : grids_)
-    if (g.dist.empty() && g.dirs.empty() && g.xs.empty() && g.ys.empty()) {
+    if (g.endLine == 0) {
       line_ = g.line;
-      fail("network \"" + name + "\" has no END line or no points");
+      fail("network \"" + name + "\" has no END line");
     }
   if (deck_.receptors.empty()) fail("the deck defines no receptor");
   if (static_cast<double>(deck_.receptors.size()) * static_cast<double>(deck_.sources.size()) >
@@ -487,11 +495,21 @@ void Parser::finish() {
   }
 }
 
-// An output file must not replace an input file or another output file of the same run.
+// An output file must not replace an input file or another output file of the same run, whether
+// named the same way, through a link or as a hard link (the same device and inode).
 void Parser::refuseOverwrites() {
-  std::vector<fs::path> seen;
-  for (const std::string& p : {deck_.path, deck_.surfaceFile, deck_.profileFile})
-    seen.push_back(fs::weakly_canonical(p));
+  struct Seen {
+    fs::path name;
+    bool exists;
+    struct stat st;
+  };
+  std::vector<Seen> seen;
+  auto add = [&](const std::string& p) {
+    Seen s{fs::weakly_canonical(p), false, {}};
+    s.exists = ::stat(p.c_str(), &s.st) == 0;
+    seen.push_back(s);
+  };
+  for (const std::string& p : {deck_.path, deck_.surfaceFile, deck_.profileFile}) add(p);
   std::vector<OutputFile> outputs = deck_.postFiles;
   for (const auto* v :
        {&deck_.plotFiles, &deck_.maxiFiles, &deck_.rankFiles, &deck_.maxDaily, &deck_.mxdyByYear})
@@ -499,12 +517,15 @@ void Parser::refuseOverwrites() {
   if (!deck_.summFile.empty()) outputs.push_back({0, 0, 0, 0, deck_.summFile, deck_.summLine});
   if (!deck_.errorFile.empty()) outputs.push_back({0, 0, 0, 0, deck_.errorFile, errorFileLine_});
   for (const OutputFile& o : outputs) {
-    const fs::path c = fs::weakly_canonical(o.path);
-    if (std::find(seen.begin(), seen.end(), c) != seen.end()) {
-      line_ = o.line;
-      fail("the output file \"" + o.path + "\" is an input file or is named twice");
-    }
-    seen.push_back(c);
+    add(o.path);
+    const Seen& c = seen.back();
+    for (size_t i = 0; i + 1 < seen.size(); ++i)
+      if (seen[i].name == c.name ||
+          (c.exists && seen[i].exists && seen[i].st.st_dev == c.st.st_dev &&
+           seen[i].st.st_ino == c.st.st_ino)) {
+        line_ = o.line;
+        fail("the output file \"" + o.path + "\" is an input file or is named twice");
+      }
   }
 }
 

@@ -427,10 +427,28 @@ void OutputFiles::summary(const std::string& text) {
   if (summ_) summ_->put(text);
 }
 
+void OutputFiles::openText(const std::string& path, int which) {
+  auto s = std::make_unique<Sink>();
+  s->card.path = path;
+  s->kind = Sink::Summ;
+  const std::string err = s->file.open(path);
+  if (!err.empty()) throw InputError("cannot write the output file \"" + path + "\": " + err);
+  texts_[which] = s.get();
+  sinks_.push_back(std::move(s));
+}
+
+void OutputFiles::text(int which, const std::string& content) {
+  if (texts_[which]) texts_[which]->put(content);
+}
+
 void OutputFiles::commit() {
+  // Every file is written out before the first is put in place.
   for (auto& s : sinks_) {
     s->flush();
-    if (s->error.empty()) s->error = s->file.commit();
+    if (!s->error.empty()) throw InputError("writing \"" + s->card.path + "\" failed: " + s->error);
+  }
+  for (auto& s : sinks_) {
+    s->error = s->file.commit();
     if (!s->error.empty()) throw InputError("writing \"" + s->card.path + "\" failed: " + s->error);
   }
 }

@@ -47,6 +47,10 @@ class OutputFiles {
                   const std::vector<std::vector<RankEntry>>& perYear, size_t offset);
   void rankFile(const OutputFile& f, const std::vector<RankEntry>& top, size_t maxLength);
   void summary(const std::string& text);
+  // The message file and the main output file: created with the others at the start, so that
+  // one that cannot be written stops the run before anything is computed.
+  void openText(const std::string& path, int which);
+  void text(int which, const std::string& content);
 
   // Puts every file in place; throws InputError naming the file that could not be written.
   void commit();
@@ -57,6 +61,7 @@ class OutputFiles {
   std::string options_;
   std::vector<std::unique_ptr<Sink>> sinks_;
   Sink* summ_ = nullptr;
+  Sink* texts_[2] = {nullptr, nullptr};
   std::vector<std::string> receptorColumns_;  // " x y " per receptor (F13.5 pairs)
   std::vector<std::string> elevColumns_;      // " zelev zhill zflag" per receptor (F8.2)
 

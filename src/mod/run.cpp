@@ -1,11 +1,14 @@
 #include "mod/run.h"
 
+#include <sys/stat.h>
 #include <algorithm>
+
 #include <cmath>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -50,9 +53,16 @@ void computeHour(const std::vector<PointSource>& sources, const std::vector<char
   }
   std::vector<std::thread> pool;
   const size_t chunk = (nr + threads - 1) / threads;
-  for (unsigned t = 1; t < threads; ++t) {
-    const size_t from = std::min(nr, t * chunk), to = std::min(nr, (t + 1) * chunk);
-    if (from < to) pool.emplace_back(work, from, to);
+  try {
+    for (unsigned t = 1; t < threads; ++t) {
+      const size_t from = std::min(nr, t * chunk), to = std::min(nr, (t + 1) * chunk);
+      if (from < to) pool.emplace_back(work, from, to);
+    }
+  } catch (const std::system_error& e) {
+    // The threads already started finish their share before the run stops.
+    for (std::thread& t : pool) t.join();
+    throw std::runtime_error(std::string("cannot start a worker thread (") + e.what() +
+                             "); try fewer threads with KUVAMOD_THREADS");
   }
   work(0, std::min(nr, chunk));
   for (std::thread& t : pool) t.join();
@@ -86,6 +96,28 @@ std::vector<std::vector<char>> dayTables(const Deck& d, int firstYear) {
     if (!leap && j2 == 365) t[1][366] = 1;
   }
   return t;
+}
+
+// True when two names reach the same file (by name, through links, or as hard links).
+bool sameFile(const std::string& a, const std::string& b) {
+  namespace fs = std::filesystem;
+  std::error_code e1, e2;
+  if (fs::weakly_canonical(a, e1) == fs::weakly_canonical(b, e2) && !e1 && !e2) return true;
+  struct stat sa, sb;
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
+// The main output file must not replace an input or another result of the run.
+void refuseReportPath(const Deck& d, const std::string& report) {
+  std::vector<std::string> names = {d.path, d.surfaceFile, d.profileFile, d.errorFile, d.summFile};
+  for (const auto* v :
+       {&d.postFiles, &d.plotFiles, &d.maxiFiles, &d.rankFiles, &d.maxDaily, &d.mxdyByYear})
+    for (const OutputFile& f : *v) names.push_back(f.path);
+  for (const std::string& n : names)
+    if (!n.empty() && sameFile(n, report))
+      throw InputError("the main output file \"" + report +
+                       "\" is an input or result file of the deck");
 }
 
 // The wind directions of an hour turned by WDROTATE (after a 0° direction has become 360°).
@@ -122,10 +154,14 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
     if (d.defaultOptions && met.adjustedUstar && met.turbulenceLine > 0)
       throw fileError(d.profileFile, met.turbulenceLine,
                       "measured turbulence with ADJ_U* meteorology is not allowed under DFAULT");
-    if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+    if (threads == 0) threads = std::thread::hardware_concurrency();
+    threads = std::clamp(threads, 1u, static_cast<unsigned>(kMaxThreads));
+    if (!reportPath.empty()) refuseReportPath(d, reportPath);
     const std::string options = optionsWords(d, met);
     OutputFiles files(d, options);
     files.open();
+    if (!d.errorFile.empty()) files.openText(d.errorFile, 0);
+    if (!reportPath.empty()) files.openText(reportPath, 1);
     std::vector<std::string> messages;
     Averager avg(d, files, messages);
     const int firstYear =
@@ -192,17 +228,11 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
     sum.missing = avg.counts().missing;
     ReportInput report{d, avg, options, messages};
     files.summary(summaryFile(report));
+    std::string text = "kuvamod messages for " + deckPath + "\n";
+    for (const std::string& m : messages) text += m + "\n";
+    files.text(0, text);
+    if (!reportPath.empty()) files.text(1, mainReport(report));
     files.commit();
-    if (!d.errorFile.empty()) {
-      std::string text = "kuvamod messages for " + deckPath + "\n";
-      for (const std::string& m : messages) text += m + "\n";
-      const std::string err = core::writeFileAtomic(d.errorFile, text);
-      if (!err.empty()) throw InputError("writing \"" + d.errorFile + "\" failed: " + err);
-    }
-    if (!reportPath.empty()) {
-      const std::string err = core::writeFileAtomic(reportPath, mainReport(report));
-      if (!err.empty()) throw InputError("writing \"" + reportPath + "\" failed: " + err);
-    }
     log << "kuvamod: " << avg.counts().processed << " hours processed (" << sum.calm << " calm, "
         << sum.missing << " missing), " << nr << " receptors, " << ns << " sources\n";
   } catch (const InputError& e) {
