@@ -22,6 +22,10 @@ int julianDay(int y, int m, int d) {
   return j;
 }
 
+int yearEndDay(int month, int day, int year) {
+  return month == 2 && day == 29 && !isLeap(year) ? 28 : day;
+}
+
 int dayOfWeek(int year, int month, int day) {
   const int a = (14 - month) / 12, y = year - a, m = month + 12 * a - 2;
   return (day + y + y / 4 - y / 100 + y / 400 + (31 * m) / 12) % 7;
@@ -313,8 +317,7 @@ void Averager::clock(const HourStamp& t) {
     }
     return;
   }
-  // A year ending on 29 February ends on the 28th in other years.
-  const int endDay = s.endMonth == 2 && s.endDay == 29 && !isLeap(t.year) ? 28 : s.endDay;
+  const int endDay = yearEndDay(s.endMonth, s.endDay, t.year);
   if (t.month == s.endMonth && t.day == endDay && t.hour == s.endHour) endYear();
 }
 

@@ -26,6 +26,10 @@ int dayOfWeek(int year, int month, int day);
 // Winter (Dec–Feb) 1, spring 2, summer 3, autumn 4.
 inline int season(int month) { return month == 12 || month <= 2 ? 1 : month / 3 + 1; }
 
+// The day a year ending on `month`/`day` ends on in `year`: 28 February in place of the 29th in a
+// common year, the day itself otherwise.
+int yearEndDay(int month, int day, int year);
+
 // The emission factor of an hour (hour of day 1…24).
 double emissionFactor(const EmissionFactors& e, int year, int month, int day, int hour,
                       double windSpeed, const double windCats[5]);

@@ -122,7 +122,16 @@ OutputFiles::OutputFiles(const Deck& d, std::string options) : d_(d), options_(s
 
 OutputFiles::~OutputFiles() = default;
 
-std::string OutputFiles::conc(double v) const { return d_.expFormat ? formatE13(v) : formatF13(v); }
+// A value too large for F13.5 is written as E13.6 in the same 13 columns instead of asterisks.
+std::string OutputFiles::conc(double v) const {
+  if (d_.expFormat) return formatE13(v);
+  std::string f = formatF13(v);
+  if (f[0] == '*' && std::isfinite(v)) {
+    overflow_ = true;
+    return formatE13(v);
+  }
+  return f;
+}
 
 void OutputFiles::header(Sink& s, const std::string& what, bool receptors,
                          const std::string& format, const std::string& titles,

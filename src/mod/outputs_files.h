@@ -52,6 +52,9 @@ class OutputFiles {
   void openText(const std::string& path, int which);
   void text(int which, const std::string& content);
 
+  // True when a value did not fit FILEFORM FIX and was written in exponent form.
+  bool fixOverflow() const { return overflow_; }
+
   // Puts every file in place; throws InputError naming the file that could not be written.
   void commit();
 
@@ -62,6 +65,7 @@ class OutputFiles {
   std::vector<std::unique_ptr<Sink>> sinks_;
   Sink* summ_ = nullptr;
   Sink* texts_[2] = {nullptr, nullptr};
+  mutable bool overflow_ = false;
   std::vector<std::string> receptorColumns_;  // " x y " per receptor (F13.5 pairs)
   std::vector<std::string> elevColumns_;      // " zelev zhill zflag" per receptor (F8.2)
 

@@ -226,6 +226,10 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
     sum.hours = avg.counts().processed;
     sum.calm = avg.counts().calm;
     sum.missing = avg.counts().missing;
+    if (files.fixOverflow())
+      messages.push_back(
+          "values of 1E7 or more do not fit FILEFORM FIX; they are written as E13.6 "
+          "(use FILEFORM EXP)");
     ReportInput report{d, avg, options, messages};
     files.summary(summaryFile(report));
     std::string text = "kuvamod messages for " + deckPath + "\n";
