@@ -166,6 +166,10 @@ Averager::Averager(const Deck& d, OutputFiles& files, std::vector<std::string>& 
     s.specialPeriod = d.periodIndex(d.special);
   }
   s.yearEnds = d.annual || d.special;
+  // With STARTEND the years count from its start, even before the first hour of the file.
+  if (s.yearEnds && d.start)
+    yearStart({static_cast<int>(d.start / 1000000), static_cast<int>(d.start / 10000 % 100),
+               static_cast<int>(d.start / 100 % 100), static_cast<int>(d.start % 100)});
 }
 
 Averager::~Averager() = default;
@@ -177,6 +181,10 @@ void Averager::hour(const HourStamp& t, HourKind kind, const std::vector<std::ve
   if (counts_.firstKey == 0) counts_.firstKey = t.key();
   counts_.lastKey = t.key();
   const bool computed = kind == HourKind::Computed;
+  if (counts_.processed == 1 && t.hour != 1 &&
+      std::any_of(d_.periods.begin(), d_.periods.end(), [](int p) { return p != 1; }))
+    messages_.push_back("the first processed hour is hour " + std::to_string(t.hour) +
+                        ": the first blocks of the longer periods are short");
   if (kind == HourKind::Calm) ++counts_.calm;
   if (kind == HourKind::Missing) ++counts_.missing;
 
@@ -296,25 +304,30 @@ void Averager::endDay(const HourStamp& t) {
   std::fill(s.dailyHour.begin(), s.dailyHour.end(), 0);
 }
 
+// The year ends one year after its first hour, minus one hour.
+void Averager::yearStart(const HourStamp& t) {
+  State& s = *s_;
+  s.started = true;
+  if (t.hour > 1) {
+    s.endMonth = t.month;
+    s.endDay = t.day;
+    s.endHour = t.hour - 1;
+  } else {
+    s.endHour = 24;
+    s.endMonth = t.month;
+    s.endDay = t.day - 1;
+    if (s.endDay == 0) {
+      s.endMonth = t.month == 1 ? 12 : t.month - 1;
+      s.endDay = daysInMonth(t.year, s.endMonth);
+    }
+  }
+}
+
 void Averager::clock(const HourStamp& t) {
   State& s = *s_;
   if (!s.yearEnds) return;
   if (!s.started) {
-    // The year ends one year after the first hour, minus one hour.
-    s.started = true;
-    if (t.hour > 1) {
-      s.endMonth = t.month;
-      s.endDay = t.day;
-      s.endHour = t.hour - 1;
-    } else {
-      s.endHour = 24;
-      s.endMonth = t.month;
-      s.endDay = t.day - 1;
-      if (s.endDay == 0) {
-        s.endMonth = t.month == 1 ? 12 : t.month - 1;
-        s.endDay = daysInMonth(t.year, s.endMonth);
-      }
-    }
+    yearStart(t);
     return;
   }
   const int endDay = yearEndDay(s.endMonth, s.endDay, t.year);

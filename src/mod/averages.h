@@ -119,6 +119,7 @@ class Averager {
   void endBlock(size_t p, const HourStamp& t, bool computed);
   void endDay(const HourStamp& t);
   void endYear();
+  void yearStart(const HourStamp& t);
 };
 
 }  // namespace mod

@@ -353,6 +353,13 @@ void Parser::grid(bool polar) {
   Grid& g = it->second;
   if (g.endLine > 0)
     fail(kw_ + ": network \"" + name + "\" was closed by END on line " + std::to_string(g.endLine));
+  if (polar && sub == "ORIG" && w_.size() == first_ + 3) {
+    // The network centred on a source's location.
+    const PointSource& s = deck_.sources[sourceIndex(w_[first_ + 2])];
+    g.x0 = s.x;
+    g.y0 = s.y;
+    return;
+  }
   std::vector<double> v;
   for (size_t i = first_ + 2; i < w_.size(); ++i) v.push_back(number(i));
   auto need = [&](size_t n) {

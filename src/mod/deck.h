@@ -10,7 +10,8 @@
 namespace mod {
 
 constexpr long long kMaxDeckBytes = 64ll * 1024 * 1024;
-constexpr size_t kMaxReceptors = 1000000;  // keeps the hourly values of a run in memory
+constexpr double kMaxTableBytes = 4.0 * 1024 * 1024 * 1024;  // ranked values kept in memory
+constexpr size_t kMaxReceptors = 1000000;  // keeps the per-receptor tables of a run in memory
 
 struct ReceptorEntry {
   Receptor r;
@@ -98,6 +99,7 @@ struct Deck {
   std::vector<OutputFile> maxiFiles, rankFiles, maxDaily, mxdyByYear;
   std::string summFile;
   long summLine = 0;
+  std::vector<std::string> notes;  // warnings about the deck, for the message file
 
   size_t periodIndex(int p) const;  // position of a short-term period; periods.size() if absent
 };

@@ -162,7 +162,7 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
     files.open();
     if (!d.errorFile.empty()) files.openText(d.errorFile, 0);
     if (!reportPath.empty()) files.openText(reportPath, 1);
-    std::vector<std::string> messages;
+    std::vector<std::string> messages = d.notes;
     Averager avg(d, files, messages);
     const int firstYear =
         static_cast<int>((d.start ? d.start : dateKey(met.hours.front().sfc)) / 1000000);

@@ -209,7 +209,12 @@ TEST(ModAverages, FaultsOfTheReferenceAreBuiltSoundly) {
   EXPECT_NE(plot.find("E+"), std::string::npos);
   EXPECT_NE(slurp(fix.dir / "m1_blocks_errors.out").find("do not fit FILEFORM FIX"),
             std::string::npos);
-  for (const fs::path& p : {gap.dir, missing.dir, rank.dir, fix.dir}) fs::remove_all(p);
+  // Ranked tables that would not fit in memory are refused before the run starts.
+  Variant big = runM1("big", {{"XYINC", "   GRIDCART  GRD1  XYINC  0.0 300 10.0  0.0 300 10.0"},
+                              {"RECTABLE  ALLAVE", "   RECTABLE  ALLAVE  1-999"}});
+  EXPECT_NE(big.run.error.find("the ranked tables of this deck would need"), std::string::npos)
+      << big.run.error;
+  for (const fs::path& p : {gap.dir, missing.dir, rank.dir, fix.dir, big.dir}) fs::remove_all(p);
 }
 
 }  // namespace
