@@ -16,6 +16,7 @@
 #include "mod/met.h"
 #include "mod/output.h"
 #include "mod/profiles.h"
+#include "mod/urban.h"
 
 namespace mod {
 
@@ -61,7 +62,8 @@ std::string padTo(std::string s, size_t width) {
 
 std::string optionsLine(const Deck& d, const MetData& met) {
   std::string s = "* MODELING OPTIONS USED:   ";
-  s += d.defaultOptions ? "RegDFAULT  CONC  ELEV  RURAL" : "NonDFAULT  CONC  FLAT  RURAL";
+  s += d.defaultOptions ? "RegDFAULT  CONC  ELEV" : "NonDFAULT  CONC  FLAT";
+  s += d.urban.on ? "  URBAN" : "  RURAL";
   if (met.adjustedUstar) s += "  ADJ_U*";
   return s;
 }
@@ -97,15 +99,20 @@ long printedDate(const SurfaceRecord& s) {
 
 // Concentrations of every source at every receptor for one hour, receptors split between
 // threads (each value is computed the same way whichever thread computes it).
-void computeHour(const Deck& d, const HourProfiles& h, std::vector<std::vector<double>>& conc,
-                 unsigned threads) {
+// Urban sources see the urban profiles `hu` when the hour has an urban layer (else null).
+void computeHour(const Deck& d, const HourProfiles& h, const HourProfiles* hu,
+                 std::vector<std::vector<double>>& conc, unsigned threads) {
+  std::vector<const HourProfiles*> hp;
   std::vector<SourceHour> sh;
-  for (const PointSource& s : d.sources) sh.push_back(setupSource(h, s, d.profileBase));
+  for (const PointSource& s : d.sources) {
+    hp.push_back(hu && s.urban ? hu : &h);
+    sh.push_back(setupSource(*hp.back(), s, d.profileBase));
+  }
   const size_t nr = d.receptors.size();
   auto work = [&](size_t from, size_t to) {
     for (size_t i = 0; i < d.sources.size(); ++i)
       for (size_t r = from; r < to; ++r)
-        conc[i][r] = concentration(h, d.sources[i], sh[i], d.receptors[r].r);
+        conc[i][r] = concentration(*hp[i], d.sources[i], sh[i], d.receptors[r].r);
   };
   if (threads <= 1 || nr < 64) {
     work(0, nr);
@@ -155,7 +162,10 @@ class Run {
   void hour(const MetHour& mh, RunSummary& sum, unsigned threads) {
     const HourProfiles h = prepareHour(mh, met_.adjustedUstar, d_.profileBase);
     if (h.status == HourStatus::Computed) {
-      computeHour(d_, h, conc_, threads);
+      HourProfiles urban;
+      const bool urbanHour = d_.urban.on && urbanProfiles(h, mh, d_.urban.population, d_.urban.z0,
+                                                          d_.profileBase, d_.surfaceFile, urban);
+      computeHour(d_, h, urbanHour ? &urban : nullptr, conc_, threads);
       for (size_t i = 0; i < conc_.size(); ++i)
         for (size_t r = 0; r < nr_; ++r)
           if (!std::isfinite(conc_[i][r]))
