@@ -37,10 +37,10 @@ struct PointSource {
   double vs = 0;        // exit velocity, m/s
   double ds = 0;        // inside diameter, m
   SourceKind kind = SourceKind::Point;
-  bool urban = false;            // listed in SO URBANSRC
-  double sy0 = 0, sz0 = 0;       // initial lateral and vertical spread, m (volume; area σ_z0)
-  std::vector<Vertex> vertices{};// area family: v1 … vn and v(n+1) = v1
-  double xc = 0, yc = 0;         // area family: centroid
+  bool urban = false;              // listed in SO URBANSRC
+  double sy0 = 0, sz0 = 0;         // initial lateral and vertical spread, m (volume; area σ_z0)
+  std::vector<Vertex> vertices{};  // area family: v1 … vn and v(n+1) = v1
+  double xc = 0, yc = 0;           // area family: centroid
 };
 
 struct Receptor {
