@@ -66,11 +66,16 @@ class AreaIntegral {
     if (p_.convective()) p_.pdf();
     p_.heights(u);
     p_.effective(u, false);
+    double g = 1.0;
     if (p_.convective()) {
       p_.pdf();
       p_.heights(u);
+      if (!fullWidth_) g = lateralFraction(offset(u, sideOffset(u)));
+    } else if (!fullWidth_) {
+      // In stable air nothing is carried from one pass to the next: the second pass of the model
+      // would find the same effective values, so σ_y is taken from them directly.
+      g = lateralFraction(sideOffset(u) / p_.areaSigmaY(u));
     }
-    const double g = fullWidth_ ? 1.0 : lateralFraction(offset(u, sideOffset(u)));
     p_.areaSpread(u);
     const double c = p_.concentration(u, g, 1.0);
     return (1.0 * (0.5 * c + 0.5 * c)) * 1.0;

@@ -124,8 +124,7 @@ double stableSigmaZ(const HourProfiles& h, double X, const Eff& e, double he, do
   return (1.0 - f) * szg + f * sze;
 }
 
-double reflectionHeight(const HourProfiles& h, double X, double hs, double hp, double sb,
-                        double sz0) {
+ReflectionPoint reflectionPoint(const HourProfiles& h, double hp) {
   const int k = locate(hp);
   double sv = atLevel(h.sigmaV, k, hp), sw = atLevel(h.sigmaW, k, hp), u = atLevel(h.u, k, hp);
   const double tg = atLevel(h.thetaGrad, k, hp), th = atLevel(h.theta, k, hp);
@@ -133,11 +132,16 @@ double reflectionHeight(const HourProfiles& h, double X, double hs, double hp, d
   sv = std::max(sv, std::max(0.2, 0.05 * u));
   u = std::max(u, 0.2828);
   (void)sv;
-  const double szg = surfaceSigmaZ(h, X, u);
-  const double t = X / u;
-  const double nn = std::max(std::sqrt(kG * tg / th), 1e-10);
+  return {hp, u, sw, std::max(std::sqrt(kG * tg / th), 1e-10)};
+}
+
+double reflectionHeight(const HourProfiles& h, const ReflectionPoint& p, double X, double hs,
+                        double sb, double sz0) {
+  const double hp = p.hp;
+  const double szg = surfaceSigmaZ(h, X, p.u);
+  const double t = X / p.u;
   const double zt = std::max({hs, hp, 1e-4});
-  const double sze = elevatedSigmaZ(sw, t, zt, nn);
+  const double sze = elevatedSigmaZ(p.sw, t, zt, p.nn);
   double sr = sze;
   if (hp < h.zi) {
     const double f = std::min(hp / h.zi, 1.0);
@@ -145,6 +149,11 @@ double reflectionHeight(const HourProfiles& h, double X, double hs, double hp, d
   }
   const double sh = std::sqrt(sb * sb + sr * sr + sz0 * sz0);
   return std::max(h.zi, hp + kHalfDepth * sh);
+}
+
+double reflectionHeight(const HourProfiles& h, double X, double hs, double hp, double sb,
+                        double sz0) {
+  return reflectionHeight(h, reflectionPoint(h, hp), X, hs, sb, sz0);
 }
 
 double gaussianY(double y, double sigma) {

@@ -45,6 +45,14 @@ double stableSigmaZ(const HourProfiles& h, double X, const Eff& e, double he, do
 // (Cimorelli et al. eq. (68)).
 double reflectionHeight(const HourProfiles& h, double X, double hs, double hp, double sb,
                         double sz0);
+// The same in two steps, for a plume whose height does not change with distance: the point
+// values at hp, then the height at X.
+struct ReflectionPoint {
+  double hp = 0, u = 0, sw = 0, nn = 0;
+};
+ReflectionPoint reflectionPoint(const HourProfiles& h, double hp);
+double reflectionHeight(const HourProfiles& h, const ReflectionPoint& p, double X, double hs,
+                        double sb, double sz0);
 // Gaussian lateral term exp(−y²/(2σ²))/(√(2π)·σ), 0 below e^−50.
 double gaussianY(double y, double sigma);
 // Random-plume fraction (meander): σ_r² = 2σ_v² + ū²·(1 − exp(−t/T_r)), f_r = σ_r²/u².

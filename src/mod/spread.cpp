@@ -125,27 +125,42 @@ void LowPlume::areaSpread(double X) {
   }
 }
 
+const Eff& LowPlume::pointAt(double z) {
+  if (!point_.valid || point_.lo != z) point_ = {true, z, z, pointValues(h_, z)};
+  return point_.value;
+}
+
+const Eff& LowPlume::layer(double lo, double hi, bool withGradient) {
+  if (!layer_.valid || layer_.lo != lo || layer_.hi != hi)
+    layer_ = {true, lo, hi, layerValues(h_, lo, hi, withGradient)};
+  return layer_.value;
+}
+
 void LowPlume::effective(double X, bool volume) {
   const double zi = h_.zi;
   if (!conv_) {
-    e_ = pointValues(h_, he_);
-    volume ? volumeSpread(X) : areaSpread(X);
     zc_ = he_;
-    double lo, hi;
+    // Near the ground the layer is 0 … 5 m whatever the spread: the averages are those of the
+    // hour, and the internal spread that would size the layer is not needed.
     if (he_ <= 5.0 && zr_ <= 5.0) {
-      lo = 0.0;
-      hi = std::min(5.0, zi);
-    } else if (he_ > zr_) {
+      if (!low_.valid) low_ = {true, 0.0, 0.0, layerValues(h_, 0.0, std::min(5.0, zi), true)};
+      e_ = low_.value;
+      return;
+    }
+    e_ = pointAt(he_);
+    volume ? volumeSpread(X) : areaSpread(X);
+    double lo, hi;
+    if (he_ > zr_) {
       lo = std::max(he_ - kHalfDepth * sz_, zr_);
       hi = he_;
     } else {
       lo = he_;
       hi = std::min(he_ + kHalfDepth * sz_, zr_);
     }
-    e_ = layerValues(h_, lo, hi, true);
+    e_ = layer(lo, hi, true);
     return;
   }
-  d_ = pointValues(h_, zc_);
+  d_ = pointAt(zc_);
   volume ? volumeSpread(X) : areaSpread(X);
   const double sigma = 0.5 * (szd1_ + szd2_);
   double lo, hi;
@@ -159,12 +174,16 @@ void LowPlume::effective(double X, bool volume) {
     lo = zc_;
     hi = std::min(std::min(zc_ + kHalfDepth * sigma, zr_), zi);
   }
-  d_ = hi > lo ? layerValues(h_, lo, hi, false) : pointValues(h_, zi);
+  d_ = hi > lo ? layer(lo, hi, false) : pointAt(zi);
 }
 
-double LowPlume::concentration(double X, double fy, double q) const {
+double LowPlume::concentration(double X, double fy, double q) {
   if (!conv_) {
-    const double zieff = reflectionHeight(h_, X, s_.hs, he_, 0.0, s_.sz0);
+    if (!haveReflection_) {
+      reflection_ = reflectionPoint(h_, he_);
+      haveReflection_ = true;
+    }
+    const double zieff = reflectionHeight(h_, reflection_, X, s_.hs, 0.0, s_.sz0);
     const double fz = stableVertical(sz_, std::max(0.0, he_ - 0.0), zieff, zr_);
     return (q / e_.u) * (fy * fz);
   }

@@ -38,7 +38,7 @@ class LowPlume {
   double areaSigmaY(double X);
   void areaSpread(double X);
   // The flat-terrain concentration of the plume with lateral term `fy` and numerator `q`.
-  double concentration(double X, double fy, double q) const;
+  double concentration(double X, double fy, double q);
 
   const Eff& stableEff() const { return e_; }
   const Eff& directEff() const { return d_; }
@@ -49,11 +49,24 @@ class LowPlume {
   void sigmaZ(double X);
   void totals(double sy0, double sz0);
 
+  // Profile values at z and averages over [lo, hi], remembered for the next call with the same
+  // arguments (the plume often asks again at the same height or for the same layer).
+  const Eff& pointAt(double z);
+  const Eff& layer(double lo, double hi, bool withGradient);
+
   const HourProfiles& h_;
   const PointSource& s_;
   const SourceHour& sh_;
   const double zr_;
   const bool conv_;
+  struct Memo {
+    bool valid = false;
+    double lo = 0, hi = 0;
+    Eff value;
+  };
+  Memo point_, layer_, low_;
+  ReflectionPoint reflection_;  // stable branch: point values at the plume height h_s
+  bool haveReflection_ = false;
   Eff e_, d_;  // stable branch; direct (and indirect) convective plume
   double zc_ = 0;
   bool surface_ = false;
