@@ -15,6 +15,7 @@ enum class HourStatus { Computed, Calm, Missing };
 struct HourProfiles {
   HourStatus status = HourStatus::Missing;
   bool stable = false;      // Monin–Obukhov length L > 0
+  bool urban = false;       // the urban boundary layer of an urban source
   double zi = 0;            // mixing height, m
   double zic = 0, zim = 0;  // convective and mechanical mixing heights (after the limits), m
   double ustar = 0, wstar = 0, monin = 0, z0 = 0;
@@ -29,5 +30,10 @@ struct HourProfiles {
 
 // Checks, adjusts and grids one hour. `zBase` is the elevation of the base of the profile, m.
 HourProfiles prepareHour(const MetHour& hour, bool adjustedUstar, double zBase);
+
+// Potential temperature on the grid from the temperature T at height z_T and the gradient grid,
+// by the trapezoid rule up and down from the level of z_T.
+void potentialTemperature(Column& theta, const Column& thetaGrad, double temp, double zTemp,
+                          double zBase);
 
 }  // namespace mod

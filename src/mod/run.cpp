@@ -20,32 +20,37 @@
 #include "mod/outputs_files.h"
 #include "mod/profiles.h"
 #include "mod/report.h"
+#include "mod/urban.h"
 
 namespace mod {
 
 namespace {
 
 std::string optionsWords(const Deck& d, const MetData& met) {
-  std::string s =
-      d.defaultOptions ? "RegDFAULT  CONC  ELEV  RURAL" : "NonDFAULT  CONC  FLAT  RURAL";
+  std::string s = d.defaultOptions ? "RegDFAULT  CONC  ELEV" : "NonDFAULT  CONC  FLAT";
+  s += d.urban.on ? "  URBAN" : "  RURAL";
   if (met.adjustedUstar) s += "  ADJ_U*";
   return s;
 }
 
 // Concentrations of the emitting sources at every receptor for one hour, receptors split between
-// threads (each value is computed the same way whichever thread computes it).
+// threads (each value is computed the same way whichever thread computes it). Urban sources see
+// the urban profiles `hu` when the hour has an urban layer (else null).
 void computeHour(const std::vector<PointSource>& sources, const std::vector<char>& on,
-                 const Deck& d, const HourProfiles& h, std::vector<std::vector<double>>& conc,
-                 unsigned threads) {
+                 const Deck& d, const HourProfiles& h, const HourProfiles* hu,
+                 std::vector<std::vector<double>>& conc, unsigned threads) {
+  std::vector<const HourProfiles*> hp(sources.size(), &h);
   std::vector<SourceHour> sh(sources.size());
-  for (size_t i = 0; i < sources.size(); ++i)
-    if (on[i]) sh[i] = setupSource(h, sources[i], d.profileBase);
+  for (size_t i = 0; i < sources.size(); ++i) {
+    if (hu && sources[i].urban) hp[i] = hu;
+    if (on[i]) sh[i] = setupSource(*hp[i], sources[i], d.profileBase);
+  }
   const size_t nr = d.receptors.size();
   auto work = [&](size_t from, size_t to) {
     for (size_t i = 0; i < sources.size(); ++i)
       if (on[i])
         for (size_t r = from; r < to; ++r)
-          conc[i][r] = concentration(h, sources[i], sh[i], d.receptors[r].r);
+          conc[i][r] = concentration(*hp[i], sources[i], sh[i], d.receptors[r].r);
   };
   if (threads <= 1 || nr < 64) {
     work(0, nr);
@@ -195,7 +200,10 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
                                                         t.hour, raw.sfc.uref, d.windCats);
           on[i] = hourly[i].q != 0.0;
         }
-        computeHour(hourly, on, d, h, conc, threads);
+        HourProfiles urban;
+        const bool urbanHour = d.urban.on && urbanProfiles(h, mh, d.urban.population, d.urban.z0,
+                                                           d.profileBase, d.surfaceFile, urban);
+        computeHour(hourly, on, d, h, urbanHour ? &urban : nullptr, conc, threads);
         for (size_t i = 0; i < ns; ++i)
           if (on[i])
             for (size_t r = 0; r < nr; ++r)

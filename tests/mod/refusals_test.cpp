@@ -69,6 +69,17 @@ std::map<std::string, std::string> snapshot(const fs::path& dir) {
   return files;
 }
 
+// Names of the files that differ between two snapshots (empty when none does).
+std::string changed(const std::map<std::string, std::string>& a,
+                    const std::map<std::string, std::string>& b) {
+  std::string names;
+  for (const auto& [name, content] : a)
+    if (!b.count(name) || b.at(name) != content) names += name + " ";
+  for (const auto& [name, content] : b)
+    if (!a.count(name)) names += name + " ";
+  return names;
+}
+
 struct Case {
   const char* name;
   const char* file;  // "deck", "sfc" or "pfl"
@@ -77,6 +88,8 @@ struct Case {
   const char* message;
   int pflLine = 0;  // optionally also replace this profile line
   std::string pflText = {};
+  int deckLine = 0;  // optionally also replace this deck line
+  std::string deckText = {};
 };
 
 TEST(ModRefusals, EachRefusalNamesTheFileAndLine) {
@@ -91,12 +104,12 @@ TEST(ModRefusals, EachRefusalNamesTheFileAndLine) {
   badUstar.replace(badUstar.find(" 0.") + 1, 5, "0.2x7");
   const Case cases[] = {
       {"valid deck", "deck", 0, "", ""},
-      {"keyword", "deck", 5, "   URBANOPT  100000",
-       "deck.inp:5: keyword CO URBANOPT is not supported"},
+      {"keyword", "deck", 5, "   HALFLIFE  4.0",
+       "deck.inp:5: keyword CO HALFLIFE is not supported"},
       {"option", "deck", 2, "   MODELOPT  CONC  FLAT  DDPLETE",
        "deck.inp:2: MODELOPT option DDPLETE is not supported"},
-      {"source type", "deck", 8, "   LOCATION  S1  AREA  0 0 0",
-       "deck.inp:8: source type AREA is not supported (only POINT)"},
+      {"source type", "deck", 8, "   LOCATION  S1  OPENPIT  0 0 0",
+       "deck.inp:8: source type OPENPIT is not supported"},
       {"averaging time", "deck", 3, "   AVERTIME  5",
        "deck.inp:3: AVERTIME: averaging period \"5\" is not 1, 2, 3, 4, 6, 8, 12, 24, MONTH"},
       {"period and annual", "deck", 3, "   AVERTIME  1  PERIOD  ANNUAL",
@@ -150,6 +163,53 @@ TEST(ModRefusals, EachRefusalNamesTheFileAndLine) {
        "   GRIDCART  G  STA\n   GRIDCART  G  XPNTS 0 100\n   GRIDCART  G  YPNTS 0 100\n"
        "   GRIDCART  G  END\n   GRIDCART  G  XPNTS 200",
        "deck.inp:17: GRIDCART: network \"G\" was closed by END on line 16"},
+      {"negative area emission",
+       "deck",
+       8,
+       "   LOCATION  S1  AREA  0 0 0",
+       "deck.inp:9: SRCPARAM: the emission rate must not be negative",
+       0,
+       {},
+       9,
+       "   SRCPARAM  S1  -0.001  0.0  10.0"},
+      {"volume above 3000 m",
+       "deck",
+       8,
+       "   LOCATION  S1  VOLUME  0 0 0",
+       "deck.inp:9: SRCPARAM: the release height must be 0 to 3000 m",
+       0,
+       {},
+       9,
+       "   SRCPARAM  S1  1.0  3500.0  2.0  2.0"},
+      {"polygon crossing itself",
+       "deck",
+       8,
+       "   LOCATION  S1  AREAPOLY  0 0 0",
+       "deck.inp:10: AREAVERT: the polygon of \"S1\" crosses itself (sides 1 and 3)",
+       0,
+       {},
+       9,
+       "   SRCPARAM  S1  0.001  0.0  4\n   AREAVERT  S1  0 0 20 10 20 0 0 20"},
+      {"polygon not starting at its location",
+       "deck",
+       8,
+       "   LOCATION  S1  AREAPOLY  0 0 0",
+       "deck.inp:10: AREAVERT: the first vertex of \"S1\" must be its LOCATION",
+       0,
+       {},
+       9,
+       "   SRCPARAM  S1  0.001  0.0  3\n   AREAVERT  S1  1 0 10 0 10 10"},
+      {"urban source without URBANOPT", "deck", 10, "   URBANSRC  S1\n   SRCGROUP  ALL",
+       "deck.inp:10: URBANSRC needs CO URBANOPT"},
+      {"urban layer below the roughness",
+       "deck",
+       5,
+       "   URBANOPT  100  VILLAGE  4.9",
+       "deck.inp:5: URBANOPT: the urban mixing height of this population is not above 7 times",
+       0,
+       {},
+       10,
+       "   URBANSRC  S1\n   SRCGROUP  ALL"},
       {"hours absent from the met", "sfc", 3, sfc[3],
        "m.sfc:3: hours missing from the file: 2023-10-12 hour 03 follows 2023-10-12 hour 01 (line "
        "2)"},
@@ -163,6 +223,7 @@ TEST(ModRefusals, EachRefusalNamesTheFileAndLine) {
                                                                       : p;
     if (c.line > 0) target[static_cast<size_t>(c.line - 1)] = c.text;
     if (c.pflLine > 0) p[static_cast<size_t>(c.pflLine - 1)] = c.pflText;
+    if (c.deckLine > 0) deck[static_cast<size_t>(c.deckLine - 1)] = c.deckText;
     writeLines(dir / "deck.inp", deck);
     writeLines(dir / "m.sfc", s);
     writeLines(dir / "m.pfl", p);
@@ -173,12 +234,12 @@ TEST(ModRefusals, EachRefusalNamesTheFileAndLine) {
     const mod::RunSummary r = mod::runDeck((dir / "deck.inp").string(), log, 1);
     if (std::string(c.message).empty()) {
       EXPECT_EQ(r.exitCode, 0) << c.name << ": " << r.error;
-      EXPECT_NE(snapshot(dir), before) << c.name;
+      EXPECT_NE(changed(snapshot(dir), before), "") << c.name;
       continue;
     }
     EXPECT_NE(r.exitCode, 0) << c.name;
     EXPECT_NE(r.error.find(c.message), std::string::npos) << c.name << ": " << r.error;
-    EXPECT_EQ(snapshot(dir), before) << c.name << ": files changed by a refused run";
+    EXPECT_EQ(changed(snapshot(dir), before), "") << c.name << ": files changed by a refused run";
   }
   // A deck over 64 MB is refused before it is read.
   fs::resize_file(dir / "deck.inp", 65ll * 1024 * 1024);
@@ -242,13 +303,13 @@ TEST(ModRefusals, AFailedRunKeepsThePreviousResults) {
   // A full disk (a file-size limit): the POSTFILE cannot be written.
   EXPECT_EQ(runLimited(dir / "deck.inp", RLIMIT_FSIZE, 20000, 1, error), 11);
   EXPECT_NE(error.find("out.pst"), std::string::npos) << error;
-  EXPECT_EQ(snapshot(dir), before);
+  EXPECT_EQ(changed(snapshot(dir), before), "");
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)  // they reserve memory
   // No memory for the threads' stacks (more threads than the C library keeps stacks for): the run
   // stops with a message, it does not abort.
   EXPECT_EQ(runLimited(dir / "deck.inp", RLIMIT_AS, 256u << 10, 32, error), 13);
   EXPECT_NE(error.find("cannot start a worker thread"), std::string::npos) << error;
-  EXPECT_EQ(snapshot(dir), before);
+  EXPECT_EQ(changed(snapshot(dir), before), "");
 #endif
   fs::remove_all(top);
 }
