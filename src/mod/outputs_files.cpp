@@ -117,6 +117,7 @@ OutputFiles::OutputFiles(const Deck& d, std::string options) : d_(d), options_(s
     const double zh = d.defaultOptions ? e.zhill : d.profileBase;
     elevColumns_.push_back(" " + fixed(ze, 8, 2) + " " + fixed(zh, 8, 2) + " " +
                            fixed(e.r.zflag, 8, 2));
+    networkColumns_.push_back(name8(e.network) + "\n");
   }
 }
 
@@ -231,9 +232,16 @@ void OutputFiles::blockEnd(int period, size_t g, long date, const double* values
     if (s.kind == Sink::Post) {
       const std::string mid = "  " + aw(periodLabel(period), 6) + "  " + name8(d_.groups[g].id) +
                               "  " + digits8(date) + "  ";
-      for (size_t r = 0; r < d_.receptors.size(); ++r)
-        s.put(receptorColumns_[r] + " " + conc(values[r]) + elevColumns_[r] + mid +
-              name8(d_.receptors[r].network) + "\n");
+      // Appended piece by piece: a year of 1-hour lines is millions of them.
+      for (size_t r = 0; r < d_.receptors.size(); ++r) {
+        s.buf += receptorColumns_[r];
+        s.buf += ' ';
+        s.buf += conc(values[r]);
+        s.buf += elevColumns_[r];
+        s.buf += mid;
+        s.buf += networkColumns_[r];
+      }
+      s.put("");
     } else if (s.kind == Sink::Maxi && maxi) {
       const std::string head =
           " " + intw(period, 3) + " " + name8(d_.groups[g].id) + " " + digits8(date);
@@ -298,13 +306,13 @@ void OutputFiles::mxdyByYear(size_t g, int rank, const RankEntry* entries, size_
     if (s.kind != Sink::Mxdy || s.card.group != g) continue;
     for (size_t r = 0; r < d_.receptors.size(); ++r) {
       const RankEntry& e = entries[r * stride];
-      // The date is YYMMDDHH: the Julian day is taken from it with the century of the run.
+      // The date is YYMMDDHH: its century is read as the met files are (00–49: 2000s).
       int jday = 0, hour = 0;
       if (e.date != 0) {
         const int yy = static_cast<int>(e.date / 1000000),
                   mm = static_cast<int>(e.date / 10000 % 100),
                   dd = static_cast<int>(e.date / 100 % 100);
-        jday = julianDay(2000 + yy, mm, dd);
+        jday = julianDay((yy < 50 ? 2000 : 1900) + yy, mm, dd);
         hour = static_cast<int>(e.date % 100);
       }
       s.put(receptorColumns_[r] + " " + conc(e.v) + elevColumns_[r] + "  " +

@@ -68,6 +68,7 @@ class OutputFiles {
   mutable bool overflow_ = false;
   std::vector<std::string> receptorColumns_;  // " x y " per receptor (F13.5 pairs)
   std::vector<std::string> elevColumns_;      // " zelev zhill zflag" per receptor (F8.2)
+  std::vector<std::string> networkColumns_;   // network name (A8) and the end of the line
 
   Sink* find(const OutputFile& f);
   void header(Sink& s, const std::string& what, bool receptors, const std::string& format,
