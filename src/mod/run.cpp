@@ -1,10 +1,14 @@
 #include "mod/run.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <sstream>
 #include <system_error>
 #include <thread>
@@ -97,42 +101,104 @@ long printedDate(const SurfaceRecord& s) {
   return ((static_cast<long>(s.year % 100) * 100 + s.month) * 100 + s.day) * 100 + s.hour;
 }
 
-// Concentrations of every source at every receptor for one hour, receptors split between
-// threads (each value is computed the same way whichever thread computes it).
-// Urban sources see the urban profiles `hu` when the hour has an urban layer (else null).
+// Threads that share the receptors of each hour. They are started once per run; each hour the
+// receptors are handed out in small blocks to whichever thread is free (the work per receptor
+// varies a lot for area sources), and every value is computed the same way whichever thread
+// computes it.
+class Workers {
+ public:
+  explicit Workers(unsigned threads) {
+    try {
+      for (unsigned t = 1; t < threads; ++t) pool_.emplace_back([this] { serve(); });
+    } catch (const std::system_error& e) {
+      stop();
+      throw std::runtime_error(std::string("cannot start a worker thread (") + e.what() +
+                               "); try fewer threads with KUVAMOD_THREADS");
+    }
+  }
+  Workers(const Workers&) = delete;
+  Workers& operator=(const Workers&) = delete;
+  ~Workers() { stop(); }
+
+  // Calls job(i) for every i in [0, n), in parallel; returns when all are done.
+  void run(size_t n, const std::function<void(size_t)>& job) {
+    if (pool_.empty() || n < 16) {
+      for (size_t i = 0; i < n; ++i) job(i);
+      return;
+    }
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      job_ = &job;
+      n_ = n;
+      next_ = 0;
+      busy_ = pool_.size();
+      ++generation_;
+    }
+    start_.notify_all();
+    work();
+    std::unique_lock<std::mutex> lock(m_);
+    done_.wait(lock, [this] { return busy_ == 0; });
+    job_ = nullptr;
+  }
+
+ private:
+  static constexpr size_t kBlock = 4;
+
+  void work() {
+    for (;;) {
+      const size_t from = next_.fetch_add(kBlock);
+      if (from >= n_) return;
+      for (size_t i = from; i < std::min(n_, from + kBlock); ++i) (*job_)(i);
+    }
+  }
+  void serve() {
+    unsigned long seen = 0;
+    for (;;) {
+      {
+        std::unique_lock<std::mutex> lock(m_);
+        start_.wait(lock, [&] { return quit_ || generation_ != seen; });
+        if (quit_) return;
+        seen = generation_;
+      }
+      work();
+      std::lock_guard<std::mutex> lock(m_);
+      if (--busy_ == 0) done_.notify_one();
+    }
+  }
+  void stop() {
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      quit_ = true;
+    }
+    start_.notify_all();
+    for (std::thread& t : pool_) t.join();
+    pool_.clear();
+  }
+
+  std::vector<std::thread> pool_;
+  std::mutex m_;
+  std::condition_variable start_, done_;
+  const std::function<void(size_t)>* job_ = nullptr;
+  size_t n_ = 0, busy_ = 0;
+  std::atomic<size_t> next_{0};
+  unsigned long generation_ = 0;
+  bool quit_ = false;
+};
+
+// Concentrations of every source at every receptor for one hour. Urban sources see the urban
+// profiles `hu` when the hour has an urban layer (else null).
 void computeHour(const Deck& d, const HourProfiles& h, const HourProfiles* hu,
-                 std::vector<std::vector<double>>& conc, unsigned threads) {
+                 std::vector<std::vector<double>>& conc, Workers& workers) {
   std::vector<const HourProfiles*> hp;
   std::vector<SourceHour> sh;
   for (const PointSource& s : d.sources) {
     hp.push_back(hu && s.urban ? hu : &h);
     sh.push_back(setupSource(*hp.back(), s, d.profileBase));
   }
-  const size_t nr = d.receptors.size();
-  auto work = [&](size_t from, size_t to) {
+  workers.run(d.receptors.size(), [&](size_t r) {
     for (size_t i = 0; i < d.sources.size(); ++i)
-      for (size_t r = from; r < to; ++r)
-        conc[i][r] = concentration(*hp[i], d.sources[i], sh[i], d.receptors[r].r);
-  };
-  if (threads <= 1 || nr < 64) {
-    work(0, nr);
-    return;
-  }
-  std::vector<std::thread> pool;
-  const size_t chunk = (nr + threads - 1) / threads;
-  try {
-    for (unsigned t = 1; t < threads; ++t) {
-      const size_t from = std::min(nr, t * chunk), to = std::min(nr, (t + 1) * chunk);
-      if (from < to) pool.emplace_back(work, from, to);
-    }
-  } catch (const std::system_error& e) {
-    // The threads already started finish their share before the run stops.
-    for (std::thread& t : pool) t.join();
-    throw std::runtime_error(std::string("cannot start a worker thread (") + e.what() +
-                             "); try fewer threads with KUVAMOD_THREADS");
-  }
-  work(0, std::min(nr, chunk));
-  for (std::thread& t : pool) t.join();
+      conc[i][r] = concentration(*hp[i], d.sources[i], sh[i], d.receptors[r].r);
+  });
 }
 
 // The state of a run between hours: open hourly files, the running maxima per group.
@@ -159,13 +225,13 @@ class Run {
     if (!d.errorFile.empty()) errors_ = std::make_unique<Output>(d.errorFile);
   }
 
-  void hour(const MetHour& mh, RunSummary& sum, unsigned threads) {
+  void hour(const MetHour& mh, RunSummary& sum, Workers& workers) {
     const HourProfiles h = prepareHour(mh, met_.adjustedUstar, d_.profileBase);
     if (h.status == HourStatus::Computed) {
       HourProfiles urban;
       const bool urbanHour = d_.urban.on && urbanProfiles(h, mh, d_.urban.population, d_.urban.z0,
                                                           d_.profileBase, d_.surfaceFile, urban);
-      computeHour(d_, h, urbanHour ? &urban : nullptr, conc_, threads);
+      computeHour(d_, h, urbanHour ? &urban : nullptr, conc_, workers);
       for (size_t i = 0; i < conc_.size(); ++i)
         for (size_t r = 0; r < nr_; ++r)
           if (!std::isfinite(conc_[i][r]))
@@ -270,9 +336,10 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
     if (threads == 0) threads = std::thread::hardware_concurrency();
     threads = std::clamp(threads, 1u, static_cast<unsigned>(kMaxThreads));
     Run run(d, met);
+    Workers workers(threads);
     for (const MetHour& mh : met.hours) {
       ++sum.hours;
-      run.hour(mh, sum, threads);
+      run.hour(mh, sum, workers);
     }
     run.finish(deckPath);
     log << "kuvamod: " << sum.hours << " hours (" << sum.calm << " calm, " << sum.missing
