@@ -400,6 +400,7 @@ void Parser::finishShapes() {
     if (s.kind == SourceKind::Area) {
       rectangleShape(s, in.xInit, in.yInit, in.angle);
     } else if (s.kind == SourceKind::Line) {
+      if (in.x2 == s.x && in.y2 == s.y) fail("LOCATION: the line \"" + s.id + "\" has no length");
       lineShape(s, in.x2, in.y2, in.width);
     } else if (s.kind == SourceKind::AreaCirc) {
       circleShape(s, in.radius, static_cast<int>(in.count));

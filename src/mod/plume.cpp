@@ -20,11 +20,11 @@ namespace {
 constexpr double kAlphaR = 1.4, kLambdaY = 2.3, kAe = 0.1;
 
 // Trapezoid average of a profile over [zLo, zHi] (bounds already limited to 0.5 and 0.51 m).
-double layerAverage(const Column& p, double zLo, double zHi, int ia, int ib) {
+double layerAverage(const Column& p, const Column& piece, double zLo, double zHi, int ia, int ib) {
   const Column& H = gridHeights();
   if (ib < ia) return atLevel(p, ia - 1, 0.5 * (zLo + zHi));
   double s = 0.0;
-  for (int i = ia + 1; i <= ib; ++i) s = s + (H[i] - H[i - 1]) * 0.5 * (p[i] + p[i - 1]);
+  for (int i = ia + 1; i <= ib; ++i) s = s + piece[i];
   const double pLo = atLevel(p, ia - 1, zLo);
   s = s + (H[ia] - zLo) * 0.5 * (pLo + p[ia]);
   const double pHi = atLevel(p, ib, zHi);
@@ -62,10 +62,10 @@ Eff layerValues(const HourProfiles& h, double zLo, double zHi, bool withGradient
     ib = 2;
   }
   Eff e;
-  e.u = layerAverage(h.u, zLo, zHi, ia, ib);
-  e.sv = layerAverage(h.sigmaV, zLo, zHi, ia, ib);
-  e.sw = layerAverage(h.sigmaW, zLo, zHi, ia, ib);
-  if (withGradient) e.tg = layerAverage(h.thetaGrad, zLo, zHi, ia, ib);
+  e.u = layerAverage(h.u, h.uPiece, zLo, zHi, ia, ib);
+  e.sv = layerAverage(h.sigmaV, h.sigmaVPiece, zLo, zHi, ia, ib);
+  e.sw = layerAverage(h.sigmaW, h.sigmaWPiece, zLo, zHi, ia, ib);
+  if (withGradient) e.tg = layerAverage(h.thetaGrad, h.thetaGradPiece, zLo, zHi, ia, ib);
   floors(e);
   return e;
 }
@@ -102,8 +102,14 @@ double convectiveSigmaY(double X, const Eff& d, double zi, double hs) {
 
 double surfaceSigmaZ(const HourProfiles& h, double X, double u) {
   if (!h.stable) return 0.0;
-  return (Consts::sqrt2 / Consts::sqrtPi) * h.ustar * (X / u) *
-         std::pow(1.0 + 0.7 * X / h.monin, -kThird);
+  // The plume's spread and its reflecting height ask for the same distance one after the other.
+  thread_local double lastBase = 0.0, lastPower = 1.0;
+  const double base = 1.0 + 0.7 * X / h.monin;
+  if (base != lastBase) {
+    lastBase = base;
+    lastPower = std::pow(base, -kThird);
+  }
+  return (Consts::sqrt2 / Consts::sqrtPi) * h.ustar * (X / u) * lastPower;
 }
 
 double elevatedSigmaZ(double sw, double t, double zt, double nn) {

@@ -390,9 +390,21 @@ void gridProfiles(HourProfiles& h, const MetHour& hour, bool adjU, double zBase)
   h.sigmaVAvg = columnAverage(h.sigmaV, h.sigmaVZi, h.iZi, h.zi);
   h.sigmaWAvg = columnAverage(h.sigmaW, h.sigmaWZi, h.iZi, h.zi);
   h.uAvg = columnAverage(h.u, h.uZi, h.iZi, h.zi);
+  trapezoidPieces(h);
 }
 
 }  // namespace
+
+void trapezoidPieces(HourProfiles& h) {
+  const Column& H = gridHeights();
+  const std::pair<const Column*, Column*> pairs[] = {{&h.u, &h.uPiece},
+                                                     {&h.sigmaV, &h.sigmaVPiece},
+                                                     {&h.sigmaW, &h.sigmaWPiece},
+                                                     {&h.thetaGrad, &h.thetaGradPiece}};
+  for (const auto& [p, piece] : pairs)
+    for (int i = 2; i <= kLevels; ++i)
+      (*piece)[i] = (H[i] - H[i - 1]) * 0.5 * ((*p)[i] + (*p)[i - 1]);
+}
 
 void potentialTemperature(Column& th, const Column& tgc, double temp, double zTemp, double zBase) {
   const Column& H = gridHeights();

@@ -2,6 +2,10 @@
 
 #include <sys/stat.h>
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 
 #include <cmath>
 #include <cstdio>
@@ -33,44 +37,105 @@ std::string optionsWords(const Deck& d, const MetData& met) {
   return s;
 }
 
-// Concentrations of the emitting sources at every receptor for one hour, receptors split between
-// threads (each value is computed the same way whichever thread computes it). Urban sources see
-// the urban profiles `hu` when the hour has an urban layer (else null).
+// Threads that share the receptors of each hour. They are started once per run; each hour the
+// receptors are handed out in small blocks to whichever thread is free (the work per receptor
+// varies a lot for area sources), and every value is computed the same way whichever thread
+// computes it.
+class Workers {
+ public:
+  explicit Workers(unsigned threads) {
+    try {
+      for (unsigned t = 1; t < threads; ++t) pool_.emplace_back([this] { serve(); });
+    } catch (const std::system_error& e) {
+      stop();
+      throw std::runtime_error(std::string("cannot start a worker thread (") + e.what() +
+                               "); try fewer threads with KUVAMOD_THREADS");
+    }
+  }
+  Workers(const Workers&) = delete;
+  Workers& operator=(const Workers&) = delete;
+  ~Workers() { stop(); }
+
+  // Calls job(i) for every i in [0, n), in parallel; returns when all are done.
+  void run(size_t n, const std::function<void(size_t)>& job) {
+    if (pool_.empty() || n < 16) {
+      for (size_t i = 0; i < n; ++i) job(i);
+      return;
+    }
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      job_ = &job;
+      n_ = n;
+      next_ = 0;
+      busy_ = pool_.size();
+      ++generation_;
+    }
+    start_.notify_all();
+    work();
+    std::unique_lock<std::mutex> lock(m_);
+    done_.wait(lock, [this] { return busy_ == 0; });
+    job_ = nullptr;
+  }
+
+ private:
+  static constexpr size_t kBlock = 4;
+
+  void work() {
+    for (;;) {
+      const size_t from = next_.fetch_add(kBlock);
+      if (from >= n_) return;
+      for (size_t i = from; i < std::min(n_, from + kBlock); ++i) (*job_)(i);
+    }
+  }
+  void serve() {
+    unsigned long seen = 0;
+    for (;;) {
+      {
+        std::unique_lock<std::mutex> lock(m_);
+        start_.wait(lock, [&] { return quit_ || generation_ != seen; });
+        if (quit_) return;
+        seen = generation_;
+      }
+      work();
+      std::lock_guard<std::mutex> lock(m_);
+      if (--busy_ == 0) done_.notify_one();
+    }
+  }
+  void stop() {
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      quit_ = true;
+    }
+    start_.notify_all();
+    for (std::thread& t : pool_) t.join();
+    pool_.clear();
+  }
+
+  std::vector<std::thread> pool_;
+  std::mutex m_;
+  std::condition_variable start_, done_;
+  const std::function<void(size_t)>* job_ = nullptr;
+  size_t n_ = 0, busy_ = 0;
+  std::atomic<size_t> next_{0};
+  unsigned long generation_ = 0;
+  bool quit_ = false;
+};
+
+// Concentrations of the emitting sources at every receptor for one hour. Urban sources see the
+// urban profiles `hu` when the hour has an urban layer (else null).
 void computeHour(const std::vector<PointSource>& sources, const std::vector<char>& on,
                  const Deck& d, const HourProfiles& h, const HourProfiles* hu,
-                 std::vector<std::vector<double>>& conc, unsigned threads) {
+                 std::vector<std::vector<double>>& conc, Workers& workers) {
   std::vector<const HourProfiles*> hp(sources.size(), &h);
   std::vector<SourceHour> sh(sources.size());
   for (size_t i = 0; i < sources.size(); ++i) {
     if (hu && sources[i].urban) hp[i] = hu;
     if (on[i]) sh[i] = setupSource(*hp[i], sources[i], d.profileBase);
   }
-  const size_t nr = d.receptors.size();
-  auto work = [&](size_t from, size_t to) {
+  workers.run(d.receptors.size(), [&](size_t r) {
     for (size_t i = 0; i < sources.size(); ++i)
-      if (on[i])
-        for (size_t r = from; r < to; ++r)
-          conc[i][r] = concentration(*hp[i], sources[i], sh[i], d.receptors[r].r);
-  };
-  if (threads <= 1 || nr < 64) {
-    work(0, nr);
-    return;
-  }
-  std::vector<std::thread> pool;
-  const size_t chunk = (nr + threads - 1) / threads;
-  try {
-    for (unsigned t = 1; t < threads; ++t) {
-      const size_t from = std::min(nr, t * chunk), to = std::min(nr, (t + 1) * chunk);
-      if (from < to) pool.emplace_back(work, from, to);
-    }
-  } catch (const std::system_error& e) {
-    // The threads already started finish their share before the run stops.
-    for (std::thread& t : pool) t.join();
-    throw std::runtime_error(std::string("cannot start a worker thread (") + e.what() +
-                             "); try fewer threads with KUVAMOD_THREADS");
-  }
-  work(0, std::min(nr, chunk));
-  for (std::thread& t : pool) t.join();
+      if (on[i]) conc[i][r] = concentration(*hp[i], sources[i], sh[i], d.receptors[r].r);
+  });
 }
 
 // The days DAYRANGE selects, one table for common years and one for leap years (index 1…366).
@@ -176,6 +241,7 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
     std::vector<std::vector<double>> conc(ns, std::vector<double>(nr, 0.0));
     std::vector<PointSource> hourly = d.sources;
     std::vector<char> on(ns, 0);
+    Workers workers(threads);
     long lastKey = 0;
     for (const MetHour& raw : met.hours) {
       const long key = dateKey(raw.sfc);
@@ -203,7 +269,7 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
         HourProfiles urban;
         const bool urbanHour = d.urban.on && urbanProfiles(h, mh, d.urban.population, d.urban.z0,
                                                            d.profileBase, d.surfaceFile, urban);
-        computeHour(hourly, on, d, h, urbanHour ? &urban : nullptr, conc, threads);
+        computeHour(hourly, on, d, h, urbanHour ? &urban : nullptr, conc, workers);
         for (size_t i = 0; i < ns; ++i)
           if (on[i])
             for (size_t r = 0; r < nr; ++r)

@@ -59,7 +59,14 @@ void LowPlume::centroid(double X) {
   surface_ = zc_ < 0.1 * zi;
 }
 
-void LowPlume::pdf() { pdf_ = pdfParameters(h_.wstar, d_.sw, zc_, h_.zi, surface_); }
+void LowPlume::pdf() {
+  // The same σ_w at the same height gives the same parameters (the second pass often asks again).
+  if (pdfValid_ && pdfSw_ == d_.sw && pdfZc_ == zc_) return;
+  pdf_ = pdfParameters(h_.wstar, d_.sw, zc_, h_.zi, surface_);
+  pdfValid_ = true;
+  pdfSw_ = d_.sw;
+  pdfZc_ = zc_;
+}
 
 void LowPlume::heights(double X) {
   if (!conv_) {

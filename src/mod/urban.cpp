@@ -77,6 +77,7 @@ bool urbanProfiles(const HourProfiles& rural, const MetHour& hour, double popula
     if (z <= ziu) urban.thetaGrad[i] = 1.0e-5;
   }
   potentialTemperature(urban.theta, urban.thetaGrad, T, s.ztemp, zBase);
+  trapezoidPieces(urban);
   return true;
 }
 

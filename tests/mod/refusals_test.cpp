@@ -90,6 +90,8 @@ struct Case {
   std::string pflText = {};
   int deckLine = 0;  // optionally also replace this deck line
   std::string deckText = {};
+  int sfcLine = 0;  // optionally also replace this surface line
+  std::string sfcText = {};
 };
 
 TEST(ModRefusals, EachRefusalNamesTheFileAndLine) {
@@ -100,6 +102,8 @@ TEST(ModRefusals, EachRefusalNamesTheFileAndLine) {
   const std::vector<std::string> pfl = readLines(met / "a3_mast.pfl");
   std::string noUstar = sfc[1];  // u* = 0: the similarity wind profile is 0/0
   noUstar.replace(noUstar.find("0.093"), 5, "0.000");
+  std::string roughSite = sfc[1];  // z0 = 30 m: 7·z0 reaches the urban mixing height
+  roughSite.replace(roughSite.find("0.3000"), 6, "30.000");
   std::string badUstar = sfc[2];
   badUstar.replace(badUstar.find(" 0.") + 1, 5, "0.2x7");
   const Case cases[] = {
@@ -210,6 +214,17 @@ TEST(ModRefusals, EachRefusalNamesTheFileAndLine) {
        {},
        10,
        "   URBANSRC  S1\n   SRCGROUP  ALL"},
+      {"urban layer undefined in an hour",
+       "deck",
+       5,
+       "   URBANOPT  100000\n   RUNORNOT  RUN",
+       "m.sfc:2: the urban boundary layer is undefined",
+       0,
+       {},
+       10,
+       "   URBANSRC  S1\n   SRCGROUP  ALL",
+       2,
+       roughSite},
       {"hours absent from the met", "sfc", 3, sfc[3],
        "m.sfc:3: hours missing from the file: 2023-10-12 hour 03 follows 2023-10-12 hour 01 (line "
        "2)"},
@@ -224,6 +239,7 @@ TEST(ModRefusals, EachRefusalNamesTheFileAndLine) {
     if (c.line > 0) target[static_cast<size_t>(c.line - 1)] = c.text;
     if (c.pflLine > 0) p[static_cast<size_t>(c.pflLine - 1)] = c.pflText;
     if (c.deckLine > 0) deck[static_cast<size_t>(c.deckLine - 1)] = c.deckText;
+    if (c.sfcLine > 0) s[static_cast<size_t>(c.sfcLine - 1)] = c.sfcText;
     writeLines(dir / "deck.inp", deck);
     writeLines(dir / "m.sfc", s);
     writeLines(dir / "m.pfl", p);
