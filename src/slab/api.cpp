@@ -126,6 +126,16 @@ void load(detail::State& s, const Deck& d) {
   s.zp[4] = 0;
 }
 
+// The deck values the run starts from: as read, or as a previous set left them in memory.
+Deck echoOf(const detail::State& s, const Deck& d) {
+  Deck e = d;
+  e.wms = s.wms, e.cps = s.cps, e.tbp = s.tbp, e.cmed0 = s.cmed0, e.dhe = s.dhe, e.cpsl = s.cpsl;
+  e.rhosl = s.rhosl, e.spb = s.spb, e.spc = s.spc, e.ts = s.ts, e.qs = s.qs, e.as = s.as;
+  e.tsd = s.tsd, e.qtis = s.qtis, e.hs = s.hs, e.tav = s.tav, e.xffm = s.xffm;
+  for (size_t i = 0; i < 4; ++i) e.zp[i] = s.zp[i];
+  return e;
+}
+
 void loadMet(detail::State& s, const Met& m) {
   const auto f = [](double v) { return static_cast<float>(v); };
   s.z0 = f(m.z0), s.za = f(m.za), s.ua = f(m.ua), s.ta = f(m.ta), s.rh = f(m.rh);
@@ -148,7 +158,7 @@ Result run(const Deck& deck, const Options& options) {
       }
       loadMet(*state, deck.mets[i]);
       RunResult run;
-      run.echo = deck;
+      run.echo = echoOf(*state, deck);
       run.echo.mets = {deck.mets[i]};
       try {
         detail::runOnce(*state, run);

@@ -249,6 +249,9 @@ void nearFieldGrid(State& s, bool whole) {
   const float x1 = s.rows.xp[s.msfm];
   if (s.xffm < 2 * x1) s.xffm = 2 * x1;
   float angam = log10f(s.xffm / x1 - 1) + 1;
+  if (!(std::fabs(angam) < 1e6f)) {
+    throw Refusal{Status::Failed, "the calculation broke down setting the downwind steps"};
+  }
   if (whole) angam = static_cast<float>(static_cast<int>(angam));
   const int nstp = s.nssm * s.mnfm;
   const float anstp = static_cast<float>(nstp);
@@ -465,7 +468,11 @@ void denseJet(State& s, float hprm, float uahs) {
   s.sft = 0;
   thermo(s);
 
-  int msfm = static_cast<int>(2 + xpr / (s.bs + s.bs));
+  const float rows = 2 + xpr / (s.bs + s.bs);
+  if (!(rows >= 2)) {
+    throw Refusal{Status::Failed, "the calculation broke down in the rise of the vertical jet"};
+  }
+  int msfm = rows > 11 ? 11 : static_cast<int>(rows);
   if (msfm > 11) msfm = 11;
   s.msfm = msfm;
   const float dxpr = xpr / static_cast<float>(msfm - 1);
