@@ -169,9 +169,11 @@ Result run(const Deck& deck, const Options& options) {
       result.runs.push_back(std::move(run));
     }
   } catch (const Refusal& r) {
+    result.runs.clear();  // no partial results
     result.status = r.status;
     result.message = r.message;
   } catch (const std::exception& e) {
+    result.runs.clear();
     result.status = Status::Failed;
     result.message = e.what();
   }

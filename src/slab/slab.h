@@ -143,7 +143,7 @@ struct RunResult {
 struct Result {
   Status status = Status::Ok;
   std::string message;          // empty when Ok
-  std::vector<RunResult> runs;  // one per meteorology set (complete runs only)
+  std::vector<RunResult> runs;  // one per meteorology set; empty unless status is Ok
 };
 
 struct Options {
