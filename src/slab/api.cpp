@@ -30,11 +30,11 @@ struct Check {
 };
 
 void require(const Check& c) {
-  const bool ok = std::isfinite(c.value) && (c.loOpen ? c.value > c.lo : c.value >= c.lo) &&
-                  c.value <= c.hi;
+  const bool ok =
+      std::isfinite(c.value) && (c.loOpen ? c.value > c.lo : c.value >= c.lo) && c.value <= c.hi;
   if (!ok) {
-    throw Refusal{Status::BadInput, std::string(c.name) + " = " + detail::formatG(c.value) +
-                                        ": " + c.what};
+    throw Refusal{Status::BadInput,
+                  std::string(c.name) + " = " + detail::formatG(c.value) + ": " + c.what};
   }
 }
 
@@ -111,7 +111,8 @@ void checkMet(const Met& m, size_t index) {
   if (m.stab > 0 && m.stab < 1) {
     throw Refusal{Status::BadInput, "stab = " + detail::formatG(m.stab) +
                                         ": the stability class value must be 0 (use ala) or 1 to "
-                                        "7" + set};
+                                        "7" +
+                                        set};
   }
 }
 

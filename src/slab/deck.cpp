@@ -104,8 +104,10 @@ double readReal(LineReader& in, const char* name) {
   }
   std::string exp;
   if (i < f.size()) {
-    if (f[i] == 'E' || f[i] == 'e' || f[i] == 'D' || f[i] == 'd') ++i;
-    else if (f[i] != '+' && f[i] != '-') throw Failure{in.bad(name, "is not a number")};
+    if (f[i] == 'E' || f[i] == 'e' || f[i] == 'D' || f[i] == 'd')
+      ++i;
+    else if (f[i] != '+' && f[i] != '-')
+      throw Failure{in.bad(name, "is not a number")};
     size_t j = i;
     if (j < f.size() && (f[j] == '+' || f[j] == '-')) ++j;
     if (j == f.size()) throw Failure{in.bad(name, "is not a number")};
@@ -135,9 +137,9 @@ DeckRead readDeck(const std::string& text) {
   try {
     d.idspl = readInt(in, "idspl");
     d.ncalc = readInt(in, "ncalc");
-    double* reals[] = {&d.wms, &d.cps,  &d.tbp, &d.cmed0, &d.dhe,  &d.cpsl, &d.rhosl,
-                       &d.spb, &d.spc,  &d.ts,  &d.qs,    &d.as,   &d.tsd,  &d.qtis,
-                       &d.hs,  &d.tav,  &d.xffm, &d.zp[0], &d.zp[1], &d.zp[2], &d.zp[3]};
+    double* reals[] = {&d.wms, &d.cps, &d.tbp,  &d.cmed0, &d.dhe,   &d.cpsl,  &d.rhosl,
+                       &d.spb, &d.spc, &d.ts,   &d.qs,    &d.as,    &d.tsd,   &d.qtis,
+                       &d.hs,  &d.tav, &d.xffm, &d.zp[0], &d.zp[1], &d.zp[2], &d.zp[3]};
     const char* names[] = {"wms", "cps", "tbp",  "cmed0", "dhe",   "cpsl",  "rhosl",
                            "spb", "spc", "ts",   "qs",    "as",    "tsd",   "qtis",
                            "hs",  "tav", "xffm", "zp(1)", "zp(2)", "zp(3)", "zp(4)"};
@@ -200,8 +202,9 @@ std::string writeDeck(const Deck& d) {
   std::snprintf(buf, sizeof buf, "%5d\r\n%5d\r\n", d.idspl, d.ncalc);
   o += buf;
   const auto add = [&o](double v) { o += real(v) + "\r\n"; };
-  for (double v : {d.wms, d.cps, d.tbp, d.cmed0, d.dhe, d.cpsl, d.rhosl, d.spb, d.spc, d.ts, d.qs,
-                   d.as, d.tsd, d.qtis, d.hs, d.tav, d.xffm, d.zp[0], d.zp[1], d.zp[2], d.zp[3]}) {
+  for (double v :
+       {d.wms, d.cps, d.tbp,  d.cmed0, d.dhe, d.cpsl, d.rhosl, d.spb,   d.spc,   d.ts,   d.qs,
+        d.as,  d.tsd, d.qtis, d.hs,    d.tav, d.xffm, d.zp[0], d.zp[1], d.zp[2], d.zp[3]}) {
     add(v);
   }
   for (const Met& m : d.mets) {

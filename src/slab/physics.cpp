@@ -23,8 +23,7 @@ float uafn(const State& s, float z) {
   const float gus = -8 * s.ala0 / (1 - phmi);
   const float xu = sqrtf(1 + gus * z), xu0 = sqrtf(1 + gus * s.z0);
   return logf(z / s.z0) - phmi * (z - s.z0) / s.hmx -
-         2 * (1 - phmi) *
-             (logf((1 + xu) / (1 + xu0)) - (sqrtf(xu) - sqrtf(xu0)) / (gus * s.hmx));
+         2 * (1 - phmi) * (logf((1 + xu) / (1 + xu0)) - (sqrtf(xu) - sqrtf(xu0)) / (gus * s.hmx));
 }
 
 // Horizontal stability factor of the crosswind entrainment, from the inverse Monin-Obukhov length.
@@ -281,8 +280,7 @@ void entran(State& s) {
   const float umgs = cf * s.u, ugmgs = cf * ubar, vmgs = cf * vbar;
   const float uhs2 = kCf1 * (delu * delu + vrho * vrho);
   const bool lifted = s.htp > s.h;
-  const float ubsi2 =
-      lifted ? s.uastr2 + uhs2 : umgs * umgs + vmgs * vmgs + kCws * s.wss * s.uab;
+  const float ubsi2 = lifted ? s.uastr2 + uhs2 : umgs * umgs + vmgs * vmgs + kCws * s.wss * s.uab;
   s.ubs2 = ubsi2;
   if (s.idspl == 1 && s.xn > s.bse) {
     s.ubs2 = ubsi2 + (s.ubs20 - ubsi2) * expf((s.bse - s.xn) / s.xstr);

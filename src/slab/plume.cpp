@@ -604,8 +604,8 @@ void denseJet(State& s, float hprm, float uahs) {
 // wind there.
 void buoyantJet(State& s, float hprm, float uahs) {
   Rows& p = s.rows;
-  float hprb = 1.7254f * kGrav * (s.rhoa - s.rho) * s.ws * s.bs * s.bs /
-               (s.rhoa * uahs * s.uastr * s.uastr);
+  float hprb =
+      1.7254f * kGrav * (s.rhoa - s.rho) * s.ws * s.bs * s.bs / (s.rhoa * uahs * s.uastr * s.uastr);
   if (hprb > 0) {
     const float h35 = powf(hprb, 0.6f);
     for (int i = 0; i < 3; ++i) {

@@ -54,8 +54,7 @@ float erfClipped(float a) {
 // Meander reduction of a jet's own momentum region (horizontal jet only).
 float jetMomentumFactor(const State& s, int i) {
   const Rows& p = s.rows;
-  const float rm3 =
-      powf((s.rhoa * p.uap[i] * (1 - p.cmp[i])) / (s.rhos * s.us * p.cmp[i]), kThird);
+  const float rm3 = powf((s.rhoa * p.uap[i] * (1 - p.cmp[i])) / (s.rhos * s.us * p.cmp[i]), kThird);
   const float rlg = logf((1 - rm3 + rm3 * rm3) / ((1 + rm3) * (1 + rm3)));
   const float rit = atanf((2 * rm3 - 1) / kSr3) + atanf(1 / kSr3);
   if (rm3 < 0.1f) return 0;
@@ -125,8 +124,8 @@ void editcc(State& s, RunResult& out) {
       const float epx2 = (bx - 0.5f * u * s.tav) / (kSr2 * betax);
       const float erfx1 = epx1 > 6 ? 1 : errint(epx1);
       const float erfx2 = std::fabs(epx2) > 6 ? (epx2 > 0 ? 1.f : -1.f) : errint(epx2);
-      const float cvbrx = epx1 * erfx1 - epx2 * erfx2 +
-                          (1 / kSrpi) * (expf(-epx1 * epx1) - expf(-epx2 * epx2));
+      const float cvbrx =
+          epx1 * erfx1 - epx2 * erfx2 + (1 / kSrpi) * (expf(-epx1 * epx1) - expf(-epx2 * epx2));
       const float facn = (0.5f / kSrpi) * betax * p.bbxp[i] * p.bbp[i] * hdsig;
       const float facd = bx * u * s.tav * p.bp[i];
       fcx = facn * cvbrx * p.cvp[i] / facd;

@@ -32,26 +32,26 @@ struct Met {
 
 // A deck: the source and its substance, the output controls, and one or more meteorology sets.
 struct Deck {
-  int idspl = 1;    // source type: 1 evaporating pool, 2 horizontal jet, 3 vertical jet or stack,
-                    // 4 instantaneous volume
-  int ncalc = 1;    // sub-step multiplier (integration steps per printed row = 3 * ncalc)
-  double wms = 0;   // molar mass of the source gas, kg/mol
-  double cps = 0;   // vapour heat capacity at constant pressure, J/(kg K)
-  double tbp = 0;   // boiling point, K
-  double cmed0 = 0; // initial liquid mass fraction
-  double dhe = 0;   // heat of vaporisation, J/kg
-  double cpsl = 0;  // liquid heat capacity, J/(kg K)
-  double rhosl = 0; // liquid density, kg/m3
-  double spb = 0;   // saturation-pressure constant B, K (negative: derived from dhe, spc = 0)
-  double spc = 0;   // saturation-pressure constant C, K
-  double ts = 0;    // source temperature, K
-  double qs = 0;    // mass release rate, kg/s
-  double as = 0;    // source area, m2
-  double tsd = 0;   // release duration, s
-  double qtis = 0;  // instantaneous release mass, kg
-  double hs = 0;    // source height, m
-  double tav = 0;   // concentration averaging time, s (0 is used as 1 s)
-  double xffm = 0;  // farthest downwind distance of the tables, m
+  int idspl = 1;     // source type: 1 evaporating pool, 2 horizontal jet, 3 vertical jet or stack,
+                     // 4 instantaneous volume
+  int ncalc = 1;     // sub-step multiplier (integration steps per printed row = 3 * ncalc)
+  double wms = 0;    // molar mass of the source gas, kg/mol
+  double cps = 0;    // vapour heat capacity at constant pressure, J/(kg K)
+  double tbp = 0;    // boiling point, K
+  double cmed0 = 0;  // initial liquid mass fraction
+  double dhe = 0;    // heat of vaporisation, J/kg
+  double cpsl = 0;   // liquid heat capacity, J/(kg K)
+  double rhosl = 0;  // liquid density, kg/m3
+  double spb = 0;    // saturation-pressure constant B, K (negative: derived from dhe, spc = 0)
+  double spc = 0;    // saturation-pressure constant C, K
+  double ts = 0;     // source temperature, K
+  double qs = 0;     // mass release rate, kg/s
+  double as = 0;     // source area, m2
+  double tsd = 0;    // release duration, s
+  double qtis = 0;   // instantaneous release mass, kg
+  double hs = 0;     // source height, m
+  double tav = 0;    // concentration averaging time, s (0 is used as 1 s)
+  double xffm = 0;   // farthest downwind distance of the tables, m
   std::array<double, 4> zp{};  // output heights, m; zp[0] always used, zp[1..3] up to the first 0
   std::vector<Met> mets;       // at least one
 };
@@ -82,31 +82,32 @@ std::string writeDeck(const Deck& deck);
 // Spatially averaged cloud state at one printed row (the two cloud-parameter tables). -1 marks a
 // value not computed on an interpolated row of a dense vertical jet's rise.
 struct CloudRow {
-  double x, zc, h, bb, b, bbx, bx, cv, rho, t, u, ua;   // first table
+  double x, zc, h, bb, b, bbx, bx, cv, rho, t, u, ua;     // first table
   double cm, cmv, cmda, cmw, cmwv, wc, vg, ug, w, v, vx;  // second table
 };
 
 // The time-averaged concentration contour parameters of one row:
 //   c(x,y,z,t) = cc * (erf(xa)-erf(xb)) * (erf(ya)-erf(yb)) * (exp(-za*za)+exp(-zb*zb))
-//   xa,b = (x - xc +- bx)/(sqrt2 betax), ya,b = (y +- b)/(sqrt2 betac), za,b = (z -+ zc)/(sqrt2 sig)
+//   xa,b = (x - xc +- bx)/(sqrt2 betax), ya,b = (y +- b)/(sqrt2 betac), za,b = (z -+ zc)/(sqrt2
+//   sig)
 // In a plume row (byDistance) cc, b, betac, zc, sig belong to the distance x and xc, bx, betax
 // to the time t; in a puff row all of them belong to the time t (x is the cloud centre then).
 struct ContourRow {
-  double x, t;                  // downwind distance of the row (m), time (s)
-  double cc, b, betac, zc, sig; // m except cc (volume fraction)
-  double xc, bx, betax;         // m
+  double x, t;                   // downwind distance of the row (m), time (s)
+  double cc, b, betac, zc, sig;  // m except cc (volume fraction)
+  double xc, bx, betax;          // m
 };
 
 // Time-averaged concentrations of one row: at each output height, crosswind y/bbc = 0, 0.5 .. 2.5,
 // and the centreline maximum over height.
 struct ConcRow {
-  double x;     // downwind distance, m
-  double tmax;  // time of the maximum concentration, s
-  double tcld;  // cloud duration, s
-  double bbc;   // effective half width, m
+  double x;                               // downwind distance, m
+  double tmax;                            // time of the maximum concentration, s
+  double tcld;                            // cloud duration, s
+  double bbc;                             // effective half width, m
   std::vector<std::array<double, 6>> cz;  // per output height: c at y/bbc = 0, 0.5, ..., 2.5
-  double zm;    // height of the centreline maximum, m
-  double cmax;  // centreline maximum (volume fraction)
+  double zm;                              // height of the centreline maximum, m
+  double cmax;                            // centreline maximum (volume fraction)
   // Factors of the maximum over time at (x, y, z): c = min(1, fcx * fcy(y) * fcz(z)), with
   // fcy(y) = erf((y+b)/(sqrt2 betac)) - erf((y-b)/(sqrt2 betac)) and fcz the ground-reflected
   // Gaussian in z about zc with width sig.
@@ -128,16 +129,16 @@ struct Summary {
 
 // One meteorology set's run.
 struct RunResult {
-  Deck echo;                       // the deck values as read for this run (one met set)
-  std::vector<Summary> summaries;  // one, or two when a pool release turned into a puff
-  bool puffForm = false;           // contour rows are by time (instantaneous form)
-  int cutRow = 62;                 // 1-based first row of the puff phase (62: never cut)
-  double tav = 0;                  // averaging time used, s
-  double tsd = 0;                  // release duration, s
-  std::vector<double> zp;          // output heights used (one table each)
-  std::vector<CloudRow> cloud;     // 61 rows
-  std::vector<ContourRow> contour; // 61 rows; bx is the row's own value
-  std::vector<ConcRow> conc;       // 61 rows
+  Deck echo;                        // the deck values as read for this run (one met set)
+  std::vector<Summary> summaries;   // one, or two when a pool release turned into a puff
+  bool puffForm = false;            // contour rows are by time (instantaneous form)
+  int cutRow = 62;                  // 1-based first row of the puff phase (62: never cut)
+  double tav = 0;                   // averaging time used, s
+  double tsd = 0;                   // release duration, s
+  std::vector<double> zp;           // output heights used (one table each)
+  std::vector<CloudRow> cloud;      // 61 rows
+  std::vector<ContourRow> contour;  // 61 rows; bx is the row's own value
+  std::vector<ConcRow> conc;        // 61 rows
 };
 
 struct Result {

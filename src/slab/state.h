@@ -32,9 +32,9 @@ using RowArray = Floats<static_cast<size_t>(kRows + 2)>;
 
 // Row arrays, 1-based (index 0 unused).
 struct Rows {
-  RowArray xp{}, bbp{}, bp{}, vgp{}, cmp{}, tp{}, rhop{}, up{}, hp{}, cvp{},
-      betap{}, wp{}, vp{}, cmdap{}, cmwp{}, cmwvp{}, cmevp{}, uap{}, wcp{}, zcp{}, qintp{}, timp{},
-      bbxp{}, bxp{}, betaxp{}, ugp{}, vxp{}, tccp{}, xccp{};
+  RowArray xp{}, bbp{}, bp{}, vgp{}, cmp{}, tp{}, rhop{}, up{}, hp{}, cvp{}, betap{}, wp{}, vp{},
+      cmdap{}, cmwp{}, cmwvp{}, cmevp{}, uap{}, wcp{}, zcp{}, qintp{}, timp{}, bbxp{}, bxp{},
+      betaxp{}, ugp{}, vxp{}, tccp{}, xccp{};
 };
 
 struct State {

@@ -49,7 +49,8 @@ TEST(SlabRefusals, DeckReader) {
   refusedAt(withLine(deck, 13, "         2.5"), "line 13: qs");
   refusedAt(std::string(), "line 1: the deck ends before idspl");
   // A further meteorology set that stops half-way.
-  refusedAt(deck.substr(0, deck.rfind("-1.")) + "0.1\r\n10.\r\n", "line 32: the deck ends before ua");
+  refusedAt(deck.substr(0, deck.rfind("-1.")) + "0.1\r\n10.\r\n",
+            "line 32: the deck ends before ua");
 }
 
 TEST(SlabRefusals, DeckFormat) {

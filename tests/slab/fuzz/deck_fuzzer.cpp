@@ -1,6 +1,6 @@
 // libFuzzer target: any byte string as a dense-gas deck. Reading must end with a deck or a message
-// naming a line; a deck that reads is run, and the run must end with a listing or a message. Nothing
-// may crash or hang.
+// naming a line; a deck that reads is run, and the run must end with a listing or a message.
+// Nothing may crash or hang.
 
 #include <cstddef>
 #include <cstdint>
