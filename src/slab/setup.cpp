@@ -183,7 +183,8 @@ void instantaneousSource(State& s) {
   s.betm = (s.rhoa / s.rhosl) * s.cmed;
   s.rho = s.rhoa * s.ta / (s.alfm * s.t0 + s.betm * s.ta);
   s.rho0 = s.rho;
-  s.hs = s.qtis / (s.rho * s.as);
+  // Divided in two steps as the reference does (the product first changes the last bit).
+  s.hs = s.qtis / s.rho / s.as;
   s.us = 0;
   s.zc = s.zc0 = 0;
   s.idpf = 2;
