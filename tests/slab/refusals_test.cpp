@@ -117,6 +117,19 @@ TEST(SlabRefusals, NeutralStackAtGroundLevel) {
   EXPECT_GT(r.runs[0].cloud[0].zc, 0);
 }
 
+// A run whose cloud state stops being finite is a failed run, not a listing of NaN.
+TEST(SlabRefusals, BreakdownIsAFailure) {
+  slab::Deck d = slab::readDeck(sampleDeck("pool-cl2-2met")).deck;
+  d.tbp = 703.1;  // found by the fuzzer
+  d.mets[1].z0 = 0.83;
+  const slab::Result r = slab::run(d);
+  EXPECT_EQ(r.status, slab::Status::Failed);
+  EXPECT_NE(r.message.find("broke down"), std::string::npos) << r.message;
+  EXPECT_NE(r.message.find("(meteorology set 2)"), std::string::npos) << r.message;
+  EXPECT_TRUE(r.runs.empty());
+  EXPECT_TRUE(slab::listing(r).empty());
+}
+
 // The program: a refused deck or an output it cannot write leaves no listing and exits non-zero.
 TEST(SlabRefusals, ProgramWritesNothingOnFailure) {
   const fs::path work = fs::temp_directory_path() / ("kuva_slab_" + std::to_string(::getpid()));
