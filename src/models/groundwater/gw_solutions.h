@@ -1,12 +1,13 @@
 // Analytical solutions for a solute leaking into an aquifer under uniform one-dimensional flow,
-// as HJ 610-2016《环境影响评价技术导则 地下水环境》informative Appendix D offers them for prediction
-// without a numerical model. Lengths in m, time in d, masses in kg, concentrations in mg/L (the
-// increment over background): the formulas give kg/m³ = g/L and are multiplied by 1000.
+// as HJ 610-2016《环境影响评价技术导则 地下水环境》informative Appendix D offers them for
+// prediction without a numerical model. Lengths in m, time in d, masses in kg, concentrations in
+// mg/L (the increment over background): the formulas give kg/m³ = g/L and are multiplied by 1000.
 //
 //   1-D instantaneous (Bear 1972):
 //     C = m / (2 w n sqrt(pi DL t)) exp(-(x - u t)^2 / (4 DL t))
 //   1-D, constant C0 at x = 0 (Ogata & Banks 1961, both terms):
-//     C / C0 = 1/2 erfc((x - u t) / (2 sqrt(DL t))) + 1/2 exp(u x / DL) erfc((x + u t) / (2 sqrt(DL t)))
+//     C / C0 = 1/2 erfc((x - u t) / (2 sqrt(DL t))) + 1/2 exp(u x / DL) erfc((x + u t) / (2 sqrt(DL
+//     t)))
 //   2-D instantaneous point over the full thickness (Bear 1972), mM = m / M:
 //     C = mM / (4 pi n t sqrt(DL DT)) exp(-[(x - u t)^2 / (4 DL t) + y^2 / (4 DT t)])
 //   2-D continuous point (Wilson & Miller 1978; Hunt 1978 for the leaky well function):
@@ -28,15 +29,15 @@ inline bool isTwoD(GwSolution s) {
 
 // The aquifer and the source; each solution reads the members it needs.
 struct GwSite {
-  double m_kg = 5;        // m, mass released at once
-  double w_m2 = 10;       // w, cross-section of the 1-D column
-  double n = 0.25;        // n, effective porosity
-  double u_m_d = 0.2;     // u, seepage velocity
-  double dl_m2_d = 2;     // DL, longitudinal dispersion coefficient
-  double dt_m2_d = 0.2;   // DT, transverse dispersion coefficient
-  double M_m = 10;        // M, aquifer thickness
-  double c0_mg_l = 100;   // C0, concentration held at x = 0
-  double mt_kg_d = 0.1;   // mt, mass released per day
+  double m_kg = 5;       // m, mass released at once
+  double w_m2 = 10;      // w, cross-section of the 1-D column
+  double n = 0.25;       // n, effective porosity
+  double u_m_d = 0.2;    // u, seepage velocity
+  double dl_m2_d = 2;    // DL, longitudinal dispersion coefficient
+  double dt_m2_d = 0.2;  // DT, transverse dispersion coefficient
+  double M_m = 10;       // M, aquifer thickness
+  double c0_mg_l = 100;  // C0, concentration held at x = 0
+  double mt_kg_d = 0.1;  // mt, mass released per day
 };
 
 // C(x, y, t) in mg/L (1-D continuous: the unit of C0); y is ignored by the 1-D solutions.
