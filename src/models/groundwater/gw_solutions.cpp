@@ -30,9 +30,8 @@ constexpr double kWg[4] = {0.129484966168869693270611432679082, 0.27970539148927
                            0.381830050505118944950369775488975,
                            0.417959183673469387755102040816327};
 
-using Fn = std::function<double(double)>;
-
-double gk15(const Fn& f, double a, double b, double& err) {
+template <class F>
+double gk15(const F& f, double a, double b, double& err) {
   const double c = 0.5 * (a + b), h = 0.5 * (b - a);
   const double fc = f(c);
   double k = fc * kWgk[7], g = fc * kWg[3];
@@ -45,14 +44,16 @@ double gk15(const Fn& f, double a, double b, double& err) {
   return k * h;
 }
 
-// Bisects panels until each meets its share of the tolerance; `budget` bounds the panels, so a
-// tolerance below the integrand's rounding noise cannot make it run away.
-double adaptive(const Fn& f, double a, double b, double tol, int& budget) {
-  double err = 0;
-  const double r = gk15(f, a, b, err);
+// Bisects a panel (integral r, error estimate err) until each part meets its share of the
+// tolerance; `budget` bounds the panels, so a tolerance below the integrand's rounding noise
+// cannot make it run away.
+template <class F>
+double refine(const F& f, double a, double b, double r, double err, double tol, int& budget) {
   if (err <= tol || --budget <= 0) return r;
   const double m = 0.5 * (a + b);
-  return adaptive(f, a, m, tol / 2, budget) + adaptive(f, m, b, tol / 2, budget);
+  double e1 = 0, e2 = 0;
+  const double r1 = gk15(f, a, m, e1), r2 = gk15(f, m, b, e2);
+  return refine(f, a, m, r1, e1, tol / 2, budget) + refine(f, m, b, r2, e2, tol / 2, budget);
 }
 
 // Integral over [lo, hi] (lo may be -inf, hi +inf) of exp(xi - e^v - q e^-v) dv, q >= 0, lo
@@ -60,7 +61,10 @@ double adaptive(const Fn& f, double a, double b, double tol, int& budget) {
 // scaled by its largest value on the range and cut where it has fallen by e^-100 on each side,
 // so nothing overflows and a peak of any width is resolved.
 double peakIntegral(double xi, double q, double lo, double hi) {
-  const auto g = [xi, q](double v) { return xi - std::exp(v) - q * std::exp(-v); };
+  const auto g = [xi, q](double v) {
+    const double ev = std::exp(v);
+    return xi - ev - q / ev;
+  };
   double vp = q > 0 ? 0.5 * std::log(q) : lo;
   vp = std::clamp(vp, lo, hi);
   const double gmax = g(vp);
@@ -76,37 +80,69 @@ double peakIntegral(double xi, double q, double lo, double hi) {
       out = vp + dir * step;
     }
     if (std::isfinite(limit) && dir * (out - limit) > 0) out = limit;
-    for (int i = 0; i < 60; ++i) {
+    for (int i = 0; i < 24; ++i) {  // the cut need not be sharp: a few parts in 1e7 of a step
       const double mid = 0.5 * (in + out);
       (inside(mid) ? in : out) = mid;
     }
     return out;
   };
   const double a = cut(-1, lo), b = cut(+1, hi);
-  const Fn f = [&](double v) { return std::exp(g(v) - gmax); };
-  // A first estimate of the scaled integral sets the tolerance of the refinement.
-  double rough = 0, e = 0;
-  for (int k = 0; k < 8; ++k) rough += gk15(f, a + (b - a) * k / 8, a + (b - a) * (k + 1) / 8, e);
-  // The exponent carries a rounding error of about eps (|xi| + |gmax|): no tighter than that.
+  const auto f = [&](double v) { return std::exp(g(v) - gmax); };
+  // Four panels on each side of an interior peak; their sum sets the tolerance of the
+  // refinement. The exponent carries a rounding error of about eps (|xi| + |gmax|): no tighter.
+  std::vector<double> edges;
+  const auto split = [&edges](double from, double to) {
+    for (int k = 0; k < 4; ++k) edges.push_back(from + (to - from) * k / 4);
+  };
+  if (vp > a && vp < b) {
+    split(a, vp);
+    split(vp, b);
+  } else {
+    split(a, b);
+  }
+  edges.push_back(b);
+  const size_t panels = edges.size() - 1;
+  std::vector<double> r(panels), err(panels);
+  double total = 0;
+  for (size_t i = 0; i < panels; ++i) total += r[i] = gk15(f, edges[i], edges[i + 1], err[i]);
   const double noise =
       20 * std::numeric_limits<double>::epsilon() * (1 + 2 * std::abs(xi) + std::abs(gmax));
-  const double tol = std::max(1e-14, noise) * std::max(rough, 1e-300);
-  int budget = 4000;
+  const double tol = std::max(1e-14, noise) * std::max(total, 1e-300);
+  int budget = 2000;
   double s = 0;
-  if (vp > a && vp < b)
-    s = adaptive(f, a, vp, tol / 2, budget) + adaptive(f, vp, b, tol / 2, budget);
-  else
-    s = adaptive(f, a, b, tol, budget);
+  for (size_t i = 0; i < panels; ++i)
+    s += refine(f, edges[i], edges[i + 1], r[i], err[i], tol * (edges[i + 1] - edges[i]) / (b - a),
+                budget);
   return std::exp(gmax) * s;
 }
 
-// The boundary between a point where `inside` holds and one where it does not.
-double bisect(const std::function<bool(double)>& inside, double in, double out) {
-  for (int i = 0; i < 300; ++i) {
-    const double mid = 0.5 * (in + out);
-    if (mid == in || mid == out) break;
-    if (std::abs(out - in) <= 1e-15 * std::max(std::abs(in), std::abs(out))) break;
-    (inside(mid) ? in : out) = mid;
+// Where C falls to the level between `in` (C >= level) and `out` (C < level): the Illinois
+// variant of regula falsi on ln(C / level), nearly quadratic there since C is close to a
+// Gaussian or an exponential, with a halving step where C is infinite (the source) or
+// underflows to 0.
+double levelRoot(const std::function<double(double)>& conc, double level, double in, double out) {
+  const auto f = [&](double z) { return std::log(conc(z) / level); };
+  double fi = f(in), fo = f(out);
+  int side = 0;
+  for (int i = 0; i < 200; ++i) {
+    if (std::abs(out - in) <= 1e-14 * std::max(std::abs(in), std::abs(out))) break;
+    double z = 0.5 * (in + out);
+    if (std::isfinite(fi) && std::isfinite(fo) && fi != fo) {
+      const double secant = in - fi * (out - in) / (fo - fi);
+      if (secant > std::min(in, out) && secant < std::max(in, out)) z = secant;
+    }
+    if (z == in || z == out) break;
+    const double fz = f(z);
+    if (std::abs(fz) <= 1e-14) return z;
+    if (fz >= 0) {
+      in = z, fi = fz;
+      if (side == 1) fo /= 2;
+      side = 1;
+    } else {
+      out = z, fo = fz;
+      if (side == -1) fi /= 2;
+      side = -1;
+    }
   }
   return 0.5 * (in + out);
 }
@@ -132,13 +168,14 @@ GwExtent continuousExtent(const GwSite& p, double t, double level) {
   const auto axis = [&](double x) { return c(x, 0) >= level; };
   const double scale = std::sqrt(p.dl_m2_d * t) + 1;
   GwExtent e;
-  e.x_to_m = bisect(axis, 0, outside(axis, p.u_m_d * t, 1, scale));
-  e.x_from_m = bisect(axis, 0, outside(axis, 0, -1, scale));
+  const auto onAxis = [&](double x) { return c(x, 0); };
+  e.x_to_m = levelRoot(onAxis, level, 0, outside(axis, p.u_m_d * t, 1, scale));
+  e.x_from_m = levelRoot(onAxis, level, 0, outside(axis, 0, -1, scale));
   const double ystep = std::sqrt(p.dt_m2_d * t) + 1;
   const auto halfWidth = [&](double x) {
     if (!axis(x)) return 0.0;
     const auto in = [&](double y) { return c(x, y) >= level; };
-    return bisect(in, 0, outside(in, 0, 1, ystep));
+    return levelRoot([&](double y) { return c(x, y); }, level, 0, outside(in, 0, 1, ystep));
   };
   const double mid = 0.5 * (e.x_from_m + e.x_to_m), h = 0.5 * (e.x_to_m - e.x_from_m);
   const auto xAt = [&](double th) { return mid - h * std::cos(th); };
@@ -150,7 +187,7 @@ GwExtent continuousExtent(const GwSite& p, double t, double level) {
     double sum = 0;
     for (int k = 1; k < n; ++k) sum += ys[static_cast<size_t>(k - 1)] * std::sin(kPi * k / n);
     const double next = 2 * h * sum * kPi / n;
-    const bool done = round > 0 && std::abs(next - area) <= 1e-9 * next;
+    const bool done = round > 0 && std::abs(next - area) <= 1e-8 * next;
     area = next;
     if (done) break;
     std::vector<double> finer;
@@ -167,7 +204,7 @@ GwExtent continuousExtent(const GwSite& p, double t, double level) {
   const double r = (std::sqrt(5.0) - 1) / 2;
   double x1 = b - r * (b - a), x2 = a + r * (b - a);
   double f1 = halfWidth(xAt(x1)), f2 = halfWidth(xAt(x2));
-  for (int i = 0; i < 80; ++i) {
+  for (int i = 0; i < 24; ++i) {  // the bracket shrinks to 1e-5 of itself
     if (f1 > f2) {
       b = x2, x2 = x1, f2 = f1, x1 = b - r * (b - a), f1 = halfWidth(xAt(x1));
     } else {
@@ -283,7 +320,8 @@ std::optional<GwExtent> gwExtent(GwSolution s, const GwSite& p, double t, double
       if (!(p.c0_mg_l >= level)) return std::nullopt;
       const auto in = [&](double x) { return gwConcentration(s, p, x, 0, t) >= level; };
       GwExtent e;
-      e.x_to_m = bisect(in, 0, outside(in, ut, 1, std::sqrt(p.dl_m2_d * t) + 1));
+      const auto conc = [&](double x) { return gwConcentration(s, p, x, 0, t); };
+      e.x_to_m = levelRoot(conc, level, 0, outside(in, ut, 1, std::sqrt(p.dl_m2_d * t) + 1));
       return e;
     }
     case GwSolution::Continuous2D: return continuousExtent(p, t, level);
@@ -325,8 +363,8 @@ GwCurves gwCurves(GwSolution s, const GwSite& p, const std::vector<double>& xs,
 // off the source point, where the continuous solution is infinite.
 GwGrid gwGrid(GwSolution s, const GwSite& p, double t, double level) {
   GwGrid g;
-  g.nx = 101;
-  g.ny = 80;
+  g.nx = 81;
+  g.ny = 60;
   const double ut = p.u_m_d * t;
   double x0 = ut - 4 * std::sqrt(p.dl_m2_d * t), x1 = ut + 4 * std::sqrt(p.dl_m2_d * t);
   double yh = 4 * std::sqrt(p.dt_m2_d * t);
@@ -339,13 +377,16 @@ GwGrid gwGrid(GwSolution s, const GwSite& p, double t, double level) {
   if (!(x1 > x0)) x0 -= 1, x1 += 1;
   if (!(yh > 0)) yh = 1;
   g.xmin = x0, g.xmax = x1, g.ymin = -yh, g.ymax = yh;
-  g.z.reserve(static_cast<size_t>(g.nx * g.ny));
-  for (int r = 0; r < g.ny; ++r) {
+  g.z.resize(static_cast<size_t>(g.nx * g.ny));
+  // C is even in y: the upper half of the rows mirrors the lower half.
+  for (int r = 0; r < g.ny / 2; ++r) {
     const double y = g.ymin + (g.ymax - g.ymin) * r / (g.ny - 1);
     for (int c = 0; c < g.nx; ++c) {
       const double x = g.xmin + (g.xmax - g.xmin) * c / (g.nx - 1);
       const double v = gwConcentration(s, p, x, y, t);
-      g.z.push_back(std::isfinite(v) ? v : 0);
+      const double z = std::isfinite(v) ? v : 0;
+      g.z[static_cast<size_t>(r * g.nx + c)] = z;
+      g.z[static_cast<size_t>((g.ny - 1 - r) * g.nx + c)] = z;
     }
   }
   return g;
