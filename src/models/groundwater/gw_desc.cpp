@@ -178,9 +178,9 @@ core::CalculatorDesc makeDesc(const DescSpec& spec) {
       core::resultField("C", 1020, "预测点浓度C", "mg/L", "计算结果", core::FieldType::Double));
   c.fields.back().format = "%.6g";
   if (s == GwSolution::Instant2D) {
-    c.fields.push_back(core::resultField("mM", 1021, "单位厚度注入质量mM = m/M", "kg/m", "计算结果",
-                                         core::FieldType::Double));
-    c.fields.back().format = "%.6g";
+    c.fields.push_back(core::resultField("mM", 1021, "单位厚度注入质量mM（m/M）", "kg/m",
+                                         "计算结果", core::FieldType::Double));
+    c.fields.back().sym("mM", "kg/m").format = "%.6g";
   }
   c.actions = {{"compute", "计算", 1030}, {"curves", "浓度曲线", 1031}};
   if (isTwoD(s)) c.actions.push_back({"map", "等值线图", 1032});
@@ -188,7 +188,12 @@ core::CalculatorDesc makeDesc(const DescSpec& spec) {
   c.compute = form.compute([s](const In& in, const std::string& action) {
     if (auto f = checkGw(s, in)) return core::failed(*f);
     core::Outcome o = computeGw(s, in);
-    if (action == "map") o.grid = contourGrid(s, in);
+    if (action == "map") {
+      o.grid = contourGrid(s, in);
+      const double reach = std::max({std::abs(o.grid->xmin), std::abs(o.grid->xmax), o.grid->ymax});
+      if (!(reach < 1e30))  // the map's coordinates are single precision
+        return core::failed(core::fail("等值线图的范围过大，无法绘制，请减小预测时间t！", "t"));
+    }
     return o;
   });
   return c;
