@@ -21,8 +21,6 @@ namespace app {
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
-
 // One chart of curves: each (name, x, C) a line; points where C is not defined are left out.
 QChartView* curveChart(QWidget* parent, const QString& title, const QString& xTitle,
                        const std::vector<double>& x,
