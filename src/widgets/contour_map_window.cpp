@@ -96,9 +96,10 @@ void ContourMapWindow::load(const QString& path) {
   m_canvas->setContours(nullptr, nullptr);
   m_set.reset();
   const std::string file = path.toStdString();
-  const present::GrdReadStatus status = present::readGrdFile(file, m_grid);
+  present::GrdReadDetails details;
+  const present::GrdReadStatus status = present::readGrdFile(file, m_grid, &details);
   if (status != present::GrdReadStatus::Ok) {
-    showMessage(this, QString::fromStdString(present::grdReadMessage(status, file)));
+    showMessage(this, QString::fromStdString(present::grdReadMessage(status, file, &details)));
     return;
   }
   m_set = std::make_unique<present::ContourSet>(m_grid);
@@ -197,8 +198,9 @@ void ContourMapWindow::exportContours() {
       chooseSaveFile(this, QStringLiteral("导出等值线"), QStringLiteral("等值线.geojson"),
                      QStringLiteral("GeoJSON (*.geojson *.json)"));
   if (path.isEmpty()) return;
-  if (!present::saveContourGeoJson(*m_set, path.toStdString()))
-    showMessage(this, QStringLiteral("无法保存文件：%1").arg(path));
+  std::string why;
+  if (!present::saveContourGeoJson(*m_set, path.toStdString(), &why))
+    showMessage(this, QString::fromStdString(why));
 }
 
 }  // namespace widgets

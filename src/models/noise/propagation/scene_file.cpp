@@ -494,8 +494,14 @@ SceneReadResult readSceneFile(const std::string& path) {
     r.error = error;
     return r;
   }
-  const auto parent = std::filesystem::u8path(path).parent_path();
-  return parseScene(*bytes, parent.string());
+  const std::string parent = std::filesystem::u8path(path).parent_path().string();
+  SceneReadResult r = parseScene(*bytes, parent);
+  r.inputs.push_back(path);
+  if (r.scene) {
+    if (!r.scene->spectra_path.empty()) r.inputs.push_back(resolve(parent, r.scene->spectra_path));
+    if (!r.scene->terrain_path.empty()) r.inputs.push_back(resolve(parent, r.scene->terrain_path));
+  }
+  return r;
 }
 
 bool writeSceneFile(const Scene& scene, const std::string& path, std::string* error) {

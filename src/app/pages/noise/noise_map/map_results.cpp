@@ -41,15 +41,15 @@ const QString kTitle = QStringLiteral("工业噪声地图预测结果");
 std::string db(double v) { return core::cformat("%.1f", v); }
 std::string db(const std::optional<double>& v) { return v ? db(*v) : "-"; }
 
-// The grid in coordinates relative to its lower-left corner (float keeps 0.01 m there).
+// The grid in coordinates relative to its lower-left corner, for drawing.
 present::GridData localGrid(const prop::GridResult& g, const std::vector<float>& v) {
   present::GridData d;
   d.nx = g.nx;
   d.ny = g.ny;
   d.xmin = 0;
   d.ymin = 0;
-  d.xmax = static_cast<float>((g.nx - 1) * g.spacing_m);
-  d.ymax = static_cast<float>((g.ny - 1) * g.spacing_m);
+  d.xmax = (g.nx - 1) * g.spacing_m;
+  d.ymax = (g.ny - 1) * g.spacing_m;
   d.z = v;
   if (!v.empty()) {
     const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
@@ -433,12 +433,12 @@ QString MapResults::writeSurferGrid(const QString& path) const {
   const auto* v = values();
   if (!v) return QStringLiteral("还没有计算等值线图。");
   present::GridData g = localGrid(*m_grid, *v);
-  g.xmin = static_cast<float>(m_grid->xmin);
-  g.ymin = static_cast<float>(m_grid->ymin);
-  g.xmax = static_cast<float>(m_grid->xmin + (m_grid->nx - 1) * m_grid->spacing_m);
-  g.ymax = static_cast<float>(m_grid->ymin + (m_grid->ny - 1) * m_grid->spacing_m);
-  if (!present::writeGrdFile(g, path.toStdString()))
-    return QStringLiteral("无法写入文件 %1。").arg(path);
+  g.xmin = m_grid->xmin;
+  g.ymin = m_grid->ymin;
+  g.xmax = m_grid->xmin + (m_grid->nx - 1) * m_grid->spacing_m;
+  g.ymax = m_grid->ymin + (m_grid->ny - 1) * m_grid->spacing_m;
+  std::string why;
+  if (!present::writeGrdFile(g, path.toStdString(), &why)) return QString::fromStdString(why);
   return {};
 }
 
