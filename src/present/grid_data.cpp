@@ -235,9 +235,10 @@ GrdReadStatus readGrdFile(const std::string& path, GridData& grid, GrdReadDetail
     if (scanning && (scanning = scan.real(v))) ++found.header_items;
 
   grid = GridData{};
-  if (!found.headerComplete()) return report(GrdReadStatus::BadHeader);
-  if (nx < 0 || ny < 0 || nx > kMaxGridValues || ny > kMaxGridValues || nx * ny > kMaxGridValues)
+  if (found.header_items >= 2 && (nx < 0 || ny < 0 || nx > kMaxGridValues ||
+                                  ny > kMaxGridValues || nx * ny > kMaxGridValues))
     return report(GrdReadStatus::AllocFailed);
+  if (!found.headerComplete()) return report(GrdReadStatus::BadHeader);
   grid.xmin = limits[0];
   grid.xmax = limits[1];
   grid.ymin = limits[2];
