@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "core/file_io.h"
+#include "core/parse.h"
 #include "models/noise/propagation/scene_io_detail.h"
 #include "present/grid_data.h"
 #include "tools/unit_table.h"
@@ -460,6 +461,9 @@ SceneReadResult parseScene(const std::string& text, const std::string& base_dir,
   SceneReadResult result;
   try {
     Json top;
+    if (core::jsonNestingDepth(text) > core::kMaxJsonNesting)
+      fault("not a scene file: nested deeper than " + std::to_string(core::kMaxJsonNesting) +
+            " levels");
     try {
       top = Json::parse(text);
     } catch (const Json::parse_error& e) {

@@ -38,7 +38,8 @@ namespace {
 
 const QString kTitle = QStringLiteral("工业噪声地图预测结果");
 
-std::string db(double v) { return core::cformat("%.1f", v); }
+// A period in which no source runs has no level: "-", not "-inf".
+std::string db(double v) { return std::isfinite(v) ? core::cformat("%.1f", v) : "-"; }
 std::string db(const std::optional<double>& v) { return v ? db(*v) : "-"; }
 
 // The grid in coordinates relative to its lower-left corner, for drawing.

@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -292,7 +293,9 @@ void NoiseMapPageHook::showSitePlacement() {
       {m_site.pixel2.x(), m_site.pixel2.y(), m_site.world2.x(), m_site.world2.y()}};
   for (int r = 0; r < 2; ++r)
     for (int c = 0; c < 4; ++c)
-      m_site_table->setItem(r, c, new QTableWidgetItem(QString::number(cells[r][c], 'g', 12)));
+      m_site_table->setItem(
+          r, c,
+          new QTableWidgetItem(QString::number(cells[r][c], 'g', QLocale::FloatingPointShortest)));
 }
 
 bool NoiseMapPageHook::loadSitePlan(const QString& path) {
