@@ -56,7 +56,7 @@ const core::CalculatorDesc& flashEvaporationDesc() {
     form.bind("Tb", &In::tb_k, 1005, "液体常压下沸点Tb", "K");
     form.bind("H", &In::h_j_kg, 1006, "液体汽化热H", "J/kg");
     core::Outputs<FlashEvaporationResult> outs;
-    outs.bind("Q1", &FlashEvaporationResult::q1_kg_s, 1007, "闪蒸量Q1", "kg/s");
+    outs.bind("Q1", &FlashEvaporationResult::q1_kg_s, 1007, "闪蒸量Q1", "kg/s").nonNegative();
     c.fields = core::concat(form.fields(), outs.fields());
     c.actions = {{"compute", "计算", 1008}};
     c.result_text_id = 1009;

@@ -49,7 +49,7 @@ const core::CalculatorDesc& heatEvaporationDesc() {
     form.bind("Tb", &In::tb_k, 1006, "沸点温度Tb", "K");
     form.bind("H", &In::h_j_kg, 1007, "液体汽化热H", "J/kg");
     core::Outputs<HeatEvaporationResult> outs;
-    outs.bind("Q2", &HeatEvaporationResult::q2_kg_s, 1008, "热量蒸发量Q2", "kg/s");
+    outs.bind("Q2", &HeatEvaporationResult::q2_kg_s, 1008, "热量蒸发量Q2", "kg/s").nonNegative();
     c.fields = core::concat(form.fields(), outs.fields());
     c.actions = {{"compute", "计算", 1009}};
     c.result_text_id = 1010;
