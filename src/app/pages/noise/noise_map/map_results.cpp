@@ -1,6 +1,7 @@
 #include "app/pages/noise/noise_map/map_results.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileInfo>
@@ -25,6 +26,7 @@
 
 #include "app/pages/noise/noise_map/plan_view.h"
 #include "app/pages/noise/noise_map/scene_tables.h"
+#include "core/file_io.h"
 #include "core/format.h"
 #include "present/contour.h"
 #include "present/grid_data.h"
@@ -37,6 +39,12 @@ namespace app::noisemap {
 namespace {
 
 const QString kTitle = QStringLiteral("工业噪声地图预测结果");
+
+// The file written in one piece (core::AtomicFile); the reason when it cannot be.
+QString writeAtomically(const QString& path, const QByteArray& bytes) {
+  return QString::fromStdString(core::writeFileAtomic(
+      path.toStdString(), std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+}
 
 // A period in which no source runs has no level: "-", not "-inf".
 std::string db(double v) { return std::isfinite(v) ? core::cformat("%.1f", v) : "-"; }
@@ -373,8 +381,10 @@ QString MapResults::writeFigure(const QString& path, int dpi) const {
   if (!m_grid) return QStringLiteral("还没有计算等值线图。");
   if (QFileInfo(path).suffix().compare(QStringLiteral("svg"), Qt::CaseInsensitive) == 0) {
     const QImage img = figure(dpi);
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
     QSvgGenerator svg;
-    svg.setFileName(path);
+    svg.setOutputDevice(&bytes);
     svg.setSize(img.size());
     svg.setViewBox(QRect(QPoint(0, 0), img.size()));
     svg.setResolution(dpi);
@@ -394,12 +404,13 @@ QString MapResults::writeFigure(const QString& path, int dpi) const {
     PlanView::drawMarks(p, target, world.width() / map_w);
     drawLegend(p, QRectF(map_w + 2 * px_per_mm, 2 * px_per_mm, 37 * px_per_mm,
                          static_cast<double>(m_levels.size() + 2) * 7 * px_per_mm));
-    p.end();
-    return QFileInfo::exists(path) ? QString() : QStringLiteral("无法写入文件 %1。").arg(path);
+    if (!p.end()) return QStringLiteral("无法写入文件 %1。").arg(path);
+    return writeAtomically(path, bytes.data());
   }
-  const QImage img = figure(dpi);
-  if (!img.save(path, "PNG")) return QStringLiteral("无法写入文件 %1。").arg(path);
-  return {};
+  QBuffer bytes;
+  bytes.open(QIODevice::WriteOnly);
+  if (!figure(dpi).save(&bytes, "PNG")) return QStringLiteral("无法写入文件 %1。").arg(path);
+  return writeAtomically(path, bytes.data());
 }
 
 QString MapResults::writeGeoJson(const QString& path) const {
