@@ -280,10 +280,12 @@ std::optional<std::string> checkScene(const Scene& scene) {
     const std::string w = who("receptor", i, r.feature, r.name);
     if (auto f = checkPoints(w, {r.at})) return f;
     if (auto f = checkHeight(w, "h", r.h_m)) return f;
-    for (const auto& [key, v] : {std::pair{"limit_day", r.limit_day},
-                                 {"limit_night", r.limit_night},
-                                 {"background_day", r.background_day},
-                                 {"background_night", r.background_night}})
+    const std::pair<const char*, std::optional<double>> levels[] = {
+        {"limit_day", r.limit_day},
+        {"limit_night", r.limit_night},
+        {"background_day", r.background_day},
+        {"background_night", r.background_night}};
+    for (const auto& [key, v] : levels)
       if (auto f = checkLevel(w, key, v)) return f;
   }
   if (scene.grid)

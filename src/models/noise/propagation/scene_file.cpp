@@ -438,9 +438,8 @@ void loadExternal(Scene& scene, const std::string& base_dir, const std::string* 
     present::GrdReadDetails details;
     const auto status = present::readGrdFile(path, g, &details);
     if (status != present::GrdReadStatus::Ok)
-      fault("noise_scene: \"terrain\": " + present::grdReadMessage(status, path));
-    if (!details.headerComplete() || details.values_read != details.values_expected || g.nx < 2 ||
-        g.ny < 2 || !(g.xmax > g.xmin) || !(g.ymax > g.ymin))
+      fault("noise_scene: \"terrain\": " + present::grdReadMessage(status, path, &details));
+    if (g.nx < 2 || g.ny < 2 || !(g.xmax > g.xmin) || !(g.ymax > g.ymin))
       fault("noise_scene: \"terrain\": " + path + " is not a complete grid");
     Terrain t;
     t.nx = g.nx;
