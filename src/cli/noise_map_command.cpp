@@ -184,7 +184,7 @@ bool writeGrid(const np::GridResult& g, const std::vector<float>& values, const 
   d.ymin = g.ymin;
   d.ymax = g.ymin + g.spacing_m * (g.ny - 1);
   d.z = values;
-  d.zmax = values.empty() ? 0 : *std::max_element(values.begin(), values.end());
+  d.zmax = present::finiteRange(values).second;  // a night without sources holds -inf
   std::string why;
   if (!present::writeGrdFile(d, path, &why)) {
     err << "noise-map: " << why << '\n';

@@ -151,7 +151,11 @@ std::string fieldName(const FieldDesc& f) {
 // "污水排放量Qp[m³/s]" -> "污水排放量Qp": the name and symbol the sheets print.
 std::string amountName(const FieldDesc& f) {
   const Notation n = notationOf(f);
-  return n.name.empty() && n.symbol.empty() ? fieldName(f) : n.name + n.symbol;
+  if (n.name.empty() && n.symbol.empty()) return fieldName(f);
+  // A label that goes on after its symbol ("安全系数 K,视设备磨损程度,...") ends at the symbol.
+  std::string name = n.name.substr(0, n.symbol.empty() ? std::string::npos : n.name.find(n.symbol));
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  return name + n.symbol;
 }
 
 bool numericInput(const FieldDesc& f) { return !f.result && f.type != FieldType::Text; }

@@ -1,5 +1,6 @@
 #include "present/grid_data.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -74,6 +75,18 @@ bool writeAtomically(const std::string& path, std::string* error, Body body) {
 }
 
 }  // namespace
+
+std::pair<float, float> finiteRange(const std::vector<float>& z) {
+  bool any = false;
+  float lo = 0, hi = 0;
+  for (float v : z) {
+    if (!std::isfinite(v)) continue;
+    lo = any ? std::min(lo, v) : v;
+    hi = any ? std::max(hi, v) : v;
+    any = true;
+  }
+  return {lo, hi};
+}
 
 bool writeGrdFile(const core::Table& table, const std::string& path, double xmin, double xmax,
                   double ymin, double ymax, float zmax, std::string* error) {
@@ -235,8 +248,8 @@ GrdReadStatus readGrdFile(const std::string& path, GridData& grid, GrdReadDetail
     if (scanning && (scanning = scan.real(v))) ++found.header_items;
 
   grid = GridData{};
-  if (found.header_items >= 2 && (nx < 0 || ny < 0 || nx > kMaxGridValues ||
-                                  ny > kMaxGridValues || nx * ny > kMaxGridValues))
+  if (found.header_items >= 2 &&
+      (nx < 0 || ny < 0 || nx > kMaxGridValues || ny > kMaxGridValues || nx * ny > kMaxGridValues))
     return report(GrdReadStatus::AllocFailed);
   if (!found.headerComplete()) return report(GrdReadStatus::BadHeader);
   grid.xmin = limits[0];

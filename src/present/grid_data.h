@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/calculator.h"
@@ -35,6 +36,10 @@ struct GridData {
     return z.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(nx);
   }
 };
+
+// The smallest and largest finite values ({0, 0} when there are none): the z limits of a field
+// that may hold -inf where nothing reaches (a night without running sources).
+std::pair<float, float> finiteRange(const std::vector<float>& z);
 
 // Largest number of values a grid file may announce; beyond this the read is refused as an
 // allocation failure rather than trying to reserve gigabytes for a damaged or hostile file.

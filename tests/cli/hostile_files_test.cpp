@@ -401,4 +401,13 @@ TEST(HostileFiles, NoiseEngineInputsAndOutputs) {
   const ProgramRun ok = runProgram(tmp.path, {"noise-map", zone, "--grid", out});
   EXPECT_EQ(ok.status, 0) << ok.err;
   EXPECT_EQ(readAll(out).substr(0, 50), "DSAA\n11 5\n38512325.5 38512425.5\n3512325 3512365\n0 ");
+  // A night without running sources is a grid of "-inf" with finite limits: read back as one.
+  const std::string night_grid = (w / "night.grd").string();
+  const std::string quiet = file(
+      "quiet.geojson",
+      scene({feature(R"({"type": "Point", "coordinates": [0, 0]})",
+                     R"({"kind": "point_source", "h": 1, "hours_night": 0, "lw": )" + lw + "}"),
+             grid}));
+  EXPECT_EQ(runProgram(tmp.path, {"noise-map", quiet, "--grid-night", night_grid}).status, 0);
+  EXPECT_EQ(runProgram(tmp.path, {"contour", night_grid}).status, 0) << readAll(night_grid);
 }

@@ -61,9 +61,9 @@ present::GridData localGrid(const prop::GridResult& g, const std::vector<float>&
   d.ymax = (g.ny - 1) * g.spacing_m;
   d.z = v;
   if (!v.empty()) {
-    const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
-    d.zmin = *lo;
-    d.zmax = *hi;
+    const auto [lo, hi] = present::finiteRange(v);  // a night without sources holds -inf
+    d.zmin = lo;
+    d.zmax = hi;
   }
   return d;
 }
