@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <memory>
@@ -237,9 +238,13 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
                       "measured turbulence with ADJ_U* meteorology is not allowed under DFAULT");
     if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
     Run run(d, met, created);
+    // KUVAMOD_PROGRESS=1: a line "kuvamod: hour N of M" on standard error after every hour, for
+    // a front end's progress bar.
+    const bool progress = std::getenv("KUVAMOD_PROGRESS") != nullptr;
     for (const MetHour& mh : met.hours) {
       ++sum.hours;
       run.hour(mh, sum, threads);
+      if (progress) std::fprintf(stderr, "kuvamod: hour %ld of %zu\n", sum.hours, met.hours.size());
     }
     run.finish(deckPath);
     log << "kuvamod: " << sum.hours << " hours (" << sum.calm << " calm, " << sum.missing
