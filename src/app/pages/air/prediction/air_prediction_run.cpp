@@ -344,7 +344,9 @@ void AirPredictionPageHook::compute() {
     makeFields(*done, res);
     run->done = done;
   });
-  QObject::connect(m_thread, &QThread::finished, m_page, [this] { finished(); });
+  QObject::connect(m_thread, &QThread::finished, m_page, [this, t = m_thread] {
+    if (t == m_thread) finished();
+  });
   m_compute->setEnabled(false);
   m_cancel_button->setEnabled(true);
   m_progress->setValue(0);
@@ -399,6 +401,7 @@ QWidget* AirPredictionPageHook::buildResults(QWidget* parent) {
   m_result_table = new QTableWidget(w);
   m_result_table->setObjectName(QStringLiteral("airPredictionResults"));
   m_result_table->verticalHeader()->setDefaultSectionSize(22);
+  m_result_table->setMinimumHeight(160);  // never squeezed to nothing on a small screen
   v->addWidget(m_result_table, 1);
   m_protection_label = new QLabel(w);
   m_protection_label->setWordWrap(true);
@@ -876,11 +879,7 @@ void AirPredictionPageHook::storeInputs(CalculatorPage&, core::Values& inputs) {
 }
 
 void AirPredictionPageHook::clearResults(CalculatorPage&) {
-  cancel();
-  if (m_thread) {
-    m_thread->wait();
-    finished();
-  }
+  cancel();  // a run on the old plant ends as cancelled and shows nothing
   m_done.reset();
   if (m_result_table) {
     m_status->setText(QString());
