@@ -425,6 +425,7 @@ QWidget* AirPredictionPageHook::buildResults(QWidget* parent) {
   erow->addWidget(grd);
   erow->addStretch(1);
   v->addLayout(erow);
+  showResultTable();  // the headers from the start
   QObject::connect(m_result_kind, &QComboBox::currentIndexChanged, w,
                    [this] { showResultTable(); });
   QObject::connect(m_map_field, &QComboBox::currentIndexChanged, w, [this] { updateMap(); });
@@ -473,9 +474,10 @@ QWidget* AirPredictionPageHook::buildResults(QWidget* parent) {
 
 core::Table AirPredictionPageHook::currentTable() const {
   core::Table t;
-  if (!m_done) return t;
   const int kind = m_result_kind->currentIndex();
-  const auto& rows = kind == 0   ? m_done->contribution
+  static const std::vector<ap::TableRow> none;
+  const auto& rows = !m_done     ? none
+                     : kind == 0 ? m_done->contribution
                      : kind == 1 ? m_done->superposed
                                  : m_done->abnormal;
   t.title = m_result_kind->currentText().toStdString();
