@@ -29,12 +29,21 @@ struct OutputFile {
   long line = 0;  // deck line
 };
 
+// CO URBANOPT: one urban area.
+struct UrbanOption {
+  bool on = false;
+  double population = 0;
+  double z0 = 1.0;  // urban roughness length, m
+  long line = 0;    // deck line
+};
+
 struct Deck {
   std::string path, dir;
   std::string title1, title2;
   bool defaultOptions = false;  // "DFAULT CONC": elevated terrain with every elevation zero
   bool run = true;              // RUNORNOT RUN
   std::string pollutant, errorFile;
+  UrbanOption urban;
   std::vector<PointSource> sources;
   std::vector<SourceGroup> groups;
   std::vector<ReceptorEntry> receptors;

@@ -3,6 +3,7 @@
 // the deck are taken from the deck's folder; the result files it names are written there.
 // KUVAMOD_THREADS=n limits the threads (the results do not depend on it).
 
+#include <cerrno>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -16,7 +17,17 @@ int main(int argc, char** argv) {
   }
   // KUVAMOD_THREADS limits the threads that share the receptors of an hour (default: all cores).
   unsigned threads = 0;
-  if (const char* t = std::getenv("KUVAMOD_THREADS")) threads = static_cast<unsigned>(std::atoi(t));
+  if (const char* t = std::getenv("KUVAMOD_THREADS")) {
+    char* end = nullptr;
+    errno = 0;
+    const long n = std::strtol(t, &end, 10);
+    if (*t == '\0' || *end != '\0' || errno != 0 || n < 1 || n > mod::kMaxThreads) {
+      std::cerr << "kuvamod: KUVAMOD_THREADS must be a whole number from 1 to " << mod::kMaxThreads
+                << ", not \"" << t << "\"\n";
+      return 2;
+    }
+    threads = static_cast<unsigned>(n);
+  }
   const mod::RunSummary s = mod::runDeck(argv[1], std::cout, threads);
   if (s.exitCode != 0) std::cerr << s.error << '\n';
   return s.exitCode;

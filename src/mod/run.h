@@ -6,6 +6,9 @@
 
 namespace mod {
 
+// The most threads a run may be given; more than the receptors of an hour can use.
+constexpr long kMaxThreads = 256;
+
 struct RunSummary {
   int exitCode = 0;
   std::string error;  // set when exitCode != 0
@@ -13,7 +16,8 @@ struct RunSummary {
 };
 
 // Runs the deck at `deckPath`; relative file names in it are taken from the deck's folder.
-// Progress and the summary go to `log`. `threads` = 0 picks the number of processors.
+// Progress and the summary go to `log`. `threads` = 0 picks the number of
+// processors (at most kMaxThreads).
 RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned threads = 0);
 
 }  // namespace mod

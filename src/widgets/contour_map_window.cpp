@@ -145,6 +145,19 @@ void ContourMapWindow::insertBackground() {
   m_canvas->update();
 }
 
+void ContourMapWindow::addLevel(float value, present::Rgb colour, float width_mm) {
+  if (!m_set) return;
+  m_set->levels().insert(value);
+  retrace();
+  if (present::LevelStyle* style = m_styles.find(value)) {
+    style->colour = colour;
+    style->width_mm = width_mm;
+  } else {
+    m_styles.insertOrdered({value, width_mm, colour});
+  }
+  m_canvas->setContours(m_set.get(), &m_styles);
+}
+
 void ContourMapWindow::editLevels() {
   if (!m_set || m_set->levels().count() == 0) {
     showMessage(this, kMsgNoData);

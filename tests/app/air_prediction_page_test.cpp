@@ -175,7 +175,7 @@ class AirPredictionPageTest : public QObject {
     std::vector<std::string> rows;
     {
       app::CMainDlg w;
-      auto* page = qobject_cast<app::CalculatorPage*>(w.page(40));
+      auto* page = qobject_cast<app::CalculatorPage*>(w.page(44));
       QVERIFY(page);
       auto& h = hook(*page);
       buildPlant(h);
@@ -186,7 +186,7 @@ class AirPredictionPageTest : public QObject {
     }
     app::CMainDlg w;
     QVERIFY(w.openProjectFile(path));
-    auto& h = hook(*qobject_cast<app::CalculatorPage*>(w.page(40)));
+    auto& h = hook(*qobject_cast<app::CalculatorPage*>(w.page(44)));
     QString err;
     const auto in = h.readInputs(&err);
     QVERIFY2(in, qPrintable(err));

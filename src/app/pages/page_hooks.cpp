@@ -13,6 +13,7 @@
 #include "app/pages/air/sanitary_distance_page.h"
 #include "app/pages/air/screen3_page.h"
 #include "app/pages/air/tank_losses_page.h"
+#include "app/pages/groundwater/groundwater_page.h"
 #include "app/pages/noise/green_noise_page.h"
 #include "app/pages/noise/highway_noise_page.h"
 #include "app/pages/noise/industrial_noise_page.h"
@@ -78,6 +79,10 @@ const std::map<std::string, Factory>& factories() {
       {"stueber", make<StueberNoisePageHook>()},
       {"highway", make<HighwayNoisePageHook>()},
       {"noise_map", make<NoiseMapPageHook>()},
+      {"gw_1d_instant", make<GroundwaterPageHook>()},
+      {"gw_1d_continuous", make<GroundwaterPageHook>()},
+      {"gw_2d_instant", make<GroundwaterPageHook>()},
+      {"gw_2d_continuous", make<GroundwaterPageHook>()},
       {"air_prediction", make<AirPredictionPageHook>()},
   };
   return f;

@@ -8,8 +8,8 @@ const core::CalculatorDesc& airPredictionDesc() {
     c.id = "air_prediction";
     c.title = "AERMOD进一步预测 (HJ 2.2-2018)";
     c.category = "大气预测工具";
-    c.command = 32834;
-    c.page = 40;
+    c.command = 32838;
+    c.page = 44;
     c.template_id = 241;
     c.class_name = "CAirPredictionDlg";
     c.method =
