@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <memory>
@@ -242,6 +243,9 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
     std::vector<PointSource> hourly = d.sources;
     std::vector<char> on(ns, 0);
     Workers workers(threads);
+    // KUVAMOD_PROGRESS=1: a line "kuvamod: hour N of M" on standard error after every hour, for
+    // a front end's progress bar.
+    const bool progress = std::getenv("KUVAMOD_PROGRESS") != nullptr;
     long lastKey = 0;
     for (const MetHour& raw : met.hours) {
       const long key = dateKey(raw.sfc);
@@ -287,6 +291,7 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
       ++sum.hours;
       avg.hour(t, kind, conc, on);
       avg.clock(t);
+      if (progress) std::fprintf(stderr, "kuvamod: hour %ld of %zu\n", sum.hours, met.hours.size());
     }
     if (d.end && lastKey < d.end)
       throw InputError(d.path + ": STARTEND ends at " + std::to_string(d.end) +

@@ -8,6 +8,7 @@
 #include "app/pages/air/odour_rate_page.h"
 #include "app/pages/air/open_storage_page.h"
 #include "app/pages/air/point_source_page.h"
+#include "app/pages/air/prediction/air_prediction_page.h"
 #include "app/pages/air/protection_distance_page.h"
 #include "app/pages/air/sanitary_distance_page.h"
 #include "app/pages/air/screen3_page.h"
@@ -82,6 +83,7 @@ const std::map<std::string, Factory>& factories() {
       {"gw_1d_continuous", make<GroundwaterPageHook>()},
       {"gw_2d_instant", make<GroundwaterPageHook>()},
       {"gw_2d_continuous", make<GroundwaterPageHook>()},
+      {"air_prediction", make<AirPredictionPageHook>()},
   };
   return f;
 }
