@@ -182,8 +182,16 @@ bool writeGrid(const np::GridResult& g, const std::vector<float>& values, const 
   d.xmax = static_cast<float>(g.xmin + g.spacing_m * (g.nx - 1));
   d.ymin = static_cast<float>(g.ymin);
   d.ymax = static_cast<float>(g.ymin + g.spacing_m * (g.ny - 1));
+  // Points inside a building were not computed: Surfer's blank value there.
+  constexpr float kSurferBlank = 1.70141e38f;
   d.z = values;
-  d.zmax = values.empty() ? 0 : *std::max_element(values.begin(), values.end());
+  d.zmax = 0;
+  for (float& v : d.z) {
+    if (std::isnan(v))
+      v = kSurferBlank;
+    else
+      d.zmax = std::max(d.zmax, v);
+  }
   if (!present::writeGrdFile(d, path)) {
     err << "noise-map: " << path << ": cannot be written\n";
     return false;

@@ -509,6 +509,7 @@ bool addCrossed(const Prepared& p, const Plane& pl, Scratch& sc) {
         }
         if (!crossed) continue;
         sc.included.push_back(o);
+        if (ob.building && !ob.convex) sc.all_convex = false;
         // Closing the outline list before adding keeps poly_start consistent.
         sc.poly_start.pop_back();
         added = addSection(p, ob, false, nullptr, pl, sc) || added;
@@ -535,7 +536,6 @@ void sidePaths(const Prepared& p, const Fold* fold, const Plane& pl, Scratch& sc
   sc.left_path = &left;
   // Where the S-R line is inside each obstacle's section.
   bool convex = true;
-  int blocked = 0;
   for (std::size_t in = 0; in < sc.instances.size(); ++in) {
     const auto& inst = sc.instances[in];
     const Obstacle& ob = p.obstacles[static_cast<std::size_t>(inst.obstacle)];
@@ -569,17 +569,19 @@ void sidePaths(const Prepared& p, const Fold* fold, const Plane& pl, Scratch& sc
       }
     }
     if (!any) continue;
-    ++blocked;
     if (!inst.mirrored) sc.included.push_back(inst.obstacle);
     const std::size_t polys = sc.poly_closed.size();
     addSection(p, ob, inst.mirrored, fold, pl, sc);
-    if (ob.building) convex = convex && ob.convex;
-    if (sc.poly_closed.size() - polys != 1) convex = false;
+    if (ob.building) convex = convex && ob.convex && sc.poly_closed.size() - polys == 1;
   }
   sc.poly_start.push_back(static_cast<int>(sc.pu.size()));
   if (sc.block_u.empty()) return;
-  if (!(blocked == 1 && convex && sc.poly_closed.size() == 1 &&
-        convexSides(sc, pl.d, left, right))) {
+  // Convex sections: each side path is a chain of the convex hull of S, R and the sections
+  // (it wraps every section on its other side); a concave building, or S or R inside the hull,
+  // needs the shortest path over the visibility graph.
+  sc.all_convex = true;
+  const bool by_hull = convex && convexSides(sc, pl.d, left, right);
+  if (!by_hull) {
     const std::size_t n = sc.pu.size();
     sc.vis.assign(n * n, -1);
     shortestSide(sc, 1, pl.d, left);
@@ -592,6 +594,7 @@ void sidePaths(const Prepared& p, const Fold* fold, const Plane& pl, Scratch& sc
     right = SidePath{};
     sc.chain_left.clear();
     sc.chain_right.clear();
+    if (by_hull && sc.all_convex && convexSides(sc, pl.d, left, right)) continue;
     const std::size_t n = sc.pu.size();
     sc.vis.assign(n * n, -1);
     shortestSide(sc, 1, pl.d, left);
