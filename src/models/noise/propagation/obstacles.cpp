@@ -410,29 +410,30 @@ void shortestSide(Scratch& sc, double side, double d, SidePath& out) {
     }
   }
   if (!(sc.dist[1] < kInf)) return;
-  std::vector<int> chain;
+  std::vector<int>& chain = sc.chain;
+  chain.clear();
   for (int k = 1; k >= 0; k = sc.prev[static_cast<std::size_t>(k)]) chain.push_back(k);
   std::reverse(chain.begin(), chain.end());
   finishSide(sc, chain, d, out);
 }
 
-// Both side paths round one convex section: the two chains of the convex hull of S, R and the
-// section from S to R.
-bool convexSides(Scratch& sc, double d, SidePath& left, SidePath& right) {
-  const std::size_t n = sc.pu.size();
-  std::vector<int> idx(n);
-  for (std::size_t i = 0; i < n; ++i) idx[i] = static_cast<int>(i);
-  std::sort(idx.begin(), idx.end(), [&](int a, int b) {
-    const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
-    return sc.pu[ia] < sc.pu[ib] || (sc.pu[ia] == sc.pu[ib] && sc.pv[ia] < sc.pv[ib]);
-  });
-  // Andrew's monotone chain, counter-clockwise.
-  std::vector<int> h(2 * n);
+// The side path on `side` (+1 left, -1 right) round convex sections: the chain of the convex
+// hull of S, R and the section corners on that side, from R round to S.
+void hullSide(Scratch& sc, double side, double d, SidePath& out) {
+  auto& idx = sc.prev;  // reused as the point list
+  idx.assign({0, 1});
+  for (std::size_t i = 2; i < sc.pu.size(); ++i)
+    if (side * sc.pv[i] > 1e-9) idx.push_back(static_cast<int>(i));
+  auto w = [&](int i) { return side * sc.pv[static_cast<std::size_t>(i)]; };
+  auto u = [&](int i) { return sc.pu[static_cast<std::size_t>(i)]; };
+  std::sort(idx.begin(), idx.end(),
+            [&](int a, int b) { return u(a) < u(b) || (u(a) == u(b) && w(a) < w(b)); });
+  const std::size_t n = idx.size();
+  std::vector<int>& h = side > 0 ? sc.chain_left : sc.chain_right;
+  h.assign(2 * n, 0);
   std::size_t k = 0;
   auto turn = [&](int o, int a, int b) {
-    const auto io = static_cast<std::size_t>(o), ia = static_cast<std::size_t>(a),
-               ib = static_cast<std::size_t>(b);
-    return orient(sc.pu[io], sc.pv[io], sc.pu[ia], sc.pv[ia], sc.pu[ib], sc.pv[ib]);
+    return (u(a) - u(o)) * (w(b) - w(o)) - (w(a) - w(o)) * (u(b) - u(o));
   };
   for (std::size_t i = 0; i < n; ++i) {
     while (k >= 2 && turn(h[k - 2], h[k - 1], idx[i]) <= 1e-12) --k;
@@ -444,22 +445,25 @@ bool convexSides(Scratch& sc, double d, SidePath& left, SidePath& right) {
   }
   h.resize(k - 1);
   const auto is = std::find(h.begin(), h.end(), 0), ir = std::find(h.begin(), h.end(), 1);
-  if (is == h.end() || ir == h.end()) return false;
+  if (is == h.end() || ir == h.end()) {
+    h.clear();
+    return;
+  }
+  std::vector<int>& chain = sc.chain;
+  chain.clear();
   const std::size_t m = h.size(), ps = static_cast<std::size_t>(is - h.begin()),
                     pr = static_cast<std::size_t>(ir - h.begin());
-  // Counter-clockwise from S to R runs below the line (right); from R to S above it (left).
-  std::vector<int> chain;
-  for (std::size_t i = ps;; i = (i + 1) % m) {
+  for (std::size_t i = pr;; i = (i + 1) % m) {
     chain.push_back(h[i]);
-    if (i == pr) break;
+    if (i == ps) break;
   }
-  finishSide(sc, chain, d, right);
-  chain.clear();
-  for (std::size_t i = ps;; i = (i + m - 1) % m) {
-    chain.push_back(h[i]);
-    if (i == pr) break;
-  }
-  finishSide(sc, chain, d, left);
+  std::reverse(chain.begin(), chain.end());
+  finishSide(sc, chain, d, out);
+}
+
+bool convexSides(Scratch& sc, double d, SidePath& left, SidePath& right) {
+  hullSide(sc, 1, d, left);
+  hullSide(sc, -1, d, right);
   return true;
 }
 

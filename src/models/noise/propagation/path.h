@@ -65,7 +65,8 @@ struct Scratch {
   std::vector<int> included;                 // obstacles whose sections are in the plane
   std::vector<int> chain_left, chain_right;  // the side paths found, as nodes
   const void* left_path = nullptr;           // which side finishSide() is filling
-  bool all_convex = true;                    // every section added since is convex
+  std::vector<int> chain;
+  bool all_convex = true;  // every section added since is convex
 };
 
 // The height terms of the ground functions a'(h) ... d'(h), fixed per source and receiver:
