@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -26,6 +27,7 @@
 #include "app/calculator_page.h"
 #include "app/main_window.h"
 #include "app/sheet_export.h"
+#include "core/file_io.h"
 #include "core/format.h"
 #include "models/noise/noise_map_desc.h"
 #include "models/noise/propagation/engine.h"
@@ -292,7 +294,9 @@ void NoiseMapPageHook::showSitePlacement() {
       {m_site.pixel2.x(), m_site.pixel2.y(), m_site.world2.x(), m_site.world2.y()}};
   for (int r = 0; r < 2; ++r)
     for (int c = 0; c < 4; ++c)
-      m_site_table->setItem(r, c, new QTableWidgetItem(QString::number(cells[r][c], 'g', 12)));
+      m_site_table->setItem(
+          r, c,
+          new QTableWidgetItem(QString::number(cells[r][c], 'g', QLocale::FloatingPointShortest)));
 }
 
 bool NoiseMapPageHook::loadSitePlan(const QString& path) {
@@ -669,11 +673,10 @@ bool NoiseMapPageHook::exportScene(const QString& path) {
   const QFileInfo info(path);
   if (!s.spectra.empty()) {
     const QString csv_name = info.completeBaseName() + QStringLiteral("_spectra.csv");
-    QFile f(info.dir().filePath(csv_name));
-    const std::string bytes = prop::spectraToCsv(s.spectra);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-                                             static_cast<qint64>(bytes.size())) {
-      widgets::showMessage(m_page, QStringLiteral("无法写入文件 %1。").arg(f.fileName()), kCaption);
+    const std::string why = core::writeFileAtomic(info.dir().filePath(csv_name).toStdString(),
+                                                  prop::spectraToCsv(s.spectra));
+    if (!why.empty()) {
+      widgets::showMessage(m_page, q(why), kCaption);
       return false;
     }
     s.spectra_path = csv_name.toStdString();

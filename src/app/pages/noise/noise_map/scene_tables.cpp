@@ -1,5 +1,7 @@
 #include "app/pages/noise/noise_map/scene_tables.h"
 
+#include <QLocale>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -30,7 +32,8 @@ enum {
   SettingRows
 };
 
-QString num(double v) { return QString::number(v, 'g', 12); }
+// In full: the table is read back into the scene, and projected coordinates reach 4e7 m.
+QString num(double v) { return QString::number(v, 'g', QLocale::FloatingPointShortest); }
 QString opt(const std::optional<double>& v) { return v ? num(*v) : QString(); }
 
 // The kind of a source; a level per metre or per square metre is named with it.
