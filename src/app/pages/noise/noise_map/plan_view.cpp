@@ -124,6 +124,15 @@ void PlanView::showScene(const prop::Scene& s, const std::vector<prop::Point2>& 
     t->setFlag(QGraphicsItem::ItemIgnoresTransformations);
     t->setPos(item->boundingRect().center());
   }
+  for (size_t i = 0; i < s.buildings.size(); ++i) {
+    auto* item = new QGraphicsPolygonItem(scenePolygon(s.buildings[i].footprint));
+    item->setBrush(QColor(150, 150, 150, 170));
+    item->setPen(cosmetic(QColor(50, 50, 50), 2));
+    addTagged(item, {ItemKind::Building, static_cast<int>(i)});
+    auto* t = new QGraphicsSimpleTextItem(name(s.buildings[i].name), item);
+    t->setFlag(QGraphicsItem::ItemIgnoresTransformations);
+    t->setPos(item->boundingRect().center());
+  }
   for (size_t i = 0; i < s.openings.size(); ++i) {
     auto* item = new QGraphicsPathItem(polylinePath({s.openings[i].a, s.openings[i].b}));
     item->setPen(cosmetic(QColor(230, 120, 0), 5));
