@@ -7,6 +7,7 @@
 #include "present/grid_data.h"
 #include "widgets/contour_map_window.h"
 #include "widgets/curve_plot.h"
+#include "widgets/prompts.h"
 
 namespace app {
 
