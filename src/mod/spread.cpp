@@ -170,6 +170,14 @@ const Eff& LowPlume::pointAt(double z) {
   return point_.value;
 }
 
+// locate(z), trying first the level found last time: the layer's ends move little from one
+// evaluation to the next.
+int LowPlume::level(double z, int& last) {
+  const Column& H = gridHeights();
+  if (last >= 1 && last + 1 < kLevels && H[last] <= z && z < H[last + 1]) return last;
+  return last = locate(z);
+}
+
 // layerValues with the profiles averaged side by side: the interpolation weights at the layer's
 // ends are shared, and the whole levels inside the layer are summed from its lowest level up as
 // running sums kept for the next layer with the same lowest level (the same additions in the same
@@ -177,7 +185,7 @@ const Eff& LowPlume::pointAt(double z) {
 Eff LowPlume::layerAverages(double zLo, double zHi, bool withGradient) {
   const Column& H = gridHeights();
   const HourProfiles& h = h_;
-  int ia = locate(zLo) + 1, ib = locate(zHi);
+  int ia = level(zLo, loLevel_) + 1, ib = level(zHi, hiLevel_);
   if (zLo < 0.5) {
     zLo = 0.5;
     ia = 2;

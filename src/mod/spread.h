@@ -54,6 +54,7 @@ class LowPlume {
   const Eff& pointAt(double z);
   const Eff& layer(double lo, double hi, bool withGradient);
   Eff layerAverages(double lo, double hi, bool withGradient);
+  int level(double z, int& last);
   // Stable branch: σ_y and σ_z of the ambient plume, with the terms that depend only on the
   // effective meteorology and the plume height worked out once for each new set of them.
   struct StableTerms;
@@ -80,7 +81,8 @@ class LowPlume {
     double s[4][kLevels + 1];
   };
   RunningSums sums_;
-  ReflectionPoint reflection_;  // stable branch: point values at the plume height h_s
+  int loLevel_ = 0, hiLevel_ = 0;  // levels of the last layer's ends
+  ReflectionPoint reflection_;     // stable branch: point values at the plume height h_s
   bool haveReflection_ = false;
   double reflectionK_ = 0, reflectionF_ = 0;  // σ_ze's term and h_p/z_i at reflection_
   struct StableTerms {
