@@ -166,7 +166,14 @@ void LowPlume::areaSpread(double X) {
 }
 
 const Eff& LowPlume::pointAt(double z) {
-  if (!point_.valid || point_.lo != z) point_ = {true, z, z, pointValues(h_, z)};
+  if (!point_.valid || point_.lo != z) {
+    // pointValues, with the level search starting from the last height's level.
+    const int k = level(z, pointLevel_);
+    Eff e{atLevel(h_.u, k, z), atLevel(h_.sigmaV, k, z), atLevel(h_.sigmaW, k, z),
+          atLevel(h_.thetaGrad, k, z)};
+    floors(e);
+    point_ = {true, z, z, e};
+  }
   return point_.value;
 }
 

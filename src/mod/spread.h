@@ -81,8 +81,8 @@ class LowPlume {
     double s[4][kLevels + 1];
   };
   RunningSums sums_;
-  int loLevel_ = 0, hiLevel_ = 0;  // levels of the last layer's ends
-  ReflectionPoint reflection_;     // stable branch: point values at the plume height h_s
+  int loLevel_ = 0, hiLevel_ = 0, pointLevel_ = 0;  // levels of the last heights looked up
+  ReflectionPoint reflection_;  // stable branch: point values at the plume height h_s
   bool haveReflection_ = false;
   double reflectionK_ = 0, reflectionF_ = 0;  // σ_ze's term and h_p/z_i at reflection_
   struct StableTerms {
