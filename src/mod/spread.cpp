@@ -79,13 +79,46 @@ void LowPlume::heights(double X) {
   hd2_ = (s_.hs + 0.0) + ((pdf_.a2 * ws) * X) / d_.u;
 }
 
+// The same arithmetic as stableSigmaY and stableSigmaZ, with what does not depend on the distance
+// kept while the effective meteorology and the plume height stay the same (an area source's hour
+// asks with the same values at every distance when its layer is the hour's near-ground one).
+const LowPlume::StableTerms& LowPlume::stableTerms() {
+  StableTerms& t = st_;
+  if (!t.valid || t.u != e_.u || t.sv != e_.sv || t.sw != e_.sw || t.tg != e_.tg || t.he != he_) {
+    t = StableTerms{true, e_.u, e_.sv, e_.sw, e_.tg, he_};
+    t.s = std::max(0.05, e_.sv / e_.u);
+    const double ty = (h_.zim / (156.0 * e_.sv)) * (std::max(he_, 0.46) / 0.46);
+    t.tyu = 2.0 * e_.u * ty;
+    const double the = at(h_.theta, he_);
+    const double ne = std::max(e_.tg > 0.0 ? std::sqrt(kG * e_.tg / the) : 1e-10, 1e-10);
+    const double zt = std::max({s_.hs, he_, 1e-4});
+    t.k = h_.urban ? 1.0 / (0.72 * zt) : 1.0 / (0.72 * zt) + ne / (0.54 * e_.sw);
+    t.f = std::min(he_ / h_.zi, 1.0);
+  }
+  return t;
+}
+
+double LowPlume::stableY(double X) {
+  const StableTerms& t = stableTerms();
+  return t.s * X / std::pow(1.0 + X / t.tyu, 0.3);
+}
+
+double LowPlume::stableZ(double X) {
+  const StableTerms& st = stableTerms();
+  const double t = X / e_.u;
+  const double sze = e_.sw * t / std::sqrt(1.0 + e_.sw * t * st.k);
+  if (!(he_ < h_.zi)) return sze;
+  const double szg = surfaceSigmaZ(h_, X, e_.u);
+  return (1.0 - st.f) * szg + st.f * sze;
+}
+
 void LowPlume::sigmaY(double X) {
-  sya_ = conv_ ? convectiveSigmaY(X, d_, h_.zi, s_.hs) : stableSigmaY(X, e_, h_.zim, he_);
+  sya_ = conv_ ? convectiveSigmaY(X, d_, h_.zi, s_.hs) : stableY(X);
 }
 
 void LowPlume::sigmaZ(double X) {
   if (!conv_) {
-    sza_ = stableSigmaZ(h_, X, e_, he_, s_.hs);
+    sza_ = stableZ(X);
     return;
   }
   const double zi = h_.zi;
@@ -133,13 +166,81 @@ void LowPlume::areaSpread(double X) {
 }
 
 const Eff& LowPlume::pointAt(double z) {
-  if (!point_.valid || point_.lo != z) point_ = {true, z, z, pointValues(h_, z)};
+  if (!point_.valid || point_.lo != z) {
+    // pointValues, with the level search starting from the last height's level.
+    const int k = level(z, pointLevel_);
+    Eff e{atLevel(h_.u, k, z), atLevel(h_.sigmaV, k, z), atLevel(h_.sigmaW, k, z),
+          atLevel(h_.thetaGrad, k, z)};
+    floors(e);
+    point_ = {true, z, z, e};
+  }
   return point_.value;
+}
+
+// locate(z), trying first the level found last time: the layer's ends move little from one
+// evaluation to the next.
+int LowPlume::level(double z, int& last) {
+  const Column& H = gridHeights();
+  if (last >= 1 && last + 1 < kLevels && H[last] <= z && z < H[last + 1]) return last;
+  return last = locate(z);
+}
+
+// layerValues with the profiles averaged side by side: the interpolation weights at the layer's
+// ends are shared, and the whole levels inside the layer are summed from its lowest level up as
+// running sums kept for the next layer with the same lowest level (the same additions in the same
+// order, so every average is the same value).
+Eff LowPlume::layerAverages(double zLo, double zHi, bool withGradient) {
+  const Column& H = gridHeights();
+  const HourProfiles& h = h_;
+  int ia = level(zLo, loLevel_) + 1, ib = level(zHi, hiLevel_);
+  if (zLo < 0.5) {
+    zLo = 0.5;
+    ia = 2;
+  }
+  if (zHi < 0.51) {
+    zHi = 0.51;
+    ib = 2;
+  }
+  const Column* p[4] = {&h.u, &h.sigmaV, &h.sigmaW, &h.thetaGrad};
+  double v[4] = {0, 0, 0, 0};
+  const int n = withGradient ? 4 : 3;
+  if (ib < ia) {
+    const double z = 0.5 * (zLo + zHi);
+    const double r = (z - H[ia - 1]) / (H[ia] - H[ia - 1]);
+    for (int j = 0; j < n; ++j) v[j] = (*p[j])[ia - 1] + r * ((*p[j])[ia] - (*p[j])[ia - 1]);
+  } else {
+    RunningSums& rs = sums_;
+    if (rs.from != ia) {
+      rs.from = rs.to = ia;
+      for (int j = 0; j < 4; ++j) rs.s[j][ia] = 0.0;
+    }
+    if (rs.to < ib) {
+      const Column* piece[4] = {&h.uPiece, &h.sigmaVPiece, &h.sigmaWPiece, &h.thetaGradPiece};
+      for (int j = 0; j < 4; ++j)
+        for (int i = rs.to + 1; i <= ib; ++i) rs.s[j][i] = rs.s[j][i - 1] + (*piece[j])[i];
+      rs.to = ib;
+    }
+    const double rLo = (zLo - H[ia - 1]) / (H[ia] - H[ia - 1]);
+    const double rHi = (zHi - H[ib]) / (H[ib + 1] - H[ib]);
+    const double wLo = (H[ia] - zLo) * 0.5, wHi = (zHi - H[ib]) * 0.5, depth = zHi - zLo;
+    for (int j = 0; j < n; ++j) {
+      const Column& c = *p[j];
+      double s = rs.s[j][ib];
+      const double pLo = c[ia - 1] + rLo * (c[ia] - c[ia - 1]);
+      s = s + wLo * (pLo + c[ia]);
+      const double pHi = c[ib] + rHi * (c[ib + 1] - c[ib]);
+      s = s + wHi * (pHi + c[ib]);
+      v[j] = s / depth;
+    }
+  }
+  Eff e{v[0], v[1], v[2], v[3]};
+  floors(e);
+  return e;
 }
 
 const Eff& LowPlume::layer(double lo, double hi, bool withGradient) {
   if (!layer_.valid || layer_.lo != lo || layer_.hi != hi)
-    layer_ = {true, lo, hi, layerValues(h_, lo, hi, withGradient)};
+    layer_ = {true, lo, hi, layerAverages(lo, hi, withGradient)};
   return layer_.value;
 }
 
@@ -184,13 +285,29 @@ void LowPlume::effective(double X, bool volume) {
   d_ = hi > lo ? layer(lo, hi, false) : pointAt(zi);
 }
 
+// reflectionHeight for this plume (no buoyant spread), with the point values at h_s and what
+// depends only on them worked out once.
+double LowPlume::reflectionHeight(double X) {
+  const ReflectionPoint& p = reflection_;
+  if (!haveReflection_) {
+    reflection_ = reflectionPoint(h_, he_);
+    const double zt = std::max({s_.hs, p.hp, 1e-4});
+    reflectionK_ = 1.0 / (0.72 * zt) + p.nn / (0.54 * p.sw);
+    reflectionF_ = std::min(p.hp / h_.zi, 1.0);
+    haveReflection_ = true;
+  }
+  const double szg = surfaceSigmaZ(h_, X, p.u);
+  const double t = X / p.u;
+  const double sze = p.sw * t / std::sqrt(1.0 + p.sw * t * reflectionK_);
+  double sr = sze;
+  if (p.hp < h_.zi) sr = (1.0 - reflectionF_) * szg + reflectionF_ * sze;
+  const double sh = std::sqrt(0.0 * 0.0 + sr * sr + s_.sz0 * s_.sz0);
+  return std::max(h_.zi, p.hp + kHalfDepth * sh);
+}
+
 double LowPlume::concentration(double X, double fy, double q) {
   if (!conv_) {
-    if (!haveReflection_) {
-      reflection_ = reflectionPoint(h_, he_);
-      haveReflection_ = true;
-    }
-    const double zieff = reflectionHeight(h_, reflection_, X, s_.hs, 0.0, s_.sz0);
+    const double zieff = reflectionHeight(X);
     const double fz = stableVertical(sz_, std::max(0.0, he_ - 0.0), zieff, zr_);
     return (q / e_.u) * (fy * fz);
   }

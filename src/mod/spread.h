@@ -53,6 +53,15 @@ class LowPlume {
   // arguments (the plume often asks again at the same height or for the same layer).
   const Eff& pointAt(double z);
   const Eff& layer(double lo, double hi, bool withGradient);
+  Eff layerAverages(double lo, double hi, bool withGradient);
+  int level(double z, int& last);
+  // Stable branch: σ_y and σ_z of the ambient plume, with the terms that depend only on the
+  // effective meteorology and the plume height worked out once for each new set of them.
+  struct StableTerms;
+  const StableTerms& stableTerms();
+  double stableY(double X);
+  double stableZ(double X);
+  double reflectionHeight(double X);
 
   const HourProfiles& h_;
   const PointSource& s_;
@@ -65,8 +74,24 @@ class LowPlume {
     Eff value;
   };
   Memo point_, layer_, low_;
+  // Sums of the trapezoid pieces of u, σ_v, σ_w and dθ/dz from level `from` + 1 up to each level
+  // through `to`, in that order.
+  struct RunningSums {
+    int from = -1, to = -1;
+    double s[4][kLevels + 1];
+  };
+  RunningSums sums_;
+  int loLevel_ = 0, hiLevel_ = 0, pointLevel_ = 0;  // levels of the last heights looked up
   ReflectionPoint reflection_;  // stable branch: point values at the plume height h_s
   bool haveReflection_ = false;
+  double reflectionK_ = 0, reflectionF_ = 0;  // σ_ze's term and h_p/z_i at reflection_
+  struct StableTerms {
+    bool valid = false;
+    double u = 0, sv = 0, sw = 0, tg = 0, he = 0;  // what the terms were worked out from
+    double s = 0, tyu = 0;                         // σ_v/u (floored) and 2·u·T_y
+    double k = 0, f = 0;                           // σ_ze's 1/(0.72·z_t) + N/(0.54·σ_w); he/z_i
+  };
+  StableTerms st_;
   Eff e_, d_;  // stable branch; direct (and indirect) convective plume
   double zc_ = 0;
   bool surface_ = false;
