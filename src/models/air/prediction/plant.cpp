@@ -39,6 +39,7 @@ const char* kindName(SourceKind k) {
     case SourceKind::Area: return "面源";
     case SourceKind::Volume: return "体源";
     case SourceKind::Line: return "线源";
+    case SourceKind::Circle: return "圆形面源";
   }
   return "";
 }
@@ -124,6 +125,16 @@ DeckText writeDeck(const Plant& plant, const std::string& surface, const std::st
             std::string v = "   AREAVERT  " + id;
             for (const Point& pt : src.at) v += "  " + num(pt.x) + "  " + num(pt.y);
             put(v, what);
+            break;
+          }
+          case SourceKind::Circle: {
+            const double area = std::acos(-1.0) * src.width_m * src.width_m;
+            put("   LOCATION  " + id + "  AREACIRC  " + num(a.x) + "  " + num(a.y) + "  " +
+                    num(src.base_m),
+                what);
+            put("   SRCPARAM  " + id + "  " + num(area > 0 ? q / area : 0) + "  " +
+                    num(src.height_m) + "  " + num(src.width_m),
+                what);
             break;
           }
           case SourceKind::Line: {

@@ -21,19 +21,19 @@
 
 namespace models::air::prediction {
 
-enum class SourceKind { Point, Area, Volume, Line };
+enum class SourceKind { Point, Area, Volume, Line, Circle };
 
 struct Source {
   std::string name;
   SourceKind kind = SourceKind::Point;
-  std::vector<Point> at;                       // point: 1; area polygon: ≥ 3; line: 2; volume: 1
-  double base_m = 0;                           // base elevation
-  double height_m = 0;                         // release height
-  double diameter_m = 0;                       // stack inner diameter
-  double temp_K = 0;                           // exit temperature (0: ambient)
-  double velocity = 0;                         // exit velocity, m/s
+  std::vector<Point> at;  // point, volume, circular area (centre): 1; area polygon: ≥ 3; line: 2
+  double base_m = 0;      // base elevation
+  double height_m = 0;    // release height
+  double diameter_m = 0;  // stack inner diameter
+  double temp_K = 0;      // exit temperature (0: ambient)
+  double velocity = 0;    // exit velocity, m/s
   double sigma_y = 0, sigma_z = 0;             // volume: initial σ
-  double width_m = 0;                          // line: width
+  double width_m = 0;                          // line: width; circular area: radius
   std::vector<double> normal_gs, abnormal_gs;  // per pollutant, g/s (area, line: g/s total)
 };
 

@@ -134,6 +134,7 @@ QString kindText(ap::SourceKind k) {
     case ap::SourceKind::Area: return QStringLiteral("面源");
     case ap::SourceKind::Volume: return QStringLiteral("体源");
     case ap::SourceKind::Line: return QStringLiteral("线源");
+    case ap::SourceKind::Circle: return QStringLiteral("圆形面源");
     default: return QStringLiteral("排气筒");
   }
 }
@@ -233,7 +234,7 @@ void AirPredictionPageHook::setup(CalculatorPage& page) {
       QStringLiteral("面源/体源/线源"),
       {QStringLiteral("名称"), QStringLiteral("类型"), QStringLiteral("坐标 (x y; x y; …)"),
        QStringLiteral("底部海拔 (m)"), QStringLiteral("释放高度 (m)"),
-       QStringLiteral("初始σy或线宽 (m)"), QStringLiteral("初始σz (m)")});
+       QStringLiteral("初始σy/线宽/半径 (m)"), QStringLiteral("初始σz (m)")});
   m_pollutants =
       addTable(QStringLiteral("污染物"),
                {QStringLiteral("名称"), QStringLiteral("1小时标准 (µg/m³)"),
@@ -629,9 +630,10 @@ std::optional<Inputs> AirPredictionPageHook::readInputs(QString* err) {
     if (!uniqueName(others, r, s.name)) return std::nullopt;
     const QString kind = text(m_others, r, OKind);
     const QString n = q(s.name);
-    s.kind = kind == QStringLiteral("体源")   ? ap::SourceKind::Volume
-             : kind == QStringLiteral("线源") ? ap::SourceKind::Line
-                                              : ap::SourceKind::Area;
+    s.kind = kind == QStringLiteral("体源")       ? ap::SourceKind::Volume
+             : kind == QStringLiteral("线源")     ? ap::SourceKind::Line
+             : kind == QStringLiteral("圆形面源") ? ap::SourceKind::Circle
+                                                  : ap::SourceKind::Area;
     bool ok = false;
     s.at = parseCoords(text(m_others, r, OCoords), &ok);
     if (!ok) {
@@ -653,6 +655,8 @@ std::optional<Inputs> AirPredictionPageHook::readInputs(QString* err) {
       *err = QStringLiteral("%1“%2”的释放高度不能为负。").arg(kindText(s.kind), n);
     else if (s.kind == ap::SourceKind::Line && !(s.width_m > 0))
       *err = QStringLiteral("线源“%1”的线宽必须大于 0。").arg(n);
+    else if (s.kind == ap::SourceKind::Circle && !(s.width_m > 0))
+      *err = QStringLiteral("圆形面源“%1”的半径必须大于 0。").arg(n);
     if (!err->isEmpty()) return std::nullopt;
     if (!rates(m_others, others, r, OCols, s)) return std::nullopt;
     p.sources.push_back(s);
@@ -805,7 +809,21 @@ void AirPredictionPageHook::refreshPlan() {
     s.label = text(m_others, r, OName);
     s.line = QColor(220, 30, 30);
     const QString kind = text(m_others, r, OKind);
-    if (kind == QStringLiteral("体源")) {
+    if (kind == QStringLiteral("圆形面源") && pts.size() == 1) {
+      // The circle as a polygon of 36 sides, the radius in the σy/width column.
+      const double radius = text(m_others, r, OSy).toDouble();
+      if (radius > 0) {
+        s.points.clear();
+        for (int i = 0; i < 36; ++i) {
+          const double t = 2 * std::acos(-1.0) * i / 36;
+          s.points.push_back({pts[0].x + radius * std::cos(t), pts[0].y + radius * std::sin(t)});
+        }
+      }
+      s.form = s.points.size() > 1 ? PlanShape::Form::Polygon : PlanShape::Form::Marker;
+      s.fill = QColor(230, 60, 60, 70);
+      s.width = 2;
+      s.label_centre = true;
+    } else if (kind == QStringLiteral("体源")) {
       s.form = PlanShape::Form::Marker;
       s.fill = QColor(240, 140, 40);
     } else if (kind == QStringLiteral("线源")) {
