@@ -53,9 +53,9 @@ class AirPredictionPageTest : public QObject {
       plan->clickAt(p);
     plan->finishShape();
     plan->setTool(TSelect, widgets::PlanDraw::Select);
-    // P1 a tall hot stack, P2 a short one with an abnormal release of SO2.
-    h.stacks()->pasteText(QStringLiteral("60\t3\t450\t15\t2.5\t0\t1.2\t0"), 0, 4);
-    h.stacks()->pasteText(QStringLiteral("20\t0.6\t500\t12\t0.8\t4\t0.4\t0"), 1, 4);
+    // P1 a tall hot stack, P2 a short capped one with an abnormal release of SO2.
+    h.stacks()->pasteText(QStringLiteral("60\t3\t450\t15\t竖直\t2.5\t0\t1.2\t0"), 0, 4);
+    h.stacks()->pasteText(QStringLiteral("20\t0.6\t500\t12\t加盖\t0.8\t4\t0.4\t0"), 1, 4);
     QVERIFY(h.loadMet(kMet + QStringLiteral(".sfc"), kMet + QStringLiteral(".pfl")));
     QComboBox* grid = nullptr;
     for (QComboBox* c : h.plan()->window()->findChildren<QComboBox*>())
@@ -122,7 +122,8 @@ class AirPredictionPageTest : public QObject {
     {
       std::ifstream deck(dir.filePath(QStringLiteral("aermod.inp")).toStdString());
       const std::string text{std::istreambuf_iterator<char>(deck), {}};
-      for (const char* kind : {"  AREAPOLY  ", "  VOLUME  ", "  AREACIRC  ", "  POINT  "})
+      for (const char* kind :
+           {"  AREAPOLY  ", "  VOLUME  ", "  AREACIRC  ", "  POINT  ", "  POINTCAP  "})
         QVERIFY2(text.find(kind) != std::string::npos, kind);
     }
     // The 1-hour maxima of both cases, the daily maximum and the period mean of the normal one.

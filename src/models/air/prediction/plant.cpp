@@ -99,8 +99,11 @@ DeckText writeDeck(const Plant& plant, const std::string& surface, const std::st
         const Point a = src.at.empty() ? Point{} : src.at[0];
         switch (src.kind) {
           case SourceKind::Point:
-            put("   LOCATION  " + id + "  POINT  " + num(a.x) + "  " + num(a.y) + "  " +
-                    num(src.base_m),
+            put("   LOCATION  " + id +
+                    (src.release == Release::Capped       ? "  POINTCAP  "
+                     : src.release == Release::Horizontal ? "  POINTHOR  "
+                                                          : "  POINT  ") +
+                    num(a.x) + "  " + num(a.y) + "  " + num(src.base_m),
                 what);
             put("   SRCPARAM  " + id + "  " + num(q) + "  " + num(src.height_m) + "  " +
                     num(src.temp_K) + "  " + num(src.velocity) + "  " + num(src.diameter_m),

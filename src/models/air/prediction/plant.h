@@ -22,6 +22,8 @@
 namespace models::air::prediction {
 
 enum class SourceKind { Point, Area, Volume, Line, Circle };
+// How a stack releases: upwards, under a rain cap, or sideways.
+enum class Release { Vertical, Capped, Horizontal };
 
 struct Source {
   std::string name;
@@ -32,6 +34,7 @@ struct Source {
   double diameter_m = 0;  // stack inner diameter
   double temp_K = 0;      // exit temperature (0: ambient)
   double velocity = 0;    // exit velocity, m/s
+  Release release = Release::Vertical;         // stack
   double sigma_y = 0, sigma_z = 0;             // volume: initial σ
   double width_m = 0;                          // line: width; circular area: radius
   std::vector<double> normal_gs, abnormal_gs;  // per pollutant, g/s (area, line: g/s total)

@@ -54,7 +54,7 @@ enum Kind { KStack, KOther, KTarget, KBoundary };
 enum Tool { TSelect, TStack, TArea, TBoundary, TTarget };
 
 // Stack columns before the emissions.
-enum { SName, SX, SY, SBase, SHeight, SDiam, STemp, SVel, SCols };
+enum { SName, SX, SY, SBase, SHeight, SDiam, STemp, SVel, SRelease, SCols };
 // Other sources.
 enum { OName, OKind, OCoords, OBase, OHeight, OSy, OSz, OCols };
 // Pollutants.
@@ -225,11 +225,12 @@ void AirPredictionPageHook::setup(CalculatorPage& page) {
     });
     return t;
   };
-  m_stacks = addTable(
-      QStringLiteral("排气筒"),
-      {QStringLiteral("名称"), QStringLiteral("X (m)"), QStringLiteral("Y (m)"),
-       QStringLiteral("底部海拔 (m)"), QStringLiteral("高度 (m)"), QStringLiteral("内径 (m)"),
-       QStringLiteral("出口温度 (K)"), QStringLiteral("出口速度 (m/s)")});
+  m_stacks =
+      addTable(QStringLiteral("排气筒"),
+               {QStringLiteral("名称"), QStringLiteral("X (m)"), QStringLiteral("Y (m)"),
+                QStringLiteral("底部海拔 (m)"), QStringLiteral("高度 (m)"),
+                QStringLiteral("内径 (m)"), QStringLiteral("出口温度 (K)"),
+                QStringLiteral("出口速度 (m/s)"), QStringLiteral("排放方式（竖直/加盖/水平）")});
   m_others = addTable(
       QStringLiteral("面源/体源/线源"),
       {QStringLiteral("名称"), QStringLiteral("类型"), QStringLiteral("坐标 (x y; x y; …)"),
@@ -610,7 +611,14 @@ std::optional<Inputs> AirPredictionPageHook::readInputs(QString* err) {
       return std::nullopt;
     s.at = {at};
     const QString n = q(s.name);
-    if (!(s.height_m > 0))
+    const QString release = text(m_stacks, r, SRelease);
+    s.release = release == QStringLiteral("加盖")   ? ap::Release::Capped
+                : release == QStringLiteral("水平") ? ap::Release::Horizontal
+                                                    : ap::Release::Vertical;
+    if (!release.isEmpty() && release != QStringLiteral("竖直") &&
+        s.release == ap::Release::Vertical)
+      *err = QStringLiteral("排气筒“%1”的排放方式应为竖直、加盖或水平。").arg(n);
+    else if (!(s.height_m > 0))
       *err = QStringLiteral("排气筒“%1”的高度必须大于 0。").arg(n);
     else if (!(s.diameter_m > 0))
       *err = QStringLiteral("排气筒“%1”的内径必须大于 0。").arg(n);

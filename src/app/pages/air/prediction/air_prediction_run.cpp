@@ -762,12 +762,23 @@ bool AirPredictionPageHook::importDeck(const QString& path) {
   m_targets->setRowCount(0);
   for (const Src& s : srcs) {
     auto at = [&](const QStringList& l, int i) { return i < l.size() ? l[i] : QString(); };
-    if (s.type == QStringLiteral("POINT")) {
+    if (s.type == QStringLiteral("POINT") || s.type == QStringLiteral("POINTCAP") ||
+        s.type == QStringLiteral("POINTHOR")) {
       const int row = m_stacks->rowCount();
       m_stacks->setRowCount(row + 1);
-      const QStringList cells = {s.id,         at(s.loc, 0),       at(s.loc, 1), at(s.loc, 2),
-                                 at(s.par, 1), at(s.par, 4),       at(s.par, 2), at(s.par, 3),
-                                 at(s.par, 0), QStringLiteral("0")};
+      const QStringList cells = {s.id,
+                                 at(s.loc, 0),
+                                 at(s.loc, 1),
+                                 at(s.loc, 2),
+                                 at(s.par, 1),
+                                 at(s.par, 4),
+                                 at(s.par, 2),
+                                 at(s.par, 3),
+                                 s.type == QStringLiteral("POINTCAP")   ? QStringLiteral("加盖")
+                                 : s.type == QStringLiteral("POINTHOR") ? QStringLiteral("水平")
+                                                                        : QStringLiteral("竖直"),
+                                 at(s.par, 0),
+                                 QStringLiteral("0")};
       for (int c = 0; c < cells.size(); ++c)
         m_stacks->setItem(row, c, new QTableWidgetItem(cells[c]));
     } else if (s.type == QStringLiteral("VOLUME") || s.type.startsWith(QStringLiteral("AREA"))) {
@@ -838,6 +849,7 @@ void AirPredictionPageHook::storeInputs(CalculatorPage&, core::Values& inputs) {
   o["targets"] = tableJson(m_targets);
   o["boundary"] = tableJson(m_boundary);
   o["emission_columns"] = headersJson(m_stacks);
+  o["stack_release_column"] = true;
   QJsonObject settings;
   for (QLineEdit* e : m_settings->findChildren<QLineEdit*>())
     settings[e->objectName()] =
@@ -920,7 +932,14 @@ void AirPredictionPageHook::loadInputs(CalculatorPage&, const core::Values& inpu
   m_filling = false;
   syncEmissionColumns();
   m_filling = true;
-  fill(m_stacks, o["stacks"].toArray());
+  QJsonArray stacks = o["stacks"].toArray();
+  if (!o["stack_release_column"].toBool())  // saved before stacks had a release column
+    for (qsizetype r = 0; r < stacks.size(); ++r) {
+      QJsonArray row = stacks[r].toArray();
+      if (row.size() > 8) row.insert(8, QString());
+      stacks[r] = row;
+    }
+  fill(m_stacks, stacks);
   fill(m_others, o["others"].toArray());
   fill(m_targets, o["targets"].toArray());
   fill(m_boundary, o["boundary"].toArray());
