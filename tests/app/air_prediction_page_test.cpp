@@ -189,6 +189,33 @@ class AirPredictionPageTest : public QObject {
     QCOMPARE(h.computed()->plant.sources.size(), size_t(3));
   }
 
+  void anImportedDeckKeepsEverySourceKind() {
+    app::CalculatorPage page(models::air::airPredictionDesc());
+    auto& h = hook(page);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("d.inp"));
+    std::ofstream(path.toStdString())
+        << "CO STARTING\n   POLLUTID  SO2\nCO FINISHED\nSO STARTING\n"
+           "   LOCATION  C1  POINTCAP  40.5  30  0\n"
+           "   SRCPARAM  C1  2  30  400  10  1\n"
+           "   LOCATION  R1  AREA  10  20  0\n   SRCPARAM  R1  0.001  2  20  10  90\n"
+           "   LOCATION  K1  AREACIRC  0  0  0\n   SRCPARAM  K1  0.001  1  10\n"
+           "   LOCATION  L1  LINE  0  0  30  40  0\n   SRCPARAM  L1  0.001  1  4\n"
+           "SO FINISHED\nRE STARTING\n   DISCCART  100  100\nRE FINISHED\n";
+    QVERIFY(h.importDeck(path));
+    QCOMPARE(h.stacks()->item(0, 1)->text(), QStringLiteral("40.5"));
+    QCOMPARE(h.stacks()->item(0, 8)->text(), QStringLiteral("加盖"));
+    QCOMPARE(h.others()->rowCount(), 3);
+    // The rectangle turned 90° clockwise about its corner; totals in g/s.
+    QCOMPARE(h.others()->item(0, 2)->text(),
+             QStringLiteral("10.000 20.000; 10.000 0.000; 20.000 0.000; 20.000 20.000"));
+    QCOMPARE(h.others()->item(0, 7)->text().toDouble(), 0.2);
+    QCOMPARE(h.others()->item(1, 1)->text(), QStringLiteral("圆形面源"));
+    QVERIFY(std::fabs(h.others()->item(1, 7)->text().toDouble() - 0.1 * std::acos(-1.0)) < 1e-9);
+    QCOMPARE(h.others()->item(2, 2)->text(), QStringLiteral("0 0; 30 40"));
+    QCOMPARE(h.others()->item(2, 7)->text().toDouble(), 0.2);
+  }
+
   void aProjectKeepsThePlantAndTheResults() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("p.kuva"));

@@ -700,7 +700,8 @@ bool AirPredictionPageHook::importDeck(const QString& path) {
                          kCaption);
     return false;
   }
-  // Point, volume and area sources, discrete receptors and the met files; one pollutant.
+  // Stacks (vertical, capped, horizontal), volumes, areas (rectangular, polygon, circular) and
+  // lines, discrete receptors and the met files; one pollutant.
   struct Src {
     QString id, type;
     QStringList loc, par, verts;
@@ -781,6 +782,33 @@ bool AirPredictionPageHook::importDeck(const QString& path) {
                                  QStringLiteral("0")};
       for (int c = 0; c < cells.size(); ++c)
         m_stacks->setItem(row, c, new QTableWidgetItem(cells[c]));
+    } else if (s.type == QStringLiteral("AREACIRC") || s.type == QStringLiteral("LINE")) {
+      // A circular area (centre, radius) or a line (two ends, width): rates in g/s in total.
+      const bool circle = s.type == QStringLiteral("AREACIRC");
+      const double size = at(s.par, 2).toDouble();
+      double rate = at(s.par, 0).toDouble();
+      QString coords = at(s.loc, 0) + QLatin1Char(' ') + at(s.loc, 1);
+      if (circle) {
+        rate *= std::acos(-1.0) * size * size;
+      } else {
+        coords += QStringLiteral("; ") + at(s.loc, 2) + QLatin1Char(' ') + at(s.loc, 3);
+        rate *= std::hypot(at(s.loc, 2).toDouble() - at(s.loc, 0).toDouble(),
+                           at(s.loc, 3).toDouble() - at(s.loc, 1).toDouble()) *
+                size;
+      }
+      const int row = m_others->rowCount();
+      m_others->setRowCount(row + 1);
+      const QStringList cells = {s.id,
+                                 circle ? QStringLiteral("圆形面源") : QStringLiteral("线源"),
+                                 coords,
+                                 at(s.loc, circle ? 2 : 4),
+                                 at(s.par, 1),
+                                 at(s.par, 2),
+                                 QString(),
+                                 QString::number(rate, 'g', 10),
+                                 QStringLiteral("0")};
+      for (int c = 0; c < cells.size(); ++c)
+        m_others->setItem(row, c, new QTableWidgetItem(cells[c]));
     } else if (s.type == QStringLiteral("VOLUME") || s.type.startsWith(QStringLiteral("AREA"))) {
       const bool vol = s.type == QStringLiteral("VOLUME");
       QString coords = at(s.loc, 0) + QLatin1Char(' ') + at(s.loc, 1);
@@ -789,7 +817,17 @@ bool AirPredictionPageHook::importDeck(const QString& path) {
         QStringList pts;
         if (s.type == QStringLiteral("AREAPOLY"))
           for (int i = 0; i + 1 < s.verts.size(); i += 2) pts << s.verts[i] + ' ' + s.verts[i + 1];
-        if (pts.size() < 3) continue;  // rectangular and circular areas are not imported
+        if (s.type == QStringLiteral("AREA")) {
+          // A rectangle from its corner (x, y), sides along x and y turned clockwise by the angle.
+          const double x0 = at(s.loc, 0).toDouble(), y0 = at(s.loc, 1).toDouble();
+          const double dx = at(s.par, 2).toDouble();
+          const double dy = s.par.size() > 3 ? at(s.par, 3).toDouble() : dx;
+          const double a = at(s.par, 4).toDouble() * std::acos(-1.0) / 180;
+          for (const auto& [u, v] : {std::pair{0.0, 0.0}, {dx, 0.0}, {dx, dy}, {0.0, dy}})
+            pts << QString::number(x0 + u * std::cos(a) + v * std::sin(a), 'f', 3) + ' ' +
+                       QString::number(y0 - u * std::sin(a) + v * std::cos(a), 'f', 3);
+        }
+        if (pts.size() < 3) continue;
         coords = pts.join(QStringLiteral("; "));
         bool ok = false;
         const auto ring = [&] {
