@@ -185,6 +185,7 @@ bool writeGrid(const np::GridResult& g, const std::vector<float>& values, const 
   d.ymax = g.ymin + g.spacing_m * (g.ny - 1);
   d.z = values;
   d.zmax = present::finiteRange(values).second;  // a night without sources holds -inf
+  // Points inside a building (NaN) are written as Surfer's blank value.
   std::string why;
   if (!present::writeGrdFile(d, path, &why)) {
     err << "noise-map: " << why << '\n';

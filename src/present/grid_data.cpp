@@ -111,7 +111,9 @@ bool writeGrdFile(const GridData& grid, const std::string& path, std::string* er
     writeHeader(w, grid.nx, grid.ny, grid.xmin, grid.xmax, grid.ymin, grid.ymax, grid.zmax);
     for (int i = 0; i < grid.ny; ++i) {
       const float* r = grid.row(i);
-      for (int j = 0; j < grid.nx; ++j) w.putValue(static_cast<double>(r[j]));
+      // A node not computed (NaN) is Surfer's blank.
+      for (int j = 0; j < grid.nx; ++j)
+        w.putValue(std::isnan(r[j]) ? kGrdBlank : static_cast<double>(r[j]));
       w.put("\n\n");
     }
   });

@@ -39,6 +39,9 @@ struct GridData {
 
 // The smallest and largest finite values ({0, 0} when there are none): the z limits of a field
 // that may hold -inf where nothing reaches (a night without running sources).
+// Surfer's blank value: a node without data (written for NaN nodes).
+inline constexpr double kGrdBlank = 1.70141e38;
+
 std::pair<float, float> finiteRange(const std::vector<float>& z);
 
 // Largest number of values a grid file may announce; beyond this the read is refused as an

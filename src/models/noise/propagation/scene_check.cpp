@@ -3,6 +3,7 @@
 #include <set>
 #include <utility>
 
+#include "models/noise/propagation/path.h"
 #include "models/noise/propagation/scene_file.h"
 #include "models/noise/propagation/scene_io_detail.h"
 
@@ -12,6 +13,21 @@ std::string featureLabel(int index, const std::string& name) {
   std::string s = "feature " + std::to_string(index);
   if (!name.empty()) s += " (\"" + name + "\")";
   return s;
+}
+
+namespace {
+std::string zhLabel(const char* kind, std::size_t i, const std::string& name) {
+  std::string s = std::string(kind) + std::to_string(i + 1);
+  if (!name.empty()) s += "（" + name + "）";
+  return s;
+}
+}  // namespace
+
+std::string buildingLabel(std::size_t i, const std::string& name) {
+  return zhLabel("建筑物", i, name);
+}
+std::string barrierLabel(std::size_t i, const std::string& name) {
+  return zhLabel("声屏障", i, name);
 }
 
 std::string jsonNumber(double v) {
@@ -149,6 +165,8 @@ Fault checkSettings(const SceneSettings& s) {
     return std::string("noise_scene: \"ground_g\" is outside [0, 1]");
   if (!(std::isfinite(s.c0_db) && s.c0_db >= 0 && s.c0_db <= kMaxLevel_db))
     return std::string("noise_scene: \"c0_db\" is negative, above 250 or not a number");
+  if (s.reflection_order != 0 && s.reflection_order != 1)
+    return std::string("noise_scene：反射阶数reflection_order只能为0（不计反射）或1（一阶反射）");
   return std::nullopt;
 }
 
@@ -226,6 +244,178 @@ Fault checkBarrier(std::size_t i, const Barrier& b) {
   return std::nullopt;
 }
 
+Fault checkAlpha(const std::string& w, const std::optional<Bands>& alpha) {
+  if (!alpha) return std::nullopt;
+  for (double a : *alpha)
+    if (!(a >= 0 && a <= 1)) return w + "：吸声系数alpha超出0～1的范围（" + jsonNumber(a) + "）";
+  return std::nullopt;
+}
+
+double orient(Point2 a, Point2 b, Point2 c) {
+  return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+}
+
+bool onSegment(Point2 a, Point2 b, Point2 c) {
+  return std::min(a.x, b.x) <= c.x && c.x <= std::max(a.x, b.x) && std::min(a.y, b.y) <= c.y &&
+         c.y <= std::max(a.y, b.y);
+}
+
+// Whether the closed segments a-b and c-d meet (touching counts).
+bool segmentsMeet(Point2 a, Point2 b, Point2 c, Point2 d) {
+  const double o1 = orient(a, b, c), o2 = orient(a, b, d), o3 = orient(c, d, a),
+               o4 = orient(c, d, b);
+  if (((o1 > 0 && o2 < 0) || (o1 < 0 && o2 > 0)) && ((o3 > 0 && o4 < 0) || (o3 < 0 && o4 > 0)))
+    return true;
+  return (o1 == 0 && onSegment(a, b, c)) || (o2 == 0 && onSegment(a, b, d)) ||
+         (o3 == 0 && onSegment(c, d, a)) || (o4 == 0 && onSegment(c, d, b));
+}
+
+// Whether the open segments a-b and c-d cross (their interiors meet at one point).
+bool segmentsCross(Point2 a, Point2 b, Point2 c, Point2 d) {
+  const double o1 = orient(a, b, c), o2 = orient(a, b, d), o3 = orient(c, d, a),
+               o4 = orient(c, d, b);
+  return ((o1 > 0 && o2 < 0) || (o1 < 0 && o2 > 0)) && ((o3 > 0 && o4 < 0) || (o3 < 0 && o4 > 0));
+}
+
+// The ring without repeated consecutive corners.
+std::vector<Point2> distinctCorners(const std::vector<Point2>& ring) {
+  std::vector<Point2> out;
+  for (const auto& p : ring)
+    if (out.empty() || p.x != out.back().x || p.y != out.back().y) out.push_back(p);
+  while (out.size() > 1 && out.front().x == out.back().x && out.front().y == out.back().y)
+    out.pop_back();
+  return out;
+}
+
+bool selfIntersecting(const std::vector<Point2>& r) {
+  const std::size_t n = r.size();
+  for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t j = i + 1; j < n; ++j) {
+      const std::size_t i1 = (i + 1) % n, j1 = (j + 1) % n;
+      if (j == i1 || i == j1) {
+        // Neighbours share a corner; they fold back on each other when collinear and opposed.
+        const Point2 shared = j == i1 ? r[j] : r[i];
+        const Point2 p = j == i1 ? r[i] : r[i1], q = j == i1 ? r[j1] : r[j];
+        if (orient(p, shared, q) == 0 &&
+            (p.x - shared.x) * (q.x - shared.x) + (p.y - shared.y) * (q.y - shared.y) > 0)
+          return true;
+        continue;
+      }
+      if (segmentsMeet(r[i], r[i1], r[j], r[j1])) return true;
+    }
+  return false;
+}
+
+Fault checkBuilding(const Scene& scene, std::size_t i, const Building& b) {
+  const std::string w = buildingLabel(i, b.name);
+  if (!finitePoints(b.footprint)) return w + "：坐标不是有限的数";
+  for (const auto& q : b.footprint)
+    if (!(std::abs(q.x) <= kMaxCoordinate_m && std::abs(q.y) <= kMaxCoordinate_m))
+      return w + "：坐标超出±" + rangeText(kMaxCoordinate_m) + " m";
+  const auto ring = distinctCorners(b.footprint);
+  if (ring.size() < 3) return w + "：轮廓少于3个不同的角点";
+  if (selfIntersecting(ring)) return w + "：轮廓自相交";
+  if (!(ringArea(ring) > 0)) return w + "：轮廓的面积为0";
+  if (b.h_m.has_value() == b.top_z.has_value())
+    return w + "：高度h与屋顶高程top_z须给出且只给出其中一个";
+  if (b.h_m && !(std::isfinite(*b.h_m) && *b.h_m > 0))
+    return w + "：高度h必须大于0（" + jsonNumber(*b.h_m) + "）";
+  if (b.h_m && !(*b.h_m <= kMaxHeight_m))
+    return w + "：高度h超过" + rangeText(kMaxHeight_m) + " m（" + jsonNumber(*b.h_m) + "）";
+  if (b.top_z && !(std::abs(*b.top_z) <= kMaxHeight_m))
+    return w + "：屋顶高程top_z超出±" + rangeText(kMaxHeight_m) + " m";
+  if (b.top_z) {
+    if (!std::isfinite(*b.top_z)) return w + "：屋顶高程top_z不是有限的数";
+    double low = 1e300;
+    for (const auto& q : ring) low = std::min(low, scene.terrain ? scene.terrain->at(q.x, q.y) : 0);
+    if (!(*b.top_z > low)) return w + "：屋顶高程top_z不高于地面（" + jsonNumber(*b.top_z) + "）";
+  }
+  return checkAlpha(w, b.alpha);
+}
+
+std::string sourceLabel(std::size_t i, const Source& s) {
+  static const char* kKinds[] = {"点声源", "线声源", "面声源"};
+  return zhLabel("声源", i, s.name) + "（" + kKinds[static_cast<std::size_t>(s.kind)] + "）";
+}
+
+bool inside(const Building& b, Point2 p) {
+  const auto& r = b.footprint;
+  if (detail::insideRing(r, p.x, p.y)) return true;
+  for (std::size_t k = 0; k < r.size(); ++k)
+    if (orient(r[k], r[(k + 1) % r.size()], p) == 0 && onSegment(r[k], r[(k + 1) % r.size()], p))
+      return true;
+  return false;
+}
+
+// Sources and receptors must stand outside every building; footprints may touch, not overlap.
+Fault checkBuildingPlaces(const Scene& scene) {
+  const std::size_t nb = scene.buildings.size();
+  if (nb == 0) return std::nullopt;
+  std::vector<detail::Box> boxes;
+  for (const auto& b : scene.buildings) boxes.push_back(detail::boxOf(b.footprint));
+  auto within = [](const detail::Box& bx, Point2 p) {
+    return p.x >= bx.xmin && p.x <= bx.xmax && p.y >= bx.ymin && p.y <= bx.ymax;
+  };
+  for (std::size_t i = 0; i < nb; ++i)
+    for (std::size_t j = i + 1; j < nb; ++j) {
+      if (!detail::boxesMeet(boxes[i], boxes[j])) continue;
+      const auto &a = scene.buildings[i].footprint, &b = scene.buildings[j].footprint;
+      bool overlap = false;
+      for (std::size_t p = 0; p < a.size() && !overlap; ++p)
+        for (std::size_t q = 0; q < b.size() && !overlap; ++q)
+          overlap = segmentsCross(a[p], a[(p + 1) % a.size()], b[q], b[(q + 1) % b.size()]);
+      // One inside the other, or sharing an outline with interiors on the same side: test the
+      // middle of each edge and each corner strictly inside the other.
+      auto strictlyIn = [](const std::vector<Point2>& ring, Point2 p) {
+        if (!detail::insideRing(ring, p.x, p.y)) return false;
+        for (std::size_t k = 0; k < ring.size(); ++k)
+          if (orient(ring[k], ring[(k + 1) % ring.size()], p) == 0 &&
+              onSegment(ring[k], ring[(k + 1) % ring.size()], p))
+            return false;
+        return true;
+      };
+      for (std::size_t p = 0; p < a.size() && !overlap; ++p)
+        overlap = strictlyIn(b, a[p]) || strictlyIn(b, {(a[p].x + a[(p + 1) % a.size()].x) / 2,
+                                                        (a[p].y + a[(p + 1) % a.size()].y) / 2});
+      for (std::size_t q = 0; q < b.size() && !overlap; ++q)
+        overlap = strictlyIn(a, b[q]) || strictlyIn(a, {(b[q].x + b[(q + 1) % b.size()].x) / 2,
+                                                        (b[q].y + b[(q + 1) % b.size()].y) / 2});
+      if (overlap)
+        return buildingLabel(i, scene.buildings[i].name) + "与" +
+               buildingLabel(j, scene.buildings[j].name) + "的轮廓重叠，请画成一个多边形";
+    }
+  for (std::size_t i = 0; i < scene.sources.size(); ++i) {
+    const Source& s = scene.sources[i];
+    for (std::size_t k = 0; k < nb; ++k) {
+      const Building& b = scene.buildings[k];
+      bool in = false;
+      for (const auto& p : s.geometry) in = in || (within(boxes[k], p) && inside(b, p));
+      const std::size_t ns = s.geometry.size();
+      if (s.kind != SourceKind::Point && !in) {
+        const std::size_t edges = s.kind == SourceKind::Line ? ns - 1 : ns;
+        for (std::size_t p = 0; p < edges && !in; ++p)
+          for (std::size_t q = 0; q < b.footprint.size() && !in; ++q)
+            in = segmentsMeet(s.geometry[p], s.geometry[(p + 1) % ns], b.footprint[q],
+                              b.footprint[(q + 1) % b.footprint.size()]);
+        if (s.kind == SourceKind::Area)
+          for (const auto& q : b.footprint) in = in || detail::insideRing(s.geometry, q.x, q.y);
+      }
+      if (in)
+        return sourceLabel(i, s) + "位于" + buildingLabel(k, b.name) +
+               "内或与其相交；建筑物内的声源请作为车间（room）的室内声源，由其开口（opening）向外辐"
+               "射";
+    }
+  }
+  for (std::size_t i = 0; i < scene.receptors.size(); ++i) {
+    const Receptor& r = scene.receptors[i];
+    for (std::size_t k = 0; k < nb; ++k)
+      if (within(boxes[k], r.at) && inside(scene.buildings[k], r.at))
+        return zhLabel("预测点", i, r.name) + "位于" + buildingLabel(k, scene.buildings[k].name) +
+               "内（轮廓上也算在内）";
+  }
+  return std::nullopt;
+}
+
 Fault checkGrid(const GridSpec& g) {
   const std::string w = who("grid", 0, g.feature, g.name);
   if (auto f = checkRing(w, g.ring)) return f;
@@ -267,8 +457,13 @@ std::optional<std::string> checkScene(const Scene& scene) {
   }
   for (std::size_t i = 0; i < scene.openings.size(); ++i)
     if (auto f = checkOpening(scene, i, scene.openings[i])) return f;
-  for (std::size_t i = 0; i < scene.barriers.size(); ++i)
+  for (std::size_t i = 0; i < scene.barriers.size(); ++i) {
     if (auto f = checkBarrier(i, scene.barriers[i])) return f;
+    if (auto f = checkAlpha(barrierLabel(i, scene.barriers[i].name), scene.barriers[i].alpha))
+      return f;
+  }
+  for (std::size_t i = 0; i < scene.buildings.size(); ++i)
+    if (auto f = checkBuilding(scene, i, scene.buildings[i])) return f;
   for (std::size_t i = 0; i < scene.ground.size(); ++i) {
     const GroundArea& g = scene.ground[i];
     const std::string w = who("ground", i, g.feature, g.name);
@@ -290,6 +485,7 @@ std::optional<std::string> checkScene(const Scene& scene) {
   }
   if (scene.grid)
     if (auto f = checkGrid(*scene.grid)) return f;
+  if (auto f = checkBuildingPlaces(scene)) return f;
   if (const Terrain* t = scene.terrain ? &*scene.terrain : nullptr) {
     if (!(t->nx >= 2 && t->ny >= 2 && t->xmax > t->xmin && t->ymax > t->ymin &&
           t->z.size() == static_cast<std::size_t>(t->nx) * static_cast<std::size_t>(t->ny)))

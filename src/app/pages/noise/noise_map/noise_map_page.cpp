@@ -239,6 +239,8 @@ std::vector<prop::Point2> NoiseMapPageHook::gridRing() const {
     for (const auto& p : r.footprint) take(p);
   for (const auto& b : m_scene.barriers)
     for (const auto& p : b.line) take(p);
+  for (const auto& b : m_scene.buildings)
+    for (const auto& p : b.footprint) take(p);
   for (const auto& r : m_scene.receptors) take(r.at);
   if (x0 > x1) return {};
   const double step = m_grid.spacing_m > 0 ? m_grid.spacing_m : 5;
@@ -363,6 +365,9 @@ void NoiseMapPageHook::moveItem(ItemRef r, double dx, double dy) {
     case ItemKind::Ground:
       if (i < m_scene.ground.size()) shift(m_scene.ground[i].ring);
       break;
+    case ItemKind::Building:
+      if (i < m_scene.buildings.size()) shift(m_scene.buildings[i].footprint);
+      break;
     case ItemKind::Room:
       if (i < m_scene.rooms.size()) {
         shift(m_scene.rooms[i].footprint);
@@ -397,6 +402,7 @@ void NoiseMapPageHook::removeItem(ItemRef r) {
     case ItemKind::Barrier: erase(m_scene.barriers); break;
     case ItemKind::Receptor: erase(m_scene.receptors); break;
     case ItemKind::Ground: erase(m_scene.ground); break;
+    case ItemKind::Building: erase(m_scene.buildings); break;
     case ItemKind::Opening: erase(m_scene.openings); break;
     case ItemKind::Room:
       if (r.index >= 0 && static_cast<size_t>(r.index) < m_scene.rooms.size()) {
@@ -567,8 +573,8 @@ void NoiseMapPageHook::storeInputs(CalculatorPage&, core::Values& inputs) {
                   {QStringLiteral("period"), m_results->period()},
                   {QStringLiteral("levels"), m_results->levelsText()}};
   const bool empty = s.sources.empty() && s.receptors.empty() && s.barriers.empty() &&
-                     s.rooms.empty() && s.ground.empty() && s.spectra.empty() &&
-                     m_site->file().isEmpty();
+                     s.buildings.empty() && s.rooms.empty() && s.ground.empty() &&
+                     s.spectra.empty() && m_site->file().isEmpty();
   inputs.setText(models::noise::kNoiseMapSceneKey,
                  empty ? std::string()
                        : models::noise::packNoiseScene(

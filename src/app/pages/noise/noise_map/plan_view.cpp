@@ -102,6 +102,15 @@ void PlanView::showScene(const prop::Scene& s, const std::vector<prop::Point2>& 
     sh.label_centre = true;
     shapes.push_back(sh);
   }
+  for (size_t i = 0; i < s.buildings.size(); ++i) {
+    auto* item = new QGraphicsPolygonItem(scenePolygon(s.buildings[i].footprint));
+    item->setBrush(QColor(150, 150, 150, 170));
+    item->setPen(cosmetic(QColor(50, 50, 50), 2));
+    addTagged(item, {ItemKind::Building, static_cast<int>(i)});
+    auto* t = new QGraphicsSimpleTextItem(name(s.buildings[i].name), item);
+    t->setFlag(QGraphicsItem::ItemIgnoresTransformations);
+    t->setPos(item->boundingRect().center());
+  }
   for (size_t i = 0; i < s.openings.size(); ++i) {
     PlanShape sh;
     sh.form = PlanShape::Form::Polyline;

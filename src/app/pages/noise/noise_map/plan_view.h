@@ -12,7 +12,7 @@ namespace app::noisemap {
 
 namespace prop = models::noise::propagation;
 
-enum class ItemKind { None, Source, Room, Opening, Barrier, Ground, Receptor, Grid };
+enum class ItemKind { None, Source, Room, Opening, Barrier, Ground, Receptor, Grid, Building };
 
 struct ItemRef {
   ItemKind kind = ItemKind::None;
