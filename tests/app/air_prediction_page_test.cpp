@@ -214,6 +214,11 @@ class AirPredictionPageTest : public QObject {
     QVERIFY(std::fabs(h.others()->item(1, 7)->text().toDouble() - 0.1 * std::acos(-1.0)) < 1e-9);
     QCOMPARE(h.others()->item(2, 2)->text(), QStringLiteral("0 0; 30 40"));
     QCOMPARE(h.others()->item(2, 7)->text().toDouble(), 0.2);
+    // A stack 4000 km away (a slip in a coordinate): the default grid is refused, not built.
+    h.stacks()->item(0, 1)->setText(QStringLiteral("4000000.5"));
+    QString err;
+    QVERIFY(!h.readInputs(&err));
+    QVERIFY2(err.contains(QStringLiteral("超过 50 km")), qPrintable(err));
   }
 
   void aProjectKeepsThePlantAndTheResults() {

@@ -741,6 +741,28 @@ std::optional<Inputs> AirPredictionPageHook::readInputs(QString* err) {
     *err = QStringLiteral("自定义网格的 X1、Y1 必须大于 X0、Y0。");
     return std::nullopt;
   }
+  // A grid of millions of receptors (sources far apart, a typing slip in a coordinate) would
+  // exhaust the memory: refuse it with the extent named.
+  if (in.nested) {
+    double lo_x = 0, hi_x = 0, lo_y = 0, hi_y = 0;
+    bool first = true;
+    for (const auto& s : p.sources)
+      for (const auto& a : s.at) {
+        lo_x = first ? a.x : std::min(lo_x, a.x), hi_x = first ? a.x : std::max(hi_x, a.x);
+        lo_y = first ? a.y : std::min(lo_y, a.y), hi_y = first ? a.y : std::max(hi_y, a.y);
+        first = false;
+      }
+    if (hi_x - lo_x > 50000 || hi_y - lo_y > 50000) {
+      *err =
+          QStringLiteral("源的分布范围（%1 m × %2 m）超过 50 km，请检查源的坐标或改用自定义网格。")
+              .arg(hi_x - lo_x, 0, 'f', 0)
+              .arg(hi_y - lo_y, 0, 'f', 0);
+      return std::nullopt;
+    }
+  } else if ((in.x1 - in.x0) / in.step_m * ((in.y1 - in.y0) / in.step_m) > 1e6) {
+    *err = QStringLiteral("自定义网格的点数超过一百万，请加大间距或缩小范围。");
+    return std::nullopt;
+  }
   p.urban = p.urban_population > 0;
   p.surface_file = setting("surface")->text().trimmed().toStdString();
   p.profile_file = setting("profile")->text().trimmed().toStdString();
