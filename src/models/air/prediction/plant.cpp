@@ -1,6 +1,7 @@
 #include "models/air/prediction/plant.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -38,6 +39,7 @@ const char* kindName(SourceKind k) {
     case SourceKind::Area: return "面源";
     case SourceKind::Volume: return "体源";
     case SourceKind::Line: return "线源";
+    case SourceKind::Circle: return "圆形面源";
   }
   return "";
 }
@@ -69,7 +71,7 @@ DeckText writeDeck(const Plant& plant, const std::string& surface, const std::st
   put("CO STARTING");
   put("   TITLEONE  " + (plant.title.empty() ? std::string("kuva air prediction") : plant.title));
   put("   MODELOPT  CONC  FLAT", "计算设置");
-  put("   AVERTIME  1", "计算设置");
+  put("   AVERTIME  1  24  PERIOD", "计算设置");
   put("   POLLUTID  OTHER");
   put("   RUNORNOT  RUN");
   if (flagpole) put("   FLAGPOLE  0.0", "预测点");
@@ -97,8 +99,11 @@ DeckText writeDeck(const Plant& plant, const std::string& surface, const std::st
         const Point a = src.at.empty() ? Point{} : src.at[0];
         switch (src.kind) {
           case SourceKind::Point:
-            put("   LOCATION  " + id + "  POINT  " + num(a.x) + "  " + num(a.y) + "  " +
-                    num(src.base_m),
+            put("   LOCATION  " + id +
+                    (src.release == Release::Capped       ? "  POINTCAP  "
+                     : src.release == Release::Horizontal ? "  POINTHOR  "
+                                                          : "  POINT  ") +
+                    num(a.x) + "  " + num(a.y) + "  " + num(src.base_m),
                 what);
             put("   SRCPARAM  " + id + "  " + num(q) + "  " + num(src.height_m) + "  " +
                     num(src.temp_K) + "  " + num(src.velocity) + "  " + num(src.diameter_m),
@@ -123,6 +128,16 @@ DeckText writeDeck(const Plant& plant, const std::string& surface, const std::st
             std::string v = "   AREAVERT  " + id;
             for (const Point& pt : src.at) v += "  " + num(pt.x) + "  " + num(pt.y);
             put(v, what);
+            break;
+          }
+          case SourceKind::Circle: {
+            const double area = std::acos(-1.0) * src.width_m * src.width_m;
+            put("   LOCATION  " + id + "  AREACIRC  " + num(a.x) + "  " + num(a.y) + "  " +
+                    num(src.base_m),
+                what);
+            put("   SRCPARAM  " + id + "  " + num(area > 0 ? q / area : 0) + "  " +
+                    num(src.height_m) + "  " + num(src.width_m),
+                what);
             break;
           }
           case SourceKind::Line: {
@@ -175,10 +190,17 @@ DeckText writeDeck(const Plant& plant, const std::string& surface, const std::st
   put("ME FINISHED");
   put("");
   put("OU STARTING");
+  put("   RECTABLE  1  FIRST");
   put("   FILEFORM  EXP");
   for (const std::string& g : d.groups) {
-    d.posts.push_back(g + "_01h.pst");
-    put("   POSTFILE  1  " + g + "  PLOT  " + d.posts.back());
+    d.max1h.push_back(g + "_01h_1st.plt");
+    put("   PLOTFILE  1  " + g + "  FIRST  " + d.max1h.back());
+    const bool normal = g[0] == 'N';
+    d.daily.push_back(normal ? g + "_24h.pst" : std::string());
+    d.period.push_back(normal ? g + "_per.plt" : std::string());
+    if (!normal) continue;
+    put("   POSTFILE  24  " + g + "  PLOT  " + d.daily.back());
+    put("   PLOTFILE  PERIOD  " + g + "  " + d.period.back());
   }
   put("OU FINISHED");
   return d;
@@ -245,6 +267,44 @@ Days daysOf(const MetSummary& met) {
 
 }  // namespace
 
+namespace {
+
+// The data lines of a result file, split in fields; `each` returns a message to stop with.
+std::string eachLine(
+    const std::string& dir, const std::string& name, const std::function<bool()>& cancelled,
+    const std::function<std::string(const std::vector<std::string>&, long)>& each) {
+  std::ifstream in(dir + "/" + name);
+  if (!in) return "找不到计算结果文件 " + name + "。";
+  std::string text;
+  long lineno = 0;
+  std::vector<std::string> f;
+  while (std::getline(in, text)) {
+    ++lineno;
+    if (text.empty() || text[0] == '*') continue;
+    if ((lineno & 0xffff) == 0 && cancelled && cancelled()) return "已取消";
+    f.clear();
+    size_t i = 0;
+    while (i < text.size()) {
+      while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+      const size_t j = i;
+      while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+      if (i > j) f.emplace_back(text, j, i - j);
+    }
+    if (f.size() < 8) return name + " 第 " + std::to_string(lineno) + " 行无法读取。";
+    std::string e = each(f, lineno);
+    if (!e.empty()) return e;
+  }
+  return {};
+}
+
+bool number(const std::string& s, double& v) {
+  char* end = nullptr;
+  v = std::strtod(s.c_str(), &end);
+  return end != s.c_str() && *end == 0 && std::isfinite(v);
+}
+
+}  // namespace
+
 std::string readResults(const Plant& plant, const DeckText& deck, const std::string& dir,
                         const MetSummary& met, Results& out,
                         const std::function<bool()>& cancelled) {
@@ -254,10 +314,16 @@ std::string readResults(const Plant& plant, const DeckText& deck, const std::str
   out.n_protection = plant.protection.size();
   const size_t nr = out.n_targets + out.n_grid + out.n_protection;
   const Days days = daysOf(met);
-  long valid_total = 0;
-  for (int v : days.valid) valid_total += v;
   out.normal.resize(plant.pollutants.size());
   out.abnormal.resize(plant.pollutants.size());
+  auto bad = [](const std::string& name, long line) {
+    return name + " 第 " + std::to_string(line) + " 行无法读取。";
+  };
+  auto count = [](const std::string& name, size_t k, size_t want) -> std::string {
+    if (k == want) return {};
+    return name + " 的行数（" + std::to_string(k) + "）与应有的行数（" + std::to_string(want) +
+           "）不符。";
+  };
   for (size_t g = 0; g < deck.groups.size(); ++g) {
     const std::string& id = deck.groups[g];
     const size_t p = static_cast<size_t>(std::atoi(id.c_str() + 1)) - 1;
@@ -266,46 +332,48 @@ std::string readResults(const Plant& plant, const DeckText& deck, const std::str
     r.group = id;
     r.max1h.assign(nr, 0);
     r.max1h_date.assign(nr, 0);
-    std::vector<std::vector<double>> sums(nr, std::vector<double>(days.key.size(), 0));
-    std::vector<double> total(nr, 0);
-    const std::string path = dir + "/" + deck.posts[g];
-    std::ifstream in(path);
-    if (!in) return "找不到计算结果文件 " + deck.posts[g] + "。";
-    std::string text;
+    // The highest 1-hour value per receptor and its hour (the last field).
     size_t k = 0;
-    long lineno = 0;
-    while (std::getline(in, text)) {
-      ++lineno;
-      if (text.empty() || text[0] == '*') continue;
-      if ((lineno & 0xffff) == 0 && cancelled && cancelled()) return "已取消";
-      double x = 0, y = 0, c = 0;
-      char ave[16] = {}, grp[16] = {};
-      long date = 0;
-      double z1, z2, z3;
-      if (std::sscanf(text.c_str(), "%lf %lf %lf %lf %lf %lf %15s %15s %ld", &x, &y, &c, &z1, &z2,
-                      &z3, ave, grp, &date) != 9)
-        return deck.posts[g] + " 第 " + std::to_string(lineno) + " 行无法读取。";
-      const size_t rec = k % nr;
-      ++k;
-      if (c > r.max1h[rec]) {
-        r.max1h[rec] = c;
-        r.max1h_date[rec] = date;
-      }
-      const auto it = days.index.find(date / 100);
-      if (it != days.index.end()) sums[rec][it->second] += c;
-      total[rec] += c;
-    }
-    if (k != nr * met.dates.size())
-      return deck.posts[g] + " 的行数（" + std::to_string(k) + "）与预测点数乘小时数（" +
-             std::to_string(nr * met.dates.size()) + "）不符。";
+    std::string e = eachLine(dir, deck.max1h[g], cancelled,
+                             [&](const std::vector<std::string>& f, long line) -> std::string {
+                               double c = 0;
+                               if (k >= nr || !number(f[2], c)) return bad(deck.max1h[g], line);
+                               r.max1h[k] = c;
+                               r.max1h_date[k] = std::atol(f.back().c_str());
+                               ++k;
+                               return {};
+                             });
+    if (e.empty()) e = count(deck.max1h[g], k, nr);
+    if (!e.empty()) return e;
+    if (deck.daily[g].empty()) continue;
+    // The daily means, day by day, every receptor in each (the date is the ninth field).
     r.daily.assign(nr, std::vector<double>(days.key.size(), 0));
-    r.annual.assign(nr, 0);
-    for (size_t rec = 0; rec < nr; ++rec) {
-      for (size_t d = 0; d < days.key.size(); ++d)
-        r.daily[rec][d] = sums[rec][d] / std::max(days.valid[d], 18);
-      r.annual[rec] = valid_total > 0 ? total[rec] / static_cast<double>(valid_total) : 0;
-    }
+    k = 0;
+    e = eachLine(dir, deck.daily[g], cancelled,
+                 [&](const std::vector<std::string>& f, long line) -> std::string {
+                   double c = 0;
+                   if (f.size() < 9 || !number(f[2], c)) return bad(deck.daily[g], line);
+                   const auto it = days.index.find(std::atol(f[8].c_str()) / 100);
+                   if (it == days.index.end()) return bad(deck.daily[g], line);
+                   r.daily[k % nr][it->second] = c;
+                   ++k;
+                   return {};
+                 });
+    if (e.empty()) e = count(deck.daily[g], k, nr * days.key.size());
+    if (!e.empty()) return e;
     r.day_dates = days.key;
+    // The period mean per receptor.
+    r.annual.assign(nr, 0);
+    k = 0;
+    e = eachLine(dir, deck.period[g], cancelled,
+                 [&](const std::vector<std::string>& f, long line) -> std::string {
+                   double c = 0;
+                   if (k >= nr || !number(f[2], c)) return bad(deck.period[g], line);
+                   r.annual[k++] = c;
+                   return {};
+                 });
+    if (e.empty()) e = count(deck.period[g], k, nr);
+    if (!e.empty()) return e;
   }
   return {};
 }

@@ -1,14 +1,15 @@
 // A plant for a further air-quality prediction and its run through the dispersion program
 // (US EPA, AERMOD User's Guide, EPA-454/B-23-008, the keywords of the CO, SO, RE, ME and OU
 // pathways): the control file ("deck") written from the page's tables, the summary of a year of
-// AERMET surface and profile files, and the results read back from the hourly result files
-// (POSTFILE) into the air chapter's tables of HJ 2.2-2018 (8.7, 8.8).
+// AERMET surface and profile files, and the results read back from the program's files into the
+// air chapter's tables of HJ 2.2-2018 (8.7, 8.8): per group the highest 1-hour value with its
+// hour (PLOTFILE 1 FIRST), the daily means (POSTFILE 24) and the period mean (PLOTFILE PERIOD).
 //
 // Every (case, pollutant) is one source group: a source appears once per pollutant it emits,
 // with that pollutant's rate, under an identifier "<N|A><pollutant><source>" (N normal, A
-// abnormal emission). Daily and annual means are taken from the hourly series: the daily mean
-// divides the day's sum by its valid (neither calm nor missing) hours, at least 18 of 24; the
-// annual mean divides by all valid hours (US EPA calms policy, as in the dispersion program).
+// abnormal emission). The daily and period means are the program's own (calms policy: a day's
+// sum over its valid hours, at least 18 of 24; the period over all valid hours); an abnormal
+// case needs only its 1-hour maxima.
 #pragma once
 
 #include <functional>
@@ -20,19 +21,22 @@
 
 namespace models::air::prediction {
 
-enum class SourceKind { Point, Area, Volume, Line };
+enum class SourceKind { Point, Area, Volume, Line, Circle };
+// How a stack releases: upwards, under a rain cap, or sideways.
+enum class Release { Vertical, Capped, Horizontal };
 
 struct Source {
   std::string name;
   SourceKind kind = SourceKind::Point;
-  std::vector<Point> at;                       // point: 1; area polygon: ≥ 3; line: 2; volume: 1
-  double base_m = 0;                           // base elevation
-  double height_m = 0;                         // release height
-  double diameter_m = 0;                       // stack inner diameter
-  double temp_K = 0;                           // exit temperature (0: ambient)
-  double velocity = 0;                         // exit velocity, m/s
+  std::vector<Point> at;  // point, volume, circular area (centre): 1; area polygon: ≥ 3; line: 2
+  double base_m = 0;      // base elevation
+  double height_m = 0;    // release height
+  double diameter_m = 0;  // stack inner diameter
+  double temp_K = 0;      // exit temperature (0: ambient)
+  double velocity = 0;    // exit velocity, m/s
+  Release release = Release::Vertical;         // stack
   double sigma_y = 0, sigma_z = 0;             // volume: initial σ
-  double width_m = 0;                          // line: width
+  double width_m = 0;                          // line: width; circular area: radius
   std::vector<double> normal_gs, abnormal_gs;  // per pollutant, g/s (area, line: g/s total)
 };
 
@@ -77,7 +81,10 @@ struct DeckText {
   std::string text;
   std::vector<DeckOrigin> origins;
   std::vector<std::string> groups;  // group ids: N1, N2, ..., A1, ...
-  std::vector<std::string> posts;   // POSTFILE names, one per group (same order)
+  // Result files, one per group (same order); daily and period are empty for abnormal groups.
+  std::vector<std::string> max1h;   // PLOTFILE 1 FIRST
+  std::vector<std::string> daily;   // POSTFILE 24
+  std::vector<std::string> period;  // PLOTFILE PERIOD
 };
 
 // The deck. `surface`/`profile` as written into it (relative to the deck's folder or absolute).
@@ -112,7 +119,7 @@ struct Results {
   size_t n_targets = 0, n_grid = 0, n_protection = 0;
 };
 
-// Reads the hourly result files of a run; `met` gives the valid hours. Returns a message on
+// Reads the result files of a run; `met` gives the days of the period. Returns a message on
 // failure (a file missing or a line that does not read). `cancelled` is polled.
 std::string readResults(const Plant& plant, const DeckText& deck, const std::string& dir,
                         const MetSummary& met, Results& out,

@@ -54,7 +54,7 @@ enum Kind { KStack, KOther, KTarget, KBoundary };
 enum Tool { TSelect, TStack, TArea, TBoundary, TTarget };
 
 // Stack columns before the emissions.
-enum { SName, SX, SY, SBase, SHeight, SDiam, STemp, SVel, SCols };
+enum { SName, SX, SY, SBase, SHeight, SDiam, STemp, SVel, SRelease, SCols };
 // Other sources.
 enum { OName, OKind, OCoords, OBase, OHeight, OSy, OSz, OCols };
 // Pollutants.
@@ -134,6 +134,7 @@ QString kindText(ap::SourceKind k) {
     case ap::SourceKind::Area: return QStringLiteral("面源");
     case ap::SourceKind::Volume: return QStringLiteral("体源");
     case ap::SourceKind::Line: return QStringLiteral("线源");
+    case ap::SourceKind::Circle: return QStringLiteral("圆形面源");
     default: return QStringLiteral("排气筒");
   }
 }
@@ -224,16 +225,17 @@ void AirPredictionPageHook::setup(CalculatorPage& page) {
     });
     return t;
   };
-  m_stacks = addTable(
-      QStringLiteral("排气筒"),
-      {QStringLiteral("名称"), QStringLiteral("X (m)"), QStringLiteral("Y (m)"),
-       QStringLiteral("底部海拔 (m)"), QStringLiteral("高度 (m)"), QStringLiteral("内径 (m)"),
-       QStringLiteral("出口温度 (K)"), QStringLiteral("出口速度 (m/s)")});
+  m_stacks =
+      addTable(QStringLiteral("排气筒"),
+               {QStringLiteral("名称"), QStringLiteral("X (m)"), QStringLiteral("Y (m)"),
+                QStringLiteral("底部海拔 (m)"), QStringLiteral("高度 (m)"),
+                QStringLiteral("内径 (m)"), QStringLiteral("出口温度 (K)"),
+                QStringLiteral("出口速度 (m/s)"), QStringLiteral("排放方式（竖直/加盖/水平）")});
   m_others = addTable(
       QStringLiteral("面源/体源/线源"),
       {QStringLiteral("名称"), QStringLiteral("类型"), QStringLiteral("坐标 (x y; x y; …)"),
        QStringLiteral("底部海拔 (m)"), QStringLiteral("释放高度 (m)"),
-       QStringLiteral("初始σy或线宽 (m)"), QStringLiteral("初始σz (m)")});
+       QStringLiteral("初始σy/线宽/半径 (m)"), QStringLiteral("初始σz (m)")});
   m_pollutants =
       addTable(QStringLiteral("污染物"),
                {QStringLiteral("名称"), QStringLiteral("1小时标准 (µg/m³)"),
@@ -609,7 +611,14 @@ std::optional<Inputs> AirPredictionPageHook::readInputs(QString* err) {
       return std::nullopt;
     s.at = {at};
     const QString n = q(s.name);
-    if (!(s.height_m > 0))
+    const QString release = text(m_stacks, r, SRelease);
+    s.release = release == QStringLiteral("加盖")   ? ap::Release::Capped
+                : release == QStringLiteral("水平") ? ap::Release::Horizontal
+                                                    : ap::Release::Vertical;
+    if (!release.isEmpty() && release != QStringLiteral("竖直") &&
+        s.release == ap::Release::Vertical)
+      *err = QStringLiteral("排气筒“%1”的排放方式应为竖直、加盖或水平。").arg(n);
+    else if (!(s.height_m > 0))
       *err = QStringLiteral("排气筒“%1”的高度必须大于 0。").arg(n);
     else if (!(s.diameter_m > 0))
       *err = QStringLiteral("排气筒“%1”的内径必须大于 0。").arg(n);
@@ -629,9 +638,10 @@ std::optional<Inputs> AirPredictionPageHook::readInputs(QString* err) {
     if (!uniqueName(others, r, s.name)) return std::nullopt;
     const QString kind = text(m_others, r, OKind);
     const QString n = q(s.name);
-    s.kind = kind == QStringLiteral("体源")   ? ap::SourceKind::Volume
-             : kind == QStringLiteral("线源") ? ap::SourceKind::Line
-                                              : ap::SourceKind::Area;
+    s.kind = kind == QStringLiteral("体源")       ? ap::SourceKind::Volume
+             : kind == QStringLiteral("线源")     ? ap::SourceKind::Line
+             : kind == QStringLiteral("圆形面源") ? ap::SourceKind::Circle
+                                                  : ap::SourceKind::Area;
     bool ok = false;
     s.at = parseCoords(text(m_others, r, OCoords), &ok);
     if (!ok) {
@@ -653,6 +663,8 @@ std::optional<Inputs> AirPredictionPageHook::readInputs(QString* err) {
       *err = QStringLiteral("%1“%2”的释放高度不能为负。").arg(kindText(s.kind), n);
     else if (s.kind == ap::SourceKind::Line && !(s.width_m > 0))
       *err = QStringLiteral("线源“%1”的线宽必须大于 0。").arg(n);
+    else if (s.kind == ap::SourceKind::Circle && !(s.width_m > 0))
+      *err = QStringLiteral("圆形面源“%1”的半径必须大于 0。").arg(n);
     if (!err->isEmpty()) return std::nullopt;
     if (!rates(m_others, others, r, OCols, s)) return std::nullopt;
     p.sources.push_back(s);
@@ -727,6 +739,28 @@ std::optional<Inputs> AirPredictionPageHook::readInputs(QString* err) {
   }
   if (!in.nested && !(in.x1 > in.x0 && in.y1 > in.y0)) {
     *err = QStringLiteral("自定义网格的 X1、Y1 必须大于 X0、Y0。");
+    return std::nullopt;
+  }
+  // A grid of millions of receptors (sources far apart, a typing slip in a coordinate) would
+  // exhaust the memory: refuse it with the extent named.
+  if (in.nested) {
+    double lo_x = 0, hi_x = 0, lo_y = 0, hi_y = 0;
+    bool first = true;
+    for (const auto& s : p.sources)
+      for (const auto& a : s.at) {
+        lo_x = first ? a.x : std::min(lo_x, a.x), hi_x = first ? a.x : std::max(hi_x, a.x);
+        lo_y = first ? a.y : std::min(lo_y, a.y), hi_y = first ? a.y : std::max(hi_y, a.y);
+        first = false;
+      }
+    if (hi_x - lo_x > 50000 || hi_y - lo_y > 50000) {
+      *err =
+          QStringLiteral("源的分布范围（%1 m × %2 m）超过 50 km，请检查源的坐标或改用自定义网格。")
+              .arg(hi_x - lo_x, 0, 'f', 0)
+              .arg(hi_y - lo_y, 0, 'f', 0);
+      return std::nullopt;
+    }
+  } else if ((in.x1 - in.x0) / in.step_m * ((in.y1 - in.y0) / in.step_m) > 1e6) {
+    *err = QStringLiteral("自定义网格的点数超过一百万，请加大间距或缩小范围。");
     return std::nullopt;
   }
   p.urban = p.urban_population > 0;
@@ -805,7 +839,21 @@ void AirPredictionPageHook::refreshPlan() {
     s.label = text(m_others, r, OName);
     s.line = QColor(220, 30, 30);
     const QString kind = text(m_others, r, OKind);
-    if (kind == QStringLiteral("体源")) {
+    if (kind == QStringLiteral("圆形面源") && pts.size() == 1) {
+      // The circle as a polygon of 36 sides, the radius in the σy/width column.
+      const double radius = text(m_others, r, OSy).toDouble();
+      if (radius > 0) {
+        s.points.clear();
+        for (int i = 0; i < 36; ++i) {
+          const double t = 2 * std::acos(-1.0) * i / 36;
+          s.points.push_back({pts[0].x + radius * std::cos(t), pts[0].y + radius * std::sin(t)});
+        }
+      }
+      s.form = s.points.size() > 1 ? PlanShape::Form::Polygon : PlanShape::Form::Marker;
+      s.fill = QColor(230, 60, 60, 70);
+      s.width = 2;
+      s.label_centre = true;
+    } else if (kind == QStringLiteral("体源")) {
       s.form = PlanShape::Form::Marker;
       s.fill = QColor(240, 140, 40);
     } else if (kind == QStringLiteral("线源")) {

@@ -700,7 +700,8 @@ bool AirPredictionPageHook::importDeck(const QString& path) {
                          kCaption);
     return false;
   }
-  // Point, volume and area sources, discrete receptors and the met files; one pollutant.
+  // Stacks (vertical, capped, horizontal), volumes, areas (rectangular, polygon, circular) and
+  // lines, discrete receptors and the met files; one pollutant.
   struct Src {
     QString id, type;
     QStringList loc, par, verts;
@@ -762,14 +763,52 @@ bool AirPredictionPageHook::importDeck(const QString& path) {
   m_targets->setRowCount(0);
   for (const Src& s : srcs) {
     auto at = [&](const QStringList& l, int i) { return i < l.size() ? l[i] : QString(); };
-    if (s.type == QStringLiteral("POINT")) {
+    if (s.type == QStringLiteral("POINT") || s.type == QStringLiteral("POINTCAP") ||
+        s.type == QStringLiteral("POINTHOR")) {
       const int row = m_stacks->rowCount();
       m_stacks->setRowCount(row + 1);
-      const QStringList cells = {s.id,         at(s.loc, 0),       at(s.loc, 1), at(s.loc, 2),
-                                 at(s.par, 1), at(s.par, 4),       at(s.par, 2), at(s.par, 3),
-                                 at(s.par, 0), QStringLiteral("0")};
+      const QStringList cells = {s.id,
+                                 at(s.loc, 0),
+                                 at(s.loc, 1),
+                                 at(s.loc, 2),
+                                 at(s.par, 1),
+                                 at(s.par, 4),
+                                 at(s.par, 2),
+                                 at(s.par, 3),
+                                 s.type == QStringLiteral("POINTCAP")   ? QStringLiteral("加盖")
+                                 : s.type == QStringLiteral("POINTHOR") ? QStringLiteral("水平")
+                                                                        : QStringLiteral("竖直"),
+                                 at(s.par, 0),
+                                 QStringLiteral("0")};
       for (int c = 0; c < cells.size(); ++c)
         m_stacks->setItem(row, c, new QTableWidgetItem(cells[c]));
+    } else if (s.type == QStringLiteral("AREACIRC") || s.type == QStringLiteral("LINE")) {
+      // A circular area (centre, radius) or a line (two ends, width): rates in g/s in total.
+      const bool circle = s.type == QStringLiteral("AREACIRC");
+      const double size = at(s.par, 2).toDouble();
+      double rate = at(s.par, 0).toDouble();
+      QString coords = at(s.loc, 0) + QLatin1Char(' ') + at(s.loc, 1);
+      if (circle) {
+        rate *= std::acos(-1.0) * size * size;
+      } else {
+        coords += QStringLiteral("; ") + at(s.loc, 2) + QLatin1Char(' ') + at(s.loc, 3);
+        rate *= std::hypot(at(s.loc, 2).toDouble() - at(s.loc, 0).toDouble(),
+                           at(s.loc, 3).toDouble() - at(s.loc, 1).toDouble()) *
+                size;
+      }
+      const int row = m_others->rowCount();
+      m_others->setRowCount(row + 1);
+      const QStringList cells = {s.id,
+                                 circle ? QStringLiteral("圆形面源") : QStringLiteral("线源"),
+                                 coords,
+                                 at(s.loc, circle ? 2 : 4),
+                                 at(s.par, 1),
+                                 at(s.par, 2),
+                                 QString(),
+                                 QString::number(rate, 'g', 10),
+                                 QStringLiteral("0")};
+      for (int c = 0; c < cells.size(); ++c)
+        m_others->setItem(row, c, new QTableWidgetItem(cells[c]));
     } else if (s.type == QStringLiteral("VOLUME") || s.type.startsWith(QStringLiteral("AREA"))) {
       const bool vol = s.type == QStringLiteral("VOLUME");
       QString coords = at(s.loc, 0) + QLatin1Char(' ') + at(s.loc, 1);
@@ -778,7 +817,17 @@ bool AirPredictionPageHook::importDeck(const QString& path) {
         QStringList pts;
         if (s.type == QStringLiteral("AREAPOLY"))
           for (int i = 0; i + 1 < s.verts.size(); i += 2) pts << s.verts[i] + ' ' + s.verts[i + 1];
-        if (pts.size() < 3) continue;  // rectangular and circular areas are not imported
+        if (s.type == QStringLiteral("AREA")) {
+          // A rectangle from its corner (x, y), sides along x and y turned clockwise by the angle.
+          const double x0 = at(s.loc, 0).toDouble(), y0 = at(s.loc, 1).toDouble();
+          const double dx = at(s.par, 2).toDouble();
+          const double dy = s.par.size() > 3 ? at(s.par, 3).toDouble() : dx;
+          const double a = at(s.par, 4).toDouble() * std::acos(-1.0) / 180;
+          for (const auto& [u, v] : {std::pair{0.0, 0.0}, {dx, 0.0}, {dx, dy}, {0.0, dy}})
+            pts << QString::number(x0 + u * std::cos(a) + v * std::sin(a), 'f', 3) + ' ' +
+                       QString::number(y0 - u * std::sin(a) + v * std::cos(a), 'f', 3);
+        }
+        if (pts.size() < 3) continue;
         coords = pts.join(QStringLiteral("; "));
         bool ok = false;
         const auto ring = [&] {
@@ -838,6 +887,7 @@ void AirPredictionPageHook::storeInputs(CalculatorPage&, core::Values& inputs) {
   o["targets"] = tableJson(m_targets);
   o["boundary"] = tableJson(m_boundary);
   o["emission_columns"] = headersJson(m_stacks);
+  o["stack_release_column"] = true;
   QJsonObject settings;
   for (QLineEdit* e : m_settings->findChildren<QLineEdit*>())
     settings[e->objectName()] =
@@ -920,7 +970,14 @@ void AirPredictionPageHook::loadInputs(CalculatorPage&, const core::Values& inpu
   m_filling = false;
   syncEmissionColumns();
   m_filling = true;
-  fill(m_stacks, o["stacks"].toArray());
+  QJsonArray stacks = o["stacks"].toArray();
+  if (!o["stack_release_column"].toBool())  // saved before stacks had a release column
+    for (qsizetype r = 0; r < stacks.size(); ++r) {
+      QJsonArray row = stacks[r].toArray();
+      if (row.size() > 8) row.insert(8, QString());
+      stacks[r] = row;
+    }
+  fill(m_stacks, stacks);
   fill(m_others, o["others"].toArray());
   fill(m_targets, o["targets"].toArray());
   fill(m_boundary, o["boundary"].toArray());

@@ -103,13 +103,17 @@ void PlanView::showScene(const prop::Scene& s, const std::vector<prop::Point2>& 
     shapes.push_back(sh);
   }
   for (size_t i = 0; i < s.buildings.size(); ++i) {
-    auto* item = new QGraphicsPolygonItem(scenePolygon(s.buildings[i].footprint));
-    item->setBrush(QColor(150, 150, 150, 170));
-    item->setPen(cosmetic(QColor(50, 50, 50), 2));
-    addTagged(item, {ItemKind::Building, static_cast<int>(i)});
-    auto* t = new QGraphicsSimpleTextItem(name(s.buildings[i].name), item);
-    t->setFlag(QGraphicsItem::ItemIgnoresTransformations);
-    t->setPos(item->boundingRect().center());
+    // A building as a grey polygon with its name, drawn by the shared plan view.
+    PlanShape sh;
+    sh.form = PlanShape::Form::Polygon;
+    sh.ref = ref(ItemKind::Building, i);
+    sh.points = points(s.buildings[i].footprint);
+    sh.fill = QColor(150, 150, 150, 170);
+    sh.line = QColor(50, 50, 50);
+    sh.width = 2;
+    sh.label = name(s.buildings[i].name);
+    sh.label_centre = true;
+    shapes.push_back(sh);
   }
   for (size_t i = 0; i < s.openings.size(); ++i) {
     PlanShape sh;
