@@ -21,6 +21,7 @@
 #include "app/pages/noise/stueber_noise_page.h"
 #include "app/pages/risk/risk_page.h"
 #include "app/pages/risk/spill_evaporation_page.h"
+#include "app/pages/risk/toxic_release_page.h"
 #include "app/pages/risk/vce_page.h"
 #include "app/pages/tools/subsidence_page.h"
 #include "app/pages/tools/unit_converter_page.h"
@@ -77,6 +78,7 @@ const std::map<std::string, Factory>& factories() {
       {"stueber", make<StueberNoisePageHook>()},
       {"highway", make<HighwayNoisePageHook>()},
       {"noise_map", make<NoiseMapPageHook>()},
+      {"toxic_release", make<ToxicReleasePageHook>()},
   };
   return f;
 }

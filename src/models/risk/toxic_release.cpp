@@ -186,13 +186,15 @@ std::vector<WeatherCase> weatherCases(const ToxicReleaseInput& in) {
 
 core::Check parseReceptors(const std::string& text, std::vector<Receptor>& out) {
   out.clear();
-  std::istringstream in(text);
+  // Receptors are separated by line ends or ';' (the field is one line on the page).
+  std::string all = text;
+  std::replace(all.begin(), all.end(), ';', '\n');
+  std::istringstream in(all);
   std::string line;
   int n = 0;
   while (std::getline(in, line)) {
     ++n;
-    for (auto& ch : line)
-      if (ch == '\t' || ch == ';') ch = ',';
+    std::replace(line.begin(), line.end(), '\t', ',');
     if (trim(line).empty()) continue;
     const auto c = splitCsv(line);
     Receptor r;
@@ -528,25 +530,17 @@ std::string resultText(const ToxicReleaseInput& in, const ToxicReleaseResult& r)
 
 }  // namespace
 
-const core::CalculatorDesc& toxicReleaseDesc() {
-  static const core::CalculatorDesc d = [] {
-    core::CalculatorDesc c;
-    c.id = "toxic_release";
-    c.title = "有毒物质扩散预测 (HJ 169-2018)";
-    c.category = kCategory;
-    c.command = 32834;
-    c.page = 40;
-    c.template_id = 240;
-    c.class_name = "CToxicReleaseDlg";
-    c.method =
-        "HJ 169-2018 建设项目环境风险评价技术导则 附录G（模型选择）、附录H（毒性终点浓度）；"
-        "重质气体扩散 kuvaslab（Ermak 1990, UCRL-MA-105607）";
-    c.formulas =
-        "T = 2X/Ur；Td > T 为连续排放，否则为瞬时排放\n"
-        "连续排放 Ri = [g·(ρrel − ρa)/ρa · (Q/ρrel)/Drel]^(1/3) / Ur，Ri ≥ 1/6 为重质气体\n"
-        "瞬时排放 Ri = g·(ρrel − ρa)/ρa · (Qt/ρrel)^(1/3) / Ur²，Ri > 0.04 为重质气体\n"
-        "c(mg/m³) = φ·M·p/(R·T)·10⁶";
-    using In = ToxicReleaseInput;
+namespace {
+const core::Form<ToxicReleaseInput>& toxicReleaseForm();
+}  // namespace
+
+ToxicReleaseInput toxicReleaseInput(const core::Values& v) { return toxicReleaseForm().read(v); }
+
+namespace {
+
+const core::Form<ToxicReleaseInput>& toxicReleaseForm() {
+  using In = ToxicReleaseInput;
+  static const core::Form<In> f = [] {
     core::Form<In> form("物质");
     form.bind("substance", &In::substance, 4001, "物质名称");
     form.bind("wms", &In::wms_g_mol, 4002, "摩尔质量M", "g/mol");
@@ -589,7 +583,34 @@ const core::CalculatorDesc& toxicReleaseDesc() {
     form.bind("srcx", &In::src_x_m, 4060, "泄漏源X", "m");
     form.bind("srcy", &In::src_y_m, 4061, "泄漏源Y", "m");
     form.bind("wind", &In::wind_to_deg, 4062, "风向（下风方位角）", "°");
-    form.bind("receptors", &In::receptors, 4063, "敏感目标（每行：名称, X, Y[, 高度]）");
+    form.bind("receptors", &In::receptors, 4063, "敏感目标（名称, X, Y[, 高度]; …）");
+    return form;
+  }();
+  return f;
+}
+
+}  // namespace
+
+const core::CalculatorDesc& toxicReleaseDesc() {
+  static const core::CalculatorDesc d = [] {
+    core::CalculatorDesc c;
+    c.id = "toxic_release";
+    c.title = "有毒物质扩散预测 (HJ 169-2018)";
+    c.category = kCategory;
+    c.command = 32834;
+    c.page = 40;
+    c.template_id = 240;
+    c.class_name = "CToxicReleaseDlg";
+    c.method =
+        "HJ 169-2018 建设项目环境风险评价技术导则 附录G（模型选择）、附录H（毒性终点浓度）；"
+        "重质气体扩散 kuvaslab（Ermak 1990, UCRL-MA-105607）";
+    c.formulas =
+        "T = 2X/Ur；Td > T 为连续排放，否则为瞬时排放\n"
+        "连续排放 Ri = [g·(ρrel − ρa)/ρa · (Q/ρrel)/Drel]^(1/3) / Ur，Ri ≥ 1/6 为重质气体\n"
+        "瞬时排放 Ri = g·(ρrel − ρa)/ρa · (Qt/ρrel)^(1/3) / Ur²，Ri > 0.04 为重质气体\n"
+        "c(mg/m³) = φ·M·p/(R·T)·10⁶";
+    using In = ToxicReleaseInput;
+    const auto& form = toxicReleaseForm();
     c.fields = form.fields();
     c.actions = {{"compute", "计算", 4090}};
     c.result_text_id = 4091;

@@ -182,5 +182,7 @@ std::vector<core::Table> toxicReleaseTables(const ToxicReleaseInput& in,
                                             const ToxicReleaseResult& r);
 
 const core::CalculatorDesc& toxicReleaseDesc();
+// The input as the page's form values give it (every key of the description present).
+ToxicReleaseInput toxicReleaseInput(const core::Values& v);
 
 }  // namespace models::risk

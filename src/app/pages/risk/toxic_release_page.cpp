@@ -1,0 +1,495 @@
+#include "app/pages/risk/toxic_release_page.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QLogValueAxis>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QSvgGenerator>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "app/calculator_page.h"
+#include "core/file_io.h"
+#include "core/format.h"
+#include "widgets/excel_export.h"
+#include "widgets/list_table.h"
+#include "widgets/prompts.h"
+
+namespace app {
+
+using namespace models::risk;
+
+namespace toxic {
+
+namespace {
+
+QString g_user_path;
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+QString userSubstancePath() {
+  if (!g_user_path.isEmpty()) return g_user_path;
+  return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+         QStringLiteral("/substances.csv");
+}
+
+void setUserSubstancePath(const QString& path) { g_user_path = path; }
+
+std::vector<Substance> substanceList() {
+  QFile f(userSubstancePath());
+  std::vector<Substance> user;
+  if (f.open(QIODevice::ReadOnly)) user = parseSubstances(f.readAll().toStdString());
+  return mergeSubstances(builtinSubstances(), user);
+}
+
+ThreatZonePlot::ThreatZonePlot(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("threatZones"));
+  setMinimumSize(480, 360);
+  setAutoFillBackground(true);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, Qt::white);
+  setPalette(pal);
+}
+
+void ThreatZonePlot::setResult(const ToxicReleaseInput& in, const CaseResult* c) {
+  m_in = in;
+  m_case = c;
+  update();
+}
+
+std::vector<QPointF> ThreatZonePlot::footprint(int k) const {
+  std::vector<QPointF> pts;
+  if (!m_case) return pts;
+  const auto& fp = m_case->footprints[k];
+  const double th = m_in.wind_to_deg * std::numbers::pi / 180;
+  const double s = std::sin(th), c = std::cos(th);
+  auto world = [&](double x, double y) {
+    return QPointF(m_in.src_x_m + x * s + y * c, m_in.src_y_m + x * c - y * s);
+  };
+  std::vector<QPointF> left, right;
+  for (size_t i = 0; i < fp.x.size(); ++i) {
+    if (fp.half_width[i] <= 0) continue;
+    left.push_back(world(fp.x[i], fp.half_width[i]));
+    right.push_back(world(fp.x[i], -fp.half_width[i]));
+  }
+  pts = left;
+  for (auto it = right.rbegin(); it != right.rend(); ++it) pts.push_back(*it);
+  if (!pts.empty()) pts.push_back(pts.front());
+  return pts;
+}
+
+void ThreatZonePlot::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.setRenderHint(QPainter::Antialiasing);
+  paintOn(p, QRectF(rect()));
+}
+
+void ThreatZonePlot::paintOn(QPainter& p, const QRectF& area) {
+  p.fillRect(area, Qt::white);
+  if (!m_case) {
+    p.drawText(area, Qt::AlignCenter, QStringLiteral("尚无计算结果"));
+    return;
+  }
+  // Extent: the source, both circles, the receptors.
+  double r = 10;
+  for (const auto& e : m_case->endpoints)
+    if (e.reach.found) r = std::max(r, e.reach.x);
+  QRectF world(m_in.src_x_m - r * 1.1, m_in.src_y_m - r * 1.1, r * 2.2, r * 2.2);
+  std::vector<Receptor> rs;
+  parseReceptors(m_in.receptors, rs);
+  for (const auto& rc : rs) world = world.united(QRectF(rc.x - 1, rc.y - 1, 2, 2));
+  const QRectF plot = area.adjusted(90, 30, -20, -50);
+  const double scale = std::min(plot.width() / world.width(), plot.height() / world.height());
+  const QPointF mid = world.center();
+  auto toScreen = [&](QPointF w) {
+    return QPointF(plot.center().x() + (w.x() - mid.x()) * scale,
+                   plot.center().y() - (w.y() - mid.y()) * scale);
+  };
+  p.setPen(QPen(Qt::gray, 1));
+  p.drawRect(plot);
+  // Ticks in full projected coordinates.
+  // A 1-2-5 step giving at most six ticks across the shown width.
+  const double shown = plot.width() / scale;
+  double step = std::pow(10, std::floor(std::log10(shown / 6)));
+  for (double m : {1.0, 2.0, 5.0, 10.0})
+    if (shown / (step * m) <= 6) {
+      step *= m;
+      break;
+    }
+  QFont small = p.font();
+  small.setPointSizeF(7.5);
+  p.setFont(small);
+  for (double x = std::ceil((mid.x() - plot.width() / 2 / scale) / step) * step;
+       x <= mid.x() + plot.width() / 2 / scale; x += step) {
+    const double sx = toScreen({x, mid.y()}).x();
+    p.drawLine(QPointF(sx, plot.bottom()), QPointF(sx, plot.bottom() + 4));
+    p.drawText(QRectF(sx - 60, plot.bottom() + 5, 120, 14), Qt::AlignHCenter,
+               q(core::cformat("%.1f", x)));
+  }
+  for (double y = std::ceil((mid.y() - plot.height() / 2 / scale) / step) * step;
+       y <= mid.y() + plot.height() / 2 / scale; y += step) {
+    const double sy = toScreen({mid.x(), y}).y();
+    p.drawLine(QPointF(plot.left() - 4, sy), QPointF(plot.left(), sy));
+    p.drawText(QRectF(area.left(), sy - 7, 84, 14), Qt::AlignRight | Qt::AlignVCenter,
+               q(core::cformat("%.1f", y)));
+  }
+  p.setClipRect(plot);
+  const QColor colours[2] = {QColor(220, 30, 30), QColor(240, 150, 0)};
+  for (int k = 1; k >= 0; --k) {
+    const auto pts = footprint(k);
+    QPolygonF poly;
+    for (const auto& w : pts) poly << toScreen(w);
+    QColor fill = colours[k];
+    fill.setAlpha(90);
+    p.setPen(QPen(colours[k], 1.5));
+    p.setBrush(fill);
+    if (!poly.isEmpty()) p.drawPolygon(poly);
+    const auto& e = m_case->endpoints[k];
+    if (e.reach.found) {
+      p.setBrush(Qt::NoBrush);
+      p.setPen(QPen(colours[k], 1.2, Qt::DashLine));
+      const QPointF c = toScreen({m_in.src_x_m, m_in.src_y_m});
+      p.drawEllipse(c, e.reach.x * scale, e.reach.x * scale);
+    }
+  }
+  const QPointF src = toScreen({m_in.src_x_m, m_in.src_y_m});
+  p.setPen(QPen(Qt::black, 1));
+  p.setBrush(Qt::black);
+  p.drawEllipse(src, 3.5, 3.5);
+  // Wind arrow.
+  const double th = m_in.wind_to_deg * std::numbers::pi / 180;
+  const QPointF tip = src + QPointF(std::sin(th), -std::cos(th)) * 40;
+  p.drawLine(src, tip);
+  p.drawText(tip + QPointF(4, 12), QStringLiteral("下风向"));
+  p.setBrush(QColor(30, 90, 200));
+  for (const auto& rc : rs) {
+    const QPointF s = toScreen({rc.x, rc.y});
+    p.setPen(QPen(QColor(30, 90, 200), 1));
+    p.drawRect(QRectF(s.x() - 3, s.y() - 3, 6, 6));
+    p.setPen(Qt::black);
+    p.drawText(s + QPointF(5, -4), q(rc.name));
+  }
+  p.setClipping(false);
+  p.setFont(QFont());
+  p.setPen(Qt::black);
+  p.drawText(QRectF(area.left(), area.top() + 4, area.width(), 20), Qt::AlignHCenter,
+             q(m_case->weather.name + "  威胁区域（实线：影响范围，虚线：最远影响距离）"));
+  for (int k = 0; k < 2; ++k) {
+    const QRectF legend(area.left() + 90 + k * 230, area.bottom() - 22, 220, 18);
+    p.fillRect(QRectF(legend.left(), legend.top() + 4, 14, 10), colours[k]);
+    p.drawText(legend.adjusted(18, 0, 0, 0), Qt::AlignVCenter,
+               q(core::cformat("大气毒性终点浓度-%d (%g mg/m³)", k + 1,
+                               m_case->endpoints[k].level_mg_m3)));
+  }
+}
+
+bool ThreatZonePlot::savePng(const QString& path) { return grab().save(path, "PNG"); }
+
+bool ThreatZonePlot::saveSvg(const QString& path) {
+  QSvgGenerator svg;
+  svg.setFileName(path);
+  svg.setSize(size());
+  svg.setViewBox(rect());
+  svg.setTitle(QStringLiteral("威胁区域"));
+  QPainter p;
+  if (!p.begin(&svg)) return false;
+  paintOn(p, QRectF(rect()));
+  return p.end();
+}
+
+}  // namespace toxic
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+void setField(CalculatorPage& page, const std::string& key, double v) { page.setValue(key, v); }
+
+QChartView* makeChart(QWidget* parent, const char* name) {
+  auto* v = new QChartView(new QChart, parent);
+  v->setObjectName(QLatin1String(name));
+  v->setRenderHint(QPainter::Antialiasing);
+  v->setMinimumHeight(320);
+  return v;
+}
+
+// A table tab: the list and its "复制选中表格" / "结果导入EXCEL" buttons.
+QWidget* tableTab(QWidget* parent, const core::Table& t) {
+  auto* w = new QWidget(parent);
+  auto* lay = new QVBoxLayout(w);
+  auto* list = new widgets::ListTable(w);
+  list->setObjectName(QStringLiteral("list"));
+  list->setTable(t);
+  lay->addWidget(list);
+  auto* bar = new QHBoxLayout;
+  auto* copy = new QPushButton(QStringLiteral("复制选中表格"), w);
+  auto* xls = new QPushButton(QStringLiteral("结果导入EXCEL"), w);
+  QObject::connect(copy, &QPushButton::clicked, w,
+                   [w, list] { widgets::copyListSelection(w, *list); });
+  const QString title = q(t.title);
+  QObject::connect(xls, &QPushButton::clicked, w,
+                   [w, list, title] { widgets::exportListTable(w, *list, title); });
+  bar->addWidget(copy);
+  bar->addWidget(xls);
+  bar->addStretch();
+  lay->addLayout(bar);
+  return w;
+}
+
+}  // namespace
+
+void ToxicReleasePageHook::setup(CalculatorPage& page) {
+  m_page = &page;
+  // The substance list over the property fields.
+  if (QGroupBox* box = page.group("物质")) {
+    auto* grid = qobject_cast<QGridLayout*>(box->layout());
+    auto* bar = new QHBoxLayout;
+    m_substances = new QComboBox(box);
+    m_substances->setObjectName(QStringLiteral("substanceList"));
+    auto* save = new QPushButton(QStringLiteral("保存到物质表"), box);
+    save->setObjectName(QStringLiteral("saveSubstance"));
+    bar->addWidget(new QLabel(QStringLiteral("物质表"), box));
+    bar->addWidget(m_substances, 1);
+    bar->addWidget(save);
+    if (grid) grid->addLayout(bar, grid->rowCount(), 0, 1, 3);
+    fillSubstances();
+    QObject::connect(m_substances, &QComboBox::activated, box,
+                     [this](int) { chooseSubstance(m_substances->currentText()); });
+    QObject::connect(save, &QPushButton::clicked, box, [this] { saveSubstance(); });
+  }
+  if (auto* cover = qobject_cast<QComboBox*>(page.control("cover"))) {
+    QObject::connect(cover, &QComboBox::activated, &page, [&page](int i) {
+      const auto& lc = landCovers();
+      if (i >= 0 && static_cast<size_t>(i) < lc.size())
+        page.setValue("z0", lc[static_cast<size_t>(i)].z0_m);
+    });
+  }
+  m_tabs = new QTabWidget(&page);
+  m_tabs->setObjectName(QStringLiteral("toxicResults"));
+  m_tabs->setMinimumHeight(420);
+  m_distance = makeChart(m_tabs, "distanceChart");
+  m_receptor = makeChart(m_tabs, "receptorChart");
+  auto* zoneTab = new QWidget(m_tabs);
+  auto* zl = new QVBoxLayout(zoneTab);
+  auto* zbar = new QHBoxLayout;
+  m_case_choice = new QComboBox(zoneTab);
+  m_case_choice->setObjectName(QStringLiteral("zoneCase"));
+  auto* png = new QPushButton(QStringLiteral("保存PNG"), zoneTab);
+  auto* svg = new QPushButton(QStringLiteral("保存SVG"), zoneTab);
+  zbar->addWidget(new QLabel(QStringLiteral("气象条件"), zoneTab));
+  zbar->addWidget(m_case_choice);
+  zbar->addStretch();
+  zbar->addWidget(png);
+  zbar->addWidget(svg);
+  zl->addLayout(zbar);
+  m_zones = new toxic::ThreatZonePlot(zoneTab);
+  zl->addWidget(m_zones, 1);
+  QObject::connect(m_case_choice, &QComboBox::activated, zoneTab, [this](int i) { showCase(i); });
+  auto save = [this, zoneTab](bool asSvg) {
+    const QString path = widgets::chooseSaveFile(
+        zoneTab, QStringLiteral("保存威胁区域图"),
+        asSvg ? QStringLiteral("威胁区域.svg") : QStringLiteral("威胁区域.png"),
+        asSvg ? QStringLiteral("SVG 图像 (*.svg)") : QStringLiteral("PNG 图像 (*.png)"));
+    if (path.isEmpty()) return;
+    if (!(asSvg ? m_zones->saveSvg(path) : m_zones->savePng(path)))
+      widgets::showMessage(zoneTab, QStringLiteral("无法写入文件“%1”。").arg(path));
+  };
+  QObject::connect(png, &QPushButton::clicked, zoneTab, [save] { save(false); });
+  QObject::connect(svg, &QPushButton::clicked, zoneTab, [save] { save(true); });
+  m_tabs->addTab(m_distance, QStringLiteral("浓度-距离曲线"));
+  m_tabs->addTab(m_receptor, QStringLiteral("敏感目标浓度曲线"));
+  m_tabs->addTab(zoneTab, QStringLiteral("威胁区域"));
+  page.contentLayout()->addWidget(m_tabs);
+  m_tabs->setVisible(false);
+}
+
+void ToxicReleasePageHook::fillSubstances() {
+  m_substances->clear();
+  for (const auto& s : toxic::substanceList()) m_substances->addItem(q(s.name_zh));
+  m_substances->setCurrentText(QStringLiteral("氯气"));
+}
+
+void ToxicReleasePageHook::chooseSubstance(const QString& name) {
+  for (const auto& s : toxic::substanceList()) {
+    if (q(s.name_zh) != name) continue;
+    CalculatorPage& page = *m_page;
+    page.setText("substance", s.name_zh);
+    setField(page, "wms", s.wms * 1000);
+    setField(page, "tbp", s.tbp - 273.15);
+    setField(page, "dhe", s.dhe);
+    setField(page, "cps", s.cps);
+    setField(page, "cpsl", s.cpsl);
+    setField(page, "rhosl", s.rhosl);
+    setField(page, "spb", s.spb);
+    setField(page, "spc", s.spc);
+    setField(page, "ep1", s.endpoint1);
+    setField(page, "ep2", s.endpoint2);
+    return;
+  }
+}
+
+bool ToxicReleasePageHook::saveSubstance() {
+  CalculatorPage& page = *m_page;
+  if (!page.readForm()) return false;
+  const ToxicReleaseInput in = toxicReleaseInput(page.values());
+  if (in.substance.empty()) {
+    widgets::showMessage(&page, QStringLiteral("请先输入物质名称！"));
+    return false;
+  }
+  QFile f(toxic::userSubstancePath());
+  std::vector<Substance> user;
+  if (f.open(QIODevice::ReadOnly)) user = parseSubstances(f.readAll().toStdString());
+  f.close();
+  Substance s;
+  s.name_zh = in.substance;
+  s.wms = in.wms_g_mol / 1000;
+  s.tbp = in.tbp_c + 273.15;
+  s.dhe = in.dhe_j_kg, s.cps = in.cps_j_kg_k, s.cpsl = in.cpsl_j_kg_k, s.rhosl = in.rhosl_kg_m3;
+  s.spb = in.spb_k, s.spc = in.spc_k, s.endpoint1 = in.endpoint1_mg_m3;
+  s.endpoint2 = in.endpoint2_mg_m3;
+  user = mergeSubstances(user, {s});
+  const std::string err =
+      core::writeFileAtomic(toxic::userSubstancePath().toStdString(), writeSubstances(user));
+  if (!err.empty()) {
+    widgets::showMessage(&page, q("物质表无法保存：" + err));
+    return false;
+  }
+  fillSubstances();
+  m_substances->setCurrentText(q(s.name_zh));
+  return true;
+}
+
+bool ToxicReleasePageHook::showOutcome(CalculatorPage& page, const std::string&,
+                                       const core::Outcome& outcome) {
+  m_input = toxicReleaseInput(page.values());
+  m_result = computeToxicRelease(m_input);  // the same run the description made
+  for (QWidget* w : m_table_tabs) {
+    m_tabs->removeTab(m_tabs->indexOf(w));
+    w->deleteLater();
+  }
+  m_table_tabs.clear();
+  int at = 0;
+  for (const auto& t : outcome.tables) {
+    QWidget* w = tableTab(m_tabs, t);
+    m_tabs->insertTab(at++, w, q(t.title));
+    m_table_tabs.push_back(w);
+  }
+  // Downwind maximum with both end-points.
+  const double m_kg = m_input.wms_g_mol / 1000;
+  {
+    auto* chart = new QChart;
+    chart->setTitle(QStringLiteral("下风向轴线最大浓度"));
+    auto* ax = new QValueAxis;
+    ax->setTitleText(QStringLiteral("下风向距离 (m)"));
+    auto* ay = new QLogValueAxis;
+    ay->setTitleText(QStringLiteral("浓度 (mg/m³)"));
+    ay->setLabelFormat(QStringLiteral("%g"));
+    chart->addAxis(ax, Qt::AlignBottom);
+    chart->addAxis(ay, Qt::AlignLeft);
+    double xmax = 1, ymin = 1e300, ymax = 0;
+    for (const auto& c : m_result.cases) {
+      auto* s = new QLineSeries;
+      s->setName(q(c.weather.name));
+      for (const auto& row : c.run.conc) {
+        const double v = mgPerM3(row.cz.empty() ? 0 : row.cz[0][0], m_kg, c.weather.ta_c + 273.15);
+        if (v <= 0) continue;
+        s->append(row.x, v);
+        xmax = std::max(xmax, row.x);
+        ymin = std::min(ymin, v);
+        ymax = std::max(ymax, v);
+      }
+      chart->addSeries(s);
+      s->attachAxis(ax);
+      s->attachAxis(ay);
+    }
+    const double eps[2] = {m_input.endpoint1_mg_m3, m_input.endpoint2_mg_m3};
+    for (int k = 0; k < 2; ++k) {
+      auto* s = new QLineSeries;
+      s->setName(q(core::cformat("大气毒性终点浓度-%d", k + 1)));
+      s->append(0, eps[k]);
+      s->append(xmax, eps[k]);
+      QPen pen(k == 0 ? QColor(220, 30, 30) : QColor(240, 150, 0));
+      pen.setStyle(Qt::DashLine);
+      s->setPen(pen);
+      chart->addSeries(s);
+      s->attachAxis(ax);
+      s->attachAxis(ay);
+      ymin = std::min(ymin, eps[k]);
+      ymax = std::max(ymax, eps[k]);
+    }
+    ax->setRange(0, xmax);
+    if (ymax > 0) ay->setRange(std::max(ymin, ymax * 1e-8) / 2, ymax * 2);
+    QChart* old = m_distance->chart();
+    m_distance->setChart(chart);
+    delete old;
+  }
+  // Receptors over time.
+  {
+    auto* chart = new QChart;
+    chart->setTitle(QStringLiteral("敏感目标浓度随时间变化"));
+    auto* ax = new QValueAxis;
+    ax->setTitleText(QStringLiteral("时间 (min)"));
+    auto* ay = new QValueAxis;
+    ay->setTitleText(QStringLiteral("浓度 (mg/m³)"));
+    chart->addAxis(ax, Qt::AlignBottom);
+    chart->addAxis(ay, Qt::AlignLeft);
+    for (const auto& c : m_result.cases)
+      for (const auto& rr : c.receptors) {
+        auto* s = new QLineSeries;
+        s->setName(q(c.weather.name + " " + rr.name));
+        for (size_t i = 0; i < rr.times.size(); ++i) s->append(rr.times[i] / 60, rr.conc_mg_m3[i]);
+        chart->addSeries(s);
+        s->attachAxis(ax);
+        s->attachAxis(ay);
+      }
+    QChart* old = m_receptor->chart();
+    m_receptor->setChart(chart);
+    delete old;
+  }
+  m_case_choice->clear();
+  for (const auto& c : m_result.cases) m_case_choice->addItem(q(c.weather.name));
+  showCase(0);
+  m_tabs->setVisible(true);
+  m_tabs->setCurrentIndex(0);
+  return false;  // the result text the generic way
+}
+
+void ToxicReleasePageHook::showCase(int index) {
+  if (index < 0 || static_cast<size_t>(index) >= m_result.cases.size()) {
+    m_zones->setResult(m_input, nullptr);
+    return;
+  }
+  m_zones->setResult(m_input, &m_result.cases[static_cast<size_t>(index)]);
+}
+
+void ToxicReleasePageHook::clearResults(CalculatorPage&) {
+  m_zones->setResult(m_input, nullptr);
+  m_result = {};
+  for (QWidget* w : m_table_tabs) {
+    m_tabs->removeTab(m_tabs->indexOf(w));
+    w->deleteLater();
+  }
+  m_table_tabs.clear();
+  m_case_choice->clear();
+  m_tabs->setVisible(false);
+}
+
+}  // namespace app

@@ -1,0 +1,81 @@
+// The toxic release page (有毒物质扩散预测, HJ 169-2018): the substance list that fills the
+// property fields (the shipped table plus the user's own rows), the roughness by land cover, and
+// the results a compute gives: every table with copy and EXCEL export, the downwind maximum
+// against distance with both end-points, the receptor curves and the threat zones over the plan.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <vector>
+
+#include "app/page_hook.h"
+#include "models/risk/toxic_release.h"
+
+class QChartView;
+class QComboBox;
+class QTabWidget;
+
+namespace app {
+
+namespace toxic {
+
+// The threat zones in plan coordinates: for each end-point the downwind footprint and the
+// circle of its farthest distance, the source and the receptors.
+class ThreatZonePlot : public QWidget {
+  Q_OBJECT
+ public:
+  explicit ThreatZonePlot(QWidget* parent = nullptr);
+  void setResult(const models::risk::ToxicReleaseInput& in, const models::risk::CaseResult* c);
+  bool hasResult() const { return m_case != nullptr; }
+  // The footprint of end-point k (0, 1) as plan points (x east, y north), closed.
+  std::vector<QPointF> footprint(int k) const;
+  bool savePng(const QString& path);
+  bool saveSvg(const QString& path);
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+
+ private:
+  void paintOn(QPainter& p, const QRectF& area);
+  models::risk::ToxicReleaseInput m_in;
+  const models::risk::CaseResult* m_case = nullptr;
+};
+
+// The user's substance rows (per-user data folder); tests may point it elsewhere.
+QString userSubstancePath();
+void setUserSubstancePath(const QString& path);
+std::vector<models::risk::Substance> substanceList();
+
+}  // namespace toxic
+
+class ToxicReleasePageHook : public PageHook {
+ public:
+  void setup(CalculatorPage& page) override;
+  bool showOutcome(CalculatorPage& page, const std::string& action,
+                   const core::Outcome& outcome) override;
+  void clearResults(CalculatorPage& page) override;
+
+  void chooseSubstance(const QString& name);
+  bool saveSubstance();
+  const models::risk::ToxicReleaseResult& result() const { return m_result; }
+  toxic::ThreatZonePlot* zones() const { return m_zones; }
+  QTabWidget* tabs() const { return m_tabs; }
+  QChartView* distanceChart() const { return m_distance; }
+  QChartView* receptorChart() const { return m_receptor; }
+
+ private:
+  void fillSubstances();
+  void showCase(int index);
+  CalculatorPage* m_page = nullptr;
+  QComboBox* m_substances = nullptr;
+  QComboBox* m_case_choice = nullptr;
+  QTabWidget* m_tabs = nullptr;
+  QChartView* m_distance = nullptr;
+  QChartView* m_receptor = nullptr;
+  toxic::ThreatZonePlot* m_zones = nullptr;
+  std::vector<QWidget*> m_table_tabs;
+  models::risk::ToxicReleaseInput m_input;
+  models::risk::ToxicReleaseResult m_result;
+};
+
+}  // namespace app
