@@ -137,6 +137,26 @@ class ToxicReleasePageTest : public QObject {
     QCOMPARE(qobject_cast<QLineEdit*>(page->control("ua2"))->text(), QStringLiteral("3.2"));
   }
 
+  void aLeakPageHandsItsReleaseOver() {
+    app::CMainDlg w;
+    auto* leak = qobject_cast<app::CalculatorPage*>(w.page(14));  // two-phase leak
+    auto* give = leak->findChild<QPushButton*>(QStringLiteral("action:toxic"));
+    QVERIFY(give);
+    messages.clear();
+    give->click();  // nothing computed yet
+    QCOMPARE(messages, QStringList{QStringLiteral("此页还没有计算结果，请先计算！")});
+    QVERIFY(leak->runAction("compute"));
+    give->click();
+    QCOMPARE(w.visiblePage(), kPage);
+    auto* page = qobject_cast<app::CalculatorPage*>(w.page(kPage));
+    QCOMPARE(page->values().num("qs"), leak->values().num("QLG"));
+    QCOMPARE(page->values().num("source"), 1.0);  // horizontal jet
+    const double fv = leak->values().num("Cp") *
+                      (leak->values().num("TLG") - leak->values().num("Tc")) /
+                      leak->values().num("H");
+    QCOMPARE(page->values().num("cmed0"), std::clamp(1 - fv, 0.0, 0.999));
+  }
+
   void aUserRowIsKept() {
     app::CMainDlg w;
     auto* page = qobject_cast<app::CalculatorPage*>(w.page(kPage));

@@ -62,8 +62,16 @@ const std::map<std::string, Factory>& factories() {
       {"protection", make<ProtectionDistancePageHook>()},
       {"screen3", make<Screen3PageHook>()},
       {"watertemp", make<WaterTemperaturePageHook>()},
-      {"liquid_leak", makeLiquidLeakPageHook},
-      {"spill_evaporation", make<SpillEvaporationPageHook>()},
+      {"liquid_leak",
+       [] { return withReleaseHandOver(makeLiquidLeakPageHook(), releaseReader("liquid_leak")); }},
+      {"gas_leak", [] { return withReleaseHandOver(nullptr, releaseReader("gas_leak")); }},
+      {"two_phase_leak",
+       [] { return withReleaseHandOver(nullptr, releaseReader("two_phase_leak")); }},
+      {"spill_evaporation",
+       [] {
+         return withReleaseHandOver(std::make_unique<SpillEvaporationPageHook>(),
+                                    releaseReader("spill_evaporation"));
+       }},
       {"vce", make<VcePageHook>()},
       {"bleve", makeBlevePageHook},
       {"jet_fire", makeJetFirePageHook},

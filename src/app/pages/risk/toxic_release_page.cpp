@@ -25,8 +25,10 @@
 #include <numbers>
 
 #include "app/calculator_page.h"
+#include "app/main_window.h"
 #include "core/file_io.h"
 #include "core/format.h"
+#include "models/risk/gas_leak.h"
 #include "widgets/excel_export.h"
 #include "widgets/list_table.h"
 #include "widgets/prompts.h"
@@ -490,6 +492,150 @@ void ToxicReleasePageHook::clearResults(CalculatorPage&) {
   m_table_tabs.clear();
   m_case_choice->clear();
   m_tabs->setVisible(false);
+}
+
+}  // namespace app
+
+namespace app {
+
+namespace {
+
+class HandOverHook : public PageHook {
+ public:
+  HandOverHook(std::unique_ptr<PageHook> inner, HandOverReader reader)
+      : m_inner(std::move(inner)), m_reader(std::move(reader)) {}
+  void setup(CalculatorPage& page) override {
+    if (m_inner) m_inner->setup(page);
+    auto* b = new QPushButton(QStringLiteral("送有毒物质扩散预测"), &page);
+    b->setObjectName(QStringLiteral("action:toxic"));
+    b->setToolTip(QStringLiteral("以本页计算结果作为有毒物质扩散预测的释放源"));
+    const HandOverReader reader = m_reader;
+    QObject::connect(b, &QPushButton::clicked, &page,
+                     [&page, reader] { handOverRelease(page, reader); });
+    auto* bar = new QHBoxLayout;
+    bar->addStretch();
+    bar->addWidget(b);
+    page.contentLayout()->addLayout(bar);
+  }
+  bool beforeCompute(CalculatorPage& p, const std::string& a) override {
+    return m_inner ? m_inner->beforeCompute(p, a) : true;
+  }
+  bool showOutcome(CalculatorPage& p, const std::string& a, const core::Outcome& o) override {
+    return m_inner ? m_inner->showOutcome(p, a, o) : false;
+  }
+  bool handleAction(CalculatorPage& p, const std::string& a) override {
+    return m_inner ? m_inner->handleAction(p, a) : false;
+  }
+  void storeInputs(CalculatorPage& p, core::Values& v) override {
+    if (m_inner) m_inner->storeInputs(p, v);
+  }
+  void clearResults(CalculatorPage& p) override {
+    if (m_inner) m_inner->clearResults(p);
+  }
+  void loadInputs(CalculatorPage& p, const core::Values& v) override {
+    if (m_inner) m_inner->loadInputs(p, v);
+  }
+  bool exportSheet(CalculatorPage& p, const QString& project, bool& written) override {
+    return m_inner ? m_inner->exportSheet(p, project, written) : false;
+  }
+
+ private:
+  std::unique_ptr<PageHook> m_inner;
+  HandOverReader m_reader;
+};
+
+}  // namespace
+
+std::unique_ptr<PageHook> withReleaseHandOver(std::unique_ptr<PageHook> inner,
+                                              HandOverReader reader) {
+  return std::make_unique<HandOverHook>(std::move(inner), std::move(reader));
+}
+
+bool handOverRelease(CalculatorPage& from, const HandOverReader& reader) {
+  const auto h = from.lastOutcome() ? reader(from) : std::nullopt;
+  if (!h || !(h->qs_kg_s > 0)) {
+    widgets::showMessage(&from, QStringLiteral("此页还没有计算结果，请先计算！"));
+    return false;
+  }
+  auto* main = qobject_cast<CMainDlg*>(from.window());
+  const int n = toxicReleaseDesc().page;
+  auto* to = main ? qobject_cast<CalculatorPage*>(main->page(n)) : nullptr;
+  if (!to) {
+    widgets::showMessage(&from, QStringLiteral("找不到有毒物质扩散预测页。"));
+    return false;
+  }
+  to->setValue("source", h->source);
+  to->setValue("qs", h->qs_kg_s);
+  const std::pair<const char*, double> optional[] = {{"tsd", h->tsd_s},
+                                                     {"as", h->as_m2},
+                                                     {"ts", h->ts_c},
+                                                     {"wms", h->wms_g_mol},
+                                                     {"cmed0", h->cmed0}};
+  for (const auto& [key, v] : optional)
+    if (std::isfinite(v)) to->setValue(key, v);
+  main->ShowPage(n);
+  return true;
+}
+
+}  // namespace app
+
+namespace app {
+
+HandOverReader releaseReader(const std::string& id) {
+  auto num = [](const core::Values& v, const char* key) {
+    return v.has(key) ? v.num(key) : std::numeric_limits<double>::quiet_NaN();
+  };
+  if (id == "liquid_leak")  // the leaked liquid spreads into a pool and evaporates from it
+    return [num](CalculatorPage& p) -> std::optional<ReleaseHandOver> {
+      ReleaseHandOver h;
+      h.source = static_cast<int>(SourceType::Pool);
+      h.qs_kg_s = num(p.lastOutcome()->results, "QL");
+      return h;
+    };
+  if (id == "gas_leak")
+    return [num](CalculatorPage& p) -> std::optional<ReleaseHandOver> {
+      const core::Values& v = p.lastInputs();
+      GasLeakInput in;
+      in.a_m2 = v.f("A");
+      in.shape = static_cast<BreachShape>(v.i("shape"));
+      in.p_pa = v.f("P");
+      in.p0_pa = v.f("P0");
+      in.m_g_mol = v.f("M");
+      in.tg_k = v.f("TG");
+      in.kappa = v.f("k");
+      if (checkGasLeak(in)) return std::nullopt;
+      ReleaseHandOver h;
+      h.source = static_cast<int>(SourceType::HorizontalJet);
+      h.qs_kg_s = computeGasLeak(in).qg_kg_s;
+      h.as_m2 = num(v, "A");
+      h.ts_c = num(v, "TG") - 273.15;
+      h.wms_g_mol = num(v, "M");
+      h.cmed0 = 0;
+      return h;
+    };
+  if (id == "two_phase_leak")
+    return [num](CalculatorPage& p) -> std::optional<ReleaseHandOver> {
+      const core::Values& v = p.lastInputs();
+      ReleaseHandOver h;
+      h.source = static_cast<int>(SourceType::HorizontalJet);
+      h.qs_kg_s = num(p.lastOutcome()->results, "QLG");
+      h.as_m2 = num(v, "A");
+      h.ts_c = num(v, "TLG") - 273.15;
+      // Liquid fraction 1 - Fv, Fv = Cp (TLG - Tc) / H the flashing fraction.
+      const double fv = num(v, "Cp") * (num(v, "TLG") - num(v, "Tc")) / num(v, "H");
+      if (std::isfinite(fv)) h.cmed0 = std::clamp(1 - fv, 0.0, 0.999);
+      return h;
+    };
+  if (id == "spill_evaporation")  // the mean evaporation rate Wp / t3 over the time t3
+    return [num](CalculatorPage& p) -> std::optional<ReleaseHandOver> {
+      ReleaseHandOver h;
+      h.source = static_cast<int>(SourceType::Pool);
+      const double t3 = num(p.lastInputs(), "t3");
+      h.qs_kg_s = num(p.lastOutcome()->results, "Wp") / t3;
+      h.tsd_s = t3;
+      return h;
+    };
+  return {};
 }
 
 }  // namespace app

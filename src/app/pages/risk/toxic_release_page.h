@@ -6,6 +6,10 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/page_hook.h"
@@ -78,4 +82,35 @@ class ToxicReleasePageHook : public PageHook {
   models::risk::ToxicReleaseResult m_result;
 };
 
+}  // namespace app
+
+namespace app {
+
+// What a release page hands to the toxic release page: the source type and rate, and what else
+// the release page knows (NaN: keep the toxic page's value).
+struct ReleaseHandOver {
+  int source = 0;  // models::risk::SourceType as index
+  double qs_kg_s = 0;
+  double tsd_s = std::numeric_limits<double>::quiet_NaN();
+  double as_m2 = std::numeric_limits<double>::quiet_NaN();
+  double ts_c = std::numeric_limits<double>::quiet_NaN();
+  double wms_g_mol = std::numeric_limits<double>::quiet_NaN();
+  double cmed0 = std::numeric_limits<double>::quiet_NaN();
+};
+// The release a computed release page hands over; nothing when it has no result yet.
+using HandOverReader = std::function<std::optional<ReleaseHandOver>(CalculatorPage&)>;
+
+// Wraps a release page's hook (or none) and adds the button "送有毒物质扩散预测", which fills the
+// toxic release page from the page's last result and shows it.
+std::unique_ptr<PageHook> withReleaseHandOver(std::unique_ptr<PageHook> inner,
+                                              HandOverReader reader);
+// The hand-over itself (the button's action): false with a message when there is nothing to
+// hand over or no toxic release page.
+bool handOverRelease(CalculatorPage& from, const HandOverReader& reader);
+
+}  // namespace app
+
+namespace app {
+// The readers of the four release pages (liquid, gas and two-phase leak, spill evaporation).
+HandOverReader releaseReader(const std::string& calculator_id);
 }  // namespace app
