@@ -547,12 +547,12 @@ const core::Form<ToxicReleaseInput>& toxicReleaseForm() {
     form.bind("tbp", &In::tbp_c, 4003, "常压沸点Tb", "℃");
     form.bind("dhe", &In::dhe_j_kg, 4004, "沸点汽化热ΔHv", "J/kg");
     form.bind("cps", &In::cps_j_kg_k, 4005, "气体比热容cps", "J/(kg·K)");
-    form.bind("cpsl", &In::cpsl_j_kg_k, 4006, "液体比热容cpsl", "J/(kg·K)");
+    form.bind("cpsl", &In::cpsl_j_kg_k, 4006, "液体比热容cpsl", "J/(kg·K)").sym("cp,l");
     form.bind("rhosl", &In::rhosl_kg_m3, 4007, "液体密度ρl", "kg/m³");
     form.bind("spb", &In::spb_k, 4008, "饱和蒸气压常数B", "K");
     form.bind("spc", &In::spc_k, 4009, "饱和蒸气压常数C", "K");
-    form.bind("ep1", &In::endpoint1_mg_m3, 4010, "大气毒性终点浓度-1", "mg/m³");
-    form.bind("ep2", &In::endpoint2_mg_m3, 4011, "大气毒性终点浓度-2", "mg/m³");
+    form.bind("ep1", &In::endpoint1_mg_m3, 4010, "大气毒性终点浓度-1", "mg/m³").sym("C1");
+    form.bind("ep2", &In::endpoint2_mg_m3, 4011, "大气毒性终点浓度-2", "mg/m³").sym("C2");
     form.group("释放");
     form.choice("source", &In::source, 4020, "源类型",
                 {"蒸发液池", "水平喷射", "垂直喷射或烟囱", "瞬时释放"});
@@ -577,12 +577,12 @@ const core::Form<ToxicReleaseInput>& toxicReleaseForm() {
     form.bind("z0", &In::z0_m, 4046, "地表粗糙度z0", "m");
     form.bind("za", &In::za_m, 4047, "风速测量高度", "m");
     form.bind("tav", &In::tav_s, 4048, "浓度平均时间", "s");
-    form.bind("xffm", &In::xffm_m, 4049, "最远计算距离", "m");
+    form.bind("xffm", &In::xffm_m, 4049, "最远计算距离", "m").sym("xmax");
     form.bind("zp", &In::zp_m, 4050, "预测高度", "m");
     form.group("平面与敏感目标");
     form.bind("srcx", &In::src_x_m, 4060, "泄漏源X", "m");
     form.bind("srcy", &In::src_y_m, 4061, "泄漏源Y", "m");
-    form.bind("wind", &In::wind_to_deg, 4062, "风向（下风方位角）", "°");
+    form.bind("wind", &In::wind_to_deg, 4062, "风向（下风方位角）", "°").sym("θ");
     form.bind("receptors", &In::receptors, 4063, "敏感目标（名称, X, Y[, 高度]; …）");
     return form;
   }();
