@@ -22,7 +22,7 @@ class ToxicReleasePageTest : public QObject {
  private:
   QStringList messages;
   QTemporaryDir dir;
-  static constexpr int kPage = 40;
+  static constexpr int kPage = 45;
   static ToxicReleasePageHook& hook(app::CalculatorPage& p) {
     return *dynamic_cast<ToxicReleasePageHook*>(p.hook());
   }

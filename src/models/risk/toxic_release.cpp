@@ -597,9 +597,9 @@ const core::CalculatorDesc& toxicReleaseDesc() {
     c.id = "toxic_release";
     c.title = "有毒物质扩散预测 (HJ 169-2018)";
     c.category = kCategory;
-    c.command = 32834;
-    c.page = 40;
-    c.template_id = 240;
+    c.command = 32839;
+    c.page = 45;
+    c.template_id = 242;
     c.class_name = "CToxicReleaseDlg";
     c.method =
         "HJ 169-2018 建设项目环境风险评价技术导则 附录G（模型选择）、附录H（毒性终点浓度）；"

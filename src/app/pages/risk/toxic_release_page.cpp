@@ -43,8 +43,6 @@ namespace {
 
 QString g_user_path;
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
-
 }  // namespace
 
 QString userSubstancePath() {
@@ -65,16 +63,109 @@ std::vector<Substance> substanceList() {
 ThreatZonePlot::ThreatZonePlot(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("threatZones"));
   setMinimumSize(480, 360);
-  setAutoFillBackground(true);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, Qt::white);
-  setPalette(pal);
+  auto* lay = new QVBoxLayout(this);
+  lay->setContentsMargins(0, 0, 0, 0);
+  m_view = new widgets::PlanView(this);
+  lay->addWidget(m_view);
 }
+
+namespace {
+const QColor kZoneColour[2] = {QColor(220, 30, 30), QColor(240, 150, 0)};
+}  // namespace
 
 void ThreatZonePlot::setResult(const ToxicReleaseInput& in, const CaseResult* c) {
   m_in = in;
   m_case = c;
-  update();
+  std::vector<widgets::PlanShape> shapes;
+  if (!c) {
+    m_view->showShapes(shapes);
+    m_view->setLegendPainter({});
+    return;
+  }
+  for (int k = 1; k >= 0; --k) {
+    widgets::PlanShape zone;
+    zone.form = widgets::PlanShape::Form::Polygon;
+    zone.ref = {0, k};
+    for (const auto& p : footprint(k)) zone.points.push_back({p.x(), p.y()});
+    if (!zone.points.empty()) zone.points.pop_back();  // the ring closes itself
+    zone.line = kZoneColour[k];
+    zone.fill = kZoneColour[k];
+    zone.fill.setAlpha(90);
+    zone.width = 1.5;
+    zone.z = 5 + k;
+    if (zone.points.size() >= 3) shapes.push_back(zone);
+    const auto& e = c->endpoints[k];
+    if (e.reach.found) {
+      widgets::PlanShape circle;
+      circle.form = widgets::PlanShape::Form::Polyline;
+      circle.ref = {1, k};
+      for (int i = 0; i <= 144; ++i) {
+        const double a = 2 * std::numbers::pi * i / 144;
+        circle.points.push_back(
+            {in.src_x_m + e.reach.x * std::cos(a), in.src_y_m + e.reach.x * std::sin(a)});
+      }
+      circle.line = kZoneColour[k];
+      circle.style = Qt::DashLine;
+      circle.width = 1.2;
+      circle.z = 7;
+      shapes.push_back(circle);
+    }
+  }
+  widgets::PlanShape src;
+  src.ref = {2, 0};
+  src.points = {{in.src_x_m, in.src_y_m}};
+  src.fill = Qt::black;
+  src.label = QStringLiteral("泄漏源");
+  src.z = 20;
+  shapes.push_back(src);
+  std::vector<Receptor> rs;
+  parseReceptors(in.receptors, rs);
+  for (size_t i = 0; i < rs.size(); ++i) {
+    widgets::PlanShape r;
+    r.ref = {3, static_cast<int>(i)};
+    r.points = {{rs[i].x, rs[i].y}};
+    r.square = true;
+    r.line = QColor(30, 90, 200);
+    r.fill = QColor(30, 90, 200);
+    r.label = QString::fromStdString(rs[i].name);
+    r.z = 20;
+    shapes.push_back(r);
+  }
+  m_view->showShapes(shapes);
+  const QString title = QString::fromStdString(c->weather.name);
+  const double levels[2] = {c->endpoints[0].level_mg_m3, c->endpoints[1].level_mg_m3};
+  m_legend = [title, levels](QPainter& p, const QRectF& box) {
+    p.fillRect(box, QColor(255, 255, 255, 220));
+    p.setPen(Qt::black);
+    p.drawText(box.adjusted(6, 4, -4, 0), Qt::AlignLeft | Qt::AlignTop, title);
+    for (int k = 0; k < 2; ++k) {
+      const double y = box.top() + 24 + k * 20;
+      p.fillRect(QRectF(box.left() + 6, y + 3, 14, 10), kZoneColour[k]);
+      p.drawText(QRectF(box.left() + 26, y, box.width() - 30, 18), Qt::AlignVCenter,
+                 QString::fromStdString(core::cformat("终点浓度-%d %g mg/m³", k + 1, levels[k])));
+    }
+    p.drawText(QRectF(box.left() + 6, box.top() + 64, box.width() - 8, 18), Qt::AlignVCenter,
+               QStringLiteral("虚线：最远影响距离"));
+  };
+  m_view->setLegendPainter(m_legend);
+  fit();
+}
+
+void ThreatZonePlot::fit() {
+  if (!m_case) return;
+  // The two circles and the receptors, in the view's scene coordinates (x, -y).
+  double r = 50;
+  for (const auto& e : m_case->endpoints)
+    if (e.reach.found) r = std::max(r, e.reach.x);
+  QRectF w(m_in.src_x_m - r, -m_in.src_y_m - r, 2 * r, 2 * r);
+  std::vector<Receptor> rs;
+  parseReceptors(m_in.receptors, rs);
+  for (const auto& rc : rs) w = w.united(QRectF(rc.x - 1, -rc.y - 1, 2, 2));
+  w.adjust(-0.08 * w.width(), -0.08 * w.height(), 0.08 * w.width(), 0.08 * w.height());
+  m_view->scene()->setSceneRect(
+      w.adjusted(-5 * w.width(), -5 * w.height(), 5 * w.width(), 5 * w.height()));
+  m_extent = w;
+  m_view->fitInView(w, Qt::KeepAspectRatio);
 }
 
 std::vector<QPointF> ThreatZonePlot::footprint(int k) const {
@@ -98,122 +189,38 @@ std::vector<QPointF> ThreatZonePlot::footprint(int k) const {
   return pts;
 }
 
-void ThreatZonePlot::paintEvent(QPaintEvent*) {
-  QPainter p(this);
+bool ThreatZonePlot::savePng(const QString& path) {
+  // Drawn afresh at no less than 900 x 700 from the view's scene, whatever the view's size on
+  // screen (or whether it is shown at all).
+  QImage img(m_view->size().expandedTo(QSize(900, 700)), QImage::Format_RGB32);
+  img.fill(Qt::white);
+  QPainter p(&img);
   p.setRenderHint(QPainter::Antialiasing);
-  paintOn(p, QRectF(rect()));
+  render(p, QRectF(img.rect()));
+  p.end();
+  return img.save(path, "PNG");
 }
 
-void ThreatZonePlot::paintOn(QPainter& p, const QRectF& area) {
-  p.fillRect(area, Qt::white);
-  if (!m_case) {
-    p.drawText(area, Qt::AlignCenter, QStringLiteral("尚无计算结果"));
-    return;
-  }
-  // Extent: the source, both circles, the receptors.
-  double r = 10;
-  for (const auto& e : m_case->endpoints)
-    if (e.reach.found) r = std::max(r, e.reach.x);
-  QRectF world(m_in.src_x_m - r * 1.1, m_in.src_y_m - r * 1.1, r * 2.2, r * 2.2);
-  std::vector<Receptor> rs;
-  parseReceptors(m_in.receptors, rs);
-  for (const auto& rc : rs) world = world.united(QRectF(rc.x - 1, rc.y - 1, 2, 2));
-  const QRectF plot = area.adjusted(90, 30, -20, -50);
-  const double scale = std::min(plot.width() / world.width(), plot.height() / world.height());
-  const QPointF mid = world.center();
-  auto toScreen = [&](QPointF w) {
-    return QPointF(plot.center().x() + (w.x() - mid.x()) * scale,
-                   plot.center().y() - (w.y() - mid.y()) * scale);
-  };
-  p.setPen(QPen(Qt::gray, 1));
-  p.drawRect(plot);
-  // Ticks in full projected coordinates.
-  // A 1-2-5 step giving at most six ticks across the shown width.
-  const double shown = plot.width() / scale;
-  double step = std::pow(10, std::floor(std::log10(shown / 6)));
-  for (double m : {1.0, 2.0, 5.0, 10.0})
-    if (shown / (step * m) <= 6) {
-      step *= m;
-      break;
-    }
-  QFont small = p.font();
-  small.setPointSizeF(7.5);
-  p.setFont(small);
-  for (double x = std::ceil((mid.x() - plot.width() / 2 / scale) / step) * step;
-       x <= mid.x() + plot.width() / 2 / scale; x += step) {
-    const double sx = toScreen({x, mid.y()}).x();
-    p.drawLine(QPointF(sx, plot.bottom()), QPointF(sx, plot.bottom() + 4));
-    p.drawText(QRectF(sx - 60, plot.bottom() + 5, 120, 14), Qt::AlignHCenter,
-               q(core::cformat("%.1f", x)));
-  }
-  for (double y = std::ceil((mid.y() - plot.height() / 2 / scale) / step) * step;
-       y <= mid.y() + plot.height() / 2 / scale; y += step) {
-    const double sy = toScreen({mid.x(), y}).y();
-    p.drawLine(QPointF(plot.left() - 4, sy), QPointF(plot.left(), sy));
-    p.drawText(QRectF(area.left(), sy - 7, 84, 14), Qt::AlignRight | Qt::AlignVCenter,
-               q(core::cformat("%.1f", y)));
-  }
-  p.setClipRect(plot);
-  const QColor colours[2] = {QColor(220, 30, 30), QColor(240, 150, 0)};
-  for (int k = 1; k >= 0; --k) {
-    const auto pts = footprint(k);
-    QPolygonF poly;
-    for (const auto& w : pts) poly << toScreen(w);
-    QColor fill = colours[k];
-    fill.setAlpha(90);
-    p.setPen(QPen(colours[k], 1.5));
-    p.setBrush(fill);
-    if (!poly.isEmpty()) p.drawPolygon(poly);
-    const auto& e = m_case->endpoints[k];
-    if (e.reach.found) {
-      p.setBrush(Qt::NoBrush);
-      p.setPen(QPen(colours[k], 1.2, Qt::DashLine));
-      const QPointF c = toScreen({m_in.src_x_m, m_in.src_y_m});
-      p.drawEllipse(c, e.reach.x * scale, e.reach.x * scale);
-    }
-  }
-  const QPointF src = toScreen({m_in.src_x_m, m_in.src_y_m});
-  p.setPen(QPen(Qt::black, 1));
-  p.setBrush(Qt::black);
-  p.drawEllipse(src, 3.5, 3.5);
-  // Wind arrow.
-  const double th = m_in.wind_to_deg * std::numbers::pi / 180;
-  const QPointF tip = src + QPointF(std::sin(th), -std::cos(th)) * 40;
-  p.drawLine(src, tip);
-  p.drawText(tip + QPointF(4, 12), QStringLiteral("下风向"));
-  p.setBrush(QColor(30, 90, 200));
-  for (const auto& rc : rs) {
-    const QPointF s = toScreen({rc.x, rc.y});
-    p.setPen(QPen(QColor(30, 90, 200), 1));
-    p.drawRect(QRectF(s.x() - 3, s.y() - 3, 6, 6));
-    p.setPen(Qt::black);
-    p.drawText(s + QPointF(5, -4), q(rc.name));
-  }
-  p.setClipping(false);
-  p.setFont(QFont());
-  p.setPen(Qt::black);
-  p.drawText(QRectF(area.left(), area.top() + 4, area.width(), 20), Qt::AlignHCenter,
-             q(m_case->weather.name + "  威胁区域（实线：影响范围，虚线：最远影响距离）"));
-  for (int k = 0; k < 2; ++k) {
-    const QRectF legend(area.left() + 90 + k * 230, area.bottom() - 22, 220, 18);
-    p.fillRect(QRectF(legend.left(), legend.top() + 4, 14, 10), colours[k]);
-    p.drawText(legend.adjusted(18, 0, 0, 0), Qt::AlignVCenter,
-               q(core::cformat("大气毒性终点浓度-%d (%g mg/m³)", k + 1,
-                               m_case->endpoints[k].level_mg_m3)));
-  }
+void ThreatZonePlot::render(QPainter& p, const QRectF& target) {
+  if (!m_case) return;
+  fit();
+  const QRectF source = m_extent;
+  m_view->scene()->render(&p, target, source, Qt::KeepAspectRatio);
+  const double mpp = std::max(source.width() / target.width(), source.height() / target.height());
+  widgets::PlanView::drawMarks(p, target, mpp);
+  if (m_legend) m_legend(p, QRectF(target.right() - 190, target.bottom() - 100, 180, 88));
 }
-
-bool ThreatZonePlot::savePng(const QString& path) { return grab().save(path, "PNG"); }
 
 bool ThreatZonePlot::saveSvg(const QString& path) {
   QSvgGenerator svg;
   svg.setFileName(path);
-  svg.setSize(size());
-  svg.setViewBox(rect());
+  const QRect box(QPoint(0, 0), m_view->size().expandedTo(QSize(900, 700)));
+  svg.setSize(box.size());
+  svg.setViewBox(box);
   svg.setTitle(QStringLiteral("威胁区域"));
   QPainter p;
   if (!p.begin(&svg)) return false;
-  paintOn(p, QRectF(rect()));
+  render(p, QRectF(box));
   return p.end();
 }
 

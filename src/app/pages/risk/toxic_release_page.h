@@ -14,16 +14,18 @@
 
 #include "app/page_hook.h"
 #include "models/risk/toxic_release.h"
+#include "widgets/plan_view.h"
 
 class QChartView;
 class QComboBox;
+class QPainter;
 class QTabWidget;
 
 namespace app {
 
 namespace toxic {
 
-// The threat zones in plan coordinates: for each end-point the downwind footprint and the
+// The threat zones over the shared plan view: for each end-point the downwind footprint and the
 // circle of its farthest distance, the source and the receptors.
 class ThreatZonePlot : public QWidget {
   Q_OBJECT
@@ -35,14 +37,16 @@ class ThreatZonePlot : public QWidget {
   std::vector<QPointF> footprint(int k) const;
   bool savePng(const QString& path);
   bool saveSvg(const QString& path);
-
- protected:
-  void paintEvent(QPaintEvent* e) override;
+  widgets::PlanView* view() const { return m_view; }
 
  private:
-  void paintOn(QPainter& p, const QRectF& area);
+  void fit();  // shows both circles and every receptor
+  void render(QPainter& p, const QRectF& target);
+  QRectF m_extent;  // what fit() shows, scene coordinates
+  std::function<void(QPainter&, const QRectF&)> m_legend;
   models::risk::ToxicReleaseInput m_in;
   const models::risk::CaseResult* m_case = nullptr;
+  widgets::PlanView* m_view = nullptr;
 };
 
 // The user's substance rows (per-user data folder); tests may point it elsewhere.

@@ -182,6 +182,11 @@ GridResult computeGrid(const Scene& scene, const ComputeOptions& opts) {
     const std::size_t col = i % static_cast<std::size_t>(out.nx);
     const Point2 at{out.xmin + static_cast<double>(col) * g.spacing_m,
                     out.ymin + static_cast<double>(row) * g.spacing_m};
+    if (buildingAt(p, at) >= 0) {
+      // Inside a building: not computed.
+      out.la[i] = out.day[i] = out.night[i] = std::numeric_limits<float>::quiet_NaN();
+      return;
+    }
     receive(p, emitters, receiverAt(p, at, g.h_m), sc, nullptr, a.data());
     double total = 0, day = 0, night = 0;
     for (std::size_t k = 0; k < ne; ++k) {
@@ -194,6 +199,33 @@ GridResult computeGrid(const Scene& scene, const ComputeOptions& opts) {
     out.night[i] = level(night / kNightHours);
   });
   out.cancelled = !done;
+  return out;
+}
+
+std::optional<PathReport> describePath(const Scene& scene, std::size_t source,
+                                       std::size_t receptor) {
+  if (checkScene(scene) || source >= scene.sources.size() || receptor >= scene.receptors.size() ||
+      scene.sources[source].kind != SourceKind::Point)
+    return std::nullopt;
+  const Prepared p = prepare(scene);
+  const Source& s = scene.sources[source];
+  const Receptor& r = scene.receptors[receptor];
+  const Point2 at = s.geometry[0];
+  const PathEnd src{at, p.groundZ(at.x, at.y), s.h_m, heightTerms(s.h_m)};
+  const PathEnd rcv = receiverAt(p, r.at, r.h_m);
+  Scratch sc;
+  ScreenTerms t;
+  PathReport out;
+  attenuationFolded(p, src, rcv, nullptr, sc, &t, &out.agr);
+  out.screened = t.screened;
+  out.top = {t.z, t.e, t.edges, t.dz_top};
+  out.dss = t.dss;
+  out.dsr = t.dsr;
+  if (t.left.found) out.left = PathReport::Path{t.left.z, t.left.e, t.left.edges, t.left.dz};
+  if (t.right.found) out.right = PathReport::Path{t.right.z, t.right.e, t.right.edges, t.right.dz};
+  Bands lw{};
+  Bands reflected{};
+  out.reflections = p.reflectors.empty() ? 0 : reflections(p, src, rcv, lw, sc, reflected);
   return out;
 }
 

@@ -76,13 +76,35 @@ struct GridResult {
   int nx = 0, ny = 0;
   double xmin = 0, ymin = 0, spacing_m = 0;
   // Row-major, row 0 = smallest y: the A-weighted contribution with every source running and
-  // the day and night contributions weighted by running hours, dB(A).
+  // the day and night contributions weighted by running hours, dB(A); NaN inside a building
+  // (not computed).
   std::vector<float> la, day, night;
   std::vector<std::string> warnings;
 };
 
 ReceptorsResult computeReceptors(const Scene& scene, const ComputeOptions& opts);
 GridResult computeGrid(const Scene& scene, const ComputeOptions& opts);
+
+// The terms of the direct path from a point source to a receptor, for a reviewer to check:
+// the path over the top and round each side (z, e, edge count, Dz per band), the ground
+// attenuation of the unscreened path, and how many reflections count. Nothing when the scene
+// is unsound or the source is not a point.
+struct PathReport {
+  struct Path {
+    double z = 0;  // path difference, m
+    double e = 0;  // distance between the first and last edge, m
+    int edges = 0;
+    Bands dz{};  // dB
+  };
+  bool screened = false;  // an obstacle crosses the path
+  Path top;
+  double dss = 0, dsr = 0;  // over the top: source to first edge, last edge to receiver, m
+  std::optional<Path> left, right;
+  Bands agr{};
+  int reflections = 0;
+};
+std::optional<PathReport> describePath(const Scene& scene, std::size_t source,
+                                       std::size_t receptor);
 
 // A-weighted energy sum of band levels, dB(A).
 double aWeightedSum(const Bands& lp);

@@ -29,35 +29,58 @@ struct RegionG {
 
 // G of the source, middle and receiver regions: the length-weighted mean of the ground crossed
 // (ISO 9613-2 7.3.1); a region of no length takes the G of the ground it stands on.
-RegionG regionG(const Prepared& p, Point2 s, Point2 r, double dp, double t1, double t2,
-                Scratch& sc) {
+RegionG regionG(const Prepared& p, Point2 s, Point2 r, double dp, double t1, double t2, Scratch& sc,
+                const Fold* fold) {
   if (p.ground.empty()) return {p.ground_g, p.ground_g, p.ground_g};
   auto& cuts = sc.cuts;
   cuts.assign({0.0, 1.0, t1, t2});
-  const Box pb{std::min(s.x, r.x), std::max(s.x, r.x), std::min(s.y, r.y), std::max(s.y, r.y)};
-  for (const auto& g : p.ground) {
-    if (!boxesMeet(pb, g.box)) continue;
-    const std::size_t n = g.ring.size();
-    for (std::size_t i = 0; i < n; ++i) {
-      double t, u;
-      if (crossing(s, r, g.ring[i], g.ring[(i + 1) % n], t, u)) cuts.push_back(t);
+  // The legs of the real path and where each lies along the unfolded one.
+  struct Leg {
+    Point2 a, b;
+    double c0, c1;
+  };
+  Leg legs[2];
+  int nlegs = 0;
+  if (fold) {
+    legs[nlegs++] = {fold->mirror(s), fold->at, 0.0, fold->f};
+    legs[nlegs++] = {fold->at, r, fold->f, 1.0};
+    cuts.push_back(fold->f);
+  } else {
+    legs[nlegs++] = {s, r, 0.0, 1.0};
+  }
+  for (int l = 0; l < nlegs; ++l) {
+    const Leg& leg = legs[l];
+    const Box pb{std::min(leg.a.x, leg.b.x), std::max(leg.a.x, leg.b.x), std::min(leg.a.y, leg.b.y),
+                 std::max(leg.a.y, leg.b.y)};
+    for (const auto& g : p.ground) {
+      if (!boxesMeet(pb, g.box)) continue;
+      const std::size_t n = g.ring.size();
+      for (std::size_t i = 0; i < n; ++i) {
+        double t, u;
+        if (crossing(leg.a, leg.b, g.ring[i], g.ring[(i + 1) % n], t, u))
+          cuts.push_back(leg.c0 + t * (leg.c1 - leg.c0));
+      }
     }
   }
   std::sort(cuts.begin(), cuts.end());
+  auto at = [&](double c) {
+    return fold ? fold->folded(s, r, c) : Point2{s.x + (r.x - s.x) * c, s.y + (r.y - s.y) * c};
+  };
   double len[3] = {0, 0, 0}, sum[3] = {0, 0, 0};
   constexpr double eps = 1e-12;
   for (std::size_t i = 0; i + 1 < cuts.size(); ++i) {
     const double a = cuts[i], b = cuts[i + 1];
     if (b - a <= eps) continue;
-    const double m = 0.5 * (a + b);
-    const double g = gAt(p, s.x + (r.x - s.x) * m, s.y + (r.y - s.y) * m);
+    const Point2 m = at(0.5 * (a + b));
+    const double g = gAt(p, m.x, m.y);
     const double l = (b - a) * dp;
     if (b <= t1 + eps) len[0] += l, sum[0] += g * l;
     if (a >= t2 - eps) len[2] += l, sum[2] += g * l;
     if (t1 < t2 && a >= t1 - eps && b <= t2 + eps) len[1] += l, sum[1] += g * l;
   }
   RegionG out;
-  out.s = len[0] > 0 ? sum[0] / len[0] : gAt(p, s.x, s.y);
+  const Point2 s0 = at(0);
+  out.s = len[0] > 0 ? sum[0] / len[0] : gAt(p, s0.x, s0.y);
   out.m = len[1] > 0 ? sum[1] / len[1] : p.ground_g;
   out.r = len[2] > 0 ? sum[2] / len[2] : gAt(p, r.x, r.y);
   return out;
@@ -78,12 +101,13 @@ void endRegion(double g, const HeightTerms& k, double e, double f, Bands& a) {
 }
 
 // Agr = As + Ar + Am, general method (ISO 9613-2 7.3.1).
-Bands groundGeneral(const Prepared& p, const PathEnd& s, const PathEnd& r, double dp, Scratch& sc) {
+Bands groundGeneral(const Prepared& p, const PathEnd& s, const PathEnd& r, double dp, Scratch& sc,
+                    const Fold* fold) {
   const double hs = s.h, hr = r.h;
   const double dpx = std::max(dp, 1e-9);
   const double t1 = std::min(30 * hs, dp) / dpx;
   const double t2 = std::max(dp - 30 * hr, 0.0) / dpx;
-  const RegionG g = regionG(p, s.at, r.at, dp, t1, t2, sc);
+  const RegionG g = regionG(p, s.at, r.at, dp, t1, t2, sc, fold);
   const double e = 1 - std::exp(-dp / 50), f = 1 - std::exp(-2.8e-6 * dp * dp);
   Bands a{};
   endRegion(g.s, s.k, e, f, a);
@@ -98,7 +122,7 @@ Bands groundGeneral(const Prepared& p, const PathEnd& s, const PathEnd& r, doubl
 // plane through the path; the ground profile from the terrain, integrated by Simpson's rule
 // between the terrain's grid lines (exact for the bilinear surface).
 double meanHeight(const Prepared& p, const PathEnd& s, const PathEnd& r, double dp, double d,
-                  Scratch& sc) {
+                  Scratch& sc, const Fold* fold) {
   const double zs = s.ground_z + s.h, zr = r.ground_z + r.h;
   if (!p.terrain) return dp * (0.5 * (zs + zr) - 0.5 * (s.ground_z + r.ground_z)) / d;
   const Terrain& t = *p.terrain;
@@ -116,9 +140,15 @@ double meanHeight(const Prepared& p, const PathEnd& s, const PathEnd& r, double 
       const double c = (t.ymin + j * stepy - s.at.y) / dy;
       if (c > 0 && c < 1) cuts.push_back(c);
     }
+  if (fold) {
+    // The image leg lies over the mirrored ground: cut it finely instead of at grid lines.
+    for (int k = 1; k < 64; ++k) cuts.push_back(fold->f * k / 64);
+    cuts.push_back(fold->f);
+  }
   std::sort(cuts.begin(), cuts.end());
   auto height = [&](double c) {
-    return zs + (zr - zs) * c - t.at(s.at.x + dx * c, s.at.y + dy * c);
+    const Point2 q = fold ? fold->folded(s.at, r.at, c) : Point2{s.at.x + dx * c, s.at.y + dy * c};
+    return zs + (zr - zs) * c - t.at(q.x, q.y);
   };
   double f = 0;
   for (std::size_t i = 0; i + 1 < cuts.size(); ++i) {
@@ -149,8 +179,13 @@ bool crossing(Point2 s, Point2 r, Point2 p, Point2 q, double& t, double& u) {
   return t > 0 && t < 1 && u >= 0 && u <= 1;
 }
 
-// A = Adiv + Aatm + Agr + Abar (+ Cmet, - DOmega of the alternative ground method).
 Bands attenuation(const Prepared& p, const PathEnd& s, const PathEnd& r, Scratch& sc) {
+  return attenuationFolded(p, s, r, nullptr, sc);
+}
+
+// A = Adiv + Aatm + Agr + Abar (+ Cmet, - DOmega of the alternative ground method).
+Bands attenuationFolded(const Prepared& p, const PathEnd& s, const PathEnd& r, const Fold* fold,
+                        Scratch& sc, ScreenTerms* terms, Bands* agr_out) {
   const double dx = r.at.x - s.at.x, dy = r.at.y - s.at.y;
   const double dp = std::sqrt(dx * dx + dy * dy);
   const double dz = (r.ground_z + r.h) - (s.ground_z + s.h);
@@ -160,17 +195,18 @@ Bands attenuation(const Prepared& p, const PathEnd& s, const PathEnd& r, Scratch
   Bands agr{};
   double domega = 0;
   if (p.method == GroundMethod::General) {
-    agr = groundGeneral(p, s, r, dp, sc);
+    agr = groundGeneral(p, s, r, dp, sc, fold);
   } else {
     // Agr = 4.8 - (2 hm / d)(17 + 300 / d) >= 0 (eq. 10), with the solid angle term
     // DOmega = 10 lg(1 + (dp^2 + (hs - hr)^2) / (dp^2 + (hs + hr)^2)) (eq. 11).
-    const double hm = meanHeight(p, s, r, dp, d, sc);
+    const double hm = meanHeight(p, s, r, dp, d, sc, fold);
     agr.fill(std::max(0.0, 4.8 - (2 * hm / d) * (17 + 300 / d)));
     const double a = dp * dp + (s.h - r.h) * (s.h - r.h), b = dp * dp + (s.h + r.h) * (s.h + r.h);
     domega = b > 0 ? 10 * std::log10(1 + a / b) : 10 * std::log10(2.0);
   }
   Bands abar{};
-  screening(p, s, r, dp, d, agr, sc, abar);
+  screening(p, s, r, dp, d, agr, sc, abar, fold, terms);
+  if (agr_out) *agr_out = agr;
   // Cmet = C0 (1 - 10 (hs + hr) / dp) for dp > 10 (hs + hr) (eq. 21).
   const double cmet =
       p.c0_db > 0 && dp > 10 * (s.h + r.h) ? p.c0_db * (1 - 10 * (s.h + r.h) / dp) : 0;
@@ -226,24 +262,8 @@ Prepared prepare(const Scene& scene) {
   p.c0_db = s.c0_db;
   p.method = s.ground_method;
   for (const auto& g : scene.ground) p.ground.push_back({g.ring, boxOf(g.ring), g.g});
-  for (std::size_t i = 0; i < scene.barriers.size(); ++i) {
-    const Barrier& b = scene.barriers[i];
-    const bool lat_scene = s.lateral_diffraction;
-    const auto lat = b.lateral.value_or(std::array<bool, 2>{lat_scene, lat_scene});
-    p.barrier_ends.push_back({b.line.front(), b.line.back(), lat[0], lat[1]});
-    for (std::size_t k = 0; k + 1 < b.line.size(); ++k) {
-      BarrierSegment seg;
-      seg.a = b.line[k];
-      seg.b = b.line[k + 1];
-      seg.above_ground = b.h_m.has_value();
-      seg.top_a = b.h_m ? *b.h_m : b.top_z[k];
-      seg.top_b = b.h_m ? *b.h_m : b.top_z[k + 1];
-      seg.barrier = static_cast<int>(i);
-      seg.box = boxOf({seg.a, seg.b});
-      p.segments.push_back(seg);
-    }
-  }
   if (scene.terrain) p.terrain = &*scene.terrain;
+  prepareObstacles(scene, p);
   return p;
 }
 

@@ -1,37 +1,20 @@
 // One source-receiver path of the octave-band method (ISO 9613-2:1996): geometric
-// divergence, air absorption, ground (general or alternative method), thin barriers over the
-// top and round their ends, and the meteorological correction. Internal to the engine.
+// divergence, air absorption, ground (general or alternative method), barriers and buildings
+// over the top and round the sides, first-order reflections, and the meteorological
+// correction. Internal to the engine.
 #pragma once
 
 #include <vector>
 
+#include "models/noise/propagation/obstacles.h"
 #include "models/noise/propagation/scene.h"
 
 namespace models::noise::propagation::detail {
-
-struct Box {
-  double xmin, xmax, ymin, ymax;
-};
 
 struct GroundPolygon {
   std::vector<Point2> ring;
   Box box;
   double g;
-};
-
-// One straight piece of a barrier's plan line with its top at both ends: absolute, or the
-// height above the ground when `above_ground`.
-struct BarrierSegment {
-  Point2 a, b;
-  double top_a, top_b;
-  bool above_ground;
-  int barrier;
-  Box box;
-};
-
-struct BarrierEnds {
-  Point2 first, last;
-  bool lateral_first, lateral_last;
 };
 
 // What depends on the scene only.
@@ -42,8 +25,10 @@ struct Prepared {
   double c0_db = 0;
   GroundMethod method = GroundMethod::General;
   std::vector<GroundPolygon> ground;  // later ones lie over earlier ones
-  std::vector<BarrierSegment> segments;
-  std::vector<BarrierEnds> barrier_ends;
+  std::vector<Obstacle> obstacles;    // buildings, then barriers
+  ObstacleIndex index;
+  std::vector<Reflector> reflectors;  // empty unless the scene's reflections are on
+  std::vector<int> building_of;       // obstacle index of each scene building
   const Terrain* terrain = nullptr;
   double groundZ(double x, double y) const { return terrain ? terrain->at(x, y) : 0; }
 };
@@ -53,10 +38,35 @@ struct Scratch {
   std::vector<double> cuts;
   struct Edge {
     double s, z;
-    int barrier;
+    int instance;  // into `instances`
   };
   std::vector<Edge> edges;
   std::vector<int> hull;
+  // Obstacles met by the path: an obstacle, mirrored when met on the image leg of a reflection.
+  struct Instance {
+    int obstacle;
+    bool mirrored;
+  };
+  std::vector<Instance> instances;
+  std::vector<unsigned> stamp;  // per obstacle: the query that last saw it
+  unsigned query = 0;
+  std::vector<int> candidates;
+  // Lateral plane: section outlines, nodes and the shortest-path search.
+  std::vector<double> pu, pv;     // points of every section, plane coordinates
+  std::vector<int> poly_start;    // start of each section in pu/pv, plus the end
+  std::vector<char> poly_closed;  // building (closed) or barrier piece (open)
+  std::vector<double> block_u;    // where the S-R line is inside a section
+  std::vector<char> node_ok;      // a side path may turn at the point
+  std::vector<signed char> vis;   // pair visibility cache
+  std::vector<double> dist;
+  std::vector<int> prev;
+  std::vector<char> done;
+  std::vector<double> tmp_u, tmp_v, tmp_t;
+  std::vector<int> included;                 // obstacles whose sections are in the plane
+  std::vector<int> chain_left, chain_right;  // the side paths found, as nodes
+  const void* left_path = nullptr;           // which side finishSide() is filling
+  std::vector<int> chain;
+  bool all_convex = true;  // every section added since is convex
 };
 
 // The height terms of the ground functions a'(h) ... d'(h), fixed per source and receiver:
@@ -77,12 +87,29 @@ struct PathEnd {
 // is Lw + Dc - A).
 Bands attenuation(const Prepared& p, const PathEnd& src, const PathEnd& rcv, Scratch& scratch);
 
+// The same for a path reflected at a surface: `src` is the image source and `fold` mirrors the
+// image leg back onto the ground and obstacles it crosses (Agr over the ground met, Abar of the
+// mirrored scene). Optionally the screening terms.
+Bands attenuationFolded(const Prepared& p, const PathEnd& src, const PathEnd& rcv, const Fold* fold,
+                        Scratch& scratch, ScreenTerms* terms = nullptr, Bands* agr_out = nullptr);
+
+// Adds the level of every first-order reflection of a point source at the receiver, per band
+// as energy 10^(0.1 L) (lw the source's Lw + Dc); returns how many reflections counted.
+int reflections(const Prepared& p, const PathEnd& src, const PathEnd& rcv, const Bands& lw,
+                Scratch& sc, Bands& energy);
+
+// Whether a plan point lies inside (or on the outline of) a building; its index or -1.
+int buildingAt(const Prepared& p, Point2 at);
+
 Prepared prepare(const Scene& scene);
+// The obstacles, their index and the reflectors of the scene (part of prepare()).
+void prepareObstacles(const Scene& scene, Prepared& p);
 
 // Abar per band over the barriers crossed between source and receiver, with `agr` the ground
 // attenuation of the unscreened path; false (abar untouched) when no barrier is crossed.
 bool screening(const Prepared& p, const PathEnd& s, const PathEnd& r, double dp, double d,
-               const Bands& agr, Scratch& sc, Bands& abar);
+               const Bands& agr, Scratch& sc, Bands& abar, const Fold* fold = nullptr,
+               ScreenTerms* terms = nullptr);
 
 // Where the plan segment s->r crosses p->q: t along s->r in (0, 1), u along p->q in [0, 1].
 bool crossing(Point2 s, Point2 r, Point2 p, Point2 q, double& t, double& u);

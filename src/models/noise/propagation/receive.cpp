@@ -36,12 +36,15 @@ struct Sink {
 
   // One point source with `share` of the emitter's power.
   void piece(Point2 at, double ground_z, double h, const HeightTerms& k, double share) {
-    const Bands att = attenuation(p, {at, ground_z, h, k}, rcv, sc);
+    const PathEnd src{at, ground_z, h, k};
+    const Bands att = attenuation(p, src, rcv, sc);
     const Bands& af = aWeightFactors();
     // 10^(0.1 L) as exp(0.1 ln10 L): the same value, faster than pow.
     constexpr double kLn10Tenth = 0.23025850929940458;
+    Bands reflected{};
+    if (!p.reflectors.empty()) reflections(p, src, rcv, e.lw, sc, reflected);
     for (std::size_t b = 0; b < kBands; ++b) {
-      const double energy = share * std::exp(kLn10Tenth * (e.lw[b] - att[b]));
+      const double energy = share * (std::exp(kLn10Tenth * (e.lw[b] - att[b])) + reflected[b]);
       if (bands) bands[b] += energy;
       a += energy * af[b];
     }

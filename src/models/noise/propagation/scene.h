@@ -1,6 +1,6 @@
 // The outdoor noise scene: every source of a plant with its octave spectrum and running hours,
-// the barriers, ground areas and optional terrain between them, the receptors where levels are
-// predicted and an optional regular grid for a contour map. Plain data, projected metres
+// the barriers, buildings, ground areas and optional terrain between them, the receptors where
+// levels are predicted and an optional regular grid for a contour map. Plain data, projected metres
 // (x east, y north); heights are above the local ground unless a name says "absolute".
 #pragma once
 
@@ -91,6 +91,21 @@ struct Barrier {
   std::optional<double> h_m;                   // height above the ground, or
   std::vector<double> top_z;                   // absolute top per vertex, m
   std::optional<std::array<bool, 2>> lateral;  // round [first end, last end]; none: the scene's
+  bool reflective = false;                     // both faces reflect (when reflections are on)
+  std::optional<Bands> alpha;                  // absorption per band; none: 0 (hard wall)
+};
+
+// A building: a flat roof over its footprint. It screens over the roof and round its sides, and
+// its facades reflect when the scene's reflections are on.
+struct Building {
+  std::string name;
+  int feature = -1;  // index among the file's features (messages name it); -1: built in code
+  std::vector<Point2> footprint;  // outer ring (open)
+  std::optional<double> h_m;      // roof above the lowest ground under the footprint, or
+  std::optional<double> top_z;    // absolute roof elevation, m
+  std::optional<bool> lateral;    // sound goes round its sides; none: the scene's
+  bool reflective = true;
+  std::optional<Bands> alpha;  // absorption of the facades per band; none: 0.2
 };
 
 struct GroundArea {
@@ -149,6 +164,7 @@ struct SceneSettings {
   double ground_g = 0;  // G where no ground area lies
   double c0_db = 0;     // meteorological factor C0 (0: downwind levels)
   bool lateral_diffraction = false;
+  int reflection_order = 0;  // 0: none; 1: first-order image sources off reflecting surfaces
   GroundMethod ground_method = GroundMethod::General;
 };
 
@@ -158,6 +174,7 @@ struct Scene {
   std::vector<Room> rooms;
   std::vector<Opening> openings;
   std::vector<Barrier> barriers;
+  std::vector<Building> buildings;
   std::vector<GroundArea> ground;
   std::vector<Receptor> receptors;
   std::optional<GridSpec> grid;

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "core/file_io.h"
+#include "core/parse.h"
 #include "models/noise/propagation/scene_io_detail.h"
 #include "present/grid_data.h"
 #include "tools/unit_table.h"
@@ -41,7 +42,9 @@ class FeatureReader {
     }
   }
 
-  std::string who() const { return featureLabel(m_index, m_name); }
+  std::string who() const { return m_label.empty() ? featureLabel(m_index, m_name) : m_label; }
+  // Names the feature by its kind and number among its kind instead of its index in the file.
+  void setLabel(std::string label) { m_label = std::move(label); }
   const std::string& name() const { return m_name; }
   int index() const { return m_index; }
 
@@ -150,7 +153,42 @@ class FeatureReader {
   const Json* m_props = nullptr;
   int m_index;
   std::string m_name;
+  std::string m_label;
 };
+
+// "alpha": one absorption coefficient or eight, one per band.
+std::optional<Bands> readAlpha(const FeatureReader& f) {
+  const Json* v = f.member("alpha");
+  if (!v) return std::nullopt;
+  if (v->is_number()) {
+    Bands b{};
+    b.fill(v->get<double>());
+    if (!std::isfinite(b[0])) fault(f.who() + "：吸声系数alpha不是有限的数");
+    return b;
+  }
+  if (!v->is_array() || v->size() != kBands)
+    fault(f.who() + "：吸声系数alpha应为一个数或8个倍频带的值（63–8000 Hz）");
+  return FeatureReader::bandsOf(*v, f.who() + "：吸声系数alpha");
+}
+
+void readBuilding(FeatureReader& f, Scene& scene) {
+  Building b;
+  b.name = f.name();
+  b.feature = f.index();
+  f.setLabel(buildingLabel(scene.buildings.size(), b.name));
+  b.footprint = f.geometry("Polygon");
+  b.h_m = f.number("h");
+  b.top_z = f.number("top_z");
+  if (b.h_m.has_value() == b.top_z.has_value())
+    fault(f.who() + "：高度h与屋顶高程top_z须给出且只给出其中一个");
+  if (const Json* lat = f.member("lateral")) {
+    if (!lat->is_boolean()) fault(f.who() + "：lateral应为true或false");
+    b.lateral = lat->get<bool>();
+  }
+  b.reflective = f.boolean("reflective", true);
+  b.alpha = readAlpha(f);
+  scene.buildings.push_back(std::move(b));
+}
 
 // One of `lw` / `spectrum` / `lwa` (with `lw_key` naming the band member of the kind).
 Emission readEmission(const FeatureReader& f, const char* per_unit_key) {
@@ -266,7 +304,7 @@ void readOpening(const FeatureReader& f, Scene& scene) {
   scene.openings.push_back(std::move(o));
 }
 
-void readBarrier(const FeatureReader& f, Scene& scene) {
+void readBarrier(FeatureReader& f, Scene& scene) {
   Barrier b;
   b.name = f.name();
   b.feature = f.index();
@@ -286,6 +324,12 @@ void readBarrier(const FeatureReader& f, Scene& scene) {
       fault(f.who() + ": \"lateral\" is not true, false or [first end, last end]");
     }
   }
+  b.reflective = f.boolean("reflective", false);
+  if (f.has("alpha")) {
+    FeatureReader g = f;
+    g.setLabel(barrierLabel(scene.barriers.size(), b.name));
+    b.alpha = readAlpha(g);
+  }
   scene.barriers.push_back(std::move(b));
 }
 
@@ -303,7 +347,7 @@ void readReceptor(const FeatureReader& f, Scene& scene) {
   scene.receptors.push_back(std::move(r));
 }
 
-void readFeature(const FeatureReader& f, Scene& scene) {
+void readFeature(FeatureReader f, Scene& scene) {
   const std::string kind = f.kind();
   if (kind == "point_source" || kind == "line_source" || kind == "area_source") {
     Source s;
@@ -328,6 +372,8 @@ void readFeature(const FeatureReader& f, Scene& scene) {
     readOpening(f, scene);
   } else if (kind == "barrier") {
     readBarrier(f, scene);
+  } else if (kind == "building") {
+    readBuilding(f, scene);
   } else if (kind == "ground") {
     GroundArea g;
     g.name = f.name();
@@ -383,6 +429,12 @@ void readSettings(const Json& top, Scene& scene) {
       fault("noise_scene: \"lateral_diffraction\" is not true or false");
     s.lateral_diffraction = ns["lateral_diffraction"].get<bool>();
   }
+  if (ns.contains("reflection_order")) {
+    const Json& ro = ns["reflection_order"];
+    if (!ro.is_number_integer() || (ro.get<long long>() != 0 && ro.get<long long>() != 1))
+      fault("noise_scene：反射阶数reflection_order只能为0（不计反射）或1（一阶反射）");
+    s.reflection_order = static_cast<int>(ro.get<long long>());
+  }
   std::string method;
   text("ground_method", method);
   if (method == "alternative")
@@ -437,9 +489,8 @@ void loadExternal(Scene& scene, const std::string& base_dir, const std::string* 
     present::GrdReadDetails details;
     const auto status = present::readGrdFile(path, g, &details);
     if (status != present::GrdReadStatus::Ok)
-      fault("noise_scene: \"terrain\": " + present::grdReadMessage(status, path));
-    if (!details.headerComplete() || details.values_read != details.values_expected || g.nx < 2 ||
-        g.ny < 2 || !(g.xmax > g.xmin) || !(g.ymax > g.ymin))
+      fault("noise_scene: \"terrain\": " + present::grdReadMessage(status, path, &details));
+    if (g.nx < 2 || g.ny < 2 || !(g.xmax > g.xmin) || !(g.ymax > g.ymin))
       fault("noise_scene: \"terrain\": " + path + " is not a complete grid");
     Terrain t;
     t.nx = g.nx;
@@ -460,6 +511,9 @@ SceneReadResult parseScene(const std::string& text, const std::string& base_dir,
   SceneReadResult result;
   try {
     Json top;
+    if (core::jsonNestingDepth(text) > core::kMaxJsonNesting)
+      fault("not a scene file: nested deeper than " + std::to_string(core::kMaxJsonNesting) +
+            " levels");
     try {
       top = Json::parse(text);
     } catch (const Json::parse_error& e) {
@@ -494,8 +548,14 @@ SceneReadResult readSceneFile(const std::string& path) {
     r.error = error;
     return r;
   }
-  const auto parent = std::filesystem::u8path(path).parent_path();
-  return parseScene(*bytes, parent.string());
+  const std::string parent = std::filesystem::u8path(path).parent_path().string();
+  SceneReadResult r = parseScene(*bytes, parent);
+  r.inputs.push_back(path);
+  if (r.scene) {
+    if (!r.scene->spectra_path.empty()) r.inputs.push_back(resolve(parent, r.scene->spectra_path));
+    if (!r.scene->terrain_path.empty()) r.inputs.push_back(resolve(parent, r.scene->terrain_path));
+  }
+  return r;
 }
 
 bool writeSceneFile(const Scene& scene, const std::string& path, std::string* error) {

@@ -3,8 +3,9 @@
 //
 // Scene file: a FeatureCollection in projected metres with a top-level object "noise_scene"
 // (version, temperature_c, humidity_pct, pressure_kpa, ground_g, c0_db, lateral_diffraction,
-// ground_method, terrain, spectra); each feature's properties.kind is one of point_source,
-// line_source, area_source, room, opening, barrier, ground, receptor, grid. A top-level "crs"
+// reflection_order, ground_method, terrain, spectra); each feature's properties.kind is one of
+// point_source, line_source, area_source, room, opening, barrier, building, ground, receptor,
+// grid. A top-level "crs"
 // member is kept and written back; coordinates are never transformed.
 //
 // Spectra CSV: "id,name,kind,63,125,250,500,1000,2000,4000,8000", kind Lw or TL; UTF-8 (a BOM
@@ -28,6 +29,7 @@ struct SceneReadResult {
   std::optional<Scene> scene;         // set when the file is sound
   std::string error;                  // the first fault, naming the feature and member
   std::vector<std::string> warnings;  // sound but worth saying (e.g. bands taken equal)
+  std::vector<std::string> inputs;    // the files read: the scene, its spectra and terrain
   bool ok() const { return scene.has_value(); }
 };
 
@@ -45,8 +47,8 @@ SceneReadResult parseScene(const std::string& text, const std::string& base_dir,
 // points, an unknown spectrum id, an opening whose room does not exist, too large a grid...
 std::optional<std::string> checkScene(const Scene& scene);
 
-// The scene as GeoJSON text (features in the order sources, rooms, openings, barriers, ground,
-// receptors, grid). Spectra and terrain are written as the paths the scene holds.
+// The scene as GeoJSON text (features in the order sources, rooms, openings, barriers, buildings,
+// ground, receptors, grid). Spectra and terrain are written as the paths the scene holds.
 std::string sceneToGeoJson(const Scene& scene);
 
 // Writes sceneToGeoJson() to `path` through a temporary file; false with `error` set on failure.

@@ -1,5 +1,6 @@
 #include <nlohmann/json.hpp>
 
+#include "core/parse.h"
 #include "models/noise/propagation/scene_file.h"
 
 namespace models::noise::propagation {
@@ -102,6 +103,13 @@ Json openingFeature(const Opening& o) {
   return feature("LineString", line({o.a, o.b}), p);
 }
 
+// One value when every band has the same absorption.
+Json alphaJson(const Bands& a) {
+  for (double v : a)
+    if (v != a[0]) return bands(a);
+  return a[0];
+}
+
 Json barrierFeature(const Barrier& b) {
   Json p = props("barrier", b.name);
   if (b.h_m)
@@ -114,7 +122,19 @@ Json barrierFeature(const Barrier& b) {
     else
       p["lateral"] = Json::array({(*b.lateral)[0], (*b.lateral)[1]});
   }
+  if (b.reflective) p["reflective"] = true;
+  if (b.alpha) p["alpha"] = alphaJson(*b.alpha);
   return feature("LineString", line(b.line), p);
+}
+
+Json buildingFeature(const Building& b) {
+  Json p = props("building", b.name);
+  if (b.h_m) p["h"] = *b.h_m;
+  if (b.top_z) p["top_z"] = *b.top_z;
+  if (b.lateral) p["lateral"] = *b.lateral;
+  p["reflective"] = b.reflective;
+  if (b.alpha) p["alpha"] = alphaJson(*b.alpha);
+  return feature("Polygon", polygon(b.footprint), p);
 }
 
 Json receptorFeature(const Receptor& r) {
@@ -138,6 +158,7 @@ Json settings(const Scene& scene) {
   ns["ground_g"] = s.ground_g;
   ns["c0_db"] = s.c0_db;
   ns["lateral_diffraction"] = s.lateral_diffraction;
+  if (s.reflection_order != 0) ns["reflection_order"] = s.reflection_order;
   ns["ground_method"] = s.ground_method == GroundMethod::Alternative ? "alternative" : "general";
   if (!scene.terrain_path.empty()) ns["terrain"] = scene.terrain_path;
   if (!scene.spectra_path.empty()) ns["spectra"] = scene.spectra_path;
@@ -152,7 +173,9 @@ std::string sceneToGeoJson(const Scene& scene) {
   if (!scene.crs_json.empty()) {
     // Kept verbatim; a member that does not parse any more is dropped rather than corrupting
     // the file.
-    Json crs = Json::parse(scene.crs_json, nullptr, false);
+    Json crs = core::jsonNestingDepth(scene.crs_json) > core::kMaxJsonNesting
+                   ? Json(Json::value_t::discarded)
+                   : Json::parse(scene.crs_json, nullptr, false);
     if (!crs.is_discarded()) top["crs"] = crs;
   }
   top["noise_scene"] = settings(scene);
@@ -161,6 +184,7 @@ std::string sceneToGeoJson(const Scene& scene) {
   for (const auto& r : scene.rooms) features.push_back(roomFeature(r));
   for (const auto& o : scene.openings) features.push_back(openingFeature(o));
   for (const auto& b : scene.barriers) features.push_back(barrierFeature(b));
+  for (const auto& b : scene.buildings) features.push_back(buildingFeature(b));
   for (const auto& g : scene.ground) {
     Json p = props("ground", g.name);
     p["g"] = g.g;

@@ -1,6 +1,7 @@
 #include "app/pages/noise/noise_map/map_results.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileInfo>
@@ -25,6 +26,7 @@
 
 #include "app/pages/noise/noise_map/plan_view.h"
 #include "app/pages/noise/noise_map/scene_tables.h"
+#include "core/file_io.h"
 #include "core/format.h"
 #include "present/contour.h"
 #include "present/grid_data.h"
@@ -38,23 +40,30 @@ namespace {
 
 const QString kTitle = QStringLiteral("工业噪声地图预测结果");
 
-std::string db(double v) { return core::cformat("%.1f", v); }
+// The file written in one piece (core::AtomicFile); the reason when it cannot be.
+QString writeAtomically(const QString& path, const QByteArray& bytes) {
+  return QString::fromStdString(core::writeFileAtomic(
+      path.toStdString(), std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+}
+
+// A period in which no source runs has no level: "-", not "-inf".
+std::string db(double v) { return std::isfinite(v) ? core::cformat("%.1f", v) : "-"; }
 std::string db(const std::optional<double>& v) { return v ? db(*v) : "-"; }
 
-// The grid in coordinates relative to its lower-left corner (float keeps 0.01 m there).
+// The grid in coordinates relative to its lower-left corner, for drawing.
 present::GridData localGrid(const prop::GridResult& g, const std::vector<float>& v) {
   present::GridData d;
   d.nx = g.nx;
   d.ny = g.ny;
   d.xmin = 0;
   d.ymin = 0;
-  d.xmax = static_cast<float>((g.nx - 1) * g.spacing_m);
-  d.ymax = static_cast<float>((g.ny - 1) * g.spacing_m);
+  d.xmax = (g.nx - 1) * g.spacing_m;
+  d.ymax = (g.ny - 1) * g.spacing_m;
   d.z = v;
   if (!v.empty()) {
-    const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
-    d.zmin = *lo;
-    d.zmax = *hi;
+    const auto [lo, hi] = present::finiteRange(v);  // a night without sources holds -inf
+    d.zmin = lo;
+    d.zmax = hi;
   }
   return d;
 }
@@ -372,8 +381,10 @@ QString MapResults::writeFigure(const QString& path, int dpi) const {
   if (!m_grid) return QStringLiteral("还没有计算等值线图。");
   if (QFileInfo(path).suffix().compare(QStringLiteral("svg"), Qt::CaseInsensitive) == 0) {
     const QImage img = figure(dpi);
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
     QSvgGenerator svg;
-    svg.setFileName(path);
+    svg.setOutputDevice(&bytes);
     svg.setSize(img.size());
     svg.setViewBox(QRect(QPoint(0, 0), img.size()));
     svg.setResolution(dpi);
@@ -393,12 +404,13 @@ QString MapResults::writeFigure(const QString& path, int dpi) const {
     PlanView::drawMarks(p, target, world.width() / map_w);
     drawLegend(p, QRectF(map_w + 2 * px_per_mm, 2 * px_per_mm, 37 * px_per_mm,
                          static_cast<double>(m_levels.size() + 2) * 7 * px_per_mm));
-    p.end();
-    return QFileInfo::exists(path) ? QString() : QStringLiteral("无法写入文件 %1。").arg(path);
+    if (!p.end()) return QStringLiteral("无法写入文件 %1。").arg(path);
+    return writeAtomically(path, bytes.data());
   }
-  const QImage img = figure(dpi);
-  if (!img.save(path, "PNG")) return QStringLiteral("无法写入文件 %1。").arg(path);
-  return {};
+  QBuffer bytes;
+  bytes.open(QIODevice::WriteOnly);
+  if (!figure(dpi).save(&bytes, "PNG")) return QStringLiteral("无法写入文件 %1。").arg(path);
+  return writeAtomically(path, bytes.data());
 }
 
 QString MapResults::writeGeoJson(const QString& path) const {
@@ -433,12 +445,12 @@ QString MapResults::writeSurferGrid(const QString& path) const {
   const auto* v = values();
   if (!v) return QStringLiteral("还没有计算等值线图。");
   present::GridData g = localGrid(*m_grid, *v);
-  g.xmin = static_cast<float>(m_grid->xmin);
-  g.ymin = static_cast<float>(m_grid->ymin);
-  g.xmax = static_cast<float>(m_grid->xmin + (m_grid->nx - 1) * m_grid->spacing_m);
-  g.ymax = static_cast<float>(m_grid->ymin + (m_grid->ny - 1) * m_grid->spacing_m);
-  if (!present::writeGrdFile(g, path.toStdString()))
-    return QStringLiteral("无法写入文件 %1。").arg(path);
+  g.xmin = m_grid->xmin;
+  g.ymin = m_grid->ymin;
+  g.xmax = m_grid->xmin + (m_grid->nx - 1) * m_grid->spacing_m;
+  g.ymax = m_grid->ymin + (m_grid->ny - 1) * m_grid->spacing_m;
+  std::string why;
+  if (!present::writeGrdFile(g, path.toStdString(), &why)) return QString::fromStdString(why);
   return {};
 }
 
