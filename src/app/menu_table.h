@@ -25,7 +25,7 @@ struct CategoryMenu {
 const std::vector<CategoryMenu>& categoryMenus();
 
 // Number of pages in the page host.
-inline constexpr int kPageCount = 44;
+inline constexpr int kPageCount = 45;
 // Command of the decibel calculator window.
 inline constexpr int kDecibelCommand = 32805;
 

@@ -23,6 +23,7 @@
 #include "app/pages/noise/stueber_noise_page.h"
 #include "app/pages/risk/risk_page.h"
 #include "app/pages/risk/spill_evaporation_page.h"
+#include "app/pages/risk/toxic_release_page.h"
 #include "app/pages/risk/vce_page.h"
 #include "app/pages/tools/subsidence_page.h"
 #include "app/pages/tools/unit_converter_page.h"
@@ -63,8 +64,16 @@ const std::map<std::string, Factory>& factories() {
       {"protection", make<ProtectionDistancePageHook>()},
       {"screen3", make<Screen3PageHook>()},
       {"watertemp", make<WaterTemperaturePageHook>()},
-      {"liquid_leak", makeLiquidLeakPageHook},
-      {"spill_evaporation", make<SpillEvaporationPageHook>()},
+      {"liquid_leak",
+       [] { return withReleaseHandOver(makeLiquidLeakPageHook(), releaseReader("liquid_leak")); }},
+      {"gas_leak", [] { return withReleaseHandOver(nullptr, releaseReader("gas_leak")); }},
+      {"two_phase_leak",
+       [] { return withReleaseHandOver(nullptr, releaseReader("two_phase_leak")); }},
+      {"spill_evaporation",
+       [] {
+         return withReleaseHandOver(std::make_unique<SpillEvaporationPageHook>(),
+                                    releaseReader("spill_evaporation"));
+       }},
       {"vce", make<VcePageHook>()},
       {"bleve", makeBlevePageHook},
       {"jet_fire", makeJetFirePageHook},
@@ -84,6 +93,7 @@ const std::map<std::string, Factory>& factories() {
       {"gw_2d_instant", make<GroundwaterPageHook>()},
       {"gw_2d_continuous", make<GroundwaterPageHook>()},
       {"air_prediction", make<AirPredictionPageHook>()},
+      {"toxic_release", make<ToxicReleasePageHook>()},
   };
   return f;
 }

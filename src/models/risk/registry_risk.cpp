@@ -10,6 +10,7 @@
 #include "models/risk/overpressure_chart.h"
 #include "models/risk/pool_fire.h"
 #include "models/risk/spill_evaporation.h"
+#include "models/risk/toxic_release.h"
 #include "models/risk/two_phase_leak.h"
 #include "models/risk/vce.h"
 
@@ -29,6 +30,7 @@ void registerRisk(core::Registry& r) {
   r.add(risk::bleveDesc());
   r.add(risk::jetFireDesc());
   r.add(risk::poolFireDesc());
+  r.add(risk::toxicReleaseDesc());
 }
 
 }  // namespace models

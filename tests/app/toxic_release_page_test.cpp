@@ -1,0 +1,174 @@
+// Toxic release page: the substance list fills the fields, a run shows the engine's results with
+// tables, curves and threat zones, a refused run keeps the previous results, a project keeps the
+// page, and the threat zones are drawn (grabbed to TOXIC_RELEASE_SHOT when set, to look at).
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QtTest>
+
+#include "app/calculator_page.h"
+#include "app/main_window.h"
+#include "app/pages/risk/toxic_release_page.h"
+#include "widgets/list_table.h"
+#include "widgets/prompts.h"
+
+using app::ToxicReleasePageHook;
+
+class ToxicReleasePageTest : public QObject {
+  Q_OBJECT
+ private:
+  QStringList messages;
+  QTemporaryDir dir;
+  static constexpr int kPage = 45;
+  static ToxicReleasePageHook& hook(app::CalculatorPage& p) {
+    return *dynamic_cast<ToxicReleasePageHook*>(p.hook());
+  }
+  static void type(app::CalculatorPage& p, const char* key, const QString& text) {
+    if (auto* e = qobject_cast<QLineEdit*>(p.control(key))) e->setText(text);
+  }
+
+ private slots:
+  void initTestCase() {
+    widgets::setMessageSink([this](QWidget*, const QString& t, const QString&) { messages << t; });
+    app::toxic::setUserSubstancePath(dir.filePath(QStringLiteral("substances.csv")));
+  }
+
+  void aRunShowsTheEngineResultsAndARefusalKeepsThem() {
+    app::CMainDlg w;
+    auto* page = qobject_cast<app::CalculatorPage*>(w.page(kPage));
+    QVERIFY(page);
+    auto& h = hook(*page);
+    h.chooseSubstance(QStringLiteral("氨"));
+    QCOMPARE(qobject_cast<QLineEdit*>(page->control("ep1"))->text(), QStringLiteral("770"));
+    type(*page, "receptors", QStringLiteral("村庄, 0, 800, 1.5"));
+    qobject_cast<QComboBox*>(page->control("source"))->setCurrentIndex(1);
+    page->setValue("wind", 0);  // towards the north
+    messages.clear();
+    QVERIFY(page->runAction("compute"));
+    QVERIFY(messages.isEmpty());
+    const auto& r = h.result();
+    QCOMPARE(r.cases.size(), size_t(1));
+    // The page's run is the engine's run on the deck the page wrote.
+    const slab::Result e = slab::run(r.decks[0]);
+    QCOMPARE(e.runs[0].conc.size(), r.cases[0].run.conc.size());
+    for (size_t i = 0; i < e.runs[0].conc.size(); ++i)
+      QCOMPARE(e.runs[0].conc[i].cz[0][0], r.cases[0].run.conc[i].cz[0][0]);
+    QCOMPARE(r.decks[0].wms, 0.017031);
+    QCOMPARE(r.decks[0].mets[0].stab, 6.0);  // class F
+    QCOMPARE(r.decks[0].mets[0].ua, 1.5);
+    QCOMPARE(r.decks[0].tav, 60.0);
+    QVERIFY(h.zones()->hasResult());
+    QCOMPARE(r.cases[0].receptors.size(), size_t(1));
+    QCOMPARE(r.cases[0].receptors[0].downwind, 800.0);
+    // The end-point table is one of the tabs, and it copies.
+    auto* tabs = h.tabs();
+    QVERIFY(tabs->isVisibleTo(page));
+    auto* list = tabs->widget(1)->findChild<widgets::ListTable*>(QStringLiteral("list"));
+    QVERIFY(list);
+    QCOMPARE(list->rowCount(), 2);
+    QCOMPARE(list->text(0, 1), QStringLiteral("大气毒性终点浓度-1"));
+    QVERIFY(page->resultText()->toPlainText().contains(QStringLiteral("最远影响距离")));
+
+    // A release of zero duration is refused by name; the results stay.
+    type(*page, "tsd", QStringLiteral("0"));
+    QVERIFY(!page->runAction("compute"));
+    QCOMPARE(messages, QStringList{QStringLiteral("释放持续时间必须大于0，请重新输入！")});
+    QVERIFY(h.zones()->hasResult());
+    QCOMPARE(h.result().cases.size(), size_t(1));
+    // A source the engine refuses (above the mixing height): its message, results kept.
+    type(*page, "tsd", QStringLiteral("600"));
+    type(*page, "hs", QStringLiteral("5000"));
+    qobject_cast<QComboBox*>(page->control("source"))->setCurrentIndex(2);
+    messages.clear();
+    QVERIFY(!page->runAction("compute"));
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(
+        messages[0].startsWith(QStringLiteral("kuvaslab拒绝计算：最不利气象条件：source height")));
+    QVERIFY(h.zones()->hasResult());
+  }
+
+  void theThreatZonesAreDrawn() {
+    app::CMainDlg w;
+    auto* page = qobject_cast<app::CalculatorPage*>(w.page(kPage));
+    auto& h = hook(*page);
+    page->setValue("srcx", 39512345.5);
+    page->setValue("srcy", 3312345.5);
+    page->setValue("wind", 60);
+    type(*page, "receptors", QStringLiteral("学校, 39514000, 3313500; 村庄, 39516000, 3311500"));
+    page->setValue("common", 1);
+    QVERIFY(page->runAction("compute"));
+    QCOMPARE(h.result().cases.size(), size_t(2));
+    const auto fp = h.zones()->footprint(0);
+    QVERIFY(fp.size() > 4);
+    // The footprint lies downwind (north-east) of the source.
+    const QPointF far = fp[fp.size() / 2];
+    QVERIFY(far.x() > 39512345.5 && far.y() > 3312345.5);
+    h.zones()->resize(800, 600);
+    const QString shot = qEnvironmentVariable("TOXIC_RELEASE_SHOT");
+    const QString path = shot.isEmpty() ? dir.filePath(QStringLiteral("zones.png")) : shot;
+    QVERIFY(h.zones()->savePng(path));
+    QVERIFY(h.zones()->saveSvg(dir.filePath(QStringLiteral("zones.svg"))));
+  }
+
+  void aProjectKeepsThePage() {
+    const QString path = dir.filePath(QStringLiteral("p.kuva"));
+    {
+      app::CMainDlg w;
+      auto* page = qobject_cast<app::CalculatorPage*>(w.page(kPage));
+      hook(*page).chooseSubstance(QStringLiteral("硫化氢"));
+      type(*page, "qs", QStringLiteral("2.5"));
+      type(*page, "receptors", QStringLiteral("厂界, 100, 0"));
+      page->setValue("common", 1);
+      page->setValue("ua2", 3.2);
+      QVERIFY(w.saveProjectFile(path));
+    }
+    app::CMainDlg w;
+    QVERIFY(w.openProjectFile(path));
+    auto* page = qobject_cast<app::CalculatorPage*>(w.page(kPage));
+    QCOMPARE(qobject_cast<QLineEdit*>(page->control("substance"))->text(),
+             QStringLiteral("硫化氢"));
+    QCOMPARE(qobject_cast<QLineEdit*>(page->control("qs"))->text(), QStringLiteral("2.5"));
+    QCOMPARE(qobject_cast<QLineEdit*>(page->control("ep1"))->text(), QStringLiteral("70"));
+    QCOMPARE(qobject_cast<QLineEdit*>(page->control("receptors"))->text(),
+             QStringLiteral("厂界, 100, 0"));
+    QCOMPARE(qobject_cast<QLineEdit*>(page->control("ua2"))->text(), QStringLiteral("3.2"));
+  }
+
+  void aLeakPageHandsItsReleaseOver() {
+    app::CMainDlg w;
+    auto* leak = qobject_cast<app::CalculatorPage*>(w.page(14));  // two-phase leak
+    auto* give = leak->findChild<QPushButton*>(QStringLiteral("action:toxic"));
+    QVERIFY(give);
+    messages.clear();
+    give->click();  // nothing computed yet
+    QCOMPARE(messages, QStringList{QStringLiteral("此页还没有计算结果，请先计算！")});
+    QVERIFY(leak->runAction("compute"));
+    give->click();
+    QCOMPARE(w.visiblePage(), kPage);
+    auto* page = qobject_cast<app::CalculatorPage*>(w.page(kPage));
+    QCOMPARE(page->values().num("qs"), leak->values().num("QLG"));
+    QCOMPARE(page->values().num("source"), 1.0);  // horizontal jet
+    const double fv = leak->values().num("Cp") *
+                      (leak->values().num("TLG") - leak->values().num("Tc")) /
+                      leak->values().num("H");
+    QCOMPARE(page->values().num("cmed0"), std::clamp(1 - fv, 0.0, 0.999));
+  }
+
+  void aUserRowIsKept() {
+    app::CMainDlg w;
+    auto* page = qobject_cast<app::CalculatorPage*>(w.page(kPage));
+    auto& h = hook(*page);
+    type(*page, "substance", QStringLiteral("自定义气体"));
+    type(*page, "ep1", QStringLiteral("123"));
+    QVERIFY(h.saveSubstance());
+    const auto rows = app::toxic::substanceList();
+    QCOMPARE(rows.size(), size_t(21));
+    QCOMPARE(rows.back().endpoint1, 123.0);
+  }
+};
+
+QTEST_MAIN(ToxicReleasePageTest)
+#include "toxic_release_page_test.moc"
