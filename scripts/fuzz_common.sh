@@ -8,12 +8,14 @@ FLAGS=(-std=c++20 -O1 -g -fno-omit-frame-pointer -ffp-contract=off -fsanitize=fu
        -fno-sanitize-recover=undefined -I"$REPO/src")
 mkdir -p "$BUILD/obj" "$BUILD/corpus" "$BUILD/artifacts"
 
-# build_fuzzer ENGINE_DIR FUZZER_SOURCE OUTPUT: every .cpp of ENGINE_DIR but main.cpp, compiled
-# again only when it or a header of the folder changed, linked with the fuzzer's source.
+# build_fuzzer ENGINE_DIR FUZZER_SOURCE OUTPUT [EXTRA_SOURCE...]: every .cpp of ENGINE_DIR but
+# main.cpp, and the extra sources the engine links (its file writer), compiled again only when
+# it or a header of the folder changed, linked with the fuzzer's source.
 build_fuzzer() {
   local dir="$1" fuzzer="$2" out="$3" src name obj
+  shift 3
   local objects=()
-  for src in "$dir"/*.cpp; do
+  for src in "$dir"/*.cpp "$@"; do
     name="$(basename "$src" .cpp)"
     [ "$name" = main ] && continue
     obj="$BUILD/obj/$name.o"

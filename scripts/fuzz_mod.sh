@@ -12,7 +12,8 @@ BUILD="${FUZZ_BUILD_DIR:-$REPO/build-fuzz-mod}"
 SAMPLES="$REPO/tests/data/aermod"
 # shellcheck source=scripts/fuzz_common.sh
 source "$REPO/scripts/fuzz_common.sh"
-build_fuzzer "$REPO/src/mod" "$REPO/tests/mod/fuzz/deck_fuzzer.cpp" "$BUILD/deck_fuzzer"
+build_fuzzer "$REPO/src/mod" "$REPO/tests/mod/fuzz/deck_fuzzer.cpp" "$BUILD/deck_fuzzer" \
+  "$REPO/src/core/file_io.cpp"
 
 # Seeds: one source, a few receptors, the first hours of each sample.
 for d in "$SAMPLES"/*/; do
