@@ -28,7 +28,8 @@ struct Options {
 };
 
 void usage(std::ostream& err) {
-  err << "usage: kuvacalc-cli noise-map SCENE [--json] [--grid OUT.grd] [--grid-night OUT.grd]\n"
+  err << "用法：kuvacalc-cli noise-map 场景.geojson [--json] [--grid 输出.grd] [--grid-night "
+         "输出.grd]\n"
          "                                    [--threads N] [--sources]\n";
 }
 
@@ -37,7 +38,7 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::ostream
     const std::string& a = args[i];
     auto value = [&](std::string& to) {
       if (i + 1 >= args.size()) {
-        err << "noise-map: " << a << " needs a value\n";
+        err << "noise-map：" << a << " 需要一个值\n";
         return false;
       }
       to = args[++i];
@@ -56,17 +57,17 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::ostream
       if (!value(t)) return false;
       const auto n = core::parseInt(t);
       if (!n.ok() || n.value < 1 || n.value > 1024) {
-        err << "noise-map: threads: " << t << " is not a whole number from 1 to 1024\n";
+        err << "noise-map：线程数 " << t << " 应为 1 到 1024 的整数\n";
         return false;
       }
       o.threads = static_cast<int>(n.value);
     } else if (!a.empty() && a[0] == '-') {
-      err << "noise-map: unknown option " << a << '\n';
+      err << "noise-map：未知选项 " << a << '\n';
       return false;
     } else if (o.scene.empty()) {
       o.scene = a;
     } else {
-      err << "noise-map: more than one scene file given\n";
+      err << "noise-map：给出了不止一个场景文件\n";
       return false;
     }
   }
@@ -185,7 +186,7 @@ bool writeGrid(const np::GridResult& g, const std::vector<float>& values, const 
   d.z = values;
   d.zmax = values.empty() ? 0 : *std::max_element(values.begin(), values.end());
   if (!present::writeGrdFile(d, path)) {
-    err << "noise-map: " << path << ": cannot be written\n";
+    err << "noise-map：" << path << "：无法写入\n";
     return false;
   }
   return true;
@@ -198,16 +199,16 @@ int runNoiseMapCommand(const std::vector<std::string>& args, std::ostream& out, 
   if (!parseOptions(args, o, err)) return 2;
   const np::SceneReadResult scene = np::readSceneFile(o.scene);
   if (!scene.ok()) {
-    err << "noise-map: " << scene.error << '\n';
+    err << "noise-map：" << scene.error << '\n';
     return 2;
   }
   const bool want_grid = !o.grid.empty() || !o.grid_night.empty();
   if (want_grid && !scene.scene->grid) {
-    err << "noise-map: " << o.scene << " has no grid feature\n";
+    err << "noise-map：" << o.scene << " 中没有计算网格\n";
     return 2;
   }
   if (!o.json)
-    for (const auto& w : scene.warnings) err << "warning: " << w << '\n';
+    for (const auto& w : scene.warnings) err << "提示：" << w << '\n';
   const np::ReceptorsResult res =
       np::computeReceptors(*scene.scene, computeOptions(o, "receptors"));
   if (o.json)
@@ -217,7 +218,7 @@ int runNoiseMapCommand(const std::vector<std::string>& args, std::ostream& out, 
   if (!want_grid) return 0;
   const np::GridResult g = np::computeGrid(*scene.scene, computeOptions(o, "grid points"));
   if (!g.error.empty()) {
-    err << "noise-map: " << g.error << '\n';
+    err << "noise-map：" << g.error << '\n';
     return 2;
   }
   if (!o.grid.empty() && !writeGrid(g, g.day, o.grid, err)) return 1;

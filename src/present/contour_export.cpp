@@ -265,7 +265,7 @@ struct ContourArgs {
   Output output = Output::Text;
 };
 
-constexpr const char* kUsage = "usage: contour FILE.grd [--levels v1,v2,...] [--json | --geojson]";
+constexpr const char* kUsage = "用法：contour 网格.grd [--levels v1,v2,...] [--json | --geojson]";
 
 // "0.1,0.2,0.5" -> levels; an empty item or one that is not a finite number is refused.
 bool parseLevels(const std::string& text, std::vector<float>& levels, std::ostream& err) {
@@ -275,8 +275,8 @@ bool parseLevels(const std::string& text, std::vector<float>& levels, std::ostre
     const std::string item = text.substr(begin, end == std::string::npos ? end : end - begin);
     const core::ParsedNumber n = core::parseNumber(item);
     if (!n.ok() || !std::isfinite(static_cast<float>(n.value))) {
-      err << "levels: '" << item << "' is "
-          << (n.ok() ? std::string("out of range") : core::describe(n.error)) << '\n';
+      err << "levels：“" << item << "”"
+          << (n.ok() ? std::string("超出范围") : core::describe(n.error)) << '\n';
       return false;
     }
     levels.push_back(static_cast<float>(n.value));
@@ -290,23 +290,23 @@ bool parseArgs(const std::vector<std::string>& args, ContourArgs& a, std::ostrea
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& w = args[i];
     if (w == "--levels") {
-      if (a.has_levels) return err << "--levels given twice\n", false;
-      if (i + 1 >= args.size()) return err << "--levels needs a list of values\n", false;
+      if (a.has_levels) return err << "--levels 给出了不止一次\n", false;
+      if (i + 1 >= args.size()) return err << "--levels 需要一列数值\n", false;
       a.has_levels = true;
       if (!parseLevels(args[++i], a.levels, err)) return false;
     } else if (w == "--json" || w == "--geojson") {
-      if (output_given) return err << w << ": only one of --json and --geojson\n", false;
+      if (output_given) return err << w << "：--json 与 --geojson 只能选一个\n", false;
       output_given = true;
       a.output = w == "--json" ? Output::Json : Output::GeoJson;
     } else if (w.size() > 1 && w[0] == '-') {
-      return err << "unknown option: " << w << '\n', false;
+      return err << "未知选项：" << w << '\n', false;
     } else if (a.path.empty()) {
       a.path = w;
     } else {
-      return err << "unexpected argument: " << w << '\n', false;
+      return err << "多余的参数：" << w << '\n', false;
     }
   }
-  if (a.path.empty()) return err << "missing grid file\n", false;
+  if (a.path.empty()) return err << "缺少网格文件\n", false;
   return true;
 }
 
@@ -322,15 +322,15 @@ int runContourCommand(const std::vector<std::string>& args, std::ostream& out, s
   GrdReadDetails details;
   const GrdReadStatus status = readGrdFile(a.path, grid, &details);
   if (status != GrdReadStatus::Ok) {
-    err << "ERROR: " << grdReadMessage(status, a.path) << '\n';
+    err << "错误：" << grdReadMessage(status, a.path) << '\n';
     return 1;
   }
   if (!details.headerComplete()) {
-    err << "ERROR: " << grdHeaderMessage(a.path) << '\n';
+    err << "错误：" << grdHeaderMessage(a.path) << '\n';
     return 1;
   }
   if (details.values_read < details.values_expected)
-    err << "WARNING: " << grdShortBodyMessage(a.path, details) << '\n';
+    err << "提示：" << grdShortBodyMessage(a.path, details) << '\n';
   ContourSet set(grid);
   if (a.has_levels) {
     for (float v : a.levels) set.levels().insert(v);
@@ -341,7 +341,7 @@ int runContourCommand(const std::vector<std::string>& args, std::ostream& out, s
     switch (a.output) {
       case Output::Text:
         if (!set.traceAll()) {
-          err << "ERROR: " << kMsgTraceAllocFailed << '\n';
+          err << "错误：" << kMsgTraceAllocFailed << '\n';
           return 1;
         }
         writeContourText(out, set);
@@ -352,12 +352,12 @@ int runContourCommand(const std::vector<std::string>& args, std::ostream& out, s
     }
   } catch (const std::bad_alloc&) {
     out.flush();
-    err << "ERROR: " << kMsgTraceAllocFailed << '\n';
+    err << "错误：" << kMsgTraceAllocFailed << '\n';
     return 1;
   }
   out.flush();
   if (!out) {
-    err << "ERROR: the contour lines could not be written\n";
+    err << "错误：无法写出等值线\n";
     return 1;
   }
   return 0;

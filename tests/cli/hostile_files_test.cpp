@@ -237,7 +237,7 @@ TEST(HostileFiles, SheetTargetMustBeARegularFile) {
   const fs::path& d = tmp.path;
   const ProgramRun empty = runProgram(d, {"run", "sewage", "--sheet", ""});
   EXPECT_EQ(empty.status, 2);
-  EXPECT_NE(empty.err.find("--sheet needs a file name"), std::string::npos) << empty.err;
+  EXPECT_NE(empty.err.find("--sheet 需要一个文件名"), std::string::npos) << empty.err;
 
   const std::string fifo = (d / "sheet.html").string();
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);

@@ -55,6 +55,7 @@ void openPointSourceContour(QWidget* parent, const core::Outcome::Grid& grid, bo
   present::writeGrdFile(g, present::kResultGridFile);
   auto* w = new widgets::ContourMapWindow(QString::fromLatin1(present::kResultGridFile), parent);
   w->setObjectName(QStringLiteral("pointSourceContour"));
+  w->canvas()->setValueTitle(QStringLiteral("浓度 [mg/m³]"));
   run(w, modal);
 }
 

@@ -448,7 +448,7 @@ void MapResults::exportFigure() {
     return;
   }
   const QString path =
-      widgets::chooseSaveFile(this, QStringLiteral("导出图件"), QStringLiteral("噪声等值线图.png"),
+      widgets::chooseFileToWrite(this, QStringLiteral("导出图件"), QStringLiteral("噪声等值线图.png"),
                               QStringLiteral("PNG 图片 (*.png);;SVG 图形 (*.svg)"));
   if (path.isEmpty()) return;
   const QString e = writeFigure(path, m_dpi->value());
@@ -460,7 +460,7 @@ void MapResults::exportGeoJson() {
     widgets::showMessage(this, QStringLiteral("还没有计算等值线图。"));
     return;
   }
-  const QString path = widgets::chooseSaveFile(this, QStringLiteral("导出GeoJSON"),
+  const QString path = widgets::chooseFileToWrite(this, QStringLiteral("导出GeoJSON"),
                                                QStringLiteral("噪声等值线.geojson"),
                                                QStringLiteral("GeoJSON (*.geojson *.json)"));
   if (path.isEmpty()) return;
@@ -473,7 +473,7 @@ void MapResults::exportGrid() {
     widgets::showMessage(this, QStringLiteral("还没有计算等值线图。"));
     return;
   }
-  const QString path = widgets::chooseSaveFile(this, QStringLiteral("导出Surfer网格"),
+  const QString path = widgets::chooseFileToWrite(this, QStringLiteral("导出Surfer网格"),
                                                QStringLiteral("噪声贡献值.grd"),
                                                QStringLiteral("Surfer 网格 (*.grd)"));
   if (path.isEmpty()) return;

@@ -26,6 +26,7 @@
 #include "app/calculator_page.h"
 #include "app/main_window.h"
 #include "app/sheet_export.h"
+#include "core/file_io.h"
 #include "core/format.h"
 #include "models/noise/noise_map_desc.h"
 #include "models/noise/propagation/engine.h"
@@ -75,6 +76,12 @@ const QString kCaption = QStringLiteral("工业噪声地图");
 const QString kSceneFilter = QStringLiteral("噪声场景 GeoJSON (*.geojson *.json);;所有文件(*)");
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
+
+// The spectra table written beside a scene file.
+QString spectraFileOf(const QString& scene) {
+  const QFileInfo info(scene);
+  return info.dir().filePath(info.completeBaseName() + QStringLiteral("_spectra.csv"));
+}
 
 // Positions placed or moved with the mouse, to the centimetre.
 double cm(double v) { return std::round(v * 100) / 100; }
@@ -218,9 +225,16 @@ void NoiseMapPageHook::buildToolBar(QWidget* parent, QBoxLayout* into) {
     if (!path.isEmpty()) importScene(path);
   });
   QObject::connect(exp, &QPushButton::clicked, parent, [this] {
-    const QString path = widgets::chooseSaveFile(m_page, QStringLiteral("导出场景"),
-                                                 QStringLiteral("场景.geojson"), kSceneFilter);
-    if (!path.isEmpty()) exportScene(path);
+    const QString path = widgets::chooseFileToWrite(m_page, QStringLiteral("导出场景"),
+                                                    QStringLiteral("场景.geojson"), kSceneFilter);
+    if (path.isEmpty()) return;
+    // The spectra table beside the scene is a file of its own: replaced only when the user says so.
+    const QFileInfo csv(spectraFileOf(path));
+    if (!m_scene.spectra.empty() && csv.exists() &&
+        !widgets::askQuestion(m_page, widgets::replaceQuestion(csv.fileName()),
+                              QStringLiteral("导出场景")))
+      return;
+    exportScene(path);
   });
   bar->addWidget(imp);
   bar->addWidget(exp);
@@ -666,17 +680,15 @@ bool NoiseMapPageHook::importScene(const QString& path) {
 
 bool NoiseMapPageHook::exportScene(const QString& path) {
   prop::Scene s = sceneForCompute();
-  const QFileInfo info(path);
   if (!s.spectra.empty()) {
-    const QString csv_name = info.completeBaseName() + QStringLiteral("_spectra.csv");
-    QFile f(info.dir().filePath(csv_name));
-    const std::string bytes = prop::spectraToCsv(s.spectra);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-                                             static_cast<qint64>(bytes.size())) {
-      widgets::showMessage(m_page, QStringLiteral("无法写入文件 %1。").arg(f.fileName()), kCaption);
+    const QString csv = spectraFileOf(path);
+    const std::string error =
+        core::writeFileAtomic(csv.toStdString(), prop::spectraToCsv(s.spectra));
+    if (!error.empty()) {
+      widgets::showMessage(m_page, QStringLiteral("无法写入文件 %1。").arg(csv), kCaption);
       return false;
     }
-    s.spectra_path = csv_name.toStdString();
+    s.spectra_path = QFileInfo(csv).fileName().toStdString();
   }
   std::string error;
   if (!prop::writeSceneFile(s, path.toStdString(), &error)) {
@@ -780,11 +792,8 @@ bool NoiseMapPageHook::exportSheet(CalculatorPage& page, const QString& project,
     return true;
   }
   readTables();
-  QString path = widgets::chooseSaveFile(&page, QStringLiteral("导出计算书"),
-                                         q(page.desc().title) + QStringLiteral("计算书.pdf"),
-                                         QStringLiteral("PDF 文件 (*.pdf);;HTML 文件 (*.html)"));
+  const QString path = chooseSheetFile(page, q(page.desc().title) + QStringLiteral("计算书.pdf"));
   if (path.isEmpty()) return true;
-  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
   present::CalcSheet s;
   s.title = "计算书：" + page.desc().title;
   s.date = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
