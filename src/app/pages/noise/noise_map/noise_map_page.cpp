@@ -93,6 +93,9 @@ struct NoiseMapPageHook::RunOutput {
   prop::ReceptorsResult receptors;
   prop::GridResult grid;
   bool with_grid = false;
+  // The inputs of the run, as the tables held them: what the sheet prints beside its results.
+  prop::Scene scene;
+  noisemap::GridSettings grid_settings;
 };
 
 NoiseMapPageHook::NoiseMapPageHook() = default;
@@ -171,14 +174,23 @@ void NoiseMapPageHook::setup(CalculatorPage& page) {
                    [this](ItemRef r) { removeItem(r); });
   QObject::connect(m_tables, &SceneTables::edited, main, [this] {
     readTables();
+    // Rows pasted past the last barrier describe nothing (a barrier is drawn): not kept.
+    if (QTableWidget* t = m_tables->barriers();
+        t->rowCount() > static_cast<int>(m_scene.barriers.size())) {
+      const QSignalBlocker block(t);
+      t->setRowCount(static_cast<int>(m_scene.barriers.size()));
+    }
     refresh(false);
   });
   QObject::connect(m_results, &MapResults::mapChanged, main, [this] { updateMap(); });
-  m_results->setPlanRenderer([this](QPainter& p, const QRectF& target, const QRectF& world) {
-    m_plan->scene()->render(&p, target,
-                            QRectF(world.left(), -world.bottom(), world.width(), world.height()),
-                            Qt::IgnoreAspectRatio);
-  });
+  m_results->setPlanRenderer(
+      [this](QPainter& p, const QRectF& target, const QRectF& world, double mark_scale) {
+        m_plan->setMarkScale(mark_scale);
+        m_plan->scene()->render(&p, target,
+                                QRectF(world.left(), -world.bottom(), world.width(), world.height()),
+                                Qt::IgnoreAspectRatio);
+        m_plan->setMarkScale(1);
+      });
   m_plan->setLegendPainter([this](QPainter& p, const QRectF& box) {
     if (m_results->hasGrid()) m_results->drawLegend(p, box, true);
   });
@@ -257,10 +269,19 @@ QWidget* NoiseMapPageHook::buildSitePanel(QWidget* parent) {
   v->addWidget(new QLabel(
       QStringLiteral("两个控制点：图片上的像素位置（自左上角起，向下为正）及其坐标（m）"), w));
   m_site_table = new PasteTable(2, 4, w);
+  m_site_table->setObjectName(QStringLiteral("sitePlanPoints"));
   m_site_table->setHorizontalHeaderLabels({QStringLiteral("像素 u"), QStringLiteral("像素 v"),
                                            QStringLiteral("X (m)"), QStringLiteral("Y (m)")});
   m_site_table->setVerticalHeaderLabels({QStringLiteral("点1"), QStringLiteral("点2")});
-  m_site_table->setFixedHeight(90);
+  // Both rows and every header in full, without scroll bars.
+  m_site_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  m_site_table->horizontalHeader()->setMinimumSectionSize(
+      m_site_table->fontMetrics().horizontalAdvance(QStringLiteral("像素 u")) + 24);
+  m_site_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  m_site_table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  m_site_table->setFixedHeight(m_site_table->horizontalHeader()->sizeHint().height() +
+                               2 * m_site_table->verticalHeader()->defaultSectionSize() +
+                               2 * m_site_table->frameWidth() + 2);
   v->addWidget(m_site_table);
   auto* orow = new QHBoxLayout;
   orow->addWidget(new QLabel(QStringLiteral("不透明度"), w));
@@ -282,7 +303,12 @@ QWidget* NoiseMapPageHook::buildSitePanel(QWidget* parent) {
     m_site_image = QImage();
     applySitePlan();
   });
-  QObject::connect(m_site_table, &QTableWidget::itemChanged, w, [this] {
+  auto placementTyped = [this] {
+    // Two control points only: rows pasted past them are dropped.
+    if (m_site_table->rowCount() > 2) {
+      const QSignalBlocker block(m_site_table);
+      m_site_table->setRowCount(2);
+    }
     auto cell = [this](int r, int c) {
       const QTableWidgetItem* it = m_site_table->item(r, c);
       return it ? it->text().toDouble() : 0.0;
@@ -292,7 +318,10 @@ QWidget* NoiseMapPageHook::buildSitePanel(QWidget* parent) {
               {cell(0, 2), cell(0, 3)},
               {cell(1, 2), cell(1, 3)}};
     applySitePlan();
-  });
+  };
+  // A paste applies as typing does.
+  QObject::connect(m_site_table, &QTableWidget::itemChanged, w, placementTyped);
+  QObject::connect(m_site_table, &PasteTable::pasted, w, placementTyped);
   QObject::connect(m_site_slider, &QSlider::valueChanged, w,
                    [this](int value) { setSitePlanOpacity(value); });
   return w;
@@ -581,6 +610,8 @@ void NoiseMapPageHook::compute() {
   }
   m_stop = false;
   m_run = std::make_shared<RunOutput>();
+  m_run->scene = m_scene;
+  m_run->grid_settings = m_grid;
   auto run = m_run;
   const std::size_t receptors = s.receptors.size();
   const std::size_t cells = s.grid ? static_cast<std::size_t>(s.grid->columns()) *
@@ -639,6 +670,8 @@ void NoiseMapPageHook::finished() {
     return;
   }
   m_progress->setValue(1000);
+  m_result_inputs = std::make_shared<std::pair<prop::Scene, noisemap::GridSettings>>(
+      run->scene, run->grid_settings);
   m_results->showReceptors(run->receptors);
   if (run->with_grid) m_results->setGrid(run->grid);
   QStringList notes;
@@ -720,7 +753,8 @@ void NoiseMapPageHook::storeInputs(CalculatorPage&, core::Values& inputs) {
   extra[QStringLiteral("contour")] =
       QJsonObject{{QStringLiteral("class"), m_results->functionClass()},
                   {QStringLiteral("period"), m_results->period()},
-                  {QStringLiteral("levels"), m_results->levelsText()}};
+                  {QStringLiteral("levels"), m_results->levelsText()},
+                  {QStringLiteral("title"), m_results->figureTitle()}};
   const bool empty = s.sources.empty() && s.receptors.empty() && s.barriers.empty() &&
                      s.rooms.empty() && s.ground.empty() && s.spectra.empty() &&
                      m_site_file.isEmpty();
@@ -733,7 +767,14 @@ void NoiseMapPageHook::storeInputs(CalculatorPage&, core::Values& inputs) {
 // Another project's inputs are coming: no run or result of the old plant may stay on screen.
 void NoiseMapPageHook::clearResults(CalculatorPage&) {
   cancel();
+  m_result_inputs.reset();
   if (m_results) m_results->clear();
+  // The status and its hints belonged to the results.
+  if (m_status) {
+    m_status->clear();
+    m_status->setToolTip(QString());
+  }
+  if (m_progress) m_progress->setValue(0);
 }
 
 void NoiseMapPageHook::loadInputs(CalculatorPage&, const core::Values& inputs) {
@@ -780,6 +821,12 @@ void NoiseMapPageHook::loadInputs(CalculatorPage&, const core::Values& inputs) {
     m_results->setFunctionClass(contour[QStringLiteral("class")].toInt(2));
     m_results->setPeriod(contour[QStringLiteral("period")].toInt(0));
     m_results->setLevelsText(contour[QStringLiteral("levels")].toString());
+    m_results->setFigureTitle(contour[QStringLiteral("title")].toString());
+  } else {
+    // A new project: the map's settings start afresh too.
+    m_results->setFunctionClass(2);
+    m_results->setPeriod(0);
+    m_results->setFigureTitle(QString());
   }
   refresh(true);
   m_plan->fitAll();
@@ -791,9 +838,13 @@ bool NoiseMapPageHook::exportSheet(CalculatorPage& page, const QString& project,
     widgets::showMessage(&page, QStringLiteral("请先计算，再导出计算书。"), kCaption);
     return true;
   }
-  readTables();
   const QString path = chooseSheetFile(page, q(page.desc().title) + QStringLiteral("计算书.pdf"));
   if (path.isEmpty()) return true;
+  // The inputs the results were computed from, whatever was edited since.
+  const prop::Scene& scene = m_result_inputs ? m_result_inputs->first : m_scene;
+  const noisemap::GridSettings& grid = m_result_inputs ? m_result_inputs->second : m_grid;
+  noisemap::SceneTables computed;
+  computed.showScene(scene, grid);
   present::CalcSheet s;
   s.title = "计算书：" + page.desc().title;
   s.date = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
@@ -804,7 +855,7 @@ bool NoiseMapPageHook::exportSheet(CalculatorPage& page, const QString& project,
     s.formulas.push_back(page.desc().formulas.substr(a, b - a));
   }
   if (!project.isEmpty()) s.project = QFileInfo(project).fileName().toStdString();
-  const auto& st = m_scene.settings;
+  const auto& st = scene.settings;
   auto fmt = [](double v) { return core::cformat("%g", v); };
   s.inputs = {{"气温", "T", fmt(st.temperature_c), "℃"},
               {"相对湿度", "RH", fmt(st.humidity_pct), "%"},
@@ -812,8 +863,8 @@ bool NoiseMapPageHook::exportSheet(CalculatorPage& page, const QString& project,
               {"默认地面因子", "G", fmt(st.ground_g), ""},
               {"气象修正", "C0", fmt(st.c0_db), "dB"},
               {"声屏障侧向绕射", "lateral", st.lateral_diffraction ? "是" : "否", ""},
-              {"网格间距", "spacing", fmt(m_grid.spacing_m), "m"},
-              {"网格高度", "h", fmt(m_grid.h_m), "m"}};
+              {"网格间距", "spacing", fmt(grid.spacing_m), "m"},
+              {"网格高度", "h", fmt(grid.h_m), "m"}};
   auto tableOf = [](const QTableWidget* t, const std::string& title) {
     core::Table out;
     out.title = title;
@@ -832,12 +883,12 @@ bool NoiseMapPageHook::exportSheet(CalculatorPage& page, const QString& project,
     }
     return out;
   };
-  s.tables.push_back(present::sheetTable(tableOf(m_tables->sources(), "声源")));
-  if (m_tables->spectra()->rowCount() > 0)
-    s.tables.push_back(present::sheetTable(tableOf(m_tables->spectra(), "频谱")));
-  if (m_tables->barriers()->rowCount() > 0)
-    s.tables.push_back(present::sheetTable(tableOf(m_tables->barriers(), "声屏障")));
-  core::Table receptors = tableOf(m_tables->receptors(), "预测点");
+  s.tables.push_back(present::sheetTable(tableOf(computed.sources(), "声源")));
+  if (computed.spectra()->rowCount() > 0)
+    s.tables.push_back(present::sheetTable(tableOf(computed.spectra(), "频谱")));
+  if (computed.barriers()->rowCount() > 0)
+    s.tables.push_back(present::sheetTable(tableOf(computed.barriers(), "声屏障")));
+  core::Table receptors = tableOf(computed.receptors(), "预测点");
   for (auto& row : receptors.rows) row[SceneTables::RClass].clear();
   s.tables.push_back(present::sheetTable(receptors));
   s.tables.push_back(present::sheetTable(m_results->receptorTable()));
