@@ -9,20 +9,21 @@ namespace app {
 
 namespace {
 
-const QString kUsage = QStringLiteral(
-                           "用法：kuvacalc [选项]\n"
-                           "kuva环评计算：环境影响评价计算工具集（图形界面，同一时间只运行一个）。\n"
-                           "\n"
-                           "选项：\n"
-                           "  -h, --help               显示本说明并退出\n"
-                           "  -v, --version            显示版本并退出\n"
-                           "  --screenshot FILE        把主窗口画成 PNG 图片 FILE "
-                           "后退出（无需显示器）\n"
-                           "  --page N                 与 --screenshot 同用：主窗口显示第 N 页（1 至 "
-                           "%1）\n"
-                           "\n"
-                           "命令行计算请用 kuvacalc-cli，更新请用 update。\n")
-                           .arg(kPageCount);
+const QString kUsage =
+    QStringLiteral(
+        "用法：kuvacalc [选项]\n"
+        "kuva环评计算：环境影响评价计算工具集（图形界面，同一时间只运行一个）。\n"
+        "\n"
+        "选项：\n"
+        "  -h, --help               显示本说明并退出\n"
+        "  -v, --version            显示版本并退出\n"
+        "  --screenshot FILE        把主窗口画成 PNG 图片 FILE "
+        "后退出（无需显示器）\n"
+        "  --page N                 与 --screenshot 同用：主窗口显示第 N 页（1 至 "
+        "%1）\n"
+        "\n"
+        "命令行计算请用 kuvacalc-cli，更新请用 update。\n")
+        .arg(kPageCount);
 
 StartRequest printAndExit(QString text, int code) {
   StartRequest r;
@@ -63,7 +64,8 @@ StartRequest parseStartArguments(const QStringList& args) {
                    unknown.front()));
     // The parser's own texts are English; the one it can give here is a missing value.
     for (const QString& name : {QStringLiteral("--screenshot"), QStringLiteral("--page")})
-      if (p.errorText().contains(name)) return usageError(QStringLiteral("%1 需要一个值").arg(name));
+      if (p.errorText().contains(name))
+        return usageError(QStringLiteral("%1 需要一个值").arg(name));
     return usageError(QStringLiteral("参数有误"));
   }
   if (p.isSet(help)) return printAndExit(kUsage, 0);

@@ -74,7 +74,9 @@ QColor randomClockColour() {
 }
 }  // namespace
 
-void CMainDlg::setDecibelFactory(std::function<QWidget*(QWidget*)> f) { g_decibel_factory = std::move(f); }
+void CMainDlg::setDecibelFactory(std::function<QWidget*(QWidget*)> f) {
+  g_decibel_factory = std::move(f);
+}
 
 CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
   initKuvaResources();

@@ -76,9 +76,9 @@ bool exportSheet(CalculatorPage& page, const QString& project) {
 }
 
 QString chooseSheetFile(QWidget& page, const QString& proposed) {
-  const QString path = widgets::chooseFileToWrite(
-      &page, QStringLiteral("导出计算书"), proposed,
-      QStringLiteral("PDF 文件 (*.pdf);;HTML 文件 (*.html)"));
+  const QString path =
+      widgets::chooseFileToWrite(&page, QStringLiteral("导出计算书"), proposed,
+                                 QStringLiteral("PDF 文件 (*.pdf);;HTML 文件 (*.html)"));
   if (path.isEmpty()) return {};
   const QString suffix = QFileInfo(path).suffix().toLower();
   if (suffix != QLatin1String("pdf") && suffix != QLatin1String("html") &&

@@ -1,7 +1,7 @@
 #include "cli/cli.h"
 
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -138,9 +138,7 @@ bool readValueArg(const std::string& key, const std::string& raw, std::string& v
   const core::FileRead r = core::readRegularFile(path, value, kMaxValueFileBytes);
   switch (r.status) {
     case core::ReadStatus::Ok: return true;
-    case core::ReadStatus::NotRegular:
-      err << key << "：" << path << " 不是普通文件\n";
-      break;
+    case core::ReadStatus::NotRegular: err << key << "：" << path << " 不是普通文件\n"; break;
     case core::ReadStatus::TooLarge:
       err << key << "：" << path << " 文件过大（超过 " << (kMaxValueFileBytes >> 20) << " MB）\n";
       break;

@@ -6,9 +6,9 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <optional>
-#include <filesystem>
 #include <system_error>
 
 #include "core/file_io.h"

@@ -95,13 +95,12 @@ std::string writePdf(const present::CalcSheet& s, const std::string& path,
       if (img.loadFromData(QByteArray::fromStdString(picture_png), "PNG")) {
         // As large as on a screen of 96 dpi, at most the text width and nine tenths of a page's
         // text height (room for its heading): a figure is never cut or split across pages.
-        const double scale =
-            std::min({static_cast<double>(kResolution) / 96.0,
-                      static_cast<double>(page.width()) / img.width(),
-                      0.9 * body.height() / img.height()});
+        const double scale = std::min({static_cast<double>(kResolution) / 96.0,
+                                       static_cast<double>(page.width()) / img.width(),
+                                       0.9 * body.height() / img.height()});
         img = img.scaled(std::max(1, static_cast<int>(img.width() * scale)),
-                         std::max(1, static_cast<int>(img.height() * scale)),
-                         Qt::KeepAspectRatio, Qt::SmoothTransformation);
+                         std::max(1, static_cast<int>(img.height() * scale)), Qt::KeepAspectRatio,
+                         Qt::SmoothTransformation);
         doc.addResource(QTextDocument::ImageResource, QUrl(QString::fromLatin1(kPictureUrl)), img);
         options.picture_src = kPictureUrl;
       }

@@ -166,7 +166,7 @@ void ContourMapWindow::copyToClipboard() {
 
 void ContourMapWindow::saveImage() {
   QString path = chooseFileToWrite(this, QStringLiteral("保存图片"), QStringLiteral("等值线图.png"),
-                                QStringLiteral("PNG 图片 (*.png);;SVG 图形 (*.svg)"));
+                                   QStringLiteral("PNG 图片 (*.png);;SVG 图形 (*.svg)"));
   if (path.isEmpty()) return;
   const QString suffix = QFileInfo(path).suffix().toLower();
   bool ok = false;
@@ -197,7 +197,7 @@ void ContourMapWindow::exportContours() {
   }
   const QString path =
       chooseFileToWrite(this, QStringLiteral("导出等值线"), QStringLiteral("等值线.geojson"),
-                     QStringLiteral("GeoJSON (*.geojson *.json)"));
+                        QStringLiteral("GeoJSON (*.geojson *.json)"));
   if (path.isEmpty()) return;
   if (!present::saveContourGeoJson(*m_set, path.toStdString()))
     showMessage(this, QStringLiteral("无法保存文件：%1").arg(path));

@@ -81,8 +81,8 @@ QString chooseFileToWrite(QWidget* parent, const QString& title, const QString& 
                           const QString& filter) {
   QString proposed = proposedPath;
   for (;;) {
-    const QString path =
-        withFilterSuffix(chooseSaveFile(parent, title, proposed, filter), filter.section(";;", 0, 0));
+    const QString path = withFilterSuffix(chooseSaveFile(parent, title, proposed, filter),
+                                          filter.section(";;", 0, 0));
     if (path.isEmpty()) return {};
     const QFileInfo info(path);
     if (!info.exists() || askQuestion(parent, replaceQuestion(info.fileName()), title)) return path;

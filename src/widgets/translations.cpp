@@ -1,11 +1,11 @@
 #include "widgets/translations.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QHash>
-#include <clocale>
 #include <QTranslator>
+#include <clocale>
 
 namespace widgets {
 
@@ -24,12 +24,9 @@ class MissingQtTexts : public QTranslator {
         qstrcmp(context, "QFileIconProvider") != 0)
       return {};
     static const QHash<QByteArray, QString> texts = {
-        {"Folder", QStringLiteral("文件夹")},
-        {"Drive", QStringLiteral("驱动器")},
-        {"Shortcut", QStringLiteral("快捷方式")},
-        {"Alias", QStringLiteral("别名")},
-        {"Unknown", QStringLiteral("未知")},
-        {"File", QStringLiteral("文件")},
+        {"Folder", QStringLiteral("文件夹")},     {"Drive", QStringLiteral("驱动器")},
+        {"Shortcut", QStringLiteral("快捷方式")}, {"Alias", QStringLiteral("别名")},
+        {"Unknown", QStringLiteral("未知")},      {"File", QStringLiteral("文件")},
     };
     return texts.value(QByteArray(source));
   }

@@ -74,8 +74,7 @@ class NoiseDecibelCalcTest : public QObject {
   // display and the calculation stay as they were.
   void refusesWhatHasNoLevel() {
     QStringList shown;
-    widgets::setMessageSink(
-        [&](QWidget*, const QString& text, const QString&) { shown << text; });
+    widgets::setMessageSink([&](QWidget*, const QString& text, const QString&) { shown << text; });
     CDecibelCalcDlg* d = CDecibelCalcDlg::create();
     d->show();
     const QString minus = QStringLiteral("相减时减去的声级必须小于被减的声级，请重新输入！");

@@ -4,9 +4,9 @@
 #include <QApplication>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
+#include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -320,9 +320,8 @@ class NoiseMapPageTest : public QObject {
     QVERIFY(!computed.isEmpty() && computed != QStringLiteral("110"));
     lw->setText(QStringLiteral("110"));
     const QString path = dir.filePath(QStringLiteral("map.html"));
-    widgets::setSaveFileSink([&](QWidget*, const QString&, const QString&, const QString&) {
-      return path;
-    });
+    widgets::setSaveFileSink(
+        [&](QWidget*, const QString&, const QString&, const QString&) { return path; });
     bool written = false;
     QVERIFY(h.exportSheet(*page, QString(), written));
     widgets::setSaveFileSink({});
@@ -351,7 +350,8 @@ class NoiseMapPageTest : public QObject {
     QVERIFY(points->height() >= points->horizontalHeader()->height() + 2 * points->rowHeight(0));
     for (int c = 0; c < 4; ++c) {
       const QString head = points->horizontalHeaderItem(c)->text();
-      QVERIFY2(points->columnWidth(c) >= points->fontMetrics().horizontalAdvance(head), qPrintable(head));
+      QVERIFY2(points->columnWidth(c) >= points->fontMetrics().horizontalAdvance(head),
+               qPrintable(head));
     }
     auto buttons = [&](QTableWidget* t) {
       QStringList shown;
@@ -362,9 +362,11 @@ class NoiseMapPageTest : public QObject {
     QCOMPARE(buttons(h.tables()->barriers()), QStringList{QStringLiteral("删除行")});
     QVERIFY(buttons(h.tables()->settings()).isEmpty());
     QCOMPARE(buttons(h.tables()->sources()).size(), 2);
-    h.tables()->spectra()->pasteText(QStringLiteral("pmup\t循环水泵\tLw\t80\t85\t88\t90\t92\t89\t85\t78\n"), 0, 0);
+    h.tables()->spectra()->pasteText(
+        QStringLiteral("pmup\t循环水泵\tLw\t80\t85\t88\t90\t92\t89\t85\t78\n"), 0, 0);
     const QFontMetrics fm(h.tables()->spectra()->font());
-    QVERIFY(h.tables()->spectra()->columnWidth(1) >= fm.horizontalAdvance(QStringLiteral("循环水泵")));
+    QVERIFY(h.tables()->spectra()->columnWidth(1) >=
+            fm.horizontalAdvance(QStringLiteral("循环水泵")));
 
     buildScene(h);
     computeAndWait(h);

@@ -1,12 +1,12 @@
 // Conventions shared by the pages: the result-text dialog and the help button.
 #include <QClipboard>
 #include <QComboBox>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QWheelEvent>
-#include <QPushButton>
 #include <QTextBrowser>
 #include <QTextEdit>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include "app/calculator_page.h"

@@ -15,10 +15,10 @@
 
 #include "app/calculator_page.h"
 #include "app/main_window.h"
-#include "app/pages/noise/road_noise_page.h"
-#include "app/tab_sheet.h"
 #include "app/pages/air/point_source_page.h"
+#include "app/pages/noise/road_noise_page.h"
 #include "app/sheet_export.h"
+#include "app/tab_sheet.h"
 #include "cli/cli.h"
 #include "core/format.h"
 #include "core/project_file.h"

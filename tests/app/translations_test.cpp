@@ -3,11 +3,11 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
-#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
@@ -63,8 +63,8 @@ class TranslationsTest : public QObject {
     QCOMPARE(model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("类型"));
     const QString date = model.data(model.index(png.fileName(), 3)).toString();
     QVERIFY2(date.contains(QString::number(QDate::currentDate().year())) &&
-                 !date.contains(QLocale::c().monthName(QDate::currentDate().month(),
-                                                       QLocale::ShortFormat)),
+                 !date.contains(
+                     QLocale::c().monthName(QDate::currentDate().month(), QLocale::ShortFormat)),
              qPrintable(date));
   }
 };

@@ -189,8 +189,8 @@ TEST(ContourCommand, ShortBodyIsTracedWithZerosAndAWarning) {
   const std::string path = tempGrid("short", "DSAA\n3 3\n0 2\n0 2\n0 1\n0 0 0\n0 1\n");
   const CommandRun r = run({path, "--levels", "0.5", "--json"});
   EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.err, "提示：" + path +
-                       ": 5 of 9 values could be read; the missing values are taken as 0\n");
+  EXPECT_EQ(r.err,
+            "提示：" + path + ": 5 of 9 values could be read; the missing values are taken as 0\n");
   // the same bump as a full file: the missing values are 0
   EXPECT_EQ(r.out,
             "{\"levels\": [0.5], \"lines\": [[[[1, 0.5], [1.5, 1], [1, 1.5], [0.5, 1], "

@@ -1,5 +1,4 @@
 // Source tab of the estimation-mode page.
-#include <algorithm>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -9,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/calculator_page.h"
 #include "app/pages/air/editable_choice.h"

@@ -126,9 +126,9 @@ void CDecibelCalcDlg::press(DecibelKey key) {
     // No level to show: the step is refused and the calculator stays as it was.
     const char op = m_calc.lastApplied();
     m_calc = before;
-    widgets::showMessage(this, op == '-'
-                                   ? QStringLiteral("相减时减去的声级必须小于被减的声级，请重新输入！")
-                                   : QStringLiteral("叠加的声级超出可计算的范围，请重新输入！"));
+    widgets::showMessage(
+        this, op == '-' ? QStringLiteral("相减时减去的声级必须小于被减的声级，请重新输入！")
+                        : QStringLiteral("叠加的声级超出可计算的范围，请重新输入！"));
     return;
   }
   // An operand being typed shows every digit typed; a result shows 6 significant digits.

@@ -1,6 +1,5 @@
 #include "app/pages/noise/industrial_noise_page.h"
 
-#include <algorithm>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -11,6 +10,7 @@
 #include <QRadioButton>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/calculator_page.h"
 #include "app/page_style.h"

@@ -9,9 +9,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <optional>
 #include <utility>
-#include <initializer_list>
 #include <vector>
 
 #include "app/calculator_page.h"
@@ -236,9 +236,7 @@ bool RoadNoisePageHook::storeVehicles(CalculatorPage& page) {
   return true;
 }
 
-bool RoadNoisePageHook::keepsField(const std::string& key) const {
-  return cellOf(key).first > 0;
-}
+bool RoadNoisePageHook::keepsField(const std::string& key) const { return cellOf(key).first > 0; }
 
 bool RoadNoisePageHook::focusField(CalculatorPage& page, const std::string& key) {
   (void)page;

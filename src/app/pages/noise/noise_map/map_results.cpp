@@ -1,8 +1,8 @@
 #include "app/pages/noise/noise_map/map_results.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QBuffer>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -303,8 +303,8 @@ QImage MapResults::bandImage(QRectF* world) const {
       int k = -1;
       for (size_t l = 0; l < m_levels.size(); ++l)
         if (z >= m_levels[l]) k = static_cast<int>(l);
-      line[px] = k < 0 ? qRgba(0, 0, 0, 0)
-                       : bandColour(k, static_cast<int>(m_levels.size())).rgba();
+      line[px] =
+          k < 0 ? qRgba(0, 0, 0, 0) : bandColour(k, static_cast<int>(m_levels.size())).rgba();
     }
   }
   if (world) *world = worldRect();
@@ -526,9 +526,9 @@ void MapResults::exportFigure() {
     widgets::showMessage(this, QStringLiteral("还没有计算等值线图。"));
     return;
   }
-  const QString path =
-      widgets::chooseFileToWrite(this, QStringLiteral("导出图件"), QStringLiteral("噪声等值线图.png"),
-                              QStringLiteral("PNG 图片 (*.png);;SVG 图形 (*.svg)"));
+  const QString path = widgets::chooseFileToWrite(
+      this, QStringLiteral("导出图件"), QStringLiteral("噪声等值线图.png"),
+      QStringLiteral("PNG 图片 (*.png);;SVG 图形 (*.svg)"));
   if (path.isEmpty()) return;
   const QString e = writeFigure(path, m_dpi->value());
   if (!e.isEmpty()) widgets::showMessage(this, e);
@@ -540,8 +540,8 @@ void MapResults::exportGeoJson() {
     return;
   }
   const QString path = widgets::chooseFileToWrite(this, QStringLiteral("导出GeoJSON"),
-                                               QStringLiteral("噪声等值线.geojson"),
-                                               QStringLiteral("GeoJSON (*.geojson *.json)"));
+                                                  QStringLiteral("噪声等值线.geojson"),
+                                                  QStringLiteral("GeoJSON (*.geojson *.json)"));
   if (path.isEmpty()) return;
   const QString e = writeGeoJson(path);
   if (!e.isEmpty()) widgets::showMessage(this, e);
@@ -553,8 +553,8 @@ void MapResults::exportGrid() {
     return;
   }
   const QString path = widgets::chooseFileToWrite(this, QStringLiteral("导出Surfer网格"),
-                                               QStringLiteral("噪声贡献值.grd"),
-                                               QStringLiteral("Surfer 网格 (*.grd)"));
+                                                  QStringLiteral("噪声贡献值.grd"),
+                                                  QStringLiteral("Surfer 网格 (*.grd)"));
   if (path.isEmpty()) return;
   const QString e = writeSurferGrid(path);
   if (!e.isEmpty()) widgets::showMessage(this, e);

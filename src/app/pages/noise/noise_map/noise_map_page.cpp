@@ -183,14 +183,14 @@ void NoiseMapPageHook::setup(CalculatorPage& page) {
     refresh(false);
   });
   QObject::connect(m_results, &MapResults::mapChanged, main, [this] { updateMap(); });
-  m_results->setPlanRenderer(
-      [this](QPainter& p, const QRectF& target, const QRectF& world, double mark_scale) {
-        m_plan->setMarkScale(mark_scale);
-        m_plan->scene()->render(&p, target,
-                                QRectF(world.left(), -world.bottom(), world.width(), world.height()),
-                                Qt::IgnoreAspectRatio);
-        m_plan->setMarkScale(1);
-      });
+  m_results->setPlanRenderer([this](QPainter& p, const QRectF& target, const QRectF& world,
+                                    double mark_scale) {
+    m_plan->setMarkScale(mark_scale);
+    m_plan->scene()->render(&p, target,
+                            QRectF(world.left(), -world.bottom(), world.width(), world.height()),
+                            Qt::IgnoreAspectRatio);
+    m_plan->setMarkScale(1);
+  });
   m_plan->setLegendPainter([this](QPainter& p, const QRectF& box) {
     if (m_results->hasGrid()) m_results->drawLegend(p, box, true);
   });

@@ -162,8 +162,9 @@ SceneTables::SceneTables(QWidget* parent) : QTabWidget(parent) {
        QStringLiteral("125"), QStringLiteral("250"), QStringLiteral("500"), QStringLiteral("1000"),
        QStringLiteral("2000"), QStringLiteral("4000"), QStringLiteral("8000")});
   // A barrier needs its line: it is drawn on the plan, never added as an empty row.
-  m_barriers = addTable(QStringLiteral("声屏障"),
-                        {QStringLiteral("名称"), QStringLiteral("高度 (m)")}, RowButtons::DeleteOnly);
+  m_barriers =
+      addTable(QStringLiteral("声屏障"), {QStringLiteral("名称"), QStringLiteral("高度 (m)")},
+               RowButtons::DeleteOnly);
   m_receptors =
       addTable(QStringLiteral("预测点"),
                {QStringLiteral("名称"), QStringLiteral("X (m)"), QStringLiteral("Y (m)"),
@@ -298,8 +299,7 @@ void SceneTables::showScene(const prop::Scene& s, const GridSettings& grid) {
     b->setCheckState(r.boundary ? Qt::Checked : Qt::Unchecked);
   }
   ensureReceptorCombos();
-  for (PasteTable* t : {m_sources, m_spectra, m_barriers, m_receptors, m_settings})
-    fitColumns(t);
+  for (PasteTable* t : {m_sources, m_spectra, m_barriers, m_receptors, m_settings}) fitColumns(t);
   // The class whose limits the receptor has, if any.
   for (int i = 0; i < m_receptors->rowCount(); ++i) {
     const auto& r = s.receptors[static_cast<size_t>(i)];
