@@ -383,6 +383,41 @@ class NoiseMapPageTest : public QObject {
     QVERIFY(h.results()->figureTitle().isEmpty());
   }
 
+  // The page's messages are Chinese and name the row as the table shows it, before and after
+  // the project is reopened.
+  void messagesNameTheRowAsTheTableShowsIt() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("m.kuva"));
+    QString hint;
+    {
+      app::CMainDlg w;
+      auto& h = hook(*qobject_cast<app::CalculatorPage*>(w.page(39)));
+      buildScene(h);
+      const QString name = cell(h.tables()->sources(), 1, 0);
+      h.tables()->sources()->item(1, 5)->setText(QStringLiteral("pmup"));
+      h.compute();
+      QCOMPARE(messages,
+               QStringList{QStringLiteral("声源第2行（“%1”）的频谱编号“pmup”不在频谱表中，"
+                                          "请在频谱表中添加或改正编号。")
+                               .arg(name)});
+      QVERIFY(!h.running());
+      messages.clear();
+      h.tables()->sources()->item(1, 5)->setText(QStringLiteral("90"));
+      computeAndWait(h);
+      hint = h.status()->toolTip();
+      QCOMPARE(hint,
+               QStringLiteral("声源第2行（“%1”）：只给出了A声级声功率，八个倍频带按相等取值。")
+                   .arg(name));
+      QVERIFY(w.saveProjectFile(path));
+    }
+    app::CMainDlg w;
+    QVERIFY(w.openProjectFile(path));
+    auto& h = hook(*qobject_cast<app::CalculatorPage*>(w.page(39)));
+    computeAndWait(h);
+    QCOMPARE(h.status()->toolTip(), hint);
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+  }
+
   // The report figure: a colour of its own for every band, its title, the legend beside the map.
   void theFigureIsFitForAReport() {
     QSet<QRgb> colours;

@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -76,6 +77,52 @@ const QString kCaption = QStringLiteral("工业噪声地图");
 const QString kSceneFilter = QStringLiteral("噪声场景 GeoJSON (*.geojson *.json);;所有文件(*)");
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
+
+// What the tables hold that the engine would refuse, said as the tables show it (rows from 1).
+QString pageFault(const prop::Scene& s) {
+  for (std::size_t i = 0; i < s.sources.size(); ++i) {
+    const prop::Emission& e = s.sources[i].emission;
+    if (e.kind != prop::Emission::Kind::Spectrum) continue;
+    bool found = false;
+    for (const auto& sp : s.spectra) found = found || sp.id == e.spectrum;
+    if (!found)
+      return QStringLiteral(
+                 "声源第%1行（“%2”）的频谱编号“%3”不在频谱表中，请在频谱表中添加或改正编号。")
+          .arg(i + 1)
+          .arg(q(s.sources[i].name), q(e.spectrum));
+  }
+  if (s.grid && !s.grid->ring.empty()) {
+    double xmin = s.grid->ring[0].x, xmax = xmin, ymin = s.grid->ring[0].y, ymax = ymin;
+    for (const auto& p : s.grid->ring) {
+      xmin = std::min(xmin, p.x);
+      xmax = std::max(xmax, p.x);
+      ymin = std::min(ymin, p.y);
+      ymax = std::max(ymax, p.y);
+    }
+    const double sp = s.grid->spacing_m;
+    const double n = sp > 0 ? (std::floor((xmax - xmin) / sp + 1e-9) + 1) *
+                                  (std::floor((ymax - ymin) / sp + 1e-9) + 1)
+                            : 0;
+    if (sp > 0 && !(n <= static_cast<double>(prop::kMaxGridPoints)))
+      return QStringLiteral("计算网格有 %1 个点，超过 %2 个，请在设置表中加大网格间距。")
+          .arg(QLocale(QLocale::Chinese, QLocale::China).toString(n, 'f', 0))
+          .arg(QLocale(QLocale::Chinese, QLocale::China)
+                   .toString(static_cast<double>(prop::kMaxGridPoints), 'f', 0));
+  }
+  return {};
+}
+
+// Items read from a file keep their place in it for the file's messages; on the page they are
+// rows of the tables, named the same way whether drawn, imported or reopened.
+void asTableRows(prop::Scene& s) {
+  for (auto& x : s.sources) x.feature = -1;
+  for (auto& x : s.rooms) x.feature = -1;
+  for (auto& x : s.openings) x.feature = -1;
+  for (auto& x : s.barriers) x.feature = -1;
+  for (auto& x : s.ground) x.feature = -1;
+  for (auto& x : s.receptors) x.feature = -1;
+  if (s.grid) s.grid->feature = -1;
+}
 
 // The spectra table written beside a scene file.
 QString spectraFileOf(const QString& scene) {
@@ -604,6 +651,10 @@ void NoiseMapPageHook::compute() {
     widgets::showMessage(m_page, QStringLiteral("场景中没有声源。"), kCaption);
     return;
   }
+  if (const QString fault = pageFault(s); !fault.isEmpty()) {
+    widgets::showMessage(m_page, fault, kCaption);
+    return;
+  }
   if (const auto fault = prop::checkScene(s)) {
     widgets::showMessage(m_page, QStringLiteral("场景有误：%1").arg(q(*fault)), kCaption);
     return;
@@ -699,6 +750,7 @@ bool NoiseMapPageHook::importScene(const QString& path) {
   }
   cancel();  // a run on the old scene must not show its results over the new one
   m_scene = *r.scene;
+  asTableRows(m_scene);
   m_scene.spectra_path.clear();  // the table now lives in the page
   if (!m_scene.terrain_path.empty())
     m_scene.terrain_path =
@@ -789,6 +841,7 @@ void NoiseMapPageHook::loadInputs(CalculatorPage&, const core::Values& inputs) {
   }
   cancel();  // a run on the old scene must not show its results over the new one
   m_scene = *r.scene;
+  asTableRows(m_scene);
   m_grid_drawn = m_scene.grid.has_value();
   m_grid = m_scene.grid ? GridSettings{m_scene.grid->spacing_m, m_scene.grid->h_m} : GridSettings{};
   auto member = [&text](const char* name) {
