@@ -104,7 +104,7 @@ void ContourMapWindow::load(const QString& path) {
   m_set = std::make_unique<present::ContourSet>(m_grid);
   m_set->buildDefaultLevels();
   // A line at zero where the field starts from zero (the edge of a plume) says nothing.
-  if (m_grid.zmin == 0.0f) m_set->levels().remove(0.0f);
+  if (m_grid.zmin == 0.0f && m_grid.zmax > 0.0f) m_set->levels().remove(0.0f);
   retrace();
   m_styles.resetToDefaults(m_set->levels());
   m_canvas->setContours(m_set.get(), &m_styles);

@@ -1,6 +1,7 @@
 // The decibel calculator window: keyboard alone (main keys and keypad), the buttons, the
 // display that passes the focus on, a fresh window on each opening, its colours.
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -25,7 +26,7 @@ class NoiseDecibelCalcTest : public QObject {
 
  private slots:
   void keyboardAlone() {
-    CDecibelCalcDlg* d = CDecibelCalcDlg::create();
+    CDecibelCalcDlg* d = CDecibelCalcDlg::open();
     QVERIFY(QTest::qWaitForWindowActive(d));
     QCOMPARE(display(d), QStringLiteral("0"));
     keys(d, QStringLiteral("60+60"));
@@ -50,7 +51,7 @@ class NoiseDecibelCalcTest : public QObject {
   }
 
   void buttonsAndTheDisplayFocus() {
-    CDecibelCalcDlg* d = CDecibelCalcDlg::create();
+    CDecibelCalcDlg* d = CDecibelCalcDlg::open();
     QVERIFY(QTest::qWaitForWindowActive(d));
     for (DecibelKey k : {DecibelKey::D6, DecibelKey::D0, DecibelKey::Plus, DecibelKey::Equals})
       QTest::mouseClick(d->keyButton(k), Qt::LeftButton);

@@ -105,7 +105,7 @@ class NoiseRoadTest : public QObject {
     QCOMPARE(grid->GetItemText(1, 3), QStringLiteral("91.12"));
     edit(grid, 2, 1, QStringLiteral("0"));
     QCOMPARE(grid->GetItemText(2, 3), QString());
-    edit(grid, 3, 1, QStringLiteral("abc"));  // reads as 0
+    edit(grid, 3, 1, QStringLiteral("abc"));  // no speed: no Lo
     QCOMPARE(grid->GetItemText(3, 3), QString());
     edit(grid, 3, 2, QStringLiteral("999"));  // a flow edit leaves Lo alone
     QCOMPARE(grid->GetItemText(3, 3), QString());

@@ -231,11 +231,17 @@ class ProjectFileTest : public QObject {
     grid->SetItemText(1, 1, QStringLiteral("1e400"));
     h->tabs()->SetCurrentPage(1);
     grid->SetItemText(1, 1, QStringLiteral("60"));
+    messages.clear();
     choice = 0;  // 保存 on closing
-    QVERIFY(w.close());
+    w.close();
     QCOMPARE(choices, QStringList{kUnsaved});
-    QVERIFY(w.openProjectFile(savePath));
-    QCOMPARE(grid->GetItemText(1, 1), QStringLiteral("60"));
+    QVERIFY(messages.isEmpty());
+    QVERIFY(w.closing());
+    app::CMainDlg again;
+    QVERIFY(again.openProjectFile(savePath));
+    auto* h2 = dynamic_cast<app::RoadNoisePageHook*>(
+        qobject_cast<app::CalculatorPage*>(again.page(38))->hook());
+    QCOMPARE(h2->vehicleGrid()->GetItemText(1, 1), QStringLiteral("60"));
   }
 
   void damagedFileChangesNothing() {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "present/grid_data.h"
+#include "widgets/contour_map_canvas.h"
 #include "widgets/contour_map_window.h"
 #include "widgets/curve_plot.h"
 

@@ -54,8 +54,10 @@ bool checked(CalculatorPage& page, const char* key) {
   return c && c->isChecked();
 }
 
-// The number a cell holds, when it holds one a vehicle field can store.
+// The number a cell holds, when it holds one a vehicle field can store; an empty cell (no
+// speed, no level: a class left out) holds 0.
 std::optional<double> cellNumber(const QString& text, const core::FieldDesc* f) {
+  if (text.trimmed().isEmpty()) return 0.0;
   const auto p = core::parseNumber(text.trimmed().toStdString());
   if (!p.ok() || (f && !core::fitsStorage(f->type, p.value))) return std::nullopt;
   return p.value;
@@ -265,7 +267,7 @@ void RoadNoisePageHook::storeInputs(CalculatorPage& page, core::Values& inputs) 
       const auto v = cellNumber(text, f);
       // A cell that holds no number (left empty, say) is kept as 0 and shown empty again.
       inputs.setNum(key, core::storeAs(f->type, v.value_or(0)));
-      inputs.setText(key, v ? text.toStdString() : "");
+      inputs.setText(key, v && !text.isEmpty() ? text.toStdString() : "");
     }
 }
 

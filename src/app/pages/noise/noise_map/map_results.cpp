@@ -382,7 +382,7 @@ void MapResults::drawLegend(QPainter& p, const QRectF& area, bool bottom) const 
   p.restore();
 }
 
-// The figure, laid out in millimetres of the output: an optional title above, the map 130 mm
+// The figure, laid out in millimetres of the output: an optional title above, the map 124 mm
 // wide, the legend in a column of its own right of it (never over the plan). Texts and marks are
 // sized in points of the output, not in screen pixels.
 QSizeF MapResults::figureSize(int dpi) const {
@@ -390,9 +390,9 @@ QSizeF MapResults::figureSize(int dpi) const {
   if (world.isEmpty()) return {};
   const double mm = dpi / 25.4;
   const double title = m_title->text().trimmed().isEmpty() ? 0 : 12 * mm;
-  const double map_h = 130 * mm * world.height() / world.width();
+  const double map_h = 124 * mm * world.height() / world.width();
   const double legend_h = (static_cast<double>(m_levels.size()) + 2.5) * 6 * mm;
-  return {std::ceil(178 * mm), std::ceil(title + std::max(map_h, legend_h) + 2 * mm)};
+  return {std::ceil(170 * mm), std::ceil(title + std::max(map_h, legend_h) + 2 * mm)};
 }
 
 void MapResults::paintFigure(QPainter& p, int dpi, QSizeF* size) const {
@@ -410,10 +410,10 @@ void MapResults::paintFigure(QPainter& p, int dpi, QSizeF* size) const {
     f.setBold(true);
     p.setFont(f);
     p.setPen(Qt::black);
-    p.drawText(QRectF(0, 0, 130 * mm, 12 * mm), Qt::AlignCenter, title);
+    p.drawText(QRectF(0, 0, 124 * mm, 12 * mm), Qt::AlignCenter, title);
     top = 12 * mm;
   }
-  const double map_w = 130 * mm;
+  const double map_w = 124 * mm;
   const QRectF target(0, top, map_w, map_w * world.height() / world.width());
   p.save();
   p.setClipRect(target);
@@ -435,7 +435,7 @@ void MapResults::paintFigure(QPainter& p, int dpi, QSizeF* size) const {
   p.drawRect(target);
   PlanView::drawMarks(p, target, world.width() / map_w);
   // The legend: 6 mm a row, its text in points of the output.
-  const QRectF legend(map_w + 4 * mm, top, 44 * mm,
+  const QRectF legend(map_w + 4 * mm, top, 42 * mm,
                       (static_cast<double>(m_levels.size()) + 1.5) * 6 * mm);
   drawLegend(p, legend);
 }
