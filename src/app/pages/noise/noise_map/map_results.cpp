@@ -116,13 +116,16 @@ MapResults::MapResults(QWidget* parent) : QWidget(parent) {
   auto* grd = new QPushButton(QStringLiteral("导出Surfer网格"), box);
   m_title = new QLineEdit(box);
   m_title->setObjectName(QStringLiteral("noiseMapFigureTitle"));
-  m_title->setPlaceholderText(QStringLiteral("图名（可不填）"));
-  r2->addWidget(new QLabel(QStringLiteral("图名"), box));
-  r2->addWidget(m_title, 1);
+  m_title->setPlaceholderText(QStringLiteral("图名（可不填，写在图件上方）"));
+  auto* r0 = new QHBoxLayout;
+  r0->addWidget(new QLabel(QStringLiteral("图名"), box));
+  r0->addWidget(m_title, 1);
+  bv->addLayout(r0);
   r2->addWidget(m_dpi);
   r2->addWidget(fig);
   r2->addWidget(geo);
   r2->addWidget(grd);
+  r2->addStretch(1);
   bv->addLayout(r2);
   v->addWidget(box);
 
