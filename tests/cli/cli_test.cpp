@@ -78,11 +78,11 @@ TEST(Cli, UsageErrorsNameWhatIsWrongAndExitTwo) {
   EXPECT_EQ(r.rc, 2);
   r = run({"run", "sewage", "N=@/no/such/file"});
   EXPECT_EQ(r.rc, 2);
-  EXPECT_EQ(r.err.rfind("N: ", 0), 0u) << r.err;
+  EXPECT_EQ(r.err.rfind("N：", 0), 0u) << r.err;
   // A check box is off or on; anything else would reach the model as a flag value.
   r = run({"run", "sp", "mixonly=2"});
   EXPECT_EQ(r.rc, 2);
-  EXPECT_NE(r.err.find("mixonly: 2"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("mixonly：“2”"), std::string::npos) << r.err;
   EXPECT_EQ(run({"run", "sp", "mixonly=1"}).rc, 0);
   r = run({});
   EXPECT_EQ(r.rc, 2);
