@@ -430,7 +430,7 @@ class NoiseMapPageTest : public QObject {
     const QImage plain = h.results()->figure(300);
     h.results()->setFigureTitle(QStringLiteral("图1 厂界噪声贡献值"));
     const QImage titled = h.results()->figure(300);
-    QCOMPARE(plain.width(), static_cast<int>(std::ceil(170 * 300 / 25.4)));
+    QCOMPARE(plain.width(), static_cast<int>(std::lround(170 * 300 / 25.4)));
     QVERIFY(titled.height() > plain.height());
     // Nothing of the legend lies over the map (124 mm wide): its column starts right of it.
     const int map_right = static_cast<int>(124 * 300 / 25.4);

@@ -395,7 +395,7 @@ QSizeF MapResults::figureSize(int dpi) const {
   const double title = m_title->text().trimmed().isEmpty() ? 0 : 12 * mm;
   const double map_h = 124 * mm * world.height() / world.width();
   const double legend_h = (static_cast<double>(m_levels.size()) + 2.5) * 6 * mm;
-  return {std::ceil(170 * mm), std::ceil(title + std::max(map_h, legend_h) + 2 * mm)};
+  return {std::round(170 * mm), std::ceil(title + std::max(map_h, legend_h) + 2 * mm)};
 }
 
 void MapResults::paintFigure(QPainter& p, int dpi, QSizeF* size) const {
