@@ -25,7 +25,7 @@ struct CategoryMenu {
 const std::vector<CategoryMenu>& categoryMenus();
 
 // Number of pages in the page host.
-inline constexpr int kPageCount = 39;
+inline constexpr int kPageCount = 44;
 // Command of the decibel calculator window.
 inline constexpr int kDecibelCommand = 32805;
 

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
+#include "core/file_io.h"
 #include "core/format.h"
 #include "core/parse.h"
 #include "models/noise/propagation/engine.h"
@@ -179,14 +180,35 @@ bool writeGrid(const np::GridResult& g, const std::vector<float>& values, const 
   present::GridData d;
   d.nx = g.nx;
   d.ny = g.ny;
-  d.xmin = static_cast<float>(g.xmin);
-  d.xmax = static_cast<float>(g.xmin + g.spacing_m * (g.nx - 1));
-  d.ymin = static_cast<float>(g.ymin);
-  d.ymax = static_cast<float>(g.ymin + g.spacing_m * (g.ny - 1));
+  d.xmin = g.xmin;
+  d.xmax = g.xmin + g.spacing_m * (g.nx - 1);
+  d.ymin = g.ymin;
+  d.ymax = g.ymin + g.spacing_m * (g.ny - 1);
   d.z = values;
-  d.zmax = values.empty() ? 0 : *std::max_element(values.begin(), values.end());
-  if (!present::writeGrdFile(d, path)) {
-    err << "noise-map：" << path << "：无法写入\n";
+  d.zmax = present::finiteRange(values).second;  // a night without sources holds -inf
+  std::string why;
+  if (!present::writeGrdFile(d, path, &why)) {
+    err << "noise-map：" << why << '\n';
+    return false;
+  }
+  return true;
+}
+
+// An output must not replace what the run reads (by device and inode, so a link or a hard
+// link under another name is caught too), nor the other output.
+bool outputsSound(const Options& o, const std::vector<std::string>& inputs, std::ostream& err) {
+  for (const auto* out : {&o.grid, &o.grid_night}) {
+    if (out->empty()) continue;
+    const char* option = out == &o.grid ? "--grid" : "--grid-night";
+    for (const auto& in : inputs)
+      if (*out == in || core::sameFile(*out, in)) {
+        err << "noise-map：" << option << ' ' << *out << " 是本次计算读取的文件（" << in
+            << "），请另选输出文件\n";
+        return false;
+      }
+  }
+  if (!o.grid.empty() && (o.grid == o.grid_night || core::sameFile(o.grid, o.grid_night))) {
+    err << "noise-map：--grid 与 --grid-night 是同一个文件 " << o.grid << '\n';
     return false;
   }
   return true;
@@ -207,6 +229,7 @@ int runNoiseMapCommand(const std::vector<std::string>& args, std::ostream& out, 
     err << "noise-map：" << o.scene << " 中没有计算网格\n";
     return 2;
   }
+  if (!outputsSound(o, scene.inputs, err)) return 2;
   if (!o.json)
     for (const auto& w : scene.warnings) err << "提示：" << w << '\n';
   const np::ReceptorsResult res =

@@ -150,6 +150,16 @@ std::string fieldName(const FieldDesc& f) {
   return name;
 }
 
+// "污水排放量Qp[m³/s]" -> "污水排放量Qp": the name and symbol the sheets print.
+std::string amountName(const FieldDesc& f) {
+  const Notation n = notationOf(f);
+  if (n.name.empty() && n.symbol.empty()) return fieldName(f);
+  // A label that goes on after its symbol ("安全系数 K,视设备磨损程度,...") ends at the symbol.
+  std::string name = n.name.substr(0, n.symbol.empty() ? std::string::npos : n.name.find(n.symbol));
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  return name + n.symbol;
+}
+
 bool numericInput(const FieldDesc& f) { return !f.result && f.type != FieldType::Text; }
 
 }  // namespace
@@ -172,13 +182,29 @@ bool showsNonFinite(const CalculatorDesc& desc, const Outcome& o) {
   return false;
 }
 
+bool showsNegativeAmount(const CalculatorDesc& desc, const Outcome& o) {
+  for (const auto& [key, value] : o.results.all()) {
+    const FieldDesc* f = desc.field(key);
+    if (f && f->amount && value.num < 0) return true;
+  }
+  return false;
+}
+
 ComputeFn refusingNonFinite(const CalculatorDesc& desc) {
   const ComputeFn compute = desc.compute;
   CalculatorDesc shown;  // the fields alone, for reading what a compute shows
   shown.fields = desc.fields;
-  return [compute, shown](const Values& in, const std::string& action) -> Outcome {
+  const auto unsound = [shown](const Outcome& o) {
+    return showsNonFinite(shown, o) || showsNegativeAmount(shown, o);
+  };
+  return [compute, shown, unsound](const Values& in, const std::string& action) -> Outcome {
     Outcome o = compute(in, action);
-    if (!o.ok() || !showsNonFinite(shown, o)) return o;
+    // The model's own range checks speak first; a negative amount it let through is refused.
+    if (!o.ok()) return o;
+    for (const auto& f : shown.fields)
+      if (f.amount && numericInput(f) && in.has(f.key) && in.num(f.key) < 0)
+        return failed(fail(amountName(f) + "不能为负数，请重新输入！", f.key));
+    if (!unsound(o)) return o;
     const Values defaults = defaultValues(shown);
     for (const auto& f : shown.fields) {
       if (!numericInput(f) || !in.has(f.key) || !defaults.has(f.key)) continue;
@@ -186,7 +212,7 @@ ComputeFn refusingNonFinite(const CalculatorDesc& desc) {
       Values back = in;
       back.setNum(f.key, defaults.num(f.key));
       const Outcome other = compute(back, action);
-      if (!other.ok() || showsNonFinite(shown, other)) continue;
+      if (!other.ok() || unsound(other)) continue;
       return failed(fail(fieldName(f) + "超出模型的适用范围，请重新输入！", f.key));
     }
     return failed(fail("输入数据超出模型的适用范围，请重新输入！"));

@@ -40,6 +40,14 @@ struct FieldDesc {
   // from the label ("河水流量Qh [m^3/s]" gives Qh and m^3/s); see notationOf().
   std::string symbol;
   std::string symbol_unit;
+  // A physical amount that cannot be negative (a flow, a mass, a concentration, a rate): a
+  // negative input is refused and a negative result is not shown, whatever the model checks.
+  bool amount = false;
+
+  FieldDesc& nonNegative() {
+    amount = true;
+    return *this;
+  }
 
   // Declares the symbol (and the unit) of the field: form.bind(...).sym("η", "%").
   FieldDesc& sym(std::string s, std::string u = {}) {
@@ -171,10 +179,14 @@ bool fitsStorage(FieldType type, double v);
 // result text ("nan", "-inf"), a table cell or a grid value.
 bool showsNonFinite(const CalculatorDesc& desc, const Outcome& o);
 
-// The compute of a calculator refusing what would show a non-finite number: the message names
-// the input it comes from (the first numeric input that, set back to its default, gives finite
-// results) and focuses it. Checks that name a range come first in each model; this catches
-// what they leave.
+// Whether a compute shows a negative value in a result field declared as an amount.
+bool showsNegativeAmount(const CalculatorDesc& desc, const Outcome& o);
+
+// The compute of a calculator refusing what would show a non-finite number or a negative
+// amount: the message names the input it comes from (the first numeric input that, set back to
+// its default, gives a sound result) and focuses it. An input declared as an amount is refused
+// when negative ("<字段>不能为负数，请重新输入！"). Checks that name a range come first in each
+// model; this catches what they leave.
 ComputeFn refusingNonFinite(const CalculatorDesc& desc);
 
 // The form values a page holds after initialisation: every input at its default.

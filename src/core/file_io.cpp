@@ -149,6 +149,9 @@ std::string AtomicFile::open(const std::string& path) {
   const bool exists = ::stat(target_.c_str(), &st) == 0;
   if (exists && !S_ISREG(st.st_mode))
     return "无法写入 " + path + "：它不是普通文件，而是" + kindOf(st.st_mode);
+  // Renaming over a file needs only the folder's permission: a read-only file, or another
+  // user's file in a shared folder, would be replaced though the user may not write it.
+  if (exists && ::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0) return fail(errno);
 
   // O_EXCL with O_NOFOLLOW: a name planted in the folder (a file or a link) is never opened,
   // another name is tried. A new target gets the usual permissions (0666 less the umask).
@@ -203,6 +206,9 @@ std::string AtomicFile::commit() {
   const int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0) return fail(errno);
+  // Checked again: the target may have been made read-only while the content was written.
+  if (::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT)
+    return fail(errno);
   if (std::rename(temp_.c_str(), target_.c_str()) != 0) return fail(errno);
   temp_.clear();
   // The rename itself is durable once the folder is flushed; some file systems refuse a flush
@@ -210,6 +216,13 @@ std::string AtomicFile::commit() {
   const Fd dir{::open(folderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
   if (dir.fd >= 0) ::fsync(dir.fd);
   return {};
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+  struct stat sa {
+  }, sb{};
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
 }
 
 std::string writeFileAtomic(const std::string& path, const std::string& content) {

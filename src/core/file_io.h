@@ -8,7 +8,8 @@
 // is flushed to disk with the folder, and is renamed over the target, so the target holds the old
 // or the new content, never a part. The replacement keeps the target's permissions, a symbolic
 // link is written through to the file it names, and a target that exists but is not a regular
-// file (a FIFO, a device) is refused.
+// file (a FIFO, a device) or that the user may not open for writing (a read-only file, another
+// user's file in a shared folder) is refused, before it is created and again before the rename.
 #pragma once
 
 #include <cstdint>
@@ -61,6 +62,10 @@ class AtomicFile {
   std::string temp_;
   int fd_ = -1;
 };
+
+// True when both paths name one existing file (the same device and inode, links followed), so
+// an output that is a link or a hard link to an input is recognised whatever its name.
+bool sameFile(const std::string& a, const std::string& b);
 
 // Writes `content` to `path` atomically; an empty text on success.
 std::string writeFileAtomic(const std::string& path, const std::string& content);

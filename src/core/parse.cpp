@@ -1,5 +1,6 @@
 #include "core/parse.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -90,6 +91,27 @@ std::string describe(ParseError e) {
     case ParseError::OutOfRange: return "超出范围";
   }
   return "无法识别";
+}
+
+std::size_t jsonNestingDepth(std::string_view text) {
+  std::size_t depth = 0, deepest = 0;
+  bool in_string = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (in_string) {
+      if (c == '\\')
+        ++i;  // the escaped character cannot end the string
+      else if (c == '"')
+        in_string = false;
+    } else if (c == '"') {
+      in_string = true;
+    } else if (c == '[' || c == '{') {
+      deepest = std::max(deepest, ++depth);
+    } else if ((c == ']' || c == '}') && depth > 0) {
+      --depth;
+    }
+  }
+  return deepest;
 }
 
 }  // namespace core

@@ -1,6 +1,7 @@
 // Strict number reading for form fields and command-line values.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -28,5 +29,14 @@ ParsedInt parseInt(std::string_view text);
 
 // Words for a parse error, for command-line messages.
 std::string describe(ParseError e);
+
+// Deepest nesting of JSON text this program reads (scenes, stored scenes, tables, projects):
+// real files nest fewer than ten levels.
+inline constexpr std::size_t kMaxJsonNesting = 64;
+
+// The deepest nesting of arrays and objects in a JSON text, found without parsing (brackets in
+// strings are skipped), so that text nested too deeply for a recursive parser is refused
+// before it is parsed. Malformed text gives some depth; the parser then says what is wrong.
+std::size_t jsonNestingDepth(std::string_view text);
 
 }  // namespace core

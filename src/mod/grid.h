@@ -11,16 +11,38 @@ constexpr int kLevels = 87;
 // A value per grid level, [1..87].
 struct Column {
   double v[kLevels + 1] = {};
-  double& operator[](int i) { return v[i]; }
-  double operator[](int i) const { return v[i]; }
+  constexpr double& operator[](int i) { return v[i]; }
+  constexpr double operator[](int i) const { return v[i]; }
 };
 
 // Grid heights, m: 0, 0.5, 1, 2, 4, 8, 14, 20, 30 … 100 by 10, 120 … 200 by 20, 250 … 2000 by 50,
 // 2100 … 5000 by 100.
-const Column& gridHeights();
+inline constexpr Column kGridHeights = [] {
+  Column h{};
+  const double low[] = {0,  0.5, 1,  2,  4,   8,   14,  20,  30,  40, 50,
+                        60, 70,  80, 90, 100, 120, 140, 160, 180, 200};
+  int i = 1;
+  for (double z : low) h.v[i++] = z;
+  for (int z = 250; z <= 2000; z += 50) h.v[i++] = z;
+  for (int z = 2100; z <= 5000; z += 100) h.v[i++] = z;
+  return h;
+}();
+inline const Column& gridHeights() { return kGridHeights; }
 
 // Largest level i with z >= H(i), limited to `top` - 1 so that level i + 1 exists.
-int locate(double z, int top = kLevels);
+inline int locate(double z, int top = kLevels) {
+  const Column& h = gridHeights();
+  int lo = 1, hi = top;  // invariant: h[lo] <= z, answer in [lo, hi]
+  if (!(z >= h[1])) return 1;
+  while (lo < hi) {
+    const int mid = (lo + hi + 1) / 2;
+    if (z >= h[mid])
+      lo = mid;
+    else
+      hi = mid - 1;
+  }
+  return lo < top ? lo : top - 1;
+}
 // The search over the first 29 levels (0 … 600 m), used for the stack-top level.
 inline int locate29(double z) { return locate(z, 29); }
 

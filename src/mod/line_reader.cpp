@@ -52,4 +52,49 @@ bool parseNumber(const std::string& word, double& value) {
   return end == word.c_str() + word.size() && std::isfinite(value);
 }
 
+bool parseDeckNumber(const std::string& word, double& value) {
+  double c = 0.0, f = 1.0, mantissa = 0.0;
+  bool negative = false, point = false, exponent = false, digits = false, signAllowed = true;
+  for (const char ch : word) {
+    if (ch >= '0' && ch <= '9') {
+      const double d = ch - '0';
+      if (point) {
+        f = f / 10.0;
+        c = c + f * d;
+      } else {
+        c = c * 10.0 + d;
+      }
+      digits = true;
+      signAllowed = false;
+    } else if ((ch == '-' || ch == '+') && signAllowed) {
+      negative = ch == '-';
+      signAllowed = false;
+    } else if (ch == '.' && !point && !exponent) {
+      point = true;
+      signAllowed = false;
+    } else if ((ch == 'E' || ch == 'e' || ch == 'D' || ch == 'd') && !exponent && digits) {
+      // The exponent digits accumulate afresh; the mantissa keeps its sign.
+      mantissa = negative ? -c : c;
+      exponent = true;
+      c = 0.0;
+      f = 1.0;
+      negative = false;
+      point = false;
+      digits = false;
+      signAllowed = true;
+    } else {
+      return false;
+    }
+  }
+  if (!digits) return false;
+  const double v = negative ? -c : c;
+  if (!exponent) {
+    value = v;
+  } else {
+    if (std::fabs(v) > 30.0) return false;
+    value = mantissa * std::pow(10.0, v);
+  }
+  return std::isfinite(value);
+}
+
 }  // namespace mod

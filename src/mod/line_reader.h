@@ -26,7 +26,11 @@ class LineReader {
 
 // Whitespace-separated words; a word in double quotes may hold blanks.
 std::vector<std::string> splitWords(const std::string& line);
-// The whole word must be a finite number.
+// The whole word must be a finite number (correctly rounded; for the met files).
 bool parseNumber(const std::string& word, double& value);
+// A number of the control file, read digit by digit as the reference program of the deck format
+// does (c = 10·c + d before the point, c = c + f·d with f divided by 10 after it, m·10^e with an
+// exponent |e| <= 30), so that the inputs carry the same last bits. False for anything else.
+bool parseDeckNumber(const std::string& word, double& value);
 
 }  // namespace mod

@@ -1,6 +1,7 @@
 #include "mod/met.h"
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 
 #include "mod/errors.h"
@@ -37,6 +38,28 @@ const char* const kProfileColumns[] = {
 
 int fullYear(int yy) { return yy >= 100 ? yy : (yy < 50 ? 2000 + yy : 1900 + yy); }
 
+// Days since 1970-01-01 of a civil date (proleptic Gregorian calendar).
+long daysFromCivil(long y, int m, int d) {
+  y -= m <= 2;
+  const long era = (y >= 0 ? y : y - 399) / 400;
+  const long yoe = y - era * 400;
+  const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+// Hours since 1970-01-01 00:00 of a record whose hour 1–24 ends the hour.
+long hourNumber(const SurfaceRecord& r) {
+  return daysFromCivil(fullYear(r.year), r.month, r.day) * 24 + r.hour;
+}
+
+std::string dateText(const SurfaceRecord& r) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d hour %02d", fullYear(r.year), r.month, r.day,
+                r.hour);
+  return buf;
+}
+
 // Reads the first `count` words of a line as numbers.
 std::vector<double> numbers(const LineReader& r, const std::string& line, size_t count,
                             const char* const* names) {
@@ -68,7 +91,9 @@ SurfaceRecord surfaceRecord(const LineReader& r, const std::string& line) {
   s.day = wholeNumber(r, v[2], "day");
   s.julianDay = wholeNumber(r, v[3], "Julian day");
   s.hour = wholeNumber(r, v[4], "hour");
-  if (s.month < 1 || s.month > 12 || s.day < 1 || s.day > 31 || s.hour < 1 || s.hour > 24)
+  if (s.month < 1 || s.month > 12 || s.day < 1 || s.hour < 1 || s.hour > 24 ||
+      daysFromCivil(fullYear(s.year), s.month, s.day) >=
+          daysFromCivil(fullYear(s.year) + (s.month == 12), s.month % 12 + 1, 1))
     throw fileError(r.name(), r.lineNo(), "date or hour out of range");
   s.heatFlux = v[5];
   s.ustar = v[6];
@@ -131,15 +156,21 @@ MetData readMet(const std::string& surfacePath, const std::string& profilePath) 
   met.adjustedUstar = line.find("ADJ_U*") != std::string::npos;
   met.bulkRichardson = line.find("BULKRN") != std::string::npos;
 
-  long lastKey = 0;
   while (sfc.next(line)) {
     if (line.find_first_not_of(" \t") == std::string::npos) continue;
     MetHour hour;
     hour.sfc = surfaceRecord(sfc, line);
-    const long key = dateKey(hour.sfc);
-    if (key <= lastKey)
-      throw fileError(surfacePath, sfc.lineNo(), "hour out of order (after the previous line)");
-    lastKey = key;
+    // Every hour is present, missing ones flagged: an absent hour is a broken file, not a calm.
+    if (!met.hours.empty()) {
+      const SurfaceRecord& last = met.hours.back().sfc;
+      const long step = hourNumber(hour.sfc) - hourNumber(last);
+      if (step <= 0)
+        throw fileError(surfacePath, sfc.lineNo(), "hour out of order (after the previous line)");
+      if (step > 1)
+        throw fileError(surfacePath, sfc.lineNo(),
+                        "hours missing from the file: " + dateText(hour.sfc) + " follows " +
+                            dateText(last) + " (line " + std::to_string(last.line) + ")");
+    }
     // The profile levels of the same hour, up to the level flagged as the top.
     for (;;) {
       if (!pfl.next(line))

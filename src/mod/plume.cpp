@@ -7,21 +7,32 @@
 #include <algorithm>
 #include <cmath>
 
+#include "mod/plume_parts.h"
 #include "mod/rise.h"
+#include "mod/spread.h"
 #include "mod/vertical.h"
 
 namespace mod {
 
 namespace {
 
-// Indirect-plume rise constants (Weil et al. 1997) and the plume half-depth factor.
+// Indirect-plume rise constants (Weil et al. 1997).
 constexpr double kAlphaR = 1.4, kLambdaY = 2.3, kAe = 0.1;
-constexpr double kR = 2.0;  // shape constant of the vertical velocity PDF
-constexpr double kHalfDepth = 2.15;
 
-struct Eff {
-  double u = 0, sv = 0, sw = 0, tg = 0;
-};
+// Trapezoid average of a profile over [zLo, zHi] (bounds already limited to 0.5 and 0.51 m).
+double layerAverage(const Column& p, const Column& piece, double zLo, double zHi, int ia, int ib) {
+  const Column& H = gridHeights();
+  if (ib < ia) return atLevel(p, ia - 1, 0.5 * (zLo + zHi));
+  double s = 0.0;
+  for (int i = ia + 1; i <= ib; ++i) s = s + piece[i];
+  const double pLo = atLevel(p, ia - 1, zLo);
+  s = s + (H[ia] - zLo) * 0.5 * (pLo + p[ia]);
+  const double pHi = atLevel(p, ib, zHi);
+  s = s + (zHi - H[ib]) * 0.5 * (pHi + p[ib]);
+  return s / (zHi - zLo);
+}
+
+}  // namespace
 
 void floors(Eff& e) {
   e.sw = std::max(e.sw, 0.02);
@@ -40,19 +51,6 @@ Eff pointValues(const HourProfiles& h, double z) {
   return e;
 }
 
-// Trapezoid average of a profile over [zLo, zHi] (bounds already limited to 0.5 and 0.51 m).
-double layerAverage(const Column& p, double zLo, double zHi, int ia, int ib) {
-  const Column& H = gridHeights();
-  if (ib < ia) return atLevel(p, ia - 1, 0.5 * (zLo + zHi));
-  double s = 0.0;
-  for (int i = ia + 1; i <= ib; ++i) s = s + (H[i] - H[i - 1]) * 0.5 * (p[i] + p[i - 1]);
-  const double pLo = atLevel(p, ia - 1, zLo);
-  s = s + (H[ia] - zLo) * 0.5 * (pLo + p[ia]);
-  const double pHi = atLevel(p, ib, zHi);
-  s = s + (zHi - H[ib]) * 0.5 * (pHi + p[ib]);
-  return s / (zHi - zLo);
-}
-
 Eff layerValues(const HourProfiles& h, double zLo, double zHi, bool withGradient) {
   int ia = locate(zLo) + 1, ib = locate(zHi);
   if (zLo < 0.5) {
@@ -64,18 +62,124 @@ Eff layerValues(const HourProfiles& h, double zLo, double zHi, bool withGradient
     ib = 2;
   }
   Eff e;
-  e.u = layerAverage(h.u, zLo, zHi, ia, ib);
-  e.sv = layerAverage(h.sigmaV, zLo, zHi, ia, ib);
-  e.sw = layerAverage(h.sigmaW, zLo, zHi, ia, ib);
-  if (withGradient) e.tg = layerAverage(h.thetaGrad, zLo, zHi, ia, ib);
+  e.u = layerAverage(h.u, h.uPiece, zLo, zHi, ia, ib);
+  e.sv = layerAverage(h.sigmaV, h.sigmaVPiece, zLo, zHi, ia, ib);
+  e.sw = layerAverage(h.sigmaW, h.sigmaWPiece, zLo, zHi, ia, ib);
+  if (withGradient) e.tg = layerAverage(h.thetaGrad, h.thetaGradPiece, zLo, zHi, ia, ib);
   floors(e);
   return e;
 }
 
-// Parameters of the bi-Gaussian vertical velocity PDF of the convective boundary layer.
-struct Pdf {
-  double a1 = 0, a2 = 0, b1 = 0, b2 = 0, l1 = 0, l2 = 0;
-};
+Pdf pdfParameters(double wstar, double sw, double zc, double zi, bool surface) {
+  const double ws = wstar;
+  const double w3 = surface ? 1.25 * (ws * ws * ws) * (zc / zi) : 0.125 * (ws * ws * ws);
+  const double sk = w3 / (sw * sw * sw);
+  const double alpha = (1.0 + kR * kR) / (1.0 + 3.0 * kR * kR), beta = 1.0 + kR * kR;
+  const double dd = (alpha * alpha) * (sk * sk) + 4.0 / beta;
+  const double r = sw / ws;
+  Pdf p;
+  p.a1 = r * (0.5 * alpha * sk + 0.5 * std::sqrt(dd));
+  p.a2 = r * (0.5 * alpha * sk - 0.5 * std::sqrt(dd));
+  p.b1 = kR * p.a1;
+  p.b2 = -kR * p.a2;
+  p.l1 = p.a2 / (p.a2 - p.a1);
+  p.l2 = 1.0 - p.l1;
+  return p;
+}
+
+double stableSigmaY(double X, const Eff& e, double zim, double hPlume) {
+  const double s = std::max(0.05, e.sv / e.u);
+  const double ty = (zim / (156.0 * e.sv)) * (std::max(hPlume, 0.46) / 0.46);
+  return s * X / std::pow(1.0 + X / (2.0 * e.u * ty), 0.3);
+}
+
+double convectiveSigmaY(double X, const Eff& d, double zi, double hs) {
+  const double s = std::max(0.05, d.sv / d.u);
+  const double xn = s * X / zi;
+  const double alpha = std::max(78.0 * (0.46 / std::max(hs, 0.46)), 0.7);
+  return s * X / std::pow(1.0 + alpha * xn, 0.3);
+}
+
+double surfaceSigmaZ(const HourProfiles& h, double X, double u) {
+  if (!h.stable) return 0.0;
+  // The plume's spread and its reflecting height ask for the same distance one after the other.
+  thread_local double lastBase = 0.0, lastPower = 1.0;
+  const double base = 1.0 + 0.7 * X / h.monin;
+  if (base != lastBase) {
+    lastBase = base;
+    lastPower = std::pow(base, -kThird);
+  }
+  return (Consts::sqrt2 / Consts::sqrtPi) * h.ustar * (X / u) * lastPower;
+}
+
+double elevatedSigmaZ(double sw, double t, double zt, double nn) {
+  return sw * t / std::sqrt(1.0 + sw * t * (1.0 / (0.72 * zt) + nn / (0.54 * sw)));
+}
+
+double stableSigmaZ(const HourProfiles& h, double X, const Eff& e, double he, double hs) {
+  const double t = X / e.u;
+  const double the = at(h.theta, he);
+  const double ne = std::max(e.tg > 0.0 ? std::sqrt(kG * e.tg / the) : 1e-10, 1e-10);
+  const double zt = std::max({hs, he, 1e-4});
+  // In the urban layer the stratification does not limit the vertical spread.
+  const double sze = h.urban ? e.sw * t / std::sqrt(1.0 + e.sw * t * (1.0 / (0.72 * zt)))
+                             : elevatedSigmaZ(e.sw, t, zt, ne);
+  if (!(he < h.zi)) return sze;
+  const double szg = surfaceSigmaZ(h, X, e.u);
+  const double f = std::min(he / h.zi, 1.0);
+  return (1.0 - f) * szg + f * sze;
+}
+
+ReflectionPoint reflectionPoint(const HourProfiles& h, double hp) {
+  const int k = locate(hp);
+  double sv = atLevel(h.sigmaV, k, hp), sw = atLevel(h.sigmaW, k, hp), u = atLevel(h.u, k, hp);
+  const double tg = atLevel(h.thetaGrad, k, hp), th = atLevel(h.theta, k, hp);
+  sw = std::max(sw, 0.02);
+  sv = std::max(sv, std::max(0.2, 0.05 * u));
+  u = std::max(u, 0.2828);
+  (void)sv;
+  return {hp, u, sw, std::max(std::sqrt(kG * tg / th), 1e-10)};
+}
+
+double reflectionHeight(const HourProfiles& h, const ReflectionPoint& p, double X, double hs,
+                        double sb, double sz0) {
+  const double hp = p.hp;
+  const double szg = surfaceSigmaZ(h, X, p.u);
+  const double t = X / p.u;
+  const double zt = std::max({hs, hp, 1e-4});
+  const double sze = elevatedSigmaZ(p.sw, t, zt, p.nn);
+  double sr = sze;
+  if (hp < h.zi) {
+    const double f = std::min(hp / h.zi, 1.0);
+    sr = (1.0 - f) * szg + f * sze;
+  }
+  const double sh = std::sqrt(sb * sb + sr * sr + sz0 * sz0);
+  return std::max(h.zi, hp + kHalfDepth * sh);
+}
+
+double reflectionHeight(const HourProfiles& h, double X, double hs, double hp, double sb,
+                        double sz0) {
+  return reflectionHeight(h, reflectionPoint(h, hp), X, hs, sb, sz0);
+}
+
+double gaussianY(double y, double sigma) {
+  const double e = -(y * y / (2.0 * sigma * sigma));
+  return e > -50.0 ? std::exp(e) / (Consts::sqrt2Pi * sigma) : 0.0;
+}
+
+double randomFraction(double u, double sv, double d) {
+  const double tr = 24.0 * 3600.0;
+  const double q = u * u - 2.0 * sv * sv;
+  const double ub = q >= 0.01 ? std::sqrt(q) : 0.1;
+  const double e = u * u;
+  const double t = d / u;
+  const double sr2 = 2.0 * sv * sv + ub * ub * (1.0 - std::exp(-t / tr));
+  double fr = sr2 / e;
+  fr = std::min(fr, 1.0);
+  return std::max(fr, 0.0);
+}
+
+namespace {
 
 // State of one plume calculation at one distance X.
 struct Calc {
@@ -161,19 +265,7 @@ void convectiveRise(Calc& c) {
 }
 
 void pdfParameters(Calc& c) {
-  const double ws = c.h.wstar, sw = c.d.sw;
-  const double w3 = c.surface ? 1.25 * (ws * ws * ws) * (c.zc / c.h.zi) : 0.125 * (ws * ws * ws);
-  const double sk = w3 / (sw * sw * sw);
-  const double alpha = (1.0 + kR * kR) / (1.0 + 3.0 * kR * kR), beta = 1.0 + kR * kR;
-  const double dd = (alpha * alpha) * (sk * sk) + 4.0 / beta;
-  const double r = sw / ws;
-  Pdf& p = c.pdf;
-  p.a1 = r * (0.5 * alpha * sk + 0.5 * std::sqrt(dd));
-  p.a2 = r * (0.5 * alpha * sk - 0.5 * std::sqrt(dd));
-  p.b1 = kR * p.a1;
-  p.b2 = -kR * p.a2;
-  p.l1 = p.a2 / (p.a2 - p.a1);
-  p.l2 = 1.0 - p.l1;
+  c.pdf = mod::pdfParameters(c.h.wstar, c.d.sw, c.zc, c.h.zi, c.surface);
 }
 
 void convectiveHeights(Calc& c) {
@@ -185,42 +277,12 @@ void convectiveHeights(Calc& c) {
   c.h3 = c.sh.fp > 0.0 ? c.sh.hsp + c.sh.dh3 : 0.0;
 }
 
-// Lateral spread for a plume in stable air: σ_ya = σ_v/u·X/(1 + X/(2·u·T_y))^0.3.
-double stableSigmaY(double X, const Eff& e, double zim, double hPlume) {
-  const double s = std::max(0.05, e.sv / e.u);
-  const double ty = (zim / (156.0 * e.sv)) * (std::max(hPlume, 0.46) / 0.46);
-  return s * X / std::pow(1.0 + X / (2.0 * e.u * ty), 0.3);
-}
-
-// Surface-layer vertical spread of a stable hour.
-double surfaceSigmaZ(const HourProfiles& h, double X, double u) {
-  if (!h.stable) return 0.0;
-  return (Consts::sqrt2 / Consts::sqrtPi) * h.ustar * (X / u) *
-         std::pow(1.0 + 0.7 * X / h.monin, -kThird);
-}
-
-// Elevated vertical spread in stable air (Venkatram et al.): σ_ze = σ_w·t/√(1 + σ_w·t·(1/(0.72·z)
-// + N/(0.54·σ_w))).
-double elevatedSigmaZ(double sw, double t, double zt, double nn) {
-  return sw * t / std::sqrt(1.0 + sw * t * (1.0 / (0.72 * zt) + nn / (0.54 * sw)));
-}
-
 void sigmas(Calc& c) {
   const HourProfiles& h = c.h;
   const double X = c.X;
   if (c.sh.stableBranch) {
     const double sya = stableSigmaY(X, c.e, h.zim, c.he);
-    const double t = X / c.e.u;
-    const double the = at(h.theta, c.he);
-    const double ne = std::max(c.e.tg > 0.0 ? std::sqrt(kG * c.e.tg / the) : 1e-10, 1e-10);
-    const double zt = std::max({c.s.hs, c.he, 1e-4});
-    const double sze = elevatedSigmaZ(c.e.sw, t, zt, ne);
-    double sza = sze;
-    if (c.he < h.zi) {
-      const double szg = surfaceSigmaZ(h, X, c.e.u);
-      const double f = std::min(c.he / h.zi, 1.0);
-      sza = (1.0 - f) * szg + f * sze;
-    }
+    const double sza = stableSigmaZ(h, X, c.e, c.he, c.s.hs);
     c.sb = kBeta2 * c.dh / Consts::sqrt2;
     c.sy = std::sqrt(c.sb * c.sb + sya * sya);
     c.sz = std::sqrt(c.sb * c.sb + sza * sza);
@@ -229,10 +291,7 @@ void sigmas(Calc& c) {
   const double fp = c.sh.fp;
   double sya = 0, sza1 = 1, sza2 = 1;
   if (fp < 1.0) {
-    const double s = std::max(0.05, c.d.sv / c.d.u);
-    const double xn = s * X / h.zi;
-    const double alpha = std::max(78.0 * (0.46 / std::max(c.s.hs, 0.46)), 0.7);
-    sya = s * X / std::pow(1.0 + alpha * xn, 0.3);
+    sya = convectiveSigmaY(X, c.d, h.zi, c.s.hs);
     const double ab = c.surface ? 0.6 + 0.4 * (c.zc / (0.1 * h.zi)) : 1.0;
     sza1 = ab * c.pdf.b1 * h.wstar * X / c.d.u;
     sza2 = ab * c.pdf.b2 * h.wstar * X / c.d.u;
@@ -318,31 +377,7 @@ void effectiveValues(Calc& c) {
 // Reflecting height above the plume: the mixing height, or the top of the plume where it
 // reaches above it (Cimorelli et al. eq. (68)).
 double reflectionHeight(const Calc& c, double hp, double sb) {
-  const HourProfiles& h = c.h;
-  const int k = locate(hp);
-  double sv = atLevel(h.sigmaV, k, hp), sw = atLevel(h.sigmaW, k, hp), u = atLevel(h.u, k, hp);
-  const double tg = atLevel(h.thetaGrad, k, hp), th = atLevel(h.theta, k, hp);
-  sw = std::max(sw, 0.02);
-  sv = std::max(sv, std::max(0.2, 0.05 * u));
-  u = std::max(u, 0.2828);
-  (void)sv;
-  const double szg = surfaceSigmaZ(h, c.X, u);
-  const double t = c.X / u;
-  const double nn = std::max(std::sqrt(kG * tg / th), 1e-10);
-  const double zt = std::max({c.s.hs, hp, 1e-4});
-  const double sze = elevatedSigmaZ(sw, t, zt, nn);
-  double sr = sze;
-  if (hp < h.zi) {
-    const double f = std::min(hp / h.zi, 1.0);
-    sr = (1.0 - f) * szg + f * sze;
-  }
-  const double sh = std::sqrt(sb * sb + sr * sr + 0.0 * 0.0);
-  return std::max(h.zi, hp + kHalfDepth * sh);
-}
-
-double gaussianY(double y, double sigma) {
-  const double e = -(y * y / (2.0 * sigma * sigma));
-  return e > -50.0 ? std::exp(e) / (Consts::sqrt2Pi * sigma) : 0.0;
+  return mod::reflectionHeight(c.h, c.X, c.s.hs, hp, sb, 0.0);
 }
 
 struct Result {
@@ -350,19 +385,6 @@ struct Result {
   double fr = 0;  // meander fraction from this call's effective values
   PlumeTrace trace;
 };
-
-// Random-plume fraction (meander): σ_r² = 2σ_v² + ū²·(1 − exp(−t/T_r)), f_r = σ_r²/u².
-double randomFraction(double u, double sv, double d) {
-  const double tr = 24.0 * 3600.0;
-  const double q = u * u - 2.0 * sv * sv;
-  const double ub = q >= 0.01 ? std::sqrt(q) : 0.1;
-  const double e = u * u;
-  const double t = d / u;
-  const double sr2 = 2.0 * sv * sv + ub * ub * (1.0 - std::exp(-t / tr));
-  double fr = sr2 / e;
-  fr = std::min(fr, 1.0);
-  return std::max(fr, 0.0);
-}
 
 // C = (Q/u)·F_y·F_z of a plume in stable air, g/m³.
 double stableConcentration(const Calc& c, bool coherent, double y, PlumeTrace& tr) {
@@ -430,7 +452,7 @@ Result plume(const HourProfiles& h, const PointSource& s, const SourceHour& sh, 
   }
   const double conc = sh.stableBranch ? stableConcentration(c, coherent, y, res.trace)
                                       : convectiveConcentration(c, coherent, y);
-  res.a = (1.0e6) * (0.5 * conc + 0.5 * conc) * 1.0;
+  res.a = (c.s.emissionUnit) * (0.5 * conc + 0.5 * conc) * 1.0;
   res.trace.a = res.a;
   return res;
 }
@@ -451,6 +473,8 @@ Geometry geometry(const PointSource& s, const SourceHour& sh, const Receptor& r)
 
 double concentration(const HourProfiles& h, const PointSource& s, const SourceHour& sh,
                      const Receptor& r) {
+  if (s.kind == SourceKind::Volume) return volumeConcentration(h, s, sh, r);
+  if (isAreaKind(s.kind)) return areaConcentration(h, s, sh, r);
   const Geometry g = geometry(s, sh, r);
   if (g.d < 0.99) return 0.0;
   const double ac = plume(h, s, sh, g.x, g.y, true, r.zflag).a;

@@ -6,19 +6,42 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "mod/profiles.h"
 
 namespace mod {
 
+// Stacks (vertical, capped, horizontal), volume sources and the area family.
+enum class SourceKind { Point, PointCap, PointHor, Volume, Area, AreaPoly, AreaCirc, Line };
+
+inline bool isPointKind(SourceKind k) {
+  return k == SourceKind::Point || k == SourceKind::PointCap || k == SourceKind::PointHor;
+}
+inline bool isAreaKind(SourceKind k) {
+  return k == SourceKind::Area || k == SourceKind::AreaPoly || k == SourceKind::AreaCirc ||
+         k == SourceKind::Line;
+}
+
+struct Vertex {
+  double x = 0, y = 0;
+};
+
+// Any source; the fields a kind does not use stay 0.
 struct PointSource {
   std::string id;
-  double x = 0, y = 0;  // m
-  double q = 0;         // emission rate, g/s
-  double hs = 0;        // stack height, m
+  double x = 0, y = 0;  // m (AREA, AREAPOLY: first vertex; LINE: start of the centre line)
+  double q = 0;         // emission rate, g/s (area family: g/(s·m²))
+  double hs = 0;        // stack or release height, m
   double ts = 0;        // exit temperature, K (negative: ambient plus |ts|)
   double vs = 0;        // exit velocity, m/s
   double ds = 0;        // inside diameter, m
+  SourceKind kind = SourceKind::Point;
+  double emissionUnit = 1.0e6;     // output units per g/s/m³ (µg/m³ by default)
+  bool urban = false;              // listed in SO URBANSRC
+  double sy0 = 0, sz0 = 0;         // initial lateral and vertical spread, m (volume; area σ_z0)
+  std::vector<Vertex> vertices{};  // area family: v1 … vn and v(n+1) = v1
+  double xc = 0, yc = 0;           // area family: centroid
 };
 
 struct Receptor {

@@ -365,15 +365,7 @@ void gridProfiles(HourProfiles& h, const MetHour& hour, bool adjU, double zBase)
   }
 
   // Potential temperature by the trapezoid rule from the temperature height.
-  const int iT = locate(s.ztemp);
-  const double thetaRef = s.temp + kGOverCp * (s.ztemp + zBase);
-  Column& th = h.theta;
-  const Column& tgc = h.thetaGrad;
-  th[iT] = thetaRef - 0.5 * (tgc[iT + 1] + tgc[iT]) * (s.ztemp - H[iT]);
-  for (int l = iT - 1; l >= 1; --l)
-    th[l] = th[l + 1] - 0.5 * (tgc[l + 1] + tgc[l]) * (H[l + 1] - H[l]);
-  for (int l = iT + 1; l <= kLevels; ++l)
-    th[l] = th[l - 1] + 0.5 * (tgc[l] + tgc[l - 1]) * (H[l] - H[l - 1]);
+  potentialTemperature(h.theta, h.thetaGrad, s.temp, s.ztemp, zBase);
   h.uZi = atLevel(h.u, h.iZi, h.zi);
   h.thetaZi = atLevel(h.theta, h.iZi, h.zi);
 
@@ -398,8 +390,31 @@ void gridProfiles(HourProfiles& h, const MetHour& hour, bool adjU, double zBase)
   h.sigmaVAvg = columnAverage(h.sigmaV, h.sigmaVZi, h.iZi, h.zi);
   h.sigmaWAvg = columnAverage(h.sigmaW, h.sigmaWZi, h.iZi, h.zi);
   h.uAvg = columnAverage(h.u, h.uZi, h.iZi, h.zi);
+  trapezoidPieces(h);
 }
 
 }  // namespace
+
+void trapezoidPieces(HourProfiles& h) {
+  const Column& H = gridHeights();
+  const std::pair<const Column*, Column*> pairs[] = {{&h.u, &h.uPiece},
+                                                     {&h.sigmaV, &h.sigmaVPiece},
+                                                     {&h.sigmaW, &h.sigmaWPiece},
+                                                     {&h.thetaGrad, &h.thetaGradPiece}};
+  for (const auto& [p, piece] : pairs)
+    for (int i = 2; i <= kLevels; ++i)
+      (*piece)[i] = (H[i] - H[i - 1]) * 0.5 * ((*p)[i] + (*p)[i - 1]);
+}
+
+void potentialTemperature(Column& th, const Column& tgc, double temp, double zTemp, double zBase) {
+  const Column& H = gridHeights();
+  const int iT = locate(zTemp);
+  const double thetaRef = temp + kGOverCp * (zTemp + zBase);
+  th[iT] = thetaRef - 0.5 * (tgc[iT + 1] + tgc[iT]) * (zTemp - H[iT]);
+  for (int l = iT - 1; l >= 1; --l)
+    th[l] = th[l + 1] - 0.5 * (tgc[l + 1] + tgc[l]) * (H[l + 1] - H[l]);
+  for (int l = iT + 1; l <= kLevels; ++l)
+    th[l] = th[l - 1] + 0.5 * (tgc[l] + tgc[l - 1]) * (H[l] - H[l - 1]);
+}
 
 }  // namespace mod

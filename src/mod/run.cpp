@@ -1,228 +1,218 @@
 #include "mod/run.h"
 
+#include <sys/stat.h>
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
-#include <fstream>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 #include <thread>
 #include <vector>
 
+#include "core/file_io.h"
+#include "mod/averages.h"
 #include "mod/deck.h"
 #include "mod/errors.h"
 #include "mod/met.h"
-#include "mod/output.h"
+#include "mod/outputs_files.h"
 #include "mod/profiles.h"
+#include "mod/report.h"
+#include "mod/urban.h"
 
 namespace mod {
 
 namespace {
 
-struct OpenFile {
-  std::unique_ptr<std::ofstream> out;
-  std::string path;
-};
-
-OpenFile openOutput(const std::string& path, std::vector<std::string>& created) {
-  created.push_back(path);
-  OpenFile f{std::make_unique<std::ofstream>(path, std::ios::binary | std::ios::trunc), path};
-  if (!*f.out) throw InputError("cannot write the output file \"" + path + "\"");
-  return f;
-}
-
-std::string stamp(const char* format) {
-  char buf[32];
-  const std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&now, &tm);
-  std::strftime(buf, sizeof buf, format, &tm);
-  return buf;
-}
-
-std::string padTo(std::string s, size_t width) {
-  s.resize(std::max(s.size(), width), ' ');
-  return s;
-}
-
-std::string optionsLine(const Deck& d, const MetData& met) {
-  std::string s = "* MODELING OPTIONS USED:   ";
-  s += d.defaultOptions ? "RegDFAULT  CONC  ELEV  RURAL" : "NonDFAULT  CONC  FLAT  RURAL";
+std::string optionsWords(const Deck& d, const MetData& met) {
+  std::string s = d.defaultOptions ? "RegDFAULT  CONC  ELEV" : "NonDFAULT  CONC  FLAT";
+  s += d.urban.on ? "  URBAN" : "  RURAL";
   if (met.adjustedUstar) s += "  ADJ_U*";
   return s;
 }
 
-void writeHeader(std::ostream& o, const Deck& d, const MetData& met, const std::string& what,
-                 const std::string& format, bool plot) {
-  o << padTo("* KUVAMOD:  " + d.title1, 92) << stamp("%m/%d/%y") << '\n';
-  o << padTo("* " + d.title2, 92) << stamp("%H:%M:%S") << '\n';
-  o << optionsLine(d, met) << '\n';
-  o << "*         " << what << '\n';
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "*         FOR A TOTAL OF %5zu RECEPTORS.", d.receptors.size());
-  o << buf << '\n';
-  o << "*         FORMAT: " << format << '\n';
-  if (plot) {
-    o << "*        X             Y      AVERAGE CONC    ZELEV    ZHILL    ZFLAG    AVE     GRP "
-         "      RANK     NET ID   DATE(CONC)\n"
-      << "* ____________  ____________  ____________   ______   ______   ______  ______  "
-         "________  ________  ________  ________\n";
-  } else {
-    o << "*        X             Y      AVERAGE CONC    ZELEV    ZHILL    ZFLAG    AVE     GRP "
-         "      DATE     NET ID\n"
-      << "* ____________  ____________  ____________   ______   ______   ______  ______  "
-         "________  ________  ________\n";
-  }
-}
-
-long printedDate(const SurfaceRecord& s) {
-  return ((static_cast<long>(s.year % 100) * 100 + s.month) * 100 + s.day) * 100 + s.hour;
-}
-
-// Concentrations of every source at every receptor for one hour, receptors split between
-// threads (each value is computed the same way whichever thread computes it).
-void computeHour(const Deck& d, const HourProfiles& h, std::vector<std::vector<double>>& conc,
-                 unsigned threads) {
-  std::vector<SourceHour> sh;
-  for (const PointSource& s : d.sources) sh.push_back(setupSource(h, s, d.profileBase));
-  const size_t nr = d.receptors.size();
-  auto work = [&](size_t from, size_t to) {
-    for (size_t i = 0; i < d.sources.size(); ++i)
-      for (size_t r = from; r < to; ++r)
-        conc[i][r] = concentration(h, d.sources[i], sh[i], d.receptors[r].r);
-  };
-  if (threads <= 1 || nr < 64) {
-    work(0, nr);
-    return;
-  }
-  std::vector<std::thread> pool;
-  const size_t chunk = (nr + threads - 1) / threads;
-  for (unsigned t = 1; t < threads; ++t) {
-    const size_t from = std::min(nr, t * chunk), to = std::min(nr, (t + 1) * chunk);
-    if (from < to) pool.emplace_back(work, from, to);
-  }
-  work(0, std::min(nr, chunk));
-  for (std::thread& t : pool) t.join();
-}
-
-// The state of a run between hours: open hourly files, the running maxima per group.
-class Run {
+// Threads that share the receptors of each hour. They are started once per run; each hour the
+// receptors are handed out in small blocks to whichever thread is free (the work per receptor
+// varies a lot for area sources), and every value is computed the same way whichever thread
+// computes it.
+class Workers {
  public:
-  Run(const Deck& d, const MetData& met, std::vector<std::string>& created)
-      : d_(d), met_(met), created_(created), nr_(d.receptors.size()) {
-    conc_.assign(d.sources.size(), std::vector<double>(nr_, 0.0));
-    best_.assign(d.groups.size(), std::vector<double>(nr_, 0.0));
-    bestDate_.assign(d.groups.size(), std::vector<long>(nr_, 0));
-    groupValue_.resize(nr_);
-    for (const OutputFile& f : d.postFiles) {
-      std::vector<LineFields> columns;
-      for (const ReceptorEntry& e : d.receptors) columns.push_back(fields(e, f.group, 0.0, 0));
-      postLines_.emplace_back(columns, d.expFormat);
-      posts_.push_back(openOutput(f.path, created));
-      writeHeader(*posts_.back().out, d, met,
-                  "POST/PLOT FILE OF CONCURRENT  1-HR VALUES FOR SOURCE GROUP: " +
-                      padTo(d.groups[f.group].id, 8),
-                  postFormat(d.expFormat), false);
+  explicit Workers(unsigned threads) {
+    try {
+      for (unsigned t = 1; t < threads; ++t) pool_.emplace_back([this] { serve(); });
+    } catch (const std::system_error& e) {
+      stop();
+      throw std::runtime_error(std::string("cannot start a worker thread (") + e.what() +
+                               "); try fewer threads with KUVAMOD_THREADS");
     }
   }
+  Workers(const Workers&) = delete;
+  Workers& operator=(const Workers&) = delete;
+  ~Workers() { stop(); }
 
-  void hour(const MetHour& mh, RunSummary& sum, unsigned threads) {
-    const HourProfiles h = prepareHour(mh, met_.adjustedUstar, d_.profileBase);
-    if (h.status == HourStatus::Computed) {
-      computeHour(d_, h, conc_, threads);
-      for (size_t i = 0; i < conc_.size(); ++i)
-        for (size_t r = 0; r < nr_; ++r)
-          if (!std::isfinite(conc_[i][r]))
-            throw fileError(d_.surfaceFile, mh.sfc.line,
-                            "source " + d_.sources[i].id + ", receptor " + std::to_string(r + 1) +
-                                ": no finite concentration from this hour's meteorology");
-    } else {
-      for (auto& c : conc_) std::fill(c.begin(), c.end(), 0.0);
-      const bool calm = h.status == HourStatus::Calm;
-      ++(calm ? sum.calm : sum.missing);
-      messages_.push_back(std::string(calm ? "calm" : "missing") + " hour " +
-                          std::to_string(dateKey(mh.sfc)) + " (surface file line " +
-                          std::to_string(mh.sfc.line) + "): concentrations 0");
+  // Calls job(i) for every i in [0, n), in parallel; returns when all are done.
+  void run(size_t n, const std::function<void(size_t)>& job) {
+    if (pool_.empty() || n < 16) {
+      for (size_t i = 0; i < n; ++i) job(i);
+      return;
     }
-    const long date = printedDate(mh.sfc);
-    for (size_t g = 0; g < d_.groups.size(); ++g) {
-      // A group is the sum of its sources in source order; ties keep the earlier maximum.
-      for (size_t r = 0; r < nr_; ++r) {
-        double v = 0.0;
-        for (size_t i : d_.groups[g].members) v += conc_[i][r];
-        groupValue_[r] = v;
-        if (v > best_[g][r]) {
-          best_[g][r] = v;
-          bestDate_[g][r] = date;
-        }
-      }
-      for (size_t p = 0; p < d_.postFiles.size(); ++p) {
-        if (d_.postFiles[p].group != g) continue;
-        buffer_.clear();
-        postLines_[p].appendHour(buffer_, groupValue_, date);
-        posts_[p].out->write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
-      }
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      job_ = &job;
+      n_ = n;
+      next_ = 0;
+      busy_ = pool_.size();
+      ++generation_;
     }
-  }
-
-  void finish(const std::string& deckPath) {
-    std::vector<OpenFile> plots;
-    for (const OutputFile& f : d_.plotFiles) {
-      plots.push_back(openOutput(f.path, created_));
-      std::ostream& o = *plots.back().out;
-      writeHeader(o, d_, met_,
-                  "PLOT FILE OF  HIGH   1ST HIGH  1-HR VALUES FOR SOURCE GROUP: " +
-                      padTo(d_.groups[f.group].id, 8),
-                  plotFormat(d_.expFormat), true);
-      for (size_t r = 0; r < nr_; ++r)
-        o << plotLine(fields(d_.receptors[r], f.group, best_[f.group][r], bestDate_[f.group][r]),
-                      d_.expFormat)
-          << '\n';
-    }
-    for (auto* files : {&posts_, &plots})
-      for (OpenFile& f : *files) {
-        f.out->flush();
-        if (!*f.out) throw InputError("writing \"" + f.path + "\" failed (disk full?)");
-      }
-    if (!d_.errorFile.empty()) {
-      OpenFile f = openOutput(d_.errorFile, created_);
-      *f.out << "kuvamod messages for " << deckPath << '\n';
-      for (const std::string& m : messages_) *f.out << m << '\n';
-    }
+    start_.notify_all();
+    work();
+    std::unique_lock<std::mutex> lock(m_);
+    done_.wait(lock, [this] { return busy_ == 0; });
+    job_ = nullptr;
   }
 
  private:
-  // With flat terrain every elevation column shows the base of the met profile.
-  LineFields fields(const ReceptorEntry& e, size_t group, double conc, long date) const {
-    return {e.r.x,
-            e.r.y,
-            conc,
-            d_.defaultOptions ? e.zelev : d_.profileBase,
-            d_.defaultOptions ? e.zhill : d_.profileBase,
-            e.r.zflag,
-            d_.groups[group].id,
-            e.network,
-            date};
+  static constexpr size_t kBlock = 4;
+
+  void work() {
+    for (;;) {
+      const size_t from = next_.fetch_add(kBlock);
+      if (from >= n_) return;
+      for (size_t i = from; i < std::min(n_, from + kBlock); ++i) (*job_)(i);
+    }
+  }
+  void serve() {
+    unsigned long seen = 0;
+    for (;;) {
+      {
+        std::unique_lock<std::mutex> lock(m_);
+        start_.wait(lock, [&] { return quit_ || generation_ != seen; });
+        if (quit_) return;
+        seen = generation_;
+      }
+      work();
+      std::lock_guard<std::mutex> lock(m_);
+      if (--busy_ == 0) done_.notify_one();
+    }
+  }
+  void stop() {
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      quit_ = true;
+    }
+    start_.notify_all();
+    for (std::thread& t : pool_) t.join();
+    pool_.clear();
   }
 
-  const Deck& d_;
-  const MetData& met_;
-  std::vector<std::string>& created_;
-  const size_t nr_;
-  std::vector<OpenFile> posts_;
-  std::vector<PostLines> postLines_;
-  std::vector<std::vector<double>> conc_, best_;
-  std::vector<std::vector<long>> bestDate_;
-  std::vector<double> groupValue_;
-  std::vector<std::string> messages_;
-  std::string buffer_;
+  std::vector<std::thread> pool_;
+  std::mutex m_;
+  std::condition_variable start_, done_;
+  const std::function<void(size_t)>* job_ = nullptr;
+  size_t n_ = 0, busy_ = 0;
+  std::atomic<size_t> next_{0};
+  unsigned long generation_ = 0;
+  bool quit_ = false;
 };
+
+// Concentrations of the emitting sources at every receptor for one hour. Urban sources see the
+// urban profiles `hu` when the hour has an urban layer (else null).
+void computeHour(const std::vector<PointSource>& sources, const std::vector<char>& on,
+                 const Deck& d, const HourProfiles& h, const HourProfiles* hu,
+                 std::vector<std::vector<double>>& conc, Workers& workers) {
+  std::vector<const HourProfiles*> hp(sources.size(), &h);
+  std::vector<SourceHour> sh(sources.size());
+  for (size_t i = 0; i < sources.size(); ++i) {
+    if (hu && sources[i].urban) hp[i] = hu;
+    if (on[i]) sh[i] = setupSource(*hp[i], sources[i], d.profileBase);
+  }
+  workers.run(d.receptors.size(), [&](size_t r) {
+    for (size_t i = 0; i < sources.size(); ++i)
+      if (on[i]) conc[i][r] = concentration(*hp[i], sources[i], sh[i], d.receptors[r].r);
+  });
+}
+
+// The days DAYRANGE selects, one table for common years and one for leap years (index 1…366).
+// Julian numbers mean the same number in both; a calendar date is converted with the first year
+// of the run and flagged so that it means the same date in either kind of year.
+std::vector<std::vector<char>> dayTables(const Deck& d, int firstYear) {
+  std::vector<std::vector<char>> t(2, std::vector<char>(367, d.dayRange.empty() ? 1 : 0));
+  const bool leap = isLeap(firstYear);
+  for (const DayRangeField& f : d.dayRange) {
+    if (!f.dates) {
+      for (int j = f.a; j <= f.b; ++j)
+        t[0][static_cast<size_t>(j)] = t[1][static_cast<size_t>(j)] = 1;
+      continue;
+    }
+    if (f.b > daysInMonth(firstYear, f.a) || f.d > daysInMonth(firstYear, f.c))
+      throw InputError(d.path + ": DAYRANGE " + std::to_string(f.a) + "/" + std::to_string(f.b) +
+                       " names a day that does not exist in " + std::to_string(firstYear));
+    const int j1 = julianDay(firstYear, f.a, f.b), j2 = julianDay(firstYear, f.c, f.d);
+    if (f.a == f.c && f.b == f.d) {
+      // One date: the same calendar day in both tables.
+      const int common = leap ? (f.a > 2 ? j1 - 1 : j1) : j1;
+      const int inLeap = leap ? j1 : (f.a > 2 ? j1 + 1 : j1);
+      if (!(leap && f.a == 2 && f.b == 29)) t[0][static_cast<size_t>(common)] = 1;
+      t[1][static_cast<size_t>(inLeap)] = 1;
+      continue;
+    }
+    for (int j = j1; j <= j2; ++j) t[0][static_cast<size_t>(j)] = t[1][static_cast<size_t>(j)] = 1;
+    if (!leap && j2 == 365) t[1][366] = 1;
+  }
+  return t;
+}
+
+// True when two names reach the same file (by name, through links, or as hard links).
+bool sameFile(const std::string& a, const std::string& b) {
+  namespace fs = std::filesystem;
+  std::error_code e1, e2;
+  if (fs::weakly_canonical(a, e1) == fs::weakly_canonical(b, e2) && !e1 && !e2) return true;
+  struct stat sa, sb;
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
+// The main output file must not replace an input or another result of the run.
+void refuseReportPath(const Deck& d, const std::string& report) {
+  std::vector<std::string> names = {d.path, d.surfaceFile, d.profileFile, d.errorFile, d.summFile};
+  for (const auto* v :
+       {&d.postFiles, &d.plotFiles, &d.maxiFiles, &d.rankFiles, &d.maxDaily, &d.mxdyByYear})
+    for (const OutputFile& f : *v) names.push_back(f.path);
+  for (const std::string& n : names)
+    if (!n.empty() && sameFile(n, report))
+      throw InputError("the main output file \"" + report +
+                       "\" is an input or result file of the deck");
+}
+
+// The wind directions of an hour turned by WDROTATE (after a 0° direction has become 360°).
+MetHour rotated(const MetHour& mh, double theta) {
+  MetHour h = mh;
+  double& w = h.sfc.wdref;
+  if (w <= 900.0 && w > -9.0) {
+    if (w == 0.0) w = 360.0;
+    w -= theta;
+    if (w <= 0.0) w += 360.0;
+  }
+  for (ProfileLevel& l : h.levels)
+    if (l.wd > 0.0) {
+      l.wd -= theta;
+      if (l.wd <= 0.0) l.wd += 360.0;
+    }
+  return h;
+}
 
 }  // namespace
 
-RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned threads) {
+RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned threads,
+                   const std::string& reportPath) {
   RunSummary sum;
-  std::vector<std::string> created;  // removed again when the run fails part-way
   try {
     const Deck d = readDeck(deckPath);
     if (!d.run) {
@@ -235,16 +225,99 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
     if (d.defaultOptions && met.adjustedUstar && met.turbulenceLine > 0)
       throw fileError(d.profileFile, met.turbulenceLine,
                       "measured turbulence with ADJ_U* meteorology is not allowed under DFAULT");
-    if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
-    Run run(d, met, created);
-    for (const MetHour& mh : met.hours) {
+    if (threads == 0) threads = std::thread::hardware_concurrency();
+    threads = std::clamp(threads, 1u, static_cast<unsigned>(kMaxThreads));
+    if (!reportPath.empty()) refuseReportPath(d, reportPath);
+    const std::string options = optionsWords(d, met);
+    OutputFiles files(d, options);
+    files.open();
+    if (!d.errorFile.empty()) files.openText(d.errorFile, 0);
+    if (!reportPath.empty()) files.openText(reportPath, 1);
+    std::vector<std::string> messages = d.notes;
+    Averager avg(d, files, messages);
+    const int firstYear =
+        static_cast<int>((d.start ? d.start : dateKey(met.hours.front().sfc)) / 1000000);
+    const std::vector<std::vector<char>> days = dayTables(d, firstYear);
+    const size_t ns = d.sources.size(), nr = d.receptors.size();
+    std::vector<std::vector<double>> conc(ns, std::vector<double>(nr, 0.0));
+    std::vector<PointSource> hourly = d.sources;
+    std::vector<char> on(ns, 0);
+    Workers workers(threads);
+    // KUVAMOD_PROGRESS=1: a line "kuvamod: hour N of M" on standard error after every hour, for
+    // a front end's progress bar.
+    const bool progress = std::getenv("KUVAMOD_PROGRESS") != nullptr;
+    long lastKey = 0;
+    for (const MetHour& raw : met.hours) {
+      const long key = dateKey(raw.sfc);
+      if (d.start && key < d.start) continue;
+      if (d.end && key > d.end) break;
+      lastKey = key;
+      HourStamp t{static_cast<int>(key / 1000000), raw.sfc.month, raw.sfc.day, raw.sfc.hour};
+      const int j = julianDay(t.year, t.month, t.day);
+      if (!days[isLeap(t.year) ? 1 : 0][static_cast<size_t>(j)]) {
+        avg.skipped();
+        avg.clock(t);
+        continue;
+      }
+      const MetHour mh = d.wdRotate != 0.0 ? rotated(raw, d.wdRotate) : raw;
+      const HourProfiles h = prepareHour(mh, met.adjustedUstar, d.profileBase);
+      HourKind kind = HourKind::Computed;
+      if (h.status == HourStatus::Computed) {
+        // The hour's emission rate is Q times the source's factor; a source emitting nothing is
+        // not computed.
+        for (size_t i = 0; i < ns; ++i) {
+          hourly[i].q = d.sources[i].q * emissionFactor(d.factors[i], t.year, t.month, t.day,
+                                                        t.hour, raw.sfc.uref, d.windCats);
+          on[i] = hourly[i].q != 0.0;
+        }
+        HourProfiles urban;
+        const bool urbanHour = d.urban.on && urbanProfiles(h, mh, d.urban.population, d.urban.z0,
+                                                           d.profileBase, d.surfaceFile, urban);
+        computeHour(hourly, on, d, h, urbanHour ? &urban : nullptr, conc, workers);
+        for (size_t i = 0; i < ns; ++i)
+          if (on[i])
+            for (size_t r = 0; r < nr; ++r)
+              if (!std::isfinite(conc[i][r]))
+                throw fileError(d.surfaceFile, raw.sfc.line,
+                                "source " + d.sources[i].id + ", receptor " +
+                                    std::to_string(r + 1) +
+                                    ": no finite concentration from this hour's meteorology");
+      } else {
+        kind = h.status == HourStatus::Calm ? HourKind::Calm : HourKind::Missing;
+        messages.push_back(std::string(kind == HourKind::Calm ? "calm" : "missing") + " hour " +
+                           std::to_string(key) + " (surface file line " +
+                           std::to_string(raw.sfc.line) + "): concentrations 0");
+      }
       ++sum.hours;
-      run.hour(mh, sum, threads);
+      avg.hour(t, kind, conc, on);
+      avg.clock(t);
+      if (progress) std::fprintf(stderr, "kuvamod: hour %ld of %zu\n", sum.hours, met.hours.size());
     }
-    run.finish(deckPath);
-    log << "kuvamod: " << sum.hours << " hours (" << sum.calm << " calm, " << sum.missing
-        << " missing), " << d.receptors.size() << " receptors, " << d.sources.size()
-        << " sources\n";
+    if (d.end && lastKey < d.end)
+      throw InputError(d.path + ": STARTEND ends at " + std::to_string(d.end) +
+                       ", after the last hour of the meteorology (" +
+                       std::to_string(dateKey(met.hours.back().sfc)) + ")");
+    if (avg.counts().processed == 0)
+      throw InputError(d.path +
+                       ": no hour of the meteorology lies in the STARTEND window and "
+                       "the days of DAYRANGE");
+    avg.finish();
+    sum.hours = avg.counts().processed;
+    sum.calm = avg.counts().calm;
+    sum.missing = avg.counts().missing;
+    if (files.fixOverflow())
+      messages.push_back(
+          "values of 1E7 or more do not fit FILEFORM FIX; they are written as E13.6 "
+          "(use FILEFORM EXP)");
+    ReportInput report{d, avg, options, messages};
+    files.summary(summaryFile(report));
+    std::string text = "kuvamod messages for " + deckPath + "\n";
+    for (const std::string& m : messages) text += m + "\n";
+    files.text(0, text);
+    if (!reportPath.empty()) files.text(1, mainReport(report));
+    files.commit();
+    log << "kuvamod: " << avg.counts().processed << " hours processed (" << sum.calm << " calm, "
+        << sum.missing << " missing), " << nr << " receptors, " << ns << " sources\n";
   } catch (const InputError& e) {
     sum.exitCode = 1;
     sum.error = std::string("kuvamod: ") + e.what();
@@ -252,8 +325,6 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
     sum.exitCode = 3;
     sum.error = std::string("kuvamod: the run stopped: ") + e.what();
   }
-  if (sum.exitCode != 0)
-    for (const std::string& p : created) std::remove(p.c_str());
   return sum;
 }
 

@@ -6,6 +6,9 @@
 
 namespace mod {
 
+// The most threads a run may be given; more than the receptors of an hour can use.
+constexpr long kMaxThreads = 256;
+
 struct RunSummary {
   int exitCode = 0;
   std::string error;  // set when exitCode != 0
@@ -13,7 +16,11 @@ struct RunSummary {
 };
 
 // Runs the deck at `deckPath`; relative file names in it are taken from the deck's folder.
-// Progress and the summary go to `log`. `threads` = 0 picks the number of processors.
-RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned threads = 0);
+// Progress and the summary go to `log`. `threads` = 0 picks the number of processors
+// (at most kMaxThreads). The main
+// output file (the run's inputs and result tables) is written to `reportPath` when it is given.
+// Every file is put in place only when the whole run succeeds.
+RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned threads = 0,
+                   const std::string& reportPath = "");
 
 }  // namespace mod

@@ -6,6 +6,7 @@
 
 #include "mod/plume.h"
 #include "mod/rise.h"
+#include "mod/spread.h"
 
 namespace mod {
 
@@ -24,13 +25,22 @@ RiseMet averagedRiseMet(const HourProfiles& h, const SourceHour& sh, double zm) 
 
 namespace {
 
-// Final rise in stable air (Briggs), limited by the neutral, convective and calm forms.
+// Final rise in stable air (Briggs), limited by the neutral, convective and calm forms. In the
+// urban layer a plume that reaches z_i rises as far as it penetrates the inversion above it.
 void stableFinalRise(SourceHour& sh, const HourProfiles& h, const RiseMet& m) {
   sh.xf = m.up * std::atan2(sh.fm * m.np, -sh.fb) / m.np;
   double dh = 2.66 * std::pow(sh.fb / (m.n * m.n * m.up), kThird);
   dh = std::min(dh, neutralRise(sh, m.up, h.ustar));
   dh = std::min(dh, directRise(sh, sh.xb, m.up));
   dh = std::min(dh, 4.0 * std::pow(sh.fb, 0.25) / std::pow(m.n * m.n, 0.375));
+  if (h.urban && sh.hsp + dh >= h.zi && sh.hsp < h.zi) {
+    const double nh2 = (kG / h.thetaZi) * 0.005;
+    const double dz = h.zi - sh.hsp;
+    const double ps = sh.fb / ((((m.up * nh2) * dz) * dz) * dz);
+    const double r = std::pow(17.576 * ps + 0.296296, kThird);
+    const double f = r < 2.0 * kThird ? 0.0 : (r > 2.0 ? 1.0 : 1.5 - 1.0 / r);
+    if (f > 0.0) dh = f == 1.0 ? r * dz : ((0.75 * dz) * r) + 0.5 * dz;
+  }
   sh.dhf = dh;
 }
 
@@ -92,6 +102,7 @@ void transportDirection(SourceHour& sh, const HourProfiles& h, const PointSource
 }  // namespace
 
 SourceHour setupSource(const HourProfiles& h, const PointSource& s, double zBase) {
+  if (!isPointKind(s.kind)) return setupLowSource(h, s);
   SourceHour sh;
   sh.stableBranch = h.stable || s.hs >= h.zi;
   const int k = locate29(s.hs);
@@ -114,10 +125,19 @@ SourceHour setupSource(const HourProfiles& h, const PointSource& s, double zBase
   if (ts < sh.ta) ts = sh.ta;
   sh.fb = std::max((0.25 / ts) * (s.vs * s.ds * s.ds) * kG * (ts - sh.ta), 1e-10);
   sh.fm = std::max((0.25 / ts) * (s.vs * s.ds * s.ds) * s.vs * sh.ta, 1e-10);
+  // A capped or horizontal stack keeps its buoyancy but loses its upward momentum: that of an
+  // equivalent stack with the same volume flow leaving at 1 mm/s.
+  constexpr double kVe = 0.001;
+  if (s.kind != SourceKind::Point) {
+    const double de = s.ds * std::sqrt(s.vs / kVe);
+    sh.fm = std::max((0.25 / ts) * (kVe * de * de) * kVe * sh.ta, 1e-10);
+  }
 
-  // Stack-tip downwash (Briggs 1974).
-  sh.hsp = s.vs < 1.5 * sh.us ? s.hs - 2.0 * s.ds * (1.5 - s.vs / sh.us) : s.hs;
+  // Stack-tip downwash (Briggs 1974); none for a horizontal release, full for a capped stack.
+  const double vs = s.kind == SourceKind::PointCap ? kVe : s.vs;
+  sh.hsp = vs < 1.5 * sh.us ? s.hs - 2.0 * s.ds * (1.5 - vs / sh.us) : s.hs;
   sh.hsp = std::max(sh.hsp, 0.0);
+  if (s.kind == SourceKind::PointHor) sh.hsp = s.hs;
 
   sh.xb = sh.fb >= 55.0 ? 119.0 * std::pow(sh.fb, 0.4) : 49.0 * std::pow(sh.fb, 0.625);
   if (sh.stableBranch) {

@@ -10,6 +10,7 @@ const core::Registry& registry() {
     registerNoise(reg);
     registerRisk(reg);
     registerTools(reg);
+    registerGroundwater(reg);
     return reg;
   }();
   return r;

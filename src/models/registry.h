@@ -14,5 +14,6 @@ void registerAir(core::Registry& r);
 void registerNoise(core::Registry& r);
 void registerRisk(core::Registry& r);
 void registerTools(core::Registry& r);
+void registerGroundwater(core::Registry& r);
 
 }  // namespace models

@@ -22,8 +22,8 @@
 namespace present {
 
 struct ContourPoint {
-  float x = 0;  // world x (the grid's x unit)
-  float y = 0;  // world y
+  double x = 0;  // world x (the grid's x unit)
+  double y = 0;  // world y
   friend bool operator==(const ContourPoint&, const ContourPoint&) = default;
 };
 

@@ -6,12 +6,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <limits>
 #include <memory>
 #include <new>
+#include <sstream>
 #include <string_view>
 
+#include "core/file_io.h"
 #include "core/format.h"
 #include "core/parse.h"
 
@@ -72,6 +73,16 @@ char* putFloatShortest(char* p, float v) {
   return p;
 }
 
+// A coordinate in full: the shortest text that reads back as the same double ("38512376.5",
+// "0.1"), "null" when not finite. At most 24 characters.
+char* putDoubleShortest(char* p, double v) {
+  if (!std::isfinite(v)) {
+    std::memcpy(p, "null", 4);
+    return p + 4;
+  }
+  return std::to_chars(p, p + 24, v).ptr;
+}
+
 // Text gathered in a large block and handed to the stream a block at a time.
 class BlockWriter {
  public:
@@ -98,10 +109,10 @@ class BlockWriter {
   void putPoint(const ContourPoint& pt) {
     if (room() < 2 * kMaxFloatText + 4) flush();
     *m_p++ = '[';
-    m_p = putFloatShortest(m_p, pt.x);
+    m_p = putDoubleShortest(m_p, pt.x);
     *m_p++ = ',';
     *m_p++ = ' ';
-    m_p = putFloatShortest(m_p, pt.y);
+    m_p = putDoubleShortest(m_p, pt.y);
     *m_p++ = ']';
   }
   void flush() {
@@ -205,6 +216,11 @@ std::string formatFloatShortest(float v) {
   return std::string(text, putFloatShortest(text, v));
 }
 
+std::string formatDoubleShortest(double v) {
+  char text[32];
+  return std::string(text, putDoubleShortest(text, v));
+}
+
 void writeContourJson(std::ostream& out, const ContourSet& set) {
   JsonSink sink(out, set.levels());
   replay(set, sink);
@@ -229,12 +245,13 @@ void streamContourGeoJson(std::ostream& out, const GridData& grid, const Contour
   sink.finish();
 }
 
-bool saveContourGeoJson(const ContourSet& set, const std::string& path) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  if (!f) return false;
-  writeContourGeoJson(f, set);
-  f.flush();
-  return static_cast<bool>(f);
+bool saveContourGeoJson(const ContourSet& set, const std::string& path, std::string* error) {
+  std::ostringstream text;
+  writeContourGeoJson(text, set);
+  const std::string why = core::writeFileAtomic(path, text.str());
+  if (why.empty()) return true;
+  if (error) *error = why;
+  return false;
 }
 
 void writeContourText(std::ostream& out, const ContourSet& set) {
@@ -247,8 +264,8 @@ void writeContourText(std::ostream& out, const ContourSet& set) {
         << all[k].size() << " lines\n";
     for (const ContourLine& line : all[k]) {
       for (std::size_t p = 0; p < line.points.size(); ++p)
-        out << (p ? " " : "") << formatFloatShortest(line.points[p].x) << ','
-            << formatFloatShortest(line.points[p].y);
+        out << (p ? " " : "") << formatDoubleShortest(line.points[p].x) << ','
+            << formatDoubleShortest(line.points[p].y);
       out << '\n';
     }
   }
@@ -322,15 +339,9 @@ int runContourCommand(const std::vector<std::string>& args, std::ostream& out, s
   GrdReadDetails details;
   const GrdReadStatus status = readGrdFile(a.path, grid, &details);
   if (status != GrdReadStatus::Ok) {
-    err << "错误：" << grdReadMessage(status, a.path) << '\n';
+    err << "错误：" << grdReadMessage(status, a.path, &details) << '\n';
     return 1;
   }
-  if (!details.headerComplete()) {
-    err << "错误：" << grdHeaderMessage(a.path) << '\n';
-    return 1;
-  }
-  if (details.values_read < details.values_expected)
-    err << "提示：" << grdShortBodyMessage(a.path, details) << '\n';
   ContourSet set(grid);
   if (a.has_levels) {
     for (float v : a.levels) set.levels().insert(v);

@@ -13,6 +13,9 @@ namespace present {
 // Shortest decimal text that reads back as the same float ("0.1" for 0.1f, "12345.7" ...);
 // "null" for NaN and infinities (JSON has no such numbers).
 std::string formatFloatShortest(float v);
+// A coordinate in full: the shortest text that reads back as the same double; "null" when
+// not finite.
+std::string formatDoubleShortest(double v);
 
 // {"levels": [...], "lines": [[[[x, y], ...], ...], ...]}: one list of lines per level, each
 // line its points in tracing order.
@@ -27,8 +30,9 @@ void writeContourGeoJson(std::ostream& out, const ContourSet& set);
 void streamContourJson(std::ostream& out, const GridData& grid, const ContourLevels& levels);
 void streamContourGeoJson(std::ostream& out, const GridData& grid, const ContourLevels& levels);
 
-// Writes the GeoJSON to a file; false when the file cannot be written.
-bool saveContourGeoJson(const ContourSet& set, const std::string& path);
+// Writes the GeoJSON to a file atomically; false, with `error` set when given, on failure.
+bool saveContourGeoJson(const ContourSet& set, const std::string& path,
+                        std::string* error = nullptr);
 
 // Plain text: "levels: v1 v2 ...", then per level "level V: N lines" and one line of
 // "x,y x,y ..." per contour line.

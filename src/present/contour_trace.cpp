@@ -70,8 +70,8 @@ class Tracer {
         m_g(g),
         m_nx(g.nx),
         m_ny(g.ny),
-        m_dx((g.xmax - g.xmin) / static_cast<float>(g.nx - 1)),
-        m_dy((g.ymax - g.ymin) / static_cast<float>(g.ny - 1)),
+        m_dx((g.xmax - g.xmin) / (g.nx - 1)),
+        m_dy((g.ymax - g.ymin) / (g.ny - 1)),
         m_vertical_base(static_cast<std::size_t>(g.ny) * static_cast<std::size_t>(g.nx - 1)),
         m_used(
             m_vertical_base + static_cast<std::size_t>(g.ny - 1) * static_cast<std::size_t>(g.nx),
@@ -126,7 +126,7 @@ class Tracer {
   ContourSink* m_sink;  // receives the lines instead of m_lines when set
   const GridData& m_g;
   int m_nx, m_ny;
-  float m_dx, m_dy;
+  double m_dx, m_dy;
   float m_level = 0;
   std::size_t m_vertical_base;
   std::vector<std::uint8_t> m_used;   // per edge: appended to a line of this level
@@ -135,13 +135,13 @@ class Tracer {
   std::vector<ContourLine> m_lines;
 };
 
+// The crossing fraction is single precision; it is taken to seven decimals (a ten-millionth of
+// a cell) so a node position and a fraction such as 0.1 add up to the decimal they mean, and
+// the position is formed in double: grids sit at projected coordinates of up to 4e7 m.
 ContourPoint Tracer::point(const Edge& e) const {
-  const float t = raw(e);
-  if (e.vertical)
-    return {m_g.xmin + static_cast<float>(e.col) * m_dx,
-            m_g.ymin + (static_cast<float>(e.row) + t) * m_dy};
-  return {m_g.xmin + (static_cast<float>(e.col) + t) * m_dx,
-          m_g.ymin + static_cast<float>(e.row) * m_dy};
+  const double t = std::round(static_cast<double>(raw(e)) * 1e7) / 1e7;
+  if (e.vertical) return {m_g.xmin + e.col * m_dx, m_g.ymin + (e.row + t) * m_dy};
+  return {m_g.xmin + (e.col + t) * m_dx, m_g.ymin + e.row * m_dy};
 }
 
 // The edge by which the line leaves the cell it enters through `cur` travelling `dir`.

@@ -31,15 +31,15 @@ const core::CalculatorDesc& sludgeDesc() {
     c.template_id = 204;
     c.class_name = "CSludgeDlg";
     core::Form<SludgeInput> form("沉淀池污泥量计算");
-    form.bind("Q", &SludgeInput::flow_m3_d, 1001, "污水流量 Q [m³/d]");
-    form.bind("C", &SludgeInput::ss_mg_l, 1002, "进水悬浮物浓度 C [mg/L]");
+    form.bind("Q", &SludgeInput::flow_m3_d, 1001, "污水流量 Q [m³/d]").nonNegative();
+    form.bind("C", &SludgeInput::ss_mg_l, 1002, "进水悬浮物浓度 C [mg/L]").nonNegative();
     form.bind("eta", &SludgeInput::removal_pct, 1003, "去除率 η [%]");
     form.bind("P", &SludgeInput::water_pct, 1004, "污泥含水率 P [%]");
     // The formula's factor 1000 takes the density in kg/m^3 (a density in t/m^3 would give a
     // volume a thousand times too large).
     form.bind("rho", &SludgeInput::density_kg_m3, 1005, "沉淀污泥密度  ρ [kg/m³]");
     core::Outputs<SludgeResult> outs("沉淀池污泥量计算");
-    outs.bind("V", &SludgeResult::volume_m3_d, 1006, "沉淀污泥量 V [m³/d]");
+    outs.bind("V", &SludgeResult::volume_m3_d, 1006, "沉淀污泥量 V [m³/d]").nonNegative();
     c.fields = core::concat(form.fields(), outs.fields());
     c.actions = {{"compute", "计算结果", 1007}};
     c.help_topic = "固废预测\\沉淀池污泥量计算.htm";

@@ -1,5 +1,7 @@
 #include "widgets/contour_map_canvas.h"
 
+#include <charconv>
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -36,8 +38,11 @@ LRect logicalRect(const QRect& r, const Units& u) {
   return {u.lx(r.left()), u.ly(r.top()), u.lx(r.left() + r.width()), u.ly(r.top() + r.height())};
 }
 
-QString gText(float v) {
-  return QString::fromStdString(core::cformat("%g", static_cast<double>(v)));
+// A frame limit in full: projected coordinates (3.85e7 m) must not lose their last metres.
+QString gText(double v) {
+  char buf[32];
+  return QString::fromLatin1(buf,
+                             static_cast<int>(std::to_chars(buf, buf + sizeof buf, v).ptr - buf));
 }
 
 QFont labelFont(const QFont& base, double dpi_y) {
@@ -100,8 +105,7 @@ ContourMapCanvas::Transform ContourMapCanvas::mapTransform(double dpi_x, double 
   const present::GridData& g = m_set->grid();
   const LRect r = logicalRect(m_rects[MapItem], units(dpi_x, dpi_y));
   if (r.width() <= 0 || r.height() <= 0) return t;
-  t.scale = std::max(static_cast<double>(g.xmax - g.xmin) / r.width(),
-                     static_cast<double>(g.ymax - g.ymin) / r.height());
+  t.scale = std::max((g.xmax - g.xmin) / r.width(), (g.ymax - g.ymin) / r.height());
   if (!(std::isfinite(t.scale) && t.scale > 0)) return t;
   const double cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
   const double xmax = g.xmax, xmin = g.xmin, ymax = g.ymax, ymin = g.ymin;
@@ -111,7 +115,7 @@ ContourMapCanvas::Transform ContourMapCanvas::mapTransform(double dpi_x, double 
   return t;
 }
 
-QPoint ContourMapCanvas::mapWorld(float x, float y, double dpi_x, double dpi_y) const {
+QPoint ContourMapCanvas::mapWorld(double x, double y, double dpi_x, double dpi_y) const {
   const Transform t = mapTransform(dpi_x, dpi_y);
   if (!t.valid) return {};
   auto whole = [](double v) {

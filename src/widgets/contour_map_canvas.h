@@ -47,7 +47,7 @@ class ContourMapCanvas : public QWidget {
   QImage toImage();
 
   // Logical (0.01 inch, y up) map position of a world point, as drawn (for tests).
-  QPoint mapWorld(float x, float y, double dpi_x, double dpi_y) const;
+  QPoint mapWorld(double x, double y, double dpi_x, double dpi_y) const;
   // Device pixel width of a pen of the given millimetres (whole logical units).
   static int penWidthLogical(float width_mm, double dpi_x);
 

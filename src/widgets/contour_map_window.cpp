@@ -1,6 +1,7 @@
 #include "widgets/contour_map_window.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +14,7 @@
 #include <QSvgGenerator>
 #include <QVBoxLayout>
 
+#include "core/file_io.h"
 #include "present/contour_export.h"
 #include "widgets/contour_map_canvas.h"
 #include "widgets/contour_properties_dialog.h"
@@ -96,9 +98,10 @@ void ContourMapWindow::load(const QString& path) {
   m_canvas->setContours(nullptr, nullptr);
   m_set.reset();
   const std::string file = path.toStdString();
-  const present::GrdReadStatus status = present::readGrdFile(file, m_grid);
+  present::GrdReadDetails details;
+  const present::GrdReadStatus status = present::readGrdFile(file, m_grid, &details);
   if (status != present::GrdReadStatus::Ok) {
-    showMessage(this, QString::fromStdString(present::grdReadMessage(status, file)));
+    showMessage(this, QString::fromStdString(present::grdReadMessage(status, file, &details)));
     return;
   }
   m_set = std::make_unique<present::ContourSet>(m_grid);
@@ -147,6 +150,19 @@ void ContourMapWindow::insertBackground() {
   m_canvas->update();
 }
 
+void ContourMapWindow::addLevel(float value, present::Rgb colour, float width_mm) {
+  if (!m_set) return;
+  m_set->levels().insert(value);
+  retrace();
+  if (present::LevelStyle* style = m_styles.find(value)) {
+    style->colour = colour;
+    style->width_mm = width_mm;
+  } else {
+    m_styles.insertOrdered({value, width_mm, colour});
+  }
+  m_canvas->setContours(m_set.get(), &m_styles);
+}
+
 void ContourMapWindow::editLevels() {
   if (!m_set || m_set->levels().count() == 0) {
     showMessage(this, kMsgNoData);
@@ -170,9 +186,11 @@ void ContourMapWindow::saveImage() {
   if (path.isEmpty()) return;
   const QString suffix = QFileInfo(path).suffix().toLower();
   bool ok = false;
+  QBuffer bytes;
+  bytes.open(QIODevice::WriteOnly);
   if (suffix == QLatin1String("svg")) {
     QSvgGenerator svg;
-    svg.setFileName(path);
+    svg.setOutputDevice(&bytes);
     svg.setSize(m_canvas->size());
     svg.setViewBox(QRect(QPoint(0, 0), m_canvas->size()));
     svg.setResolution(m_canvas->logicalDpiX());
@@ -185,9 +203,14 @@ void ContourMapWindow::saveImage() {
     }
   } else {
     if (suffix.isEmpty()) path += QStringLiteral(".png");
-    ok = m_canvas->toImage().save(path, "PNG");
+    ok = m_canvas->toImage().save(&bytes, "PNG");
   }
-  if (!ok) showMessage(this, QStringLiteral("无法保存文件：%1").arg(path));
+  // Written in one piece: an existing picture is replaced only by a whole new one.
+  std::string why = ok ? core::writeFileAtomic(path.toStdString(),
+                                               std::string(bytes.data().constData(),
+                                                           static_cast<std::size_t>(bytes.size())))
+                       : "无法保存文件：" + path.toStdString();
+  if (!why.empty()) showMessage(this, QString::fromStdString(why));
 }
 
 void ContourMapWindow::exportContours() {
@@ -199,8 +222,9 @@ void ContourMapWindow::exportContours() {
       chooseFileToWrite(this, QStringLiteral("导出等值线"), QStringLiteral("等值线.geojson"),
                         QStringLiteral("GeoJSON (*.geojson *.json)"));
   if (path.isEmpty()) return;
-  if (!present::saveContourGeoJson(*m_set, path.toStdString()))
-    showMessage(this, QStringLiteral("无法保存文件：%1").arg(path));
+  std::string why;
+  if (!present::saveContourGeoJson(*m_set, path.toStdString(), &why))
+    showMessage(this, QString::fromStdString(why));
 }
 
 }  // namespace widgets

@@ -54,6 +54,11 @@ class ContourMapWindow : public QDialog {
   void saveImage();         // "保存图片…": PNG or SVG
   void exportContours();    // "导出等值线…": GeoJSON
 
+ public:
+  // Draws one more level among the default ones (a quality standard, a detection limit) in a
+  // colour and width of its own; nothing without data.
+  void addLevel(float value, present::Rgb colour, float width_mm);
+
  private:
   void load(const QString& path);
   void retrace();

@@ -180,8 +180,8 @@ class AirPointSourceTest : public QObject {
     QCOMPARE(present::readGrdFile("result.grd", g), present::GrdReadStatus::Ok);
     QCOMPARE(g.nx, 11);
     QCOMPARE(g.ny, 11);
-    QCOMPARE(g.xmax, 1000.0f);
-    QCOMPARE(g.ymin, -500.0f);
+    QCOMPARE(g.xmax, 1000.0);
+    QCOMPARE(g.ymin, -500.0);
     QCOMPARE(g.zmax, hook->resultTab()->result()->cm_mg_m3);
     QVERIFY(g.zmax >= g.at(5, 3));
 

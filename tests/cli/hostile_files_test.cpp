@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <thread>
 
@@ -244,4 +245,169 @@ TEST(HostileFiles, SheetTargetMustBeARegularFile) {
   const ProgramRun r = runProgram(d, {"run", "sewage", "--sheet", fifo});
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_TRUE(fs::is_fifo(fifo));
+}
+
+namespace {
+
+// Every file of a folder with its bytes (a FIFO as "<fifo>"), to show a run changed nothing.
+std::map<std::string, std::string> snapshot(const fs::path& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : fs::directory_iterator(dir))
+    files[e.path().filename().string()] = e.is_fifo() ? "<fifo>" : readAll(e.path());
+  return files;
+}
+
+std::string feature(const std::string& geometry, const std::string& properties) {
+  return R"({"type": "Feature", "geometry": )" + geometry + R"(, "properties": )" + properties +
+         "}";
+}
+
+std::string scene(const std::vector<std::string>& features, const std::string& settings = "{}") {
+  std::string s =
+      R"({"type": "FeatureCollection", "noise_scene": )" + settings + R"(, "features": [)";
+  for (std::size_t i = 0; i < features.size(); ++i) s += (i ? ", " : "") + features[i];
+  return s + "]}";
+}
+
+}  // namespace
+
+// Hostile scenes, grids and output targets of the noise engine and the contour command: each
+// ends promptly with its exit status and a message naming what is wrong, and leaves every file
+// beside it as it was.
+TEST(HostileFiles, NoiseEngineInputsAndOutputs) {
+  TempDir tmp;
+  const fs::path w = tmp.path / "work";
+  fs::create_directory(w);
+  auto file = [&w](const std::string& name, const std::string& bytes) {
+    writeFile(w / name, bytes);
+    return (w / name).string();
+  };
+  const std::string lw = "[90, 90, 90, 90, 90, 90, 90, 90]";
+  const std::string source =
+      feature(R"({"type": "Point", "coordinates": [0, 0]})",
+              R"({"kind": "point_source", "name": "S", "h": 1, "lw": )" + lw + "}");
+  const std::string receptor = feature(R"({"type": "Point", "coordinates": [50, 0]})",
+                                       R"({"kind": "receptor", "name": "R", "h": 1.2})");
+  const std::string grid = feature(
+      R"({"type": "Polygon", "coordinates": [[[-20, -20], [80, -20], [80, 20], [-20, 20]]]})",
+      R"({"kind": "grid", "spacing": 10})");
+  const std::string good = file("good.geojson", scene({source, receptor, grid}));
+  file("flat.grd", "DSAA 2 2 -100 100 -100 100 0 0 0 0 0 0");
+  file("huge.grd", "DSAA 2 2 -1e39 1e39 -1e39 1e39 0 0 0 0 0 0");
+  file("short.grd", "DSAA 3 3 -100 100 -100 100 0 0 0 0 0");
+  ASSERT_EQ(::mkfifo((w / "fifo.grd").c_str(), 0600), 0);
+  auto withTerrain = [&](const std::string& name, const std::string& grd) {
+    return file(name, scene({source, receptor, grid}, R"({"terrain": ")" + grd + "\"}"));
+  };
+  const std::string on_terrain = withTerrain("terrain.geojson", "flat.grd");
+  fs::create_hard_link(good, w / "hardlink.grd");
+  const std::string night_silent = file(
+      "night.txt",
+      R"({"scene": )" +
+          scene({feature(R"({"type": "Point", "coordinates": [0, 0]})",
+                         R"({"kind": "point_source", "h": 1, "hours_night": 0, "lw": )" + lw + "}"),
+                 receptor}) +
+          "}");
+  const std::string deep_text = R"({"type": "FeatureCollection", "crs": )" +
+                                std::string(100000, '[') + std::string(100000, ']') + "}";
+  const std::string deep = file("deep.geojson", deep_text);
+  const std::string deep_stored = file("deep.txt", R"({"scene": )" + deep_text + "}");
+  const std::string deep_project =
+      file("deep.kuva", R"({"calculators": {"noise_map": {"scene": "{\"scene\": )" +
+                            std::string(100000, '[') + std::string(100000, ']') + R"(}"}}})");
+
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string message;  // on stderr or stdout
+  };
+  const std::vector<Case> cases = {
+      {{"noise-map", deep}, 2, "nested deeper than 64 levels"},
+      {{"run", "noise_map", "scene=@" + deep_stored}, 1, "nested deeper than 64 levels"},
+      {{"project", deep_project}, 1, "nested deeper than 64 levels"},
+      {{"noise-map", withTerrain("huge.geojson", "huge.grd")}, 2, "huge.grd: the grid limits"},
+      {{"noise-map", withTerrain("fifo.geojson", "fifo.grd")}, 2, "fifo.grd 不是网格文件"},
+      {{"noise-map", withTerrain("short.geojson", "short.grd")}, 2, "3 of nx × ny = 9"},
+      {{"noise-map",
+        file("line.geojson",
+             scene({feature(R"({"type": "LineString", "coordinates": [[-9e307, 0], [9e307, 0]]})",
+                            R"({"kind": "line_source", "name": "L", "lw": )" + lw + "}"),
+                    receptor}))},
+       2,
+       R"(feature 0 ("L"): a coordinate is beyond ±1e+09 m)"},
+      {{"noise-map",
+        file("opening.geojson",
+             scene({feature(
+                        R"({"type": "Polygon", "coordinates": [[[0, 0], [9, 0], [9, 9], [0, 9]]]})",
+                        R"({"kind": "room", "name": "r", "height": 5, "l1": )" + lw + "}"),
+                    feature(
+                        R"({"type": "LineString", "coordinates": [[-1e308, 0], [1e308, 0]]})",
+                        R"({"kind": "opening", "room": "r", "z0": 0, "z1": 2, "tl": )" + lw + "}"),
+                    receptor}))},
+       2,
+       "feature 1: a coordinate is beyond ±1e+09 m"},
+      {{"noise-map",
+        file("loud.geojson",
+             scene({feature(R"({"type": "Point", "coordinates": [0, 0]})",
+                            R"({"kind": "point_source", "lw": [300, 90, 90, 90, 90, 90, 90, 90]})"),
+                    receptor}))},
+       2,
+       R"("lw" has a level beyond ±250 dB)"},
+      {{"noise-map", file("tall.geojson",
+                          scene({feature(R"({"type": "Point", "coordinates": [0, 0]})",
+                                         R"({"kind": "point_source", "h": 2e4, "lw": )" + lw + "}"),
+                                 receptor}))},
+       2,
+       R"("h" is above 10000 m)"},
+      {{"noise-map", good, "--grid", good}, 2, "是本次计算读取的文件"},
+      {{"noise-map", on_terrain, "--grid", (w / "flat.grd").string()}, 2, "是本次计算读取的文件"},
+      {{"noise-map", good, "--grid", (w / "hardlink.grd").string()}, 2, "是本次计算读取的文件"},
+      {{"noise-map", good, "--grid", (w / "a.grd").string(), "--grid-night",
+        (w / "a.grd").string()},
+       2,
+       "是同一个文件"},
+      {{"noise-map", good, "--grid", "/dev/full"}, 1, "不是普通文件"},
+      {{"noise-map", good, "--json", "--grid", (w / "fifo.grd").string()}, 1, "不是普通文件"},
+      {{"contour", (w / "huge.grd").string()}, 1, "the grid limits are not finite"},
+      {{"contour", (w / "fifo.grd").string()}, 1, "不是网格文件"},
+      {{"contour", (w / "short.grd").string()}, 1, "3 of nx × ny = 9 values"},
+      {{"run", "noise_map", "scene=@" + night_silent}, 0, "R\t54.1\t-\t"},
+  };
+  const auto before = snapshot(w);
+  for (const auto& c : cases) {
+    const ProgramRun r = runProgram(tmp.path, c.args);
+    std::string what;
+    for (const auto& a : c.args) what += a + " ";
+    EXPECT_EQ(r.status, c.status) << what << "\n" << r.err << r.out;
+    EXPECT_NE((r.err + r.out).find(c.message), std::string::npos) << what << "\n" << r.err;
+    EXPECT_LT(r.seconds, 3.0) << what;
+    EXPECT_TRUE(snapshot(w) == before) << what << ": a file beside the run was changed";
+    // Messages go to standard error: the JSON on standard output stays whole.
+    if (c.args.size() > 2 && c.args[2] == "--json") {
+      EXPECT_EQ(r.out.find("error"), std::string::npos) << r.out;
+      EXPECT_EQ(r.out.rfind("{", 0), 0u) << r.out;
+    }
+  }
+  // A sound run at CGCS2000 zone coordinates (zone 38 in front) writes its grid limits in full:
+  // "%g" gave 3.85123e+07, 45 m off.
+  const std::string zone = file(
+      "zone.geojson",
+      scene({feature(R"({"type": "Point", "coordinates": [38512345, 3512345]})",
+                     R"({"kind": "point_source", "h": 1, "lw": )" + lw + "}"),
+             feature(R"({"type": "Polygon", "coordinates": [[[38512325.5, 3512325], )"
+                     R"([38512425.5, 3512325], [38512425.5, 3512365], [38512325.5, 3512365]]]})",
+                     R"({"kind": "grid", "spacing": 10})")}));
+  const std::string out = (w / "day.grd").string();
+  const ProgramRun ok = runProgram(tmp.path, {"noise-map", zone, "--grid", out});
+  EXPECT_EQ(ok.status, 0) << ok.err;
+  EXPECT_EQ(readAll(out).substr(0, 50), "DSAA\n11 5\n38512325.5 38512425.5\n3512325 3512365\n0 ");
+  // A night without running sources is a grid of "-inf" with finite limits: read back as one.
+  const std::string night_grid = (w / "night.grd").string();
+  const std::string quiet = file(
+      "quiet.geojson",
+      scene({feature(R"({"type": "Point", "coordinates": [0, 0]})",
+                     R"({"kind": "point_source", "h": 1, "hours_night": 0, "lw": )" + lw + "}"),
+             grid}));
+  EXPECT_EQ(runProgram(tmp.path, {"noise-map", quiet, "--grid-night", night_grid}).status, 0);
+  EXPECT_EQ(runProgram(tmp.path, {"contour", night_grid}).status, 0) << readAll(night_grid);
 }

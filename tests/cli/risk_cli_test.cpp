@@ -25,14 +25,16 @@ void expectOut(std::vector<std::string> args, const std::string& part) {
 }
 
 TEST(RiskCli, LeakRates) {
-  expectOut({"run", "liquid_leak"}, "QL = 3.8832");
+  expectOut({"run", "liquid_leak"}, "QL = 213.45");
   expectOut({"run", "gas_leak", "shape=三角形"}, "气体泄漏速率为：20.395");
   expectOut({"run", "gas_leak", "P=300000"}, "是临界流。");
   expectOut({"run", "two_phase_leak"}, "QLG = 21.047");
 }
 
 TEST(RiskCli, EvaporationStagesAndTheirSum) {
-  // The defaults flash more than was spilled (Cp (TL - Tb) / H = 47) and are refused.
+  // The defaults flash the whole spill (Cp (TL - Tb) / H = 47): Q1 = WT / t1.
+  expectOut({"run", "flash_evaporation"}, "液体将全部闪蒸");
+  expectOut({"run", "flash_evaporation"}, "Q1 = 0.4 kg/s");
   expectOut({"run", "flash_evaporation", "H=450000"}, "Q1 = 0.189333 kg/s");
   expectOut({"run", "heat_evaporation"}, "Q2 = 21.9928 kg/s");
   expectOut({"run", "mass_evaporation", "stability=0"}, "Q3 = 37.8295 kg/s");

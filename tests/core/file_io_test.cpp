@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -120,4 +121,46 @@ TEST(AtomicWrite, RefusesSpecialFilesAndPlantedNames) {
   EXPECT_EQ(readAll(target), "mine");
   EXPECT_EQ(readAll(victim), "precious");
   EXPECT_EQ(entries(d.path), 203u) << "fifo, victim, target and the untouched links";
+}
+
+// Renaming needs only the folder's permission; a file the user may not write is still refused,
+// and left as it was. Run as an ordinary user (a child that drops root's rights when needed).
+TEST(AtomicWrite, RefusesFilesTheUserMayNotWrite) {
+  TempDir d;
+  ::chmod(d.path.c_str(), 0777);  // a shared folder
+  const fs::path readonly = d.path / "readonly.pdf";
+  const fs::path others = d.path / "others.pdf";
+  std::ofstream(readonly) << "kept";
+  std::ofstream(others) << "theirs";
+  ::chmod(readonly.c_str(), 0444);
+  ::chmod(others.c_str(), 0644);
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(::chown(readonly.c_str(), 65534, 65534), 0);
+  } else {
+    // Not root: the second file cannot be given to someone else; it is made read-only too.
+    ::chmod(others.c_str(), 0444);
+  }
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (root && (::setgid(65533) != 0 || ::setuid(65533) != 0)) {
+      ::_exit(9);
+    }
+    int failures = 0;
+    for (const fs::path& p : {readonly, others}) {
+      const std::string e = core::writeFileAtomic(p.string(), "replaced");
+      if (e.find("无法写入 " + p.string()) != 0) failures |= 1;
+    }
+    if (core::writeFileAtomic((d.path / "new.pdf").string(), "new") != "") failures |= 2;
+    ::_exit(failures);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(readAll(readonly), "kept");
+  EXPECT_EQ(readAll(others), "theirs");
+  EXPECT_EQ(readAll(d.path / "new.pdf"), "new");
+  EXPECT_EQ(entries(d.path), 3u) << "no temporary file left";
 }

@@ -119,6 +119,9 @@ TEST(Registry, HostileNumbersAreRefusedOrGiveFiniteResults) {
             EXPECT_FALSE(r.outcome.failure->message.empty());
             continue;
           }
+          // A negative amount is never accepted, and no amount comes out negative.
+          EXPECT_FALSE(f.amount && stored < 0) << "a negative amount was accepted";
+          EXPECT_FALSE(core::showsNegativeAmount(d, r.outcome));
           for (const auto& t : shownTexts(d, r.outcome)) {
             EXPECT_FALSE(looksNonFinite(t)) << t;
           }
@@ -131,6 +134,35 @@ TEST(Registry, HostileNumbersAreRefusedOrGiveFiniteResults) {
     }
   }
   EXPECT_GT(runs, 1000);
+}
+
+// The physical amounts the models used to accept negative, refused by name and focused.
+TEST(Registry, NegativeAmountsAreRefusedByName) {
+  const struct {
+    const char* id;
+    const char* key;
+    const char* message;
+  } cases[] = {
+      {"pointsource", "Q", "点源排放量Q不能为负数，请重新输入！"},
+      {"sludge", "Q", "污水流量Q不能为负数，请重新输入！"},
+      {"equipment_leak", "K", "安全系数K不能为负数，请重新输入！"},
+      {"liquid_evaporation", "F", "液体蒸发面表面积F不能为负数，请重新输入！"},
+      {"mixing2d", "Qp", "废水排放量Qp不能为负数，请重新输入！"},
+      {"rainstorm", "psi", "径流系数Ψ不能为负数，请重新输入！"},
+      {"cumflow", "Qp", "废水排放量Qp不能为负数，请重新输入！"},
+      {"fro", "Cp", "污染物排放浓度Cp不能为负数，请重新输入！"},
+      {"sp", "Ch", "上游污染物浓度Ch不能为负数，请重新输入！"},
+  };
+  for (const auto& c : cases) {
+    const core::CalculatorDesc* d = models::registry().find(c.id);
+    ASSERT_NE(d, nullptr) << c.id;
+    core::Values v = core::defaultValues(*d);
+    v.setNum(c.key, -1);
+    const core::Outcome o = d->compute(v, d->actions.front().name);
+    ASSERT_TRUE(o.failure) << c.id;
+    EXPECT_EQ(o.failure->message, c.message) << c.id;
+    EXPECT_EQ(o.failure->focus, c.key) << c.id;
+  }
 }
 
 bool sameValues(const core::Values& a, const core::Values& b) {

@@ -185,16 +185,26 @@ TEST(ContourCommand, UnreadableHeaderFailsWithTheReadersMessage) {
   }
 }
 
-TEST(ContourCommand, ShortBodyIsTracedWithZerosAndAWarning) {
+TEST(ContourCommand, ShortBodyIsRefusedNamingTheFile) {
   const std::string path = tempGrid("short", "DSAA\n3 3\n0 2\n0 2\n0 1\n0 0 0\n0 1\n");
   const CommandRun r = run({path, "--levels", "0.5", "--json"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, "错误：" + path + ": 5 of nx × ny = 9 values could be read\n");
+  EXPECT_TRUE(r.out.empty());
+  fs::remove(path);
+}
+
+// A grid at CGCS2000 zone coordinates (zone 38 in front of the easting): GeoJSON keeps every
+// metre and the decimals, where single precision was 4 m coarse.
+TEST(ContourCommand, ProjectedCoordinatesInFull) {
+  const std::string path = tempGrid(
+      "cgcs", "DSAA\n3 3\n38512345 38512365\n3512345.5 3512365.5\n0 1\n0 0 0\n0 1 0\n0 0 0\n");
+  const CommandRun r = run({path, "--levels", "0.5", "--geojson"});
   EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.err,
-            "提示：" + path + ": 5 of 9 values could be read; the missing values are taken as 0\n");
-  // the same bump as a full file: the missing values are 0
-  EXPECT_EQ(r.out,
-            "{\"levels\": [0.5], \"lines\": [[[[1, 0.5], [1.5, 1], [1, 1.5], [0.5, 1], "
-            "[1, 0.5]]]]}\n");
+  EXPECT_NE(r.out.find("\"coordinates\": [[38512355, 3512350.5], [38512360, 3512355.5], "
+                       "[38512355, 3512360.5], [38512350, 3512355.5], [38512355, 3512350.5]]"),
+            std::string::npos)
+      << r.out;
   fs::remove(path);
 }
 
@@ -232,7 +242,7 @@ TEST(ContourExport, StreamedOutputEqualsTheTracedSet) {
   const auto& first = doc["features"][0];
   EXPECT_EQ(first["geometry"]["type"], "LineString");
   EXPECT_FLOAT_EQ(first["properties"]["level"].get<float>(), -0.5f);
-  EXPECT_EQ(first["geometry"]["coordinates"][0][0].get<float>(), set.lines()[0][0].points[0].x);
+  EXPECT_EQ(first["geometry"]["coordinates"][0][0].get<double>(), set.lines()[0][0].points[0].x);
   EXPECT_EQ(nlohmann::json::parse(streamedJson.str())["lines"].size(), 4u);
 }
 

@@ -2,6 +2,7 @@
 #include "present/grid_data.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -70,8 +71,8 @@ TEST(GridFile, ReadsWhatTheWriterWrote) {
   ASSERT_EQ(present::readGrdFile(path, g), GrdReadStatus::Ok);
   EXPECT_EQ(g.nx, 3);
   EXPECT_EQ(g.ny, 2);
-  EXPECT_EQ(g.xmax, 100.0f);
-  EXPECT_EQ(g.ymax, 10.0f);
+  EXPECT_EQ(g.xmax, 100.0);
+  EXPECT_EQ(g.ymax, 10.0);
   EXPECT_EQ(g.zmin, 0.0f);
   EXPECT_EQ(g.zmax, 6.5f);
   EXPECT_EQ(g.at(0, 0), -1.25f);
@@ -93,16 +94,41 @@ TEST(GridFile, ReadsAnyWhiteSpaceLayout) {
   fs::remove(path);
 }
 
-TEST(GridFile, MissingValuesReadAsZero) {
-  const std::string path = tempPath("short.grd");
-  spit(path, "DSAA 3 2 0 1 0 1 0 9 1 2 x 4 5 6");  // stops at the unreadable "x"
-  GridData g;
-  ASSERT_EQ(present::readGrdFile(path, g), GrdReadStatus::Ok);
-  EXPECT_EQ(g.z, (std::vector<float>{1, 2, 0, 0, 0, 0}));
-  spit(path, "DSAA 2 2 0 1");  // header cut short: limits and values are 0
-  ASSERT_EQ(present::readGrdFile(path, g), GrdReadStatus::Ok);
-  EXPECT_EQ(g.ymax, 0.0f);
-  EXPECT_EQ(g.z, (std::vector<float>(4, 0.0f)));
+// Damaged and hostile grids are refused with the file named, whichever program reads them
+// (terrain, contour, the contour window): a short header, a value count that is not nx·ny,
+// limits that are not finite or beyond any projected coordinate.
+TEST(GridFile, RefusesDamagedGridsNamingTheFile) {
+  const std::string path = tempPath("damaged.grd");
+  const struct {
+    const char* text;
+    GrdReadStatus status;
+    const char* message_part;
+  } cases[] = {
+      {"DSAA 3 2 0 1 0 1 0 9 1 2 x 4 5 6", GrdReadStatus::BadCount, "2 of nx × ny = 6"},
+      {"DSAA 2 2 0 1 0 1 0 1 7 8 9", GrdReadStatus::BadCount, "3 of nx × ny = 4"},
+      {"DSAA 2 2 0 1 0 1 0 1 7 8 9 10 11", GrdReadStatus::BadCount, "more values than"},
+      {"DSAA 2 2 0 1 0 1 0 1 1.5x 2 3 4", GrdReadStatus::BadCount, "1 of nx × ny = 4"},
+      {"DSAA 2 2 0 1", GrdReadStatus::BadHeader, "header cannot be read"},
+      {"DSAA three 3", GrdReadStatus::BadHeader, "header cannot be read"},
+      {"DSAA 2 2 -1e39 1e39 0 1 0 1 1 2 3 4", GrdReadStatus::BadLimits, "not finite"},
+      {"DSAA 2 2 0 inf 0 1 0 1 1 2 3 4", GrdReadStatus::BadLimits, "not finite"},
+      {"DSAA 2 2 0 1 nan 1 0 1 1 2 3 4", GrdReadStatus::BadLimits, "not finite"},
+      {"DSAA 2 2 0 1 0 2e9 0 1 1 2 3 4", GrdReadStatus::BadLimits, "not finite"},
+      {"DSAA 2 2 0 1 0 1 -1e39 1 1 2 3 4", GrdReadStatus::BadLimits, "not finite"},
+  };
+  for (const auto& c : cases) {
+    spit(path, c.text);
+    GridData g;
+    g.nx = 1;
+    g.ny = 1;
+    g.z = {7};
+    present::GrdReadDetails d;
+    ASSERT_EQ(present::readGrdFile(path, g, &d), c.status) << c.text;
+    EXPECT_TRUE(g.z.empty() && g.nx == 0) << c.text;
+    const std::string m = present::grdReadMessage(c.status, path, &d);
+    EXPECT_EQ(m.find(path), 0u) << m;
+    EXPECT_NE(m.find(c.message_part), std::string::npos) << m;
+  }
   fs::remove(path);
 }
 
@@ -204,7 +230,10 @@ TEST(GridFile, RandomTextNeverGivesInconsistentGrid) {
     spit(path, text);
     GridData g;
     const GrdReadStatus s = present::readGrdFile(path, g);
-    ASSERT_TRUE(s == GrdReadStatus::Ok || s == GrdReadStatus::AllocFailed) << text;
+    ASSERT_TRUE(s == GrdReadStatus::Ok || s == GrdReadStatus::AllocFailed ||
+                s == GrdReadStatus::BadHeader || s == GrdReadStatus::BadLimits ||
+                s == GrdReadStatus::BadCount)
+        << text;
     EXPECT_EQ(g.z.size(), static_cast<std::size_t>(g.nx) * static_cast<std::size_t>(g.ny)) << text;
   }
   fs::remove(path);
@@ -213,57 +242,70 @@ TEST(GridFile, RandomTextNeverGivesInconsistentGrid) {
 // The one-pass number scanner reads what "%lld" / "%f" read, including the rarer forms.
 TEST(GridFile, ScansNumbersLikeTheCLibrary) {
   const std::string path = tempPath("forms.grd");
-  spit(path, "DSAA +3 1\t0 +2.5e1\n0 1 -1e39 1e39 +5 0x10 -.5e-1 nan 1e-50");
+  spit(path, "DSAA +3 2\t0 +2.5e1\n0 1 -1 1 +5 0x10 -.5e-1 nan 1e-50 1e39");
   GridData g;
   present::GrdReadDetails d;
   ASSERT_EQ(present::readGrdFile(path, g, &d), GrdReadStatus::Ok);
   EXPECT_EQ(g.nx, 3);
-  EXPECT_EQ(g.xmax, 25.0f);
-  EXPECT_EQ(g.zmin, -INFINITY);  // out of range saturates as strtof does
-  EXPECT_EQ(g.zmax, INFINITY);
+  EXPECT_EQ(g.xmax, 25.0);
   EXPECT_EQ(g.z[0], 5.0f);
   EXPECT_EQ(g.z[1], 16.0f);  // hexadecimal
   EXPECT_EQ(g.z[2], -0.05f);
+  EXPECT_TRUE(std::isnan(g.z[3]));
+  EXPECT_EQ(g.z[5], INFINITY);  // out of range saturates as strtof does
   EXPECT_TRUE(d.headerComplete());
-  EXPECT_EQ(d.values_read, 3u);
-  EXPECT_EQ(d.values_expected, 3u);
-
-  // a number glued to text is read up to the text, and the text stops the scan
-  spit(path, "DSAA 2 2 0 1 0 1 0 1 1.5x 2 3 4");
-  ASSERT_EQ(present::readGrdFile(path, g, &d), GrdReadStatus::Ok);
-  EXPECT_EQ(g.z, (std::vector<float>{1.5f, 0, 0, 0}));
-  EXPECT_EQ(d.values_read, 1u);
+  EXPECT_EQ(d.values_read, 6u);
   fs::remove(path);
 }
 
-TEST(GridFile, DetailsTellAnUnreadableHeaderFromAShortBody) {
-  const std::string path = tempPath("details.grd");
-  const struct {
-    const char* text;
-    int header_items;
-    std::size_t read, expected;
-  } cases[] = {
-      {"DSAA", 0, 0, 0},
-      {"DSAA three 3", 0, 0, 0},
-      {"DSAA 2 2 0 1", 4, 0, 4},
-      {"DSAA 2 2 0 1 0 1 0 1 7 8 9", 8, 3, 4},
-      {"DSAA 2 2 0 1 0 1 0 1 7 8 9 10 11", 8, 4, 4},
-      {"DSAA 0 0 0 1 0 1 0 1", 8, 0, 0},
-  };
-  for (const auto& c : cases) {
-    spit(path, c.text);
-    GridData g;
-    present::GrdReadDetails d;
-    ASSERT_EQ(present::readGrdFile(path, g, &d), GrdReadStatus::Ok) << c.text;
-    EXPECT_EQ(d.header_items, c.header_items) << c.text;
-    EXPECT_EQ(d.values_read, c.read) << c.text;
-    EXPECT_EQ(d.values_expected, c.expected) << c.text;
-  }
-  fs::remove(path);
-}
-
-TEST(GridFile, DevicesAndDirectoriesEndPromptly) {
+// Limits are read in double: a CGCS2000 zone coordinate keeps its last metre and its decimals.
+TEST(GridFile, ProjectedCoordinatesSurviveTheRoundTrip) {
+  const std::string path = tempPath("cgcs.grd");
   GridData g;
-  EXPECT_EQ(present::readGrdFile("/dev/zero", g), GrdReadStatus::NotDsaa);
-  EXPECT_EQ(present::readGrdFile(fs::temp_directory_path().string(), g), GrdReadStatus::CannotOpen);
+  g.nx = 2;
+  g.ny = 2;
+  g.xmin = 38512345.25;
+  g.xmax = 38512355.25;
+  g.ymin = 3512345.5;
+  g.ymax = 3512355.5;
+  g.z = {1, 2, 3, 4};
+  g.zmax = 4;
+  ASSERT_TRUE(present::writeGrdFile(g, path));
+  EXPECT_EQ(slurp(path).substr(0, 53), "DSAA\n2 2\n38512345.25 38512355.25\n3512345.5 3512355.5\n");
+  GridData r;
+  ASSERT_EQ(present::readGrdFile(path, r), GrdReadStatus::Ok);
+  EXPECT_EQ(r.xmin, g.xmin);
+  EXPECT_EQ(r.ymax, g.ymax);
+  fs::remove(path);
+}
+
+TEST(GridFile, DevicesFifosAndDirectoriesEndPromptly) {
+  GridData g;
+  present::GrdReadDetails d;
+  EXPECT_EQ(present::readGrdFile("/dev/zero", g, &d), GrdReadStatus::NotRegular);
+  EXPECT_EQ(present::grdReadMessage(GrdReadStatus::NotRegular, "/dev/zero", &d),
+            "/dev/zero 不是网格文件（它是字符设备）");
+  EXPECT_EQ(present::readGrdFile(fs::temp_directory_path().string(), g), GrdReadStatus::NotRegular);
+  const std::string fifo = tempPath("fifo.grd");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(present::readGrdFile(fifo, g), GrdReadStatus::NotRegular);  // must not block
+  fs::remove(fifo);
+}
+
+// The writer is atomic: a target it may not replace (a folder, a FIFO, /dev/full) is refused
+// with a reason and left as it was.
+TEST(GridFile, WriterRefusesSpecialTargets) {
+  GridData g;
+  g.nx = g.ny = 1;
+  g.z = {1};
+  const std::string fifo = tempPath("out_fifo.grd");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& target :
+       {fifo, std::string("/dev/full"), fs::temp_directory_path().string()}) {
+    std::string why;
+    EXPECT_FALSE(present::writeGrdFile(g, target, &why)) << target;
+    EXPECT_NE(why.find(target), std::string::npos) << why;
+  }
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  fs::remove(fifo);
 }

@@ -8,10 +8,12 @@
 #include "app/pages/air/odour_rate_page.h"
 #include "app/pages/air/open_storage_page.h"
 #include "app/pages/air/point_source_page.h"
+#include "app/pages/air/prediction/air_prediction_page.h"
 #include "app/pages/air/protection_distance_page.h"
 #include "app/pages/air/sanitary_distance_page.h"
 #include "app/pages/air/screen3_page.h"
 #include "app/pages/air/tank_losses_page.h"
+#include "app/pages/groundwater/groundwater_page.h"
 #include "app/pages/noise/green_noise_page.h"
 #include "app/pages/noise/highway_noise_page.h"
 #include "app/pages/noise/industrial_noise_page.h"
@@ -77,6 +79,11 @@ const std::map<std::string, Factory>& factories() {
       {"stueber", make<StueberNoisePageHook>()},
       {"highway", make<HighwayNoisePageHook>()},
       {"noise_map", make<NoiseMapPageHook>()},
+      {"gw_1d_instant", make<GroundwaterPageHook>()},
+      {"gw_1d_continuous", make<GroundwaterPageHook>()},
+      {"gw_2d_instant", make<GroundwaterPageHook>()},
+      {"gw_2d_continuous", make<GroundwaterPageHook>()},
+      {"air_prediction", make<AirPredictionPageHook>()},
   };
   return f;
 }

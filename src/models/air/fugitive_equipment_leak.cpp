@@ -33,10 +33,12 @@ const core::CalculatorDesc& equipmentLeakDesc() {
     c.template_id = 168;
     c.class_name = "CEquipmentLeakDlg";
     core::Form<EquipmentLeakInput> form("生产设备和管道不严密处散发量计算");
-    form.bind("V", &EquipmentLeakInput::volume_m3, 1001, "设备和管道内部容积 V", "m³");
+    form.bind("V", &EquipmentLeakInput::volume_m3, 1001, "设备和管道内部容积 V", "m³")
+        .nonNegative();
     form.bind("T", &EquipmentLeakInput::temperature_k, 1002, "有害气体和蒸气温度 T", "K");
     form.bind("M", &EquipmentLeakInput::molar_mass, 1003, "有害气体和蒸气分子量 M");
-    form.bind("K", &EquipmentLeakInput::safety_k, 1004, "安全系数 K,视设备磨损程度,一般取1～2");
+    form.bind("K", &EquipmentLeakInput::safety_k, 1004, "安全系数 K,视设备磨损程度,一般取1～2")
+        .nonNegative();
     form.bind("C", &EquipmentLeakInput::coefficient_c, 1005, "系数 C");
     form.extra(
         core::resultField("Gc", 1006, "散发量 Gc", "kg/h", "生产设备和管道不严密处散发量计算"));

@@ -32,8 +32,8 @@ const core::CalculatorDesc& liquidEvaporationDesc() {
     c.class_name = "CLiquidEvaporationDlg";
     core::Form<LiquidEvaporationInput> form("液体(除水以外)蒸发量的计算");
     using In = LiquidEvaporationInput;
-    form.bind("V", &In::air_speed_m_s, 1001, "蒸发液体表面空气流速 V", "m/s");
-    form.bind("F", &In::area_m2, 1002, "液体蒸发面表面积 F", "m²");
+    form.bind("V", &In::air_speed_m_s, 1001, "蒸发液体表面空气流速 V", "m/s").nonNegative();
+    form.bind("F", &In::area_m2, 1002, "液体蒸发面表面积 F", "m²").nonNegative();
     form.bind("M", &In::molar_mass, 1003, "液体分子量 M");
     form.bind("P", &In::partial_mmhg, 1004, "相应于液体温度下空气中的蒸气分压 P", "mmHg");
     form.bind("eta_c", &In::capture_pct, 1005, "集气率", "%").sym("ηc");

@@ -58,7 +58,7 @@ const core::Form<In>& pointSourceForm() {
     core::Form<In> f(kSourceGroup);
     // Source tab.
     f.bind("H", &In::stack_height_m, 1001, "烟筒距地面几何高度 H", "[m]");
-    f.bind("Q", &In::emission_mg_s, 1002, "点源排放量 Q", "[mg/s]");
+    f.bind("Q", &In::emission_mg_s, 1002, "点源排放量 Q", "[mg/s]").nonNegative();
     f.bind("Xmin", &In::xmin_m, 1003, "下风向相对坐标(X,Y)[(m,m)]: Xmin").sym("Xmin", "m");
     f.bind("Xmax", &In::xmax_m, 1004, "Xmax").sym("Xmax", "m");
     f.bind("Ymin", &In::ymin_m, 1005, ",Ymin").sym("Ymin", "m");
@@ -70,7 +70,7 @@ const core::Form<In>& pointSourceForm() {
     f.bind("U", &In::exit_wind_m_s, 1010, "烟筒出口风速 U", "[m/s]");
     f.bind("dHmode", &In::rise_typed, 1011, "烟气抬升高度ΔH [m]", "", radio).choices = kAutoOrTyped;
     f.bind("dH", &In::rise_m, 1012, "烟气抬升高度ΔH", "[m]");
-    f.bind("Qv", &In::gas_flow_m3_s, 1013, "烟筒出口烟气量Qv", "[m³/s]");
+    f.bind("Qv", &In::gas_flow_m3_s, 1013, "烟筒出口烟气量Qv", "[m³/s]").nonNegative();
     f.bind("Ts", &In::gas_temp_c, 1014, "烟气出口温度Ts", "[℃]");
     f.bind("D", &In::diameter_m, 1015, "烟筒出口直径D", "[m]");
     f.bind("dTdz", &In::lapse_k_m, 1016, "烟筒几何高度以上的大气温度梯度dT/dZ", "[K/m]");
@@ -100,7 +100,7 @@ const core::Form<In>& pointSourceForm() {
 // Values the computation used (the result tab's report shows them).
 core::Outputs<Res> pointSourceOutputs() {
   core::Outputs<Res> outs(kResultGroup);
-  outs.bind("cm", &Res::cm_mg_m3, 0, "烟筒下风向一次最大地面浓度cm", "mg/m³");
+  outs.bind("cm", &Res::cm_mg_m3, 0, "烟筒下风向一次最大地面浓度cm", "mg/m³").nonNegative();
   outs.bind("Xm", &Res::xm_m, 0, "距烟筒距离Xm", "m");
   outs.bind("U_used", &Res::exit_wind_m_s, 0, "烟筒出口风速U", "m/s");
   outs.bind("He", &Res::he_m, 0, "烟筒有效高度He", "m");

@@ -5,6 +5,7 @@
 #include "models/air/fugitive_odour.h"
 #include "models/air/fugitive_open_storage.h"
 #include "models/air/point_source.h"
+#include "models/air/prediction/prediction_desc.h"
 #include "models/air/protection_distance.h"
 #include "models/air/sanitary_distance.h"
 #include "models/air/screen3_estimate.h"
@@ -25,6 +26,7 @@ void registerAir(core::Registry& r) {
   r.add(air::screen3EstimateDesc());
   r.add(air::sanitaryDistanceDesc());
   r.add(air::pointSourceDesc());
+  r.add(air::airPredictionDesc());
 }
 
 }  // namespace models

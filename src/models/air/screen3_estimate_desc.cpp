@@ -4,6 +4,7 @@
 
 #include "core/binding.h"
 #include "core/format.h"
+#include "core/parse.h"
 #include "models/air/screen3_estimate.h"
 
 namespace models::air {
@@ -26,6 +27,8 @@ void trim(std::string& s) {
 std::vector<std::vector<std::string>> jsonRows(const std::string& text) {
   using Json = nlohmann::ordered_json;
   Json doc;
+  if (core::jsonNestingDepth(text) > core::kMaxJsonNesting)
+    throw TableTextError(core::cformat("表格的JSON文本嵌套超过%zu层", core::kMaxJsonNesting));
   try {
     doc = Json::parse(text);
   } catch (const Json::parse_error& e) {

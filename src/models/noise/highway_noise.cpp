@@ -156,6 +156,18 @@ std::string highwayDetailText(const HighwayResult& r) {
 core::Check checkVehicleSpeed(const VehicleSpeedInput& in) {
   const double sum = static_cast<double>(in.eta_large) + in.eta_medium + in.eta_small;
   if (!(std::fabs(sum - 1) <= kRatioTolerance)) return core::fail(kMsgRatios, "eta1");
+  const std::pair<float, const char*> etas[] = {
+      {in.eta_large, "eta1"}, {in.eta_medium, "eta2"}, {in.eta_small, "eta3"}};
+  for (const auto& [eta, key] : etas)
+    if (!(eta >= 0)) return core::fail("各车车型比不能为负数，请重新输入！", key);
+  if (!(in.design_km_h > 0)) return core::fail("设计车速必须大于0，请重新输入！", "design");
+  if (!(in.volume_h >= 0)) return core::fail("单车道总车流量vol必须大于等于0，请重新输入！", "vol");
+  // The speed falls with the volume and passes zero beyond the volumes the relation was fitted
+  // to (about 2,000 veh/h per lane for the default mix, small vehicles first).
+  const VehicleSpeeds v = computeVehicleSpeeds(in);
+  if (!(v.v_large_km_h > 0 && v.v_medium_km_h > 0 && v.v_small_km_h > 0))
+    return core::fail("单车道总车流量vol超出车速公式的适用范围（算得车速不大于0），请重新输入！",
+                      "vol");
   return std::nullopt;
 }
 
@@ -276,9 +288,9 @@ const core::CalculatorDesc& vehicleSpeedDesc() {
     form.bind("design", &In::design_km_h, 1004, "设计车速", "km/h").sym("vd");
     form.bind("vol", &In::volume_h, 1005, "单车道总车流量vol", "辆/h");
     core::Outputs<SpeedOut> outs("车速计算");
-    outs.bind("v1", &SpeedOut::v1, 1006, "大型车车速", "km/h");
-    outs.bind("v2", &SpeedOut::v2, 1007, "中型车车速", "km/h");
-    outs.bind("v3", &SpeedOut::v3, 1008, "小型车车速", "km/h");
+    outs.bind("v1", &SpeedOut::v1, 1006, "大型车车速", "km/h").nonNegative();
+    outs.bind("v2", &SpeedOut::v2, 1007, "中型车车速", "km/h").nonNegative();
+    outs.bind("v3", &SpeedOut::v3, 1008, "小型车车速", "km/h").nonNegative();
     c.fields = core::concat(form.fields(), outs.fields());
     c.actions = {{"compute", "计算", 1009}};
     c.compute = form.compute([outs](const In& in, const std::string&) {

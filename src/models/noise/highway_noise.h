@@ -72,7 +72,9 @@ struct VehicleSpeeds {
   double v_large_km_h = 0, v_medium_km_h = 0, v_small_km_h = 0;
 };
 
-// The three ratios must sum to 1 (within what single precision can hold).
+// The three ratios must sum to 1 (within what single precision can hold) and none be negative;
+// the design speed must be above 0 and the volume at least 0, and a volume that gives a class
+// speed of 0 or less is beyond the relation (refused, focused on vol).
 core::Check checkVehicleSpeed(const VehicleSpeedInput& in);
 VehicleSpeeds computeVehicleSpeeds(const VehicleSpeedInput& in);
 

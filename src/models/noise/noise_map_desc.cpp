@@ -1,9 +1,11 @@
 #include "models/noise/noise_map_desc.h"
 
 #include <atomic>
+#include <cmath>
 #include <nlohmann/json.hpp>
 
 #include "core/format.h"
+#include "core/parse.h"
 #include "models/noise/propagation/engine.h"
 
 namespace models::noise {
@@ -13,7 +15,14 @@ using Json = nlohmann::ordered_json;
 
 namespace {
 
-std::string db(double v) { return core::cformat("%.1f", v); }
+// A period in which no source runs has no level: "-", not "-inf".
+std::string db(double v) { return std::isfinite(v) ? core::cformat("%.1f", v) : "-"; }
+
+// Parsed only when nested within the limit: a recursive parser would overflow the stack.
+Json parseStored(const std::string& text) {
+  if (core::jsonNestingDepth(text) > core::kMaxJsonNesting) return Json(Json::value_t::discarded);
+  return Json::parse(text, nullptr, false);
+}
 std::string db(const std::optional<double>& v) { return v ? db(*v) : "-"; }
 
 }  // namespace
@@ -32,7 +41,7 @@ std::string packNoiseScene(const prop::Scene& scene, const std::string& extra_me
   out["scene"] = Json::parse(prop::sceneToGeoJson(copy));
   out["spectra_csv"] = scene.spectra.empty() ? std::string() : prop::spectraToCsv(scene.spectra);
   if (!extra_members.empty()) {
-    const Json extra = Json::parse(extra_members, nullptr, false);
+    const Json extra = parseStored(extra_members);
     if (extra.is_object())
       for (const auto& [k, v] : extra.items()) out[k] = v;
   }
@@ -45,7 +54,12 @@ prop::SceneReadResult unpackNoiseScene(const std::string& text) {
     r.scene = prop::Scene{};
     return r;
   }
-  const Json top = Json::parse(text, nullptr, false);
+  if (core::jsonNestingDepth(text) > core::kMaxJsonNesting) {
+    r.error = "the stored scene is nested deeper than " + std::to_string(core::kMaxJsonNesting) +
+              " levels";
+    return r;
+  }
+  const Json top = parseStored(text);
   if (!top.is_object() || !top.contains("scene")) {
     r.error = "the stored scene is not readable";
     return r;
@@ -57,7 +71,7 @@ prop::SceneReadResult unpackNoiseScene(const std::string& text) {
 }
 
 std::string noiseSceneMember(const std::string& text, const std::string& member) {
-  const Json top = Json::parse(text, nullptr, false);
+  const Json top = parseStored(text);
   if (!top.is_object() || !top.contains(member)) return {};
   return top[member].dump();
 }

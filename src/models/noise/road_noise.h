@@ -68,8 +68,9 @@ double lineBarrierAttenuation(double delta1_m, double f_hz, double t_c);
 // Pavement correction of a class at its speed.
 double pavementCorrection(Pavement p, double v_kmh);
 
-// Refuses the inputs the prediction takes logarithms of (flows, speeds, distance, angle) when
-// not above zero, and an angle beyond a straight line.
+// Refuses a negative flow, the speed of a class that runs (N > 0) when not above zero, a road
+// with no vehicles at all, a distance not above zero and an angle beyond a straight line.
+// A class with N = 0 contributes nothing; its class level is -inf and shows as "无车流".
 core::Check checkRoadNoise(const RoadNoiseInput& in);
 RoadNoiseResult computeRoadNoise(const RoadNoiseInput& in);
 

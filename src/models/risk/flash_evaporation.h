@@ -3,6 +3,8 @@
 //   Q1 = Fv WT / t1,  Fv = Cp (TL - Tb) / H
 #pragma once
 
+#include <string>
+
 #include "core/calculator.h"
 
 namespace models::risk {
@@ -20,10 +22,12 @@ struct FlashEvaporationResult {
   float q1_kg_s = 0;  // Q1, flash evaporation rate
 };
 
-// H, then t1, must be above 0; WT and Cp above 0; TL at least Tb; the flash fraction
-// Cp (TL - Tb) / H at most 1 (no more flashes than was spilled).
+// H, then t1, must be above 0; WT and Cp above 0; TL at least Tb. A flash fraction
+// Cp (TL - Tb) / H of 1 or more flashes the whole spill: Q1 = WT / t1.
 core::Check checkFlashEvaporation(const FlashEvaporationInput& in);
 FlashEvaporationResult computeFlashEvaporation(const FlashEvaporationInput& in);
+// "闪蒸比例Fv = ..." and, when the whole spill flashes, "液体将全部闪蒸".
+std::string flashEvaporationText(const FlashEvaporationInput& in);
 
 inline constexpr const char* kMsgFlashHeat = "液体气化热要大于0";
 inline constexpr const char* kMsgFlashTime = "闪蒸蒸发时间要大于0";

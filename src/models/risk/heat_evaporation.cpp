@@ -19,7 +19,10 @@ core::Check checkHeatEvaporation(const HeatEvaporationInput& in) {
   return std::nullopt;
 }
 
+// Heat flows into the pool only from ground warmer than the liquid's boiling point; from colder
+// ground none flows in and nothing boils off by conduction.
 HeatEvaporationResult computeHeatEvaporation(const HeatEvaporationInput& in) {
+  if (!(in.t0_k > in.tb_k)) return {0.0f};
   const double alpha_m2_s = in.alpha_e7 * 1e-7;
   const double q2 = static_cast<double>(in.lambda_w_mk) * in.s_m2 *
                     (static_cast<double>(in.t0_k) - in.tb_k) /
@@ -32,7 +35,7 @@ const core::CalculatorDesc& heatEvaporationDesc() {
     core::CalculatorDesc c;
     c.id = "heat_evaporation";
     c.method = "HJ/T 169-2004《建设项目环境风险评价技术导则》附录A.2：热量蒸发";
-    c.formulas = "Q2 = λ·S·(T0 − Tb) / (H·√(π·α·t))";
+    c.formulas = "Q2 = λ·S·(T0 − Tb) / (H·√(π·α·t))（T0 ≤ Tb 时无热量传入，Q2 = 0）";
     c.title = "热量蒸发量计算";
     c.category = kCategory;
     c.class_name = "CHeatEvaporationDlg";
@@ -46,13 +49,15 @@ const core::CalculatorDesc& heatEvaporationDesc() {
     form.bind("Tb", &In::tb_k, 1006, "沸点温度Tb", "K");
     form.bind("H", &In::h_j_kg, 1007, "液体汽化热H", "J/kg");
     core::Outputs<HeatEvaporationResult> outs;
-    outs.bind("Q2", &HeatEvaporationResult::q2_kg_s, 1008, "热量蒸发量Q2", "kg/s");
+    outs.bind("Q2", &HeatEvaporationResult::q2_kg_s, 1008, "热量蒸发量Q2", "kg/s").nonNegative();
     c.fields = core::concat(form.fields(), outs.fields());
     c.actions = {{"compute", "计算", 1009}};
+    c.result_text_id = 1010;
     c.compute = form.compute([outs](const In& in, const std::string&) {
       if (auto f = checkHeatEvaporation(in)) return core::failed(*f);
       core::Outcome o;
       outs.write(computeHeatEvaporation(in), o.results);
+      if (!(in.t0_k > in.tb_k)) o.text = kMsgNoHeatFlow;
       return o;
     });
     return c;

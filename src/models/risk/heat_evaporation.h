@@ -21,10 +21,13 @@ struct HeatEvaporationResult {
   float q2_kg_s = 0;  // Q2, evaporation rate
 };
 
-// No input is refused: a zero time, diffusivity or heat gives a non-finite rate.
 // Refuses sizes, times, ground properties and temperatures out of their physical ranges.
 core::Check checkHeatEvaporation(const HeatEvaporationInput& in);
+// Q2 = 0 when the ground is not warmer than the boiling point (T0 <= Tb).
 HeatEvaporationResult computeHeatEvaporation(const HeatEvaporationInput& in);
+
+inline constexpr const char* kMsgNoHeatFlow =
+    "环境温度T0不高于沸点温度Tb，没有热量传入液池，热量蒸发量Q2 = 0";
 
 const core::CalculatorDesc& heatEvaporationDesc();
 

@@ -49,7 +49,7 @@ const core::CalculatorDesc& liquidLeakDesc() {
     form.bind("Cd", &In::cd, 1005, "液体泄漏系数Cd 常取0.6-0.64");
     form.bind("rho", &In::rho_kg_m3, 1006, "液体密度 ρ", "kg/m³");
     core::Outputs<LiquidLeakResult> outs("液体泄漏速度－柏努利方程");
-    outs.bind("QL", &LiquidLeakResult::ql_kg_s, 1007, "液体泄漏速度 QL", "kg/s");
+    outs.bind("QL", &LiquidLeakResult::ql_kg_s, 1007, "液体泄漏速度 QL", "kg/s").nonNegative();
     c.fields = core::concat(form.fields(), outs.fields());
     c.actions = {{"compute", "计算", 1008}};
     c.compute = form.compute([outs](const In& in, const std::string&) {

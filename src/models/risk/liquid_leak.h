@@ -9,12 +9,12 @@
 namespace models::risk {
 
 struct LiquidLeakInput {
-  float a_m2 = 0.05f;      // A, area of the breach
-  float p_pa = 110000;     // P, pressure of the medium in the vessel
-  float p0_pa = 101300;    // P0, ambient pressure
-  float h_m = 2;           // h, liquid level above the breach
-  float cd = 0.62f;        // Cd, discharge coefficient (usually 0.6-0.64)
-  float rho_kg_m3 = 0.9f;  // rho, liquid density
+  float a_m2 = 0.05f;     // A, area of the breach
+  float p_pa = 110000;    // P, pressure of the medium in the vessel
+  float p0_pa = 101300;   // P0, ambient pressure
+  float h_m = 2;          // h, liquid level above the breach
+  float cd = 0.62f;       // Cd, discharge coefficient (usually 0.6-0.64)
+  float rho_kg_m3 = 900;  // rho, liquid density, kg/m^3
 };
 
 struct LiquidLeakResult {

@@ -58,7 +58,7 @@ const core::CalculatorDesc& massEvaporationDesc() {
     form.bind("T0", &In::t0_k, 1005, "环境温度T0", "K");
     form.bind("u", &In::u_m_s, 1006, "风速u", "m/s");
     core::Outputs<MassEvaporationResult> outs;
-    outs.bind("Q3", &MassEvaporationResult::q3_kg_s, 1007, "质量蒸发量Q3", "kg/s");
+    outs.bind("Q3", &MassEvaporationResult::q3_kg_s, 1007, "质量蒸发量Q3", "kg/s").nonNegative();
     c.fields = core::concat(form.fields(), outs.fields());
     c.actions = {{"compute", "计算", 1008}};
     c.compute = form.compute([outs](const In& in, const std::string&) {

@@ -34,7 +34,7 @@ const core::CalculatorDesc& spillEvaporationDesc() {
     form.bind("t2", &In::t2_s, 1005, "热量蒸发时间t2", "s");
     form.bind("t3", &In::t3_s, 1006, "从液体泄漏到液体全部处理完毕时间t3", "s");
     core::Outputs<SpillEvaporationResult> outs("液体蒸发量计算");
-    outs.bind("Wp", &SpillEvaporationResult::wp_kg, 1007, "液体蒸发总量Wp", "kg");
+    outs.bind("Wp", &SpillEvaporationResult::wp_kg, 1007, "液体蒸发总量Wp", "kg").nonNegative();
     c.fields = core::concat(form.fields(), outs.fields());
     // The stage buttons ("闪蒸量计算", "热量蒸发计算", "质量蒸发计算") open the stage
     // calculators as dialogs; only the sum is computed here.

@@ -66,7 +66,7 @@ const core::CalculatorDesc& twoPhaseLeakDesc() {
     form.bind("TLG", &In::tlg_k, 1007, "两相混合物温度 TLG", "K");
     form.bind("Cp", &In::cp_j_kg_k, 1008, "两相混合物定压比热 Cp", "J/(kg·K)");
     core::Outputs<TwoPhaseLeakResult> outs("两相泄漏速率");
-    outs.bind("QLG", &TwoPhaseLeakResult::qlg_kg_s, 1009, "两相泄漏速度 QLG", "kg/s");
+    outs.bind("QLG", &TwoPhaseLeakResult::qlg_kg_s, 1009, "两相泄漏速度 QLG", "kg/s").nonNegative();
     c.fields = core::concat(form.fields(), outs.fields());
     c.actions = {{"compute", "计算", 1010}};
     c.result_text_id = 1237;

@@ -87,13 +87,16 @@ const core::CalculatorDesc& cumulativeFlowDesc() {
     core::Form<CumulativeFlowInput> form;
     form.radio("mode", &CumulativeFlowInput::mode, 1093, "",
                {"稳态混合累积流量模式", "稳态混合衰减累积流量模式"});
-    form.bind("Ch", &CumulativeFlowInput::ch_mg_l, 1285, "河流上游污染物浓度Ch [mg/L]", "mg/L");
-    form.bind("Qh", &CumulativeFlowInput::qh_m3_s, 1283, "河水流量Qh [m³/s]", "m³/s");
+    form.bind("Ch", &CumulativeFlowInput::ch_mg_l, 1285, "河流上游污染物浓度Ch [mg/L]", "mg/L")
+        .nonNegative();
+    form.bind("Qh", &CumulativeFlowInput::qh_m3_s, 1283, "河水流量Qh [m³/s]", "m³/s").nonNegative();
     form.bind("H", &CumulativeFlowInput::depth_m, 1083, "平均水深H [m]", "m");
     form.bind("u", &CumulativeFlowInput::u_m_s, 1114, "河水流速u [m/s]", "m/s");
-    form.bind("Cp", &CumulativeFlowInput::cp_mg_l, 1204, "污染物排放浓度Cp [mg/L]", "mg/L");
+    form.bind("Cp", &CumulativeFlowInput::cp_mg_l, 1204, "污染物排放浓度Cp [mg/L]", "mg/L")
+        .nonNegative();
     form.bind("My", &CumulativeFlowInput::my_m2_s, 1295, "横向混合系数My [m²/s]", "m²/s");
-    form.bind("Qp", &CumulativeFlowInput::qp_m3_s, 1284, "废水排放量Qp [m³/s]", "m³/s");
+    form.bind("Qp", &CumulativeFlowInput::qp_m3_s, 1284, "废水排放量Qp [m³/s]", "m³/s")
+        .nonNegative();
     form.bind("a", &CumulativeFlowInput::a_m, 1080, "排放口离岸边距离a [m]", "m");
     form.bind("K1", &CumulativeFlowInput::k1_per_d, 1289, "降解系数K1 [1/d]", "1/d");
     bindMixingPointAndGrid(form);

@@ -82,10 +82,10 @@ const core::CalculatorDesc& froDesc() {
     // The labels carry their units in brackets, as the form shows them.
     core::Form<FroInput> form(kGroupParams);
     form.radio("mode", &FroInput::mode, 1093, "", {"弗－罗模式", "弗－罗衰减模式"});
-    form.bind("Ch", &FroInput::ch_mg_l, 1285, "河流上游污染物浓度Ch[mg/L]");
-    form.bind("Qh", &FroInput::qh_m3_s, 1283, "河水流量Qh [m³/s]");
-    form.bind("Cp", &FroInput::cp_mg_l, 1204, "污染物排放浓度Cp [mg/L]");
-    form.bind("Qp", &FroInput::qp_m3_s, 1284, "废水排放量Qp [m³/s]");
+    form.bind("Ch", &FroInput::ch_mg_l, 1285, "河流上游污染物浓度Ch[mg/L]").nonNegative();
+    form.bind("Qh", &FroInput::qh_m3_s, 1283, "河水流量Qh [m³/s]").nonNegative();
+    form.bind("Cp", &FroInput::cp_mg_l, 1204, "污染物排放浓度Cp [mg/L]").nonNegative();
+    form.bind("Qp", &FroInput::qp_m3_s, 1284, "废水排放量Qp [m³/s]").nonNegative();
     form.bind("K1", &FroInput::k1_per_d, 1289, "降解系数K1 [1/d]");
     form.bind("H", &FroInput::depth_m, 1083, "平均水深H [m]");
     form.bind("u", &FroInput::u_m_s, 1114, "河水流速u [m/s]");

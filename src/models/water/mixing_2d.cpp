@@ -93,13 +93,14 @@ const core::CalculatorDesc& mixing2DDesc() {
     core::Form<Mixing2DInput> form;
     form.radio("mode", &Mixing2DInput::mode, 1093, "",
                {"二维稳态混合模式", "二维稳态混合衰减模式"});
-    form.bind("Ch", &Mixing2DInput::ch_mg_l, 1285, "河流上游污染物浓度Ch [mg/L]", "mg/L");
+    form.bind("Ch", &Mixing2DInput::ch_mg_l, 1285, "河流上游污染物浓度Ch [mg/L]", "mg/L")
+        .nonNegative();
     form.bind("H", &Mixing2DInput::depth_m, 1083, "平均水深H [m]", "m");
     form.bind("u", &Mixing2DInput::u_m_s, 1114, "河流断面平均流速u [m/s]", "m/s");
     form.bind("B", &Mixing2DInput::width_m, 1294, "河流宽度B [m]", "m");
-    form.bind("Cp", &Mixing2DInput::cp_mg_l, 1204, "污染物排放浓度Cp [mg/L]", "mg/L");
+    form.bind("Cp", &Mixing2DInput::cp_mg_l, 1204, "污染物排放浓度Cp [mg/L]", "mg/L").nonNegative();
     form.bind("My", &Mixing2DInput::my_m2_s, 1295, "横向混合系数My [m²/s]", "m²/s");
-    form.bind("Qp", &Mixing2DInput::qp_m3_s, 1284, "废水排放量Qp [m³/s]", "m³/s");
+    form.bind("Qp", &Mixing2DInput::qp_m3_s, 1284, "废水排放量Qp [m³/s]", "m³/s").nonNegative();
     form.bind("a", &Mixing2DInput::a_m, 1080, "排放口离岸边距离a [m]", "m");
     form.bind("K1", &Mixing2DInput::k1_per_d, 1289, "降解系数K1 [1/d]", "1/d");
     bindMixingPointAndGrid(form);

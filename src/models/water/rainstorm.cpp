@@ -138,8 +138,8 @@ const core::CalculatorDesc& rainstormDesc() {
     });
     form.bind("P", &RainstormInput::return_period_y, 1197, "重现期 P [年]", "年");
     form.bind("t", &RainstormInput::duration_min, 1209, "降雨历时t [分钟]", "分钟");
-    form.bind("S", &RainstormInput::area_m2, 1079, "汇水面积S [m²]", "m²");
-    form.bind("psi", &RainstormInput::runoff_coeff, 1317, "径流系数 Ψ");
+    form.bind("S", &RainstormInput::area_m2, 1079, "汇水面积S [m²]", "m²").nonNegative();
+    form.bind("psi", &RainstormInput::runoff_coeff, 1317, "径流系数 Ψ").nonNegative();
     core::FieldDesc ref;
     ref.key = "ref";
     ref.control_id = 1325;

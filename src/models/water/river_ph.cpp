@@ -24,6 +24,11 @@ double interpolatedKa1(double t) {
   if (t <= 40) return ((t - 30) * 5.06 + (40 - t) * 4.71) * 0.01;
   return 0.506;
 }
+// Ka1·10^pHh with Ka1 = K·1e-6 (K as tabulated above, x 1e6): the bicarbonate formed per unit
+// of acid added, relative to the carbonic acid, at the background pH.
+double carbonateBuffer(float k, float ph_h) {
+  return static_cast<double>(k) * std::pow(10.0, static_cast<double>(ph_h) - 6);
+}
 }  // namespace
 
 float defaultWasteStrength(WasteKind kind) { return kind == WasteKind::Acid ? 10.0f : 0.5f; }
@@ -46,7 +51,7 @@ core::Check checkRiverPh(const RiverPhInput& in) {
         std::string(acid ? "废水酸度Cap" : "废水碱度Cbp") + "必须大于等于0，请重新输入！", "Cw");
   const double qh = in.qh_m3_s, qp = in.qp_m3_s, cw = in.cw_mgn_l;
   const double river = (qh + qp) * in.cbh_mgn_l;
-  const double buffer = 10 * static_cast<double>(carbonicKa1(in.t_c)) * in.ph_h * qp * cw;
+  const double buffer = carbonateBuffer(carbonicKa1(in.t_c), in.ph_h) * qp * cw;
   if (!((acid ? river - qp * cw : river - buffer) > 0))
     return core::fail(std::string(acid ? "废水酸度Cap" : "废水碱度Cbp") +
                           "超过河水的缓冲能力，模式不适用，请重新输入！",
@@ -58,15 +63,16 @@ RiverPhResult computeRiverPh(const RiverPhInput& in) {
   RiverPhResult r;
   r.ka1 = carbonicKa1(in.t_c);
   const double qh = in.qh_m3_s, qp = in.qp_m3_s, cbh = in.cbh_mgn_l, cw = in.cw_mgn_l;
-  const double phh = in.ph_h, k = r.ka1;
+  const double phh = in.ph_h;
   const double river = (qh + qp) * cbh;  // alkalinity carried by the mixed flow
-  const double buffer = 10 * k * phh * qp * cw;
-  // acid:     pH = pHh + ln(((Qh+Qp) Cbh - Qp Ca) / ((Qh+Qp) Cbh + 10 K pHh Qp Ca))
-  // alkaline: pH = pHh + ln(((Qh+Qp) Cbh + Qp Cb) / ((Qh+Qp) Cbh - 10 K pHh Qp Cb))
+  const double buffer = carbonateBuffer(r.ka1, in.ph_h) * qp * cw;
+  // Carbonate balance of the mixed flow (HJ/T 2.3-93 river pH model), Ka1 = K·1e-6:
+  // acid:     pH = pHh + lg(((Qh+Qp) Cbh - Qp Ca) / ((Qh+Qp) Cbh + Ka1 10^pHh Qp Ca))
+  // alkaline: pH = pHh + lg(((Qh+Qp) Cbh + Qp Cb) / ((Qh+Qp) Cbh - Ka1 10^pHh Qp Cb))
   if (in.kind == WasteKind::Acid)
-    r.ph = phh + std::log((river - qp * cw) / (river + buffer));
+    r.ph = phh + std::log10((river - qp * cw) / (river + buffer));
   else
-    r.ph = phh + std::log((river + qp * cw) / (river - buffer));
+    r.ph = phh + std::log10((river + qp * cw) / (river - buffer));
   return r;
 }
 
@@ -86,9 +92,10 @@ const core::CalculatorDesc& riverPhDesc() {
     c.id = "riverph";
     c.method = "HJ/T 2.3-93《环境影响评价技术导则 地面水环境》：河流 pH 模式（完全混合段，pH ≤ 9）";
     c.formulas =
-        "酸性废水：pH = pHh + ln[((Qh + Qp)·Cbh − Qp·Ca) / ((Qh + Qp)·Cbh + 10·K1·pHh·Qp·Ca)]\n"
-        "碱性废水：pH = pHh + ln[((Qh + Qp)·Cbh + Qp·Cb) / ((Qh + Qp)·Cbh − 10·K1·pHh·Qp·Cb)]\n"
-        "K1：碳酸一级电离常数，按水温 T 查表内插";
+        "酸性废水：pH = pHh + lg[((Qh + Qp)·Cbh − Qp·Ca) / ((Qh + Qp)·Cbh + Ka1·10^pHh·Qp·Ca)]\n"
+        "碱性废水：pH = pHh + lg[((Qh + Qp)·Cbh + Qp·Cb) / ((Qh + Qp)·Cbh − Ka1·10^pHh·Qp·Cb)]\n"
+        "Ka1 = K×10⁻⁶：碳酸一级平衡常数，K 按水温 T 查表内插，"
+        "故 Ka1·10^pHh = K·10^(pHh−6)";
     c.title = "导则河流pH模式";
     c.category = "水预测工具";
     c.command = 32829;

@@ -33,7 +33,6 @@ float defaultWasteStrength(WasteKind kind);
 // 0 deg C value, above 40 deg C the 40 deg C value.
 float carbonicKa1(float t_c);
 
-// No input is refused: a non-positive ratio under the logarithm gives a non-finite pH.
 // Refuses flows, pH and strengths out of their ranges, and waste stronger than the river's
 // buffer (the logarithm's argument would not be positive).
 core::Check checkRiverPh(const RiverPhInput& in);

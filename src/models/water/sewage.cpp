@@ -80,17 +80,17 @@ const core::CalculatorDesc& sewageDesc() {
     form.bind("N0", &SewageInput::nh0_mg_l, 1013, "NH3-N初始浓度", "mg/L");
     form.bind("Ns", &SewageInput::nhs_mg_l, 1015, "NH3-N达标浓度", "mg/L");
     core::Outputs<SewageResult> outs("计算结果");
-    outs.bind("W", &SewageResult::water_t_y, 1014, "年用水量", "吨");
-    outs.bind("Qd", &SewageResult::sewage_t_d, 1016, "日排放量", "吨");
-    outs.bind("Qy", &SewageResult::sewage_t_y, 1017, "年排放量", "吨");
-    outs.bind("COD", &SewageResult::cod_t_y, 1018, "COD年排放量", "吨");
+    outs.bind("W", &SewageResult::water_t_y, 1014, "年用水量", "吨").nonNegative();
+    outs.bind("Qd", &SewageResult::sewage_t_d, 1016, "日排放量", "吨").nonNegative();
+    outs.bind("Qy", &SewageResult::sewage_t_y, 1017, "年排放量", "吨").nonNegative();
+    outs.bind("COD", &SewageResult::cod_t_y, 1018, "COD年排放量", "吨").nonNegative();
     outs.bind("CODstd", &SewageResult::cod_std_t_y, 1019, "COD达标年排放量", "吨");
-    outs.bind("NH", &SewageResult::nh_t_y, 1020, "NH3-N年排放量", "吨");
+    outs.bind("NH", &SewageResult::nh_t_y, 1020, "NH3-N年排放量", "吨").nonNegative();
     outs.bind("NHstd", &SewageResult::nh_std_t_y, 1021, "NH3-N达标年排放量", "吨");
     outs.bind("CODcut", &SewageResult::cod_cut_t_y, 1022, "COD削减量", "吨");
     outs.bind("NHcut", &SewageResult::nh_cut_t_y, 1023, "NH3-N削减量", "吨");
-    outs.bind("Gd", &SewageResult::garbage_kg_d, 1024, "生活垃圾日产量", "千克");
-    outs.bind("Gy", &SewageResult::garbage_t_y, 1025, "生活垃圾年产量", "吨");
+    outs.bind("Gd", &SewageResult::garbage_kg_d, 1024, "生活垃圾日产量", "千克").nonNegative();
+    outs.bind("Gy", &SewageResult::garbage_t_y, 1025, "生活垃圾年产量", "吨").nonNegative();
     c.fields = core::concat(form.fields(), outs.fields());
     c.actions = {{"compute", "计算", 1026}};
     c.compute = form.compute([outs](const SewageInput& in, const std::string&) {

@@ -89,10 +89,10 @@ const core::CalculatorDesc& spDesc() {
     c.class_name = "CSPModelDlg";
     // The labels carry their units in brackets, as the form shows them.
     core::Form<SpInput> form(kGroupParams);
-    form.bind("Qh", &SpInput::qh_m3_s, 1283, "河水流量Qh [m³/s]");
-    form.bind("Ch", &SpInput::ch_mg_l, 1285, "上游污染物浓度Ch [mg/L]");
-    form.bind("Qp", &SpInput::qp_m3_s, 1284, "污水流量Qp [m³/s]");
-    form.bind("Cp", &SpInput::cp_mg_l, 1204, "废水污染物浓度Cp [mg/L]");
+    form.bind("Qh", &SpInput::qh_m3_s, 1283, "河水流量Qh [m³/s]").nonNegative();
+    form.bind("Ch", &SpInput::ch_mg_l, 1285, "上游污染物浓度Ch [mg/L]").nonNegative();
+    form.bind("Qp", &SpInput::qp_m3_s, 1284, "污水流量Qp [m³/s]").nonNegative();
+    form.bind("Cp", &SpInput::cp_mg_l, 1204, "废水污染物浓度Cp [mg/L]").nonNegative();
     form.bind("u", &SpInput::u_m_s, 1114, "河水流速u [m/s]");
     form.bind("Dp", &SpInput::dp_mg_l, 1287, "污水中亏氧量Dp [mg/L]");
     form.bind("Dh", &SpInput::dh_mg_l, 1288, "河流本底氧亏Dh [mg/L]");

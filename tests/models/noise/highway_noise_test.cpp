@@ -116,6 +116,22 @@ TEST(VehicleSpeed, DefaultsAndDesignSpeed) {
   EXPECT_NEAR(computeVehicleSpeeds(in).v_medium_km_h, v.v_medium_km_h, 1e-12);
 }
 
+// At 3,000 veh/h per lane the relation gives -65 km/h for small vehicles: refused on vol. The
+// default mix keeps every speed positive up to about 1,990 veh/h (small vehicles at 2,000: -0.46).
+TEST(VehicleSpeed, VolumesBeyondTheRelationAreRefused) {
+  VehicleSpeedInput in;
+  in.volume_h = 1900;
+  EXPECT_FALSE(checkVehicleSpeed(in));
+  for (float vol : {2000.0f, 3000.0f}) {
+    in.volume_h = vol;
+    const auto f = checkVehicleSpeed(in);
+    ASSERT_TRUE(f) << vol;
+    EXPECT_EQ(f->focus, "vol");
+  }
+  in.volume_h = -1;
+  EXPECT_EQ(checkVehicleSpeed(in)->message, "单车道总车流量vol必须大于等于0，请重新输入！");
+}
+
 // The mix was compared with 1 at 1e-8, which single-precision ratios such as 0.3/0.3/0.4 miss.
 TEST(VehicleSpeed, AcceptsMixesSinglePrecisionCanHold) {
   VehicleSpeedInput in;

@@ -27,6 +27,29 @@ TEST(RoadNoise, DefaultsGiveTheHourlyLevel) {
       0u);
 }
 
+// A road without medium trucks: that class adds nothing and its speed is not needed.
+// Leq = 55.7416 ⊕ 50.8709 = 56.9663 dB; with the 55 dB background 59.1038 dB.
+TEST(RoadNoise, AClassWithoutVehiclesAddsNothing) {
+  RoadNoiseInput in;
+  in.n_per_h[1] = 0;
+  in.v_kmh[1] = 0;
+  EXPECT_FALSE(checkRoadNoise(in));
+  const auto r = computeRoadNoise(in);
+  EXPECT_NEAR(r.leq_db, 56.9663, 1e-3);
+  EXPECT_NEAR(r.lt_db, 59.1038, 1e-3);
+  EXPECT_NE(
+      r.text.find("各车型小时等效声级:\r\n大型车＝55.74[dB]，中型车＝无车流，小型车＝50.87[dB]"),
+      std::string::npos)
+      << r.text;
+  in.n_per_h[1] = -1;
+  EXPECT_EQ(checkRoadNoise(in)->message, "中型车平均小时车流量N必须大于等于0，请重新输入！");
+  in.n_per_h[1] = 10;  // a class that runs needs its speed
+  EXPECT_EQ(checkRoadNoise(in)->focus, "VM");
+  in = RoadNoiseInput{};
+  in.n_per_h[0] = in.n_per_h[1] = in.n_per_h[2] = 0;
+  EXPECT_EQ(checkRoadNoise(in)->message, "各类型车的平均小时车流量N不能都为0，请重新输入！");
+}
+
 TEST(RoadNoise, CementPavementBySpeed) {
   EXPECT_NEAR(pavementCorrection(Pavement::Cement, 30), 1.0, 1e-12);
   EXPECT_NEAR(pavementCorrection(Pavement::Cement, 40), 1.5, 1e-12);

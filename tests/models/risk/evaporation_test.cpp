@@ -13,9 +13,20 @@ namespace {
 
 using namespace models::risk;
 
-TEST(FlashEvaporation, Defaults) {
-  // 213 * 1000 / 4500 * 20 / 50
-  EXPECT_NEAR(computeFlashEvaporation(FlashEvaporationInput{}).q1_kg_s, 18.9333, 1e-4);
+TEST(FlashEvaporation, NoMoreFlashesThanWasSpilled) {
+  // The defaults: Fv = 1000 * (298 - 85) / 4500 = 47.3, so the whole 20 kg flashes in 50 s.
+  FlashEvaporationInput in;
+  EXPECT_FALSE(checkFlashEvaporation(in));
+  EXPECT_FLOAT_EQ(computeFlashEvaporation(in).q1_kg_s, 0.4f);
+  EXPECT_EQ(flashEvaporationText(in),
+            "闪蒸比例Fv = Cp·(TL − Tb)/H = 47.3333\r\n液体将全部闪蒸，Q1 = WT/t1");
+  // Fv = 1 exactly: still all of it; 450 kJ/kg: 213 * 1000 / 450000 * 20 / 50 = 0.189333.
+  in.h_j_kg = 213000;
+  EXPECT_FLOAT_EQ(computeFlashEvaporation(in).q1_kg_s, 0.4f);
+  EXPECT_NE(flashEvaporationText(in).find("液体将全部闪蒸"), std::string::npos);
+  in.h_j_kg = 450000;
+  EXPECT_NEAR(computeFlashEvaporation(in).q1_kg_s, 0.189333, 1e-6);
+  EXPECT_EQ(flashEvaporationText(in), "闪蒸比例Fv = Cp·(TL − Tb)/H = 0.473333");
 }
 
 TEST(FlashEvaporation, ChecksHeatBeforeTime) {
@@ -51,6 +62,19 @@ TEST(FlashEvaporation, DescriptionRefusesBeforeComputing) {
 TEST(HeatEvaporation, DefaultsTakeDiffusivityInUnitsOfTenToMinusSeven) {
   // 1.1 * 5 * 18 / (1000 * sqrt(3.14159 * 1.29e-7 * 50))
   EXPECT_NEAR(computeHeatEvaporation(HeatEvaporationInput{}).q2_kg_s, 21.9928, 1e-3);
+}
+
+TEST(HeatEvaporation, NoHeatFlowsInFromColderGround) {
+  HeatEvaporationInput in;
+  in.tb_k = 334.7f;  // ground at 298 K under a liquid boiling at 334.7 K: -36.7 kg/s before
+  EXPECT_EQ(computeHeatEvaporation(in).q2_kg_s, 0.0f);
+  const auto& d = heatEvaporationDesc();
+  core::Values v = core::defaultValues(d);
+  v.setNum("Tb", 334.7);
+  const core::Outcome o = d.compute(v, "compute");
+  ASSERT_TRUE(o.ok());
+  EXPECT_EQ(o.results.num("Q2"), 0);
+  EXPECT_EQ(o.text, kMsgNoHeatFlow);
 }
 
 TEST(HeatEvaporation, ZeroTimeGivesNonFiniteRate) {

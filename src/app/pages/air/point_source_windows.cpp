@@ -8,6 +8,7 @@
 #include "widgets/contour_map_canvas.h"
 #include "widgets/contour_map_window.h"
 #include "widgets/curve_plot.h"
+#include "widgets/prompts.h"
 
 namespace app {
 
@@ -46,14 +47,18 @@ void openPointSourceContour(QWidget* parent, const core::Outcome::Grid& grid, bo
   present::GridData g;
   g.nx = grid.nx;
   g.ny = grid.ny;
-  g.xmin = static_cast<float>(grid.xmin);
-  g.xmax = static_cast<float>(grid.xmax);
-  g.ymin = static_cast<float>(grid.ymin);
-  g.ymax = static_cast<float>(grid.ymax);
+  g.xmin = grid.xmin;
+  g.xmax = grid.xmax;
+  g.ymin = grid.ymin;
+  g.ymax = grid.ymax;
   g.zmax = static_cast<float>(grid.zmax);
   g.z = grid.z;
-  // A file that cannot be written is reported by the window when it reads it back.
-  present::writeGrdFile(g, present::kResultGridFile);
+  // A grid that cannot be written is reported here: the window would show an older file.
+  std::string why;
+  if (!present::writeGrdFile(g, present::kResultGridFile, &why)) {
+    widgets::showMessage(parent, QString::fromStdString(why));
+    return;
+  }
   auto* w = new widgets::ContourMapWindow(QString::fromLatin1(present::kResultGridFile), parent);
   w->setObjectName(QStringLiteral("pointSourceContour"));
   w->canvas()->setValueTitle(QStringLiteral("浓度 [mg/m³]"));

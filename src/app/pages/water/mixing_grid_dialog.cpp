@@ -116,17 +116,21 @@ bool MixingGridDialog::drawContours() {
   present::GridData g;
   g.nx = m_grid.nx;
   g.ny = m_grid.ny;
-  g.xmin = static_cast<float>(m_grid.xmin);
-  g.xmax = static_cast<float>(m_grid.xmax);
-  g.ymin = static_cast<float>(m_grid.ymin);
-  g.ymax = static_cast<float>(m_grid.ymax);
+  g.xmin = m_grid.xmin;
+  g.xmax = m_grid.xmax;
+  g.ymin = m_grid.ymin;
+  g.ymax = m_grid.ymax;
   g.zmax = static_cast<float>(m_grid.zmax);
   g.z = m_grid.z;
-  // The window reports a missing or unreadable file itself.
-  const bool written = present::writeGrdFile(g, present::kResultGridFile);
+  // A grid that cannot be written is reported here: the window would show an older file.
+  std::string why;
+  if (!present::writeGrdFile(g, present::kResultGridFile, &why)) {
+    widgets::showMessage(this, QString::fromStdString(why));
+    return false;
+  }
   widgets::ContourMapWindow window(QString::fromUtf8(present::kResultGridFile), this);
   window.exec();
-  return written;
+  return true;
 }
 
 void MixingPageHook::setup(CalculatorPage& page) {

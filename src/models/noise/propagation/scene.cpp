@@ -35,8 +35,11 @@ double GridSpec::ymin() const { return detail::boxOf(ring).ymin; }
 double Terrain::at(double x, double y) const {
   if (nx < 2 || ny < 2 || z.size() < static_cast<std::size_t>(nx) * static_cast<std::size_t>(ny))
     return 0;
-  const double fx = std::clamp((x - xmin) / (xmax - xmin) * (nx - 1), 0.0, double(nx - 1));
-  const double fy = std::clamp((y - ymin) / (ymax - ymin) * (ny - 1), 0.0, double(ny - 1));
+  double fx = std::clamp((x - xmin) / (xmax - xmin) * (nx - 1), 0.0, double(nx - 1));
+  double fy = std::clamp((y - ymin) / (ymax - ymin) * (ny - 1), 0.0, double(ny - 1));
+  // A position or limit that is not a number must not index outside the nodes.
+  if (!(fx >= 0)) fx = 0;
+  if (!(fy >= 0)) fy = 0;
   const int i = std::min(static_cast<int>(fx), nx - 2);
   const int j = std::min(static_cast<int>(fy), ny - 2);
   const double tx = fx - i, ty = fy - j;

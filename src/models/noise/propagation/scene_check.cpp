@@ -1,6 +1,7 @@
 #include <cmath>
 #include <cstdio>
 #include <set>
+#include <utility>
 
 #include "models/noise/propagation/scene_file.h"
 #include "models/noise/propagation/scene_io_detail.h"
@@ -28,6 +29,14 @@ const Spectrum* findSpectrum(const Scene& scene, const std::string& id) {
 namespace {
 
 using Fault = std::optional<std::string>;
+
+// Physical ranges: beyond them a number is a slip of the keyboard or a hostile file, and the
+// geometry (differences of coordinates, cut-up lengths) would overflow or never finish.
+constexpr double kMaxCoordinate_m = 1e9;  // |x|, |y|: projected coordinates reach 4e7 m
+constexpr double kMaxHeight_m = 1e4;      // heights and elevations
+constexpr double kMaxLevel_db = 250;      // sound power and pressure levels
+
+std::string rangeText(double limit) { return jsonNumber(limit); }
 
 // Items built in code have no feature index: they are named as their table shows them, by
 // kind, row counted from 1 and name ("声源第2行（“S2”）").
@@ -75,9 +84,36 @@ bool finitePoints(const std::vector<Point2>& pts) {
   return true;
 }
 
+// Finite and within ±1e9 m; the message names the feature.
+Fault checkPoints(const std::string& w, const std::vector<Point2>& pts) {
+  if (!finitePoints(pts)) return w + ": a coordinate is not a finite number";
+  for (const auto& p : pts)
+    if (!(std::abs(p.x) <= kMaxCoordinate_m && std::abs(p.y) <= kMaxCoordinate_m))
+      return w + ": a coordinate is beyond ±" + rangeText(kMaxCoordinate_m) + " m";
+  return std::nullopt;
+}
+
 Fault checkHeight(const std::string& w, const char* key, double h) {
   if (!std::isfinite(h)) return w + ": \"" + key + "\" is not a finite number";
   if (!(h >= 0)) return w + ": \"" + key + "\" is negative (" + jsonNumber(h) + ")";
+  if (!(h <= kMaxHeight_m))
+    return w + ": \"" + key + "\" is above " + rangeText(kMaxHeight_m) + " m (" + jsonNumber(h) +
+           ")";
+  return std::nullopt;
+}
+
+// Eight finite levels within ±250 dB.
+Fault checkBands(const std::string& w, const char* key, const Bands& b) {
+  if (!finiteBands(b)) return w + ": \"" + key + "\" is not a list of 8 finite numbers";
+  for (double v : b)
+    if (!(std::abs(v) <= kMaxLevel_db))
+      return w + ": \"" + key + "\" has a level beyond ±" + rangeText(kMaxLevel_db) + " dB";
+  return std::nullopt;
+}
+
+Fault checkLevel(const std::string& w, const char* key, const std::optional<double>& v) {
+  if (v && !(std::abs(*v) <= kMaxLevel_db))
+    return w + ": \"" + key + "\" is beyond ±" + rangeText(kMaxLevel_db) + " dB";
   return std::nullopt;
 }
 
@@ -90,7 +126,7 @@ Fault checkHours(const std::string& w, double day, double night) {
 Fault checkEmission(const Scene& scene, const std::string& w, const Emission& e) {
   switch (e.kind) {
     case Emission::Kind::Levels:
-      if (!finiteBands(e.lw)) return w + ": \"lw\" is not a list of 8 finite numbers";
+      if (auto f = checkBands(w, "lw", e.lw)) return f;
       break;
     case Emission::Kind::Spectrum: {
       const Spectrum* s = findSpectrum(scene, e.spectrum);
@@ -101,6 +137,7 @@ Fault checkEmission(const Scene& scene, const std::string& w, const Emission& e)
     }
     case Emission::Kind::Lwa:
       if (!std::isfinite(e.lwa_db)) return w + ": \"lwa\" is not a finite number";
+      if (auto f = checkLevel(w, "lwa", e.lwa_db)) return f;
       break;
   }
   return std::nullopt;
@@ -108,8 +145,7 @@ Fault checkEmission(const Scene& scene, const std::string& w, const Emission& e)
 
 Fault checkRing(const std::string& w, const std::vector<Point2>& ring) {
   if (ring.size() < 3) return w + ": the polygon has fewer than 3 points";
-  if (!finitePoints(ring)) return w + ": a coordinate is not a finite number";
-  return std::nullopt;
+  return checkPoints(w, ring);
 }
 
 Fault checkSettings(const SceneSettings& s) {
@@ -121,8 +157,8 @@ Fault checkSettings(const SceneSettings& s) {
     return std::string("noise_scene: \"pressure_kpa\" is outside (50, 120]");
   if (!(s.ground_g >= 0 && s.ground_g <= 1))
     return std::string("noise_scene: \"ground_g\" is outside [0, 1]");
-  if (!(std::isfinite(s.c0_db) && s.c0_db >= 0))
-    return std::string("noise_scene: \"c0_db\" is negative or not a number");
+  if (!(std::isfinite(s.c0_db) && s.c0_db >= 0 && s.c0_db <= kMaxLevel_db))
+    return std::string("noise_scene: \"c0_db\" is negative, above 250 or not a number");
   return std::nullopt;
 }
 
@@ -132,14 +168,15 @@ Fault checkSource(const Scene& scene, std::size_t i, const Source& s) {
   if (s.geometry.size() < need)
     return w + (s.kind == SourceKind::Area ? ": the polygon has fewer than 3 points"
                                            : ": too few points");
-  if (!finitePoints(s.geometry)) return w + ": a coordinate is not a finite number";
+  if (auto f = checkPoints(w, s.geometry)) return f;
   if (s.kind == SourceKind::Line && !(lineLength(s.geometry) > 0))
     return w + ": the line has no length";
   if (s.kind == SourceKind::Area && !(ringArea(s.geometry) > 0))
     return w + ": the polygon has no area";
   if (auto f = checkHeight(w, "h", s.h_m)) return f;
   if (auto f = checkEmission(scene, w, s.emission)) return f;
-  if (s.dc && !finiteBands(*s.dc)) return w + ": \"dc\" is not a list of 8 finite numbers";
+  if (s.dc)
+    if (auto f = checkBands(w, "dc", *s.dc)) return f;
   return checkHours(w, s.hours_day, s.hours_night);
 }
 
@@ -147,14 +184,17 @@ Fault checkRoom(const Scene& scene, std::size_t i, const Room& r) {
   const std::string w = who("room", i, r.feature, r.name);
   if (auto f = checkRing(w, r.footprint)) return f;
   if (!(std::isfinite(r.height_m) && r.height_m > 0)) return w + ": \"height\" is not positive";
+  if (auto f = checkHeight(w, "height", r.height_m)) return f;
   if (!(r.alpha > 0 && r.alpha < 1)) return w + ": \"alpha\" is outside (0, 1)";
-  if (r.l1 && !finiteBands(*r.l1)) return w + ": \"l1\" is not a list of 8 finite numbers";
+  if (r.l1)
+    if (auto f = checkBands(w, "l1", *r.l1)) return f;
   if (!r.l1 && r.sources.empty()) return w + ": give either \"sources\" or \"l1\"";
   for (std::size_t k = 0; k < r.sources.size(); ++k) {
     const RoomSource& s = r.sources[k];
     const std::string ws = w + ": \"sources\" item " + std::to_string(k + 1);
     if (auto f = checkEmission(scene, ws, s.emission)) return f;
     if (!(std::isfinite(s.r1_m) && s.r1_m > 0)) return ws + " \"r1\" is not positive";
+    if (!(s.r1_m <= kMaxCoordinate_m)) return ws + " \"r1\" is beyond 1e+09 m";
     if (!(std::isfinite(s.q) && s.q > 0)) return ws + " \"q\" is not positive";
   }
   return checkHours(w, r.hours_day, r.hours_night);
@@ -165,12 +205,13 @@ Fault checkOpening(const Scene& scene, std::size_t i, const Opening& o) {
   bool found = false;
   for (const auto& r : scene.rooms) found = found || r.name == o.room;
   if (!found) return w + ": \"room\": no room named \"" + o.room + "\"";
-  if (!finitePoints({o.a, o.b})) return w + ": a coordinate is not a finite number";
+  if (auto f = checkPoints(w, {o.a, o.b})) return f;
   if (o.a.x == o.b.x && o.a.y == o.b.y) return w + ": the opening has no width";
   if (auto f = checkHeight(w, "z0", o.z0_m)) return f;
   if (!(std::isfinite(o.z1_m) && o.z1_m > o.z0_m)) return w + ": \"z1\" is not above \"z0\"";
+  if (auto f = checkHeight(w, "z1", o.z1_m)) return f;
   if (o.tl) {
-    if (!finiteBands(*o.tl)) return w + ": \"tl\" is not a list of 8 finite numbers";
+    if (auto f = checkBands(w, "tl", *o.tl)) return f;
   } else {
     const Spectrum* s = findSpectrum(scene, o.tl_spectrum);
     if (!s)
@@ -184,12 +225,14 @@ Fault checkOpening(const Scene& scene, std::size_t i, const Opening& o) {
 Fault checkBarrier(std::size_t i, const Barrier& b) {
   const std::string w = who("barrier", i, b.feature, b.name);
   if (b.line.size() < 2) return w + ": too few points";
-  if (!finitePoints(b.line)) return w + ": a coordinate is not a finite number";
+  if (auto f = checkPoints(w, b.line)) return f;
   if (b.h_m) return checkHeight(w, "h", *b.h_m);
   if (b.top_z.size() != b.line.size())
     return w + ": \"top_z\" needs one value per vertex of the line";
-  for (double z : b.top_z)
+  for (double z : b.top_z) {
     if (!std::isfinite(z)) return w + ": \"top_z\" is not a list of finite numbers";
+    if (!(std::abs(z) <= kMaxHeight_m)) return w + ": \"top_z\" has a value beyond ±1e+04 m";
+  }
   return std::nullopt;
 }
 
@@ -197,6 +240,7 @@ Fault checkGrid(const GridSpec& g) {
   const std::string w = who("grid", 0, g.feature, g.name);
   if (auto f = checkRing(w, g.ring)) return f;
   if (!(std::isfinite(g.spacing_m) && g.spacing_m > 0)) return w + ": \"spacing\" is not positive";
+  if (!(g.spacing_m <= kMaxCoordinate_m)) return w + ": \"spacing\" is beyond 1e+09 m";
   if (auto f = checkHeight(w, "h", g.h_m)) return f;
   double xmin = g.ring[0].x, xmax = xmin, ymin = g.ring[0].y, ymax = ymin;
   for (const auto& p : g.ring) {
@@ -220,6 +264,7 @@ std::optional<std::string> checkScene(const Scene& scene) {
   for (const auto& s : scene.spectra) {
     if (!ids.insert(s.id).second) return "spectra: the id \"" + s.id + "\" is given twice";
     if (!finiteBands(s.values)) return "spectra: \"" + s.id + "\" is not 8 finite numbers";
+    if (auto f = checkBands("spectra", s.id.c_str(), s.values)) return f;
   }
   for (std::size_t i = 0; i < scene.sources.size(); ++i)
     if (auto f = checkSource(scene, i, scene.sources[i])) return f;
@@ -243,8 +288,15 @@ std::optional<std::string> checkScene(const Scene& scene) {
   for (std::size_t i = 0; i < scene.receptors.size(); ++i) {
     const Receptor& r = scene.receptors[i];
     const std::string w = who("receptor", i, r.feature, r.name);
-    if (!finitePoints({r.at})) return w + ": a coordinate is not a finite number";
+    if (auto f = checkPoints(w, {r.at})) return f;
     if (auto f = checkHeight(w, "h", r.h_m)) return f;
+    const std::pair<const char*, std::optional<double>> levels[] = {
+        {"limit_day", r.limit_day},
+        {"limit_night", r.limit_night},
+        {"background_day", r.background_day},
+        {"background_night", r.background_night}};
+    for (const auto& [key, v] : levels)
+      if (auto f = checkLevel(w, key, v)) return f;
   }
   if (scene.grid)
     if (auto f = checkGrid(*scene.grid)) return f;
@@ -252,9 +304,14 @@ std::optional<std::string> checkScene(const Scene& scene) {
     if (!(t->nx >= 2 && t->ny >= 2 && t->xmax > t->xmin && t->ymax > t->ymin &&
           t->z.size() == static_cast<std::size_t>(t->nx) * static_cast<std::size_t>(t->ny)))
       return std::string("noise_scene: \"terrain\" is not a complete grid");
-    for (float z : t->z)
+    if (auto f = checkPoints("noise_scene: \"terrain\"", {{t->xmin, t->ymin}, {t->xmax, t->ymax}}))
+      return f;
+    for (float z : t->z) {
       if (!std::isfinite(z))
         return std::string("noise_scene: \"terrain\" holds a value that is not a number");
+      if (!(std::abs(z) <= kMaxHeight_m))
+        return std::string("noise_scene: \"terrain\" holds an elevation beyond ±1e+04 m");
+    }
   }
   return std::nullopt;
 }

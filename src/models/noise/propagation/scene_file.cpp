@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "core/file_io.h"
+#include "core/parse.h"
 #include "models/noise/propagation/scene_io_detail.h"
 #include "present/grid_data.h"
 #include "tools/unit_table.h"
@@ -437,9 +438,8 @@ void loadExternal(Scene& scene, const std::string& base_dir, const std::string* 
     present::GrdReadDetails details;
     const auto status = present::readGrdFile(path, g, &details);
     if (status != present::GrdReadStatus::Ok)
-      fault("noise_scene: \"terrain\": " + present::grdReadMessage(status, path));
-    if (!details.headerComplete() || details.values_read != details.values_expected || g.nx < 2 ||
-        g.ny < 2 || !(g.xmax > g.xmin) || !(g.ymax > g.ymin))
+      fault("noise_scene: \"terrain\": " + present::grdReadMessage(status, path, &details));
+    if (g.nx < 2 || g.ny < 2 || !(g.xmax > g.xmin) || !(g.ymax > g.ymin))
       fault("noise_scene: \"terrain\": " + path + " is not a complete grid");
     Terrain t;
     t.nx = g.nx;
@@ -460,6 +460,9 @@ SceneReadResult parseScene(const std::string& text, const std::string& base_dir,
   SceneReadResult result;
   try {
     Json top;
+    if (core::jsonNestingDepth(text) > core::kMaxJsonNesting)
+      fault("not a scene file: nested deeper than " + std::to_string(core::kMaxJsonNesting) +
+            " levels");
     try {
       top = Json::parse(text);
     } catch (const Json::parse_error& e) {
@@ -494,8 +497,14 @@ SceneReadResult readSceneFile(const std::string& path) {
     r.error = error;
     return r;
   }
-  const auto parent = std::filesystem::u8path(path).parent_path();
-  return parseScene(*bytes, parent.string());
+  const std::string parent = std::filesystem::u8path(path).parent_path().string();
+  SceneReadResult r = parseScene(*bytes, parent);
+  r.inputs.push_back(path);
+  if (r.scene) {
+    if (!r.scene->spectra_path.empty()) r.inputs.push_back(resolve(parent, r.scene->spectra_path));
+    if (!r.scene->terrain_path.empty()) r.inputs.push_back(resolve(parent, r.scene->terrain_path));
+  }
+  return r;
 }
 
 bool writeSceneFile(const Scene& scene, const std::string& path, std::string* error) {

@@ -28,6 +28,7 @@ struct SceneReadResult {
   std::optional<Scene> scene;         // set when the file is sound
   std::string error;                  // the first fault, naming the feature and member
   std::vector<std::string> warnings;  // sound but worth saying (e.g. bands taken equal)
+  std::vector<std::string> inputs;    // the files read: the scene, its spectra and terrain
   bool ok() const { return scene.has_value(); }
 };
 

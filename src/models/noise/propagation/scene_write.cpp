@@ -1,5 +1,6 @@
 #include <nlohmann/json.hpp>
 
+#include "core/parse.h"
 #include "models/noise/propagation/scene_file.h"
 
 namespace models::noise::propagation {
@@ -152,7 +153,9 @@ std::string sceneToGeoJson(const Scene& scene) {
   if (!scene.crs_json.empty()) {
     // Kept verbatim; a member that does not parse any more is dropped rather than corrupting
     // the file.
-    Json crs = Json::parse(scene.crs_json, nullptr, false);
+    Json crs = core::jsonNestingDepth(scene.crs_json) > core::kMaxJsonNesting
+                   ? Json(Json::value_t::discarded)
+                   : Json::parse(scene.crs_json, nullptr, false);
     if (!crs.is_discarded()) top["crs"] = crs;
   }
   top["noise_scene"] = settings(scene);

@@ -41,23 +41,30 @@ namespace {
 
 const QString kTitle = QStringLiteral("工业噪声地图预测结果");
 
-std::string db(double v) { return core::cformat("%.1f", v); }
+// The file written in one piece (core::AtomicFile); the reason when it cannot be.
+QString writeAtomically(const QString& path, const QByteArray& bytes) {
+  return QString::fromStdString(core::writeFileAtomic(
+      path.toStdString(), std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+}
+
+// A period in which no source runs has no level: "-", not "-inf".
+std::string db(double v) { return std::isfinite(v) ? core::cformat("%.1f", v) : "-"; }
 std::string db(const std::optional<double>& v) { return v ? db(*v) : "-"; }
 
-// The grid in coordinates relative to its lower-left corner (float keeps 0.01 m there).
+// The grid in coordinates relative to its lower-left corner, for drawing.
 present::GridData localGrid(const prop::GridResult& g, const std::vector<float>& v) {
   present::GridData d;
   d.nx = g.nx;
   d.ny = g.ny;
   d.xmin = 0;
   d.ymin = 0;
-  d.xmax = static_cast<float>((g.nx - 1) * g.spacing_m);
-  d.ymax = static_cast<float>((g.ny - 1) * g.spacing_m);
+  d.xmax = (g.nx - 1) * g.spacing_m;
+  d.ymax = (g.ny - 1) * g.spacing_m;
   d.z = v;
   if (!v.empty()) {
-    const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
-    d.zmin = *lo;
-    d.zmax = *hi;
+    const auto [lo, hi] = present::finiteRange(v);  // a night without sources holds -inf
+    d.zmin = lo;
+    d.zmax = hi;
   }
   return d;
 }
@@ -472,15 +479,13 @@ QString MapResults::writeFigure(const QString& path, int dpi) const {
     QPainter p;
     if (!p.begin(&svg)) return QStringLiteral("无法写入文件 %1。").arg(path);
     paintFigure(p, dpi, nullptr);
-    p.end();
-    const std::string e = core::writeFileAtomic(path.toStdString(), bytes.data().toStdString());
-    return e.empty() ? QString() : QStringLiteral("无法写入文件 %1。").arg(path);
+    if (!p.end()) return QStringLiteral("无法写入文件 %1。").arg(path);
+    return writeAtomically(path, bytes.data());
   }
   QBuffer bytes;
   bytes.open(QIODevice::WriteOnly);
   if (!figure(dpi).save(&bytes, "PNG")) return QStringLiteral("无法写入文件 %1。").arg(path);
-  const std::string e = core::writeFileAtomic(path.toStdString(), bytes.data().toStdString());
-  return e.empty() ? QString() : QStringLiteral("无法写入文件 %1。").arg(path);
+  return writeAtomically(path, bytes.data());
 }
 
 QString MapResults::writeGeoJson(const QString& path) const {
@@ -515,12 +520,12 @@ QString MapResults::writeSurferGrid(const QString& path) const {
   const auto* v = values();
   if (!v) return QStringLiteral("还没有计算等值线图。");
   present::GridData g = localGrid(*m_grid, *v);
-  g.xmin = static_cast<float>(m_grid->xmin);
-  g.ymin = static_cast<float>(m_grid->ymin);
-  g.xmax = static_cast<float>(m_grid->xmin + (m_grid->nx - 1) * m_grid->spacing_m);
-  g.ymax = static_cast<float>(m_grid->ymin + (m_grid->ny - 1) * m_grid->spacing_m);
-  if (!present::writeGrdFile(g, path.toStdString()))
-    return QStringLiteral("无法写入文件 %1。").arg(path);
+  g.xmin = m_grid->xmin;
+  g.ymin = m_grid->ymin;
+  g.xmax = m_grid->xmin + (m_grid->nx - 1) * m_grid->spacing_m;
+  g.ymax = m_grid->ymin + (m_grid->ny - 1) * m_grid->spacing_m;
+  std::string why;
+  if (!present::writeGrdFile(g, path.toStdString(), &why)) return QString::fromStdString(why);
   return {};
 }
 

@@ -16,7 +16,6 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSlider>
 #include <QSplitter>
 #include <QThread>
 #include <QToolButton>
@@ -36,32 +35,6 @@
 #include "widgets/prompts.h"
 
 namespace app {
-
-namespace noisemap {
-
-bool sitePlanTransform(const SitePlanPlacement& p, QTransform& out) {
-  // Complex numbers: a pixel z = u - i v (y up), a world point w = x + i y, w = a z + b.
-  const double zx = p.pixel2.x() - p.pixel1.x(), zy = -(p.pixel2.y() - p.pixel1.y());
-  const double wx = p.world2.x() - p.world1.x(), wy = p.world2.y() - p.world1.y();
-  const double d = zx * zx + zy * zy;
-  if (!(d > 0) || !(wx * wx + wy * wy > 0)) return false;
-  const double ar = (wx * zx + wy * zy) / d, ai = (wy * zx - wx * zy) / d;
-  const double z1x = p.pixel1.x(), z1y = -p.pixel1.y();
-  const double br = p.world1.x() - (ar * z1x - ai * z1y);
-  const double bi = p.world1.y() - (ar * z1y + ai * z1x);
-  // World (x, y) = (ar u + ai v + br, ai u - ar v + bi); the plan shows (x, -y).
-  out = QTransform(ar, -ai, ai, ar, br, -bi);
-  return true;
-}
-
-QPointF sitePlanWorld(const SitePlanPlacement& p, QPointF pixel) {
-  QTransform t;
-  if (!sitePlanTransform(p, t)) return {};
-  const QPointF s = t.map(pixel);
-  return {s.x(), -s.y()};
-}
-
-}  // namespace noisemap
 
 using namespace noisemap;
 
@@ -171,7 +144,8 @@ void NoiseMapPageHook::setup(CalculatorPage& page) {
   m_plan->setObjectName(QStringLiteral("noiseMapPlan"));
   m_tables = new SceneTables(split);
   m_results = new MapResults(m_tables);
-  m_tables->addTab(buildSitePanel(m_tables), QStringLiteral("底图"));
+  m_site = new widgets::SitePlanPanel(m_plan, kCaption, m_tables);
+  m_tables->addTab(m_site, QStringLiteral("底图"));
   m_tables->addTab(m_results, QStringLiteral("结果"));
   split->addWidget(m_plan);
   split->addWidget(m_tables);
@@ -300,145 +274,15 @@ void NoiseMapPageHook::buildToolBar(QWidget* parent, QBoxLayout* into) {
   into->addLayout(bar);
 }
 
-QWidget* NoiseMapPageHook::buildSitePanel(QWidget* parent) {
-  auto* w = new QWidget(parent);
-  auto* v = new QVBoxLayout(w);
-  auto* row = new QHBoxLayout;
-  auto* choose = new QPushButton(QStringLiteral("选择总平面图…"), w);
-  auto* remove = new QPushButton(QStringLiteral("移除"), w);
-  m_site_label = new QLabel(QStringLiteral("未加载底图"), w);
-  m_site_label->setWordWrap(true);
-  row->addWidget(choose);
-  row->addWidget(remove);
-  row->addStretch(1);
-  v->addLayout(row);
-  v->addWidget(m_site_label);
-  v->addWidget(new QLabel(
-      QStringLiteral("两个控制点：图片上的像素位置（自左上角起，向下为正）及其坐标（m）"), w));
-  m_site_table = new PasteTable(2, 4, w);
-  m_site_table->setObjectName(QStringLiteral("sitePlanPoints"));
-  m_site_table->setHorizontalHeaderLabels({QStringLiteral("像素 u"), QStringLiteral("像素 v"),
-                                           QStringLiteral("X (m)"), QStringLiteral("Y (m)")});
-  m_site_table->setVerticalHeaderLabels({QStringLiteral("点1"), QStringLiteral("点2")});
-  // Both rows and every header in full, without scroll bars.
-  m_site_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-  m_site_table->horizontalHeader()->setMinimumSectionSize(
-      m_site_table->fontMetrics().horizontalAdvance(QStringLiteral("像素 u")) + 24);
-  m_site_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  m_site_table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  m_site_table->setFixedHeight(m_site_table->horizontalHeader()->sizeHint().height() +
-                               2 * m_site_table->verticalHeader()->defaultSectionSize() +
-                               2 * m_site_table->frameWidth() + 2);
-  v->addWidget(m_site_table);
-  auto* orow = new QHBoxLayout;
-  orow->addWidget(new QLabel(QStringLiteral("不透明度"), w));
-  m_site_slider = new QSlider(Qt::Horizontal, w);
-  m_site_slider->setRange(0, 100);
-  m_site_slider->setValue(m_site_opacity);
-  orow->addWidget(m_site_slider, 1);
-  v->addLayout(orow);
-  v->addStretch(1);
-  showSitePlacement();
-  QObject::connect(choose, &QPushButton::clicked, w, [this] {
-    const QString path =
-        widgets::chooseOpenFile(m_page, QStringLiteral("选择总平面图"), QString(),
-                                QStringLiteral("图片 (*.png *.jpg *.jpeg *.bmp);;所有文件(*)"));
-    if (!path.isEmpty()) loadSitePlan(path);
-  });
-  QObject::connect(remove, &QPushButton::clicked, w, [this] {
-    m_site_file.clear();
-    m_site_image = QImage();
-    applySitePlan();
-  });
-  auto placementTyped = [this] {
-    // Two control points only: rows pasted past them are dropped.
-    if (m_site_table->rowCount() > 2) {
-      const QSignalBlocker block(m_site_table);
-      m_site_table->setRowCount(2);
-    }
-    auto cell = [this](int r, int c) {
-      const QTableWidgetItem* it = m_site_table->item(r, c);
-      return it ? it->text().toDouble() : 0.0;
-    };
-    m_site = {{cell(0, 0), cell(0, 1)},
-              {cell(1, 0), cell(1, 1)},
-              {cell(0, 2), cell(0, 3)},
-              {cell(1, 2), cell(1, 3)}};
-    applySitePlan();
-  };
-  // A paste applies as typing does.
-  QObject::connect(m_site_table, &QTableWidget::itemChanged, w, placementTyped);
-  QObject::connect(m_site_table, &PasteTable::pasted, w, placementTyped);
-  QObject::connect(m_site_slider, &QSlider::valueChanged, w,
-                   [this](int value) { setSitePlanOpacity(value); });
-  return w;
-}
+bool NoiseMapPageHook::loadSitePlan(const QString& path) { return m_site->load(path); }
 
-void NoiseMapPageHook::showSitePlacement() {
-  if (!m_site_table) return;
-  const QSignalBlocker block(m_site_table);
-  const double cells[2][4] = {
-      {m_site.pixel1.x(), m_site.pixel1.y(), m_site.world1.x(), m_site.world1.y()},
-      {m_site.pixel2.x(), m_site.pixel2.y(), m_site.world2.x(), m_site.world2.y()}};
-  for (int r = 0; r < 2; ++r)
-    for (int c = 0; c < 4; ++c)
-      m_site_table->setItem(r, c, new QTableWidgetItem(QString::number(cells[r][c], 'g', 12)));
-}
+void NoiseMapPageHook::setSitePlacement(const SitePlanPlacement& p) { m_site->setPlacement(p); }
 
-bool NoiseMapPageHook::loadSitePlan(const QString& path) {
-  QImage img(path);
-  if (img.isNull()) {
-    widgets::showMessage(m_page, QStringLiteral("无法读取图片 %1。").arg(path), kCaption);
-    return false;
-  }
-  const bool first = m_site_image.isNull() && m_site_file.isEmpty();
-  m_site_file = QFileInfo(path).absoluteFilePath();
-  m_site_image = img;
-  if (first) {
-    // A first placement: the lower corners of the image at 1 m per pixel from the origin.
-    m_site = {{0, static_cast<double>(img.height())},
-              {static_cast<double>(img.width()), static_cast<double>(img.height())},
-              {0, 0},
-              {static_cast<double>(img.width()), 0}};
-    showSitePlacement();
-  }
-  applySitePlan();
-  m_plan->fitAll();
-  return true;
-}
+void NoiseMapPageHook::setSitePlanOpacity(int percent) { m_site->setOpacity(percent); }
 
-void NoiseMapPageHook::setSitePlacement(const SitePlanPlacement& p) {
-  m_site = p;
-  showSitePlacement();
-  applySitePlan();
-}
+const QString& NoiseMapPageHook::sitePlanFile() const { return m_site->file(); }
 
-void NoiseMapPageHook::setSitePlanOpacity(int percent) {
-  m_site_opacity = std::clamp(percent, 0, 100);
-  if (m_site_slider && m_site_slider->value() != m_site_opacity)
-    m_site_slider->setValue(m_site_opacity);
-  m_plan->setSitePlanOpacity(m_site_opacity / 100.0);
-}
-
-void NoiseMapPageHook::applySitePlan() {
-  QTransform t;
-  if (m_site_image.isNull() || !sitePlanTransform(m_site, t)) {
-    m_plan->setSitePlan({}, {}, 0);
-    if (m_site_label)
-      m_site_label->setText(m_site_file.isEmpty() ? QStringLiteral("未加载底图")
-                            : m_site_image.isNull()
-                                ? QStringLiteral("找不到底图文件：%1").arg(m_site_file)
-                                : QStringLiteral("两个控制点不能重合。"));
-    return;
-  }
-  m_plan->setSitePlan(m_site_image, t, m_site_opacity / 100.0);
-  if (m_site_label)
-    m_site_label->setText(QStringLiteral("%1（%2 × %3 像素，%4 m/像素）")
-                              .arg(m_site_file)
-                              .arg(m_site_image.width())
-                              .arg(m_site_image.height())
-                              .arg(std::hypot(t.m11(), t.m12()), 0, 'g', 4));
-}
+const SitePlanPlacement& NoiseMapPageHook::sitePlacement() const { return m_site->placement(); }
 
 void NoiseMapPageHook::readTables() {
   QString error;
@@ -796,12 +640,7 @@ void NoiseMapPageHook::storeInputs(CalculatorPage&, core::Values& inputs) {
   QJsonObject extra;
   extra[QStringLiteral("grid_spacing_m")] = m_grid.spacing_m;
   extra[QStringLiteral("grid_h_m")] = m_grid.h_m;
-  extra[QStringLiteral("site_plan")] = QJsonObject{
-      {QStringLiteral("file"), m_site_file},     {QStringLiteral("u1"), m_site.pixel1.x()},
-      {QStringLiteral("v1"), m_site.pixel1.y()}, {QStringLiteral("x1"), m_site.world1.x()},
-      {QStringLiteral("y1"), m_site.world1.y()}, {QStringLiteral("u2"), m_site.pixel2.x()},
-      {QStringLiteral("v2"), m_site.pixel2.y()}, {QStringLiteral("x2"), m_site.world2.x()},
-      {QStringLiteral("y2"), m_site.world2.y()}, {QStringLiteral("opacity"), m_site_opacity}};
+  extra[QStringLiteral("site_plan")] = m_site->toJson(m_site->file());
   extra[QStringLiteral("contour")] =
       QJsonObject{{QStringLiteral("class"), m_results->functionClass()},
                   {QStringLiteral("period"), m_results->period()},
@@ -809,7 +648,7 @@ void NoiseMapPageHook::storeInputs(CalculatorPage&, core::Values& inputs) {
                   {QStringLiteral("title"), m_results->figureTitle()}};
   const bool empty = s.sources.empty() && s.receptors.empty() && s.barriers.empty() &&
                      s.rooms.empty() && s.ground.empty() && s.spectra.empty() &&
-                     m_site_file.isEmpty();
+                     m_site->file().isEmpty();
   inputs.setText(models::noise::kNoiseMapSceneKey,
                  empty ? std::string()
                        : models::noise::packNoiseScene(
@@ -857,17 +696,7 @@ void NoiseMapPageHook::loadInputs(CalculatorPage&, const core::Values& inputs) {
     if (!height.isEmpty()) m_grid.h_m = height.toDouble();
   }
   const QJsonObject site = member("site_plan").object();
-  m_site_file = site.value(QStringLiteral("file")).toString();
-  if (!site.isEmpty())
-    m_site = {{site[QStringLiteral("u1")].toDouble(), site[QStringLiteral("v1")].toDouble()},
-              {site[QStringLiteral("u2")].toDouble(), site[QStringLiteral("v2")].toDouble()},
-              {site[QStringLiteral("x1")].toDouble(), site[QStringLiteral("y1")].toDouble()},
-              {site[QStringLiteral("x2")].toDouble(), site[QStringLiteral("y2")].toDouble()}};
-  m_site_opacity = site.value(QStringLiteral("opacity")).toInt(60);
-  m_site_image = m_site_file.isEmpty() ? QImage() : QImage(m_site_file);
-  showSitePlacement();
-  if (m_site_slider) m_site_slider->setValue(m_site_opacity);
-  applySitePlan();
+  m_site->fromJson(site, site.value(QStringLiteral("file")).toString());
   const QJsonObject contour = member("contour").object();
   m_results->clear();
   if (!contour.isEmpty()) {

@@ -17,29 +17,20 @@
 #include "app/pages/noise/noise_map/map_results.h"
 #include "app/pages/noise/noise_map/plan_view.h"
 #include "app/pages/noise/noise_map/scene_tables.h"
+#include "widgets/site_plan.h"
 
 class QBoxLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QSlider;
 class QThread;
 
 namespace app {
 
 namespace noisemap {
-
-// The site plan placed by two of its pixels whose world coordinates are known (scale and
-// rotation follow; no mirroring). Pixels count from the image's upper-left corner, y down.
-struct SitePlanPlacement {
-  QPointF pixel1, pixel2;
-  QPointF world1, world2;  // metres, y north
-};
-// Pixel -> plan-view scene coordinates (x, -y); false when the two pixels or points coincide.
-bool sitePlanTransform(const SitePlanPlacement& p, QTransform& out);
-// The world point of a pixel under a placement.
-QPointF sitePlanWorld(const SitePlanPlacement& p, QPointF pixel);
-
+using widgets::SitePlanPlacement;
+using widgets::sitePlanTransform;
+using widgets::sitePlanWorld;
 }  // namespace noisemap
 
 class NoiseMapPageHook : public PageHook {
@@ -75,16 +66,13 @@ class NoiseMapPageHook : public PageHook {
   QPushButton* cancelButton() const { return m_cancel_button; }
   QProgressBar* progress() const { return m_progress; }
   QLabel* status() const { return m_status; }
-  const QString& sitePlanFile() const { return m_site_file; }
-  const noisemap::SitePlanPlacement& sitePlacement() const { return m_site; }
+  const QString& sitePlanFile() const;
+  const noisemap::SitePlanPlacement& sitePlacement() const;
 
  private:
-  QWidget* buildSitePanel(QWidget* parent);
   void buildToolBar(QWidget* parent, QBoxLayout* into);
   void refresh(bool tables_too);
   void readTables();
-  void applySitePlan();
-  void showSitePlacement();
   std::vector<noisemap::prop::Point2> gridRing() const;
   void addPoint(noisemap::PlanTool tool, double x, double y);
   void addShape(noisemap::PlanTool tool, const std::vector<noisemap::prop::Point2>& placed);
@@ -105,14 +93,7 @@ class NoiseMapPageHook : public PageHook {
   QPushButton* m_cancel_button = nullptr;
   QProgressBar* m_progress = nullptr;
   QLabel* m_status = nullptr;
-  // Site plan.
-  QString m_site_file;
-  QImage m_site_image;
-  noisemap::SitePlanPlacement m_site{{0, 0}, {1000, 0}, {0, 0}, {1000, 0}};
-  int m_site_opacity = 60;
-  noisemap::PasteTable* m_site_table = nullptr;
-  QLabel* m_site_label = nullptr;
-  QSlider* m_site_slider = nullptr;
+  widgets::SitePlanPanel* m_site = nullptr;
   // The run.
   QThread* m_thread = nullptr;
   std::atomic<bool> m_stop{false};

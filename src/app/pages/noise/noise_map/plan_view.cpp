@@ -1,483 +1,167 @@
 #include "app/pages/noise/noise_map/plan_view.h"
 
-#include <QGraphicsEllipseItem>
-#include <QGraphicsPathItem>
-#include <QGraphicsPixmapItem>
-#include <QGraphicsPolygonItem>
-#include <QGraphicsRectItem>
-#include <QGraphicsScene>
-#include <QGraphicsSimpleTextItem>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QScrollBar>
-#include <QWheelEvent>
-#include <cmath>
-
 namespace app::noisemap {
 
 namespace {
 
-constexpr int kKindKey = 0;
-constexpr int kIndexKey = 1;
+using widgets::PlanPoint;
+using widgets::PlanShape;
 
-QPolygonF scenePolygon(const std::vector<prop::Point2>& pts) {
-  QPolygonF poly;
-  for (const auto& p : pts) poly << PlanView::toScene(p);
-  return poly;
+widgets::PlanRef toPlan(ItemRef r) {
+  // A grid frame is never an item the user picks.
+  if (!r.valid() || r.kind == ItemKind::Grid) return {};
+  return {static_cast<int>(r.kind), r.index};
 }
 
-QPainterPath polylinePath(const std::vector<prop::Point2>& pts) {
-  QPainterPath path;
-  for (size_t i = 0; i < pts.size(); ++i) {
-    const QPointF s = PlanView::toScene(pts[i]);
-    if (i == 0)
-      path.moveTo(s);
-    else
-      path.lineTo(s);
-  }
-  return path;
+ItemRef fromPlan(widgets::PlanRef r) {
+  if (!r.valid()) return {};
+  return {static_cast<ItemKind>(r.kind), r.index};
 }
 
-QPen cosmetic(const QColor& c, double width, Qt::PenStyle style = Qt::SolidLine) {
-  QPen pen(c, width, style);
-  pen.setCosmetic(true);
-  return pen;
-}
-
-// A marker of fixed size on screen at a world point, with its label.
-QGraphicsItem* marker(prop::Point2 at, const QColor& fill, bool square, const QString& label) {
-  QGraphicsItem* m = nullptr;
-  if (square) {
-    auto* r = new QGraphicsRectItem(-5, -5, 10, 10);
-    r->setBrush(fill);
-    r->setPen(QPen(Qt::black, 1));
-    m = r;
-  } else {
-    auto* e = new QGraphicsEllipseItem(-5, -5, 10, 10);
-    e->setBrush(fill);
-    e->setPen(QPen(Qt::black, 1));
-    m = e;
-  }
-  m->setFlag(QGraphicsItem::ItemIgnoresTransformations);
-  m->setPos(PlanView::toScene(at));
-  if (!label.isEmpty()) {
-    auto* t = new QGraphicsSimpleTextItem(label, m);
-    t->setPos(7, -8);
-    t->setBrush(Qt::black);
-  }
-  return m;
+std::vector<PlanPoint> points(const std::vector<prop::Point2>& pts) {
+  std::vector<PlanPoint> out;
+  out.reserve(pts.size());
+  for (const auto& p : pts) out.push_back({p.x, p.y});
+  return out;
 }
 
 QString name(const std::string& s) { return QString::fromStdString(s); }
 
-ItemRef refOf(const QGraphicsItem* it) {
-  return {static_cast<ItemKind>(it->data(kKindKey).toInt()), it->data(kIndexKey).toInt()};
+widgets::PlanDraw drawsOf(PlanTool t) {
+  switch (t) {
+    case PlanTool::Select: return widgets::PlanDraw::Select;
+    case PlanTool::PointSource:
+    case PlanTool::Receptor: return widgets::PlanDraw::Point;
+    case PlanTool::LineSource:
+    case PlanTool::Barrier: return widgets::PlanDraw::Line;
+    case PlanTool::AreaSource: return widgets::PlanDraw::Polygon;
+  }
+  return widgets::PlanDraw::Select;
 }
 
 }  // namespace
 
-PlanView::PlanView(QWidget* parent) : QGraphicsView(parent) {
-  setScene(new QGraphicsScene(this));
-  setRenderHint(QPainter::Antialiasing);
-  setTransformationAnchor(QGraphicsView::AnchorUnderMouse);
-  setResizeAnchor(QGraphicsView::AnchorViewCenter);
-  setBackgroundBrush(Qt::white);
-  setFocusPolicy(Qt::StrongFocus);
-  setMouseTracking(true);
-  setViewportUpdateMode(QGraphicsView::FullViewportUpdate);  // the marks stay in place
-  setMinimumSize(320, 240);
+PlanView::PlanView(QWidget* parent) : widgets::PlanView(parent) {
+  connect(this, &widgets::PlanView::pointPlaced, this, [this](int tool, double x, double y) {
+    emit pointPlaced(static_cast<PlanTool>(tool), x, y);
+  });
+  connect(this, &widgets::PlanView::shapePlaced, this,
+          [this](int tool, const std::vector<PlanPoint>& pts) {
+            std::vector<prop::Point2> out;
+            for (const auto& p : pts) out.push_back({p.x, p.y});
+            emit shapePlaced(static_cast<PlanTool>(tool), out);
+          });
+  connect(
+      this, &widgets::PlanView::itemMoved, this,
+      [this](widgets::PlanRef r, double dx, double dy) { emit itemMoved(fromPlan(r), dx, dy); });
+  connect(this, &widgets::PlanView::selectionChanged, this,
+          [this](widgets::PlanRef r) { emit selectionChanged(fromPlan(r)); });
+  connect(this, &widgets::PlanView::deleteRequested, this,
+          [this](widgets::PlanRef r) { emit deleteRequested(fromPlan(r)); });
 }
 
-QGraphicsItem* PlanView::addTagged(QGraphicsItem* item, ItemRef ref) {
-  item->setData(kKindKey, static_cast<int>(ref.kind));
-  item->setData(kIndexKey, ref.index);
-  item->setZValue(10);
-  scene()->addItem(item);
-  m_items.push_back(item);
-  return item;
-}
+void PlanView::setTool(PlanTool t) { widgets::PlanView::setTool(static_cast<int>(t), drawsOf(t)); }
+
+ItemRef PlanView::selected() const { return fromPlan(widgets::PlanView::selected()); }
+
+void PlanView::select(ItemRef r) { widgets::PlanView::select(toPlan(r)); }
 
 void PlanView::showScene(const prop::Scene& s, const std::vector<prop::Point2>& grid_ring) {
-  for (QGraphicsItem* it : m_items) {
-    scene()->removeItem(it);
-    delete it;
-  }
-  m_items.clear();
+  std::vector<PlanShape> shapes;
+  auto ref = [](ItemKind k, size_t i) { return widgets::PlanRef{static_cast<int>(k), int(i)}; };
   for (size_t i = 0; i < s.ground.size(); ++i) {
-    const auto& g = s.ground[i];
-    auto* item = new QGraphicsPolygonItem(scenePolygon(g.ring));
-    item->setBrush(QColor(60, 160, 60, static_cast<int>(20 + 90 * g.g)));
-    item->setPen(cosmetic(QColor(60, 140, 60), 1, Qt::DotLine));
-    addTagged(item, {ItemKind::Ground, static_cast<int>(i)})->setZValue(5);
+    PlanShape sh;
+    sh.form = PlanShape::Form::Polygon;
+    sh.ref = ref(ItemKind::Ground, i);
+    sh.points = points(s.ground[i].ring);
+    sh.fill = QColor(60, 160, 60, static_cast<int>(20 + 90 * s.ground[i].g));
+    sh.line = QColor(60, 140, 60);
+    sh.style = Qt::DotLine;
+    sh.z = 5;
+    shapes.push_back(sh);
   }
   if (grid_ring.size() >= 3) {
-    auto* item = new QGraphicsPolygonItem(scenePolygon(grid_ring).boundingRect());
-    item->setPen(cosmetic(QColor(80, 80, 80), 1, Qt::DashLine));
-    addTagged(item, {ItemKind::Grid, 0})->setZValue(6);
+    PlanShape sh;
+    sh.form = PlanShape::Form::Frame;
+    sh.ref = ref(ItemKind::Grid, 0);
+    sh.points = points(grid_ring);
+    sh.line = QColor(80, 80, 80);
+    sh.style = Qt::DashLine;
+    sh.z = 6;
+    shapes.push_back(sh);
   }
   for (size_t i = 0; i < s.rooms.size(); ++i) {
-    auto* item = new QGraphicsPolygonItem(scenePolygon(s.rooms[i].footprint));
-    item->setBrush(QColor(180, 180, 220, 140));
-    item->setPen(cosmetic(QColor(60, 60, 140), 2));
-    addTagged(item, {ItemKind::Room, static_cast<int>(i)});
-    auto* t = new QGraphicsSimpleTextItem(name(s.rooms[i].name), item);
-    t->setFlag(QGraphicsItem::ItemIgnoresTransformations);
-    t->setPos(item->boundingRect().center());
+    PlanShape sh;
+    sh.form = PlanShape::Form::Polygon;
+    sh.ref = ref(ItemKind::Room, i);
+    sh.points = points(s.rooms[i].footprint);
+    sh.fill = QColor(180, 180, 220, 140);
+    sh.line = QColor(60, 60, 140);
+    sh.width = 2;
+    sh.label = name(s.rooms[i].name);
+    sh.label_centre = true;
+    shapes.push_back(sh);
   }
   for (size_t i = 0; i < s.openings.size(); ++i) {
-    auto* item = new QGraphicsPathItem(polylinePath({s.openings[i].a, s.openings[i].b}));
-    item->setPen(cosmetic(QColor(230, 120, 0), 5));
-    addTagged(item, {ItemKind::Opening, static_cast<int>(i)})->setZValue(12);
+    PlanShape sh;
+    sh.form = PlanShape::Form::Polyline;
+    sh.ref = ref(ItemKind::Opening, i);
+    sh.points = points({s.openings[i].a, s.openings[i].b});
+    sh.line = QColor(230, 120, 0);
+    sh.width = 5;
+    sh.z = 12;
+    shapes.push_back(sh);
   }
   for (size_t i = 0; i < s.barriers.size(); ++i) {
     const auto& b = s.barriers[i];
-    auto* item = new QGraphicsPathItem(polylinePath(b.line));
-    item->setPen(cosmetic(QColor(40, 40, 40), 4));
-    addTagged(item, {ItemKind::Barrier, static_cast<int>(i)});
-    QString label = name(b.name);
-    if (b.h_m) label += QStringLiteral(" %1m").arg(*b.h_m, 0, 'g', 4);
-    auto* t = new QGraphicsSimpleTextItem(label, item);
-    t->setFlag(QGraphicsItem::ItemIgnoresTransformations);
-    if (!b.line.empty()) t->setPos(toScene(b.line.front()));
+    PlanShape sh;
+    sh.form = PlanShape::Form::Polyline;
+    sh.ref = ref(ItemKind::Barrier, i);
+    sh.points = points(b.line);
+    sh.line = QColor(40, 40, 40);
+    sh.width = 4;
+    sh.label = name(b.name);
+    if (b.h_m) sh.label += QStringLiteral(" %1m").arg(*b.h_m, 0, 'g', 4);
+    shapes.push_back(sh);
   }
   for (size_t i = 0; i < s.sources.size(); ++i) {
     const auto& src = s.sources[i];
-    const ItemRef ref{ItemKind::Source, static_cast<int>(i)};
+    PlanShape sh;
+    sh.ref = ref(ItemKind::Source, i);
+    sh.points = points(src.geometry);
+    sh.label = name(src.name);
+    sh.line = QColor(220, 30, 30);
     if (src.kind == prop::SourceKind::Point && !src.geometry.empty()) {
-      addTagged(marker(src.geometry.front(), QColor(220, 30, 30), true, name(src.name)), ref)
-          ->setZValue(20);
+      sh.form = PlanShape::Form::Marker;
+      sh.fill = QColor(220, 30, 30);
+      sh.square = true;
+      sh.z = 20;
     } else if (src.kind == prop::SourceKind::Line) {
-      auto* item = new QGraphicsPathItem(polylinePath(src.geometry));
-      item->setPen(cosmetic(QColor(220, 30, 30), 3, Qt::DashDotLine));
-      addTagged(item, ref);
-      auto* t = new QGraphicsSimpleTextItem(name(src.name), item);
-      t->setFlag(QGraphicsItem::ItemIgnoresTransformations);
-      if (!src.geometry.empty()) t->setPos(toScene(src.geometry.front()));
+      sh.form = PlanShape::Form::Polyline;
+      sh.width = 3;
+      sh.style = Qt::DashDotLine;
     } else if (src.kind == prop::SourceKind::Area) {
-      auto* item = new QGraphicsPolygonItem(scenePolygon(src.geometry));
-      item->setBrush(QColor(230, 60, 60, 70));
-      item->setPen(cosmetic(QColor(220, 30, 30), 2));
-      addTagged(item, ref);
-      auto* t = new QGraphicsSimpleTextItem(name(src.name), item);
-      t->setFlag(QGraphicsItem::ItemIgnoresTransformations);
-      t->setPos(item->boundingRect().center());
+      sh.form = PlanShape::Form::Polygon;
+      sh.fill = QColor(230, 60, 60, 70);
+      sh.width = 2;
+      sh.label_centre = true;
+    } else {
+      continue;
     }
+    shapes.push_back(sh);
   }
   for (size_t i = 0; i < s.receptors.size(); ++i) {
     const auto& r = s.receptors[i];
-    const QColor c = r.boundary ? QColor(250, 200, 0) : QColor(30, 110, 230);
-    addTagged(marker(r.at, c, false, name(r.name)), {ItemKind::Receptor, static_cast<int>(i)})
-        ->setZValue(21);
+    PlanShape sh;
+    sh.form = PlanShape::Form::Marker;
+    sh.ref = ref(ItemKind::Receptor, i);
+    sh.points = {{r.at.x, r.at.y}};
+    sh.fill = r.boundary ? QColor(250, 200, 0) : QColor(30, 110, 230);
+    sh.label = name(r.name);
+    sh.z = 21;
+    shapes.push_back(sh);
   }
-  highlight();
-  if (!m_fitted && !m_items.empty()) fitAll();
-}
-
-void PlanView::fitAll() {
-  QRectF r;
-  for (QGraphicsItem* it : m_items) {
-    QRectF b = it->sceneBoundingRect();
-    if (it->flags() & QGraphicsItem::ItemIgnoresTransformations)
-      b = QRectF(it->pos(), QSizeF(1, 1));
-    r = r.isNull() ? b : r.united(b);
-  }
-  if (m_site) r = r.isNull() ? m_site->sceneBoundingRect() : r.united(m_site->sceneBoundingRect());
-  if (r.isNull()) return;
-  const double margin = std::max(10.0, 0.08 * std::max(r.width(), r.height()));
-  r.adjust(-margin, -margin, margin, margin);
-  scene()->setSceneRect(
-      r.adjusted(-10 * r.width(), -10 * r.height(), 10 * r.width(), 10 * r.height()));
-  m_fitted = true;
-  // A hidden view (a project opened while another page shows) has no size to fit into yet: it
-  // fits when it is shown.
-  m_fit_pending = !isVisible();
-  if (!m_fit_pending) fitInView(r, Qt::KeepAspectRatio);
-}
-
-void PlanView::setMarkScale(double scale) {
-  for (QGraphicsItem* it : scene()->items())
-    if (it->flags() & QGraphicsItem::ItemIgnoresTransformations) it->setScale(scale);
-}
-
-void PlanView::showEvent(QShowEvent* e) {
-  QGraphicsView::showEvent(e);
-  if (m_fit_pending) fitAll();
-}
-
-void PlanView::resizeEvent(QResizeEvent* e) {
-  QGraphicsView::resizeEvent(e);
-  if (m_fit_pending && isVisible()) fitAll();
-}
-
-void PlanView::setTool(PlanTool t) {
-  m_tool = t;
-  m_drawing.clear();
-  updateRubber({});
-  viewport()->setCursor(t == PlanTool::Select ? Qt::ArrowCursor : Qt::CrossCursor);
-}
-
-void PlanView::select(ItemRef r) {
-  if (r == m_selected) return;
-  m_selected = r;
-  highlight();
-  emit selectionChanged(r);
-}
-
-void PlanView::highlight() {
-  for (QGraphicsItem* it : m_items) {
-    const ItemRef ref = refOf(it);
-    const bool on = ref == m_selected;
-    if (auto* shape = dynamic_cast<QAbstractGraphicsShapeItem*>(it)) {
-      QPen pen = shape->pen();
-      if (it->flags() & QGraphicsItem::ItemIgnoresTransformations)
-        pen = QPen(on ? QColor(0, 200, 255) : Qt::black, on ? 3 : 1);
-      shape->setPen(pen);
-    }
-    if (auto* path = dynamic_cast<QGraphicsPathItem*>(it)) {
-      QPen pen = path->pen();
-      pen.setColor(on ? QColor(0, 200, 255)
-                      : (ref.kind == ItemKind::Source    ? QColor(220, 30, 30)
-                         : ref.kind == ItemKind::Opening ? QColor(230, 120, 0)
-                                                         : QColor(40, 40, 40)));
-      path->setPen(pen);
-    }
-    if (auto* poly = dynamic_cast<QGraphicsPolygonItem*>(it)) {
-      if (ref.kind == ItemKind::Grid) continue;
-      QPen pen = poly->pen();
-      pen.setWidthF(on ? 4 : 2);
-      poly->setPen(pen);
-    }
-  }
-}
-
-void PlanView::setSitePlan(const QImage& image, const QTransform& pixel_to_scene, double opacity) {
-  if (m_site) {
-    scene()->removeItem(m_site);
-    delete m_site;
-    m_site = nullptr;
-  }
-  if (image.isNull()) return;
-  m_site = scene()->addPixmap(QPixmap::fromImage(image));
-  m_site->setTransformationMode(Qt::SmoothTransformation);
-  m_site->setTransform(pixel_to_scene);
-  m_site->setOpacity(opacity);
-  m_site->setZValue(-10);
-  if (m_items.empty()) fitAll();
-}
-
-void PlanView::setSitePlanOpacity(double opacity) {
-  if (m_site) m_site->setOpacity(opacity);
-}
-
-void PlanView::setContours(const QImage& bands, const QRectF& world,
-                           const QPainterPath& lines_world) {
-  delete m_bands;
-  m_bands = nullptr;
-  delete m_lines;
-  m_lines = nullptr;
-  if (bands.isNull()) return;
-  m_bands = scene()->addPixmap(QPixmap::fromImage(bands));
-  m_bands->setTransformationMode(Qt::SmoothTransformation);
-  // Image row 0 is the top (largest y).
-  QTransform t;
-  t.translate(world.left(), -world.bottom());
-  t.scale(world.width() / bands.width(), world.height() / bands.height());
-  m_bands->setTransform(t);
-  m_bands->setOpacity(0.65);
-  m_bands->setZValue(-5);
-  QTransform flip;
-  flip.scale(1, -1);
-  auto* lines = scene()->addPath(flip.map(lines_world), cosmetic(QColor(60, 60, 60), 1));
-  lines->setZValue(-4);
-  m_lines = lines;
-}
-
-void PlanView::clickAt(prop::Point2 w) {
-  switch (m_tool) {
-    case PlanTool::Select: return;
-    case PlanTool::PointSource:
-    case PlanTool::Receptor: emit pointPlaced(m_tool, w.x, w.y); return;
-    default: m_drawing.push_back(w); updateRubber(toScene(w));
-  }
-}
-
-void PlanView::finishShape() {
-  const size_t need = m_tool == PlanTool::AreaSource ? 3 : 2;
-  std::vector<prop::Point2> pts = m_drawing;
-  m_drawing.clear();
-  updateRubber({});
-  if (pts.size() >= need) emit shapePlaced(m_tool, pts);
-}
-
-void PlanView::updateRubber(QPointF scene_pos) {
-  delete m_rubber;
-  m_rubber = nullptr;
-  if (m_drawing.empty()) return;
-  QPainterPath path = polylinePath(m_drawing);
-  if (!scene_pos.isNull()) path.lineTo(scene_pos);
-  auto* item = scene()->addPath(path, cosmetic(QColor(0, 160, 255), 2, Qt::DashLine));
-  item->setZValue(30);
-  m_rubber = item;
-}
-
-ItemRef PlanView::refAt(QPoint view_pos) const {
-  // The topmost tagged item under the mouse, within a few pixels.
-  const QRect box(view_pos - QPoint(4, 4), QSize(9, 9));
-  ItemRef best;
-  double best_z = -1e9;
-  for (QGraphicsItem* it : items(box)) {
-    QGraphicsItem* top = it;
-    while (top->parentItem()) top = top->parentItem();
-    if (!top->data(kKindKey).isValid()) continue;
-    const auto kind = static_cast<ItemKind>(top->data(kKindKey).toInt());
-    if (kind == ItemKind::Grid) continue;
-    if (top->zValue() > best_z) {
-      best_z = top->zValue();
-      best = {kind, top->data(kIndexKey).toInt()};
-    }
-  }
-  return best;
-}
-
-void PlanView::wheelEvent(QWheelEvent* e) {
-  const double steps = e->angleDelta().y() / 120.0;
-  const double f = std::pow(1.25, steps);
-  const double now = transform().m11();
-  if ((f > 1 && now > 200) || (f < 1 && now < 1e-4)) return;
-  scale(f, f);
-  e->accept();
-}
-
-void PlanView::mousePressEvent(QMouseEvent* e) {
-  setFocus();
-  m_press_view = e->position().toPoint();
-  m_press_scene = mapToScene(m_press_view);
-  if (e->button() == Qt::MiddleButton) {
-    m_drag = Drag::Pan;
-    return;
-  }
-  if (e->button() != Qt::LeftButton) return;
-  if (m_tool != PlanTool::Select) {
-    clickAt(toWorld(m_press_scene));
-    return;
-  }
-  const ItemRef r = refAt(m_press_view);
-  select(r);
-  m_drag = r.valid() ? Drag::Item : Drag::Pan;
-  for (QGraphicsItem* it : m_items)
-    if (refOf(it) == r) m_press_item_pos = it->pos();
-}
-
-void PlanView::mouseMoveEvent(QMouseEvent* e) {
-  const QPoint at = e->position().toPoint();
-  if (m_tool != PlanTool::Select && !m_drawing.empty()) updateRubber(mapToScene(at));
-  if (m_drag == Drag::Pan) {
-    const QPoint d = at - m_press_view;
-    horizontalScrollBar()->setValue(horizontalScrollBar()->value() - d.x());
-    verticalScrollBar()->setValue(verticalScrollBar()->value() - d.y());
-    m_press_view = at;
-  } else if (m_drag == Drag::Item) {
-    const QPointF d = mapToScene(at) - m_press_scene;
-    for (QGraphicsItem* it : m_items)
-      if (refOf(it) == m_selected) {
-        if (it->flags() & QGraphicsItem::ItemIgnoresTransformations)
-          it->setPos(m_press_item_pos + d);
-        else
-          it->setTransform(QTransform::fromTranslate(d.x(), d.y()));
-      }
-  }
-}
-
-void PlanView::mouseReleaseEvent(QMouseEvent* e) {
-  const Drag was = m_drag;
-  m_drag = Drag::None;
-  if (was != Drag::Item || !m_selected.valid()) return;
-  const QPointF d = mapToScene(e->position().toPoint()) - m_press_scene;
-  if ((e->position().toPoint() - m_press_view).manhattanLength() < 3) {
-    // A click without a move: put any dragged item back.
-    for (QGraphicsItem* it : m_items)
-      if (refOf(it) == m_selected) {
-        if (it->flags() & QGraphicsItem::ItemIgnoresTransformations)
-          it->setPos(m_press_item_pos);
-        else
-          it->setTransform(QTransform());
-      }
-    return;
-  }
-  emit itemMoved(m_selected, d.x(), -d.y());
-}
-
-void PlanView::mouseDoubleClickEvent(QMouseEvent* e) {
-  if (m_tool == PlanTool::LineSource || m_tool == PlanTool::Barrier ||
-      m_tool == PlanTool::AreaSource) {
-    // The press before the double click already added the last point.
-    finishShape();
-    return;
-  }
-  QGraphicsView::mouseDoubleClickEvent(e);
-}
-
-void PlanView::keyPressEvent(QKeyEvent* e) {
-  if (e->key() == Qt::Key_Delete && m_selected.valid() && m_selected.kind != ItemKind::Grid) {
-    const ItemRef r = m_selected;
-    m_selected = {};
-    emit deleteRequested(r);
-    return;
-  }
-  if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && !m_drawing.empty()) {
-    finishShape();
-    return;
-  }
-  if (e->key() == Qt::Key_Escape) {
-    m_drawing.clear();
-    updateRubber({});
-    return;
-  }
-  QGraphicsView::keyPressEvent(e);
-}
-
-void PlanView::drawMarks(QPainter& p, const QRectF& device, double metres_per_pixel) {
-  if (!(metres_per_pixel > 0)) return;
-  p.save();
-  const double unit = std::max(1.0, device.width() / 600.0);  // thicker marks on large figures
-  // Scale bar: a round length near a sixth of the width.
-  const double want = device.width() / 6 * metres_per_pixel;
-  const double mag = std::pow(10.0, std::floor(std::log10(want)));
-  double len = mag;
-  for (double k : {1.0, 2.0, 5.0, 10.0})
-    if (k * mag <= want) len = k * mag;
-  const double px = len / metres_per_pixel;
-  const QPointF o(device.left() + 14 * unit, device.bottom() - 16 * unit);
-  p.setPen(QPen(Qt::black, 1.5 * unit));
-  p.setBrush(Qt::NoBrush);
-  p.fillRect(QRectF(o.x(), o.y() - 5 * unit, px / 2, 5 * unit), Qt::black);
-  p.drawRect(QRectF(o.x(), o.y() - 5 * unit, px, 5 * unit));
-  QFont f = p.font();
-  f.setPixelSize(static_cast<int>(11 * unit));
-  p.setFont(f);
-  p.drawText(QPointF(o.x(), o.y() - 8 * unit), QStringLiteral("0"));
-  p.drawText(QPointF(o.x() + px - 10 * unit, o.y() - 8 * unit),
-             QStringLiteral("%1 m").arg(len, 0, 'g', 6));
-  // North arrow at the upper right.
-  const QPointF n(device.right() - 24 * unit, device.top() + 16 * unit);
-  QPolygonF arrow;
-  arrow << n << QPointF(n.x() - 8 * unit, n.y() + 26 * unit) << QPointF(n.x(), n.y() + 20 * unit)
-        << QPointF(n.x() + 8 * unit, n.y() + 26 * unit);
-  p.setBrush(Qt::black);
-  p.drawPolygon(arrow);
-  p.drawText(QRectF(n.x() - 10 * unit, n.y() + 27 * unit, 20 * unit, 14 * unit), Qt::AlignCenter,
-             QStringLiteral("N"));
-  p.restore();
-}
-
-void PlanView::drawForeground(QPainter* p, const QRectF&) {
-  p->save();
-  p->resetTransform();
-  const QRectF device(viewport()->rect());
-  drawMarks(*p, device, 1.0 / std::abs(transform().m11()));
-  if (m_legend)
-    m_legend(*p, QRectF(device.right() - 118, device.top() + 60, 112, device.height() - 66));
-  p->restore();
+  showShapes(shapes);
 }
 
 }  // namespace app::noisemap

@@ -10,24 +10,11 @@
 #include <optional>
 
 #include "app/pages/noise/noise_map/plan_view.h"
+#include "widgets/paste_table.h"
 
 namespace app::noisemap {
 
-// A table that pastes and copies tab-separated rows.
-class PasteTable : public QTableWidget {
-  Q_OBJECT
- public:
-  using QTableWidget::QTableWidget;
-  // Pastes rows of fields at a cell, adding rows as needed.
-  void pasteText(const QString& text, int row, int col);
-
- signals:
-  void rowsAdded();
-  void pasted();
-
- protected:
-  void keyPressEvent(QKeyEvent* e) override;
-};
+using widgets::PasteTable;
 
 // Grid receivers of the contour map.
 struct GridSettings {

@@ -1,0 +1,88 @@
+// The working state of a volume or area source's plume at one receptor: effective meteorology,
+// centroid height, PDF, plume heights and dispersion coefficients with the initial spreads added
+// in quadrature (Cimorelli et al. 2004, sections 5.1–5.5 without plume rise). The steps read and
+// write the state in the model's order; an area source carries it from one evaluation of its
+// integrand to the next, which is part of the result.
+#pragma once
+
+#include "mod/plume.h"
+#include "mod/plume_parts.h"
+
+namespace mod {
+
+// Section-4 values of a volume or area source: meteorology and transport direction at the release
+// height, no plume rise.
+SourceHour setupLowSource(const HourProfiles& h, const PointSource& s);
+
+class LowPlume {
+ public:
+  LowPlume(const HourProfiles& h, const PointSource& s, const SourceHour& sh, double zr)
+      : h_(h), s_(s), sh_(sh), zr_(zr), conv_(!sh.stableBranch) {}
+
+  bool convective() const { return conv_; }
+  // Effective values back to the release-height values.
+  void reset();
+  // Height of the plume centroid: the release height, in the convective layer approaching
+  // mid-layer linearly up to the distance of full mixing.
+  void centroid(double X);
+  // PDF parameters from the current σ_w of the direct plume (convective branch only).
+  void pdf();
+  // Plume heights: the release height, in the convective layer the updraft and downdraft heights.
+  void heights(double X);
+  // The effective (layer-averaged) meteorology; the internal spread that sizes the layer is the
+  // volume's (`volume`) or the area's.
+  void effective(double X, bool volume);
+  // Volume source: σ_y, σ_z with σ_y0, σ_z0 added.
+  void volumeSpread(double X);
+  // Area source: lateral σ_y without an initial spread, and σ_z with σ_z0 added.
+  double areaSigmaY(double X);
+  void areaSpread(double X);
+  // The flat-terrain concentration of the plume with lateral term `fy` and numerator `q`.
+  double concentration(double X, double fy, double q);
+
+  const Eff& stableEff() const { return e_; }
+  const Eff& directEff() const { return d_; }
+  double sigmaY() const { return sy_; }
+
+ private:
+  void sigmaY(double X);
+  void sigmaZ(double X);
+  void totals(double sy0, double sz0);
+
+  // Profile values at z and averages over [lo, hi], remembered for the next call with the same
+  // arguments (the plume often asks again at the same height or for the same layer).
+  const Eff& pointAt(double z);
+  const Eff& layer(double lo, double hi, bool withGradient);
+
+  const HourProfiles& h_;
+  const PointSource& s_;
+  const SourceHour& sh_;
+  const double zr_;
+  const bool conv_;
+  struct Memo {
+    bool valid = false;
+    double lo = 0, hi = 0;
+    Eff value;
+  };
+  Memo point_, layer_, low_;
+  ReflectionPoint reflection_;  // stable branch: point values at the plume height h_s
+  bool haveReflection_ = false;
+  Eff e_, d_;  // stable branch; direct (and indirect) convective plume
+  double zc_ = 0;
+  bool surface_ = false;
+  Pdf pdf_;
+  bool pdfValid_ = false;
+  double pdfSw_ = 0, pdfZc_ = 0;  // what pdf_ was computed from
+  double he_ = 0, hd1_ = 0, hd2_ = 0;
+  double sya_ = 0, sza_ = 0, sza1_ = 0, sza2_ = 0;
+  double sy_ = 0, sz_ = 0, szd1_ = 0, szd2_ = 0;
+};
+
+// Hourly concentration of a volume source at a receptor, µg/m³.
+double volumeConcentration(const HourProfiles& h, const PointSource& s, const SourceHour& sh,
+                           const Receptor& r);
+// Hourly concentration of an area-family source at a receptor, µg/m³.
+double areaConcentration(const HourProfiles& h, const PointSource& s, const SourceHour& sh,
+                         const Receptor& r);
+
+}  // namespace mod
