@@ -239,6 +239,7 @@ void CalculatorPage::setRadio(const std::string& key, int index) { setValue(key,
 bool CalculatorPage::readForm(const FieldFilter& owns) {
   for (const auto& f : m_desc.fields) {
     if (f.result || (owns && !owns(f))) continue;
+    if (m_hook && m_hook->keepsField(f.key)) continue;
     QWidget* w = control(f.key);
     if (!w) continue;
     switch (f.type) {
@@ -329,6 +330,7 @@ void CalculatorPage::writeForm(const FieldFilter& owns) {
 
 void CalculatorPage::showFailure(const core::CheckFailure& f) {
   widgets::showMessage(this, q(f.message), q(f.caption));
+  if (!f.focus.empty() && m_hook && m_hook->focusField(*this, f.focus)) return;
   if (!f.focus.empty())
     if (QWidget* w = control(f.focus)) {
       w->setFocus();

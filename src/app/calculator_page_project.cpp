@@ -20,6 +20,8 @@ core::Values CalculatorPage::formValues(std::string* bad_key) {
       out.setNum(f.key, it->second.num);
       out.setText(f.key, it->second.text);
     }
+    // A field the hook keeps comes from the hook (storeInputs below), never from a hidden control.
+    if (m_hook && m_hook->keepsField(f.key)) continue;
     QWidget* w = control(f.key);
     if (!w) continue;
     switch (f.type) {

@@ -2,23 +2,28 @@
 
 #include <QCommandLineParser>
 
+#include "app/menu_table.h"
 #include "app/version.h"
 
 namespace app {
 
 namespace {
 
-const QString kUsage = QStringLiteral(
-    "用法：kuvacalc [选项]\n"
-    "kuva环评计算：环境影响评价计算工具集（图形界面，同一时间只运行一个）。\n"
-    "\n"
-    "选项：\n"
-    "  -h, --help               显示本说明并退出\n"
-    "  -v, --version            显示版本并退出\n"
-    "  --screenshot FILE        把主窗口画成 PNG 图片 FILE 后退出（无需显示器）\n"
-    "  --page N                 与 --screenshot 同用：主窗口显示第 N 页（1 至 38）\n"
-    "\n"
-    "命令行计算请用 kuvacalc-cli，更新请用 update。\n");
+const QString kUsage =
+    QStringLiteral(
+        "用法：kuvacalc [选项]\n"
+        "kuva环评计算：环境影响评价计算工具集（图形界面，同一时间只运行一个）。\n"
+        "\n"
+        "选项：\n"
+        "  -h, --help               显示本说明并退出\n"
+        "  -v, --version            显示版本并退出\n"
+        "  --screenshot FILE        把主窗口画成 PNG 图片 FILE "
+        "后退出（无需显示器）\n"
+        "  --page N                 与 --screenshot 同用：主窗口显示第 N 页（1 至 "
+        "%1）\n"
+        "\n"
+        "命令行计算请用 kuvacalc-cli，更新请用 update。\n")
+        .arg(kPageCount);
 
 StartRequest printAndExit(QString text, int code) {
   StartRequest r;
@@ -57,7 +62,11 @@ StartRequest parseStartArguments(const QStringList& args) {
           QStringLiteral("未知选项 %1%2")
               .arg(unknown.front().size() == 1 ? QStringLiteral("-") : QStringLiteral("--"),
                    unknown.front()));
-    return usageError(p.errorText());
+    // The parser's own texts are English; the one it can give here is a missing value.
+    for (const QString& name : {QStringLiteral("--screenshot"), QStringLiteral("--page")})
+      if (p.errorText().contains(name))
+        return usageError(QStringLiteral("%1 需要一个值").arg(name));
+    return usageError(QStringLiteral("参数有误"));
   }
   if (p.isSet(help)) return printAndExit(kUsage, 0);
   if (p.isSet(version)) return printAndExit(QStringLiteral("kuvacalc %1\n").arg(kVersionText), 0);
@@ -69,7 +78,10 @@ StartRequest parseStartArguments(const QStringList& args) {
   if (p.isSet(page)) {
     bool ok = false;
     r.options.page = p.value(page).toInt(&ok);
-    if (!ok) return usageError(QStringLiteral("--page 需要一个页号，而不是 %1").arg(p.value(page)));
+    if (!ok || r.options.page < 1 || r.options.page > kPageCount)
+      return usageError(QStringLiteral("--page 需要 1 至 %1 的页号，而不是 %2")
+                            .arg(kPageCount)
+                            .arg(p.value(page)));
   }
   return r;
 }

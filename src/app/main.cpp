@@ -13,6 +13,7 @@
 #include "app/single_instance.h"
 #include "widgets/prompts.h"
 #include "widgets/translations.h"
+#include "widgets/wheel_guard.h"
 
 int main(int argc, char** argv) {
   // The command line first: printing the usage or the version needs no display.
@@ -25,11 +26,14 @@ int main(int argc, char** argv) {
   if (!shot.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
 
+  widgets::useChineseDates();
   QApplication a(argc, argv);
   widgets::loadQtTranslations(a);
+  widgets::installWheelGuard(a);
   QApplication::setApplicationName(QStringLiteral("kuvacalc"));
   QApplication::setOrganizationName(QStringLiteral("kuva"));
-  app::CMainDlg::setDecibelFactory([] { return app::CDecibelCalcDlg::create(); });
+  app::CMainDlg::setDecibelFactory(
+      [](QWidget* owner) { return app::CDecibelCalcDlg::open(owner); });
 
   if (!shot.isEmpty()) {
     app::CMainDlg dlg;

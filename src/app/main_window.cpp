@@ -42,7 +42,7 @@ static void initKuvaResources() { Q_INIT_RESOURCE(kuvacalc); }
 namespace app {
 
 namespace {
-std::function<QWidget*()> g_decibel_factory;
+std::function<QWidget*(QWidget*)> g_decibel_factory;
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -74,7 +74,9 @@ QColor randomClockColour() {
 }
 }  // namespace
 
-void CMainDlg::setDecibelFactory(std::function<QWidget*()> f) { g_decibel_factory = std::move(f); }
+void CMainDlg::setDecibelFactory(std::function<QWidget*(QWidget*)> f) {
+  g_decibel_factory = std::move(f);
+}
 
 CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
   initKuvaResources();
@@ -276,9 +278,11 @@ widgets::CCategoryButton* CMainDlg::categoryButton(int id) const {
 
 void CMainDlg::onCommand(int command) {
   if (command == kDecibelCommand) {
-    if (!g_decibel_factory) return;
-    if (m_decibel) delete m_decibel.data();
-    m_decibel = g_decibel_factory();
+    // One calculator: asked for again, the open one comes to the front with its display.
+    if (!m_decibel) {
+      if (!g_decibel_factory) return;
+      m_decibel = g_decibel_factory(this);
+    }
     if (m_decibel) {
       m_decibel->show();
       m_decibel->raise();
@@ -360,6 +364,18 @@ void CMainDlg::setTopmost(bool on) {
   setWindowFlag(Qt::WindowStaysOnTopHint, on);
   setGeometry(g);
   if (visible) show();
+  // The windows it owns (the decibel calculator, help and guide) stay above it.
+  for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (!w->isWindow() || w->windowType() == Qt::Popup || w->isModal()) continue;
+    const bool shown = w->isVisible();
+    const QRect wg = w->geometry();
+    w->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    w->setGeometry(wg);
+    if (shown) {
+      w->show();
+      w->raise();
+    }
+  }
 }
 
 void CMainDlg::keyPressEvent(QKeyEvent* e) {

@@ -58,8 +58,9 @@ class CMainDlg : public QDialog {
   QWidget* decibelWindow() const { return m_decibel; }
   bool closing() const { return m_close_timer.isActive(); }
 
-  // The decibel calculator window factory; without one the command does nothing.
-  static void setDecibelFactory(std::function<QWidget*()> f);
+  // The decibel calculator window factory, given this window as the owner; without one the
+  // command does nothing.
+  static void setDecibelFactory(std::function<QWidget*(QWidget* owner)> f);
 
   void showAbout();
   void startUpdater();

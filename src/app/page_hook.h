@@ -59,6 +59,21 @@ class PageHook {
   // The page clears its own result fields and result text.
   virtual void clearResults(CalculatorPage& page) { (void)page; }
 
+  // A field the hook holds itself (its control is hidden, the user edits it elsewhere): the
+  // page neither reads its control nor refuses what that control holds; storeInputs() and the
+  // hook's own compute set its value.
+  virtual bool keepsField(const std::string& key) const {
+    (void)key;
+    return false;
+  }
+  // Puts the focus where the user edits the field `key` that a refusal names; return false to
+  // leave it to the page (the field's own control).
+  virtual bool focusField(CalculatorPage& page, const std::string& key) {
+    (void)page;
+    (void)key;
+    return false;
+  }
+
   virtual void loadInputs(CalculatorPage& page, const core::Values& inputs) {
     (void)page;
     (void)inputs;

@@ -65,16 +65,28 @@ bool exportSheet(CalculatorPage& page, const QString& project) {
     }
   }
   const QString proposed = QString::fromStdString(page.desc().title) + QStringLiteral("计算书.pdf");
-  QString path = widgets::chooseSaveFile(&page, QStringLiteral("导出计算书"), proposed,
-                                         QStringLiteral("PDF 文件 (*.pdf);;HTML 文件 (*.html)"));
+  const QString path = chooseSheetFile(page, proposed);
   if (path.isEmpty()) return false;
-  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
   const QString error = writePageSheet(page, path, project);
   if (!error.isEmpty()) {
     widgets::showMessage(&page, error, QStringLiteral("导出计算书"));
     return false;
   }
   return true;
+}
+
+QString chooseSheetFile(QWidget& page, const QString& proposed) {
+  const QString path =
+      widgets::chooseFileToWrite(&page, QStringLiteral("导出计算书"), proposed,
+                                 QStringLiteral("PDF 文件 (*.pdf);;HTML 文件 (*.html)"));
+  if (path.isEmpty()) return {};
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  if (suffix != QLatin1String("pdf") && suffix != QLatin1String("html") &&
+      suffix != QLatin1String("htm")) {
+    widgets::showMessage(&page, kSheetSuffixMessage, QStringLiteral("导出计算书"));
+    return {};
+  }
+  return path;
 }
 
 void installPageMenu(CalculatorPage& page, CMainDlg& main) {

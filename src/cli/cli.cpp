@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -51,16 +52,17 @@ const char* typeName(core::FieldType t) {
 }
 
 void usage(std::ostream& err) {
-  err << "usage: kuvacalc-cli --help | --version\n"
-         "       kuvacalc-cli list\n"
-         "       kuvacalc-cli describe ID\n"
-         "       kuvacalc-cli run ID [key=value ...] [--action NAME] [--json] [--screen3 PATH]\n"
-         "                                [--sheet OUT.pdf]\n"
-         "       kuvacalc-cli project FILE.kuva [--json]\n"
-         "       kuvacalc-cli contour FILE.grd [--levels v1,v2,...] [--json | --geojson]\n"
-         "       kuvacalc-cli noise-map SCENE.geojson [--json] [--grid OUT.grd] [--grid-night "
-         "OUT.grd]\n"
-         "                                [--threads N] [--sources]\n";
+  err << "用法：kuvacalc-cli --help | --version\n"
+         "      kuvacalc-cli list                      列出全部计算器（编号、类别、名称）\n"
+         "      kuvacalc-cli describe 编号              计算器的输入、结果、方法和公式\n"
+         "      kuvacalc-cli run 编号 [键=值 ...] [--action 按钮] [--json] [--screen3 程序]\n"
+         "                                [--sheet 计算书.pdf|.html]\n"
+         "      kuvacalc-cli project 工程.kuva [--json]\n"
+         "      kuvacalc-cli contour 网格.grd [--levels v1,v2,...] [--json | --geojson]\n"
+         "      kuvacalc-cli noise-map 场景.geojson [--json] [--grid 输出.grd] [--grid-night "
+         "输出.grd]\n"
+         "                                [--threads N] [--sources]\n"
+         "值以 @ 开头时从该文件读取（键=@文件）。\n";
 }
 
 int cmdList(std::ostream& out) {
@@ -82,7 +84,7 @@ std::string defaultText(const core::FieldDesc& f) {
 int cmdDescribe(const std::string& id, std::ostream& out, std::ostream& err) {
   const core::CalculatorDesc* d = models::registry().find(id);
   if (!d) {
-    err << "unknown calculator: " << id << " (see kuvacalc-cli list)\n";
+    err << "没有编号为 " << id << " 的计算器（见 kuvacalc-cli list）\n";
     return 2;
   }
   out << d->id << '\t' << d->title << '\n';
@@ -136,14 +138,12 @@ bool readValueArg(const std::string& key, const std::string& raw, std::string& v
   const core::FileRead r = core::readRegularFile(path, value, kMaxValueFileBytes);
   switch (r.status) {
     case core::ReadStatus::Ok: return true;
-    case core::ReadStatus::NotRegular:
-      err << key << ": " << path << " is not a regular file\n";
-      break;
+    case core::ReadStatus::NotRegular: err << key << "：" << path << " 不是普通文件\n"; break;
     case core::ReadStatus::TooLarge:
-      err << key << ": " << path << " is larger than " << (kMaxValueFileBytes >> 20) << " MB\n";
+      err << key << "：" << path << " 文件过大（超过 " << (kMaxValueFileBytes >> 20) << " MB）\n";
       break;
     case core::ReadStatus::Missing:
-    case core::ReadStatus::Unreadable: err << key << ": cannot read " << path << '\n'; break;
+    case core::ReadStatus::Unreadable: err << key << "：无法读取 " << path << '\n'; break;
   }
   return false;
 }
@@ -165,17 +165,17 @@ bool assign(const core::FieldDesc& f, const std::string& text, core::Values& v, 
       v.setNum(f.key, static_cast<double>(p.value));
       return true;
     }
-    err << f.key << ": " << text << " is not one of the choices";
+    err << f.key << "：“" << text << "”不是可选的值";
     for (size_t i = 0; i < f.choices.size(); ++i)
-      err << (i ? ", " : " (") << i << ":" << f.choices[i];
-    err << (f.choices.empty() ? "\n" : ")\n");
+      err << (i ? "，" : "（") << i << ":" << f.choices[i];
+    err << (f.choices.empty() ? "\n" : "）\n");
     return false;
   }
   if (f.type == FieldType::CheckBox) {
     // A check box is off or on.
     const auto p = core::parseInt(text);
     if (!p.ok() || (p.value != 0 && p.value != 1)) {
-      err << f.key << ": " << text << " is not 0 or 1\n";
+      err << f.key << "：“" << text << "”不是 0 或 1\n";
       return false;
     }
     v.setNum(f.key, static_cast<double>(p.value));
@@ -184,7 +184,7 @@ bool assign(const core::FieldDesc& f, const std::string& text, core::Values& v, 
   if (f.type == FieldType::Int) {
     const auto p = core::parseInt(text);
     if (!p.ok()) {
-      err << f.key << ": " << text << " is not a whole number\n";
+      err << f.key << "：“" << text << "”不是整数，请输入一个整数。\n";
       return false;
     }
     v.setNum(f.key, static_cast<double>(p.value));
@@ -192,7 +192,7 @@ bool assign(const core::FieldDesc& f, const std::string& text, core::Values& v, 
   }
   const auto p = core::parseNumber(text);
   if (!p.ok()) {
-    err << f.key << ": " << text << " is not a number\n";
+    err << f.key << "：“" << text << "”不是数字，" << kNumberPrompt << '\n';
     return false;
   }
   v.setNum(f.key, core::storeAs(f.type, p.value));
@@ -271,7 +271,7 @@ void printFailure(const core::CheckFailure& f, bool json, std::ostream& out, std
     const Json j = {{"error", f.message}, {"caption", f.caption}, {"field", f.focus}};
     out << dump(j) << '\n';
   }
-  err << "ERROR: " << f.message;
+  err << "错误：" << f.message;
   if (!f.focus.empty()) err << " [" << f.focus << "]";
   err << '\n';
 }
@@ -283,7 +283,7 @@ int cmdRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
   const core::CalculatorDesc* d = models::registry().find(args[1]);
   if (!d) {
-    err << "unknown calculator: " << args[1] << " (see kuvacalc-cli list)\n";
+    err << "没有编号为 " << args[1] << " 的计算器（见 kuvacalc-cli list）\n";
     return 2;
   }
   core::Values v = core::defaultValues(*d);
@@ -302,25 +302,31 @@ int cmdRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
       json = true;
     } else if (a == "--sheet") {
       if (i + 1 >= args.size() || args[i + 1].empty()) {
-        err << "--sheet needs a file name\n";
+        err << "--sheet 需要一个文件名\n";
         return 2;
       }
       sheet = args[++i];
+      // A sheet is PDF, or HTML for *.html: any other name would get the wrong content.
+      const std::string ext = std::filesystem::path(sheet).extension().string();
+      if (ext != ".pdf" && ext != ".html" && ext != ".htm" && ext != ".PDF" && ext != ".HTML") {
+        err << "--sheet：计算书只能保存为 .pdf 或 .html 文件：" << sheet << '\n';
+        return 2;
+      }
     } else if (a == "--screen3") {
       if (i + 1 >= args.size() || args[i + 1].empty()) {
-        err << "--screen3 needs the path of a screening program\n";
+        err << "--screen3 需要估算程序的路径\n";
         return 2;
       }
       program = args[++i];
       program_given = true;
     } else if (a == "--action") {
       if (i + 1 >= args.size()) {
-        err << "--action needs a name\n";
+        err << "--action 需要一个按钮名称\n";
         return 2;
       }
       action = args[++i];
       if (!d->action(action)) {
-        err << "unknown action: " << action << " (actions:";
+        err << "没有名为 " << action << " 的按钮（可用：";
         for (const auto& x : d->actions) err << ' ' << x.name;
         err << ")\n";
         return 2;
@@ -328,7 +334,7 @@ int cmdRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
     } else {
       const auto eq = a.find('=');
       if (eq == std::string::npos || eq == 0) {
-        err << "expected key=value, got: " << a << '\n';
+        err << "参数应为 键=值，而不是：" << a << '\n';
         return 2;
       }
       const std::string key = a.substr(0, eq);
@@ -338,7 +344,7 @@ int cmdRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return 2;
       }
       if (!given.insert(key).second) {
-        err << key << ": given more than once\n";
+        err << key << "：给出了不止一次\n";
         return 2;
       }
       std::string value;
@@ -359,7 +365,7 @@ int cmdRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return 1;
   }
   if (!d->compute) {
-    err << d->id << ": this calculator has nothing to compute\n";
+    err << d->id << "：此计算器没有可计算的内容\n";
     return 2;
   }
   // The screening calculators run the program named by --screen3, else by KUVA_SCREEN3, else
@@ -374,7 +380,7 @@ int cmdRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
   try {
     o = compute(v, action);
   } catch (const std::exception& e) {
-    err << "ERROR: " << e.what() << '\n';
+    err << "错误：" << e.what() << '\n';
     return 1;
   }
   if (o.failure) {
@@ -402,7 +408,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return 0;
   }
   if (cmd.size() > 1 && cmd[0] == '-') {
-    err << "unknown option: " << cmd << '\n';
+    err << "未知选项：" << cmd << '\n';
     usage(err);
     return 2;
   }
@@ -422,11 +428,11 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return present::runContourCommand(std::vector<std::string>(args.begin() + 1, args.end()), out,
                                       err);
 #else
-    err << "contour: not available in this build\n";
+    err << "contour：此版本不提供\n";
     return 2;
 #endif
   }
-  err << "unknown command: " << cmd << '\n';
+  err << "未知命令：" << cmd << '\n';
   usage(err);
   return 2;
 }

@@ -29,7 +29,8 @@ struct Options {
 };
 
 void usage(std::ostream& err) {
-  err << "usage: kuvacalc-cli noise-map SCENE [--json] [--grid OUT.grd] [--grid-night OUT.grd]\n"
+  err << "用法：kuvacalc-cli noise-map 场景.geojson [--json] [--grid 输出.grd] [--grid-night "
+         "输出.grd]\n"
          "                                    [--threads N] [--sources]\n";
 }
 
@@ -38,7 +39,7 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::ostream
     const std::string& a = args[i];
     auto value = [&](std::string& to) {
       if (i + 1 >= args.size()) {
-        err << "noise-map: " << a << " needs a value\n";
+        err << "noise-map：" << a << " 需要一个值\n";
         return false;
       }
       to = args[++i];
@@ -57,17 +58,17 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::ostream
       if (!value(t)) return false;
       const auto n = core::parseInt(t);
       if (!n.ok() || n.value < 1 || n.value > 1024) {
-        err << "noise-map: threads: " << t << " is not a whole number from 1 to 1024\n";
+        err << "noise-map：线程数 " << t << " 应为 1 到 1024 的整数\n";
         return false;
       }
       o.threads = static_cast<int>(n.value);
     } else if (!a.empty() && a[0] == '-') {
-      err << "noise-map: unknown option " << a << '\n';
+      err << "noise-map：未知选项 " << a << '\n';
       return false;
     } else if (o.scene.empty()) {
       o.scene = a;
     } else {
-      err << "noise-map: more than one scene file given\n";
+      err << "noise-map：给出了不止一个场景文件\n";
       return false;
     }
   }
@@ -188,7 +189,7 @@ bool writeGrid(const np::GridResult& g, const std::vector<float>& values, const 
   // Points inside a building (NaN) are written as Surfer's blank value.
   std::string why;
   if (!present::writeGrdFile(d, path, &why)) {
-    err << "noise-map: " << why << '\n';
+    err << "noise-map：" << why << '\n';
     return false;
   }
   return true;
@@ -202,13 +203,13 @@ bool outputsSound(const Options& o, const std::vector<std::string>& inputs, std:
     const char* option = out == &o.grid ? "--grid" : "--grid-night";
     for (const auto& in : inputs)
       if (*out == in || core::sameFile(*out, in)) {
-        err << "noise-map: " << option << ' ' << *out << " is an input of the run (" << in
-            << "); name another file\n";
+        err << "noise-map：" << option << ' ' << *out << " 是本次计算读取的文件（" << in
+            << "），请另选输出文件\n";
         return false;
       }
   }
   if (!o.grid.empty() && (o.grid == o.grid_night || core::sameFile(o.grid, o.grid_night))) {
-    err << "noise-map: --grid and --grid-night name the same file " << o.grid << '\n';
+    err << "noise-map：--grid 与 --grid-night 是同一个文件 " << o.grid << '\n';
     return false;
   }
   return true;
@@ -221,17 +222,17 @@ int runNoiseMapCommand(const std::vector<std::string>& args, std::ostream& out, 
   if (!parseOptions(args, o, err)) return 2;
   const np::SceneReadResult scene = np::readSceneFile(o.scene);
   if (!scene.ok()) {
-    err << "noise-map: " << scene.error << '\n';
+    err << "noise-map：" << scene.error << '\n';
     return 2;
   }
   const bool want_grid = !o.grid.empty() || !o.grid_night.empty();
   if (want_grid && !scene.scene->grid) {
-    err << "noise-map: " << o.scene << " has no grid feature\n";
+    err << "noise-map：" << o.scene << " 中没有计算网格\n";
     return 2;
   }
   if (!outputsSound(o, scene.inputs, err)) return 2;
   if (!o.json)
-    for (const auto& w : scene.warnings) err << "warning: " << w << '\n';
+    for (const auto& w : scene.warnings) err << "提示：" << w << '\n';
   const np::ReceptorsResult res =
       np::computeReceptors(*scene.scene, computeOptions(o, "receptors"));
   if (o.json)
@@ -241,7 +242,7 @@ int runNoiseMapCommand(const std::vector<std::string>& args, std::ostream& out, 
   if (!want_grid) return 0;
   const np::GridResult g = np::computeGrid(*scene.scene, computeOptions(o, "grid points"));
   if (!g.error.empty()) {
-    err << "noise-map: " << g.error << '\n';
+    err << "noise-map：" << g.error << '\n';
     return 2;
   }
   if (!o.grid.empty() && !writeGrid(g, g.day, o.grid, err)) return 1;

@@ -104,12 +104,12 @@ bool haveSheetWriter() { return static_cast<bool>(sheetWriter()); }
 bool writeSheetFor(const core::CalculatorDesc& desc, const core::Values& inputs,
                    const core::Outcome& outcome, const std::string& path, std::ostream& err) {
   if (!sheetWriter()) {
-    err << "--sheet: not available in this build\n";
+    err << "--sheet：此版本不提供计算书\n";
     return false;
   }
   const std::string e = sheetWriter()(present::buildSheet(desc, inputs, outcome, now()), path);
   if (!e.empty()) {
-    err << "ERROR: " << e << '\n';
+    err << "错误：" << e << '\n';
     return false;
   }
   return true;
@@ -124,21 +124,21 @@ int runProjectCommand(const std::vector<std::string>& args, std::ostream& out, s
     else if (path.empty() && args[i].rfind("--", 0) != 0)
       path = args[i];
     else {
-      err << "usage: kuvacalc-cli project FILE.kuva [--json]\n";
+      err << "用法：kuvacalc-cli project 工程.kuva [--json]\n";
       return 2;
     }
   }
   if (path.empty()) {
-    err << "usage: kuvacalc-cli project FILE.kuva [--json]\n";
+    err << "用法：kuvacalc-cli project 工程.kuva [--json]\n";
     return 2;
   }
   const auto& reg = models::registry();
   const core::ProjectRead r = core::loadProject(reg, path);
   if (!r.ok) {
-    err << "ERROR: " << r.error << '\n';
+    err << "错误：" << r.error << '\n';
     return 2;
   }
-  for (const auto& s : r.skipped) err << "skipped (unknown to this version): " << s << '\n';
+  for (const auto& s : r.skipped) err << "已跳过（此版本不认识）：" << s << '\n';
 
   int status = 0;
   nlohmann::ordered_json all = nlohmann::ordered_json::array();
@@ -154,7 +154,7 @@ int runProjectCommand(const std::vector<std::string>& args, std::ostream& out, s
     if (runArgs(d, p->inputs, json, files, run, why))
       rc = runCli(run, o, e);
     else
-      e << "ERROR: " << why << '\n';
+      e << "错误：" << why << '\n';
     if (rc != 0) status = std::max(status, 1);
     if (!e.str().empty()) err << d.id << ": " << e.str();
     if (!json) {

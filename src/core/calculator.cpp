@@ -111,7 +111,9 @@ std::string displayValue(const FieldDesc& f, const Values& v) {
   }
   switch (f.type) {
     case FieldType::Float: return formatFloatField(static_cast<float>(x));
-    case FieldType::Double: return formatDoubleField(x);
+    // A computed double shows what a reader takes in (6 significant digits); an input shows
+    // every digit it holds.
+    case FieldType::Double: return f.result ? cformat("%.6g", x) : formatDoubleField(x);
     case FieldType::Choice: {
       const int i = static_cast<int>(x);
       if (i >= 0 && static_cast<size_t>(i) < f.choices.size())

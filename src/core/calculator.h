@@ -55,6 +55,12 @@ struct FieldDesc {
     if (!u.empty()) symbol_unit = std::move(u);
     return *this;
   }
+  // What the field is, for sheets, when its label does not say it (a "～" between two limits).
+  std::string sheet_name;
+  FieldDesc& named(std::string n) {
+    sheet_name = std::move(n);
+    return *this;
+  }
 };
 
 // A field as a calculation sheet lists it: what it is, its formula symbol and its unit.

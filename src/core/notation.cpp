@@ -193,7 +193,7 @@ Notation notationOf(const FieldDesc& f) {
   std::u32string name = trim(collapse(trim(head, U":：(（,，") + after), U":：(（,，");
   if (name.empty()) name = trim(collapse(label), U":：(（,，");
   if (name.empty()) name = decode(f.group);  // a radio group without a label of its own
-  n.name = encode(name);
+  n.name = f.sheet_name.empty() ? encode(name) : f.sheet_name;
 
   if (!f.symbol.empty())
     n.symbol = f.symbol;

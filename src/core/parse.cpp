@@ -84,13 +84,13 @@ ParsedInt parseInt(std::string_view text) {
 
 std::string describe(ParseError e) {
   switch (e) {
-    case ParseError::None: return "ok";
-    case ParseError::Empty: return "empty";
-    case ParseError::NotANumber: return "not a number";
-    case ParseError::ExtraText: return "not a number (extra text after it)";
-    case ParseError::OutOfRange: return "out of range";
+    case ParseError::None: return "正确";
+    case ParseError::Empty: return "为空";
+    case ParseError::NotANumber: return "不是数字";
+    case ParseError::ExtraText: return "不是数字（数字后面还有文字）";
+    case ParseError::OutOfRange: return "超出范围";
   }
-  return "unknown error";
+  return "无法识别";
 }
 
 std::size_t jsonNestingDepth(std::string_view text) {

@@ -33,6 +33,24 @@ std::string inputText(const core::FieldDesc& f, const core::Values& v) {
   return core::shownValue(f, val);
 }
 
+// A large number the field shows in exponent form ("4.18256e+07") is printed whole, with its
+// thousands grouped ("41,825,632"), as long as that fits in a sheet's cell.
+std::string readableNumber(const core::FieldDesc& f, const core::Values& v, std::string shown) {
+  const bool numeric = f.type == core::FieldType::Float || f.type == core::FieldType::Double;
+  if (!numeric || !v.has(f.key) || shown.find('e') == std::string::npos) return shown;
+  const double x = v.num(f.key);
+  if (!std::isfinite(x) || std::fabs(x) < 1e6 || std::fabs(x) >= 1e15) return shown;
+  std::string fixed = core::cformat(std::floor(x) == x ? "%.0f" : "%.2f", x);
+  const size_t point = fixed.find('.');
+  const size_t digits_end = point == std::string::npos ? fixed.size() : point;
+  const size_t digits_begin = fixed[0] == '-' ? 1 : 0;
+  for (size_t i = digits_end; i > digits_begin + 3;) {
+    i -= 3;
+    fixed.insert(i, 1, ',');
+  }
+  return fixed;
+}
+
 SheetRow sheetRow(const core::FieldDesc& f, std::string value) {
   const core::Notation n = core::notationOf(f);
   return {n.name, n.symbol, std::move(value), n.unit};
@@ -256,13 +274,14 @@ CalcSheet buildSheet(const core::CalculatorDesc& desc, const core::Values& input
   for (const auto& f : desc.fields) {
     if (f.result) {
       if (outcome.results.has(f.key))
-        s.results.push_back(sheetRow(f, core::displayValue(f, outcome.results)));
+        s.results.push_back(sheetRow(
+            f, readableNumber(f, outcome.results, core::displayValue(f, outcome.results))));
       continue;
     }
     // A value the compute rewrote is shown as the page then shows it.
     const core::Values& from_values =
         outcome.updated_inputs.has(f.key) ? outcome.updated_inputs : inputs;
-    s.inputs.push_back(sheetRow(f, inputText(f, from_values)));
+    s.inputs.push_back(sheetRow(f, readableNumber(f, from_values, inputText(f, from_values))));
   }
   // The result text line by line, without carriage returns, cut at the line limit.
   size_t at = 0, lines = 0;

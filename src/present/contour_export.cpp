@@ -282,7 +282,7 @@ struct ContourArgs {
   Output output = Output::Text;
 };
 
-constexpr const char* kUsage = "usage: contour FILE.grd [--levels v1,v2,...] [--json | --geojson]";
+constexpr const char* kUsage = "用法：contour 网格.grd [--levels v1,v2,...] [--json | --geojson]";
 
 // "0.1,0.2,0.5" -> levels; an empty item or one that is not a finite number is refused.
 bool parseLevels(const std::string& text, std::vector<float>& levels, std::ostream& err) {
@@ -292,8 +292,8 @@ bool parseLevels(const std::string& text, std::vector<float>& levels, std::ostre
     const std::string item = text.substr(begin, end == std::string::npos ? end : end - begin);
     const core::ParsedNumber n = core::parseNumber(item);
     if (!n.ok() || !std::isfinite(static_cast<float>(n.value))) {
-      err << "levels: '" << item << "' is "
-          << (n.ok() ? std::string("out of range") : core::describe(n.error)) << '\n';
+      err << "levels：“" << item << "”"
+          << (n.ok() ? std::string("超出范围") : core::describe(n.error)) << '\n';
       return false;
     }
     levels.push_back(static_cast<float>(n.value));
@@ -307,23 +307,23 @@ bool parseArgs(const std::vector<std::string>& args, ContourArgs& a, std::ostrea
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& w = args[i];
     if (w == "--levels") {
-      if (a.has_levels) return err << "--levels given twice\n", false;
-      if (i + 1 >= args.size()) return err << "--levels needs a list of values\n", false;
+      if (a.has_levels) return err << "--levels 给出了不止一次\n", false;
+      if (i + 1 >= args.size()) return err << "--levels 需要一列数值\n", false;
       a.has_levels = true;
       if (!parseLevels(args[++i], a.levels, err)) return false;
     } else if (w == "--json" || w == "--geojson") {
-      if (output_given) return err << w << ": only one of --json and --geojson\n", false;
+      if (output_given) return err << w << "：--json 与 --geojson 只能选一个\n", false;
       output_given = true;
       a.output = w == "--json" ? Output::Json : Output::GeoJson;
     } else if (w.size() > 1 && w[0] == '-') {
-      return err << "unknown option: " << w << '\n', false;
+      return err << "未知选项：" << w << '\n', false;
     } else if (a.path.empty()) {
       a.path = w;
     } else {
-      return err << "unexpected argument: " << w << '\n', false;
+      return err << "多余的参数：" << w << '\n', false;
     }
   }
-  if (a.path.empty()) return err << "missing grid file\n", false;
+  if (a.path.empty()) return err << "缺少网格文件\n", false;
   return true;
 }
 
@@ -339,7 +339,7 @@ int runContourCommand(const std::vector<std::string>& args, std::ostream& out, s
   GrdReadDetails details;
   const GrdReadStatus status = readGrdFile(a.path, grid, &details);
   if (status != GrdReadStatus::Ok) {
-    err << "ERROR: " << grdReadMessage(status, a.path, &details) << '\n';
+    err << "错误：" << grdReadMessage(status, a.path, &details) << '\n';
     return 1;
   }
   ContourSet set(grid);
@@ -352,7 +352,7 @@ int runContourCommand(const std::vector<std::string>& args, std::ostream& out, s
     switch (a.output) {
       case Output::Text:
         if (!set.traceAll()) {
-          err << "ERROR: " << kMsgTraceAllocFailed << '\n';
+          err << "错误：" << kMsgTraceAllocFailed << '\n';
           return 1;
         }
         writeContourText(out, set);
@@ -363,12 +363,12 @@ int runContourCommand(const std::vector<std::string>& args, std::ostream& out, s
     }
   } catch (const std::bad_alloc&) {
     out.flush();
-    err << "ERROR: " << kMsgTraceAllocFailed << '\n';
+    err << "错误：" << kMsgTraceAllocFailed << '\n';
     return 1;
   }
   out.flush();
   if (!out) {
-    err << "ERROR: the contour lines could not be written\n";
+    err << "错误：无法写出等值线\n";
     return 1;
   }
   return 0;

@@ -4,7 +4,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <system_error>
 
 #include "core/file_io.h"
@@ -30,6 +34,46 @@ XlsxResult failure(XlsxResult::Status s, std::string message) {
 
 std::string libraryError(lxw_error e) { return lxw_strerror(e); }
 
+// A cell text that is a plain decimal number ("-12.50", "3e-05"; no leading zero before a
+// digit, no blanks, no thousands separators), as its value and the number format that shows
+// it as the table did: as many decimals, in scientific notation when it was.
+struct NumberCell {
+  double value = 0;
+  std::string format;
+};
+
+std::optional<NumberCell> numberCell(const std::string& s) {
+  std::size_t i = 0;
+  if (i < s.size() && (s[i] == '-' || s[i] == '+')) ++i;
+  const std::size_t int_start = i;
+  while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i;
+  const std::size_t int_digits = i - int_start;
+  if (int_digits > 1 && s[int_start] == '0') return std::nullopt;  // "007" is a code
+  std::size_t decimals = 0;
+  if (i < s.size() && s[i] == '.') {
+    ++i;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++decimals;
+  }
+  if (int_digits + decimals == 0) return std::nullopt;
+  bool exponent = false;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    std::size_t j = i + 1;
+    if (j < s.size() && (s[j] == '-' || s[j] == '+')) ++j;
+    const std::size_t digits = j;
+    while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) ++j;
+    if (j == digits) return std::nullopt;
+    exponent = true;
+    i = j;
+  }
+  if (i != s.size()) return std::nullopt;
+  NumberCell n;
+  n.value = std::strtod(s.c_str(), nullptr);
+  if (!std::isfinite(n.value)) return std::nullopt;
+  n.format = decimals ? "0." + std::string(decimals, '0') : "0";
+  if (exponent) n.format += "E+00";
+  return n;
+}
+
 // Writes the whole workbook to `file`; returns an empty text on success.
 std::string writeWorkbook(const std::string& file, const XlsxTable& t) {
   lxw_workbook_options options{};
@@ -45,12 +89,24 @@ std::string writeWorkbook(const std::string& file, const XlsxTable& t) {
     const lxw_error e = worksheet_write_string(ws, 0, c, t.headers[c].c_str(), nullptr);
     if (e != LXW_NO_ERROR) error = libraryError(e);
   }
+  // Numbers are numeric cells (they add up and take number formats), texts stay texts.
+  std::map<std::string, lxw_format*> formats;
   for (size_t r = 0; error.empty() && r < t.rows; ++r) {
     for (lxw_col_t c = 0; error.empty() && c < cols; ++c) {
       const std::string text = t.cell(r, c);
       if (text.empty()) continue;
-      const lxw_error e =
-          worksheet_write_string(ws, static_cast<lxw_row_t>(r + 1), c, text.c_str(), nullptr);
+      const auto row = static_cast<lxw_row_t>(r + 1);
+      lxw_error e = LXW_NO_ERROR;
+      if (const auto n = numberCell(text)) {
+        lxw_format*& f = formats[n->format];
+        if (!f) {
+          f = workbook_add_format(wb);
+          format_set_num_format(f, n->format.c_str());
+        }
+        e = worksheet_write_number(ws, row, c, n->value, f);
+      } else {
+        e = worksheet_write_string(ws, row, c, text.c_str(), nullptr);
+      }
       if (e != LXW_NO_ERROR) error = libraryError(e);
     }
   }

@@ -1,7 +1,8 @@
 // Writing a result table as a spreadsheet file (.xlsx).
 //
-// The sheet holds the column names in its first row and one row per record below, every value
-// written as a text cell exactly as given (numbers stay the texts the table shows). The file
+// The sheet holds the column names in its first row and one row per record below. A value that
+// is a plain number ("12", "-0.0500", "1.5e-07") is a numeric cell whose number format shows it
+// with the decimals the table showed; every other value is a text cell exactly as given. The file
 // appears under its final name only when it is complete: the workbook is written to a temporary
 // file in the same folder and then renamed over the target, so a failed export never leaves a
 // half-written file under the chosen name and never destroys an existing one.

@@ -93,9 +93,17 @@ std::string writePdf(const present::CalcSheet& s, const std::string& path,
     if (!picture_png.empty()) {
       QImage img;
       if (img.loadFromData(QByteArray::fromStdString(picture_png), "PNG")) {
-        // As large as on a screen of 96 dpi, at most the text width.
-        const int width = std::min(page.width(), img.width() * kResolution / 96);
-        img = img.scaledToWidth(width, Qt::SmoothTransformation);
+        // As large as on a screen of 96 dpi, at most the text width and nine tenths of a page's
+        // text height (room for its heading): a figure is never cut or split across pages. The
+        // document draws an image at its size in 96-dpi units times the writer's resolution /
+        // 96: the pixels are kept at the writer's resolution and marked so (pixel ratio).
+        const double ratio = static_cast<double>(kResolution) / 96.0;
+        const double scale = std::min({ratio, static_cast<double>(page.width()) / img.width(),
+                                       0.9 * body.height() / img.height()});
+        img = img.scaled(std::max(1, static_cast<int>(img.width() * scale)),
+                         std::max(1, static_cast<int>(img.height() * scale)), Qt::KeepAspectRatio,
+                         Qt::SmoothTransformation);
+        img.setDevicePixelRatio(ratio);
         doc.addResource(QTextDocument::ImageResource, QUrl(QString::fromLatin1(kPictureUrl)), img);
         options.picture_src = kPictureUrl;
       }

@@ -11,7 +11,7 @@ namespace models::tools {
 namespace {
 
 constexpr const char* kGroupParams = "地表沉陷预测 概率积分法模型  参数输入";
-constexpr const char* kGroupPoint = "预测点计算和伤害半径计算";
+constexpr const char* kGroupPoint = "预测点计算";
 constexpr double kPi = std::numbers::pi;
 constexpr double kDeg = kPi / 180;
 // Curvature of a fully mined panel's edge relative to W0 / r^2 (the maximum of the Gaussian
@@ -126,13 +126,13 @@ const core::CalculatorDesc& subsidenceDesc() {
     core::Form<S> form(kGroupParams);
     form.bind("H0", &S::depth_m, 1001, "平均采深H0[m]");
     form.bind("tanb", &S::tan_beta, 1002, "影响角正切tgβ");
-    form.bind("theta", &S::theta_deg, 1003, "最大下沉角θ[deg]");
+    form.bind("theta", &S::theta_deg, 1003, "最大下沉角θ[°]");
     form.bind("p", &S::length_m, 1004, "工作面走向长p[m]");
     form.bind("a", &S::width_m, 1005, "工作面沿倾斜方向的水平距离a[m]");
     form.bind("m", &S::thickness_m, 1006, "采厚m[m]");
     form.bind("q", &S::q, 1007, "下沉系数q");
     form.bind("b", &S::b, 1008, "水平移动系数b");
-    form.bind("alpha", &S::dip_deg, 1009, "煤层倾角α[deg]");
+    form.bind("alpha", &S::dip_deg, 1009, "煤层倾角α[°]");
     form.group(kGroupPoint);
     form.bind("X", &S::x_m, 1010, "预测地表点(X，Y)[m]  X").tooltip =
         "沿走向，自工作面开切边界起算；工作面位于 0≤X≤p";

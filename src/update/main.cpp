@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "update: 未知选项 %s\n请用 update --help 查看用法。\n", a);
     return 2;
   }
+  widgets::useChineseDates();
   QApplication a(argc, argv);
   widgets::loadQtTranslations(a);
   QApplication::setApplicationName(QStringLiteral("update"));

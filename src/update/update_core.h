@@ -11,7 +11,7 @@
 namespace update {
 
 // Texts of the updater dialog.
-inline constexpr const char* kTitle = "kuva环评计算器自动更新程序V1.0";
+inline constexpr const char* kTitle = "kuva环评计算器自动更新程序 V" KUVA_VERSION;
 inline constexpr const char* kIntro =
     "  "
     "欢迎使用kuva环评计算器自动更新程序，该程序将使用互联网升级您的程序，请确认系统已经联接上互联网"

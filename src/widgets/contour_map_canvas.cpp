@@ -209,13 +209,19 @@ void ContourMapCanvas::drawLegend(QPainter& p, double dpi_x, double dpi_y) {
   const int sample = r.width() / 3;
   p.setFont(labelFont(font(), dpi_y));
   const QFontMetricsF fm(p.font());
+  if (!m_value_title.isEmpty()) {
+    p.setPen(Qt::black);
+    p.drawText(u.dev(r.left, r.top) + QPointF(0, fm.ascent()), m_value_title);
+  }
   for (int k = 0; k < m_styles->count(); ++k) {
     const present::LevelStyle& s = m_styles->entries()[static_cast<std::size_t>(k)];
-    const int y = r.top - 20 * (k + 1);
+    const int y = r.top - 20 * (k + 1 + (m_value_title.isEmpty() ? 0 : 1));
     p.setPen(stylePen(s, dpi_x, u));
     p.drawLine(u.dev(r.left, y), u.dev(r.left + sample, y));
     p.setPen(Qt::black);
-    p.drawText(u.dev(r.left + sample + 10, y + 10) + QPointF(0, fm.ascent()), gText(s.value));
+    // Four significant digits: a level read off a map needs no more.
+    p.drawText(u.dev(r.left + sample + 10, y + 10) + QPointF(0, fm.ascent()),
+               QString::fromStdString(core::cformat("%.4g", static_cast<double>(s.value))));
   }
 }
 

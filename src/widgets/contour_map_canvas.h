@@ -32,6 +32,8 @@ class ContourMapCanvas : public QWidget {
   void showPictureItem();  // creates the picture item at its initial rectangle
   bool hasPictureItem() const { return m_hasPicture; }
   void setBackground(const QImage& image) { m_background = image; }
+  // The quantity and unit of the values, written above the legend ("浓度 [mg/m³]").
+  void setValueTitle(const QString& title) { m_value_title = title; }
   void setBackgroundAlpha(int alpha) { m_alpha = alpha; }
   int backgroundAlpha() const { return m_alpha; }
 
@@ -81,6 +83,7 @@ class ContourMapCanvas : public QWidget {
 
   QRect m_rects[3];
   bool m_hasPicture = false;
+  QString m_value_title;
   QImage m_background;
   int m_alpha = 255;
   present::ContourSet* m_set = nullptr;

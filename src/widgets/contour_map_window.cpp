@@ -106,6 +106,8 @@ void ContourMapWindow::load(const QString& path) {
   }
   m_set = std::make_unique<present::ContourSet>(m_grid);
   m_set->buildDefaultLevels();
+  // A line at zero where the field starts from zero (the edge of a plume) says nothing.
+  if (m_grid.zmin == 0.0f && m_grid.zmax > 0.0f) m_set->levels().remove(0.0f);
   retrace();
   m_styles.resetToDefaults(m_set->levels());
   m_canvas->setContours(m_set.get(), &m_styles);
@@ -179,8 +181,8 @@ void ContourMapWindow::copyToClipboard() {
 }
 
 void ContourMapWindow::saveImage() {
-  QString path = chooseSaveFile(this, QStringLiteral("保存图片"), QStringLiteral("等值线图.png"),
-                                QStringLiteral("PNG 图片 (*.png);;SVG 图形 (*.svg)"));
+  QString path = chooseFileToWrite(this, QStringLiteral("保存图片"), QStringLiteral("等值线图.png"),
+                                   QStringLiteral("PNG 图片 (*.png);;SVG 图形 (*.svg)"));
   if (path.isEmpty()) return;
   const QString suffix = QFileInfo(path).suffix().toLower();
   bool ok = false;
@@ -217,8 +219,8 @@ void ContourMapWindow::exportContours() {
     return;
   }
   const QString path =
-      chooseSaveFile(this, QStringLiteral("导出等值线"), QStringLiteral("等值线.geojson"),
-                     QStringLiteral("GeoJSON (*.geojson *.json)"));
+      chooseFileToWrite(this, QStringLiteral("导出等值线"), QStringLiteral("等值线.geojson"),
+                        QStringLiteral("GeoJSON (*.geojson *.json)"));
   if (path.isEmpty()) return;
   std::string why;
   if (!present::saveContourGeoJson(*m_set, path.toStdString(), &why))

@@ -9,7 +9,9 @@
 #include <QGraphicsSimpleTextItem>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QWheelEvent>
 #include <cmath>
 
@@ -159,8 +161,26 @@ void PlanView::fitAll() {
   r.adjust(-margin, -margin, margin, margin);
   scene()->setSceneRect(
       r.adjusted(-10 * r.width(), -10 * r.height(), 10 * r.width(), 10 * r.height()));
-  fitInView(r, Qt::KeepAspectRatio);
   m_fitted = true;
+  // A hidden view (a project opened while another page shows) has no size to fit into yet: it
+  // fits when it is shown.
+  m_fit_pending = !isVisible();
+  if (!m_fit_pending) fitInView(r, Qt::KeepAspectRatio);
+}
+
+void PlanView::setMarkScale(double scale) {
+  for (QGraphicsItem* it : scene()->items())
+    if (it->flags() & QGraphicsItem::ItemIgnoresTransformations) it->setScale(scale);
+}
+
+void PlanView::showEvent(QShowEvent* e) {
+  QGraphicsView::showEvent(e);
+  if (m_fit_pending) fitAll();
+}
+
+void PlanView::resizeEvent(QResizeEvent* e) {
+  QGraphicsView::resizeEvent(e);
+  if (m_fit_pending && isVisible()) fitAll();
 }
 
 void PlanView::setTool(int tool, PlanDraw draws) {

@@ -92,6 +92,9 @@ class PlanView : public QGraphicsView {
 
   // Zooms to show everything drawn.
   void fitAll();
+  // Labels and markers keep their size on the screen whatever the zoom; a figure drawn at
+  // `scale` times the screen's resolution draws them `scale` times larger (1 restores them).
+  void setMarkScale(double scale);
 
   static QPointF toScene(PlanPoint w) { return {w.x, -w.y}; }
   static PlanPoint toWorld(QPointF s) { return {s.x(), -s.y()}; }
@@ -111,6 +114,8 @@ class PlanView : public QGraphicsView {
 
  protected:
   void wheelEvent(QWheelEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
@@ -141,6 +146,7 @@ class PlanView : public QGraphicsView {
   QPointF m_press_scene;
   QPointF m_press_item_pos;  // position of the item being moved when pressed
   bool m_fitted = false;
+  bool m_fit_pending = false;  // fitAll() ran while hidden
   std::function<void(QPainter&, const QRectF&)> m_legend;
 };
 

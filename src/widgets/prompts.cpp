@@ -1,8 +1,12 @@
 #include "widgets/prompts.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSpacerItem>
 
 namespace widgets {
 namespace {
@@ -24,7 +28,13 @@ void showMessage(QWidget* parent, const QString& text, const QString& caption) {
     g_message(parent, text, caption);
     return;
   }
-  QMessageBox::information(parent, caption, text, QMessageBox::Ok);
+  QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, parent);
+  // A short message still leaves room for the whole caption in the title bar.
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+    grid->addItem(new QSpacerItem(box.fontMetrics().horizontalAdvance(caption) + 140, 0,
+                                  QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  box.exec();
 }
 
 bool askQuestion(QWidget* parent, const QString& text, const QString& caption) {
@@ -50,8 +60,34 @@ int askChoice(QWidget* parent, const QString& text, const QStringList& buttons,
 QString chooseSaveFile(QWidget* parent, const QString& title, const QString& proposedPath,
                        const QString& filter) {
   if (g_save) return g_save(parent, title, proposedPath, filter);
-  return QFileDialog::getSaveFileName(parent, title, proposedPath, filter, nullptr,
-                                      QFileDialog::DontConfirmOverwrite);
+  QString selected;
+  const QString path = QFileDialog::getSaveFileName(parent, title, proposedPath, filter, &selected,
+                                                    QFileDialog::DontConfirmOverwrite);
+  return path.isEmpty() ? path : withFilterSuffix(path, selected);
+}
+
+QString withFilterSuffix(const QString& path, const QString& selectedFilter) {
+  if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty()) return path;
+  static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+  const QRegularExpressionMatch m = pattern.match(selectedFilter);
+  return m.hasMatch() ? path + QLatin1Char('.') + m.captured(1) : path;
+}
+
+QString replaceQuestion(const QString& fileName) {
+  return QStringLiteral("%1 已存在。\n要替换它吗？").arg(fileName);
+}
+
+QString chooseFileToWrite(QWidget* parent, const QString& title, const QString& proposedPath,
+                          const QString& filter) {
+  QString proposed = proposedPath;
+  for (;;) {
+    const QString path = withFilterSuffix(chooseSaveFile(parent, title, proposed, filter),
+                                          filter.section(";;", 0, 0));
+    if (path.isEmpty()) return {};
+    const QFileInfo info(path);
+    if (!info.exists() || askQuestion(parent, replaceQuestion(info.fileName()), title)) return path;
+    proposed = path;
+  }
 }
 
 QString chooseOpenFile(QWidget* parent, const QString& title, const QString& dir,

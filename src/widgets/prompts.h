@@ -46,4 +46,15 @@ QString chooseSaveFile(QWidget* parent, const QString& title, const QString& pro
 QString chooseOpenFile(QWidget* parent, const QString& title, const QString& dir,
                        const QString& filter);
 
+// A name typed without an extension gets the first extension of the chosen filter
+// ("SVG 图形 (*.svg)" makes "图" into "图.svg").
+QString withFilterSuffix(const QString& path, const QString& selectedFilter);
+// The question asked before a file is replaced.
+QString replaceQuestion(const QString& fileName);
+// The save dialog for a file the program is about to write: a name without an extension gets
+// the selected filter's (the first filter's, from a test's sink); an existing file is replaced
+// only when the user says so, "no" offering the dialog again. Empty when cancelled.
+QString chooseFileToWrite(QWidget* parent, const QString& title, const QString& proposedPath,
+                          const QString& filter);
+
 }  // namespace widgets

@@ -56,10 +56,19 @@ SitePlanPanel::SitePlanPanel(PlanView* plan, const QString& caption, QWidget* pa
   v->addWidget(new QLabel(
       QStringLiteral("两个控制点：图片上的像素位置（自左上角起，向下为正）及其坐标（m）"), this));
   m_table = new PasteTable(2, 4, this);
+  m_table->setObjectName(QStringLiteral("sitePlanPoints"));
   m_table->setHorizontalHeaderLabels({QStringLiteral("像素 u"), QStringLiteral("像素 v"),
                                       QStringLiteral("X (m)"), QStringLiteral("Y (m)")});
   m_table->setVerticalHeaderLabels({QStringLiteral("点1"), QStringLiteral("点2")});
-  m_table->setFixedHeight(90);
+  // Both rows and every header in full, without scroll bars.
+  m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  m_table->horizontalHeader()->setMinimumSectionSize(
+      m_table->fontMetrics().horizontalAdvance(QStringLiteral("像素 u")) + 24);
+  m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  m_table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  m_table->setFixedHeight(m_table->horizontalHeader()->sizeHint().height() +
+                          2 * m_table->verticalHeader()->defaultSectionSize() +
+                          2 * m_table->frameWidth() + 2);
   v->addWidget(m_table);
   auto* orow = new QHBoxLayout;
   orow->addWidget(new QLabel(QStringLiteral("不透明度"), this));
@@ -77,7 +86,12 @@ SitePlanPanel::SitePlanPanel(PlanView* plan, const QString& caption, QWidget* pa
     if (!path.isEmpty()) load(path);
   });
   connect(remove, &QPushButton::clicked, this, [this] { clear(); });
-  connect(m_table, &QTableWidget::itemChanged, this, [this] {
+  auto placementTyped = [this] {
+    // Two control points only: rows pasted past them are dropped.
+    if (m_table->rowCount() > 2) {
+      const QSignalBlocker block(m_table);
+      m_table->setRowCount(2);
+    }
     auto cell = [this](int r, int c) {
       const QTableWidgetItem* it = m_table->item(r, c);
       return it ? it->text().toDouble() : 0.0;
@@ -88,7 +102,10 @@ SitePlanPanel::SitePlanPanel(PlanView* plan, const QString& caption, QWidget* pa
               {cell(1, 2), cell(1, 3)}};
     apply();
     emit changed();
-  });
+  };
+  // A paste applies as typing does.
+  connect(m_table, &QTableWidget::itemChanged, this, placementTyped);
+  connect(m_table, &PasteTable::pasted, this, placementTyped);
   connect(m_slider, &QSlider::valueChanged, this, [this](int value) { setOpacity(value); });
 }
 

@@ -1,13 +1,16 @@
 // The decibel calculator window: keyboard alone (main keys and keypad), the buttons, the
 // display that passes the focus on, a fresh window on each opening, its colours.
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 
+#include "app/help.h"
 #include "app/main_window.h"
 #include "app/menu_table.h"
 #include "app/pages/noise/decibel_calc_dialog.h"
+#include "widgets/prompts.h"
 
 using app::CDecibelCalcDlg;
 using models::noise::DecibelKey;
@@ -23,15 +26,15 @@ class NoiseDecibelCalcTest : public QObject {
 
  private slots:
   void keyboardAlone() {
-    CDecibelCalcDlg* d = CDecibelCalcDlg::openFresh();
+    CDecibelCalcDlg* d = CDecibelCalcDlg::open();
     QVERIFY(QTest::qWaitForWindowActive(d));
     QCOMPARE(display(d), QStringLiteral("0"));
     keys(d, QStringLiteral("60+60"));
     QCOMPARE(display(d), QStringLiteral("60"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    QCOMPARE(display(d), QStringLiteral("63.0102999566398"));
+    QCOMPARE(display(d), QStringLiteral("63.0103"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
-    QCOMPARE(display(d), QStringLiteral("64.7712125471966"));
+    QCOMPARE(display(d), QStringLiteral("64.7712"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Clear, Qt::KeypadModifier);
     QCOMPARE(display(d), QStringLiteral("0"));
     // Keypad digits, point and minus.
@@ -42,17 +45,17 @@ class NoiseDecibelCalcTest : public QObject {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
     QCOMPARE(display(d), QStringLiteral("57"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
-    QCOMPARE(display(d), QStringLiteral("56.979375600717"));
+    QCOMPARE(display(d), QStringLiteral("56.9794"));
     d->close();
     QTRY_VERIFY(!CDecibelCalcDlg::current());
   }
 
   void buttonsAndTheDisplayFocus() {
-    CDecibelCalcDlg* d = CDecibelCalcDlg::openFresh();
+    CDecibelCalcDlg* d = CDecibelCalcDlg::open();
     QVERIFY(QTest::qWaitForWindowActive(d));
     for (DecibelKey k : {DecibelKey::D6, DecibelKey::D0, DecibelKey::Plus, DecibelKey::Equals})
       QTest::mouseClick(d->keyButton(k), Qt::LeftButton);
-    QCOMPARE(display(d), QStringLiteral("63.0102999566398"));
+    QCOMPARE(display(d), QStringLiteral("63.0103"));
     QCOMPARE(d->keyButton(DecibelKey::Back)->text(), QStringLiteral("←"));
     QCOMPARE(d->keyButton(DecibelKey::Clear)->text(), QStringLiteral("CE"));
     d->display()->setFocus();
@@ -60,7 +63,7 @@ class NoiseDecibelCalcTest : public QObject {
     // Enter on a focused key is the "=" key, not a press of that key.
     d->keyButton(DecibelKey::D5)->setFocus();
     QTest::keyClick(d->keyButton(DecibelKey::D5), Qt::Key_Return);
-    QCOMPARE(display(d), QStringLiteral("64.7712125471966"));
+    QCOMPARE(display(d), QStringLiteral("64.7712"));
     QCOMPARE(d->windowTitle(), QStringLiteral("分贝计算器"));
     QCOMPARE(d->palette().color(QPalette::Window), QColor(84, 188, 214));
     QVERIFY(d->display()->styleSheet().contains(QStringLiteral("rgb(255,0,0)")));
@@ -68,26 +71,74 @@ class NoiseDecibelCalcTest : public QObject {
     delete d;
   }
 
-  void reopeningGivesAFreshWindow() {
-    QPointer<CDecibelCalcDlg> first = CDecibelCalcDlg::openFresh();
-    QTest::mouseClick(first->keyButton(DecibelKey::D7), Qt::LeftButton);
-    QPointer<CDecibelCalcDlg> second = CDecibelCalcDlg::openFresh();
-    QVERIFY(!first);
-    QCOMPARE(display(second), QStringLiteral("0"));
-    QCOMPARE(CDecibelCalcDlg::current(), second.data());
-    delete second.data();
+  // Levels that leave nothing to show are refused as the command line refuses them; the
+  // display and the calculation stay as they were.
+  void refusesWhatHasNoLevel() {
+    QStringList shown;
+    widgets::setMessageSink([&](QWidget*, const QString& text, const QString&) { shown << text; });
+    CDecibelCalcDlg* d = CDecibelCalcDlg::create();
+    d->show();
+    const QString minus = QStringLiteral("相减时减去的声级必须小于被减的声级，请重新输入！");
+    struct Case {
+      const char* keys;
+      QString message, display;
+    };
+    const Case cases[] = {
+        {"60-70=", minus, QStringLiteral("70")},
+        {"60-60=", minus, QStringLiteral("60")},
+        {"999999999999999+1=", QStringLiteral("叠加的声级超出可计算的范围，请重新输入！"),
+         QStringLiteral("1")},
+    };
+    for (const Case& c : cases) {
+      shown.clear();
+      QTest::keyClick(d, Qt::Key_Clear);
+      QTest::keyClicks(d, QString::fromLatin1(c.keys));
+      QCOMPARE(shown, QStringList{c.message});
+      QCOMPARE(display(d), c.display);
+    }
+    // The calculation goes on from where it stood: 60 - 50 = 59.5424.
+    QTest::keyClick(d, Qt::Key_Clear);
+    QTest::keyClicks(d, QStringLiteral("60-70="));
+    QTest::keyClick(d, Qt::Key_Backspace);
+    QTest::keyClick(d, Qt::Key_Backspace);
+    QTest::keyClicks(d, QStringLiteral("50="));
+    QCOMPARE(display(d), QStringLiteral("59.5424"));
+    widgets::setMessageSink({});
+    delete d;
   }
 
-  void mainWindowCommandOpensIt() {
-    app::CMainDlg::setDecibelFactory([] { return CDecibelCalcDlg::create(); });
+  // With 窗口总在最前面 ticked the calculator opens above the main window and stays there;
+  // asked for again it is the same window with its display, brought to the front.
+  void oneCalculatorInFrontOfAStayOnTopWindow() {
+    app::CMainDlg::setDecibelFactory([](QWidget* owner) { return CDecibelCalcDlg::open(owner); });
     app::CMainDlg dlg;
+    dlg.show();
+    dlg.topmostCheck()->click();
+    QVERIFY(dlg.windowFlags() & Qt::WindowStaysOnTopHint);
     dlg.onCommand(app::kDecibelCommand);
     QPointer<QWidget> first = dlg.decibelWindow();
-    QVERIFY(qobject_cast<CDecibelCalcDlg*>(first.data()));
-    QVERIFY(first->isVisible());
+    auto* calc = qobject_cast<CDecibelCalcDlg*>(first.data());
+    QVERIFY(calc && calc->isVisible());
+    QCOMPARE(calc->window()->parentWidget(), &dlg);
+    QVERIFY(calc->windowFlags() & Qt::WindowStaysOnTopHint);
+    QTest::keyClicks(calc, QStringLiteral("60+60="));
+    dlg.activateWindow();  // a click on the main window
     dlg.onCommand(app::kDecibelCommand);
-    QVERIFY(!first);
-    QVERIFY(dlg.decibelWindow());
+    QCOMPARE(dlg.decibelWindow(), first.data());
+    QCOMPARE(display(calc), QStringLiteral("63.0103"));
+    QVERIFY(calc->isVisible());
+    // Ticking the box off and on again carries the calculator along.
+    dlg.topmostCheck()->click();
+    QVERIFY(!(calc->windowFlags() & Qt::WindowStaysOnTopHint));
+    QVERIFY(calc->isVisible());
+    dlg.topmostCheck()->click();
+    QVERIFY(calc->windowFlags() & Qt::WindowStaysOnTopHint);
+    // The help window opened from a page of that window keeps above it too.
+    app::showHelpTopic(dlg.page(1), app::kManualTopic);
+    auto* help = dlg.findChild<QWidget*>(QStringLiteral("helpBrowser"));
+    QVERIFY(help && help->isVisible() && help->isWindow());
+    QVERIFY(help->windowFlags() & Qt::WindowStaysOnTopHint);
+    QCOMPARE(help->windowTitle(), QStringLiteral("使用说明"));
     app::CMainDlg::setDecibelFactory({});
   }
 };

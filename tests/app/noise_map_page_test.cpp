@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
+#include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
@@ -17,7 +18,9 @@
 
 #include "app/calculator_page.h"
 #include "app/main_window.h"
+#include "app/pages/noise/noise_map/map_results.h"
 #include "app/pages/noise/noise_map/noise_map_page.h"
+#include "app/pages/noise/noise_map/scene_tables.h"
 #include "models/noise/noise_map_desc.h"
 #include "models/noise/propagation/engine.h"
 #include "widgets/prompts.h"
@@ -319,6 +322,143 @@ class NoiseMapPageTest : public QObject {
     QCOMPARE(h.status()->text(), QStringLiteral("已取消，保留上次的结果。"));
     QVERIFY(h.computeButton()->isEnabled());
     QVERIFY(messages.isEmpty());
+  }
+
+  // The sheet prints the inputs the results came from, not an edit made since.
+  void theSheetPrintsWhatWasComputed() {
+    QTemporaryDir dir;
+    app::CMainDlg w;
+    auto* page = qobject_cast<app::CalculatorPage*>(w.page(39));
+    auto& h = hook(*page);
+    buildScene(h);
+    computeAndWait(h);
+    auto* lw = h.tables()->sources()->item(1, 5);
+    const QString computed = lw->text();
+    QVERIFY(!computed.isEmpty() && computed != QStringLiteral("110"));
+    lw->setText(QStringLiteral("110"));
+    const QString path = dir.filePath(QStringLiteral("map.html"));
+    widgets::setSaveFileSink(
+        [&](QWidget*, const QString&, const QString&, const QString&) { return path; });
+    bool written = false;
+    QVERIFY(h.exportSheet(*page, QString(), written));
+    widgets::setSaveFileSink({});
+    QVERIFY(written);
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(f.readAll());
+    QVERIFY(html.contains(QStringLiteral(">%1<").arg(computed)));
+    QVERIFY(!html.contains(QStringLiteral(">110<")));
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+  }
+
+  // A paste into the site plan's control points applies as typing; both rows show; only rows
+  // that become items can be added; a new project clears the status and the map settings.
+  void pastedControlPointsRowsAndANewProject() {
+    app::CMainDlg w;
+    w.show();
+    auto* page = qobject_cast<app::CalculatorPage*>(w.page(39));
+    w.ShowPage(39);
+    auto& h = hook(*page);
+    auto* points = page->findChild<app::noisemap::PasteTable*>(QStringLiteral("sitePlanPoints"));
+    QVERIFY(points);
+    points->pasteText(QStringLiteral("0\t100\t500\t600\n200\t100\t700\t600\n9\t9\t9\t9\n"), 0, 0);
+    QCOMPARE(h.sitePlacement().world2, QPointF(700, 600));
+    QCOMPARE(points->rowCount(), 2);
+    QVERIFY(points->height() >= points->horizontalHeader()->height() + 2 * points->rowHeight(0));
+    for (int c = 0; c < 4; ++c) {
+      const QString head = points->horizontalHeaderItem(c)->text();
+      QVERIFY2(points->columnWidth(c) >= points->fontMetrics().horizontalAdvance(head),
+               qPrintable(head));
+    }
+    auto buttons = [&](QTableWidget* t) {
+      QStringList shown;
+      for (auto* b : t->parentWidget()->findChildren<QPushButton*>())
+        if (!b->isHidden()) shown << b->text();
+      return shown;
+    };
+    QCOMPARE(buttons(h.tables()->barriers()), QStringList{QStringLiteral("删除行")});
+    QVERIFY(buttons(h.tables()->settings()).isEmpty());
+    QCOMPARE(buttons(h.tables()->sources()).size(), 2);
+    h.tables()->spectra()->pasteText(
+        QStringLiteral("pmup\t循环水泵\tLw\t80\t85\t88\t90\t92\t89\t85\t78\n"), 0, 0);
+    const QFontMetrics fm(h.tables()->spectra()->font());
+    QVERIFY(h.tables()->spectra()->columnWidth(1) >=
+            fm.horizontalAdvance(QStringLiteral("循环水泵")));
+
+    buildScene(h);
+    computeAndWait(h);
+    QVERIFY(!h.status()->text().isEmpty());
+    h.results()->setFigureTitle(QStringLiteral("厂界噪声贡献值"));
+    widgets::setChoiceSink([](QWidget*, const QString&, const QString&, const QStringList&) {
+      return 1;  // 不保存
+    });
+    w.newProject();
+    widgets::setChoiceSink({});
+    QVERIFY(h.status()->text().isEmpty());
+    QVERIFY(h.status()->toolTip().isEmpty());
+    QVERIFY(!h.results()->hasGrid());
+    QVERIFY(h.results()->figureTitle().isEmpty());
+  }
+
+  // The page's messages are Chinese and name the row as the table shows it, before and after
+  // the project is reopened.
+  void messagesNameTheRowAsTheTableShowsIt() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("m.kuva"));
+    QString hint;
+    {
+      app::CMainDlg w;
+      auto& h = hook(*qobject_cast<app::CalculatorPage*>(w.page(39)));
+      buildScene(h);
+      const QString name = cell(h.tables()->sources(), 1, 0);
+      h.tables()->sources()->item(1, 5)->setText(QStringLiteral("pmup"));
+      h.compute();
+      QCOMPARE(messages,
+               QStringList{QStringLiteral("声源第2行（“%1”）的频谱编号“pmup”不在频谱表中，"
+                                          "请在频谱表中添加或改正编号。")
+                               .arg(name)});
+      QVERIFY(!h.running());
+      messages.clear();
+      h.tables()->sources()->item(1, 5)->setText(QStringLiteral("90"));
+      computeAndWait(h);
+      hint = h.status()->toolTip();
+      QCOMPARE(hint,
+               QStringLiteral("声源第2行（“%1”）：只给出了A声级声功率，八个倍频带按相等取值。")
+                   .arg(name));
+      QVERIFY(w.saveProjectFile(path));
+    }
+    app::CMainDlg w;
+    QVERIFY(w.openProjectFile(path));
+    auto& h = hook(*qobject_cast<app::CalculatorPage*>(w.page(39)));
+    computeAndWait(h);
+    QCOMPARE(h.status()->toolTip(), hint);
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+  }
+
+  // The report figure: a colour of its own for every band, its title, the legend beside the map.
+  void theFigureIsFitForAReport() {
+    QSet<QRgb> colours;
+    for (int k = 0; k < 12; ++k) colours.insert(app::noisemap::MapResults::bandColour(k, 12).rgb());
+    QCOMPARE(colours.size(), 12);
+    app::CalculatorPage page(models::noise::noiseMapDesc());
+    auto& h = hook(page);
+    buildScene(h);
+    computeAndWait(h);
+    const QImage plain = h.results()->figure(300);
+    h.results()->setFigureTitle(QStringLiteral("图1 厂界噪声贡献值"));
+    const QImage titled = h.results()->figure(300);
+    QCOMPARE(plain.width(), static_cast<int>(std::lround(170 * 300 / 25.4)));
+    QVERIFY(titled.height() > plain.height());
+    // Nothing of the legend lies over the map (124 mm wide): its column starts right of it.
+    const int map_right = static_cast<int>(124 * 300 / 25.4);
+    bool legend_beside = false;
+    for (int y = 0; y < plain.height() && !legend_beside; ++y)
+      for (int x = map_right + 20; x < plain.width(); ++x)
+        if (qGray(plain.pixel(x, y)) < 128) {
+          legend_beside = true;
+          break;
+        }
+    QVERIFY(legend_beside);
   }
 };
 

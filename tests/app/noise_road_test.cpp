@@ -105,7 +105,7 @@ class NoiseRoadTest : public QObject {
     QCOMPARE(grid->GetItemText(1, 3), QStringLiteral("91.12"));
     edit(grid, 2, 1, QStringLiteral("0"));
     QCOMPARE(grid->GetItemText(2, 3), QString());
-    edit(grid, 3, 1, QStringLiteral("abc"));  // reads as 0
+    edit(grid, 3, 1, QStringLiteral("abc"));  // no speed: no Lo
     QCOMPARE(grid->GetItemText(3, 3), QString());
     edit(grid, 3, 2, QStringLiteral("999"));  // a flow edit leaves Lo alone
     QCOMPARE(grid->GetItemText(3, 3), QString());
@@ -116,6 +116,34 @@ class NoiseRoadTest : public QObject {
     edit(grid, 1, 1, QStringLiteral("50"));
     hook(page).tabs()->SetCurrentPage(1);
     QVERIFY(hook(page).resultText()->toPlainText().contains(QStringLiteral("Leq=58.67[dB]")));
+  }
+
+  // The speed cell takes numbers only: no inf/nan in Lo, the number prompt for letters, the
+  // model's own refusal for a speed not above 0, each pointing at the cell.
+  void vehicleCellsRefuseWhatIsNoSpeed() {
+    app::CalculatorPage page(models::noise::roadNoiseDesc());
+    auto& h = hook(page);
+    auto* grid = h.vehicleGrid();
+    const QString before = h.resultText()->toPlainText();
+    struct Case {
+      const char* speed;
+      QString message;
+    };
+    const Case cases[] = {
+        {"1e400", QStringLiteral("请输入一个数字。")},
+        {"abc", QStringLiteral("请输入一个数字。")},
+        {"-1", QStringLiteral("大型车平均车速V必须大于0，请重新输入！")},
+    };
+    for (const Case& c : cases) {
+      edit(grid, 1, 1, QString::fromLatin1(c.speed));
+      QCOMPARE(grid->GetItemText(1, 3), QString());
+      messages.clear();
+      h.tabs()->SetCurrentPage(1);
+      QCOMPARE(messages, QStringList{c.message});
+      QCOMPARE(h.tabs()->currentIndex(), 0);
+      QCOMPARE(grid->GetFocusCell(), QPoint(1, 1));
+      QCOMPARE(h.resultText()->toPlainText(), before);
+    }
   }
 
   void enablingRules() {

@@ -1,12 +1,18 @@
 // Conventions shared by the pages: the result-text dialog and the help button.
 #include <QClipboard>
+#include <QComboBox>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTextBrowser>
 #include <QTextEdit>
+#include <QWheelEvent>
 #include <QtTest>
 
+#include "app/calculator_page.h"
 #include "app/help.h"
 #include "app/result_text_dialog.h"
+#include "models/registry.h"
+#include "widgets/wheel_guard.h"
 
 class PageConventionsTest : public QObject {
   Q_OBJECT
@@ -46,6 +52,38 @@ class PageConventionsTest : public QObject {
     for (QWidget* w : QApplication::topLevelWidgets())
       if (w->objectName() == QStringLiteral("helpBrowser")) ++browsers;
     QCOMPARE(browsers, 1);
+  }
+
+  // Scrolling the page with the wheel over a closed drop-down leaves its value alone; once the
+  // user clicked into it, the wheel changes it.
+  void wheelOverAClosedDropDownScrollsThePage() {
+    widgets::installWheelGuard(*qApp);
+    QScrollArea area;
+    auto* page = new app::CalculatorPage(*models::registry().find("highway"));
+    area.setWidget(page);
+    area.setWidgetResizable(true);
+    area.resize(600, 200);
+    area.show();
+    area.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&area));
+    auto* pavement = qobject_cast<QComboBox*>(page->control("pavement"));
+    QVERIFY(pavement);
+    pavement->setCurrentIndex(0);
+    area.ensureWidgetVisible(pavement);
+    const int before = pavement->currentIndex();
+    // (A wheel event sent by a test is not handed on to the parents as the user's is, so the
+    // scrolling itself is not observed here.)
+    auto wheel = [&] {
+      const QPointF at(pavement->width() / 2.0, pavement->height() / 2.0);
+      QWheelEvent e(at, pavement->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+      QApplication::sendEvent(pavement, &e);
+    };
+    wheel();
+    QCOMPARE(pavement->currentIndex(), before);
+    pavement->setFocus();
+    wheel();
+    QVERIFY(pavement->currentIndex() != before);
   }
 };
 

@@ -16,7 +16,9 @@
 #include "app/calculator_page.h"
 #include "app/main_window.h"
 #include "app/pages/air/point_source_page.h"
+#include "app/pages/noise/road_noise_page.h"
 #include "app/sheet_export.h"
+#include "app/tab_sheet.h"
 #include "cli/cli.h"
 #include "core/format.h"
 #include "core/project_file.h"
@@ -201,6 +203,45 @@ class ProjectFileTest : public QObject {
     QVERIFY(!w.saveProjectFile(file("bad.kuva")));
     QCOMPARE(messages, QStringList{QStringLiteral("请输入一个数字。")});
     QVERIFY(!QFile::exists(file("bad.kuva")));
+  }
+
+  // A refused vehicle speed, corrected in the table, no longer blocks the save, nor the save
+  // when closing.
+  void correctedVehicleSpeedSaves() {
+    app::CMainDlg w;
+    auto* road = qobject_cast<app::CalculatorPage*>(w.page(38));
+    QVERIFY(road && road->desc().id == "road_noise");
+    auto* h = dynamic_cast<app::RoadNoisePageHook*>(road->hook());
+    widgets::CGridCtrl* grid = h->vehicleGrid();
+    grid->SetItemText(1, 1, QStringLiteral("1e400"));
+    emit grid->endLabelEdit(1, 1);
+    h->tabs()->SetCurrentPage(1);  // 预测结果: refused, back at the cell
+    QCOMPARE(messages, QStringList{QStringLiteral("请输入一个数字。")});
+    QCOMPARE(h->tabs()->currentIndex(), 0);
+    QCOMPARE(grid->GetFocusCell(), QPoint(1, 1));
+    grid->SetItemText(1, 1, QStringLiteral("50"));
+    emit grid->endLabelEdit(1, 1);
+    messages.clear();
+    savePath = file("road.kuva");
+    QVERIFY(w.saveProject(false));
+    QVERIFY(messages.isEmpty());
+    road->setFormValues(core::Values{});
+    QVERIFY(w.openProjectFile(savePath));
+    QCOMPARE(grid->GetItemText(1, 1), QStringLiteral("50"));
+    grid->SetItemText(1, 1, QStringLiteral("1e400"));
+    h->tabs()->SetCurrentPage(1);
+    grid->SetItemText(1, 1, QStringLiteral("60"));
+    messages.clear();
+    choice = 0;  // 保存 on closing
+    w.close();
+    QCOMPARE(choices, QStringList{kUnsaved});
+    QVERIFY(messages.isEmpty());
+    QVERIFY(w.closing());
+    app::CMainDlg again;
+    QVERIFY(again.openProjectFile(savePath));
+    auto* h2 = dynamic_cast<app::RoadNoisePageHook*>(
+        qobject_cast<app::CalculatorPage*>(again.page(38))->hook());
+    QCOMPARE(h2->vehicleGrid()->GetItemText(1, 1), QStringLiteral("60"));
   }
 
   void damagedFileChangesNothing() {
@@ -424,6 +465,33 @@ class ProjectFileTest : public QObject {
     QFile h(file("sewage.html"));
     QVERIFY(h.open(QIODevice::ReadOnly));
     QVERIFY(QString::fromUtf8(h.readAll()).contains(QStringLiteral("<td>年排放量</td>")));
+  }
+
+  // Every export asks before replacing a file, as saving a project does; "no" offers the
+  // dialog again. A sheet is PDF or HTML only.
+  void sheetAsksBeforeReplacingAndRefusesOtherExtensions() {
+    app::CMainDlg w;
+    const QString old = file("old.pdf");
+    write(old, "keep");
+    saveQueue << old;
+    savePath.clear();  // then cancel
+    answer = false;
+    w.exportVisibleSheet();
+    QCOMPARE(questions, QStringList{QStringLiteral("old.pdf 已存在。\n要替换它吗？")});
+    QCOMPARE(saveDialogs, 2);
+    QFile f(old);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("keep"));
+    f.close();
+    savePath = file("sheet.txt");
+    w.exportVisibleSheet();
+    QCOMPARE(messages, QStringList{app::kSheetSuffixMessage});
+    QVERIFY(!QFile::exists(savePath));
+    // A name typed without an extension takes the chosen filter's.
+    QCOMPARE(widgets::withFilterSuffix(QStringLiteral("/a/图"), QStringLiteral("SVG 图形 (*.svg)")),
+             QStringLiteral("/a/图.svg"));
+    QCOMPARE(widgets::withFilterSuffix(QStringLiteral("/a/图.png"), QStringLiteral("SVG (*.svg)")),
+             QStringLiteral("/a/图.png"));
   }
 
   // A curve the page shows is drawn into the sheet.

@@ -2,14 +2,19 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
 #include "widgets/translations.h"
+
+// As the program does before its application object exists.
+static const bool kChineseDates = (widgets::useChineseDates(), true);
 
 class TranslationsTest : public QObject {
   Q_OBJECT
@@ -38,6 +43,29 @@ class TranslationsTest : public QObject {
     for (QAction* a : menu->actions()) items << a->text();
     QVERIFY2(items.join(QLatin1Char(' ')).contains(QStringLiteral("复制")),
              qPrintable(items.join(QLatin1Char(' '))));
+  }
+
+  // The file dialog's type and date columns, as its list shows them.
+  void fileDialogTypesAndDatesInChinese() {
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("图件")));
+    QFile png(dir.filePath(QStringLiteral("a.png")));
+    QVERIFY(png.open(QIODevice::WriteOnly));
+    png.write("\x89PNG\r\n\x1a\n");
+    png.close();
+    QFileSystemModel model;
+    const QModelIndex root = model.setRootPath(dir.path());
+    QTRY_COMPARE(model.rowCount(root), 2);
+    const QModelIndex folder = model.index(dir.filePath(QStringLiteral("图件")), 2);
+    const QModelIndex file = model.index(png.fileName(), 2);
+    QCOMPARE(model.data(folder).toString(), QStringLiteral("文件夹"));
+    QCOMPARE(model.data(file).toString(), QStringLiteral("PNG 图像"));
+    QCOMPARE(model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("类型"));
+    const QString date = model.data(model.index(png.fileName(), 3)).toString();
+    QVERIFY2(date.contains(QString::number(QDate::currentDate().year())) &&
+                 !date.contains(
+                     QLocale::c().monthName(QDate::currentDate().month(), QLocale::ShortFormat)),
+             qPrintable(date));
   }
 };
 

@@ -78,11 +78,11 @@ TEST(Cli, UsageErrorsNameWhatIsWrongAndExitTwo) {
   EXPECT_EQ(r.rc, 2);
   r = run({"run", "sewage", "N=@/no/such/file"});
   EXPECT_EQ(r.rc, 2);
-  EXPECT_EQ(r.err.rfind("N: ", 0), 0u) << r.err;
+  EXPECT_EQ(r.err.rfind("N：", 0), 0u) << r.err;
   // A check box is off or on; anything else would reach the model as a flag value.
   r = run({"run", "sp", "mixonly=2"});
   EXPECT_EQ(r.rc, 2);
-  EXPECT_NE(r.err.find("mixonly: 2"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("mixonly：“2”"), std::string::npos) << r.err;
   EXPECT_EQ(run({"run", "sp", "mixonly=1"}).rc, 0);
   r = run({});
   EXPECT_EQ(r.rc, 2);
@@ -104,18 +104,18 @@ TEST(Cli, ListAndDescribeCoverTheRegistry) {
 TEST(Cli, RepeatedKeyIsRefused) {
   const CliRun r = run({"run", "sewage", "N=100", "N=200"});
   EXPECT_EQ(r.rc, 2);
-  EXPECT_EQ(r.err, "N: given more than once\n");
+  EXPECT_EQ(r.err, "N：给出了不止一次\n");
 }
 
 // "key=@/dev/zero" read without limit until the process ran out of memory.
 TEST(Cli, ValueFilesMustBeSmallRegularFiles) {
   CliRun r = run({"run", "sewage", "N=@/dev/zero"});
   EXPECT_EQ(r.rc, 2);
-  EXPECT_EQ(r.err, "N: /dev/zero is not a regular file\n");
+  EXPECT_EQ(r.err, "N：/dev/zero 不是普通文件\n");
   const auto dir = std::filesystem::temp_directory_path();
   r = run({"run", "sewage", "N=@" + dir.string()});
   EXPECT_EQ(r.rc, 2);
-  EXPECT_EQ(r.err, "N: " + dir.string() + " is not a regular file\n");
+  EXPECT_EQ(r.err, "N：" + dir.string() + " 不是普通文件\n");
 
   const auto big = dir / "kuva-cli-big-value.txt";
   {
@@ -128,7 +128,7 @@ TEST(Cli, ValueFilesMustBeSmallRegularFiles) {
   r = run({"run", "sewage", "N=@" + big.string()});
   std::filesystem::remove(big);
   EXPECT_EQ(r.rc, 2);
-  EXPECT_EQ(r.err, "N: " + big.string() + " is larger than 64 MB\n");
+  EXPECT_EQ(r.err, "N：" + big.string() + " 文件过大（超过 64 MB）\n");
 }
 
 // The JSON output is written by a JSON library: escapes decoded on the way in come out again.

@@ -238,7 +238,7 @@ TEST(HostileFiles, SheetTargetMustBeARegularFile) {
   const fs::path& d = tmp.path;
   const ProgramRun empty = runProgram(d, {"run", "sewage", "--sheet", ""});
   EXPECT_EQ(empty.status, 2);
-  EXPECT_NE(empty.err.find("--sheet needs a file name"), std::string::npos) << empty.err;
+  EXPECT_NE(empty.err.find("--sheet 需要一个文件名"), std::string::npos) << empty.err;
 
   const std::string fifo = (d / "sheet.html").string();
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -359,13 +359,13 @@ TEST(HostileFiles, NoiseEngineInputsAndOutputs) {
                                  receptor}))},
        2,
        R"("h" is above 10000 m)"},
-      {{"noise-map", good, "--grid", good}, 2, "is an input of the run"},
-      {{"noise-map", on_terrain, "--grid", (w / "flat.grd").string()}, 2, "is an input of the run"},
-      {{"noise-map", good, "--grid", (w / "hardlink.grd").string()}, 2, "is an input of the run"},
+      {{"noise-map", good, "--grid", good}, 2, "是本次计算读取的文件"},
+      {{"noise-map", on_terrain, "--grid", (w / "flat.grd").string()}, 2, "是本次计算读取的文件"},
+      {{"noise-map", good, "--grid", (w / "hardlink.grd").string()}, 2, "是本次计算读取的文件"},
       {{"noise-map", good, "--grid", (w / "a.grd").string(), "--grid-night",
         (w / "a.grd").string()},
        2,
-       "name the same file"},
+       "是同一个文件"},
       {{"noise-map", good, "--grid", "/dev/full"}, 1, "不是普通文件"},
       {{"noise-map", good, "--json", "--grid", (w / "fifo.grd").string()}, 1, "不是普通文件"},
       {{"contour", (w / "huge.grd").string()}, 1, "the grid limits are not finite"},

@@ -48,7 +48,7 @@ TEST(RiskCli, FiresExplosionAndOilFilm) {
   expectOut({"run", "bleve"}, "火球直径为 9.57768[m];火球持续时间为 3.91373[s]\n");
   expectOut({"run", "jet_fire", "x=1"}, "距离火焰点源1米处");
   expectOut({"run", "pool_fire"}, "液池直径为3.803767[m]");
-  expectOut({"run", "vce"}, "TNT当量为 21.1532[kg],无因次距离为 3.61583[m]\n");
+  expectOut({"run", "vce"}, "TNT当量为 21.1532[kg],无因次距离为 3.61583\n");
   expectOut({"run", "vce", "method=直接计算法"},
             "爆炸冲击波超压为 11793.1[Pa]\n死亡概率为 0.829243");
   expectOut({"run", "vce", "--action", "lookup", "dP=100000"}, "则死亡概率为 0.962");

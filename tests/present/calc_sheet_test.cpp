@@ -48,6 +48,14 @@ TEST(CalcSheet, RowsFollowTheFormAndTheOutcome) {
   ASSERT_EQ(s.results.size(), 1u) << "only results the outcome holds";
   EXPECT_EQ(s.results[0].value, "0.8125");
   EXPECT_EQ(s.text, (std::vector<std::string>{"第一行", "第二行"}));
+  // A large number is printed whole where the field would show an exponent.
+  core::Values big = in;
+  big.setNum("q", 41825632.f);
+  big.setText("q", "");
+  o.results.setNum("C", -12345678.25);
+  const auto wide = present::buildSheet(d, big, o, "2026-12-07");
+  EXPECT_EQ(wide.inputs[0].value, "41,825,632");
+  EXPECT_EQ(wide.results[0].value, "-12,345,678.25");
 
   const std::string h = present::sheetToHtml(s, {"pic.png"});
   EXPECT_NE(h.find("<thead><tr><th>距离m</th><th>浓度</th></tr></thead>"), std::string::npos);

@@ -84,14 +84,14 @@ TEST(ContourCommand, UsageErrorsNameTheBadWord) {
     std::vector<std::string> args;
     std::string message;
   } cases[] = {
-      {{}, "missing grid file"},
-      {{"a.grd", "--levels", "0.1,abc"}, "levels: 'abc' is not a number"},
-      {{"a.grd", "--levels", "0.1,,0.3"}, "levels: '' is empty"},
-      {{"a.grd", "--levels", "1e39"}, "levels: '1e39' is out of range"},
-      {{"a.grd", "--levels"}, "--levels needs a list of values"},
-      {{"a.grd", "--json", "--geojson"}, "--geojson: only one of --json and --geojson"},
-      {{"a.grd", "--svg"}, "unknown option: --svg"},
-      {{"a.grd", "b.grd"}, "unexpected argument: b.grd"},
+      {{}, "缺少网格文件"},
+      {{"a.grd", "--levels", "0.1,abc"}, "levels：“abc”不是数字"},
+      {{"a.grd", "--levels", "0.1,,0.3"}, "levels：“”为空"},
+      {{"a.grd", "--levels", "1e39"}, "levels：“1e39”超出范围"},
+      {{"a.grd", "--levels"}, "--levels 需要一列数值"},
+      {{"a.grd", "--json", "--geojson"}, "--geojson：--json 与 --geojson 只能选一个"},
+      {{"a.grd", "--svg"}, "未知选项：--svg"},
+      {{"a.grd", "b.grd"}, "多余的参数：b.grd"},
   };
   for (const auto& c : cases) {
     const CommandRun r = run(c.args);
@@ -104,7 +104,7 @@ TEST(ContourCommand, UsageErrorsNameTheBadWord) {
 TEST(ContourCommand, UnreadableFileExitsOne) {
   const CommandRun r = run({"/nonexistent/result.grd"});
   EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, "ERROR: Open/nonexistent/result.grderror!!\n");
+  EXPECT_EQ(r.err, "错误：Open/nonexistent/result.grderror!!\n");
 }
 
 namespace {
@@ -179,7 +179,7 @@ TEST(ContourCommand, UnreadableHeaderFailsWithTheReadersMessage) {
     const std::string path = tempGrid("header", text);
     const CommandRun r = run({path, "--geojson"});
     EXPECT_EQ(r.code, 1) << text;
-    EXPECT_EQ(r.err, "ERROR: " + present::grdHeaderMessage(path) + "\n") << text;
+    EXPECT_EQ(r.err, "错误：" + present::grdHeaderMessage(path) + "\n") << text;
     EXPECT_TRUE(r.out.empty()) << text;
     fs::remove(path);
   }
@@ -189,7 +189,7 @@ TEST(ContourCommand, ShortBodyIsRefusedNamingTheFile) {
   const std::string path = tempGrid("short", "DSAA\n3 3\n0 2\n0 2\n0 1\n0 0 0\n0 1\n");
   const CommandRun r = run({path, "--levels", "0.5", "--json"});
   EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, "ERROR: " + path + ": 5 of nx × ny = 9 values could be read\n");
+  EXPECT_EQ(r.err, "错误：" + path + ": 5 of nx × ny = 9 values could be read\n");
   EXPECT_TRUE(r.out.empty());
   fs::remove(path);
 }
@@ -265,6 +265,6 @@ TEST(ContourCommand, FailedOutputIsAnError) {
   std::ostringstream out, err;
   out.setstate(std::ios::badbit);
   EXPECT_EQ(present::runContourCommand({path, "--json"}, out, err), 1);
-  EXPECT_EQ(err.str(), "ERROR: the contour lines could not be written\n");
+  EXPECT_EQ(err.str(), "错误：无法写出等值线\n");
   fs::remove(path);
 }

@@ -45,7 +45,7 @@ class UpdateDialogTest : public QObject {
   void startsIdle() {
     CUpdateDlg d({}, QDir::tempPath());
     d.show();
-    QCOMPARE(d.windowTitle(), QStringLiteral("kuva环评计算器自动更新程序V1.0"));
+    QCOMPARE(d.windowTitle(), QStringLiteral("kuva环评计算器自动更新程序 V1.6.2.1"));
     QVERIFY(!label(d, "statusText")->isVisible());
     QVERIFY(!d.findChild<QProgressBar*>(QStringLiteral("progressBar"))->isVisible());
     QCOMPARE(button(d, "updateButton")->text(), QStringLiteral("更新"));

@@ -46,7 +46,7 @@ QString python() {
 }
 
 // The workbook read back with openpyxl: the sheet title, then one line per row with the cells
-// separated by TAB (None as "<none>", non-text cells as "<type>").
+// separated by TAB (None as "<none>", numbers as "#value@format", other cells as "<type>").
 QString readBack(const QString& path) {
   const QString script = QStringLiteral(
       "import sys, openpyxl\n"
@@ -55,7 +55,8 @@ QString readBack(const QString& path) {
       "out = [ws.title]\n"
       "for row in ws.iter_rows():\n"
       "    out.append('\\t'.join('<none>' if c.value is None else "
-      "(c.value if c.data_type == 's' else '<' + c.data_type + '>') for c in row))\n"
+      "(c.value if c.data_type == 's' else '#%r@%s' % (c.value, c.number_format) "
+      "if c.data_type == 'n' else '<' + c.data_type + '>') for c in row))\n"
       "sys.stdout.buffer.write('\\n'.join(out).encode('utf-8'))\n");
   QProcess p;
   p.start(python(), {QStringLiteral("-c"), script, path});
@@ -129,9 +130,9 @@ class ExcelExportTest : public QObject {
     QCOMPARE(p.messages, QStringList{QStringLiteral("导出文件保存于%1!").arg(path)});
     QCOMPARE(readBack(path), QStringLiteral("工业噪声预测计算结果\n"
                                             "序号\t距离m\tA声级dBA\n"
-                                            "1\t50\t59.0500\n"
-                                            "2\t100\t58.0500\n"
-                                            "3\t150\t57.0500"));
+                                            "#1@0\t#50@0\t#59.05@0.0000\n"
+                                            "#2@0\t#100@0\t#58.05@0.0000\n"
+                                            "#3@0\t#150@0\t#57.05@0.0000"));
     QCOMPARE(
         QDir(dir.filePath(QStringLiteral("新建/子目录"))).entryList(QDir::Files | QDir::Hidden),
         QStringList{QStringLiteral("噪声.xlsx")});  // no temporary left behind
@@ -146,16 +147,20 @@ class ExcelExportTest : public QObject {
     ListTable l;
     core::Table t;
     t.headers = {"y\\x", "100", "200"};
-    t.rows = {{"0", "0.1234", "1e-07"}, {"10", "", "-nan"}, {"007", "=1+2", " 前后空格 "}};
+    t.rows = {{"0", "0.1234", "1e-07"},
+              {"10", "", "-nan"},
+              {"007", "=1+2", " 前后空格 "},
+              {"-2.5E+03", "1,234", "12 m"}};
     l.setTable(t);
     QVERIFY(widgets::exportListTable(nullptr, l, QStringLiteral("二维稳态混合模式[结果]")));
     const QString path = dir.filePath(QStringLiteral("mix.xlsx"));
     QCOMPARE(p.messages, QStringList{QStringLiteral("导出文件保存于%1!").arg(path)});
     QCOMPARE(readBack(path), QStringLiteral("二维稳态混合模式_结果_\n"
                                             "y\\x\t100\t200\n"
-                                            "0\t0.1234\t1e-07\n"
-                                            "10\t<none>\t-nan\n"
-                                            "007\t=1+2\t 前后空格 "));
+                                            "#0@0\t#0.1234@0.0000\t#1e-07@0E+00\n"
+                                            "#10@0\t<none>\t-nan\n"
+                                            "007\t=1+2\t 前后空格 \n"
+                                            "#-2500@0.0E+00\t1,234\t12 m"));
   }
 
   void existingFileIsReplacedOnlyAfterTheQuestion() {

@@ -230,7 +230,7 @@ std::string pointSourceReport(const PointSourceResult& r) {
         "混合层厚度h=%f [m]\r\n"
         "回归指数αy=%f,回归指数αz=%f\r\n"
         "回归系数γy=%f,回归系数γz=%f\r\n"
-        "烟气热释放率Qh=%f [KJ/s]\r\n",
+        "烟气热释放率Qh=%f [kJ/s]\r\n",
         static_cast<double>(r.cm_mg_m3), static_cast<double>(r.xm_m), u, he, dh,
         static_cast<double>(r.mixing_m), static_cast<double>(r.sigma.ay),
         static_cast<double>(r.sigma.az), static_cast<double>(r.sigma.gy),

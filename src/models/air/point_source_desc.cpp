@@ -112,7 +112,7 @@ core::Outputs<Res> pointSourceOutputs() {
   outs.bind("gz_used", &Res::sigma, &SigmaSet::gz, 0, "回归系数γz");
   outs.bind("g01", &Res::light, &LightWindSet::g01, 0, "小风和静风回归系数γ01");
   outs.bind("g02", &Res::light, &LightWindSet::g02, 0, "小风和静风回归系数γ02");
-  outs.bind("Qh", &Res::heat_kj_s, 0, "烟气热释放率Qh", "KJ/s");
+  outs.bind("Qh", &Res::heat_kj_s, 0, "烟气热释放率Qh", "kJ/s");
   return outs;
 }
 

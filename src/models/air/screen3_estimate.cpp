@@ -173,7 +173,7 @@ core::Check checkPollutantRow(const Screen3Pollutant& row, size_t n, double* q, 
 
 std::string detailLine(const Screen3PollutantResult& p) {
   return p.name + ":Pmax=" + core::cformat("%g", static_cast<double>(p.pmax_pct)) + "[%];" +
-         "D10=" + p.d10_text + "[m]\n";
+         (p.d10_text.empty() ? std::string("D10=无\n") : "D10=" + p.d10_text + "[m]\n");
 }
 
 }  // namespace

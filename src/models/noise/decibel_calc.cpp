@@ -178,7 +178,7 @@ DecibelRun runDecibelKeys(const std::string& keys) {
       return run;
     }
     calc.press(*key);
-    run.text += bytes + "  " + core::cformat("%.15g", calc.display()) + "\r\n";
+    run.text += bytes + "  " + core::cformat("%.6g", calc.display()) + "\r\n";
     if (!std::isfinite(calc.display())) {
       run.display = calc.display();
       run.no_level = calc.lastApplied();

@@ -143,11 +143,13 @@ std::string highwayDetailText(const HighwayResult& r) {
   t += "距离衰减量ΔL：\r\n";
   t += core::cformat("大型车：%.2f[dB]；中型车：%.2f[dB]；小型车：%.2f[dB]\r\n", r.distance_db[0],
                      r.distance_db[1], r.distance_db[2]);
-  t += core::cformat("预测点在路堤声影区引起的绕射声衰减量ΔL：%.2f[dB]\r\n", r.embankment_db);
-  t += core::cformat("林带引起的衰减量ΔL：%.2f[dB]\r\n", r.trees_db);
-  t += core::cformat("农村建筑物的衰减量ΔL：%.2f[dB]\r\n", r.building_db);
-  t += core::cformat("公路弯曲或有限长路段引起的交通噪声修正量ΔL：%.2f[dB]\r\n", r.angle_db);
-  t += core::cformat("地面吸收声衰减量ΔL：%.2f[dB]", r.ground_db);
+  // An attenuation that rounds to zero prints as 0.00, never "-0.00".
+  auto db = [](double v) { return std::fabs(v) < 0.005 ? 0.0 : v; };
+  t += core::cformat("预测点在路堤声影区引起的绕射声衰减量ΔL：%.2f[dB]\r\n", db(r.embankment_db));
+  t += core::cformat("林带引起的衰减量ΔL：%.2f[dB]\r\n", db(r.trees_db));
+  t += core::cformat("农村建筑物的衰减量ΔL：%.2f[dB]\r\n", db(r.building_db));
+  t += core::cformat("公路弯曲或有限长路段引起的交通噪声修正量ΔL：%.2f[dB]\r\n", db(r.angle_db));
+  t += core::cformat("地面吸收声衰减量ΔL：%.2f[dB]", db(r.ground_db));
   return t;
 }
 
@@ -218,9 +220,9 @@ const core::CalculatorDesc& highwayDesc() {
     form.bind("vL", &In::v_large_km_h, 1001, "车辆车速v: 大型车", "km/h");
     form.bind("vM", &In::v_medium_km_h, 1002, "车辆车速v: 中型车", "km/h");
     form.bind("vS", &In::v_small_km_h, 1003, "车辆车速v: 小型车", "km/h");
-    form.bind("NL", &In::n_large_h, 1004, "车辆小时车流量N: 大型车", "veh/h");
-    form.bind("NM", &In::n_medium_h, 1005, "车辆小时车流量N: 中型车", "veh/h");
-    form.bind("NS", &In::n_small_h, 1006, "车辆小时车流量N: 小型车", "veh/h");
+    form.bind("NL", &In::n_large_h, 1004, "车辆小时车流量N: 大型车", "辆/h");
+    form.bind("NM", &In::n_medium_h, 1005, "车辆小时车流量N: 中型车", "辆/h");
+    form.bind("NS", &In::n_small_h, 1006, "车辆小时车流量N: 小型车", "辆/h");
     form.bind("n", &In::lanes, 1007, "路段车道数n");
     form.bind("W", &In::lane_width_m, 1008, "单车道宽度W", "m");
     form.choice("grade", &In::gradient, 1009, "公路纵坡ΔL", {"≤3", "4～5", "6～7", "＞7"}, "%");
@@ -234,7 +236,7 @@ const core::CalculatorDesc& highwayDesc() {
     form.bind("f", &In::f_hz, 1016, "声波频率f", "Hz");
     form.bind("Abld", &In::building_db, 1017, "建筑物障碍衰减量ΔL", "dB").sym("ΔL建筑");
     form.bind("b", &In::trees_m, 1018, "噪声通过林带的宽度b", "m");
-    form.bind("theta", &In::theta_deg, 1019, "预测点向公路两端视线间的夹角θ", "degree");
+    form.bind("theta", &In::theta_deg, 1019, "预测点向公路两端视线间的夹角θ", "°");
     form.bind("H1", &In::h1_m, 1020, "预测点离地面高度H1", "m");
     form.bind("r", &In::r_m, 1021, "预测点与声源间直线距离r", "m");
     core::Outputs<HighwayOut> outs("公路交通噪声预测模式 (JTG B03-2006)");
@@ -284,7 +286,7 @@ const core::CalculatorDesc& vehicleSpeedDesc() {
     form.bind("eta2", &In::eta_medium, 1002, "中型车车型比η2");
     form.bind("eta3", &In::eta_small, 1003, "小型车车型比η3");
     form.bind("design", &In::design_km_h, 1004, "设计车速", "km/h").sym("vd");
-    form.bind("vol", &In::volume_h, 1005, "单车道总车流量vol", "veh/h");
+    form.bind("vol", &In::volume_h, 1005, "单车道总车流量vol", "辆/h");
     core::Outputs<SpeedOut> outs("车速计算");
     outs.bind("v1", &SpeedOut::v1, 1006, "大型车车速", "km/h").nonNegative();
     outs.bind("v2", &SpeedOut::v2, 1007, "中型车车速", "km/h").nonNegative();

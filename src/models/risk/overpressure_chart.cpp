@@ -33,7 +33,7 @@ const core::CalculatorDesc& overpressureChartDesc() {
     c.class_name = "COverpressureChartDlg";
     using In = OverpressureChartInput;
     core::Form<In> form;
-    form.bind("Rs", &In::rs, 1001, "无因次距离", "m");
+    form.bind("Rs", &In::rs, 1001, "无因次距离", "");
     core::Outputs<OverpressureChartResult> outs;
     outs.bind("dPs", &OverpressureChartResult::dps, 1002, "无因次超压", "×9806.65 Pa");
     outs.bind("dP", &OverpressureChartResult::dp_pa, 1003, "超压", "Pa");

@@ -32,7 +32,7 @@ core::Check checkPoolFire(const PoolFireInput& in) {
   if (auto f = requirePositive(in.hv_j_kg, "Hv", "常压沸点下的蒸发热Hv")) return f;
   if (auto f = requireNotNegative(in.cp_j_kg_k, "Cp", "液体比定压热容Cp")) return f;
   if (auto f = requireFraction(in.f, "f", "热辐射系数f")) return f;
-  if (auto f = requireNotNegative(in.x_m, "x", "预测点离火球中心水平距离距离x")) return f;
+  if (auto f = requireNotNegative(in.x_m, "x", "预测点离液池中心水平距离x")) return f;
   return std::nullopt;
 }
 
@@ -106,7 +106,7 @@ const core::CalculatorDesc& poolFireDesc() {
     form.bind("Cp", &In::cp_j_kg_k, 1008, "液体比定压热容Cp", "J/(kg·K)");
     form.bind("Tb", &In::tb_c, 1009, "液体常压下沸点Tb", "℃");
     form.bind("f", &In::f, 1010, "热辐射系数f");
-    form.group(kGroupPrediction).bind("x", &In::x_m, 1011, "预测点离火球中心水平距离距离x", "m");
+    form.group(kGroupPrediction).bind("x", &In::x_m, 1011, "预测点离液池中心水平距离x", "m");
     c.fields = form.fields();
     c.actions = {{"compute", "计算结果", 1012}};
     c.result_text_id = 1237;

@@ -40,7 +40,7 @@ VceTntResult computeVceTnt(const VceInput& in) {
   VceTntResult r;
   r.wtnt_kg = static_cast<double>(in.ae) * cloudMass(in) * in.hf_j_kg / in.htnt_j_kg;
   r.rs = in.x_m / std::cbrt(r.wtnt_kg);
-  r.text = core::cformat("TNT当量为 %g[kg],无因次距离为 %g[m]\r\n", r.wtnt_kg, r.rs);
+  r.text = core::cformat("TNT当量为 %g[kg],无因次距离为 %g\r\n", r.wtnt_kg, r.rs);
   return r;
 }
 
@@ -54,7 +54,7 @@ double blastDeathProbability(double dp_pa) {
 std::optional<std::string> vceLookupText(double wtnt_kg, double rs, double dp_pa) {
   if (dp_pa == 0) return std::nullopt;
   return core::cformat(
-      "TNT当量为 %g[kg],无因次距离为 %g[m]\r\n查图知：爆炸冲击波超压为 %g[Pa]\r\n则死亡概率为 %g",
+      "TNT当量为 %g[kg],无因次距离为 %g\r\n查图知：爆炸冲击波超压为 %g[Pa]\r\n则死亡概率为 %g",
       wtnt_kg, rs, dp_pa, blastDeathProbability(dp_pa));
 }
 

@@ -52,8 +52,12 @@ void bindMixingPointAndGrid(core::Form<S>& form) {
   form.group("网格计算");
   form.bind("xmax", &S::grid, &MixingGrid::xmax_m, 1249, "离排放口流线最远距离xmax [m]", "m");
   form.bind("xc", &S::grid, &MixingGrid::xc_m, 1250, "距离间隔xc [m]", "m");
-  form.bind("ylow", &S::grid, &MixingGrid::ylow_m, 1301, "离排放口横向距离y [m](", "m").sym("y1");
-  form.bind("yhigh", &S::grid, &MixingGrid::yhigh_m, 1251, "～", "m").sym("y2");
+  form.bind("ylow", &S::grid, &MixingGrid::ylow_m, 1301, "离排放口横向距离y [m](", "m")
+      .sym("y1")
+      .named("离排放口横向距离下限");
+  form.bind("yhigh", &S::grid, &MixingGrid::yhigh_m, 1251, "～", "m")
+      .sym("y2")
+      .named("离排放口横向距离上限");
   form.bind("yc", &S::grid, &MixingGrid::yc_m, 1033, "距离间隔yc [m]", "m");
 }
 

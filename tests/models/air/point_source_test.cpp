@@ -50,7 +50,7 @@ TEST(PointSource, DefaultsReportTheHandValues) {
                        0),
             0u);
   EXPECT_NE(text.find("回归指数αy=0.901074,回归指数αz=1.523600\r\n"), std::string::npos);
-  EXPECT_NE(text.find("烟气热释放率Qh=760.616577 [KJ/s]\r\n"), std::string::npos);
+  EXPECT_NE(text.find("烟气热释放率Qh=760.616577 [kJ/s]\r\n"), std::string::npos);
 }
 
 // The maximum was computed with the coefficients of the largest x (1000 m, the far vertical

@@ -94,8 +94,8 @@ TEST(DecibelCalc, ClearResetsEverything) {
 TEST(DecibelCalc, KeySequencesFromTheCommandLine) {
   const DecibelRun run = runDecibelKeys("60+60==");
   EXPECT_EQ(run.text,
-            "6  6\r\n0  60\r\n+  0\r\n6  6\r\n0  60\r\n=  63.0102999566398\r\n"
-            "=  64.7712125471966\r\n");
+            "6  6\r\n0  60\r\n+  0\r\n6  6\r\n0  60\r\n=  63.0103\r\n"
+            "=  64.7712\r\n");
   EXPECT_EQ(runDecibelKeys("60←").display, 6);
   EXPECT_EQ(runDecibelKeys("60x").bad, "x");
   EXPECT_EQ(runDecibelKeys("60÷").bad, "÷");

@@ -19,7 +19,7 @@ TEST(Vce, TntDefaults) {
   const VceTntResult r = computeVceTnt(in);
   EXPECT_NEAR(r.wtnt_kg, 21.1532, 1e-3);
   EXPECT_NEAR(r.rs, 3.61583, 1e-4);
-  EXPECT_EQ(r.text, "TNT当量为 21.1532[kg],无因次距离为 3.61583[m]\r\n");
+  EXPECT_EQ(r.text, "TNT当量为 21.1532[kg],无因次距离为 3.61583\r\n");
 }
 
 TEST(Vce, LookupProbabilityAndItsLimits) {
@@ -28,7 +28,7 @@ TEST(Vce, LookupProbabilityAndItsLimits) {
   EXPECT_DOUBLE_EQ(blastDeathProbability(1e9), 1);
   EXPECT_FALSE(vceLookupText(21.1532, 3.61583, 0));  // nothing changes
   EXPECT_EQ(*vceLookupText(21.1532, 3.61583, 1e5),
-            "TNT当量为 21.1532[kg],无因次距离为 3.61583[m]\r\n查图知：爆炸冲击波超压为 "
+            "TNT当量为 21.1532[kg],无因次距离为 3.61583\r\n查图知：爆炸冲击波超压为 "
             "100000[Pa]\r\n则死亡概率为 0.962");
 }
 
@@ -36,7 +36,7 @@ TEST(Vce, LookupActionOnTheCommandLine) {
   const auto& d = vceDesc();
   core::Values v = core::defaultValues(d);
   core::Outcome o = d.compute(v, kVceLookupAction);
-  EXPECT_EQ(o.text, "TNT当量为 21.1532[kg],无因次距离为 3.61583[m]\r\n");  // dP = 0
+  EXPECT_EQ(o.text, "TNT当量为 21.1532[kg],无因次距离为 3.61583\r\n");  // dP = 0
   v.setNum("dP", 1e5);
   o = d.compute(v, kVceLookupAction);
   EXPECT_NE(o.text.find("则死亡概率为 0.962"), std::string::npos) << o.text;

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "present/grid_data.h"
+#include "widgets/contour_map_canvas.h"
 #include "widgets/contour_map_window.h"
 #include "widgets/curve_plot.h"
 #include "widgets/prompts.h"
@@ -60,6 +61,7 @@ void openPointSourceContour(QWidget* parent, const core::Outcome::Grid& grid, bo
   }
   auto* w = new widgets::ContourMapWindow(QString::fromLatin1(present::kResultGridFile), parent);
   w->setObjectName(QStringLiteral("pointSourceContour"));
+  w->canvas()->setValueTitle(QStringLiteral("浓度 [mg/m³]"));
   run(w, modal);
 }
 

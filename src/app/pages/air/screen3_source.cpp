@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/calculator_page.h"
 #include "app/pages/air/editable_choice.h"
@@ -109,8 +110,8 @@ CScreen3SourceDlg::CScreen3SourceDlg(CalculatorPage& page, QWidget* parent)
 
   m_pollutants = makeGrid(
       QStringLiteral("污染物"),
-      {QStringLiteral("污染物"), QStringLiteral("源强[g/s]"), QStringLiteral("标准[mg/m^3]")},
-      {70, 55, 65}, "pollutants", this);
+      {QStringLiteral("污染物"), QStringLiteral("源强[g/s]"), QStringLiteral("标准[mg/m³]")},
+      {70, 70, 80}, "pollutants", this);
   m_auto =
       makeGrid(QStringLiteral("简单地形连续自动点输入"),
                {QStringLiteral("距离[m]"), QStringLiteral("相对源高[m]")}, {75, 80}, "auto", this);
@@ -158,7 +159,9 @@ widgets::CGridCtrl* CScreen3SourceDlg::makeGrid(const QString& caption, const QS
   g->SetRowHeight(0, kHeaderHeight);
   for (int c = 0; c < headers.size(); ++c) {
     g->SetItemText(0, c, headers[c]);
-    g->SetColumnWidth(c, widths[static_cast<size_t>(c)]);
+    // Wide enough for its header.
+    g->SetColumnWidth(c, std::max(widths[static_cast<size_t>(c)],
+                                  g->fontMetrics().horizontalAdvance(headers[c]) + 14));
   }
   layout->addWidget(g, 1);
   auto* buttons = new QHBoxLayout;

@@ -6,9 +6,11 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "app/page_style.h"
 #include "core/format.h"
+#include "widgets/prompts.h"
 
 namespace app {
 
@@ -38,14 +40,14 @@ std::optional<DecibelKey> keyOf(const QKeyEvent& e) {
 }
 }  // namespace
 
-CDecibelCalcDlg* CDecibelCalcDlg::create() {
+CDecibelCalcDlg* CDecibelCalcDlg::create(QWidget* owner) {
   if (g_open) delete g_open.data();
-  g_open = new CDecibelCalcDlg();
+  g_open = new CDecibelCalcDlg(owner ? owner->window() : nullptr);
   return g_open;
 }
 
-CDecibelCalcDlg* CDecibelCalcDlg::openFresh() {
-  CDecibelCalcDlg* d = create();
+CDecibelCalcDlg* CDecibelCalcDlg::open(QWidget* owner) {
+  CDecibelCalcDlg* d = g_open ? g_open.data() : create(owner);
   d->show();
   d->raise();
   d->activateWindow();
@@ -55,10 +57,12 @@ CDecibelCalcDlg* CDecibelCalcDlg::openFresh() {
 CDecibelCalcDlg* CDecibelCalcDlg::current() { return g_open; }
 
 QString CDecibelCalcDlg::displayText(double v) {
-  return QString::fromStdString(core::cformat("%.15g", v));
+  return QString::fromStdString(core::cformat("%.6g", v));
 }
 
-CDecibelCalcDlg::CDecibelCalcDlg() : QDialog(nullptr, Qt::Window) {
+CDecibelCalcDlg::CDecibelCalcDlg(QWidget* owner)
+    : QDialog(owner, owner ? (Qt::Window | (owner->windowFlags() & Qt::WindowStaysOnTopHint))
+                           : Qt::WindowFlags(Qt::Window)) {
   setObjectName(QStringLiteral("CDecibelCalcDlg"));
   setWindowTitle(QStringLiteral("分贝计算器"));
   setAttribute(Qt::WA_DeleteOnClose);
@@ -116,8 +120,22 @@ QPushButton* CDecibelCalcDlg::keyButton(DecibelKey key) const {
 }
 
 void CDecibelCalcDlg::press(DecibelKey key) {
+  const models::noise::DecibelCalculator before = m_calc;
   m_calc.press(key);
-  m_display->setText(displayText(m_calc.display()));
+  if (!std::isfinite(m_calc.display())) {
+    // No level to show: the step is refused and the calculator stays as it was.
+    const char op = m_calc.lastApplied();
+    m_calc = before;
+    widgets::showMessage(
+        this, op == '-' ? QStringLiteral("相减时减去的声级必须小于被减的声级，请重新输入！")
+                        : QStringLiteral("叠加的声级超出可计算的范围，请重新输入！"));
+    return;
+  }
+  // An operand being typed shows every digit typed; a result shows 6 significant digits.
+  const bool typing = key != DecibelKey::Plus && key != DecibelKey::Minus &&
+                      key != DecibelKey::Equals && key != DecibelKey::Clear;
+  m_display->setText(typing ? QString::fromStdString(core::cformat("%.15g", m_calc.display()))
+                            : displayText(m_calc.display()));
 }
 
 bool CDecibelCalcDlg::eventFilter(QObject* watched, QEvent* event) {

@@ -33,7 +33,7 @@ void GreenNoisePageHook::setup(CalculatorPage& page) {
 
 bool GreenNoisePageHook::handleAction(CalculatorPage& page, const std::string& action) {
   if (action == "decibel") {
-    CDecibelCalcDlg::openFresh();
+    CDecibelCalcDlg::open(&page);
     return true;
   }
   if (action != "lp1") return false;

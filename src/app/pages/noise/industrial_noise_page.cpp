@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/calculator_page.h"
 #include "app/page_style.h"
@@ -176,9 +177,15 @@ void IndustrialNoisePageHook::updateEnabled(CalculatorPage& page) {
   if (m_pathButton) m_pathButton->setEnabled(bar);
   if (QWidget* gr = page.control("gr")) gr->setEnabled(!bar);
   setRowEnabled(page, "hm", !bar && checked(page, "gr"));
-  if (QLabel* l = page.label("rmax"))
-    l->setText(bar ? QStringLiteral("预测点距声源水平距离r[m]")
-                   : QStringLiteral("预测点距声源水平距离r[m]最大值"));
+  if (QLabel* l = page.label("rmax")) {
+    const QString single = QStringLiteral("预测点距声源水平距离r[m]");
+    const QString most = QStringLiteral("预测点距声源水平距离r[m]最大值");
+    // As wide for either text, so the columns beside it stay put when the barrier is ticked.
+    l->setMinimumWidth(std::max(l->fontMetrics().horizontalAdvance(single),
+                                l->fontMetrics().horizontalAdvance(most)) +
+                       4);
+    l->setText(bar ? single : most);
+  }
   setRowVisible(page, "dr", !bar);
 
   const bool atm = checked(page, "atm");

@@ -8,8 +8,10 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cstdlib>
+#include <cmath>
 #include <initializer_list>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "app/calculator_page.h"
@@ -22,6 +24,7 @@
 #include "core/parse.h"
 #include "models/noise/road_noise.h"
 #include "widgets/grid_ctrl.h"
+#include "widgets/prompts.h"
 
 namespace app {
 
@@ -51,8 +54,23 @@ bool checked(CalculatorPage& page, const char* key) {
   return c && c->isChecked();
 }
 
-// The cell text as a number the way the page reads it: a leading number, else 0.
-double cellNumber(const QString& text) { return std::atof(text.toUtf8().constData()); }
+// The number a cell holds, when it holds one a vehicle field can store; an empty cell (no
+// speed, no level: a class left out) holds 0.
+std::optional<double> cellNumber(const QString& text, const core::FieldDesc* f) {
+  if (text.trimmed().isEmpty()) return 0.0;
+  const auto p = core::parseNumber(text.trimmed().toStdString());
+  if (!p.ok() || (f && !core::fitsStorage(f->type, p.value))) return std::nullopt;
+  return p.value;
+}
+
+// The table cell (row, column) of a vehicle field, or (0, 0).
+std::pair<int, int> cellOf(const std::string& key) {
+  for (int k = 0; k < 3; ++k)
+    for (int q = 0; q < 3; ++q)
+      if (models::noise::vehicleKey(kQuantities[q], static_cast<VehicleClass>(k)) == key)
+        return {k + 1, q + 1};
+  return {0, 0};
+}
 
 // Reads a few fields for a dialog without touching the others (typed text stays as typed).
 void readKeys(CalculatorPage& page, std::initializer_list<const char*> keys) {
@@ -196,20 +214,46 @@ void RoadNoisePageHook::updateEnabled(CalculatorPage& page) {
 
 void RoadNoisePageHook::cellEdited(int row, int col) {
   if (col != 1 || row < 1 || row > 3) return;
-  const double v = cellNumber(m_vehicles->GetItemText(row, 1));
-  if (v == 0) {
-    m_vehicles->SetItemText(row, 3, QString());
-    return;
-  }
-  const double lo = models::noise::referenceLevel(static_cast<VehicleClass>(row - 1), v);
-  m_vehicles->SetItemText(row, 3, core::cformat("%.2f", lo));
+  // Lo follows a speed the model takes; any other text leaves the cell empty.
+  const auto v = cellNumber(m_vehicles->GetItemText(row, 1), nullptr);
+  const double lo = v && *v > 0 && core::fitsStorage(core::FieldType::Float, *v)
+                        ? models::noise::referenceLevel(static_cast<VehicleClass>(row - 1), *v)
+                        : NAN;
+  m_vehicles->SetItemText(row, 3, std::isfinite(lo) ? core::cformat("%.2f", lo) : std::string());
 }
 
-void RoadNoisePageHook::storeVehicles(CalculatorPage& page) {
+bool RoadNoisePageHook::storeVehicles(CalculatorPage& page) {
   for (int k = 0; k < 3; ++k)
-    for (int q = 0; q < 3; ++q)
-      page.setValue(models::noise::vehicleKey(kQuantities[q], static_cast<VehicleClass>(k)),
-                    cellNumber(m_vehicles->GetItemText(k + 1, q + 1)));
+    for (int q = 0; q < 3; ++q) {
+      const std::string key =
+          models::noise::vehicleKey(kQuantities[q], static_cast<VehicleClass>(k));
+      const auto v = cellNumber(m_vehicles->GetItemText(k + 1, q + 1), page.desc().field(key));
+      if (!v) {
+        widgets::showMessage(&page, kNumberPrompt);
+        focusField(page, key);
+        return false;
+      }
+      page.setValue(key, *v);
+    }
+  return true;
+}
+
+bool RoadNoisePageHook::keepsField(const std::string& key) const { return cellOf(key).first > 0; }
+
+bool RoadNoisePageHook::focusField(CalculatorPage& page, const std::string& key) {
+  (void)page;
+  const auto [row, col] = cellOf(key);
+  if (row == 0) return false;
+  if (m_tabs->currentIndex() != 0) {
+    // Back to the table without predicting again.
+    m_refusing = true;
+    m_tabs->SetCurrentPage(0);
+    m_refusing = false;
+  }
+  m_vehicles->SetFocusCell(row, col);
+  m_vehicles->SetSelectedRange(row, col, row, col);
+  m_vehicles->setFocus();
+  return true;
 }
 
 void RoadNoisePageHook::storeInputs(CalculatorPage& page, core::Values& inputs) {
@@ -220,9 +264,10 @@ void RoadNoisePageHook::storeInputs(CalculatorPage& page, core::Values& inputs) 
       const core::FieldDesc* f = page.desc().field(key);
       if (!f) continue;
       const QString text = m_vehicles->GetItemText(k + 1, q + 1).trimmed();
-      inputs.setNum(key, core::storeAs(f->type, cellNumber(text)));
-      // A cell left empty (no speed, no level) is kept as the number the compute would use.
-      inputs.setText(key, core::parseNumber(text.toStdString()).ok() ? text.toStdString() : "");
+      const auto v = cellNumber(text, f);
+      // A cell that holds no number (left empty, say) is kept as 0 and shown empty again.
+      inputs.setNum(key, core::storeAs(f->type, v.value_or(0)));
+      inputs.setText(key, v && !text.isEmpty() ? text.toStdString() : "");
     }
 }
 
@@ -241,7 +286,8 @@ void RoadNoisePageHook::loadInputs(CalculatorPage& page, const core::Values& inp
 }
 
 bool RoadNoisePageHook::predict(CalculatorPage& page) {
-  storeVehicles(page);
+  if (m_refusing) return false;
+  if (!storeVehicles(page)) return false;
   return page.runAction("compute");
 }
 

@@ -31,6 +31,9 @@ class RoadNoisePageHook : public PageHook {
   // The vehicle table is the page's input for the vehicle fields: saved and restored with it.
   void storeInputs(CalculatorPage& page, core::Values& inputs) override;
   void loadInputs(CalculatorPage& page, const core::Values& inputs) override;
+  // The vehicle fields are the table's cells: a refusal of one points at its cell.
+  bool keepsField(const std::string& key) const override;
+  bool focusField(CalculatorPage& page, const std::string& key) override;
 
   CTabSheet* tabs() const { return m_tabs; }
   widgets::CGridCtrl* vehicleGrid() const { return m_vehicles; }
@@ -40,8 +43,9 @@ class RoadNoisePageHook : public PageHook {
 
   // A finished edit of a cell: a speed cell recomputes the Lo cell of its row.
   void cellEdited(int row, int col);
-  // The vehicle table into the form's vehicle fields (text that is not a number reads as 0).
-  void storeVehicles(CalculatorPage& page);
+  // The vehicle table into the form's vehicle fields. A cell that does not hold a number the
+  // field can store is refused with the number prompt and gets the focus: false.
+  bool storeVehicles(CalculatorPage& page);
   // Runs the prediction into the result text.
   bool predict(CalculatorPage& page);
   void updateEnabled(CalculatorPage& page);
@@ -57,6 +61,7 @@ class RoadNoisePageHook : public PageHook {
   QTextEdit* m_text = nullptr;
   QPushButton* m_finite = nullptr;
   QPushButton* m_embankment = nullptr;
+  bool m_refusing = false;  // a refusal is moving the focus to the parameter tab
 };
 
 }  // namespace app

@@ -12,7 +12,7 @@ namespace app {
 
 bool StueberNoisePageHook::handleAction(CalculatorPage& page, const std::string& action) {
   if (action == "decibel") {
-    CDecibelCalcDlg::openFresh();
+    CDecibelCalcDlg::open(&page);
     return true;
   }
   if (action == "pathdiff") {

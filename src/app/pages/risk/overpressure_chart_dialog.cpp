@@ -158,7 +158,7 @@ COverpressureChartDlg::COverpressureChartDlg(double r, QWidget* parent) : QDialo
   m_distance->setObjectName(QStringLiteral("Rs"));
   m_pressure = new QLineEdit(QStringLiteral("0"), this);
   m_pressure->setObjectName(QStringLiteral("dP"));
-  form->addWidget(new QLabel(QStringLiteral("无因次距离 [m]"), this), 0, 0);
+  form->addWidget(new QLabel(QStringLiteral("无因次距离"), this), 0, 0);
   form->addWidget(m_distance, 0, 1);
   form->addWidget(new QLabel(QStringLiteral("查图知 超压 [Pa]"), this), 0, 2);
   form->addWidget(m_pressure, 0, 3);

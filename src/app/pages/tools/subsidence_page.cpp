@@ -11,7 +11,7 @@ namespace app {
 
 void SubsidencePageHook::setup(CalculatorPage& page) {
   initToolResources();  // the help topic
-  QGroupBox* box = page.group("预测点计算和伤害半径计算");
+  QGroupBox* box = page.group("预测点计算");
   auto* note = new QLabel(kSubsidenceNote, box ? static_cast<QWidget*>(box) : &page);
   note->setObjectName(QStringLiteral("note"));
   note->setWordWrap(true);

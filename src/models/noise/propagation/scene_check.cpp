@@ -54,11 +54,21 @@ constexpr double kMaxLevel_db = 250;      // sound power and pressure levels
 
 std::string rangeText(double limit) { return jsonNumber(limit); }
 
-// Items built in code have no feature index: they are named by kind and position.
+// Items built in code have no feature index: they are named as their table shows them, by
+// kind, row counted from 1 and name ("声源第2行（“S2”）").
 std::string who(const char* kind, std::size_t i, int feature, const std::string& name) {
   if (feature >= 0) return featureLabel(feature, name);
-  std::string s = std::string(kind) + " " + std::to_string(i);
-  if (!name.empty()) s += " (\"" + name + "\")";
+  const std::string k = kind;
+  const char* table = k == "source"     ? "声源"
+                      : k == "room"     ? "车间"
+                      : k == "opening"  ? "开口"
+                      : k == "barrier"  ? "声屏障"
+                      : k == "grid"     ? "计算网格"
+                      : k == "ground"   ? "地面"
+                      : k == "receptor" ? "预测点"
+                                        : kind;
+  std::string s = std::string(table) + (k == "grid" ? "" : "第" + std::to_string(i + 1) + "行");
+  if (!name.empty()) s += "（“" + name + "”）";
   return s;
 }
 
@@ -508,13 +518,13 @@ std::vector<std::string> sceneWarnings(const Scene& scene) {
     const Source& s = scene.sources[i];
     if (s.emission.kind == Emission::Kind::Lwa)
       w.push_back(who("source", i, s.feature, s.name) +
-                  ": only an A-weighted power is given; the eight bands are taken equal");
+                  "：只给出了A声级声功率，八个倍频带按相等取值。");
   }
   for (std::size_t i = 0; i < scene.rooms.size(); ++i)
     for (const auto& s : scene.rooms[i].sources)
       if (s.emission.kind == Emission::Kind::Lwa) {
         w.push_back(who("room", i, scene.rooms[i].feature, scene.rooms[i].name) +
-                    ": a source with only an A-weighted power; its eight bands are taken equal");
+                    "：有声源只给出了A声级声功率，其八个倍频带按相等取值。");
         break;
       }
   return w;

@@ -36,6 +36,7 @@
 #include "app/calculator_page.h"
 #include "app/main_window.h"
 #include "app/pages/air/prediction/air_prediction_page.h"
+#include "app/sheet_export.h"
 #include "core/file_io.h"
 #include "core/format.h"
 #include "models/air/prediction/prediction_desc.h"
@@ -442,16 +443,16 @@ QWidget* AirPredictionPageHook::buildResults(QWidget* parent) {
   QObject::connect(excel, &QPushButton::clicked, w,
                    [this] { widgets::exportTable(m_page, currentTable(), kCaption); });
   QObject::connect(pic, &QPushButton::clicked, w, [this, dpi] {
-    const QString path =
-        widgets::chooseSaveFile(m_page, QStringLiteral("导出图片"), QStringLiteral("等值线图.png"),
-                                QStringLiteral("PNG 图片 (*.png);;SVG 图片 (*.svg)"));
+    const QString path = widgets::chooseFileToWrite(
+        m_page, QStringLiteral("导出图片"), QStringLiteral("等值线图.png"),
+        QStringLiteral("PNG 图片 (*.png);;SVG 图片 (*.svg)"));
     if (!path.isEmpty()) saveMap(path, dpi->value());
   });
   QObject::connect(geo, &QPushButton::clicked, w, [this] {
     if (m_map_grid.nx < 2) return;
-    const QString path = widgets::chooseSaveFile(m_page, QStringLiteral("导出GeoJSON"),
-                                                 QStringLiteral("等值线.geojson"),
-                                                 QStringLiteral("GeoJSON (*.geojson)"));
+    const QString path = widgets::chooseFileToWrite(m_page, QStringLiteral("导出GeoJSON"),
+                                                    QStringLiteral("等值线.geojson"),
+                                                    QStringLiteral("GeoJSON (*.geojson)"));
     if (path.isEmpty()) return;
     present::ContourSet set(m_map_grid);
     set.buildDefaultLevels();
@@ -462,9 +463,9 @@ QWidget* AirPredictionPageHook::buildResults(QWidget* parent) {
   });
   QObject::connect(grd, &QPushButton::clicked, w, [this] {
     if (m_map_grid.nx < 2) return;
-    const QString path =
-        widgets::chooseSaveFile(m_page, QStringLiteral("导出Surfer网格"),
-                                QStringLiteral("浓度.grd"), QStringLiteral("Surfer 网格 (*.grd)"));
+    const QString path = widgets::chooseFileToWrite(m_page, QStringLiteral("导出Surfer网格"),
+                                                    QStringLiteral("浓度.grd"),
+                                                    QStringLiteral("Surfer 网格 (*.grd)"));
     if (path.isEmpty()) return;
     if (!present::writeGrdFile(m_map_grid, path.toStdString()))
       widgets::showMessage(m_page, QStringLiteral("无法写入 %1。").arg(path), kCaption);
@@ -1056,11 +1057,8 @@ bool AirPredictionPageHook::exportSheet(CalculatorPage& page, const QString& pro
     widgets::showMessage(&page, QStringLiteral("请先计算，再导出计算书。"), kCaption);
     return true;
   }
-  QString path = widgets::chooseSaveFile(&page, QStringLiteral("导出计算书"),
-                                         q(page.desc().title) + QStringLiteral("计算书.pdf"),
-                                         QStringLiteral("PDF 文件 (*.pdf);;HTML 文件 (*.html)"));
+  const QString path = chooseSheetFile(page, q(page.desc().title) + QStringLiteral("计算书.pdf"));
   if (path.isEmpty()) return true;
-  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
   present::CalcSheet s;
   s.title = "计算书：" + page.desc().title;
   s.date = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();

@@ -23,6 +23,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "app/pages/noise/noise_map/plan_view.h"
 #include "app/pages/noise/noise_map/scene_tables.h"
@@ -120,6 +121,13 @@ MapResults::MapResults(QWidget* parent) : QWidget(parent) {
   auto* fig = new QPushButton(QStringLiteral("导出图件"), box);
   auto* geo = new QPushButton(QStringLiteral("导出GeoJSON"), box);
   auto* grd = new QPushButton(QStringLiteral("导出Surfer网格"), box);
+  m_title = new QLineEdit(box);
+  m_title->setObjectName(QStringLiteral("noiseMapFigureTitle"));
+  m_title->setPlaceholderText(QStringLiteral("图名（可不填，写在图件上方）"));
+  auto* r0 = new QHBoxLayout;
+  r0->addWidget(new QLabel(QStringLiteral("图名"), box));
+  r0->addWidget(m_title, 1);
+  bv->addLayout(r0);
   r2->addWidget(m_dpi);
   r2->addWidget(fig);
   r2->addWidget(geo);
@@ -262,12 +270,23 @@ QRectF MapResults::worldRect() const {
                 (m_grid->ny - 1) * m_grid->spacing_m);
 }
 
-QColor MapResults::bandColour(int k) {
+QColor MapResults::bandColour(int k, int n) {
   static const QColor ramp[] = {QColor(255, 255, 178), QColor(254, 217, 118), QColor(254, 178, 76),
                                 QColor(253, 141, 60),  QColor(252, 78, 42),   QColor(227, 26, 28),
                                 QColor(177, 0, 38),    QColor(128, 0, 96),    QColor(80, 0, 120)};
-  return ramp[std::clamp(k, 0, 8)];
+  constexpr int stops = static_cast<int>(std::size(ramp));
+  if (n <= 1) return ramp[0];
+  // The ramp spread over the n bands, interpolated between its stops.
+  const double t = static_cast<double>(std::clamp(k, 0, n - 1)) / (n - 1) * (stops - 1);
+  const int i = std::min(static_cast<int>(t), stops - 2);
+  const double f = t - i;
+  auto mix = [f](int a, int b) { return static_cast<int>(std::lround(a + (b - a) * f)); };
+  return QColor(mix(ramp[i].red(), ramp[i + 1].red()), mix(ramp[i].green(), ramp[i + 1].green()),
+                mix(ramp[i].blue(), ramp[i + 1].blue()));
 }
+
+QString MapResults::figureTitle() const { return m_title->text(); }
+void MapResults::setFigureTitle(const QString& title) { m_title->setText(title); }
 
 QImage MapResults::bandImage(QRectF* world) const {
   const auto* v = values();
@@ -294,7 +313,8 @@ QImage MapResults::bandImage(QRectF* world) const {
       int k = -1;
       for (size_t l = 0; l < m_levels.size(); ++l)
         if (z >= m_levels[l]) k = static_cast<int>(l);
-      line[px] = k < 0 ? qRgba(0, 0, 0, 0) : bandColour(k).rgba();
+      line[px] =
+          k < 0 ? qRgba(0, 0, 0, 0) : bandColour(k, static_cast<int>(m_levels.size())).rgba();
     }
   }
   if (world) *world = worldRect();
@@ -320,6 +340,27 @@ QPainterPath MapResults::linePath() const {
   return path;
 }
 
+QPainterPath MapResults::limitPath() const {
+  QPainterPath path;
+  const auto* v = values();
+  if (!v || m_grid->nx < 2 || m_grid->ny < 2) return path;
+  const ClassLimits& c = kFunctionClasses[std::clamp(m_class->currentIndex(), 0, 5)];
+  const present::GridData g = localGrid(*m_grid, *v);
+  for (double level : m_levels) {
+    if (level != c.day && level != c.night) continue;
+    for (const auto& line : present::traceLevel(g, static_cast<float>(level)))
+      for (size_t i = 0; i < line.points.size(); ++i) {
+        const QPointF p(m_grid->xmin + static_cast<double>(line.points[i].x),
+                        m_grid->ymin + static_cast<double>(line.points[i].y));
+        if (i == 0)
+          path.moveTo(p);
+        else
+          path.lineTo(p);
+      }
+  }
+  return path;
+}
+
 void MapResults::drawLegend(QPainter& p, const QRectF& area, bool bottom) const {
   if (m_levels.empty()) return;
   p.save();
@@ -339,7 +380,7 @@ void MapResults::drawLegend(QPainter& p, const QRectF& area, bool bottom) const 
   for (int k = n - 1; k >= 0; --k) {
     const double y = box.top() + row * (1 + (n - 1 - k));
     const QRectF sw(box.left() + row * 0.2, y + row * 0.1, row * 1.4, row * 0.8);
-    p.fillRect(sw, bandColour(k));
+    p.fillRect(sw, bandColour(k, n));
     p.drawRect(sw);
     const QString label =
         k + 1 < n ? QStringLiteral("%1 – %2")
@@ -351,59 +392,93 @@ void MapResults::drawLegend(QPainter& p, const QRectF& area, bool bottom) const 
   p.restore();
 }
 
-QImage MapResults::figure(int dpi) const {
+// The figure, laid out in millimetres of the output: an optional title above, the map 124 mm
+// wide, the legend in a column of its own right of it (never over the plan). Texts and marks are
+// sized in points of the output, not in screen pixels.
+QSizeF MapResults::figureSize(int dpi) const {
   const QRectF world = worldRect();
   if (world.isEmpty()) return {};
-  const double px_per_mm = dpi / 25.4;
-  const int map_w = static_cast<int>(std::lround(130 * px_per_mm));
-  const int map_h = static_cast<int>(std::lround(map_w * world.height() / world.width()));
-  const int legend_w = static_cast<int>(std::lround(40 * px_per_mm));
-  QImage img(map_w + legend_w, std::max(map_h, static_cast<int>(60 * px_per_mm)),
+  const double mm = dpi / 25.4;
+  const double title = m_title->text().trimmed().isEmpty() ? 0 : 12 * mm;
+  const double map_h = 124 * mm * world.height() / world.width();
+  const double legend_h = (static_cast<double>(m_levels.size()) + 2.5) * 6 * mm;
+  return {std::round(170 * mm), std::ceil(title + std::max(map_h, legend_h) + 2 * mm)};
+}
+
+void MapResults::paintFigure(QPainter& p, int dpi, QSizeF* size) const {
+  const QRectF world = worldRect();
+  const QSizeF all = figureSize(dpi);
+  if (size) *size = all;
+  if (world.isEmpty()) return;
+  const double mm = dpi / 25.4;
+  p.setRenderHint(QPainter::Antialiasing);
+  p.fillRect(QRectF(QPointF(0, 0), all), Qt::white);
+  double top = 0;
+  if (const QString title = m_title->text().trimmed(); !title.isEmpty()) {
+    QFont f = p.font();
+    f.setPixelSize(static_cast<int>(std::lround(14.0 / 72 * dpi)));  // 14 pt
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(Qt::black);
+    p.drawText(QRectF(0, 0, 124 * mm, 12 * mm), Qt::AlignCenter, title);
+    top = 12 * mm;
+  }
+  const double map_w = 124 * mm;
+  const QRectF target(0, top, map_w, map_w * world.height() / world.width());
+  p.save();
+  p.setClipRect(target);
+  if (m_render) m_render(p, target, world, dpi / 96.0);
+  // Levels at the class's limit: a heavier line over the plan's own.
+  const QPainterPath limit = limitPath();
+  if (!limit.isEmpty()) {
+    QTransform t;
+    t.translate(target.left() - world.left() * target.width() / world.width(),
+                target.bottom() + world.top() * target.height() / world.height());
+    t.scale(target.width() / world.width(), -target.height() / world.height());
+    p.setPen(QPen(Qt::black, 0.6 * mm));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(t.map(limit));
+  }
+  p.restore();
+  p.setPen(QPen(Qt::black, std::max(1.0, mm * 0.3)));
+  p.setBrush(Qt::NoBrush);
+  p.drawRect(target);
+  PlanView::drawMarks(p, target, world.width() / map_w);
+  // The legend: 6 mm a row, its text in points of the output.
+  const QRectF legend(map_w + 4 * mm, top, 42 * mm,
+                      (static_cast<double>(m_levels.size()) + 1.5) * 6 * mm);
+  drawLegend(p, legend);
+}
+
+QImage MapResults::figure(int dpi) const {
+  const QSizeF size = figureSize(dpi);
+  if (size.isEmpty()) return {};
+  QImage img(static_cast<int>(size.width()), static_cast<int>(size.height()),
              QImage::Format_ARGB32);
   img.setDotsPerMeterX(static_cast<int>(std::lround(dpi / 0.0254)));
   img.setDotsPerMeterY(static_cast<int>(std::lround(dpi / 0.0254)));
   img.fill(Qt::white);
   QPainter p(&img);
-  p.setRenderHint(QPainter::Antialiasing);
-  const QRectF target(0, 0, map_w, map_h);
-  if (m_render) m_render(p, target, world);
-  p.setPen(QPen(Qt::black, std::max(1.0, px_per_mm * 0.3)));
-  p.setBrush(Qt::NoBrush);
-  p.drawRect(target);
-  PlanView::drawMarks(p, target, world.width() / map_w);
-  drawLegend(p, QRectF(map_w + 2 * px_per_mm, 2 * px_per_mm, legend_w - 3 * px_per_mm,
-                       std::min(static_cast<double>(img.height()) - 4 * px_per_mm,
-                                static_cast<double>(m_levels.size() + 2) * 7 * px_per_mm)));
+  paintFigure(p, dpi, nullptr);
   return img;
 }
 
 QString MapResults::writeFigure(const QString& path, int dpi) const {
   if (!m_grid) return QStringLiteral("还没有计算等值线图。");
   if (QFileInfo(path).suffix().compare(QStringLiteral("svg"), Qt::CaseInsensitive) == 0) {
-    const QImage img = figure(dpi);
+    // Vector drawing of the same figure, written whole or not at all.
+    const QSizeF size = figureSize(dpi);
     QBuffer bytes;
     bytes.open(QIODevice::WriteOnly);
     QSvgGenerator svg;
     svg.setOutputDevice(&bytes);
-    svg.setSize(img.size());
-    svg.setViewBox(QRect(QPoint(0, 0), img.size()));
+    svg.setSize(size.toSize());
+    svg.setViewBox(QRectF(QPointF(0, 0), size));
     svg.setResolution(dpi);
-    svg.setTitle(kTitle);
+    svg.setTitle(m_title->text().trimmed().isEmpty() ? kTitle : m_title->text().trimmed());
     QPainter p;
     if (!p.begin(&svg)) return QStringLiteral("无法写入文件 %1。").arg(path);
-    // Vector drawing of the same figure.
-    const QRectF world = worldRect();
-    const double px_per_mm = dpi / 25.4;
-    const double map_w = std::round(130 * px_per_mm);
-    const QRectF target(0, 0, map_w, std::round(map_w * world.height() / world.width()));
-    p.fillRect(QRectF(QPointF(0, 0), QSizeF(img.size())), Qt::white);
-    if (m_render) m_render(p, target, world);
-    p.setPen(QPen(Qt::black, std::max(1.0, px_per_mm * 0.3)));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(target);
-    PlanView::drawMarks(p, target, world.width() / map_w);
-    drawLegend(p, QRectF(map_w + 2 * px_per_mm, 2 * px_per_mm, 37 * px_per_mm,
-                         static_cast<double>(m_levels.size() + 2) * 7 * px_per_mm));
+    paintFigure(p, dpi, nullptr);
     if (!p.end()) return QStringLiteral("无法写入文件 %1。").arg(path);
     return writeAtomically(path, bytes.data());
   }
@@ -459,9 +534,9 @@ void MapResults::exportFigure() {
     widgets::showMessage(this, QStringLiteral("还没有计算等值线图。"));
     return;
   }
-  const QString path =
-      widgets::chooseSaveFile(this, QStringLiteral("导出图件"), QStringLiteral("噪声等值线图.png"),
-                              QStringLiteral("PNG 图片 (*.png);;SVG 图形 (*.svg)"));
+  const QString path = widgets::chooseFileToWrite(
+      this, QStringLiteral("导出图件"), QStringLiteral("噪声等值线图.png"),
+      QStringLiteral("PNG 图片 (*.png);;SVG 图形 (*.svg)"));
   if (path.isEmpty()) return;
   const QString e = writeFigure(path, m_dpi->value());
   if (!e.isEmpty()) widgets::showMessage(this, e);
@@ -472,9 +547,9 @@ void MapResults::exportGeoJson() {
     widgets::showMessage(this, QStringLiteral("还没有计算等值线图。"));
     return;
   }
-  const QString path = widgets::chooseSaveFile(this, QStringLiteral("导出GeoJSON"),
-                                               QStringLiteral("噪声等值线.geojson"),
-                                               QStringLiteral("GeoJSON (*.geojson *.json)"));
+  const QString path = widgets::chooseFileToWrite(this, QStringLiteral("导出GeoJSON"),
+                                                  QStringLiteral("噪声等值线.geojson"),
+                                                  QStringLiteral("GeoJSON (*.geojson *.json)"));
   if (path.isEmpty()) return;
   const QString e = writeGeoJson(path);
   if (!e.isEmpty()) widgets::showMessage(this, e);
@@ -485,9 +560,9 @@ void MapResults::exportGrid() {
     widgets::showMessage(this, QStringLiteral("还没有计算等值线图。"));
     return;
   }
-  const QString path = widgets::chooseSaveFile(this, QStringLiteral("导出Surfer网格"),
-                                               QStringLiteral("噪声贡献值.grd"),
-                                               QStringLiteral("Surfer 网格 (*.grd)"));
+  const QString path = widgets::chooseFileToWrite(this, QStringLiteral("导出Surfer网格"),
+                                                  QStringLiteral("噪声贡献值.grd"),
+                                                  QStringLiteral("Surfer 网格 (*.grd)"));
   if (path.isEmpty()) return;
   const QString e = writeSurferGrid(path);
   if (!e.isEmpty()) widgets::showMessage(this, e);

@@ -59,12 +59,18 @@ class MapResults : public QWidget {
   QImage bandImage(QRectF* world) const;
   // The contour lines in world coordinates (y up).
   QPainterPath linePath() const;
-  static QColor bandColour(int k);
+  // The colour of band k of n (light to dark): every band its own colour.
+  static QColor bandColour(int k, int n = 9);
+  // The figure's optional title.
+  QString figureTitle() const;
+  void setFigureTitle(const QString& title);
   // The legend into a box (device coordinates), at its top or its bottom.
   void drawLegend(QPainter& p, const QRectF& box, bool bottom = false) const;
 
-  // The plan drawn into a painter: target rectangle (device) showing a world rectangle.
-  using PlanRenderer = std::function<void(QPainter& p, const QRectF& target, const QRectF& world)>;
+  // Draws the plan's world rectangle into the target; labels and markers `mark_scale` times
+  // their size on the screen.
+  using PlanRenderer = std::function<void(QPainter& p, const QRectF& target, const QRectF& world,
+                                          double mark_scale)>;
   void setPlanRenderer(PlanRenderer r) { m_render = std::move(r); }
   // The map figure (plan, bands, legend, scale bar, north arrow) as an image at `dpi`, 170 mm wide.
   QImage figure(int dpi) const;
@@ -82,12 +88,18 @@ class MapResults : public QWidget {
   void exportGeoJson();
   void exportGrid();
   QRectF worldRect() const;
+  // The contour lines of the levels that are the class's day or night limit (world, y up).
+  QPainterPath limitPath() const;
+  // The figure drawn at `dpi`; `size` gets its size in device pixels.
+  void paintFigure(QPainter& p, int dpi, QSizeF* size) const;
+  QSizeF figureSize(int dpi) const;
 
   QTableWidget* m_table = nullptr;
   QComboBox* m_class = nullptr;
   QComboBox* m_period = nullptr;
   QLineEdit* m_levels_edit = nullptr;
   QSpinBox* m_dpi = nullptr;
+  QLineEdit* m_title = nullptr;
   std::optional<prop::ReceptorsResult> m_receptors;
   std::optional<prop::GridResult> m_grid;
   std::vector<double> m_levels;

@@ -51,6 +51,58 @@ const QString kSceneFilter = QStringLiteral("噪声场景 GeoJSON (*.geojson *.j
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
+// What the tables hold that the engine would refuse, said as the tables show it (rows from 1).
+QString pageFault(const prop::Scene& s) {
+  for (std::size_t i = 0; i < s.sources.size(); ++i) {
+    const prop::Emission& e = s.sources[i].emission;
+    if (e.kind != prop::Emission::Kind::Spectrum) continue;
+    bool found = false;
+    for (const auto& sp : s.spectra) found = found || sp.id == e.spectrum;
+    if (!found)
+      return QStringLiteral(
+                 "声源第%1行（“%2”）的频谱编号“%3”不在频谱表中，请在频谱表中添加或改正编号。")
+          .arg(i + 1)
+          .arg(q(s.sources[i].name), q(e.spectrum));
+  }
+  if (s.grid && !s.grid->ring.empty()) {
+    double xmin = s.grid->ring[0].x, xmax = xmin, ymin = s.grid->ring[0].y, ymax = ymin;
+    for (const auto& p : s.grid->ring) {
+      xmin = std::min(xmin, p.x);
+      xmax = std::max(xmax, p.x);
+      ymin = std::min(ymin, p.y);
+      ymax = std::max(ymax, p.y);
+    }
+    const double sp = s.grid->spacing_m;
+    const double n = sp > 0 ? (std::floor((xmax - xmin) / sp + 1e-9) + 1) *
+                                  (std::floor((ymax - ymin) / sp + 1e-9) + 1)
+                            : 0;
+    if (sp > 0 && !(n <= static_cast<double>(prop::kMaxGridPoints)))
+      return QStringLiteral("计算网格有 %1 个点，超过 %2 个，请在设置表中加大网格间距。")
+          .arg(QLocale(QLocale::Chinese, QLocale::China).toString(n, 'f', 0))
+          .arg(QLocale(QLocale::Chinese, QLocale::China)
+                   .toString(static_cast<double>(prop::kMaxGridPoints), 'f', 0));
+  }
+  return {};
+}
+
+// Items read from a file keep their place in it for the file's messages; on the page they are
+// rows of the tables, named the same way whether drawn, imported or reopened.
+void asTableRows(prop::Scene& s) {
+  for (auto& x : s.sources) x.feature = -1;
+  for (auto& x : s.rooms) x.feature = -1;
+  for (auto& x : s.openings) x.feature = -1;
+  for (auto& x : s.barriers) x.feature = -1;
+  for (auto& x : s.ground) x.feature = -1;
+  for (auto& x : s.receptors) x.feature = -1;
+  if (s.grid) s.grid->feature = -1;
+}
+
+// The spectra table written beside a scene file.
+QString spectraFileOf(const QString& scene) {
+  const QFileInfo info(scene);
+  return info.dir().filePath(info.completeBaseName() + QStringLiteral("_spectra.csv"));
+}
+
 // Positions placed or moved with the mouse, to the centimetre.
 double cm(double v) { return std::round(v * 100) / 100; }
 prop::Point2 cm(prop::Point2 p) { return {cm(p.x), cm(p.y)}; }
@@ -61,6 +113,9 @@ struct NoiseMapPageHook::RunOutput {
   prop::ReceptorsResult receptors;
   prop::GridResult grid;
   bool with_grid = false;
+  // The inputs of the run, as the tables held them: what the sheet prints beside its results.
+  prop::Scene scene;
+  noisemap::GridSettings grid_settings;
 };
 
 NoiseMapPageHook::NoiseMapPageHook() = default;
@@ -140,13 +195,22 @@ void NoiseMapPageHook::setup(CalculatorPage& page) {
                    [this](ItemRef r) { removeItem(r); });
   QObject::connect(m_tables, &SceneTables::edited, main, [this] {
     readTables();
+    // Rows pasted past the last barrier describe nothing (a barrier is drawn): not kept.
+    if (QTableWidget* t = m_tables->barriers();
+        t->rowCount() > static_cast<int>(m_scene.barriers.size())) {
+      const QSignalBlocker block(t);
+      t->setRowCount(static_cast<int>(m_scene.barriers.size()));
+    }
     refresh(false);
   });
   QObject::connect(m_results, &MapResults::mapChanged, main, [this] { updateMap(); });
-  m_results->setPlanRenderer([this](QPainter& p, const QRectF& target, const QRectF& world) {
+  m_results->setPlanRenderer([this](QPainter& p, const QRectF& target, const QRectF& world,
+                                    double mark_scale) {
+    m_plan->setMarkScale(mark_scale);
     m_plan->scene()->render(&p, target,
                             QRectF(world.left(), -world.bottom(), world.width(), world.height()),
                             Qt::IgnoreAspectRatio);
+    m_plan->setMarkScale(1);
   });
   m_plan->setLegendPainter([this](QPainter& p, const QRectF& box) {
     if (m_results->hasGrid()) m_results->drawLegend(p, box, true);
@@ -194,9 +258,16 @@ void NoiseMapPageHook::buildToolBar(QWidget* parent, QBoxLayout* into) {
     if (!path.isEmpty()) importScene(path);
   });
   QObject::connect(exp, &QPushButton::clicked, parent, [this] {
-    const QString path = widgets::chooseSaveFile(m_page, QStringLiteral("导出场景"),
-                                                 QStringLiteral("场景.geojson"), kSceneFilter);
-    if (!path.isEmpty()) exportScene(path);
+    const QString path = widgets::chooseFileToWrite(m_page, QStringLiteral("导出场景"),
+                                                    QStringLiteral("场景.geojson"), kSceneFilter);
+    if (path.isEmpty()) return;
+    // The spectra table beside the scene is a file of its own: replaced only when the user says so.
+    const QFileInfo csv(spectraFileOf(path));
+    if (!m_scene.spectra.empty() && csv.exists() &&
+        !widgets::askQuestion(m_page, widgets::replaceQuestion(csv.fileName()),
+                              QStringLiteral("导出场景")))
+      return;
+    exportScene(path);
   });
   bar->addWidget(imp);
   bar->addWidget(exp);
@@ -430,12 +501,18 @@ void NoiseMapPageHook::compute() {
     widgets::showMessage(m_page, QStringLiteral("场景中没有声源。"), kCaption);
     return;
   }
+  if (const QString fault = pageFault(s); !fault.isEmpty()) {
+    widgets::showMessage(m_page, fault, kCaption);
+    return;
+  }
   if (const auto fault = prop::checkScene(s)) {
     widgets::showMessage(m_page, QStringLiteral("场景有误：%1").arg(q(*fault)), kCaption);
     return;
   }
   m_stop = false;
   m_run = std::make_shared<RunOutput>();
+  m_run->scene = m_scene;
+  m_run->grid_settings = m_grid;
   auto run = m_run;
   const std::size_t receptors = s.receptors.size();
   const std::size_t cells = s.grid ? static_cast<std::size_t>(s.grid->columns()) *
@@ -494,6 +571,8 @@ void NoiseMapPageHook::finished() {
     return;
   }
   m_progress->setValue(1000);
+  m_result_inputs = std::make_shared<std::pair<prop::Scene, noisemap::GridSettings>>(
+      run->scene, run->grid_settings);
   m_results->showReceptors(run->receptors);
   if (run->with_grid) m_results->setGrid(run->grid);
   QStringList notes;
@@ -521,6 +600,7 @@ bool NoiseMapPageHook::importScene(const QString& path) {
   }
   cancel();  // a run on the old scene must not show its results over the new one
   m_scene = *r.scene;
+  asTableRows(m_scene);
   m_scene.spectra_path.clear();  // the table now lives in the page
   if (!m_scene.terrain_path.empty())
     m_scene.terrain_path =
@@ -535,16 +615,15 @@ bool NoiseMapPageHook::importScene(const QString& path) {
 
 bool NoiseMapPageHook::exportScene(const QString& path) {
   prop::Scene s = sceneForCompute();
-  const QFileInfo info(path);
   if (!s.spectra.empty()) {
-    const QString csv_name = info.completeBaseName() + QStringLiteral("_spectra.csv");
-    const std::string why = core::writeFileAtomic(info.dir().filePath(csv_name).toStdString(),
-                                                  prop::spectraToCsv(s.spectra));
-    if (!why.empty()) {
-      widgets::showMessage(m_page, q(why), kCaption);
+    const QString csv = spectraFileOf(path);
+    const std::string error =
+        core::writeFileAtomic(csv.toStdString(), prop::spectraToCsv(s.spectra));
+    if (!error.empty()) {
+      widgets::showMessage(m_page, QStringLiteral("无法写入文件 %1。").arg(csv), kCaption);
       return false;
     }
-    s.spectra_path = csv_name.toStdString();
+    s.spectra_path = QFileInfo(csv).fileName().toStdString();
   }
   std::string error;
   if (!prop::writeSceneFile(s, path.toStdString(), &error)) {
@@ -571,7 +650,8 @@ void NoiseMapPageHook::storeInputs(CalculatorPage&, core::Values& inputs) {
   extra[QStringLiteral("contour")] =
       QJsonObject{{QStringLiteral("class"), m_results->functionClass()},
                   {QStringLiteral("period"), m_results->period()},
-                  {QStringLiteral("levels"), m_results->levelsText()}};
+                  {QStringLiteral("levels"), m_results->levelsText()},
+                  {QStringLiteral("title"), m_results->figureTitle()}};
   const bool empty = s.sources.empty() && s.receptors.empty() && s.barriers.empty() &&
                      s.buildings.empty() && s.rooms.empty() && s.ground.empty() &&
                      s.spectra.empty() && m_site->file().isEmpty();
@@ -584,7 +664,14 @@ void NoiseMapPageHook::storeInputs(CalculatorPage&, core::Values& inputs) {
 // Another project's inputs are coming: no run or result of the old plant may stay on screen.
 void NoiseMapPageHook::clearResults(CalculatorPage&) {
   cancel();
+  m_result_inputs.reset();
   if (m_results) m_results->clear();
+  // The status and its hints belonged to the results.
+  if (m_status) {
+    m_status->clear();
+    m_status->setToolTip(QString());
+  }
+  if (m_progress) m_progress->setValue(0);
 }
 
 void NoiseMapPageHook::loadInputs(CalculatorPage&, const core::Values& inputs) {
@@ -599,6 +686,7 @@ void NoiseMapPageHook::loadInputs(CalculatorPage&, const core::Values& inputs) {
   }
   cancel();  // a run on the old scene must not show its results over the new one
   m_scene = *r.scene;
+  asTableRows(m_scene);
   m_grid_drawn = m_scene.grid.has_value();
   m_grid = m_scene.grid ? GridSettings{m_scene.grid->spacing_m, m_scene.grid->h_m} : GridSettings{};
   auto member = [&text](const char* name) {
@@ -621,6 +709,12 @@ void NoiseMapPageHook::loadInputs(CalculatorPage&, const core::Values& inputs) {
     m_results->setFunctionClass(contour[QStringLiteral("class")].toInt(2));
     m_results->setPeriod(contour[QStringLiteral("period")].toInt(0));
     m_results->setLevelsText(contour[QStringLiteral("levels")].toString());
+    m_results->setFigureTitle(contour[QStringLiteral("title")].toString());
+  } else {
+    // A new project: the map's settings start afresh too.
+    m_results->setFunctionClass(2);
+    m_results->setPeriod(0);
+    m_results->setFigureTitle(QString());
   }
   refresh(true);
   m_plan->fitAll();
@@ -632,12 +726,13 @@ bool NoiseMapPageHook::exportSheet(CalculatorPage& page, const QString& project,
     widgets::showMessage(&page, QStringLiteral("请先计算，再导出计算书。"), kCaption);
     return true;
   }
-  readTables();
-  QString path = widgets::chooseSaveFile(&page, QStringLiteral("导出计算书"),
-                                         q(page.desc().title) + QStringLiteral("计算书.pdf"),
-                                         QStringLiteral("PDF 文件 (*.pdf);;HTML 文件 (*.html)"));
+  const QString path = chooseSheetFile(page, q(page.desc().title) + QStringLiteral("计算书.pdf"));
   if (path.isEmpty()) return true;
-  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
+  // The inputs the results were computed from, whatever was edited since.
+  const prop::Scene& scene = m_result_inputs ? m_result_inputs->first : m_scene;
+  const noisemap::GridSettings& grid = m_result_inputs ? m_result_inputs->second : m_grid;
+  noisemap::SceneTables computed;
+  computed.showScene(scene, grid);
   present::CalcSheet s;
   s.title = "计算书：" + page.desc().title;
   s.date = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
@@ -648,7 +743,7 @@ bool NoiseMapPageHook::exportSheet(CalculatorPage& page, const QString& project,
     s.formulas.push_back(page.desc().formulas.substr(a, b - a));
   }
   if (!project.isEmpty()) s.project = QFileInfo(project).fileName().toStdString();
-  const auto& st = m_scene.settings;
+  const auto& st = scene.settings;
   auto fmt = [](double v) { return core::cformat("%g", v); };
   s.inputs = {{"气温", "T", fmt(st.temperature_c), "℃"},
               {"相对湿度", "RH", fmt(st.humidity_pct), "%"},
@@ -656,8 +751,8 @@ bool NoiseMapPageHook::exportSheet(CalculatorPage& page, const QString& project,
               {"默认地面因子", "G", fmt(st.ground_g), ""},
               {"气象修正", "C0", fmt(st.c0_db), "dB"},
               {"声屏障侧向绕射", "lateral", st.lateral_diffraction ? "是" : "否", ""},
-              {"网格间距", "spacing", fmt(m_grid.spacing_m), "m"},
-              {"网格高度", "h", fmt(m_grid.h_m), "m"}};
+              {"网格间距", "spacing", fmt(grid.spacing_m), "m"},
+              {"网格高度", "h", fmt(grid.h_m), "m"}};
   auto tableOf = [](const QTableWidget* t, const std::string& title) {
     core::Table out;
     out.title = title;
@@ -676,12 +771,12 @@ bool NoiseMapPageHook::exportSheet(CalculatorPage& page, const QString& project,
     }
     return out;
   };
-  s.tables.push_back(present::sheetTable(tableOf(m_tables->sources(), "声源")));
-  if (m_tables->spectra()->rowCount() > 0)
-    s.tables.push_back(present::sheetTable(tableOf(m_tables->spectra(), "频谱")));
-  if (m_tables->barriers()->rowCount() > 0)
-    s.tables.push_back(present::sheetTable(tableOf(m_tables->barriers(), "声屏障")));
-  core::Table receptors = tableOf(m_tables->receptors(), "预测点");
+  s.tables.push_back(present::sheetTable(tableOf(computed.sources(), "声源")));
+  if (computed.spectra()->rowCount() > 0)
+    s.tables.push_back(present::sheetTable(tableOf(computed.spectra(), "频谱")));
+  if (computed.barriers()->rowCount() > 0)
+    s.tables.push_back(present::sheetTable(tableOf(computed.barriers(), "声屏障")));
+  core::Table receptors = tableOf(computed.receptors(), "预测点");
   for (auto& row : receptors.rows) row[SceneTables::RClass].clear();
   s.tables.push_back(present::sheetTable(receptors));
   s.tables.push_back(present::sheetTable(m_results->receptorTable()));

@@ -11,6 +11,7 @@
 #include <QTransform>
 #include <atomic>
 #include <memory>
+#include <utility>
 
 #include "app/page_hook.h"
 #include "app/pages/noise/noise_map/map_results.h"
@@ -98,6 +99,8 @@ class NoiseMapPageHook : public PageHook {
   std::atomic<bool> m_stop{false};
   struct RunOutput;
   std::shared_ptr<RunOutput> m_run;
+  // The scene and grid settings the results shown were computed from.
+  std::shared_ptr<std::pair<noisemap::prop::Scene, noisemap::GridSettings>> m_result_inputs;
 };
 
 }  // namespace app

@@ -71,6 +71,22 @@ std::optional<double> cellNumber(const QTableWidget* t, int row, int col) {
   return v;
 }
 
+// Columns as wide as their header and their widest cell, measured by the table's own font (the
+// view's size hints are not ready while its tab is hidden).
+void fitColumns(QTableWidget* t) {
+  const QFontMetrics fm(t->font());
+  const QFontMetrics hm(t->horizontalHeader()->font());
+  for (int c = 0; c < t->columnCount(); ++c) {
+    const QTableWidgetItem* h = t->horizontalHeaderItem(c);
+    int w = h ? hm.horizontalAdvance(h->text()) + 20 : 40;
+    for (int r = 0; r < t->rowCount(); ++r)
+      if (const QTableWidgetItem* it = t->item(r, c))
+        w = std::max(w, fm.horizontalAdvance(it->text()) + 16);
+    if (t->cellWidget(0, c)) w = std::max(w, t->cellWidget(0, c)->sizeHint().width());
+    t->setColumnWidth(c, std::min(w, 320));
+  }
+}
+
 QString cellText(const QTableWidget* t, int row, int col) {
   const QTableWidgetItem* it = t->item(row, col);
   return it ? it->text().trimmed() : QString();
@@ -94,15 +110,18 @@ SceneTables::SceneTables(QWidget* parent) : QTabWidget(parent) {
       {QStringLiteral("编号"), QStringLiteral("名称"), QStringLiteral("类型"), QStringLiteral("63"),
        QStringLiteral("125"), QStringLiteral("250"), QStringLiteral("500"), QStringLiteral("1000"),
        QStringLiteral("2000"), QStringLiteral("4000"), QStringLiteral("8000")});
+  // A barrier needs its line: it is drawn on the plan, never added as an empty row.
   m_barriers =
-      addTable(QStringLiteral("声屏障"), {QStringLiteral("名称"), QStringLiteral("高度 (m)")});
+      addTable(QStringLiteral("声屏障"), {QStringLiteral("名称"), QStringLiteral("高度 (m)")},
+               RowButtons::DeleteOnly);
   m_receptors =
       addTable(QStringLiteral("预测点"),
                {QStringLiteral("名称"), QStringLiteral("X (m)"), QStringLiteral("Y (m)"),
                 QStringLiteral("高度 (m)"), QStringLiteral("厂界"), QStringLiteral("功能区"),
                 QStringLiteral("昼间背景"), QStringLiteral("夜间背景"), QStringLiteral("昼间标准"),
                 QStringLiteral("夜间标准")});
-  m_settings = addTable(QStringLiteral("设置"), {QStringLiteral("参数"), QStringLiteral("数值")});
+  m_settings = addTable(QStringLiteral("设置"), {QStringLiteral("参数"), QStringLiteral("数值")},
+                        RowButtons::None);
   m_settings->setRowCount(SettingRows);
   const QStringList labels = {QStringLiteral("气温 (℃)"),         QStringLiteral("相对湿度 (%)"),
                               QStringLiteral("大气压 (kPa)"),     QStringLiteral("默认地面因子 G"),
@@ -114,9 +133,15 @@ SceneTables::SceneTables(QWidget* parent) : QTabWidget(parent) {
     m_settings->setItem(r, 0, l);
   }
   connect(m_receptors, &PasteTable::rowsAdded, this, [this] { ensureReceptorCombos(); });
+  // The settings are a fixed list: rows pasted past it are dropped.
+  connect(m_settings, &PasteTable::rowsAdded, this, [this] {
+    const QSignalBlocker block(m_settings);
+    m_settings->setRowCount(SettingRows);
+  });
 }
 
-PasteTable* SceneTables::addTable(const QString& title, const QStringList& headers) {
+PasteTable* SceneTables::addTable(const QString& title, const QStringList& headers,
+                                  RowButtons buttons) {
   auto* page = new QWidget(this);
   auto* v = new QVBoxLayout(page);
   v->setContentsMargins(2, 2, 2, 2);
@@ -131,7 +156,11 @@ PasteTable* SceneTables::addTable(const QString& title, const QStringList& heade
   auto* del = new QPushButton(QStringLiteral("删除行"), page);
   bar->addWidget(add);
   bar->addWidget(del);
-  bar->addWidget(new QLabel(QStringLiteral("Ctrl+V 粘贴 Excel 行"), page));
+  add->setVisible(buttons == RowButtons::AddAndDelete);
+  del->setVisible(buttons != RowButtons::None);
+  bar->addWidget(new QLabel(buttons == RowButtons::None ? QStringLiteral("Ctrl+V 粘贴 Excel 数值")
+                                                        : QStringLiteral("Ctrl+V 粘贴 Excel 行"),
+                            page));
   bar->addStretch(1);
   v->addLayout(bar);
   addTab(page, title);
@@ -153,14 +182,11 @@ PasteTable* SceneTables::addTable(const QString& title, const QStringList& heade
     }
     if (r.valid()) emit deleteRequested(r);
   });
-  if (t == m_settings) {
-    add->hide();
-    del->hide();
-  }
   connect(t, &QTableWidget::itemChanged, this, [this] {
     if (!m_filling) emit edited();
   });
-  connect(t, &PasteTable::pasted, this, [this] {
+  connect(t, &PasteTable::pasted, this, [this, t] {
+    fitColumns(t);  // pasted names and numbers show whole
     if (!m_filling) emit edited();
   });
   connect(t, &QTableWidget::currentCellChanged, this, [this, t](int row) {
@@ -222,8 +248,7 @@ void SceneTables::showScene(const prop::Scene& s, const GridSettings& grid) {
     b->setCheckState(r.boundary ? Qt::Checked : Qt::Unchecked);
   }
   ensureReceptorCombos();
-  for (PasteTable* t : {m_sources, m_spectra, m_barriers, m_receptors, m_settings})
-    t->resizeColumnsToContents();
+  for (PasteTable* t : {m_sources, m_spectra, m_barriers, m_receptors, m_settings}) fitColumns(t);
   // The class whose limits the receptor has, if any.
   for (int i = 0; i < m_receptors->rowCount(); ++i) {
     const auto& r = s.receptors[static_cast<size_t>(i)];

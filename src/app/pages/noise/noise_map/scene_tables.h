@@ -38,6 +38,8 @@ class SceneTables : public QTabWidget {
   enum { RName, RX, RY, RH, RBoundary, RClass, RBgDay, RBgNight, RLimDay, RLimNight, RCols };
 
   explicit SceneTables(QWidget* parent = nullptr);
+  // The row buttons a table offers: only rows that become items of the scene may be added.
+  enum class RowButtons { AddAndDelete, DeleteOnly, None };
 
   void showScene(const prop::Scene& scene, const GridSettings& grid);
   // The tables into the scene (rows past the scene's items add point sources, receptors and
@@ -60,7 +62,8 @@ class SceneTables : public QTabWidget {
   void deleteRequested(app::noisemap::ItemRef r);
 
  private:
-  PasteTable* addTable(const QString& title, const QStringList& headers);
+  PasteTable* addTable(const QString& title, const QStringList& headers,
+                       RowButtons buttons = RowButtons::AddAndDelete);
   void ensureReceptorCombos();
   void setRow(PasteTable* t, int row, const QStringList& cells);
 
