@@ -124,6 +124,8 @@ TEST(ModRefusals, EachRefusalNamesTheFileAndLine) {
        "deck.inp:11: EMISFACT: source \"S1\" has 3 factors; its type needs 4"},
       {"plot rank", "deck", 21, "   PLOTFILE  1  ALL  FIRST  out.plt",
        "deck.inp:21: PLOTFILE: rank FIRST of 1 needs a RECTABLE card"},
+      {"plot without fields", "deck", 21, "   PLOTFILE",
+       "deck.inp:21: PLOTFILE: expected 3 to 5 parameters, found 0"},
       {"wind classes", "deck", 18, "   WINDCATS  1 2 2 4 5",
        "deck.inp:18: WINDCATS: the bounds must increase"},
       {"window past the data", "deck", 18, "   STARTEND  2021 01 01  2031 12 31",
