@@ -19,7 +19,7 @@ build_fuzzer() {
     name="$(basename "$src" .cpp)"
     [ "$name" = main ] && continue
     obj="$BUILD/obj/$name.o"
-    if [ ! -f "$obj" ] || [ "$src" -nt "$obj" ] || [ -n "$(find "$dir" -name '*.h' -newer "$obj")" ]; then
+    if [ ! -f "$obj" ] || [ "$src" -nt "$obj" ] || [ -n "$(find "$dir" \( -name '*.h' -o -name '*.inc' \) -newer "$obj")" ]; then
       echo "compiling $name"
       "$CXX" "${FLAGS[@]}" -fsanitize=fuzzer-no-link -c "$src" -o "$obj"
     fi
