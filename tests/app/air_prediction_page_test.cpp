@@ -243,7 +243,7 @@ class AirPredictionPageTest : public QObject {
     const auto in = h.readInputs(&err);
     QVERIFY2(in, qPrintable(err));
     QCOMPARE(in->plant.sources.size(), size_t(2));
-    QCOMPARE(in->plant.sources[1].abnormal_gs[0], 4.0);
+    QCOMPARE(in->plant.sources[1].abnormal[0], 4.0);
     QCOMPARE(in->plant.targets.size(), size_t(2));
     QCOMPARE(in->plant.boundary.size(), size_t(4));
     QCOMPARE(in->plant.pollutants[1].limits.h1, 200.0);

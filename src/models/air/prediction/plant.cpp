@@ -56,6 +56,20 @@ double polygonArea(const std::vector<Point>& ring) {
 
 }  // namespace
 
+double Source::exitTempK() const { return temp_unit == TempUnit::Celsius ? temp + 273.15 : temp; }
+
+double Source::exitVelocity() const {
+  if (exit_unit == ExitUnit::Velocity) return exit;
+  const double area = std::acos(-1.0) * diameter_m * diameter_m / 4;
+  return area > 0 ? exit / 3600 / area : 0;
+}
+
+double Source::rateGs(size_t pollutant, bool abnormal_case) const {
+  const std::vector<double>& q = abnormal_case ? abnormal : normal;
+  const double v = pollutant < q.size() ? q[pollutant] : 0;
+  return rate_unit == RateUnit::KilogramsPerHour ? v * 1000 / 3600 : v;
+}
+
 DeckText writeDeck(const Plant& plant, const std::string& surface, const std::string& profile) {
   DeckText d;
   std::string& t = d.text;
@@ -78,25 +92,30 @@ DeckText writeDeck(const Plant& plant, const std::string& surface, const std::st
   if (plant.urban)
     put("   URBANOPT  " + num(plant.urban_population) + "  CITY  " + num(plant.urban_roughness),
         "城市选项");
+  // The page's names, for reading the deck back: AERMOD ignores the comments.
+  for (size_t p = 0; p < plant.pollutants.size(); ++p)
+    put("** POLLUTANT " + two(p) + " " + plant.pollutants[p].name);
   put("CO FINISHED");
   put("");
   put("SO STARTING");
   put("   ELEVUNIT  METERS");
   std::vector<std::pair<std::string, std::vector<std::string>>> groups;
+  std::vector<char> named(plant.sources.size(), 0);
   for (int kase = 0; kase < 2; ++kase) {
     const char k = kase == 0 ? 'N' : 'A';
     for (size_t p = 0; p < plant.pollutants.size(); ++p) {
       std::vector<std::string> members;
       for (size_t s = 0; s < plant.sources.size(); ++s) {
         const Source& src = plant.sources[s];
-        const auto& rates = kase == 0 ? src.normal_gs : src.abnormal_gs;
-        const double q = p < rates.size() ? rates[p] : 0;
+        const double q = src.rateGs(p, kase == 1);
         if (!(q > 0)) continue;
         const std::string id = sourceId(k, p, s);
         const std::string what = std::string(kindName(src.kind)) + " " + src.name +
                                  (kase == 0 ? "（正常排放，" : "（非正常排放，") +
                                  plant.pollutants[p].name + "）";
         const Point a = src.at.empty() ? Point{} : src.at[0];
+        if (!named[s]) put("** SOURCE " + sourceId(k, p, s).substr(3) + " " + src.name);
+        named[s] = true;
         switch (src.kind) {
           case SourceKind::Point:
             put("   LOCATION  " + id +
@@ -106,7 +125,8 @@ DeckText writeDeck(const Plant& plant, const std::string& surface, const std::st
                     num(a.x) + "  " + num(a.y) + "  " + num(src.base_m),
                 what);
             put("   SRCPARAM  " + id + "  " + num(q) + "  " + num(src.height_m) + "  " +
-                    num(src.temp_K) + "  " + num(src.velocity) + "  " + num(src.diameter_m),
+                    num(src.exitTempK()) + "  " + num(src.exitVelocity()) + "  " +
+                    num(src.diameter_m),
                 what);
             break;
           case SourceKind::Volume:
@@ -172,10 +192,13 @@ DeckText writeDeck(const Plant& plant, const std::string& surface, const std::st
   put("SO FINISHED");
   put("");
   put("RE STARTING");
-  for (const TargetSpec& tg : plant.targets)
+  for (const TargetSpec& tg : plant.targets) {
+    put("** TARGET " + tg.name);
     put("   DISCCART  " + num(tg.at.x) + "  " + num(tg.at.y) +
             (flagpole ? "  0.0  0.0  " + num(tg.height_m) : std::string()),
         "环境空气保护目标 " + tg.name);
+  }
+  if (!plant.grid.empty()) put("** GRID");
   for (const Point& p : plant.grid)
     put("   DISCCART  " + num(p.x) + "  " + num(p.y) + (flagpole ? "  0.0  0.0  0.0" : ""),
         "预测网格");
@@ -428,16 +451,12 @@ double dailyMax(const GroupResult& g, size_t rec, size_t* day) {
   return best;
 }
 
-std::vector<double> backgroundSeries(const PollutantSpec& p, size_t days) {
-  if (p.bg_series.size() == days) return p.bg_series;
-  return std::vector<double>(days, p.bg_daily);
-}
-
 // The guaranteed-rate daily value (or, without a percentile, the largest) of contribution plus
 // background at a receptor.
-double guaranteed(const PollutantSpec& p, const GroupResult& g, size_t rec, double* contrib,
+double guaranteed(const Plant& plant, size_t pi, const GroupResult& g, size_t rec, double* contrib,
                   double* bg) {
-  const std::vector<double> b = backgroundSeries(p, g.daily[rec].size());
+  const PollutantSpec& p = plant.pollutants[pi];
+  const std::vector<double> b = backgroundAt(plant, pi, rec, g.daily[rec].size());
   std::vector<double> sum(b.size());
   for (size_t d = 0; d < b.size(); ++d) sum[d] = g.daily[rec][d] + b[d];
   if (p.percentile > 0) {
@@ -453,7 +472,54 @@ double guaranteed(const PollutantSpec& p, const GroupResult& g, size_t rec, doub
   return sum.empty() ? 0 : sum[at];
 }
 
+void setTotal(TableRow& t, double background, double total) {
+  t.background = background;
+  t.total = total;
+  t.share_pct = t.limit > 0 ? 100 * total / t.limit : 0;
+  t.exceeds = t.limit > 0 && total > t.limit;
+}
+
 }  // namespace
+
+Limits limitsAt(const Plant& plant, size_t pollutant, size_t receptor) {
+  const PollutantSpec& p = plant.pollutants[pollutant];
+  if (receptor >= plant.targets.size()) return p.limits;
+  const int grade = plant.targets[receptor].grade;
+  if (grade == 0 || grade == plant.grid_grade) return p.limits;
+  const StandardRow* row = findStandard(p.name);
+  return row ? (grade == 1 ? row->grade1 : row->grade2) : p.limits;
+}
+
+std::vector<double> backgroundAt(const Plant& plant, size_t pollutant, size_t receptor,
+                                 size_t days) {
+  const PollutantSpec& p = plant.pollutants[pollutant];
+  if (receptor < plant.targets.size())
+    for (const auto& [name, series] : p.bg_target_series)
+      if (name == plant.targets[receptor].name && series.size() == days) return series;
+  if (p.bg_series.size() == days) return p.bg_series;
+  // Without a series for every receptor, the day's mean over the targets' series.
+  std::vector<double> mean(days, 0);
+  size_t n = 0;
+  for (const auto& [name, series] : p.bg_target_series)
+    if (series.size() == days) {
+      for (size_t d = 0; d < days; ++d) mean[d] += series[d];
+      ++n;
+    }
+  if (n == 0) return std::vector<double>(days, p.bg_daily);
+  for (double& v : mean) v /= static_cast<double>(n);
+  return mean;
+}
+
+double annualBackgroundAt(const Plant& plant, size_t pollutant, size_t receptor) {
+  const PollutantSpec& p = plant.pollutants[pollutant];
+  if (p.bg_annual_given || (p.bg_series.empty() && p.bg_target_series.empty())) return p.bg_annual;
+  size_t days = p.bg_series.size();
+  for (const auto& s : p.bg_target_series) days = std::max(days, s.second.size());
+  const std::vector<double> b = backgroundAt(plant, pollutant, receptor, days);
+  double sum = 0;
+  for (double v : b) sum += v;
+  return b.empty() ? 0 : sum / static_cast<double>(b.size());
+}
 
 std::vector<TableRow> contributionTable(const Plant& plant, const Results& r) {
   std::vector<TableRow> out;
@@ -462,19 +528,18 @@ std::vector<TableRow> contributionTable(const Plant& plant, const Results& r) {
     const GroupResult& g = r.normal[p];
     if (g.group.empty()) continue;
     eachPlace(plant, [&](size_t rec, bool grid) {
+      const Limits lim = limitsAt(plant, p, rec);
       const size_t h = grid ? gridArgMax(plant, [&](size_t i) { return g.max1h[i]; }) : rec;
       out.push_back(row(pol.name, placeOf(plant, h), "1小时", g.max1h[h],
-                        std::to_string(g.max1h_date[h]), pol.hourly()));
+                        std::to_string(g.max1h_date[h]), hourlyReference(lim)));
       const size_t dd =
           grid ? gridArgMax(plant, [&](size_t i) { return dailyMax(g, i, nullptr); }) : rec;
       size_t day = 0;
       const double dv = dailyMax(g, dd, &day);
       out.push_back(row(pol.name, placeOf(plant, dd), "日平均", dv,
-                        g.day_dates.empty() ? "" : std::to_string(g.day_dates[day]),
-                        pol.limits.h24));
+                        g.day_dates.empty() ? "" : std::to_string(g.day_dates[day]), lim.h24));
       const size_t a = grid ? gridArgMax(plant, [&](size_t i) { return g.annual[i]; }) : rec;
-      out.push_back(
-          row(pol.name, placeOf(plant, a), "年平均", g.annual[a], "全年", pol.limits.annual));
+      out.push_back(row(pol.name, placeOf(plant, a), "年平均", g.annual[a], "全年", lim.annual));
     });
   }
   return out;
@@ -487,25 +552,24 @@ std::vector<TableRow> superposedTable(const Plant& plant, const Results& r) {
     const GroupResult& g = r.normal[p];
     if (g.group.empty()) continue;
     eachPlace(plant, [&](size_t rec, bool grid) {
+      const Limits lim = limitsAt(plant, p, rec);
       double c = 0, b = 0;
       const size_t d =
-          grid ? gridArgMax(plant, [&](size_t i) { return guaranteed(pol, g, i, &c, &b); }) : rec;
-      const double total = guaranteed(pol, g, d, &c, &b);
+          grid ? gridArgMax(plant, [&](size_t i) { return guaranteed(plant, p, g, i, &c, &b); })
+               : rec;
+      const double total = guaranteed(plant, p, g, d, &c, &b);
       TableRow t =
           row(pol.name, placeOf(plant, d), pol.percentile > 0 ? "保证率日平均" : "日平均最大值", c,
-              pol.percentile > 0 ? num(pol.percentile) + "%" : "", pol.limits.h24);
-      t.background = b;
-      t.total = total;
-      t.share_pct = t.limit > 0 ? 100 * total / t.limit : 0;
-      t.exceeds = t.limit > 0 && total > t.limit;
+              pol.percentile > 0 ? num(pol.percentile) + "%" : "", lim.h24);
+      setTotal(t, b, total);
       out.push_back(t);
-      const size_t a = grid ? gridArgMax(plant, [&](size_t i) { return g.annual[i]; }) : rec;
-      TableRow y =
-          row(pol.name, placeOf(plant, a), "年平均", g.annual[a], "全年", pol.limits.annual);
-      y.background = pol.bg_annual;
-      y.total = g.annual[a] + pol.bg_annual;
-      y.share_pct = y.limit > 0 ? 100 * y.total / y.limit : 0;
-      y.exceeds = y.limit > 0 && y.total > y.limit;
+      const size_t a =
+          grid ? gridArgMax(plant,
+                            [&](size_t i) { return g.annual[i] + annualBackgroundAt(plant, p, i); })
+               : rec;
+      TableRow y = row(pol.name, placeOf(plant, a), "年平均", g.annual[a], "全年", lim.annual);
+      const double ab = annualBackgroundAt(plant, p, a);
+      setTotal(y, ab, g.annual[a] + ab);
       out.push_back(y);
     });
   }
@@ -521,7 +585,7 @@ std::vector<TableRow> abnormalTable(const Plant& plant, const Results& r) {
     eachPlace(plant, [&](size_t rec, bool grid) {
       const size_t h = grid ? gridArgMax(plant, [&](size_t i) { return g.max1h[i]; }) : rec;
       out.push_back(row(pol.name, placeOf(plant, h), "1小时", g.max1h[h],
-                        std::to_string(g.max1h_date[h]), pol.hourly()));
+                        std::to_string(g.max1h_date[h]), hourlyReference(limitsAt(plant, p, rec))));
     });
   }
   return out;

@@ -24,6 +24,10 @@ namespace models::air::prediction {
 enum class SourceKind { Point, Area, Volume, Line, Circle };
 // How a stack releases: upwards, under a rain cap, or sideways.
 enum class Release { Vertical, Capped, Horizontal };
+// The units a stack's exit state and a source's emissions are typed in.
+enum class TempUnit { Kelvin, Celsius };
+enum class ExitUnit { Velocity, Flow };  // exit velocity, m/s, or exit flow at stack state, m³/h
+enum class RateUnit { GramsPerSecond, KilogramsPerHour };
 
 struct Source {
   std::string name;
@@ -32,21 +36,49 @@ struct Source {
   double base_m = 0;      // base elevation
   double height_m = 0;    // release height
   double diameter_m = 0;  // stack inner diameter
-  double temp_K = 0;      // exit temperature (0: ambient)
-  double velocity = 0;    // exit velocity, m/s
-  Release release = Release::Vertical;         // stack
-  double sigma_y = 0, sigma_z = 0;             // volume: initial σ
-  double width_m = 0;                          // line: width; circular area: radius
-  std::vector<double> normal_gs, abnormal_gs;  // per pollutant, g/s (area, line: g/s total)
+  double temp = 0;        // exit temperature as typed (0 K: ambient)
+  double exit = 0;        // exit velocity or flow as typed
+  Release release = Release::Vertical;   // stack
+  double sigma_y = 0, sigma_z = 0;       // volume: initial σ
+  double width_m = 0;                    // line: width; circular area: radius
+  std::vector<double> normal, abnormal;  // per pollutant as typed (area, line: the whole source)
+  TempUnit temp_unit = TempUnit::Kelvin;
+  ExitUnit exit_unit = ExitUnit::Velocity;
+  RateUnit rate_unit = RateUnit::GramsPerSecond;
+
+  // The values the dispersion program takes: K (0 stays ambient), m/s and g/s.
+  // T = t + 273.15;  v = Q / 3600 / (π·d²/4);  q = 1000·Q / 3600
+  double exitTempK() const;
+  double exitVelocity() const;
+  double rateGs(size_t pollutant, bool abnormal_case) const;
 };
+
+// A CSV of daily background concentrations (one row a day): an optional date column first
+// (yyyy-mm-dd, yyyy/mm/dd or yyyymmdd), then one value column for every receptor, or with a header
+// one column per protection target named in it (a column "全部" serves the targets without one).
+struct BackgroundTable {
+  std::vector<long> dates;                   // yyyymmdd per row (empty: no date column)
+  std::vector<std::string> names;            // the value columns' header ("" without a header)
+  std::vector<std::vector<double>> columns;  // per value column, per row
+  bool empty() const { return columns.empty(); }
+};
+// The table, or a message naming the file and the line that does not read.
+std::string readBackgroundCsv(const std::string& text, const std::string& file,
+                              BackgroundTable& out);
 
 struct PollutantSpec {
   std::string name;
-  Limits limits;                  // µg/m³
-  double percentile = 0;          // p of the guaranteed-rate daily value (0: daily max instead)
-  double bg_daily = 0;            // a single daily background, µg/m³
-  double bg_annual = 0;           // annual background, µg/m³
-  std::vector<double> bg_series;  // daily backgrounds of the met year (overrides bg_daily)
+  Limits limits;                // µg/m³, for the grid's function class
+  double percentile = 0;        // p of the guaranteed-rate daily value (0: daily max instead)
+  double bg_daily = 0;          // a single daily background, µg/m³
+  double bg_annual = 0;         // annual background, µg/m³
+  bool bg_annual_given = true;  // false: the annual background is the mean of the daily series
+  // Daily backgrounds of the met year, one per day of the met period: for every receptor, and a
+  // protection target's own. Either overrides bg_daily.
+  std::vector<double> bg_series;
+  std::vector<std::pair<std::string, std::vector<double>>> bg_target_series;
+  std::string bg_file;       // the CSV the series come from (as typed), and its table as read
+  BackgroundTable bg_table;  // applied to the met period by applyBackground()
   double hourly() const { return hourlyReference(limits); }
 };
 
@@ -54,7 +86,7 @@ struct TargetSpec {
   std::string name;
   Point at;
   double height_m = 0;  // flagpole
-  std::string cls;      // function class (一类/二类)
+  int grade = 0;        // function class: 1 一类区, 2 二类区 (0: the grid's)
 };
 
 struct Plant {
@@ -65,6 +97,7 @@ struct Plant {
   std::vector<Point> grid;        // grid receptors
   long grid_nx = 0, grid_ny = 0;  // > 0 when the grid is regular (row by row, x fastest)
   std::vector<Point> protection;  // protection-distance cells (outside the boundary)
+  int grid_grade = 2;             // function class of the grid and the plant's surroundings
   std::string surface_file, profile_file;
   bool urban = false;
   double urban_population = 0, urban_roughness = 1;
@@ -136,6 +169,20 @@ struct TableRow {
   double background = 0;  // the superposed tables
   double total = 0;
 };
+
+// The pollutant's daily series for the days of `met` from its table: by date when the table has
+// dates, else row by row; a message when the year or the number of days differs, a day is
+// missing or a column names no protection target.
+std::string applyBackground(const MetSummary& met, const std::vector<TargetSpec>& targets,
+                            PollutantSpec& p);
+
+// The limits that apply at a receptor: the pollutant's own, except at a protection target of the
+// other function class, which takes the ambient standard's limits of its grade when the pollutant
+// is in it. The background series at a receptor (one value per day) and its annual background.
+Limits limitsAt(const Plant& plant, size_t pollutant, size_t receptor);
+std::vector<double> backgroundAt(const Plant& plant, size_t pollutant, size_t receptor,
+                                 size_t days);
+double annualBackgroundAt(const Plant& plant, size_t pollutant, size_t receptor);
 
 // Contributions: per pollutant, each target and the grid maximum, 1-hour, daily, annual.
 std::vector<TableRow> contributionTable(const Plant& plant, const Results& r);

@@ -171,6 +171,10 @@ AirPredictionPageHook::~AirPredictionPageHook() {
   }
 }
 
+QComboBox* AirPredictionPageHook::unit(const char* name) const {
+  return m_stacks->parentWidget()->findChild<QComboBox*>(QString::fromLatin1(name));
+}
+
 QLineEdit* AirPredictionPageHook::setting(const char* name) const {
   return m_settings->findChild<QLineEdit*>(QString::fromLatin1(name));
 }
@@ -231,6 +235,27 @@ void AirPredictionPageHook::setup(CalculatorPage& page) {
                 QStringLiteral("底部海拔 (m)"), QStringLiteral("高度 (m)"),
                 QStringLiteral("内径 (m)"), QStringLiteral("出口温度 (K)"),
                 QStringLiteral("出口速度 (m/s)"), QStringLiteral("排放方式（竖直/加盖/水平）")});
+  {
+    // The units the stacks' exit state and every source's emissions are typed in.
+    auto* row = new QHBoxLayout;
+    auto unit = [&](const char* name, const QString& label, const QStringList& items) {
+      auto* c = new QComboBox(m_stacks->parentWidget());
+      c->setObjectName(QString::fromLatin1(name));
+      c->addItems(items);
+      row->addWidget(new QLabel(label, m_stacks->parentWidget()));
+      row->addWidget(c);
+      QObject::connect(c, &QComboBox::currentIndexChanged, c, [this] { syncUnitHeaders(); });
+      return c;
+    };
+    m_temp_unit =
+        unit("temp_unit", QStringLiteral("出口温度"), {QStringLiteral("K"), QStringLiteral("°C")});
+    m_exit_unit = unit("exit_unit", QStringLiteral("出口参数"),
+                       {QStringLiteral("烟气流速 (m/s)"), QStringLiteral("烟气量 (m³/h)")});
+    m_rate_unit = unit("rate_unit", QStringLiteral("排放速率"),
+                       {QStringLiteral("g/s"), QStringLiteral("kg/h")});
+    row->addStretch(1);
+    qobject_cast<QVBoxLayout*>(m_stacks->parentWidget()->layout())->insertLayout(0, row);
+  }
   m_others = addTable(
       QStringLiteral("面源/体源/线源"),
       {QStringLiteral("名称"), QStringLiteral("类型"), QStringLiteral("坐标 (x y; x y; …)"),
@@ -419,12 +444,12 @@ QWidget* AirPredictionPageHook::buildSettings(QWidget* parent) {
   edit("population", QStringLiteral("城市人口（0 为农村）"), QStringLiteral("0"));
   edit("roughness", QStringLiteral("城市粗糙度 (m)"), QStringLiteral("1"));
   m_grade = new QComboBox(w);
-  m_grade->addItems({QStringLiteral("二级"), QStringLiteral("一级")});
+  m_grade->addItems({QStringLiteral("二类区（二级标准）"), QStringLiteral("一类区（一级标准）")});
   auto* fill = new QPushButton(QStringLiteral("按 GB 3095-2012 填入标准"), w);
   auto* row = new QHBoxLayout;
   row->addWidget(m_grade);
   row->addWidget(fill);
-  form->addRow(QStringLiteral("标准级别"), row);
+  form->addRow(QStringLiteral("网格所在功能区"), row);
   // The grid's frame follows the settings.
   for (QLineEdit* e : w->findChildren<QLineEdit*>())
     QObject::connect(e, &QLineEdit::editingFinished, w, [this] { refreshPlan(); });
@@ -481,10 +506,6 @@ void AirPredictionPageHook::syncEmissionColumns() {
                                                               text(t, r, fixed + 2 * i + 1)};
     t->setColumnCount(fixed + 2 * static_cast<int>(names.size()));
     for (int i = 0; i < names.size(); ++i) {
-      t->setHorizontalHeaderItem(fixed + 2 * i,
-                                 new QTableWidgetItem(names[i] + QStringLiteral(" 正常 (g/s)")));
-      t->setHorizontalHeaderItem(fixed + 2 * i + 1,
-                                 new QTableWidgetItem(names[i] + QStringLiteral(" 非正常 (g/s)")));
       for (int r = 0; r < t->rowCount(); ++r) {
         const auto& k = keep[static_cast<size_t>(r)];
         const auto it = k.find(names[i]);
@@ -495,6 +516,29 @@ void AirPredictionPageHook::syncEmissionColumns() {
   }
   m_pollutant_names = names;
   m_filling = was;
+  syncUnitHeaders();
+}
+
+void AirPredictionPageHook::syncUnitHeaders() {
+  if (!m_rate_unit || !m_others) return;
+  m_stacks->setHorizontalHeaderItem(
+      STemp, new QTableWidgetItem(QStringLiteral("出口温度 (%1)").arg(m_temp_unit->currentText())));
+  m_stacks->setHorizontalHeaderItem(
+      SVel,
+      new QTableWidgetItem(m_exit_unit->currentIndex() == 1 ? QStringLiteral("烟气量（工况，m³/h）")
+                                                            : QStringLiteral("出口速度 (m/s)")));
+  const QString unit = m_rate_unit->currentText();
+  for (PasteTable* t : {m_stacks, m_others}) {
+    const int fixed = t == m_stacks ? static_cast<int>(SCols) : static_cast<int>(OCols);
+    for (int i = 0; i < m_pollutant_names.size(); ++i) {
+      t->setHorizontalHeaderItem(
+          fixed + 2 * i,
+          new QTableWidgetItem(QStringLiteral("%1 正常 (%2)").arg(m_pollutant_names[i], unit)));
+      t->setHorizontalHeaderItem(
+          fixed + 2 * i + 1,
+          new QTableWidgetItem(QStringLiteral("%1 非正常 (%2)").arg(m_pollutant_names[i], unit)));
+    }
+  }
 }
 
 std::optional<Inputs> AirPredictionPageHook::readInputs(QString* err) {
@@ -540,28 +584,25 @@ std::optional<Inputs> AirPredictionPageHook::readInputs(QString* err) {
       *err = QStringLiteral("污染物“%1”的保证率应在 0 到 100 之间。").arg(q(s.name));
       return std::nullopt;
     }
+    s.bg_annual_given = !text(m_pollutants, r, PBgYear).isEmpty();
     const QString file = text(m_pollutants, r, PBgFile);
     if (!file.isEmpty()) {
-      QFile f(QFileInfo(file).isRelative() && !projectDir().isEmpty()
-                  ? QDir(projectDir()).filePath(file)
-                  : file);
-      if (!f.open(QIODevice::ReadOnly)) {
-        *err = QStringLiteral("污染物“%1”的背景日均序列文件无法打开：%2").arg(q(s.name), file);
+      const QString path = QFileInfo(file).isRelative() && !projectDir().isEmpty()
+                               ? QDir(projectDir()).filePath(file)
+                               : file;
+      std::string content;
+      const core::FileRead read = core::readRegularFile(path.toStdString(), content);
+      if (read.status != core::ReadStatus::Ok) {
+        *err = QStringLiteral("污染物“%1”的%2")
+                   .arg(q(s.name),
+                        q(core::describeRead(read, path.toStdString(), "背景日均序列文件")));
         return std::nullopt;
       }
-      int line = 0;
-      for (const QByteArray& raw : f.readAll().split('\n')) {
-        ++line;
-        const QList<QByteArray> cells = raw.trimmed().split(',');
-        if (raw.trimmed().isEmpty()) continue;
-        bool ok = false;
-        const double v = cells.last().trimmed().toDouble(&ok);
-        if (!ok) {
-          if (line == 1) continue;  // a header
-          *err = QStringLiteral("背景日均序列文件 %1 第 %2 行不是数字。").arg(file).arg(line);
-          return std::nullopt;
-        }
-        s.bg_series.push_back(v);
+      s.bg_file = file.toStdString();
+      const std::string e = ap::readBackgroundCsv(content, s.bg_file, s.bg_table);
+      if (!e.empty()) {
+        *err = q(e);
+        return std::nullopt;
       }
     }
     p.pollutants.push_back(s);
@@ -577,9 +618,11 @@ std::optional<Inputs> AirPredictionPageHook::readInputs(QString* err) {
         *err = QStringLiteral("%1“%2”的排放速率不能为负。").arg(table, q(s.name));
         return false;
       }
-      s.normal_gs.push_back(n);
-      s.abnormal_gs.push_back(a);
+      s.normal.push_back(n);
+      s.abnormal.push_back(a);
     }
+    s.rate_unit = m_rate_unit->currentIndex() == 1 ? ap::RateUnit::KilogramsPerHour
+                                                   : ap::RateUnit::GramsPerSecond;
     return true;
   };
   QStringList names;
@@ -606,9 +649,11 @@ std::optional<Inputs> AirPredictionPageHook::readInputs(QString* err) {
         !cellNumber(m_stacks, stacks, r, SBase, s.base_m, err, true) ||
         !cellNumber(m_stacks, stacks, r, SHeight, s.height_m, err) ||
         !cellNumber(m_stacks, stacks, r, SDiam, s.diameter_m, err) ||
-        !cellNumber(m_stacks, stacks, r, STemp, s.temp_K, err) ||
-        !cellNumber(m_stacks, stacks, r, SVel, s.velocity, err))
+        !cellNumber(m_stacks, stacks, r, STemp, s.temp, err) ||
+        !cellNumber(m_stacks, stacks, r, SVel, s.exit, err))
       return std::nullopt;
+    s.temp_unit = m_temp_unit->currentIndex() == 1 ? ap::TempUnit::Celsius : ap::TempUnit::Kelvin;
+    s.exit_unit = m_exit_unit->currentIndex() == 1 ? ap::ExitUnit::Flow : ap::ExitUnit::Velocity;
     s.at = {at};
     const QString n = q(s.name);
     const QString release = text(m_stacks, r, SRelease);
@@ -622,11 +667,15 @@ std::optional<Inputs> AirPredictionPageHook::readInputs(QString* err) {
       *err = QStringLiteral("排气筒“%1”的高度必须大于 0。").arg(n);
     else if (!(s.diameter_m > 0))
       *err = QStringLiteral("排气筒“%1”的内径必须大于 0。").arg(n);
-    else if (s.temp_K < 0 || (s.temp_K > 0 && s.temp_K < 200))
+    else if (s.temp_unit == ap::TempUnit::Kelvin && (s.temp < 0 || (s.temp > 0 && s.temp < 200)))
       *err = QStringLiteral("排气筒“%1”的出口温度应为开尔文（K），不低于 200 K（0 表示环境温度）。")
                  .arg(n);
-    else if (s.velocity < 0)
-      *err = QStringLiteral("排气筒“%1”的出口速度不能为负。").arg(n);
+    else if (s.temp_unit == ap::TempUnit::Celsius && !(s.exitTempK() >= 200))
+      *err = QStringLiteral("排气筒“%1”的出口温度应不低于 -73.15 °C。").arg(n);
+    else if (s.exit < 0)
+      *err = s.exit_unit == ap::ExitUnit::Flow
+                 ? QStringLiteral("排气筒“%1”的烟气量不能为负。").arg(n)
+                 : QStringLiteral("排气筒“%1”的出口速度不能为负。").arg(n);
     if (!err->isEmpty()) return std::nullopt;
     if (!rates(m_stacks, stacks, r, SCols, s)) return std::nullopt;
     p.sources.push_back(s);
@@ -685,7 +734,18 @@ std::optional<Inputs> AirPredictionPageHook::readInputs(QString* err) {
       *err = QStringLiteral("保护目标“%1”的离地高度不能为负。").arg(q(t.name));
       return std::nullopt;
     }
-    t.cls = text(m_targets, r, TClass).toStdString();
+    const QString cls = text(m_targets, r, TClass);
+    if (cls.isEmpty())
+      t.grade = 0;
+    else if (cls == QStringLiteral("一类") || cls == QStringLiteral("一类区"))
+      t.grade = 1;
+    else if (cls == QStringLiteral("二类") || cls == QStringLiteral("二类区"))
+      t.grade = 2;
+    else {
+      *err = QStringLiteral("保护目标“%1”的功能区应为一类或二类（空白为网格所在的功能区）。")
+                 .arg(q(t.name));
+      return std::nullopt;
+    }
     p.targets.push_back(t);
   }
   for (int r = 0; r < m_boundary->rowCount(); ++r) {
@@ -763,6 +823,7 @@ std::optional<Inputs> AirPredictionPageHook::readInputs(QString* err) {
     *err = QStringLiteral("自定义网格的点数超过一百万，请加大间距或缩小范围。");
     return std::nullopt;
   }
+  p.grid_grade = m_grade->currentIndex() == 1 ? 1 : 2;
   p.urban = p.urban_population > 0;
   p.surface_file = setting("surface")->text().trimmed().toStdString();
   p.profile_file = setting("profile")->text().trimmed().toStdString();
@@ -939,7 +1000,8 @@ void AirPredictionPageHook::addPoint(int tool, double x, double y) {
     setText(t, r, SBase, QStringLiteral("0"));
     setText(t, r, SHeight, QStringLiteral("30"));
     setText(t, r, SDiam, QStringLiteral("1"));
-    setText(t, r, STemp, QStringLiteral("373.15"));
+    setText(t, r, STemp,
+            m_temp_unit->currentIndex() == 1 ? QStringLiteral("100") : QStringLiteral("373.15"));
     setText(t, r, SVel, QStringLiteral("10"));
     for (int c = SCols; c < t->columnCount(); c += 2) {
       setText(t, r, c, QStringLiteral("1"));

@@ -101,6 +101,7 @@ class AirPredictionPageHook : public PageHook {
   QTableWidget* resultTable() const { return m_result_table; }
   QComboBox* resultKind() const { return m_result_kind; }
   QComboBox* mapField() const { return m_map_field; }
+  QComboBox* unit(const char* name) const;  // "temp_unit", "exit_unit", "rate_unit"
   QPushButton* computeButton() const { return m_compute; }
   QPushButton* cancelButton() const { return m_cancel_button; }
   QProgressBar* progress() const { return m_progress; }
@@ -113,6 +114,7 @@ class AirPredictionPageHook : public PageHook {
   QWidget* buildSettings(QWidget* parent);
   QWidget* buildResults(QWidget* parent);
   void syncEmissionColumns();
+  void syncUnitHeaders();
   void refreshPlan();
   void showInputs(const airpred::Inputs& in);
   void addPoint(int tool, double x, double y);
@@ -137,7 +139,10 @@ class AirPredictionPageHook : public PageHook {
   widgets::PasteTable* m_boundary = nullptr;
   QWidget* m_settings = nullptr;
   QComboBox* m_grid_kind = nullptr;
-  QComboBox* m_grade = nullptr;
+  QComboBox* m_grade = nullptr;  // the grid's function class: 二类 (0) or 一类 (1)
+  QComboBox* m_temp_unit = nullptr;
+  QComboBox* m_exit_unit = nullptr;
+  QComboBox* m_rate_unit = nullptr;
   QLabel* m_met_label = nullptr;
   QWidget* m_results = nullptr;
   QComboBox* m_result_kind = nullptr;

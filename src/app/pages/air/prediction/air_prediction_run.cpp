@@ -162,7 +162,7 @@ void makeFields(Computed& c, const ap::Results& res) {
       });
       add(QStringLiteral("年平均贡献"), pol.limits.annual, [&](size_t r) { return g.annual[r]; });
       add(QStringLiteral("年平均（叠加背景）"), pol.limits.annual,
-          [&](size_t r) { return g.annual[r] + pol.bg_annual; });
+          [&](size_t r) { return g.annual[r] + ap::annualBackgroundAt(p, k, r); });
     }
     if (k < res.abnormal.size() && !res.abnormal[k].group.empty()) {
       const ap::GroupResult& g = res.abnormal[k];
@@ -188,7 +188,7 @@ void AirPredictionPageHook::compute() {
     widgets::showMessage(m_page, err, kCaption);
     return;
   }
-  const ap::Plant plant = plantForRun(*in);
+  ap::Plant plant = plantForRun(*in);
   if (plant.sources.empty()) {
     widgets::showMessage(m_page, QStringLiteral("没有污染源。"), kCaption);
     return;
@@ -214,24 +214,13 @@ void AirPredictionPageHook::compute() {
                            .arg(met.hours)
                            .arg(met.calm)
                            .arg(met.missing));
-  size_t days = 0;
-  {
-    long last = -1;
-    for (long d : met.dates)
-      if (d / 100 != last) ++days, last = d / 100;
-  }
-  for (const auto& p : plant.pollutants)
-    if (!p.bg_series.empty() && p.bg_series.size() != days) {
-      widgets::showMessage(
-          m_page,
-          QStringLiteral("污染物“%1”的背景日均序列有 %2 天，与气象数据（%3 年）的 %4 天不符。")
-              .arg(q(p.name))
-              .arg(p.bg_series.size())
-              .arg(met.year)
-              .arg(days),
-          kCaption);
+  for (auto& p : plant.pollutants) {
+    const std::string e = ap::applyBackground(met, plant.targets, p);
+    if (!e.empty()) {
+      widgets::showMessage(m_page, q(e), kCaption);
       return;
     }
+  }
   if (plant.grid_nx > 0 && plant.grid_ny > 0 && !plant.grid.empty()) {
     const size_t n = static_cast<size_t>(plant.grid_nx * plant.grid_ny);
     double x0 = plant.grid.front().x, y0 = plant.grid.front().y;
@@ -898,6 +887,8 @@ void AirPredictionPageHook::storeInputs(CalculatorPage&, core::Values& inputs) {
   o["settings"] = settings;
   o["grid_kind"] = m_grid_kind->currentIndex();
   o["grade"] = m_grade->currentIndex();
+  o["units"] = QJsonArray{m_temp_unit->currentIndex(), m_exit_unit->currentIndex(),
+                          m_rate_unit->currentIndex()};
   o["site_plan"] = m_site->toJson(rel(m_site->file()));
   if (m_done) {
     QJsonObject res;
@@ -993,6 +984,11 @@ void AirPredictionPageHook::loadInputs(CalculatorPage&, const core::Values& inpu
     }
   m_grid_kind->setCurrentIndex(o["grid_kind"].toInt(0));
   m_grade->setCurrentIndex(o["grade"].toInt(0));
+  // Projects saved before the units could be chosen hold K, m/s and g/s.
+  const QJsonArray units = o["units"].toArray();
+  m_temp_unit->setCurrentIndex(units.at(0).toInt(0));
+  m_exit_unit->setCurrentIndex(units.at(1).toInt(0));
+  m_rate_unit->setCurrentIndex(units.at(2).toInt(0));
   const QJsonObject site = o["site_plan"].toObject();
   m_site->fromJson(site, abs(site.value(QStringLiteral("file")).toString()));
   m_filling = false;
