@@ -172,6 +172,30 @@ void makeFields(Computed& c, const ap::Results& res) {
   }
 }
 
+// The sources as the dispersion program takes them: the typed exit state and rates converted
+// to K, m/s and g/s.
+core::Table usedValues(const Inputs& in) {
+  auto used = [](double v) { return core::cformat("%.6g", v); };
+  core::Table t;
+  t.title = "源参数（计算取值）";
+  t.headers = {"名称", "出口温度 (K)", "出口速度 (m/s)"};
+  for (const auto& p : in.plant.pollutants) {
+    t.headers.push_back(p.name + " 正常 (g/s)");
+    t.headers.push_back(p.name + " 非正常 (g/s)");
+  }
+  for (const ap::Source& s : in.plant.sources) {
+    const bool stack = s.kind == ap::SourceKind::Point;
+    std::vector<std::string> row = {s.name, stack ? used(s.exitTempK()) : "—",
+                                    stack ? used(s.exitVelocity()) : "—"};
+    for (size_t p = 0; p < in.plant.pollutants.size(); ++p) {
+      row.push_back(used(s.rateGs(p, false)));
+      row.push_back(used(s.rateGs(p, true)));
+    }
+    t.rows.push_back(row);
+  }
+  return t;
+}
+
 }  // namespace
 
 struct AirPredictionPageHook::RunOutput {
@@ -682,187 +706,6 @@ bool AirPredictionPageHook::exportDeck(const QString& folder) {
   return true;
 }
 
-bool AirPredictionPageHook::importDeck(const QString& path) {
-  std::string content;
-  const core::FileRead r = core::readRegularFile(path.toStdString(), content);
-  if (r.status != core::ReadStatus::Ok) {
-    widgets::showMessage(m_page, q(core::describeRead(r, path.toStdString(), "输入文件")),
-                         kCaption);
-    return false;
-  }
-  // Stacks (vertical, capped, horizontal), volumes, areas (rectangular, polygon, circular) and
-  // lines, discrete receptors and the met files; one pollutant.
-  struct Src {
-    QString id, type;
-    QStringList loc, par, verts;
-  };
-  std::vector<Src> srcs;
-  QStringList recs;
-  QString sfc, pfl, pollutant = QStringLiteral("OTHER");
-  auto find = [&srcs](const QString& id) -> Src* {
-    for (auto& s : srcs)
-      if (s.id == id) return &s;
-    return nullptr;
-  };
-  const QDir base = QFileInfo(path).dir();
-  long lineno = 0;
-  for (const QString& raw : q(content).split(QLatin1Char('\n'))) {
-    ++lineno;
-    const QStringList w = raw.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (w.size() < 2 || w[0].startsWith(QStringLiteral("**"))) continue;
-    const QString kw = (w[0].size() == 2 ? w[1] : w[0]).toUpper();
-    const QStringList a = w.mid(w[0].size() == 2 ? 2 : 1);
-    if (kw == QStringLiteral("POLLUTID") && !a.isEmpty()) pollutant = a[0];
-    if (kw == QStringLiteral("LOCATION") && a.size() >= 4) {
-      srcs.push_back({a[0], a[1].toUpper(), a.mid(2), {}, {}});
-    } else if (kw == QStringLiteral("SRCPARAM") && a.size() >= 2) {
-      if (Src* s = find(a[0])) s->par = a.mid(1);
-    } else if (kw == QStringLiteral("AREAVERT") && a.size() >= 3) {
-      if (Src* s = find(a[0])) s->verts += a.mid(1);
-    } else if (kw == QStringLiteral("DISCCART") && a.size() >= 2) {
-      recs << a[0] + QLatin1Char(' ') + a[1];
-    } else if (kw == QStringLiteral("SURFFILE") && !a.isEmpty()) {
-      sfc = base.absoluteFilePath(a[0]);
-    } else if (kw == QStringLiteral("PROFFILE") && !a.isEmpty()) {
-      pfl = base.absoluteFilePath(a[0]);
-    }
-  }
-  if (srcs.empty()) {
-    widgets::showMessage(m_page, QStringLiteral("%1 中没有源（LOCATION）。").arg(path), kCaption);
-    return false;
-  }
-  cancel();
-  m_filling = true;
-  m_pollutants->setRowCount(1);
-  for (int c = 0; c < m_pollutants->columnCount(); ++c) m_pollutants->setItem(0, c, nullptr);
-  m_pollutants->setItem(0, 0, new QTableWidgetItem(pollutant));
-  if (const ap::StandardRow* s = ap::findStandard(pollutant.toStdString())) {
-    auto put = [&](int c, double v) {
-      if (v > 0) m_pollutants->setItem(0, c, new QTableWidgetItem(QString::number(v, 'g', 12)));
-    };
-    put(1, s->grade2.h1), put(2, s->grade2.h8), put(3, s->grade2.h24), put(4, s->grade2.annual);
-    put(5, s->percentile);
-  } else {
-    m_pollutants->setItem(0, 1, new QTableWidgetItem(QStringLiteral("1000")));
-  }
-  m_filling = false;
-  syncEmissionColumns();
-  m_filling = true;
-  m_stacks->setRowCount(0);
-  m_others->setRowCount(0);
-  m_targets->setRowCount(0);
-  for (const Src& s : srcs) {
-    auto at = [&](const QStringList& l, int i) { return i < l.size() ? l[i] : QString(); };
-    if (s.type == QStringLiteral("POINT") || s.type == QStringLiteral("POINTCAP") ||
-        s.type == QStringLiteral("POINTHOR")) {
-      const int row = m_stacks->rowCount();
-      m_stacks->setRowCount(row + 1);
-      const QStringList cells = {s.id,
-                                 at(s.loc, 0),
-                                 at(s.loc, 1),
-                                 at(s.loc, 2),
-                                 at(s.par, 1),
-                                 at(s.par, 4),
-                                 at(s.par, 2),
-                                 at(s.par, 3),
-                                 s.type == QStringLiteral("POINTCAP")   ? QStringLiteral("加盖")
-                                 : s.type == QStringLiteral("POINTHOR") ? QStringLiteral("水平")
-                                                                        : QStringLiteral("竖直"),
-                                 at(s.par, 0),
-                                 QStringLiteral("0")};
-      for (int c = 0; c < cells.size(); ++c)
-        m_stacks->setItem(row, c, new QTableWidgetItem(cells[c]));
-    } else if (s.type == QStringLiteral("AREACIRC") || s.type == QStringLiteral("LINE")) {
-      // A circular area (centre, radius) or a line (two ends, width): rates in g/s in total.
-      const bool circle = s.type == QStringLiteral("AREACIRC");
-      const double size = at(s.par, 2).toDouble();
-      double rate = at(s.par, 0).toDouble();
-      QString coords = at(s.loc, 0) + QLatin1Char(' ') + at(s.loc, 1);
-      if (circle) {
-        rate *= std::acos(-1.0) * size * size;
-      } else {
-        coords += QStringLiteral("; ") + at(s.loc, 2) + QLatin1Char(' ') + at(s.loc, 3);
-        rate *= std::hypot(at(s.loc, 2).toDouble() - at(s.loc, 0).toDouble(),
-                           at(s.loc, 3).toDouble() - at(s.loc, 1).toDouble()) *
-                size;
-      }
-      const int row = m_others->rowCount();
-      m_others->setRowCount(row + 1);
-      const QStringList cells = {s.id,
-                                 circle ? QStringLiteral("圆形面源") : QStringLiteral("线源"),
-                                 coords,
-                                 at(s.loc, circle ? 2 : 4),
-                                 at(s.par, 1),
-                                 at(s.par, 2),
-                                 QString(),
-                                 QString::number(rate, 'g', 10),
-                                 QStringLiteral("0")};
-      for (int c = 0; c < cells.size(); ++c)
-        m_others->setItem(row, c, new QTableWidgetItem(cells[c]));
-    } else if (s.type == QStringLiteral("VOLUME") || s.type.startsWith(QStringLiteral("AREA"))) {
-      const bool vol = s.type == QStringLiteral("VOLUME");
-      QString coords = at(s.loc, 0) + QLatin1Char(' ') + at(s.loc, 1);
-      double rate = at(s.par, 0).toDouble();
-      if (!vol) {
-        QStringList pts;
-        if (s.type == QStringLiteral("AREAPOLY"))
-          for (int i = 0; i + 1 < s.verts.size(); i += 2) pts << s.verts[i] + ' ' + s.verts[i + 1];
-        if (s.type == QStringLiteral("AREA")) {
-          // A rectangle from its corner (x, y), sides along x and y turned clockwise by the angle.
-          const double x0 = at(s.loc, 0).toDouble(), y0 = at(s.loc, 1).toDouble();
-          const double dx = at(s.par, 2).toDouble();
-          const double dy = s.par.size() > 3 ? at(s.par, 3).toDouble() : dx;
-          const double a = at(s.par, 4).toDouble() * std::acos(-1.0) / 180;
-          for (const auto& [u, v] : {std::pair{0.0, 0.0}, {dx, 0.0}, {dx, dy}, {0.0, dy}})
-            pts << QString::number(x0 + u * std::cos(a) + v * std::sin(a), 'f', 3) + ' ' +
-                       QString::number(y0 - u * std::sin(a) + v * std::cos(a), 'f', 3);
-        }
-        if (pts.size() < 3) continue;
-        coords = pts.join(QStringLiteral("; "));
-        bool ok = false;
-        const auto ring = [&] {
-          std::vector<ap::Point> v;
-          for (const QString& p : pts) {
-            const QStringList xy = p.split(' ');
-            v.push_back({xy[0].toDouble(&ok), xy[1].toDouble(&ok)});
-          }
-          return v;
-        }();
-        double area = 0;
-        for (size_t i = 0; i < ring.size(); ++i)
-          area +=
-              ring[i].x * ring[(i + 1) % ring.size()].y - ring[(i + 1) % ring.size()].x * ring[i].y;
-        rate *= std::fabs(area) / 2;  // g/(s·m²) to g/s
-      }
-      const int row = m_others->rowCount();
-      m_others->setRowCount(row + 1);
-      const QStringList cells = {s.id,
-                                 vol ? QStringLiteral("体源") : QStringLiteral("面源"),
-                                 coords,
-                                 at(s.loc, 2),
-                                 at(s.par, 1),
-                                 vol ? at(s.par, 2) : QString(),
-                                 vol ? at(s.par, 3) : QString(),
-                                 QString::number(rate, 'g', 10),
-                                 QStringLiteral("0")};
-      for (int c = 0; c < cells.size(); ++c)
-        m_others->setItem(row, c, new QTableWidgetItem(cells[c]));
-    }
-  }
-  for (int i = 0; i < recs.size(); ++i) {
-    const QStringList xy = recs[i].split(' ');
-    m_targets->setRowCount(i + 1);
-    m_targets->setItem(i, 0, new QTableWidgetItem(QStringLiteral("R%1").arg(i + 1)));
-    m_targets->setItem(i, 1, new QTableWidgetItem(xy[0]));
-    m_targets->setItem(i, 2, new QTableWidgetItem(xy[1]));
-  }
-  m_filling = false;
-  if (!sfc.isEmpty() && !pfl.isEmpty()) loadMet(sfc, pfl);
-  refreshPlan();
-  m_plan->fitAll();
-  return true;
-}
-
 void AirPredictionPageHook::storeInputs(CalculatorPage&, core::Values& inputs) {
   const QString dir = projectDir();
   auto rel = [&dir](const QString& path) {
@@ -1087,6 +930,8 @@ bool AirPredictionPageHook::exportSheet(CalculatorPage& page, const QString& pro
   s.tables.push_back(present::sheetTable(tableOf(m_stacks, "排气筒")));
   if (m_others->rowCount() > 0)
     s.tables.push_back(present::sheetTable(tableOf(m_others, "面源/体源/线源")));
+  QString unused;
+  if (const auto in = readInputs(&unused)) s.tables.push_back(present::sheetTable(usedValues(*in)));
   s.tables.push_back(present::sheetTable(tableOf(m_pollutants, "污染物")));
   s.tables.push_back(present::sheetTable(tableOf(m_targets, "环境空气保护目标")));
   const int was = m_result_kind->currentIndex();
