@@ -187,6 +187,122 @@ class AirPredictionPageTest : public QObject {
     QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
     QVERIFY(h.computed());
     QCOMPARE(h.computed()->plant.sources.size(), size_t(3));
+    // A circle the page lets through but kuvamod refuses: its message names the table row, and
+    // the results stay.
+    const auto* kept = h.computed();
+    h.others()->pasteText(QStringLiteral("圆1\t圆形面源\t-30 20\t0\t1\t0.3\t\t0.2\t0"), 1, 0);
+    computeAndWait(h);
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(
+        messages[0].startsWith(QStringLiteral("kuvamod 拒绝了“圆形面源 圆1（正常排放，SO2）”：")) &&
+            messages[0].contains(QStringLiteral("aermod.inp:")) &&
+            messages[0].contains(QStringLiteral("radius")),
+        qPrintable(messages[0]));
+    QCOMPARE(h.computed(), kept);
+    QCOMPARE(h.status()->text(), QStringLiteral("计算未完成，保留上次的结果。"));
+  }
+
+  void backgroundsClassesAndUnitsReachTheTables() {
+    app::CalculatorPage page(models::air::airPredictionDesc());
+    auto& h = hook(page);
+    buildPlant(h);
+    computeAndWait(h);
+    QVERIFY(h.computed());
+    const auto before = h.computed()->contribution;
+    // The same stacks typed in °C, m³/h and kg/h compute the same values.
+    h.unit("temp_unit")->setCurrentIndex(1);
+    h.unit("exit_unit")->setCurrentIndex(1);
+    h.unit("rate_unit")->setCurrentIndex(1);
+    QCOMPARE(h.stacks()->horizontalHeaderItem(9)->text(), QStringLiteral("SO2 正常 (kg/h)"));
+    const double area = std::acos(-1.0) / 4 * 3600;  // m³/h per (m/s)·d²
+    h.stacks()->pasteText(
+        QStringLiteral("176.85\t%1\t\t9\t0\t4.32\t0\n226.85\t%2\t加盖\t2.88\t14.4\t1.44\t0")
+            .arg(15 * 9 * area, 0, 'g', 17)
+            .arg(12 * 0.36 * area, 0, 'g', 17),
+        0, 6);
+    // 目标1 lies in a class-1 area; SO2 has its own daily series there and one for the rest.
+    h.targets()->item(0, 4)->setText(QStringLiteral("一类"));
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("so2.csv"));
+    std::ofstream(csv.toStdString()) << "日期,目标1,全部\n2023-07-21,30,10\n";
+    h.pollutants()->pasteText(csv, 0, 8);
+    computeAndWait(h);
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+    const auto& after = h.computed()->contribution;
+    QCOMPARE(after.size(), before.size());
+    for (size_t i = 0; i < after.size(); ++i) {
+      QVERIFY(near(after[i].value, before[i].value));
+      const bool grade1 = after[i].pollutant == "SO2" && after[i].place == "目标1";
+      if (after[i].average == "1小时")
+        QCOMPARE(after[i].limit, grade1 ? 150.0 : after[i].pollutant == "SO2" ? 500.0 : 200.0);
+    }
+    int checked = 0;
+    for (const auto& r : h.computed()->superposed)
+      if (r.pollutant == "SO2" && r.average == "保证率日平均") {
+        QCOMPARE(r.background, r.place == "目标1" ? 30.0 : 10.0);
+        QVERIFY(near(r.total, r.value + r.background));
+        QCOMPARE(r.limit, r.place == "目标1" ? 50.0 : 150.0);
+        ++checked;
+      }
+    QCOMPARE(checked, 3);
+    // A series of another year, or a line that does not read, is refused by name.
+    std::ofstream(csv.toStdString()) << "日期,目标1,全部\n2022-07-21,30,10\n";
+    messages.clear();
+    h.compute();
+    QVERIFY(!h.running());
+    QCOMPARE(messages.value(0),
+             QStringLiteral("污染物“SO2”的背景日均序列文件 %1 是 2022 年的，气象数据是 2023 年的。")
+                 .arg(csv));
+    std::ofstream(csv.toStdString()) << "日期,目标1,全部\n2023-07-21,30\n";
+    messages.clear();
+    h.compute();
+    QCOMPARE(messages.value(0),
+             QStringLiteral("背景日均序列文件 %1 第 2 行有 2 列，应为 3 列。").arg(csv));
+  }
+
+  void aDeckWithSeveralPollutantsImportsAColumnEach() {
+    QTemporaryDir dir;
+    {
+      app::CalculatorPage page(models::air::airPredictionDesc());
+      auto& h = hook(page);
+      buildPlant(h);
+      h.stacks()->pasteText(QStringLiteral("0.7\t0.1"), 0, 11);  // P1 emits NO2 too
+      QVERIFY(h.exportDeck(dir.path()));
+    }
+    app::CalculatorPage page(models::air::airPredictionDesc());
+    auto& h = hook(page);
+    QVERIFY(h.importDeck(dir.filePath(QStringLiteral("aermod.inp"))));
+    QString err;
+    const auto in = h.readInputs(&err);
+    QVERIFY2(in, qPrintable(err));
+    const auto& p = in->plant;
+    QCOMPARE(p.pollutants.size(), size_t(2));
+    QCOMPARE(p.pollutants[1].name, std::string("NO2"));
+    QCOMPARE(p.pollutants[1].limits.h1, 200.0);
+    QCOMPARE(p.sources.size(), size_t(2));
+    QCOMPARE(p.sources[0].name, std::string("P1"));
+    QCOMPARE(p.sources[0].normal, (std::vector<double>{2.5, 0.7}));
+    QCOMPARE(p.sources[0].abnormal, (std::vector<double>{0, 0.1}));
+    QCOMPARE(p.sources[1].abnormal, (std::vector<double>{4, 0}));
+    QCOMPARE(p.targets.size(), size_t(2));  // not the grid's receptors
+    QCOMPARE(p.targets[1].name, std::string("目标2"));
+    // Another program's deck: one group per pollutant over shared sources.
+    const QString other = dir.filePath(QStringLiteral("o.inp"));
+    std::ofstream(other.toStdString())
+        << "CO STARTING\nCO FINISHED\nSO STARTING\n"
+           "   LOCATION  S1  POINT  0  0  0\n   SRCPARAM  S1  1.5  30  400  10  1\n"
+           "   LOCATION  S2  POINT  50  0  0\n   SRCPARAM  S2  2  30  400  10  1\n"
+           "   SRCGROUP  PM10  S1  S2\n   SRCGROUP  XYZ  S2\n   SRCGROUP  ALL\n"
+           "SO FINISHED\n";
+    QVERIFY(h.importDeck(other));
+    QCOMPARE(h.pollutants()->rowCount(), 2);
+    QCOMPARE(h.pollutants()->item(1, 0)->text(), QStringLiteral("XYZ"));
+    QCOMPARE(h.stacks()->item(0, 9)->text(), QStringLiteral("1.5"));
+    QCOMPARE(h.stacks()->item(0, 11)->text(), QStringLiteral("0"));
+    QCOMPARE(h.stacks()->item(1, 11)->text(), QStringLiteral("2"));
+    // A pollutant outside the standard gets no invented limit: the run asks for one.
+    QVERIFY(!h.readInputs(&err));
+    QVERIFY2(err.contains(QStringLiteral("污染物“XYZ”没有任何标准值")), qPrintable(err));
   }
 
   void anImportedDeckKeepsEverySourceKind() {
@@ -231,6 +347,7 @@ class AirPredictionPageTest : public QObject {
       QVERIFY(page);
       auto& h = hook(*page);
       buildPlant(h);
+      h.unit("rate_unit")->setCurrentIndex(1);
       computeAndWait(h);
       QVERIFY(h.computed());
       for (const auto& r : h.computed()->contribution) rows.push_back(r.place + r.average);
@@ -244,6 +361,7 @@ class AirPredictionPageTest : public QObject {
     QVERIFY2(in, qPrintable(err));
     QCOMPARE(in->plant.sources.size(), size_t(2));
     QCOMPARE(in->plant.sources[1].abnormal[0], 4.0);
+    QCOMPARE(in->plant.sources[1].rate_unit, models::air::prediction::RateUnit::KilogramsPerHour);
     QCOMPARE(in->plant.targets.size(), size_t(2));
     QCOMPARE(in->plant.boundary.size(), size_t(4));
     QCOMPARE(in->plant.pollutants[1].limits.h1, 200.0);

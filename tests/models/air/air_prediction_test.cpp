@@ -85,3 +85,76 @@ TEST(AirPredictionRules, MetSummaryAndRefusal) {
   EXPECT_FALSE(bad.ok());
   EXPECT_NE(bad.error.find("a1_nws.pfl"), std::string::npos) << bad.error;
 }
+
+TEST(AirPredictionRules, TypedUnitsReachTheDeckConverted) {
+  ap::Plant plant;
+  plant.pollutants.push_back({});
+  plant.pollutants[0].name = "SO2";
+  ap::Source s;
+  s.name = "P1";
+  s.at = {{0, 0}};
+  s.height_m = 40;
+  s.diameter_m = 2;
+  s.temp = 126.85, s.temp_unit = ap::TempUnit::Celsius;                    // 400 K
+  s.exit = 3600 * std::acos(-1.0) * 10, s.exit_unit = ap::ExitUnit::Flow;  // 10 m/s through d = 2 m
+  s.normal = {36}, s.abnormal = {7.2}, s.rate_unit = ap::RateUnit::KilogramsPerHour;
+  plant.sources.push_back(s);
+  const ap::DeckText d = ap::writeDeck(plant, "m.sfc", "m.pfl");
+  EXPECT_NE(d.text.find("SRCPARAM  N01S001  10  40  400  10  2\n"), std::string::npos) << d.text;
+  EXPECT_NE(d.text.find("SRCPARAM  A01S001  2  40  400  10  2\n"), std::string::npos) << d.text;
+  EXPECT_NE(d.text.find("** SOURCE S001 P1\n"), std::string::npos);
+}
+
+TEST(AirPredictionRules, BackgroundsPerTargetAndFunctionClasses) {
+  ap::Plant plant;
+  plant.targets = {{"村A", {0, 0}, 0, 1}, {"村B", {1, 0}, 0, 0}, {"村C", {2, 0}, 0, 0}};
+  plant.pollutants.resize(2);
+  plant.pollutants[0].name = "SO2";
+  plant.pollutants[0].limits = ap::findStandard("SO2")->grade2;
+  plant.pollutants[1].name = "氨";
+  plant.pollutants[1].limits = {200, 0, 0, 0};
+  // A target in a class-1 area takes the grade-1 limits; a pollutant outside the standard keeps
+  // its.
+  EXPECT_EQ(ap::limitsAt(plant, 0, 0).h1, 150.0);
+  EXPECT_EQ(ap::limitsAt(plant, 0, 1).h1, 500.0);
+  EXPECT_EQ(ap::limitsAt(plant, 1, 0).h1, 200.0);
+
+  ap::MetSummary met;
+  met.dates = {2023010101, 2023010124, 2023010201, 2023010301};
+  met.year = 2023;
+  ap::PollutantSpec& p = plant.pollutants[0];
+  p.bg_file = "bg.csv";
+  ASSERT_EQ(ap::readBackgroundCsv("\xEF\xBB\xBF日期,村A,村B\n2023-01-01,1,4\n2023/01/02,2,5\n"
+                                  "20230103,3,9\n20230104,0,0\n",
+                                  "bg.csv", p.bg_table),
+            "");
+  ASSERT_EQ(ap::applyBackground(met, plant.targets, p), "");
+  EXPECT_EQ(ap::backgroundAt(plant, 0, 0, 3), (std::vector<double>{1, 2, 3}));
+  // 村C has no column and there is no "全部": the day's mean of the monitored series.
+  EXPECT_EQ(ap::backgroundAt(plant, 0, 2, 3), (std::vector<double>{2.5, 3.5, 6}));
+  p.bg_annual_given = false;
+  EXPECT_DOUBLE_EQ(ap::annualBackgroundAt(plant, 0, 1), 6.0);
+
+  // What a file can get wrong, each named.
+  const std::pair<const char*, const char*> bad[] = {
+      {"日期,村A\n2023-01-01,1\n2023-01-02\n", "第 3 行有 1 列，应为 2 列"},
+      {"日期,村A\n2023-01-01,x\n", "第 2 行第 2 列“x”不是非负的数字"},
+      {"1,2\n3,4\n", "需要一行表头"},
+      {"日期,村A\n2023-02-30,1\n", "第 2 行的日期“2023-02-30”无法读取"},
+  };
+  for (const auto& [text, want] : bad) {
+    ap::BackgroundTable t;
+    EXPECT_NE(ap::readBackgroundCsv(text, "bg.csv", t).find(want), std::string::npos) << text;
+  }
+  const std::pair<const char*, const char*> misfit[] = {
+      {"日期,村A\n2022-01-01,1\n", "是 2022 年的，气象数据是 2023 年的"},
+      {"日期,村A\n2023-01-01,1\n2023-01-03,1\n", "缺少 2023-01-02 的数据"},
+      {"5\n6\n", "有 2 天，与气象数据（2023 年）的 3 天不符"},
+      {"日期,村A,村D\n2023-01-01,1,1\n2023-01-02,1,1\n2023-01-03,1,1\n",
+       "列“村D”不是保护目标的名称"},
+  };
+  for (const auto& [text, want] : misfit) {
+    ASSERT_EQ(ap::readBackgroundCsv(text, "bg.csv", p.bg_table), "") << text;
+    EXPECT_NE(ap::applyBackground(met, plant.targets, p).find(want), std::string::npos) << text;
+  }
+}
