@@ -434,9 +434,11 @@ void eachPlace(const Plant& plant, F&& f) {
 template <class V>
 size_t gridArgMax(const Plant& plant, V&& value) {
   size_t best = plant.targets.size();
-  for (size_t i = 0; i < plant.grid.size(); ++i) {
+  double top = value(best);
+  for (size_t i = 1; i < plant.grid.size(); ++i) {
     const size_t rec = plant.targets.size() + i;
-    if (value(rec) > value(best)) best = rec;
+    const double v = value(rec);
+    if (v > top) best = rec, top = v;
   }
   return best;
 }

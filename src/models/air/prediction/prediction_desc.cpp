@@ -20,7 +20,8 @@ const core::CalculatorDesc& airPredictionDesc() {
         "C年 = Σ C时 / 有效小时数\n"
         "k = 1 + (n - 1) p / 100，Cp = C[k整] + (k - k整)(C[k整+1] - C[k整])\n"
         "占标率 = C / C标准 × 100%\n"
-        "1小时参考值 = 2×8小时 或 3×日平均 或 6×年平均 标准";
+        "1小时参考值 = 2×8小时 或 3×日平均 或 6×年平均 标准\n"
+        "T(K) = t(°C) + 273.15，v = Q / 3600 / (π d² / 4)，q(g/s) = q(kg/h) × 1000 / 3600";
     core::FieldDesc f;
     f.key = kAirPredictionKey;
     f.control_id = 1001;

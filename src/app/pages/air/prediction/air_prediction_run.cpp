@@ -337,8 +337,19 @@ void AirPredictionPageHook::compute() {
     auto done = std::make_shared<Computed>();
     done->plant = plant;
     ap::Results res;
-    const std::string rerr = ap::readResults(plant, deck, dir.path().toStdString(), met, res,
-                                             [stop] { return stop->load(); });
+    // Reading a year of daily means takes seconds: the bar moves on from 900 as the lines go
+    // (the reader polls once every 65,536 lines).
+    double lines = 0;
+    const double receptors =
+        static_cast<double>(plant.targets.size() + plant.grid.size() + plant.protection.size());
+    for (size_t g = 0; g < deck.groups.size(); ++g)
+      lines += receptors * (deck.daily[g].empty() ? 1 : 2 + static_cast<double>(met.hours) / 24);
+    double polled = 0;
+    const std::string rerr = ap::readResults(plant, deck, dir.path().toStdString(), met, res, [&] {
+      polled += 65536;
+      report(900 + static_cast<int>(std::min(49.0, 50 * polled / std::max(lines, 1.0))));
+      return stop->load();
+    });
     if (stop->load()) {
       run->cancelled = true;
       return;
