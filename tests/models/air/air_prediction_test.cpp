@@ -139,7 +139,7 @@ TEST(AirPredictionRules, BackgroundsPerTargetAndFunctionClasses) {
   const std::pair<const char*, const char*> bad[] = {
       {"日期,村A\n2023-01-01,1\n2023-01-02\n", "第 3 行有 1 列，应为 2 列"},
       {"日期,村A\n2023-01-01,x\n", "第 2 行第 2 列“x”不是非负的数字"},
-      {"1,2\n3,4\n", "需要一行表头"},
+      {"日期,村A\n2023-01-01,-1\n", "第 2 行第 2 列“-1”不是非负的数字"},
       {"日期,村A\n2023-02-30,1\n", "第 2 行的日期“2023-02-30”无法读取"},
   };
   for (const auto& [text, want] : bad) {
@@ -149,7 +149,7 @@ TEST(AirPredictionRules, BackgroundsPerTargetAndFunctionClasses) {
   const std::pair<const char*, const char*> misfit[] = {
       {"日期,村A\n2022-01-01,1\n", "是 2022 年的，气象数据是 2023 年的"},
       {"日期,村A\n2023-01-01,1\n2023-01-03,1\n", "缺少 2023-01-02 的数据"},
-      {"5\n6\n", "有 2 天，与气象数据（2023 年）的 3 天不符"},
+      {"1,5\n2,6\n", "有 2 天，与气象数据（2023 年）的 3 天不符"},
       {"日期,村A,村D\n2023-01-01,1,1\n2023-01-02,1,1\n2023-01-03,1,1\n",
        "列“村D”不是保护目标的名称"},
   };

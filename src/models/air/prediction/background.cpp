@@ -67,7 +67,7 @@ long dateOf(const std::string& s) {
 bool isDateHeader(const std::string& s) {
   std::string k;
   for (char c : s) k += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return k == "date" || k == "日期" || k == "day";
+  return k == "date" || k == "日期";
 }
 
 }  // namespace
@@ -113,7 +113,10 @@ std::string readBackgroundCsv(const std::string& text, const std::string& file,
     if (c.size() != width)
       return where + " 第 " + std::to_string(lineno) + " 行有 " + std::to_string(c.size()) +
              " 列，应为 " + std::to_string(width) + " 列。";
-    if (out.columns.empty()) out.columns.resize(width - (dated ? 1 : 0));
+    // Without a header the last cell is the day's value for every receptor (a day number or
+    // other cells before it are passed over).
+    const size_t first = header.empty() ? width - 1 : dated ? 1 : 0;
+    if (out.columns.empty()) out.columns.resize(width - first);
     if (out.columns.empty()) return where + " 没有浓度列。";
     if (dated) {
       const long d = dateOf(c[0]);
@@ -123,17 +126,15 @@ std::string readBackgroundCsv(const std::string& text, const std::string& file,
         return where + " 第 " + std::to_string(lineno) + " 行的日期“" + c[0] + "”不在上一行之后。";
       out.dates.push_back(d);
     }
-    for (size_t i = dated ? 1 : 0; i < c.size(); ++i) {
+    for (size_t i = first; i < c.size(); ++i) {
       double v = 0;
       if (!numberOf(c[i], v) || v < 0)
         return where + " 第 " + std::to_string(lineno) + " 行第 " + std::to_string(i + 1) + " 列“" +
                c[i] + "”不是非负的数字。";
-      out.columns[i - (dated ? 1 : 0)].push_back(v);
+      out.columns[i - first].push_back(v);
     }
   }
   if (out.columns.empty() || out.columns[0].empty()) return where + " 没有数据行。";
-  if (header.empty() && out.columns.size() > 1)
-    return where + " 有多个浓度列，需要一行表头写明各列所属的保护目标（或“全部”）。";
   return {};
 }
 
