@@ -248,14 +248,15 @@ class AirPredictionPageTest : public QObject {
     // A series of another year, or a line that does not read, is refused by name.
     std::ofstream(csv.toStdString()) << "日期,目标1,全部\n2022-07-21,30,10\n";
     messages.clear();
-    h.compute();
-    QVERIFY(!h.running());
+    computeAndWait(h);
+    QCOMPARE(h.computed()->superposed.size(), size_t(12));  // the last results stay
     QCOMPARE(messages.value(0),
              QStringLiteral("污染物“SO2”的背景日均序列文件 %1 是 2022 年的，气象数据是 2023 年的。")
                  .arg(csv));
     std::ofstream(csv.toStdString()) << "日期,目标1,全部\n2023-07-21,30\n";
     messages.clear();
     h.compute();
+    QVERIFY(!h.running());
     QCOMPARE(messages.value(0),
              QStringLiteral("背景日均序列文件 %1 第 2 行有 2 列，应为 3 列。").arg(csv));
   }

@@ -200,6 +200,7 @@ core::Table usedValues(const Inputs& in) {
 
 struct AirPredictionPageHook::RunOutput {
   QString error;
+  QString met_text;  // the summary of the met year as read by the run
   bool cancelled = false;
   std::shared_ptr<Computed> done;
 };
@@ -226,25 +227,6 @@ void AirPredictionPageHook::compute() {
         m_page, QStringLiteral("请先选择地面气象文件（.SFC）和廓线气象文件（.PFL）。"), kCaption);
     return;
   }
-  const ap::MetSummary met = ap::readMetSummary(plant.surface_file, plant.profile_file);
-  if (!met.ok()) {
-    widgets::showMessage(m_page, QStringLiteral("气象文件无法读取：%1").arg(q(met.error)),
-                         kCaption);
-    return;
-  }
-  m_met_label->setText(QStringLiteral("%1 至 %2，共 %3 小时，静风 %4 小时，缺测 %5 小时")
-                           .arg(met.first)
-                           .arg(met.last)
-                           .arg(met.hours)
-                           .arg(met.calm)
-                           .arg(met.missing));
-  for (auto& p : plant.pollutants) {
-    const std::string e = ap::applyBackground(met, plant.targets, p);
-    if (!e.empty()) {
-      widgets::showMessage(m_page, q(e), kCaption);
-      return;
-    }
-  }
   if (plant.grid_nx > 0 && plant.grid_ny > 0 && !plant.grid.empty()) {
     const size_t n = static_cast<size_t>(plant.grid_nx * plant.grid_ny);
     double x0 = plant.grid.front().x, y0 = plant.grid.front().y;
@@ -268,11 +250,31 @@ void AirPredictionPageHook::compute() {
   std::atomic<bool>* stop = &m_stop;
   QProgressBar* bar = m_progress;
   const QString sfc = q(plant.surface_file), pfl = q(plant.profile_file);
-  m_thread = QThread::create([plant, met, run, stop, bar, program, sfc, pfl] {
+  m_thread = QThread::create([plant, run, stop, bar, program, sfc, pfl]() mutable {
     auto report = [bar](int v) {
       QMetaObject::invokeMethod(
           bar, [bar, v] { bar->setValue(v); }, Qt::QueuedConnection);
     };
+    // A year of met is read here, not on the page's thread, and the backgrounds laid over it.
+    const ap::MetSummary met = ap::readMetSummary(plant.surface_file, plant.profile_file);
+    if (!met.ok()) {
+      run->error = QStringLiteral("气象文件无法读取：%1").arg(q(met.error));
+      return;
+    }
+    run->met_text = QStringLiteral("%1 至 %2，共 %3 小时，静风 %4 小时，缺测 %5 小时")
+                        .arg(met.first)
+                        .arg(met.last)
+                        .arg(met.hours)
+                        .arg(met.calm)
+                        .arg(met.missing);
+    for (auto& p : plant.pollutants) {
+      const std::string e = ap::applyBackground(met, plant.targets, p);
+      if (!e.empty()) {
+        run->error = q(e);
+        return;
+      }
+    }
+    report(1);
     QTemporaryDir dir;
     if (!dir.isValid()) {
       run->error = QStringLiteral("无法建立临时文件夹。");
@@ -360,8 +362,11 @@ void AirPredictionPageHook::compute() {
     }
     report(950);
     done->contribution = ap::contributionTable(plant, res);
+    report(960);
     done->superposed = ap::superposedTable(plant, res);
+    report(970);
     done->abnormal = ap::abnormalTable(plant, res);
+    report(980);
     if (!plant.protection.empty()) {
       done->protection = ap::protectionOf(plant, res);
       for (size_t i : done->protection.exceeding) done->exceeding.push_back(plant.protection[i]);
@@ -391,6 +396,7 @@ void AirPredictionPageHook::finished() {
   m_cancel_button->setEnabled(false);
   const auto run = m_run;
   m_run.reset();
+  if (!run->met_text.isEmpty()) m_met_label->setText(run->met_text);
   if (m_stop || run->cancelled) {
     m_status->setText(QStringLiteral("已取消，保留上次的结果。"));
     m_progress->setValue(0);
@@ -402,7 +408,7 @@ void AirPredictionPageHook::finished() {
     widgets::showMessage(m_page, run->error, kCaption);
     return;
   }
-  run->done->met_text = m_met_label->text();
+  run->done->met_text = run->met_text;
   m_done = run->done;
   m_progress->setValue(1000);
   m_status->setText(QStringLiteral("计算完成。"));
