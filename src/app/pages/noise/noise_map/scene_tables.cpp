@@ -160,10 +160,23 @@ std::optional<prop::Bands> parseAlpha(const QString& text, bool* ok) {
   return b;
 }
 
-// A check box cell that is not typed into.
-QTableWidgetItem* checkItem(bool on, const QString& text = {}) {
-  auto* it = new QTableWidgetItem(text);
-  it->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
+// A yes/no cell: its check box, or in a row pasted past the items its text ("是", "1", "true");
+// an empty one keeps `fallback`.
+bool cellFlag(const QTableWidget* t, int row, int col, bool fallback) {
+  const QTableWidgetItem* it = t->item(row, col);
+  if (!it) return fallback;
+  if (it->data(Qt::CheckStateRole).isValid()) return it->checkState() == Qt::Checked;
+  const QString v = it->text().trimmed();
+  if (v.isEmpty()) return fallback;
+  return v == QStringLiteral("是") || v == QStringLiteral("1") ||
+         v.compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0;
+}
+
+// A check box cell (a paste sets it from "是"/"否").
+QTableWidgetItem* checkItem(bool on) {
+  auto* it = new QTableWidgetItem;
+  it->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsEditable |
+               Qt::ItemIsSelectable);
   it->setCheckState(on ? Qt::Checked : Qt::Unchecked);
   return it;
 }
@@ -536,7 +549,7 @@ void SceneTables::readInto(prop::Scene& s, GridSettings& grid, QString* error) c
     auto& b = s.barriers[static_cast<size_t>(i)];
     b.name = cellText(m_barriers, i, BName).toStdString();
     if (b.h_m) number(m_barriers, i, BHeight, *b.h_m);
-    if (m_barriers->item(i, BReflective)) b.reflective = cellChecked(m_barriers, i, BReflective);
+    b.reflective = cellFlag(m_barriers, i, BReflective, b.reflective);
     alpha(m_barriers, i, BAlpha, b.alpha);
   }
 
@@ -558,7 +571,7 @@ void SceneTables::readInto(prop::Scene& s, GridSettings& grid, QString* error) c
       first = QStringLiteral("“建筑物”表第 %1 行的角点应写成“x y; x y; …”。").arg(i + 1);
     optional(m_buildings, i, DHeight, b.h_m);
     optional(m_buildings, i, DTopZ, b.top_z);
-    if (m_buildings->item(i, DReflective)) b.reflective = cellChecked(m_buildings, i, DReflective);
+    b.reflective = cellFlag(m_buildings, i, DReflective, b.reflective);
     alpha(m_buildings, i, DAlpha, b.alpha);
   }
 
