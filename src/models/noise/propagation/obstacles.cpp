@@ -133,18 +133,18 @@ void collect(const Prepared& p, Point2 a, Point2 b, Scratch& sc) {
   if (g.nx == 0) return;
   // Clip the segment to the grid (Liang-Barsky), then walk its cells (Amanatides-Woo).
   const double gx1 = g.x0 + g.nx * g.cell, gy1 = g.y0 + g.ny * g.cell;
-  if (!segmentMeetsBox(a, b, {g.x0, gx1, g.y0, gy1})) return;
   const double dx = b.x - a.x, dy = b.y - a.y;
   double t0 = 0, t1 = 1;
+  // As segmentMeetsBox() over the grid's box, keeping the clipped range.
   auto clip = [&](double o, double dd, double lo, double hi) {
-    if (std::abs(dd) < 1e-12) return;
+    if (std::abs(dd) < 1e-12) return o >= lo && o <= hi;
     double ta = (lo - o) / dd, tb = (hi - o) / dd;
     if (ta > tb) std::swap(ta, tb);
     t0 = std::max(t0, ta);
     t1 = std::min(t1, tb);
+    return t0 <= t1;
   };
-  clip(a.x, dx, g.x0, gx1);
-  clip(a.y, dy, g.y0, gy1);
+  if (!clip(a.x, dx, g.x0, gx1) || !clip(a.y, dy, g.y0, gy1)) return;
   const double sx = a.x + dx * t0, sy = a.y + dy * t0;
   int i = std::clamp(static_cast<int>((sx - g.x0) / g.cell), 0, g.nx - 1);
   int j = std::clamp(static_cast<int>((sy - g.y0) / g.cell), 0, g.ny - 1);
