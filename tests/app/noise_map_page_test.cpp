@@ -224,7 +224,8 @@ class NoiseMapPageTest : public QObject {
       QFile html(sheet);
       QVERIFY(html.open(QIODevice::ReadOnly));
       const QString text = QString::fromUtf8(html.readAll());
-      for (const char* part : {"反射阶数", "屋顶高程 (m)", "20 -15; 40 -15; 40 15; 20 15"})
+      for (const char* part :
+           {"反射阶数", "屋顶高程 (m)", "20 -15; 40 -15; 40 15; 20 15", "顶部绕射棱数"})
         QVERIFY2(text.contains(QString::fromUtf8(part)), part);
 
       // Bad input is named as the table shows it.

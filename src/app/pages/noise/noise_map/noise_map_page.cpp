@@ -108,6 +108,32 @@ QString spectraFileOf(const QString& scene) {
 double cm(double v) { return std::round(v * 100) / 100; }
 prop::Point2 cm(prop::Point2 p) { return {cm(p.x), cm(p.y)}; }
 
+// The screening and reflection terms of each point source's path to each receptor, for a
+// reviewer to check by hand: the edges over the top, the path differences over the top and
+// round each side, the reflections counted.
+core::Table pathTable(const prop::Scene& scene) {
+  constexpr std::size_t kMaxRows = 200;
+  core::Table t;
+  t.title = "传播路径（点声源）";
+  t.headers = {"声源",       "预测点",     "顶部绕射棱数", "z 顶部 (m)",
+               "z 左侧 (m)", "z 右侧 (m)", "反射数"};
+  auto z = [](double v) { return core::cformat("%.3f", v); };
+  for (std::size_t i = 0; i < scene.sources.size(); ++i)
+    for (std::size_t j = 0; j < scene.receptors.size(); ++j) {
+      if (t.rows.size() == kMaxRows) {
+        t.title += "，只列出前 " + std::to_string(kMaxRows) + " 条";
+        return t;
+      }
+      const auto r = prop::describePath(scene, i, j);
+      if (!r) continue;
+      t.rows.push_back({scene.sources[i].name, scene.receptors[j].name,
+                        r->screened ? std::to_string(r->top.edges) : "-",
+                        r->screened ? z(r->top.z) : "-", r->left ? z(r->left->z) : "-",
+                        r->right ? z(r->right->z) : "-", std::to_string(r->reflections)});
+    }
+  return t;
+}
+
 }  // namespace
 
 struct NoiseMapPageHook::RunOutput {
@@ -794,6 +820,8 @@ bool NoiseMapPageHook::exportSheet(CalculatorPage& page, const QString& project,
   for (auto& row : receptors.rows) row[SceneTables::RClass].clear();
   s.tables.push_back(present::sheetTable(receptors));
   s.tables.push_back(present::sheetTable(m_results->receptorTable()));
+  if (!scene.barriers.empty() || !scene.buildings.empty())
+    s.tables.push_back(present::sheetTable(pathTable(scene)));
   for (const auto& w : m_results->receptors()->warnings) s.text.push_back(w);
   std::string png;
   if (m_results->hasGrid()) {
