@@ -243,6 +243,15 @@ class NoiseMapPageTest : public QObject {
                          "0.7 0.8\n"),
           2, 0);
       h.tables()->settings()->item(T::SettingReflection, 1)->setCheckState(Qt::Checked);
+      // A receptor typed two rows past the last: one more, the others as they were (the row used
+      // to index past the receptors).
+      auto* rt = h.tables()->receptors();
+      rt->setRowCount(4);
+      rt->setItem(3, T::RX, new QTableWidgetItem(QStringLiteral("70")));
+      rt->setItem(3, T::RY, new QTableWidgetItem(QStringLiteral("5")));
+      QCOMPARE(h.scene().receptors.size(), size_t(3));
+      QCOMPARE(h.scene().receptors[2].at.x, 70.0);
+      QCOMPARE(h.scene().receptors[1].at.y, 60.0);
       const prop::Scene& s = h.scene();
       QCOMPARE(s.buildings.size(), size_t(2));
       QCOMPARE(s.buildings[0].alpha->at(7), 0.3);
