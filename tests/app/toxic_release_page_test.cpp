@@ -3,6 +3,7 @@
 // page, and the threat zones are drawn (grabbed to TOXIC_RELEASE_SHOT when set, to look at).
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -11,8 +12,10 @@
 
 #include "app/calculator_page.h"
 #include "app/main_window.h"
+#include "app/pages/risk/toxic_release_inputs.h"
 #include "app/pages/risk/toxic_release_page.h"
 #include "widgets/list_table.h"
+#include "widgets/paste_table.h"
 #include "widgets/prompts.h"
 
 using app::ToxicReleasePageHook;
@@ -43,7 +46,7 @@ class ToxicReleasePageTest : public QObject {
     auto& h = hook(*page);
     h.chooseSubstance(QStringLiteral("氨"));
     QCOMPARE(qobject_cast<QLineEdit*>(page->control("ep1"))->text(), QStringLiteral("770"));
-    type(*page, "receptors", QStringLiteral("村庄, 0, 800, 1.5"));
+    h.receptors()->table()->pasteText(QStringLiteral("村庄\t0\t800\t1.5"), 0, 0);
     qobject_cast<QComboBox*>(page->control("source"))->setCurrentIndex(1);
     page->setValue("wind", 0);  // towards the north
     messages.clear();
@@ -97,7 +100,7 @@ class ToxicReleasePageTest : public QObject {
     page->setValue("srcx", 39512345.5);
     page->setValue("srcy", 3312345.5);
     page->setValue("wind", 60);
-    type(*page, "receptors", QStringLiteral("学校, 39514000, 3313500; 村庄, 39516000, 3311500"));
+    h.receptors()->setText("学校, 39514000, 3313500; 村庄, 39516000, 3311500");
     page->setValue("common", 1);
     QVERIFY(page->runAction("compute"));
     QCOMPARE(h.result().cases.size(), size_t(2));
@@ -111,6 +114,19 @@ class ToxicReleasePageTest : public QObject {
     const QString path = shot.isEmpty() ? dir.filePath(QStringLiteral("zones.png")) : shot;
     QVERIFY(h.zones()->savePng(path));
     QVERIFY(h.zones()->saveSvg(dir.filePath(QStringLiteral("zones.svg"))));
+    // The sheet prints both curves and the zones of each weather case, each with its caption
+    // (written to TOXIC_RELEASE_SHEET when set, to look at).
+    const QString sheetEnv = qEnvironmentVariable("TOXIC_RELEASE_SHEET");
+    const QString pdf = sheetEnv.isEmpty() ? dir.filePath(QStringLiteral("sheet.pdf")) : sheetEnv;
+    QCOMPARE(h.writeSheet(*page, pdf), QString());
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"),
+               {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
+    if (!text.waitForFinished(30000) || text.exitCode() != 0) QSKIP("pdftotext is not installed");
+    const QString all = QString::fromUtf8(text.readAllStandardOutput()).remove(QLatin1Char(' '));
+    for (const char* caption : {"图1下风向轴线最大浓度", "图2敏感目标浓度随时间变化",
+                                "图3威胁区域：最不利气象条件", "图4威胁区域：最常见气象条件"})
+      QVERIFY2(all.contains(QString::fromUtf8(caption)), caption);
   }
 
   void aProjectKeepsThePage() {
@@ -120,7 +136,7 @@ class ToxicReleasePageTest : public QObject {
       auto* page = qobject_cast<app::CalculatorPage*>(w.page(kPage));
       hook(*page).chooseSubstance(QStringLiteral("硫化氢"));
       type(*page, "qs", QStringLiteral("2.5"));
-      type(*page, "receptors", QStringLiteral("厂界, 100, 0"));
+      hook(*page).receptors()->setText("厂界, 100, 0");
       page->setValue("common", 1);
       page->setValue("ua2", 3.2);
       QVERIFY(w.saveProjectFile(path));
@@ -132,8 +148,7 @@ class ToxicReleasePageTest : public QObject {
              QStringLiteral("硫化氢"));
     QCOMPARE(qobject_cast<QLineEdit*>(page->control("qs"))->text(), QStringLiteral("2.5"));
     QCOMPARE(qobject_cast<QLineEdit*>(page->control("ep1"))->text(), QStringLiteral("70"));
-    QCOMPARE(qobject_cast<QLineEdit*>(page->control("receptors"))->text(),
-             QStringLiteral("厂界, 100, 0"));
+    QCOMPARE(hook(*page).receptors()->text(), std::string("厂界, 100, 0"));
     QCOMPARE(qobject_cast<QLineEdit*>(page->control("ua2"))->text(), QStringLiteral("3.2"));
   }
 

@@ -16,14 +16,18 @@
 #include "models/risk/toxic_release.h"
 #include "widgets/plan_view.h"
 
+class QChart;
 class QChartView;
 class QComboBox;
+class QImage;
 class QPainter;
 class QTabWidget;
 
 namespace app {
 
 namespace toxic {
+
+class ReceptorTable;
 
 // The threat zones over the shared plan view: for each end-point the downwind footprint and the
 // circle of its farthest distance, the source and the receptors.
@@ -35,6 +39,8 @@ class ThreatZonePlot : public QWidget {
   bool hasResult() const { return m_case != nullptr; }
   // The footprint of end-point k (0, 1) as plan points (x east, y north), closed.
   std::vector<QPointF> footprint(int k) const;
+  // The map drawn afresh at `size` (logical pixels) times `ratio` physical pixels.
+  QImage image(const QSize& size, double ratio = 1);
   bool savePng(const QString& path);
   bool saveSvg(const QString& path);
   widgets::PlanView* view() const { return m_view; }
@@ -52,7 +58,15 @@ class ThreatZonePlot : public QWidget {
 // The user's substance rows (per-user data folder); tests may point it elsewhere.
 QString userSubstancePath();
 void setUserSubstancePath(const QString& path);
+// Writes the user's substance file (creating the data folder); an empty text or the reason.
+QString writeUserSubstances(const std::string& csv);
 std::vector<models::risk::Substance> substanceList();
+
+// The curves of a result: the downwind maximum against distance with both end-points, and the
+// receptor concentrations against time (nullptr without receptors).
+QChart* distanceChart(const models::risk::ToxicReleaseInput& in,
+                      const models::risk::ToxicReleaseResult& r);
+QChart* receptorChart(const models::risk::ToxicReleaseResult& r);
 
 }  // namespace toxic
 
@@ -62,6 +76,15 @@ class ToxicReleasePageHook : public PageHook {
   bool showOutcome(CalculatorPage& page, const std::string& action,
                    const core::Outcome& outcome) override;
   void clearResults(CalculatorPage& page) override;
+  bool beforeCompute(CalculatorPage& page, const std::string& action) override;
+  bool keepsField(const std::string& key) const override { return key == "receptors"; }
+  bool focusField(CalculatorPage& page, const std::string& key) override;
+  void storeInputs(CalculatorPage& page, core::Values& inputs) override;
+  void loadInputs(CalculatorPage& page, const core::Values& inputs) override;
+  bool exportSheet(CalculatorPage& page, const QString& project, bool& written) override;
+  // The calculation sheet of the last result with its figures: the two curves and the threat
+  // zones of every weather case. An empty text or the reason it was not written.
+  QString writeSheet(CalculatorPage& page, const QString& path, const QString& project = {});
 
   void chooseSubstance(const QString& name);
   bool saveSubstance();
@@ -70,6 +93,9 @@ class ToxicReleasePageHook : public PageHook {
   QTabWidget* tabs() const { return m_tabs; }
   QChartView* distanceChart() const { return m_distance; }
   QChartView* receptorChart() const { return m_receptor; }
+  toxic::ReceptorTable* receptors() const { return m_receptors; }
+  // Opens the substance table editor; refills the list when it was saved.
+  void editSubstances();
 
  private:
   void fillSubstances();
@@ -81,6 +107,7 @@ class ToxicReleasePageHook : public PageHook {
   QChartView* m_distance = nullptr;
   QChartView* m_receptor = nullptr;
   toxic::ThreatZonePlot* m_zones = nullptr;
+  toxic::ReceptorTable* m_receptors = nullptr;
   std::vector<QWidget*> m_table_tabs;
   models::risk::ToxicReleaseInput m_input;
   models::risk::ToxicReleaseResult m_result;
