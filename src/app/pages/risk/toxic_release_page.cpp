@@ -732,9 +732,14 @@ std::unique_ptr<PageHook> withReleaseHandOver(std::unique_ptr<PageHook> inner,
 }
 
 bool handOverRelease(CalculatorPage& from, const HandOverReader& reader) {
-  const auto h = from.lastOutcome() ? reader(from) : std::nullopt;
-  if (!h || !(h->qs_kg_s > 0)) {
+  if (!from.lastOutcome()) {
     widgets::showMessage(&from, QStringLiteral("此页还没有计算结果，请先计算！"));
+    return false;
+  }
+  // A result without a usable rate (zero, or a mean over no time) is not a release.
+  const auto h = reader(from);
+  if (!h || !(std::isfinite(h->qs_kg_s) && h->qs_kg_s > 0)) {
+    widgets::showMessage(&from, kNoReleaseRate);
     return false;
   }
   auto* main = qobject_cast<CMainDlg*>(from.window());
@@ -754,6 +759,12 @@ bool handOverRelease(CalculatorPage& from, const HandOverReader& reader) {
   for (const auto& [key, v] : optional)
     if (std::isfinite(v)) to->setValue(key, v);
   main->ShowPage(n);
+  // The leak pages do not know the pool's area, and the area of a jet's opening left in the
+  // field would make a pool of a few square centimetres.
+  if (h->source == static_cast<int>(SourceType::Pool) && !std::isfinite(h->as_m2)) {
+    widgets::showMessage(to, kCheckPoolArea);
+    if (QWidget* area = to->control("as")) area->setFocus();
+  }
   return true;
 }
 
@@ -811,6 +822,7 @@ HandOverReader releaseReader(const std::string& id) {
       ReleaseHandOver h;
       h.source = static_cast<int>(SourceType::Pool);
       const double t3 = num(p.lastInputs(), "t3");
+      if (!(t3 > 0)) return std::nullopt;  // no time to spread the evaporated mass over
       h.qs_kg_s = num(p.lastOutcome()->results, "Wp") / t3;
       h.tsd_s = t3;
       return h;

@@ -136,7 +136,11 @@ using HandOverReader = std::function<std::optional<ReleaseHandOver>(CalculatorPa
 std::unique_ptr<PageHook> withReleaseHandOver(std::unique_ptr<PageHook> inner,
                                               HandOverReader reader);
 // The hand-over itself (the button's action): false with a message when there is nothing to
-// hand over or no toxic release page.
+// hand over or no toxic release page. A pool handed over without its area asks for the area.
+inline const QString kNoReleaseRate = QStringLiteral(
+    "此页的计算结果没有大于0的释放速率，无法送有毒物质扩散预测，请检查输入后重新计算！");
+inline const QString kCheckPoolArea = QStringLiteral(
+    "已送入液池蒸发的释放速率。泄漏计算不含液池面积，请按液池（围堰）面积填写源面积A后再计算。");
 bool handOverRelease(CalculatorPage& from, const HandOverReader& reader);
 
 }  // namespace app
