@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
@@ -212,6 +213,90 @@ class ToxicReleasePageTest : public QObject {
     // The handed-over release runs (a pool of the area the user is asked for).
     if (source == 0) page->setValue("as", 300);
     QVERIFY2(page->runAction("compute"), qPrintable(messages.join(QLatin1Char('|'))));
+  }
+
+  // The receptor table: pasted rows run, a bad cell is named, and a project written with the
+  // one-line field (line ends, tabs, a fifth cell) opens as rows with nothing dropped.
+  void theReceptorTable() {
+    app::CMainDlg w;
+    auto* page = qobject_cast<app::CalculatorPage*>(w.page(kPage));
+    auto& h = hook(*page);
+    auto* t = h.receptors()->table();
+    t->pasteText(QStringLiteral("学校\t300\t400\t1.5\n村庄\tx\t900\n"), 0, 0);
+    QCOMPARE(t->rowCount(), 2);
+    messages.clear();
+    QVERIFY(!page->runAction("compute"));
+    QCOMPARE(messages, QStringList{QStringLiteral("敏感目标表第2行：X应为数字，请重新输入！")});
+    QCOMPARE(t->currentRow(), 1);
+    t->item(1, 1)->setText(QStringLiteral("600"));
+    t->item(1, 0)->setText(QStringLiteral("村庄,东"));
+    QVERIFY(page->runAction("compute"));
+    QCOMPARE(h.result().cases[0].receptors.size(), size_t(2));
+    QCOMPARE(h.result().cases[0].receptors[1].name, std::string("村庄，东"));
+    t->selectRow(0);
+    h.receptors()->deleteSelectedRows();
+    QCOMPARE(h.receptors()->text(), std::string("村庄，东, 600, 900"));
+    core::Values old = page->formValues();
+    old.setText("receptors", "甲, 1, 2\n乙\t3\t4\t5; 丙, 6, 7, 8, 9");
+    page->setFormValues(old);
+    QCOMPARE(t->rowCount(), 3);
+    QCOMPARE(t->item(1, 3)->text(), QStringLiteral("5"));
+    QCOMPARE(t->item(2, 3)->text(), QStringLiteral("8, 9"));
+  }
+
+  // The substance editor: shipped rows cannot be deleted but copy into user rows, user rows are
+  // added, checked, deleted and saved (into a data folder that does not exist yet), and lines of
+  // the user's file that cannot be read are kept.
+  void theSubstanceEditor() {
+    const QString path = dir.filePath(QStringLiteral("new/folder/substances.csv"));
+    app::toxic::setUserSubstancePath(path);
+    {
+      app::toxic::SubstanceEditor e;
+      QTableWidget* t = e.table();
+      const int n = e.builtinRows();
+      QCOMPARE(n, 20);
+      messages.clear();
+      QVERIFY(!e.deleteRow(1));
+      QCOMPARE(messages, QStringList{QStringLiteral("程序自带的物质不能删除。")});
+      e.copyRow(1);  // chlorine, now editable
+      QVERIFY(t->item(n, 0)->flags() & Qt::ItemIsEditable);
+      t->item(n, 11)->setText(QStringLiteral("60"));  // end-point 1
+      e.addRow();
+      t->item(n + 1, 0)->setText(QStringLiteral("自定义气体"));
+      t->item(n + 1, 3)->setText(QStringLiteral("abc"));
+      messages.clear();
+      QVERIFY(!e.save());
+      QCOMPARE(
+          messages,
+          QStringList{QStringLiteral("第22行“自定义气体”的摩尔质量“abc”不是数字，请重新输入！")});
+      t->item(n + 1, 3)->setText(QStringLiteral("0"));
+      messages.clear();
+      QVERIFY(!e.save());
+      QCOMPARE(messages, QStringList{QStringLiteral(
+                             "第22行“自定义气体”的摩尔质量必须大于0（未知时留空），请重新输入！")});
+      t->item(n + 1, 3)->setText(QStringLiteral("44"));
+      QVERIFY(e.save());
+    }
+    auto rows = app::toxic::substanceList();
+    QCOMPARE(rows.size(), size_t(21));
+    QCOMPARE(rows[1].endpoint1, 60.0);
+    QCOMPARE(rows.back().wms, 0.044);
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::Append));
+    f.write("坏行,缺少数值\n");
+    f.close();
+    {
+      messages.clear();
+      app::toxic::SubstanceEditor e;
+      QCOMPARE(messages.size(), 1);  // the unreadable line is named
+      QVERIFY(e.deleteRow(e.builtinRows() + 1));
+      QVERIFY(e.save());
+    }
+    rows = app::toxic::substanceList();
+    QCOMPARE(rows.size(), size_t(20));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(f.readAll().contains("坏行,缺少数值"));
+    app::toxic::setUserSubstancePath(dir.filePath(QStringLiteral("substances.csv")));
   }
 
   void aUserRowIsKept() {
