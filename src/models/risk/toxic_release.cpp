@@ -598,7 +598,7 @@ const core::Form<ToxicReleaseInput>& toxicReleaseForm() {
     form.bind("srcx", &In::src_x_m, 4060, "泄漏源X", "m");
     form.bind("srcy", &In::src_y_m, 4061, "泄漏源Y", "m");
     form.bind("wind", &In::wind_to_deg, 4062, "风向（下风方位角）", "°").sym("θ");
-    form.bind("receptors", &In::receptors, 4063, "敏感目标（名称, X, Y[, 高度]; …）");
+    form.bind("receptors", &In::receptors, 4063, "敏感目标（名称、X、Y、高度）");
     return form;
   }();
   return f;

@@ -4,7 +4,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -591,9 +590,8 @@ std::string chartPng(QChart* chart) {
   QGraphicsScene scene;
   scene.addItem(chart);
   chart->resize(QSizeF(kFigureSize));
-  // The chart lays out its axes and series when it handles the layout request it posted.
+  // Lay out the axes and series now rather than on the layout request the resize posted.
   if (chart->layout()) chart->layout()->activate();
-  QCoreApplication::sendPostedEvents(&scene);
   QImage img(kFigureSize * kFigureRatio, QImage::Format_RGB32);
   img.setDevicePixelRatio(kFigureRatio);
   img.fill(Qt::white);

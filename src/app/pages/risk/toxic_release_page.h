@@ -1,7 +1,9 @@
 // The toxic release page (有毒物质扩散预测, HJ 169-2018): the substance list that fills the
-// property fields (the shipped table plus the user's own rows), the roughness by land cover, and
-// the results a compute gives: every table with copy and EXCEL export, the downwind maximum
-// against distance with both end-points, the receptor curves and the threat zones over the plan.
+// property fields (the shipped table plus the user's own rows, edited in the substance editor),
+// the receptors as a table, the roughness by land cover, and the results a compute gives: every
+// table with copy and EXCEL export, the downwind maximum against distance with both end-points,
+// the receptor curves and the threat zones over the plan, all of which the calculation sheet
+// prints.
 #pragma once
 
 #include <QString>
