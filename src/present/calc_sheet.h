@@ -60,15 +60,15 @@ SheetTable sheetTable(const core::Table& t);
 // How the HTML is meant to be shown.
 struct HtmlOptions {
   std::string picture_src;  // source of an image shown after the tables (contour map, curve)
-  // Further figures after it, each in a paragraph of its own with its caption below.
+  // For the PDF renderer: fonts that map every character to one glyph of its own, and no
+  // page header or footer in the text (the renderer draws them on each page).
+  bool for_print = false;
+  // Further figures after the picture, each in a paragraph of its own, its caption below it.
   struct Figure {
     std::string caption;
     std::string src;
   };
-  std::vector<Figure> figures;
-  // For the PDF renderer: fonts that map every character to one glyph of its own, and no
-  // page header or footer in the text (the renderer draws them on each page).
-  bool for_print = false;
+  std::vector<Figure> figures = {};
 };
 
 // The sheet as an HTML document (UTF-8).
