@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
+#include <QScrollBar>
 #include <QWheelEvent>
 
 namespace widgets {
@@ -24,6 +25,9 @@ class WheelGuard : public QObject {
     if (!qobject_cast<QComboBox*>(control) && !qobject_cast<QAbstractSpinBox*>(control) &&
         !qobject_cast<QAbstractSlider*>(control))
       return false;
+    // A scroll bar is how every scroll area (the page, a table, a text box) takes the wheel: the
+    // area hands its wheel to its bar, which never has the focus.
+    if (qobject_cast<QScrollBar*>(control)) return false;
     if (control->hasFocus() || control->isAncestorOf(QApplication::focusWidget())) return false;
     // Ignored and filtered: the application hands the wheel on to the parent (the scroll area).
     event->ignore();
