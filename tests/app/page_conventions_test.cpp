@@ -99,6 +99,8 @@ class PageConventionsTest : public QObject {
     };
     const std::initializer_list<QWidget*> controls = {pavement, dpi, opacity};
     for (QWidget* w : controls) {
+      // The user's wheel would first give the focus to a control taking it by the wheel.
+      QVERIFY((w->focusPolicy() & Qt::WheelFocus) != Qt::WheelFocus);
       area.ensureWidgetVisible(w);
       const int before = value(w);
       QVERIFY2(!wheel(w), w->metaObject()->className());
