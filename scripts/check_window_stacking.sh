@@ -19,9 +19,10 @@ sleep 2
 DISPLAY=$display openbox >/dev/null 2>&1 &
 wm=$!
 # Its own settings and single-instance lock: a copy running elsewhere does not stop it.
-export DISPLAY=$display HOME=$home TMPDIR=$home
+export DISPLAY="$display" HOME="$home" TMPDIR="$home"
 timeout 120 "$prog" >/dev/null 2>&1 &
 app=$!
+# shellcheck disable=SC2317  # run by the trap
 cleanup() {
   kill "$app" "$wm" "$xvfb" 2>/dev/null || true
   rm -rf "$home"
