@@ -10,7 +10,10 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QUrl>
 #include <algorithm>
 #include <cstdlib>
@@ -59,6 +62,35 @@ QFont sheetFont(double point_size) {
   font.setPointSizeF(point_size);
   font.setStyleStrategy(QFont::PreferNoShaping);
   return font;
+}
+
+// The page on which a block's first line starts, or its last line ends, in a document laid out
+// in pages of `page_height`.
+int pageOf(const QTextBlock& b, bool end, double page_height) {
+  const QTextLayout* l = b.layout();
+  if (!l || l->lineCount() == 0) return -1;
+  const QTextLine line = l->lineAt(end ? l->lineCount() - 1 : 0);
+  const double y = l->position().y() + line.y() + (end ? line.height() : 0);
+  return static_cast<int>(y / page_height);
+}
+
+// The figure's heading goes with its figure: when the figure does not fit below its heading, the
+// heading starts the figure's page instead of ending the page before it alone.
+void keepHeadingWithFigure(QTextDocument& doc, double page_height) {
+  doc.pageCount();  // lays the document out
+  for (QTextBlock b = doc.lastBlock(); b.isValid(); b = b.previous()) {
+    bool image = false;
+    for (auto it = b.begin(); !it.atEnd() && !image; ++it)
+      image = it.fragment().charFormat().isImageFormat();
+    if (!image) continue;
+    const QTextBlock heading = b.previous();
+    if (heading.isValid() && pageOf(heading, false, page_height) != pageOf(b, true, page_height)) {
+      QTextBlockFormat f;
+      f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+      QTextCursor(heading).mergeBlockFormat(f);
+    }
+    return;
+  }
 }
 
 std::string writePdf(const present::CalcSheet& s, const std::string& path,
@@ -111,6 +143,7 @@ std::string writePdf(const present::CalcSheet& s, const std::string& path,
     doc.setHtml(QString::fromStdString(present::sheetToHtml(s, options)));
 
     doc.setPageSize(body);
+    keepHeadingWithFigure(doc, body.height());
     const int pages = doc.pageCount();
 
     QPainter p(&pdf);
