@@ -10,7 +10,10 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QUrl>
 #include <algorithm>
 #include <cstdlib>
@@ -59,6 +62,35 @@ QFont sheetFont(double point_size) {
   font.setPointSizeF(point_size);
   font.setStyleStrategy(QFont::PreferNoShaping);
   return font;
+}
+
+// The page on which a block's first line starts (or ends, given `bottom`) in a document laid out
+// in pages of `page_height`.
+int pageOf(const QTextBlock& b, bool bottom, double page_height) {
+  const QTextLayout* l = b.layout();
+  if (!l || l->lineCount() == 0) return -1;
+  const QTextLine line = l->lineAt(0);
+  const double y = l->position().y() + line.y() + (bottom ? line.height() : 0);
+  return static_cast<int>(y / page_height);
+}
+
+// The figures' heading goes with the first figure: when that figure does not fit below the
+// heading, the heading starts the figure's page instead of ending the page before it alone.
+void keepHeadingWithFigure(QTextDocument& doc, double page_height) {
+  doc.pageCount();  // lays the document out
+  for (QTextBlock b = doc.firstBlock(); b.isValid(); b = b.next()) {
+    bool image = false;
+    for (auto it = b.begin(); !it.atEnd() && !image; ++it)
+      image = it.fragment().charFormat().isImageFormat();
+    if (!image) continue;
+    const QTextBlock heading = b.previous();
+    if (heading.isValid() && pageOf(heading, false, page_height) != pageOf(b, true, page_height)) {
+      QTextBlockFormat f;
+      f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+      QTextCursor(heading).mergeBlockFormat(f);
+    }
+    return;
+  }
 }
 
 // The image at the size the sheet prints it: as large as on a screen of 96 dpi, at most the text
@@ -125,6 +157,7 @@ std::string writePdf(const present::CalcSheet& s, const std::string& path,
     doc.setHtml(QString::fromStdString(present::sheetToHtml(s, options)));
 
     doc.setPageSize(body);
+    keepHeadingWithFigure(doc, body.height());
     const int pages = doc.pageCount();
 
     QPainter p(&pdf);

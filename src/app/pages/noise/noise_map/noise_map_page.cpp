@@ -85,8 +85,8 @@ QString pageFault(const prop::Scene& s) {
   return {};
 }
 
-// Items read from a file keep their place in it for the file's messages; on the page they are
-// rows of the tables, named the same way whether drawn, imported or reopened.
+// Items read from a file keep their place in it; on the page they are rows of the tables,
+// whether drawn, imported or reopened.
 void asTableRows(prop::Scene& s) {
   for (auto& x : s.sources) x.feature = -1;
   for (auto& x : s.rooms) x.feature = -1;
