@@ -2,9 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <deque>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "core/file_io.h"
 #include "mod/errors.h"
@@ -93,22 +98,104 @@ std::string formatG12(double v) {
   return aw(out, 12);
 }
 
+// Writes full buffers in the background, in the order they were handed over, while the run goes
+// on. At most a few buffers wait; the run waits when the disk falls behind. A sink's error is set
+// here and read by the run only after drain().
+class OutputFiles::Writer {
+ public:
+  Writer() : thread_([this] { loop(); }) {}
+  Writer(const Writer&) = delete;
+  Writer& operator=(const Writer&) = delete;
+  // Stops without writing what still waits (the run failed, or everything was drained).
+  ~Writer() {
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      quit_ = true;
+    }
+    ready_.notify_one();
+    thread_.join();
+  }
+
+  // Queues `bytes` for `s` and leaves `bytes` an empty buffer (a recycled one when there is one).
+  void push(Sink& s, std::string& bytes) {
+    std::unique_lock<std::mutex> lock(m_);
+    changed_.wait(lock, [this] { return queue_.size() < kWaiting; });
+    queue_.push_back({&s, std::move(bytes)});
+    bytes = std::string();
+    if (!spare_.empty()) {
+      bytes = std::move(spare_.back());
+      spare_.pop_back();
+    }
+    ready_.notify_one();
+  }
+  // Returns when everything queued is written.
+  void drain() {
+    std::unique_lock<std::mutex> lock(m_);
+    changed_.wait(lock, [this] { return queue_.empty() && !busy_; });
+  }
+
+ private:
+  static constexpr size_t kWaiting = 4;
+  struct Job {
+    Sink* sink;
+    std::string bytes;
+  };
+  void loop();
+
+  std::mutex m_;
+  std::condition_variable ready_, changed_;
+  std::deque<Job> queue_;
+  std::vector<std::string> spare_;
+  bool busy_ = false, quit_ = false;
+  std::thread thread_;  // last: started when everything above is ready
+};
+
 struct OutputFiles::Sink {
   OutputFile card;
   enum Kind { Post, Plot, Maxi, Rank, MaxDaily, Mxdy, Summ } kind = Post;
   core::AtomicFile file;
   std::string buf;
   std::string error;
+  Writer* writer = nullptr;
 
   void put(const std::string& s) {
     buf += s;
     if (buf.size() > (1u << 20)) flush();
   }
   void flush() {
-    if (error.empty() && !buf.empty()) error = file.write(buf);
+    if (buf.empty()) return;
+    if (writer) {
+      writer->push(*this, buf);
+      return;
+    }
+    if (error.empty()) error = file.write(buf);
     buf.clear();
   }
 };
+
+void OutputFiles::Writer::loop() {
+  for (;;) {
+    Job job;
+    {
+      std::unique_lock<std::mutex> lock(m_);
+      ready_.wait(lock, [this] { return quit_ || !queue_.empty(); });
+      if (quit_) return;
+      job = std::move(queue_.front());
+      queue_.pop_front();
+      busy_ = true;
+    }
+    changed_.notify_all();
+    Sink& s = *job.sink;
+    if (s.error.empty()) s.error = s.file.write(job.bytes);
+    job.bytes.clear();
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      busy_ = false;
+      spare_.push_back(std::move(job.bytes));
+    }
+    changed_.notify_all();
+  }
+}
 
 OutputFiles::OutputFiles(const Deck& d, std::string options) : d_(d), options_(std::move(options)) {
   for (const ReceptorEntry& e : d.receptors) {
@@ -122,6 +209,17 @@ OutputFiles::OutputFiles(const Deck& d, std::string options) : d_(d), options_(s
 }
 
 OutputFiles::~OutputFiles() = default;
+
+void OutputFiles::setParallel(ParallelFor parallel) {
+  parallel_ = std::move(parallel);
+  if (writer_) return;
+  try {
+    writer_ = std::make_unique<Writer>();
+  } catch (const std::system_error&) {
+    return;  // no thread to spare: the buffers are written as they fill
+  }
+  for (auto& sp : sinks_) sp->writer = writer_.get();
+}
 
 // A value too large for F13.5 is written as E13.6 in the same 13 columns instead of asterisks.
 std::string OutputFiles::conc(double v) const {
@@ -155,6 +253,7 @@ void OutputFiles::open() {
     auto s = std::make_unique<Sink>();
     s->card = f;
     s->kind = k;
+    s->writer = writer_.get();
     const std::string err = s->file.open(f.path);
     if (!err.empty()) throw InputError("cannot write the output file \"" + f.path + "\": " + err);
     sinks_.push_back(std::move(s));
@@ -232,15 +331,28 @@ void OutputFiles::blockEnd(int period, size_t g, long date, const double* values
     if (s.kind == Sink::Post) {
       const std::string mid = "  " + aw(periodLabel(period), 6) + "  " + name8(d_.groups[g].id) +
                               "  " + digits8(date) + "  ";
-      // Appended piece by piece: a year of 1-hour lines is millions of them.
-      for (size_t r = 0; r < d_.receptors.size(); ++r) {
-        s.buf += receptorColumns_[r];
-        s.buf += ' ';
-        s.buf += conc(values[r]);
-        s.buf += elevColumns_[r];
-        s.buf += mid;
-        s.buf += networkColumns_[r];
-      }
+      // A year of 1-hour lines is millions of them: blocks of receptors are formatted side by side
+      // (appended piece by piece) and joined in receptor order.
+      constexpr size_t kBlock = 8;
+      const size_t nr = d_.receptors.size(), blocks = (nr + kBlock - 1) / kBlock;
+      if (pieces_.size() < blocks) pieces_.resize(blocks);
+      auto format = [&](size_t b) {
+        std::string& out = pieces_[b];
+        out.clear();
+        for (size_t r = b * kBlock; r < std::min(nr, (b + 1) * kBlock); ++r) {
+          out += receptorColumns_[r];
+          out += ' ';
+          out += conc(values[r]);
+          out += elevColumns_[r];
+          out += mid;
+          out += networkColumns_[r];
+        }
+      };
+      if (parallel_)
+        parallel_(blocks, format);
+      else
+        for (size_t b = 0; b < blocks; ++b) format(b);
+      for (size_t b = 0; b < blocks; ++b) s.buf += pieces_[b];
       s.put("");
     } else if (s.kind == Sink::Maxi && maxi) {
       const std::string head =
@@ -448,6 +560,7 @@ void OutputFiles::openText(const std::string& path, int which) {
   auto s = std::make_unique<Sink>();
   s->card.path = path;
   s->kind = Sink::Summ;
+  s->writer = writer_.get();
   const std::string err = s->file.open(path);
   if (!err.empty()) throw InputError("cannot write the output file \"" + path + "\": " + err);
   texts_[which] = s.get();
@@ -460,10 +573,10 @@ void OutputFiles::text(int which, const std::string& content) {
 
 void OutputFiles::commit() {
   // Every file is written out before the first is put in place.
-  for (auto& s : sinks_) {
-    s->flush();
+  for (auto& s : sinks_) s->flush();
+  if (writer_) writer_->drain();
+  for (auto& s : sinks_)
     if (!s->error.empty()) throw InputError("writing \"" + s->card.path + "\" failed: " + s->error);
-  }
   for (auto& s : sinks_) {
     s->error = s->file.commit();
     if (!s->error.empty()) throw InputError("writing \"" + s->card.path + "\" failed: " + s->error);

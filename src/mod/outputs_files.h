@@ -5,6 +5,8 @@
 // in place only when the whole run succeeds.
 #pragma once
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +27,12 @@ class OutputFiles {
 
   // Creates every temporary file and writes the headers known at the start.
   void open();
+
+  // Calls job(i) for every i in [0, n), possibly on several threads, and returns when all are
+  // done. Set by a run with more than one thread: the hourly lines are then formatted in parallel
+  // and the full buffers written by a background thread while the run goes on.
+  using ParallelFor = std::function<void(size_t, const std::function<void(size_t)>&)>;
+  void setParallel(ParallelFor parallel);
 
   // A block of `period` ends: POSTFILE and MAXIFILE lines of group g (`values` per receptor).
   void blockEnd(int period, size_t g, long date, const double* values, bool maxi);
@@ -53,19 +61,23 @@ class OutputFiles {
   void text(int which, const std::string& content);
 
   // True when a value did not fit FILEFORM FIX and was written in exponent form.
-  bool fixOverflow() const { return overflow_; }
+  bool fixOverflow() const { return overflow_.load(); }
 
   // Puts every file in place; throws InputError naming the file that could not be written.
   void commit();
 
  private:
   struct Sink;
+  class Writer;
   const Deck& d_;
   std::string options_;
   std::vector<std::unique_ptr<Sink>> sinks_;
   Sink* summ_ = nullptr;
   Sink* texts_[2] = {nullptr, nullptr};
-  mutable bool overflow_ = false;
+  mutable std::atomic<bool> overflow_{false};
+  ParallelFor parallel_;
+  std::vector<std::string> pieces_;           // the hourly lines of each block of receptors
+  std::unique_ptr<Writer> writer_;            // stopped before the sinks are closed
   std::vector<std::string> receptorColumns_;  // " x y " per receptor (F13.5 pairs)
   std::vector<std::string> elevColumns_;      // " zelev zhill zflag" per receptor (F8.2)
   std::vector<std::string> networkColumns_;   // network name (A8) and the end of the line

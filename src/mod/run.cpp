@@ -229,7 +229,11 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
     threads = std::clamp(threads, 1u, static_cast<unsigned>(kMaxThreads));
     if (!reportPath.empty()) refuseReportPath(d, reportPath);
     const std::string options = optionsWords(d, met);
+    Workers workers(threads);
     OutputFiles files(d, options);
+    if (threads > 1)
+      files.setParallel(
+          [&workers](size_t n, const std::function<void(size_t)>& job) { workers.run(n, job); });
     files.open();
     if (!d.errorFile.empty()) files.openText(d.errorFile, 0);
     if (!reportPath.empty()) files.openText(reportPath, 1);
@@ -242,7 +246,6 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
     std::vector<std::vector<double>> conc(ns, std::vector<double>(nr, 0.0));
     std::vector<PointSource> hourly = d.sources;
     std::vector<char> on(ns, 0);
-    Workers workers(threads);
     // KUVAMOD_PROGRESS=1: a line "kuvamod: hour N of M" on standard error after every hour, for
     // a front end's progress bar.
     const bool progress = std::getenv("KUVAMOD_PROGRESS") != nullptr;
