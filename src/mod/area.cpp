@@ -60,17 +60,25 @@ class AreaIntegral {
     const size_t k = side_;
     return V_[k] + ((u - U_[k]) * (V_[k + 1] - V_[k])) / (U_[k + 1] - U_[k]);
   }
-  // The integrand at u: the plume's vertical term over u_eff times the lateral fraction.
+  // The integrand at u: the plume's vertical term over u_eff times the lateral fraction. In the
+  // convective layer the plume heights are needed only once the effective values are known, and
+  // the second pass finds the centroid, the PDF and the heights just computed.
   double integrand(double u) {
     p_.centroid(u);
-    if (p_.convective()) p_.pdf();
-    p_.heights(u);
+    if (p_.convective()) {
+      p_.pdf();
+    } else {
+      p_.heights(u);
+    }
     p_.effective(u, false);
     double g = 1.0;
     if (p_.convective()) {
       p_.pdf();
       p_.heights(u);
-      if (!fullWidth_) g = lateralFraction(offset(u, sideOffset(u)));
+      if (!fullWidth_) {
+        p_.effective(u, false);
+        g = lateralFraction(sideOffset(u) / p_.areaSigmaY(u));
+      }
     } else if (!fullWidth_) {
       // In stable air nothing is carried from one pass to the next: the second pass of the model
       // would find the same effective values, so σ_y is taken from them directly.
