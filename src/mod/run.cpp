@@ -122,20 +122,36 @@ class Workers {
   bool quit_ = false;
 };
 
-// Concentrations of the emitting sources at every receptor for one hour. Urban sources see the
-// urban profiles `hu` when the hour has an urban layer (else null).
-void computeHour(const std::vector<PointSource>& sources, const std::vector<char>& on,
-                 const Deck& d, const HourProfiles& h, const HourProfiles* hu,
-                 std::vector<std::vector<double>>& conc, Workers& workers) {
-  std::vector<const HourProfiles*> hp(sources.size(), &h);
-  std::vector<SourceHour> sh(sources.size());
-  for (size_t i = 0; i < sources.size(); ++i) {
-    if (hu && sources[i].urban) hp[i] = hu;
-    if (on[i]) sh[i] = setupSource(*hp[i], sources[i], d.profileBase);
+// An hour whose concentrations are computed together with the next few: the meteorology, the
+// emitting sources and their values for the hour, and the result per source and receptor. Urban
+// sources see the urban profiles when the hour has an urban layer.
+struct HourSlot {
+  HourProfiles h, urban;
+  bool urbanHour = false;
+  std::vector<PointSource> hourly;
+  std::vector<char> on;
+  std::vector<SourceHour> sh;
+  std::vector<std::vector<double>> conc;  // [source][receptor]
+};
+
+// Concentrations of the emitting sources at every receptor for the first `n` slots. The hours'
+// receptors are shared out together, so that the threads meet once for several hours.
+void computeHours(std::vector<HourSlot>& slots, size_t n, const Deck& d, Workers& workers) {
+  const size_t ns = d.sources.size(), nr = d.receptors.size();
+  for (size_t b = 0; b < n; ++b) {
+    HourSlot& s = slots[b];
+    for (size_t i = 0; i < ns; ++i)
+      if (s.on[i])
+        s.sh[i] = setupSource(s.urbanHour && s.hourly[i].urban ? s.urban : s.h, s.hourly[i],
+                              d.profileBase);
   }
-  workers.run(d.receptors.size(), [&](size_t r) {
-    for (size_t i = 0; i < sources.size(); ++i)
-      if (on[i]) conc[i][r] = concentration(*hp[i], sources[i], sh[i], d.receptors[r].r);
+  workers.run(n * nr, [&](size_t k) {
+    HourSlot& s = slots[k / nr];
+    const size_t r = k % nr;
+    for (size_t i = 0; i < ns; ++i)
+      if (s.on[i])
+        s.conc[i][r] = concentration(s.urbanHour && s.hourly[i].urban ? s.urban : s.h, s.hourly[i],
+                                     s.sh[i], d.receptors[r].r);
   });
 }
 
@@ -243,59 +259,111 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
         static_cast<int>((d.start ? d.start : dateKey(met.hours.front().sfc)) / 1000000);
     const std::vector<std::vector<char>> days = dayTables(d, firstYear);
     const size_t ns = d.sources.size(), nr = d.receptors.size();
-    std::vector<std::vector<double>> conc(ns, std::vector<double>(nr, 0.0));
-    std::vector<PointSource> hourly = d.sources;
-    std::vector<char> on(ns, 0);
+    // With several threads a few hours are computed at a time (as many as fit in 32 MB of
+    // results); their averaging, messages and checks then follow hour by hour, in order.
+    const size_t batch =
+        threads > 1 ? std::clamp<size_t>((size_t{1} << 22) / std::max<size_t>(1, ns * nr), 1, 8)
+                    : 1;
+    std::vector<HourSlot> slots(batch);
+    for (HourSlot& s : slots) {
+      s.hourly = d.sources;
+      s.on.assign(ns, 0);
+      s.sh.resize(ns);
+      s.conc.assign(ns, std::vector<double>(nr, 0.0));
+    }
+    // The hours read since the last computation: days left out, calm or missing hours and
+    // computed hours (in `slots`), in the order of the meteorology.
+    struct Step {
+      HourStamp t;
+      long key = 0, line = 0;
+      bool skipped = false;
+      HourKind kind = HourKind::Computed;
+      size_t slot = 0;
+    };
+    std::vector<Step> steps;
+    size_t used = 0;
     // KUVAMOD_PROGRESS=1: a line "kuvamod: hour N of M" on standard error after every hour, for
     // a front end's progress bar.
     const bool progress = std::getenv("KUVAMOD_PROGRESS") != nullptr;
-    long lastKey = 0;
-    for (const MetHour& raw : met.hours) {
-      const long key = dateKey(raw.sfc);
-      if (d.start && key < d.start) continue;
-      if (d.end && key > d.end) break;
-      lastKey = key;
-      HourStamp t{static_cast<int>(key / 1000000), raw.sfc.month, raw.sfc.day, raw.sfc.hour};
-      const int j = julianDay(t.year, t.month, t.day);
-      if (!days[isLeap(t.year) ? 1 : 0][static_cast<size_t>(j)]) {
-        avg.skipped();
-        avg.clock(t);
-        continue;
-      }
-      const MetHour mh = d.wdRotate != 0.0 ? rotated(raw, d.wdRotate) : raw;
-      const HourProfiles h = prepareHour(mh, met.adjustedUstar, d.profileBase);
-      HourKind kind = HourKind::Computed;
-      if (h.status == HourStatus::Computed) {
-        // The hour's emission rate is Q times the source's factor; a source emitting nothing is
-        // not computed.
-        for (size_t i = 0; i < ns; ++i) {
-          hourly[i].q = d.sources[i].q * emissionFactor(d.factors[i], t.year, t.month, t.day,
-                                                        t.hour, raw.sfc.uref, d.windCats);
-          on[i] = hourly[i].q != 0.0;
+    auto flush = [&] {
+      computeHours(slots, used, d, workers);
+      for (const Step& st : steps) {
+        if (st.skipped) {
+          avg.skipped();
+          avg.clock(st.t);
+          continue;
         }
-        HourProfiles urban;
-        const bool urbanHour = d.urban.on && urbanProfiles(h, mh, d.urban.population, d.urban.z0,
-                                                           d.profileBase, d.surfaceFile, urban);
-        computeHour(hourly, on, d, h, urbanHour ? &urban : nullptr, conc, workers);
-        for (size_t i = 0; i < ns; ++i)
-          if (on[i])
-            for (size_t r = 0; r < nr; ++r)
-              if (!std::isfinite(conc[i][r]))
-                throw fileError(d.surfaceFile, raw.sfc.line,
-                                "source " + d.sources[i].id + ", receptor " +
-                                    std::to_string(r + 1) +
-                                    ": no finite concentration from this hour's meteorology");
-      } else {
-        kind = h.status == HourStatus::Calm ? HourKind::Calm : HourKind::Missing;
-        messages.push_back(std::string(kind == HourKind::Calm ? "calm" : "missing") + " hour " +
-                           std::to_string(key) + " (surface file line " +
-                           std::to_string(raw.sfc.line) + "): concentrations 0");
+        const HourSlot& slot = slots[st.slot];
+        if (st.kind == HourKind::Computed) {
+          for (size_t i = 0; i < ns; ++i)
+            if (slot.on[i])
+              for (size_t r = 0; r < nr; ++r)
+                if (!std::isfinite(slot.conc[i][r]))
+                  throw fileError(d.surfaceFile, st.line,
+                                  "source " + d.sources[i].id + ", receptor " +
+                                      std::to_string(r + 1) +
+                                      ": no finite concentration from this hour's meteorology");
+        } else {
+          messages.push_back(std::string(st.kind == HourKind::Calm ? "calm" : "missing") +
+                             " hour " + std::to_string(st.key) + " (surface file line " +
+                             std::to_string(st.line) + "): concentrations 0");
+        }
+        ++sum.hours;
+        avg.hour(st.t, st.kind, slot.conc, slot.on);
+        avg.clock(st.t);
+        if (progress)
+          std::fprintf(stderr, "kuvamod: hour %ld of %zu\n", sum.hours, met.hours.size());
       }
-      ++sum.hours;
-      avg.hour(t, kind, conc, on);
-      avg.clock(t);
-      if (progress) std::fprintf(stderr, "kuvamod: hour %ld of %zu\n", sum.hours, met.hours.size());
+      steps.clear();
+      used = 0;
+    };
+    long lastKey = 0;
+    bool reading = false;
+    try {
+      for (const MetHour& raw : met.hours) {
+        reading = true;
+        const long key = dateKey(raw.sfc);
+        if (d.start && key < d.start) continue;
+        if (d.end && key > d.end) break;
+        lastKey = key;
+        Step st;
+        st.t = {static_cast<int>(key / 1000000), raw.sfc.month, raw.sfc.day, raw.sfc.hour};
+        st.key = key;
+        st.line = raw.sfc.line;
+        const int j = julianDay(st.t.year, st.t.month, st.t.day);
+        if (!days[isLeap(st.t.year) ? 1 : 0][static_cast<size_t>(j)]) {
+          st.skipped = true;
+          steps.push_back(st);
+          continue;
+        }
+        const MetHour mh = d.wdRotate != 0.0 ? rotated(raw, d.wdRotate) : raw;
+        HourSlot& slot = slots[used];
+        slot.h = prepareHour(mh, met.adjustedUstar, d.profileBase);
+        if (slot.h.status == HourStatus::Computed) {
+          // The hour's emission rate is Q times the source's factor; a source emitting nothing
+          // is not computed.
+          for (size_t i = 0; i < ns; ++i) {
+            slot.hourly[i].q =
+                d.sources[i].q * emissionFactor(d.factors[i], st.t.year, st.t.month, st.t.day,
+                                                st.t.hour, raw.sfc.uref, d.windCats);
+            slot.on[i] = slot.hourly[i].q != 0.0;
+          }
+          slot.urbanHour = d.urban.on && urbanProfiles(slot.h, mh, d.urban.population, d.urban.z0,
+                                                       d.profileBase, d.surfaceFile, slot.urban);
+          st.slot = used++;
+        } else {
+          st.kind = slot.h.status == HourStatus::Calm ? HourKind::Calm : HourKind::Missing;
+        }
+        steps.push_back(st);
+        reading = false;
+        if (used == batch) flush();
+      }
+    } catch (...) {
+      // The hours before a fault in the meteorology come first (and may fail first).
+      if (reading) flush();
+      throw;
     }
+    flush();
     if (d.end && lastKey < d.end)
       throw InputError(d.path + ": STARTEND ends at " + std::to_string(d.end) +
                        ", after the last hour of the meteorology (" +
