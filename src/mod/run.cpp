@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -57,9 +58,10 @@ class Workers {
   Workers& operator=(const Workers&) = delete;
   ~Workers() { stop(); }
 
-  // Calls job(i) for every i in [0, n), in parallel; returns when all are done.
-  void run(size_t n, const std::function<void(size_t)>& job) {
-    if (pool_.empty() || n < 16) {
+  // Calls job(i) for every i in [0, n), in parallel, handing out `block` items at a time (all in
+  // this thread when n < least); returns when all are done.
+  void run(size_t n, const std::function<void(size_t)>& job, size_t block = 4, size_t least = 16) {
+    if (pool_.empty() || n < least) {
       for (size_t i = 0; i < n; ++i) job(i);
       return;
     }
@@ -67,6 +69,7 @@ class Workers {
       std::lock_guard<std::mutex> lock(m_);
       job_ = &job;
       n_ = n;
+      block_ = block;
       next_ = 0;
       busy_ = pool_.size();
       ++generation_;
@@ -79,13 +82,11 @@ class Workers {
   }
 
  private:
-  static constexpr size_t kBlock = 4;
-
   void work() {
     for (;;) {
-      const size_t from = next_.fetch_add(kBlock);
+      const size_t from = next_.fetch_add(block_);
       if (from >= n_) return;
-      for (size_t i = from; i < std::min(n_, from + kBlock); ++i) (*job_)(i);
+      for (size_t i = from; i < std::min(n_, from + block_); ++i) (*job_)(i);
     }
   }
   void serve() {
@@ -116,44 +117,11 @@ class Workers {
   std::mutex m_;
   std::condition_variable start_, done_;
   const std::function<void(size_t)>* job_ = nullptr;
-  size_t n_ = 0, busy_ = 0;
+  size_t n_ = 0, block_ = 1, busy_ = 0;
   std::atomic<size_t> next_{0};
   unsigned long generation_ = 0;
   bool quit_ = false;
 };
-
-// An hour whose concentrations are computed together with the next few: the meteorology, the
-// emitting sources and their values for the hour, and the result per source and receptor. Urban
-// sources see the urban profiles when the hour has an urban layer.
-struct HourSlot {
-  HourProfiles h, urban;
-  bool urbanHour = false;
-  std::vector<PointSource> hourly;
-  std::vector<char> on;
-  std::vector<SourceHour> sh;
-  std::vector<std::vector<double>> conc;  // [source][receptor]
-};
-
-// Concentrations of the emitting sources at every receptor for the first `n` slots. The hours'
-// receptors are shared out together, so that the threads meet once for several hours.
-void computeHours(std::vector<HourSlot>& slots, size_t n, const Deck& d, Workers& workers) {
-  const size_t ns = d.sources.size(), nr = d.receptors.size();
-  for (size_t b = 0; b < n; ++b) {
-    HourSlot& s = slots[b];
-    for (size_t i = 0; i < ns; ++i)
-      if (s.on[i])
-        s.sh[i] = setupSource(s.urbanHour && s.hourly[i].urban ? s.urban : s.h, s.hourly[i],
-                              d.profileBase);
-  }
-  workers.run(n * nr, [&](size_t k) {
-    HourSlot& s = slots[k / nr];
-    const size_t r = k % nr;
-    for (size_t i = 0; i < ns; ++i)
-      if (s.on[i])
-        s.conc[i][r] = concentration(s.urbanHour && s.hourly[i].urban ? s.urban : s.h, s.hourly[i],
-                                     s.sh[i], d.receptors[r].r);
-  });
-}
 
 // The days DAYRANGE selects, one table for common years and one for leap years (index 1…366).
 // Julian numbers mean the same number in both; a calendar date is converted with the first year
@@ -224,6 +192,68 @@ MetHour rotated(const MetHour& mh, double theta) {
   return h;
 }
 
+// An hour computed together with the next few: its meteorology, the emitting sources and their
+// values for the hour, and the result per source and receptor. Urban sources see the urban
+// profiles when the hour has an urban layer.
+struct HourSlot {
+  const MetHour* raw = nullptr;
+  HourStamp t;
+  HourKind kind = HourKind::Computed;
+  std::exception_ptr fault;  // a fault of this hour's meteorology, reported in its turn
+  HourProfiles h, urban;
+  bool urbanHour = false;
+  std::vector<PointSource> hourly;
+  std::vector<char> on;
+  std::vector<SourceHour> sh;
+  std::vector<std::vector<double>> conc;  // [source][receptor]
+
+  const HourProfiles& profiles(size_t i) const { return urbanHour && hourly[i].urban ? urban : h; }
+};
+
+// The profiles of the hour and the values of its emitting sources.
+void prepareSlot(HourSlot& s, const Deck& d, const MetData& met) {
+  try {
+    const MetHour mh = d.wdRotate != 0.0 ? rotated(*s.raw, d.wdRotate) : *s.raw;
+    s.h = prepareHour(mh, met.adjustedUstar, d.profileBase);
+    if (s.h.status != HourStatus::Computed) {
+      s.kind = s.h.status == HourStatus::Calm ? HourKind::Calm : HourKind::Missing;
+      return;
+    }
+    s.kind = HourKind::Computed;
+    // The hour's emission rate is Q times the source's factor; a source emitting nothing is not
+    // computed.
+    for (size_t i = 0; i < d.sources.size(); ++i) {
+      s.hourly[i].q = d.sources[i].q * emissionFactor(d.factors[i], s.t.year, s.t.month, s.t.day,
+                                                      s.t.hour, s.raw->sfc.uref, d.windCats);
+      s.on[i] = s.hourly[i].q != 0.0;
+    }
+    s.urbanHour = d.urban.on && urbanProfiles(s.h, mh, d.urban.population, d.urban.z0,
+                                              d.profileBase, d.surfaceFile, s.urban);
+    for (size_t i = 0; i < d.sources.size(); ++i)
+      if (s.on[i]) s.sh[i] = setupSource(s.profiles(i), s.hourly[i], d.profileBase);
+  } catch (...) {
+    s.fault = std::current_exception();
+  }
+}
+
+// Concentrations of the emitting sources at every receptor for the first `n` slots: the hours
+// are prepared side by side, then their receptors are shared out together, so that the threads
+// meet twice for several hours.
+void computeHours(std::vector<HourSlot>& slots, size_t n, const Deck& d, const MetData& met,
+                  Workers& workers) {
+  const size_t ns = d.sources.size(), nr = d.receptors.size();
+  workers.run(
+      n, [&](size_t b) { prepareSlot(slots[b], d, met); }, 1, 2);
+  workers.run(n * nr, [&](size_t k) {
+    HourSlot& s = slots[k / nr];
+    if (s.fault || s.kind != HourKind::Computed) return;
+    const size_t r = k % nr;
+    for (size_t i = 0; i < ns; ++i)
+      if (s.on[i])
+        s.conc[i][r] = concentration(s.profiles(i), s.hourly[i], s.sh[i], d.receptors[r].r);
+  });
+}
+
 }  // namespace
 
 RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned threads,
@@ -262,7 +292,7 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
     // With several threads a few hours are computed at a time (as many as fit in 32 MB of
     // results); their averaging, messages and checks then follow hour by hour, in order.
     const size_t batch =
-        threads > 1 ? std::clamp<size_t>((size_t{1} << 22) / std::max<size_t>(1, ns * nr), 1, 8)
+        threads > 1 ? std::clamp<size_t>((size_t{1} << 22) / std::max<size_t>(1, ns * nr), 1, 16)
                     : 1;
     std::vector<HourSlot> slots(batch);
     for (HourSlot& s : slots) {
@@ -271,14 +301,12 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
       s.sh.resize(ns);
       s.conc.assign(ns, std::vector<double>(nr, 0.0));
     }
-    // The hours read since the last computation: days left out, calm or missing hours and
-    // computed hours (in `slots`), in the order of the meteorology.
+    // The hours read since the last computation, in the order of the meteorology: days left out
+    // (slot none) and hours in `slots`.
+    constexpr size_t kNone = ~size_t{0};
     struct Step {
       HourStamp t;
-      long key = 0, line = 0;
-      bool skipped = false;
-      HourKind kind = HourKind::Computed;
-      size_t slot = 0;
+      size_t slot = kNone;
     };
     std::vector<Step> steps;
     size_t used = 0;
@@ -286,30 +314,32 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
     // a front end's progress bar.
     const bool progress = std::getenv("KUVAMOD_PROGRESS") != nullptr;
     auto flush = [&] {
-      computeHours(slots, used, d, workers);
+      computeHours(slots, used, d, met, workers);
       for (const Step& st : steps) {
-        if (st.skipped) {
+        if (st.slot == kNone) {
           avg.skipped();
           avg.clock(st.t);
           continue;
         }
         const HourSlot& slot = slots[st.slot];
-        if (st.kind == HourKind::Computed) {
+        if (slot.fault) std::rethrow_exception(slot.fault);
+        const long line = slot.raw->sfc.line;
+        if (slot.kind == HourKind::Computed) {
           for (size_t i = 0; i < ns; ++i)
             if (slot.on[i])
               for (size_t r = 0; r < nr; ++r)
                 if (!std::isfinite(slot.conc[i][r]))
-                  throw fileError(d.surfaceFile, st.line,
+                  throw fileError(d.surfaceFile, line,
                                   "source " + d.sources[i].id + ", receptor " +
                                       std::to_string(r + 1) +
                                       ": no finite concentration from this hour's meteorology");
         } else {
-          messages.push_back(std::string(st.kind == HourKind::Calm ? "calm" : "missing") +
-                             " hour " + std::to_string(st.key) + " (surface file line " +
-                             std::to_string(st.line) + "): concentrations 0");
+          messages.push_back(std::string(slot.kind == HourKind::Calm ? "calm" : "missing") +
+                             " hour " + std::to_string(slot.t.key()) + " (surface file line " +
+                             std::to_string(line) + "): concentrations 0");
         }
         ++sum.hours;
-        avg.hour(st.t, st.kind, slot.conc, slot.on);
+        avg.hour(st.t, slot.kind, slot.conc, slot.on);
         avg.clock(st.t);
         if (progress)
           std::fprintf(stderr, "kuvamod: hour %ld of %zu\n", sum.hours, met.hours.size());
@@ -318,50 +348,23 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
       used = 0;
     };
     long lastKey = 0;
-    bool reading = false;
-    try {
-      for (const MetHour& raw : met.hours) {
-        reading = true;
-        const long key = dateKey(raw.sfc);
-        if (d.start && key < d.start) continue;
-        if (d.end && key > d.end) break;
-        lastKey = key;
-        Step st;
-        st.t = {static_cast<int>(key / 1000000), raw.sfc.month, raw.sfc.day, raw.sfc.hour};
-        st.key = key;
-        st.line = raw.sfc.line;
-        const int j = julianDay(st.t.year, st.t.month, st.t.day);
-        if (!days[isLeap(st.t.year) ? 1 : 0][static_cast<size_t>(j)]) {
-          st.skipped = true;
-          steps.push_back(st);
-          continue;
-        }
-        const MetHour mh = d.wdRotate != 0.0 ? rotated(raw, d.wdRotate) : raw;
+    for (const MetHour& raw : met.hours) {
+      const long key = dateKey(raw.sfc);
+      if (d.start && key < d.start) continue;
+      if (d.end && key > d.end) break;
+      lastKey = key;
+      Step st;
+      st.t = {static_cast<int>(key / 1000000), raw.sfc.month, raw.sfc.day, raw.sfc.hour};
+      const int j = julianDay(st.t.year, st.t.month, st.t.day);
+      if (days[isLeap(st.t.year) ? 1 : 0][static_cast<size_t>(j)]) {
         HourSlot& slot = slots[used];
-        slot.h = prepareHour(mh, met.adjustedUstar, d.profileBase);
-        if (slot.h.status == HourStatus::Computed) {
-          // The hour's emission rate is Q times the source's factor; a source emitting nothing
-          // is not computed.
-          for (size_t i = 0; i < ns; ++i) {
-            slot.hourly[i].q =
-                d.sources[i].q * emissionFactor(d.factors[i], st.t.year, st.t.month, st.t.day,
-                                                st.t.hour, raw.sfc.uref, d.windCats);
-            slot.on[i] = slot.hourly[i].q != 0.0;
-          }
-          slot.urbanHour = d.urban.on && urbanProfiles(slot.h, mh, d.urban.population, d.urban.z0,
-                                                       d.profileBase, d.surfaceFile, slot.urban);
-          st.slot = used++;
-        } else {
-          st.kind = slot.h.status == HourStatus::Calm ? HourKind::Calm : HourKind::Missing;
-        }
-        steps.push_back(st);
-        reading = false;
-        if (used == batch) flush();
+        slot.raw = &raw;
+        slot.t = st.t;
+        slot.fault = nullptr;
+        st.slot = used++;
       }
-    } catch (...) {
-      // The hours before a fault in the meteorology come first (and may fail first).
-      if (reading) flush();
-      throw;
+      steps.push_back(st);
+      if (used == batch) flush();
     }
     flush();
     if (d.end && lastKey < d.end)
