@@ -98,12 +98,13 @@ std::string formatG12(double v) {
   return aw(out, 12);
 }
 
-// Writes full buffers in the background, in the order they were handed over, while the run goes
-// on. At most a few buffers wait; the run waits when the disk falls behind. A sink's error is set
-// here and read by the run only after drain().
+// Formats the hourly lines and writes full buffers in the background, in the order they were
+// handed over, while the run goes on; the run waits only when the disk falls behind. Each sink's
+// text waits in its `pending` buffer, which only this thread touches until drain() has returned;
+// a sink's error is set here and read by the run only after drain().
 class OutputFiles::Writer {
  public:
-  Writer() : thread_([this] { loop(); }) {}
+  explicit Writer(const OutputFiles& files) : files_(files), thread_([this] { loop(); }) {}
   Writer(const Writer&) = delete;
   Writer& operator=(const Writer&) = delete;
   // Stops without writing what still waits (the run failed, or everything was drained).
@@ -116,36 +117,45 @@ class OutputFiles::Writer {
     thread_.join();
   }
 
-  // Queues `bytes` for `s` and leaves `bytes` an empty buffer (a recycled one when there is one).
+  // Queues `bytes` for `s` and leaves `bytes` empty.
   void push(Sink& s, std::string& bytes) {
-    std::unique_lock<std::mutex> lock(m_);
-    changed_.wait(lock, [this] { return queue_.size() < kWaiting; });
-    queue_.push_back({&s, std::move(bytes)});
-    bytes = std::string();
-    if (!spare_.empty()) {
-      bytes = std::move(spare_.back());
-      spare_.pop_back();
-    }
-    ready_.notify_one();
+    Job job{&s, std::move(bytes), {}, {}};
+    bytes.clear();
+    queue(std::move(job));
   }
-  // Returns when everything queued is written.
+  // Queues one line per receptor with the values and the middle columns `mid` of a block end.
+  void pushLines(Sink& s, std::string mid, const double* values, size_t n) {
+    queue({&s, {}, std::move(mid), std::vector<double>(values, values + n)});
+  }
+  // Returns when everything queued is formatted and written, but for the last part of each
+  // sink's text (in `pending`).
   void drain() {
     std::unique_lock<std::mutex> lock(m_);
     changed_.wait(lock, [this] { return queue_.empty() && !busy_; });
   }
 
  private:
-  static constexpr size_t kWaiting = 4;
+  static constexpr size_t kWaiting = 64;
   struct Job {
     Sink* sink;
     std::string bytes;
+    std::string mid;  // with `values`: hourly lines to format
+    std::vector<double> values;
   };
+  void queue(Job&& job) {
+    {
+      std::unique_lock<std::mutex> lock(m_);
+      changed_.wait(lock, [this] { return queue_.size() < kWaiting; });
+      queue_.push_back(std::move(job));
+    }
+    ready_.notify_one();
+  }
   void loop();
 
+  const OutputFiles& files_;
   std::mutex m_;
   std::condition_variable ready_, changed_;
   std::deque<Job> queue_;
-  std::vector<std::string> spare_;
   bool busy_ = false, quit_ = false;
   std::thread thread_;  // last: started when everything above is ready
 };
@@ -155,6 +165,7 @@ struct OutputFiles::Sink {
   enum Kind { Post, Plot, Maxi, Rank, MaxDaily, Mxdy, Summ } kind = Post;
   core::AtomicFile file;
   std::string buf;
+  std::string pending;  // text handed to the writer and not yet written
   std::string error;
   Writer* writer = nullptr;
 
@@ -168,8 +179,11 @@ struct OutputFiles::Sink {
       writer->push(*this, buf);
       return;
     }
-    if (error.empty()) error = file.write(buf);
-    buf.clear();
+    write(buf);
+  }
+  void write(std::string& bytes) {
+    if (error.empty() && !bytes.empty()) error = file.write(bytes);
+    bytes.clear();
   }
 };
 
@@ -186,12 +200,14 @@ void OutputFiles::Writer::loop() {
     }
     changed_.notify_all();
     Sink& s = *job.sink;
-    if (s.error.empty()) s.error = s.file.write(job.bytes);
-    job.bytes.clear();
+    if (job.values.empty())
+      s.pending += job.bytes;
+    else
+      files_.postLines(s.pending, job.mid, job.values.data());
+    if (s.pending.size() > (1u << 20)) s.write(s.pending);
     {
       std::lock_guard<std::mutex> lock(m_);
       busy_ = false;
-      spare_.push_back(std::move(job.bytes));
     }
     changed_.notify_all();
   }
@@ -210,15 +226,31 @@ OutputFiles::OutputFiles(const Deck& d, std::string options) : d_(d), options_(s
 
 OutputFiles::~OutputFiles() = default;
 
-void OutputFiles::setParallel(ParallelFor parallel) {
-  parallel_ = std::move(parallel);
+void OutputFiles::useWriter() {
   if (writer_) return;
   try {
-    writer_ = std::make_unique<Writer>();
+    writer_ = std::make_unique<Writer>(*this);
   } catch (const std::system_error&) {
-    return;  // no thread to spare: the buffers are written as they fill
+    return;  // no thread to spare: the lines are written as they come
   }
   for (auto& sp : sinks_) sp->writer = writer_.get();
+}
+
+bool OutputFiles::fixOverflow() {
+  if (writer_) writer_->drain();
+  return overflow_.load();
+}
+
+void OutputFiles::postLines(std::string& out, const std::string& mid, const double* values) const {
+  // Appended piece by piece: a year of 1-hour lines is millions of them.
+  for (size_t r = 0; r < d_.receptors.size(); ++r) {
+    out += receptorColumns_[r];
+    out += ' ';
+    out += conc(values[r]);
+    out += elevColumns_[r];
+    out += mid;
+    out += networkColumns_[r];
+  }
 }
 
 // A value too large for F13.5 is written as E13.6 in the same 13 columns instead of asterisks.
@@ -331,28 +363,12 @@ void OutputFiles::blockEnd(int period, size_t g, long date, const double* values
     if (s.kind == Sink::Post) {
       const std::string mid = "  " + aw(periodLabel(period), 6) + "  " + name8(d_.groups[g].id) +
                               "  " + digits8(date) + "  ";
-      // A year of 1-hour lines is millions of them: blocks of receptors are formatted side by side
-      // (appended piece by piece) and joined in receptor order.
-      constexpr size_t kBlock = 8;
-      const size_t nr = d_.receptors.size(), blocks = (nr + kBlock - 1) / kBlock;
-      if (pieces_.size() < blocks) pieces_.resize(blocks);
-      auto format = [&](size_t b) {
-        std::string& out = pieces_[b];
-        out.clear();
-        for (size_t r = b * kBlock; r < std::min(nr, (b + 1) * kBlock); ++r) {
-          out += receptorColumns_[r];
-          out += ' ';
-          out += conc(values[r]);
-          out += elevColumns_[r];
-          out += mid;
-          out += networkColumns_[r];
-        }
-      };
-      if (parallel_)
-        parallel_(blocks, format);
-      else
-        for (size_t b = 0; b < blocks; ++b) format(b);
-      for (size_t b = 0; b < blocks; ++b) s.buf += pieces_[b];
+      if (writer_) {
+        s.flush();  // what the sink holds comes first
+        writer_->pushLines(s, mid, values, d_.receptors.size());
+        continue;
+      }
+      postLines(s.buf, mid, values);
       s.put("");
     } else if (s.kind == Sink::Maxi && maxi) {
       const std::string head =
@@ -574,7 +590,10 @@ void OutputFiles::text(int which, const std::string& content) {
 void OutputFiles::commit() {
   // Every file is written out before the first is put in place.
   for (auto& s : sinks_) s->flush();
-  if (writer_) writer_->drain();
+  if (writer_) {
+    writer_->drain();
+    for (auto& s : sinks_) s->write(s->pending);
+  }
   for (auto& s : sinks_)
     if (!s->error.empty()) throw InputError("writing \"" + s->card.path + "\" failed: " + s->error);
   for (auto& s : sinks_) {

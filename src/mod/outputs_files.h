@@ -6,7 +6,6 @@
 #pragma once
 
 #include <atomic>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,11 +27,9 @@ class OutputFiles {
   // Creates every temporary file and writes the headers known at the start.
   void open();
 
-  // Calls job(i) for every i in [0, n), possibly on several threads, and returns when all are
-  // done. Set by a run with more than one thread: the hourly lines are then formatted in parallel
-  // and the full buffers written by a background thread while the run goes on.
-  using ParallelFor = std::function<void(size_t, const std::function<void(size_t)>&)>;
-  void setParallel(ParallelFor parallel);
+  // Hands the hourly lines and full buffers to a thread that formats and writes them while the
+  // run goes on (a run with more than one thread).
+  void useWriter();
 
   // A block of `period` ends: POSTFILE and MAXIFILE lines of group g (`values` per receptor).
   void blockEnd(int period, size_t g, long date, const double* values, bool maxi);
@@ -60,8 +57,9 @@ class OutputFiles {
   void openText(const std::string& path, int which);
   void text(int which, const std::string& content);
 
-  // True when a value did not fit FILEFORM FIX and was written in exponent form.
-  bool fixOverflow() const { return overflow_.load(); }
+  // True when a value did not fit FILEFORM FIX and was written in exponent form (once every line
+  // handed to the writer is formatted).
+  bool fixOverflow();
 
   // Puts every file in place; throws InputError naming the file that could not be written.
   void commit();
@@ -75,17 +73,18 @@ class OutputFiles {
   Sink* summ_ = nullptr;
   Sink* texts_[2] = {nullptr, nullptr};
   mutable std::atomic<bool> overflow_{false};
-  ParallelFor parallel_;
-  std::vector<std::string> pieces_;           // the hourly lines of each block of receptors
-  std::unique_ptr<Writer> writer_;            // stopped before the sinks are closed
   std::vector<std::string> receptorColumns_;  // " x y " per receptor (F13.5 pairs)
   std::vector<std::string> elevColumns_;      // " zelev zhill zflag" per receptor (F8.2)
   std::vector<std::string> networkColumns_;   // network name (A8) and the end of the line
+  // Last: stopped before anything it uses is destroyed.
+  std::unique_ptr<Writer> writer_;
 
   Sink* find(const OutputFile& f);
   void header(Sink& s, const std::string& what, bool receptors, const std::string& format,
               const std::string& titles, const std::string& rules);
   std::string conc(double v) const;
+  // Appends the lines of a POSTFILE block end: the columns of each receptor around `mid`.
+  void postLines(std::string& out, const std::string& mid, const double* values) const;
 };
 
 }  // namespace mod

@@ -277,9 +277,7 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
     const std::string options = optionsWords(d, met);
     Workers workers(threads);
     OutputFiles files(d, options);
-    if (threads > 1)
-      files.setParallel(
-          [&workers](size_t n, const std::function<void(size_t)>& job) { workers.run(n, job); });
+    if (threads > 1) files.useWriter();
     files.open();
     if (!d.errorFile.empty()) files.openText(d.errorFile, 0);
     if (!reportPath.empty()) files.openText(reportPath, 1);
