@@ -127,10 +127,10 @@ void GroundwaterPageHook::showMap(CalculatorPage& page, const core::Outcome::Gri
   present::GridData g;
   g.nx = grid.nx;
   g.ny = grid.ny;
-  g.xmin = static_cast<float>(grid.xmin);
-  g.xmax = static_cast<float>(grid.xmax);
-  g.ymin = static_cast<float>(grid.ymin);
-  g.ymax = static_cast<float>(grid.ymax);
+  g.xmin = grid.xmin;
+  g.xmax = grid.xmax;
+  g.ymin = grid.ymin;
+  g.ymax = grid.ymax;
   g.zmin = static_cast<float>(grid.zmin);
   g.zmax = static_cast<float>(grid.zmax);
   g.z = grid.z;
