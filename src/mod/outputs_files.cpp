@@ -19,13 +19,7 @@ namespace mod {
 
 namespace {
 
-std::string fixed(double v, int width, int decimals) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%*.*f", width, decimals, v);
-  if (std::strlen(buf) > static_cast<size_t>(width) || !std::isfinite(v))
-    return std::string(static_cast<size_t>(width), '*');
-  return buf;
-}
+std::string fixed(double v, int width, int decimals) { return formatFixed(v, width, decimals); }
 
 // Fortran Aw: a shorter text is right-justified, a longer one cut.
 std::string aw(const std::string& s, size_t w) {
