@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 #include <deque>
+#include <exception>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -194,11 +195,16 @@ void OutputFiles::Writer::loop() {
     }
     changed_.notify_all();
     Sink& s = *job.sink;
-    if (job.values.empty())
-      s.pending += job.bytes;
-    else
-      files_.postLines(s.pending, job.mid, job.values.data());
-    if (s.pending.size() > (1u << 20)) s.write(s.pending);
+    try {
+      if (job.values.empty())
+        s.pending += job.bytes;
+      else
+        files_.postLines(s.pending, job.mid, job.values.data());
+      if (s.pending.size() > (1u << 20)) s.write(s.pending);
+    } catch (const std::exception& e) {  // no memory left: the file is incomplete
+      if (s.error.empty()) s.error = e.what();
+      s.pending.clear();
+    }
     {
       std::lock_guard<std::mutex> lock(m_);
       busy_ = false;
