@@ -17,11 +17,15 @@ QString helpResourcePath(const QString& topic) {
 void showHelpTopic(QWidget* parent, const QString& topic) {
   static QPointer<QTextBrowser> browser;
   // The window belongs to the caller's top-level window, so it opens and stays above it (a
-  // stay-on-top main window included).
+  // stay-on-top main window included): a dialog window, which the window manager keeps above
+  // its owner, unlike a plain window of the same flag that a click on the owner covers.
   QWidget* owner = parent ? parent->window() : nullptr;
-  const Qt::WindowFlags flags =
-      Qt::Window | (owner ? owner->windowFlags() & Qt::WindowStaysOnTopHint : Qt::WindowFlags());
-  if (browser && (browser->parentWidget() != owner || browser->windowFlags() != flags)) {
+  const Qt::WindowFlags on_top =
+      owner ? owner->windowFlags() & Qt::WindowStaysOnTopHint : Qt::WindowFlags();
+  const Qt::WindowFlags flags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint | on_top;
+  if (browser && (browser->parentWidget() != owner ||
+                  (browser->windowFlags() & Qt::WindowStaysOnTopHint) != on_top)) {
     const bool shown = browser->isVisible();
     browser->setParent(owner, flags);
     if (shown) browser->show();

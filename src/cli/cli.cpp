@@ -340,7 +340,7 @@ int cmdRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
       const std::string key = a.substr(0, eq);
       const core::FieldDesc* f = d->field(key);
       if (!f || f->result) {
-        err << "unknown key: " << key << " (see kuvacalc-cli describe " << d->id << ")\n";
+        err << "没有名为 " << key << " 的输入（见 kuvacalc-cli describe " << d->id << "）\n";
         return 2;
       }
       if (!given.insert(key).second) {

@@ -102,13 +102,15 @@ std::string bandsText(const np::Bands& b) {
 
 void printText(const np::ReceptorsResult& res, bool all_sources, std::ostream& out) {
   for (const auto& r : res.receptors) {
-    out << (r.name.empty() ? "(unnamed)" : r.name) << "  x " << core::cformat("%.1f", r.at.x)
+    out << (r.name.empty() ? "（未命名）" : r.name) << "  x " << core::cformat("%.1f", r.at.x)
         << "  y " << core::cformat("%.1f", r.at.y) << "  h " << core::cformat("%.1f", r.h_m)
-        << (r.boundary ? "  boundary" : "") << '\n';
-    out << "  LA " << db(r.la_db) << " dB(A);  Lp 63-8000 Hz:" << bandsText(r.lp) << '\n';
-    out << "         contribution  background  predicted  limit  exceedance\n";
+        << (r.boundary ? "  厂界" : "") << '\n';
+    out << "  LA " << db(r.la_db) << " dB(A)；Lp 63–8000 Hz：" << bandsText(r.lp) << '\n';
+    // The labels end where the right-aligned columns below them end (an ideograph takes two
+    // columns of a terminal).
+    out << "               贡献值      背景值     预测值   标准      超标量\n";
     for (const auto* p : {&r.day, &r.night}) {
-      out << (p == &r.day ? "  day  " : "  night")
+      out << (p == &r.day ? "  昼间 " : "  夜间 ")
           << core::cformat("%14s", db(p->contribution_db).c_str())
           << core::cformat("%12s", db(p->background_db).c_str())
           << core::cformat("%11s", db(p->predicted_db).c_str())
@@ -116,13 +118,13 @@ void printText(const np::ReceptorsResult& res, bool all_sources, std::ostream& o
           << core::cformat("%12s", db(p->exceedance_db).c_str()) << '\n';
     }
     const auto order = ranked(r);
-    out << "  largest contributors:";
+    out << "  主要声源：";
     for (std::size_t k = 0; k < std::min<std::size_t>(3, order.size()); ++k)
-      out << (k ? ", " : " ") << r.sources[order[k]].name << ' ' << db(r.sources[order[k]].la_db);
+      out << (k ? "，" : "") << r.sources[order[k]].name << ' ' << db(r.sources[order[k]].la_db);
     out << '\n';
     if (all_sources)
       for (const auto& s : r.sources)
-        out << "    " << s.name << "  LA " << db(s.la_db) << "  Lp:" << bandsText(s.lp) << '\n';
+        out << "    " << s.name << "  LA " << db(s.la_db) << "  Lp：" << bandsText(s.lp) << '\n';
   }
 }
 
@@ -169,7 +171,7 @@ np::ComputeOptions computeOptions(const Options& o, const char* what) {
   c.progress = [start, what, shown = false](std::size_t done, std::size_t total) mutable {
     if (!shown && std::chrono::steady_clock::now() - start < std::chrono::seconds(1)) return;
     shown = true;
-    std::cerr << "\rnoise-map: " << what << ' ' << done << " / " << total << std::flush;
+    std::cerr << "\rnoise-map：" << what << ' ' << done << " / " << total << std::flush;
     if (done == total) std::cerr << '\n';
   };
   return c;
@@ -233,14 +235,13 @@ int runNoiseMapCommand(const std::vector<std::string>& args, std::ostream& out, 
   if (!outputsSound(o, scene.inputs, err)) return 2;
   if (!o.json)
     for (const auto& w : scene.warnings) err << "提示：" << w << '\n';
-  const np::ReceptorsResult res =
-      np::computeReceptors(*scene.scene, computeOptions(o, "receptors"));
+  const np::ReceptorsResult res = np::computeReceptors(*scene.scene, computeOptions(o, "预测点"));
   if (o.json)
     printJson(res, scene.warnings, o.sources, out);
   else
     printText(res, o.sources, out);
   if (!want_grid) return 0;
-  const np::GridResult g = np::computeGrid(*scene.scene, computeOptions(o, "grid points"));
+  const np::GridResult g = np::computeGrid(*scene.scene, computeOptions(o, "网格点"));
   if (!g.error.empty()) {
     err << "noise-map：" << g.error << '\n';
     return 2;

@@ -63,6 +63,23 @@ std::string folderOf(const std::string& file) {
 
 }  // namespace
 
+std::string systemReason(int err) {
+  switch (err) {
+    case ENOENT: return "文件夹或文件不存在";
+    case EACCES:
+    case EPERM: return "没有权限";
+    case ENOSPC: return "磁盘空间不足";
+    case EDQUOT: return "超出磁盘配额";
+    case EROFS: return "文件系统只读";
+    case EISDIR: return "这是一个文件夹";
+    case ENOTDIR: return "路径中有一部分不是文件夹";
+    case ENAMETOOLONG: return "文件名过长";
+    case EIO: return "读写出错";
+    case EBADF: return "文件没有打开";
+    default: return std::strerror(err);
+  }
+}
+
 FileRead readRegularFile(const std::string& path, std::string& content, std::uintmax_t limit) {
   FileRead r;
   content.clear();
@@ -71,13 +88,13 @@ FileRead readRegularFile(const std::string& path, std::string& content, std::uin
   if (f.fd < 0) {
     const int err = errno;
     r.status = err == ENOENT ? ReadStatus::Missing : ReadStatus::Unreadable;
-    r.reason = std::strerror(err);
+    r.reason = systemReason(err);
     return r;
   }
   struct stat st {};
   if (::fstat(f.fd, &st) != 0) {
     r.status = ReadStatus::Unreadable;
-    r.reason = std::strerror(errno);
+    r.reason = systemReason(errno);
     return r;
   }
   if (!S_ISREG(st.st_mode)) {
@@ -97,7 +114,7 @@ FileRead readRegularFile(const std::string& path, std::string& content, std::uin
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       r.status = ReadStatus::Unreadable;
-      r.reason = std::strerror(errno);
+      r.reason = systemReason(errno);
       content.clear();
       return r;
     }
@@ -136,7 +153,7 @@ void AtomicFile::discard() {
 
 std::string AtomicFile::fail(int err) {
   discard();
-  return "无法写入 " + path_ + "：" + std::strerror(err);
+  return "无法写入 " + path_ + "：" + systemReason(err);
 }
 
 std::string AtomicFile::open(const std::string& path) {
@@ -188,7 +205,7 @@ std::string AtomicFile::open(const std::string& path) {
 }
 
 std::string AtomicFile::write(const std::string& bytes) {
-  if (fd_ < 0) return "无法写入 " + path_ + "：" + std::strerror(EBADF);
+  if (fd_ < 0) return "无法写入 " + path_ + "：" + systemReason(EBADF);
   size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
@@ -200,7 +217,7 @@ std::string AtomicFile::write(const std::string& bytes) {
 }
 
 std::string AtomicFile::commit() {
-  if (fd_ < 0) return "无法写入 " + path_ + "：" + std::strerror(EBADF);
+  if (fd_ < 0) return "无法写入 " + path_ + "：" + systemReason(EBADF);
   // On disk before the rename, so a crash leaves the old or the new content, not an empty file.
   if (::fsync(fd_) != 0) return fail(errno);
   const int fd = fd_;

@@ -25,7 +25,7 @@ enum class ReadStatus { Ok, Missing, NotRegular, TooLarge, Unreadable };
 struct FileRead {
   ReadStatus status = ReadStatus::Ok;
   std::string kind;    // what a non-regular file is ("目录", "设备", "管道（FIFO）", ...)
-  std::string reason;  // the system's text when the file could not be opened or read
+  std::string reason;  // why the file could not be opened or read (systemReason)
 };
 
 // The bytes of the regular file at `path` when it holds at most `limit` bytes.
@@ -33,6 +33,10 @@ FileRead readRegularFile(const std::string& path, std::string& content,
                          std::uintmax_t limit = kMaxInputFileBytes);
 
 // The refusal of a failed read in words; `what` names the file expected ("工程文件", "单位表文件").
+// The reason of a failed system call as a user reads it ("磁盘空间不足"); the system's own
+// text for a rare one.
+std::string systemReason(int err);
+
 std::string describeRead(const FileRead& r, const std::string& path, const std::string& what,
                          std::uintmax_t limit = kMaxInputFileBytes);
 

@@ -39,6 +39,15 @@ double lateralFraction(double n) {
   return kNormal[i] + (t - i) * (kNormal[i + 1] - kNormal[i]);
 }
 
+// Working lists of one receptor's integration, kept by each thread from one receptor to the next
+// (a receptor-hour is too short to allocate them anew).
+struct Scratch {
+  std::vector<double> u, w, nk, U, V;
+  std::vector<std::pair<double, double>> segments;
+  std::vector<double> points, lo, hi, sign, from, to, factor;
+};
+thread_local Scratch scratch;
+
 class AreaIntegral {
  public:
   AreaIntegral(const HourProfiles& h, const PointSource& s, const SourceHour& sh, double zr)
@@ -60,17 +69,25 @@ class AreaIntegral {
     const size_t k = side_;
     return V_[k] + ((u - U_[k]) * (V_[k + 1] - V_[k])) / (U_[k + 1] - U_[k]);
   }
-  // The integrand at u: the plume's vertical term over u_eff times the lateral fraction.
+  // The integrand at u: the plume's vertical term over u_eff times the lateral fraction. In the
+  // convective layer the plume heights are needed only once the effective values are known, and
+  // the second pass finds the centroid, the PDF and the heights just computed.
   double integrand(double u) {
     p_.centroid(u);
-    if (p_.convective()) p_.pdf();
-    p_.heights(u);
+    if (p_.convective()) {
+      p_.pdf();
+    } else {
+      p_.heights(u);
+    }
     p_.effective(u, false);
     double g = 1.0;
     if (p_.convective()) {
       p_.pdf();
       p_.heights(u);
-      if (!fullWidth_) g = lateralFraction(offset(u, sideOffset(u)));
+      if (!fullWidth_) {
+        p_.effective(u, false);
+        g = lateralFraction(sideOffset(u) / p_.areaSigmaY(u));
+      }
     } else if (!fullWidth_) {
       // In stable air nothing is carried from one pass to the next: the second pass of the model
       // would find the same effective values, so σ_y is taken from them directly.
@@ -85,10 +102,12 @@ class AreaIntegral {
   double fullWidthSegments();
 
   LowPlume p_;
-  std::vector<double> U_, V_;  // the clipped polygon in (upwind distance, crosswind offset)
+  Scratch& w_ = scratch;
+  // The clipped polygon in (upwind distance, crosswind offset).
+  std::vector<double>&U_ = w_.U, &V_ = w_.V;
   size_t side_ = 0;
   bool fullWidth_ = false;
-  std::vector<std::pair<double, double>> segments_;
+  std::vector<std::pair<double, double>>& segments_ = w_.segments;
 };
 
 // Romberg integration: mean value over [a, b] by trapezoids of halved steps, extrapolated; at
@@ -190,8 +209,11 @@ double AreaIntegral::root(double sign, double u1, double u2, double n1, double n
 // The parts of sides beyond +3.9σ see the whole crosswind distribution: they are integrated once
 // per distance interval, with their directions summed.
 double AreaIntegral::fullWidthSegments() {
-  std::vector<double> points;
-  std::vector<double> lo, hi, sign;
+  std::vector<double>&points = w_.points, &lo = w_.lo, &hi = w_.hi, &sign = w_.sign;
+  points.clear();
+  lo.clear();
+  hi.clear();
+  sign.clear();
   for (const auto& [a, b] : segments_) {
     points.push_back(a);
     points.push_back(b);
@@ -200,7 +222,10 @@ double AreaIntegral::fullWidthSegments() {
     sign.push_back(a > b ? -1.0 : (a == b ? 0.0 : 1.0));
   }
   std::sort(points.begin(), points.end());
-  std::vector<double> from, to, factor;
+  std::vector<double>&from = w_.from, &to = w_.to, &factor = w_.factor;
+  from.clear();
+  to.clear();
+  factor.clear();
   for (size_t i = 0; i + 1 < points.size(); ++i) {
     const double p = points[i], q = points[i + 1];
     if (p == q) continue;
@@ -229,7 +254,9 @@ double AreaIntegral::fullWidthSegments() {
 double AreaIntegral::total(const Receptor& r, const PointSource& s, const SourceHour& sh) {
   const std::vector<Vertex>& v = s.vertices;
   const size_t n = v.size() - 1;
-  std::vector<double> u(n + 1), w(n + 1);
+  std::vector<double>&u = w_.u, &w = w_.w;
+  u.resize(n + 1);
+  w.resize(n + 1);
   double uMax = -9.0e10, wMax = -9.0e10, wMin = 9.0e10;
   for (size_t i = 0; i <= n; ++i) {
     u[i] = -((r.x - v[i].x) * sh.sinW + (r.y - v[i].y) * sh.cosW);
@@ -264,7 +291,8 @@ double AreaIntegral::total(const Receptor& r, const PointSource& s, const Source
   V_.push_back(V_[0]);
 
   // Normalised crosswind offsets of the vertices: nothing when all lie beyond 3.9σ on one side.
-  std::vector<double> nk(k + 1);
+  std::vector<double>& nk = w_.nk;
+  nk.resize(k + 1);
   double nMin = kEdge, nMax = -kEdge;
   for (size_t i = 0; i < k; ++i) {
     nk[i] = offset(U_[i], V_[i]);

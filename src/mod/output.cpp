@@ -1,5 +1,6 @@
 #include "mod/output.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -9,13 +10,7 @@ namespace mod {
 
 namespace {
 
-std::string fixed(double v, int width, int decimals) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%*.*f", width, decimals, v);
-  if (std::strlen(buf) > static_cast<size_t>(width) || !std::isfinite(v))
-    return std::string(static_cast<size_t>(width), '*');
-  return buf;
-}
+std::string fixed(double v, int width, int decimals) { return formatFixed(v, width, decimals); }
 
 std::string padRight(const std::string& s, size_t width) {
   std::string t = s.substr(0, width);
@@ -32,25 +27,49 @@ std::string commonColumns(const LineFields& f, bool expFormat) {
 
 }  // namespace
 
+// Both conversions round the exact binary value to the nearest decimal, as printf's %f and %E do
+// (std::to_chars is the same conversion without the cost of printf).
+std::string formatFixed(double v, int width, int decimals) {
+  const size_t w = static_cast<size_t>(width);
+  char buf[400];  // the longest fixed form of a double
+  if (!std::isfinite(v)) return std::string(w, '*');
+  const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+  const size_t n = static_cast<size_t>(r.ptr - buf);
+  if (r.ec != std::errc() || n > w) return std::string(w, '*');
+  std::string out(w - n, ' ');
+  out.append(buf, n);
+  return out;
+}
+
 std::string formatE13(double v) {
   if (!std::isfinite(v)) return std::string(13, '*');
   if (v == 0.0) return " 0.000000E+00";
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.5E", std::fabs(v));  // d.dddddE±xx
-  const std::string s = buf;
-  const size_t e = s.find('E');
-  const int exponent = std::atoi(s.c_str() + e + 1) + 1;
-  std::string digits = s.substr(0, 1) + s.substr(2, 5);
-  std::string out = std::string(v < 0 ? "-" : "") + "0." + digits;
-  char ex[16];
+  // d.ddddde±xx: the six digits move behind "0." and the exponent up by one.
+  const auto r =
+      std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, 5);
+  const char* e = static_cast<const char*>(std::memchr(buf, 'e', static_cast<size_t>(r.ptr - buf)));
+  int exponent = 0;
+  std::from_chars(e + (e[1] == '+' ? 2 : 1), r.ptr, exponent);
+  exponent += 1;
+  char out[32];
+  size_t k = 0;
+  if (v < 0) out[k++] = '-';
+  out[k++] = '0';
+  out[k++] = '.';
+  out[k++] = buf[0];
+  for (int i = 2; i < 7; ++i) out[k++] = buf[i];
+  // E±dd, or ±ddd without the E for three-digit exponents.
   const int a = std::abs(exponent);
-  if (a <= 99)
-    std::snprintf(ex, sizeof ex, "E%c%02d", exponent < 0 ? '-' : '+', a);
-  else
-    std::snprintf(ex, sizeof ex, "%c%03d", exponent < 0 ? '-' : '+', a);
-  out += ex;
-  if (out.size() > 13) return std::string(13, '*');
-  return std::string(13 - out.size(), ' ') + out;
+  if (a <= 99) out[k++] = 'E';
+  out[k++] = exponent < 0 ? '-' : '+';
+  if (a > 99) out[k++] = static_cast<char>('0' + a / 100);
+  out[k++] = static_cast<char>('0' + a / 10 % 10);
+  out[k++] = static_cast<char>('0' + a % 10);
+  if (k > 13) return std::string(13, '*');
+  std::string text(13 - k, ' ');
+  text.append(out, k);
+  return text;
 }
 
 std::string formatF13(double v) { return fixed(v, 13, 5); }

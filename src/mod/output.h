@@ -12,6 +12,8 @@ namespace mod {
 std::string formatE13(double v);
 // Fortran F13.5 (asterisks when the value does not fit).
 std::string formatF13(double v);
+// Fortran Fw.d: right-aligned in `width`, asterisks when the value does not fit.
+std::string formatFixed(double v, int width, int decimals);
 
 struct LineFields {
   double x = 0, y = 0, conc = 0, zelev = 0, zhill = 0, zflag = 0;

@@ -2,9 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "core/file_io.h"
 #include "mod/errors.h"
@@ -14,13 +20,7 @@ namespace mod {
 
 namespace {
 
-std::string fixed(double v, int width, int decimals) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%*.*f", width, decimals, v);
-  if (std::strlen(buf) > static_cast<size_t>(width) || !std::isfinite(v))
-    return std::string(static_cast<size_t>(width), '*');
-  return buf;
-}
+std::string fixed(double v, int width, int decimals) { return formatFixed(v, width, decimals); }
 
 // Fortran Aw: a shorter text is right-justified, a longer one cut.
 std::string aw(const std::string& s, size_t w) {
@@ -93,22 +93,125 @@ std::string formatG12(double v) {
   return aw(out, 12);
 }
 
+// Formats the hourly lines and writes full buffers in the background, in the order they were
+// handed over, while the run goes on; the run waits only when the disk falls behind. Each sink's
+// text waits in its `pending` buffer, which only this thread touches until drain() has returned;
+// a sink's error is set here and read by the run only after drain().
+class OutputFiles::Writer {
+ public:
+  explicit Writer(const OutputFiles& files) : files_(files), thread_([this] { loop(); }) {}
+  Writer(const Writer&) = delete;
+  Writer& operator=(const Writer&) = delete;
+  // Stops without writing what still waits (the run failed, or everything was drained).
+  ~Writer() {
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      quit_ = true;
+    }
+    ready_.notify_one();
+    thread_.join();
+  }
+
+  // Queues `bytes` for `s` and leaves `bytes` empty.
+  void push(Sink& s, std::string& bytes) {
+    Job job{&s, std::move(bytes), {}, {}};
+    bytes.clear();
+    queue(std::move(job));
+  }
+  // Queues one line per receptor with the values and the middle columns `mid` of a block end.
+  void pushLines(Sink& s, std::string mid, const double* values, size_t n) {
+    queue({&s, {}, std::move(mid), std::vector<double>(values, values + n)});
+  }
+  // Returns when everything queued is formatted and written, but for the last part of each
+  // sink's text (in `pending`).
+  void drain() {
+    std::unique_lock<std::mutex> lock(m_);
+    changed_.wait(lock, [this] { return queue_.empty() && !busy_; });
+  }
+
+ private:
+  static constexpr size_t kWaiting = 64;
+  struct Job {
+    Sink* sink;
+    std::string bytes;
+    std::string mid;  // with `values`: hourly lines to format
+    std::vector<double> values;
+  };
+  void queue(Job&& job) {
+    {
+      std::unique_lock<std::mutex> lock(m_);
+      changed_.wait(lock, [this] { return queue_.size() < kWaiting; });
+      queue_.push_back(std::move(job));
+    }
+    ready_.notify_one();
+  }
+  void loop();
+
+  const OutputFiles& files_;
+  std::mutex m_;
+  std::condition_variable ready_, changed_;
+  std::deque<Job> queue_;
+  bool busy_ = false, quit_ = false;
+  std::thread thread_;  // last: started when everything above is ready
+};
+
 struct OutputFiles::Sink {
   OutputFile card;
   enum Kind { Post, Plot, Maxi, Rank, MaxDaily, Mxdy, Summ } kind = Post;
   core::AtomicFile file;
   std::string buf;
+  std::string pending;  // text handed to the writer and not yet written
   std::string error;
+  Writer* writer = nullptr;
 
   void put(const std::string& s) {
     buf += s;
     if (buf.size() > (1u << 20)) flush();
   }
   void flush() {
-    if (error.empty() && !buf.empty()) error = file.write(buf);
-    buf.clear();
+    if (buf.empty()) return;
+    if (writer) {
+      writer->push(*this, buf);
+      return;
+    }
+    write(buf);
+  }
+  void write(std::string& bytes) {
+    if (error.empty() && !bytes.empty()) error = file.write(bytes);
+    bytes.clear();
   }
 };
+
+void OutputFiles::Writer::loop() {
+  for (;;) {
+    Job job;
+    {
+      std::unique_lock<std::mutex> lock(m_);
+      ready_.wait(lock, [this] { return quit_ || !queue_.empty(); });
+      if (quit_) return;
+      job = std::move(queue_.front());
+      queue_.pop_front();
+      busy_ = true;
+    }
+    changed_.notify_all();
+    Sink& s = *job.sink;
+    try {
+      if (job.values.empty())
+        s.pending += job.bytes;
+      else
+        files_.postLines(s.pending, job.mid, job.values.data());
+      if (s.pending.size() > (1u << 20)) s.write(s.pending);
+    } catch (const std::exception& e) {  // no memory left: the file is incomplete
+      if (s.error.empty()) s.error = e.what();
+      s.pending.clear();
+    }
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      busy_ = false;
+    }
+    changed_.notify_all();
+  }
+}
 
 OutputFiles::OutputFiles(const Deck& d, std::string options) : d_(d), options_(std::move(options)) {
   for (const ReceptorEntry& e : d.receptors) {
@@ -122,6 +225,33 @@ OutputFiles::OutputFiles(const Deck& d, std::string options) : d_(d), options_(s
 }
 
 OutputFiles::~OutputFiles() = default;
+
+void OutputFiles::useWriter() {
+  if (writer_) return;
+  try {
+    writer_ = std::make_unique<Writer>(*this);
+  } catch (const std::system_error&) {
+    return;  // no thread to spare: the lines are written as they come
+  }
+  for (auto& sp : sinks_) sp->writer = writer_.get();
+}
+
+bool OutputFiles::fixOverflow() {
+  if (writer_) writer_->drain();
+  return overflow_.load();
+}
+
+void OutputFiles::postLines(std::string& out, const std::string& mid, const double* values) const {
+  // Appended piece by piece: a year of 1-hour lines is millions of them.
+  for (size_t r = 0; r < d_.receptors.size(); ++r) {
+    out += receptorColumns_[r];
+    out += ' ';
+    out += conc(values[r]);
+    out += elevColumns_[r];
+    out += mid;
+    out += networkColumns_[r];
+  }
+}
 
 // A value too large for F13.5 is written as E13.6 in the same 13 columns instead of asterisks.
 std::string OutputFiles::conc(double v) const {
@@ -155,6 +285,7 @@ void OutputFiles::open() {
     auto s = std::make_unique<Sink>();
     s->card = f;
     s->kind = k;
+    s->writer = writer_.get();
     const std::string err = s->file.open(f.path);
     if (!err.empty()) throw InputError("cannot write the output file \"" + f.path + "\": " + err);
     sinks_.push_back(std::move(s));
@@ -232,15 +363,12 @@ void OutputFiles::blockEnd(int period, size_t g, long date, const double* values
     if (s.kind == Sink::Post) {
       const std::string mid = "  " + aw(periodLabel(period), 6) + "  " + name8(d_.groups[g].id) +
                               "  " + digits8(date) + "  ";
-      // Appended piece by piece: a year of 1-hour lines is millions of them.
-      for (size_t r = 0; r < d_.receptors.size(); ++r) {
-        s.buf += receptorColumns_[r];
-        s.buf += ' ';
-        s.buf += conc(values[r]);
-        s.buf += elevColumns_[r];
-        s.buf += mid;
-        s.buf += networkColumns_[r];
+      if (writer_) {
+        s.flush();  // what the sink holds comes first
+        writer_->pushLines(s, mid, values, d_.receptors.size());
+        continue;
       }
+      postLines(s.buf, mid, values);
       s.put("");
     } else if (s.kind == Sink::Maxi && maxi) {
       const std::string head =
@@ -448,6 +576,7 @@ void OutputFiles::openText(const std::string& path, int which) {
   auto s = std::make_unique<Sink>();
   s->card.path = path;
   s->kind = Sink::Summ;
+  s->writer = writer_.get();
   const std::string err = s->file.open(path);
   if (!err.empty()) throw InputError("cannot write the output file \"" + path + "\": " + err);
   texts_[which] = s.get();
@@ -460,10 +589,13 @@ void OutputFiles::text(int which, const std::string& content) {
 
 void OutputFiles::commit() {
   // Every file is written out before the first is put in place.
-  for (auto& s : sinks_) {
-    s->flush();
-    if (!s->error.empty()) throw InputError("writing \"" + s->card.path + "\" failed: " + s->error);
+  for (auto& s : sinks_) s->flush();
+  if (writer_) {
+    writer_->drain();
+    for (auto& s : sinks_) s->write(s->pending);
   }
+  for (auto& s : sinks_)
+    if (!s->error.empty()) throw InputError("writing \"" + s->card.path + "\" failed: " + s->error);
   for (auto& s : sinks_) {
     s->error = s->file.commit();
     if (!s->error.empty()) throw InputError("writing \"" + s->card.path + "\" failed: " + s->error);

@@ -5,6 +5,7 @@
 // in place only when the whole run succeeds.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +26,10 @@ class OutputFiles {
 
   // Creates every temporary file and writes the headers known at the start.
   void open();
+
+  // Hands the hourly lines and full buffers to a thread that formats and writes them while the
+  // run goes on (a run with more than one thread).
+  void useWriter();
 
   // A block of `period` ends: POSTFILE and MAXIFILE lines of group g (`values` per receptor).
   void blockEnd(int period, size_t g, long date, const double* values, bool maxi);
@@ -52,28 +57,34 @@ class OutputFiles {
   void openText(const std::string& path, int which);
   void text(int which, const std::string& content);
 
-  // True when a value did not fit FILEFORM FIX and was written in exponent form.
-  bool fixOverflow() const { return overflow_; }
+  // True when a value did not fit FILEFORM FIX and was written in exponent form (once every line
+  // handed to the writer is formatted).
+  bool fixOverflow();
 
   // Puts every file in place; throws InputError naming the file that could not be written.
   void commit();
 
  private:
   struct Sink;
+  class Writer;
   const Deck& d_;
   std::string options_;
   std::vector<std::unique_ptr<Sink>> sinks_;
   Sink* summ_ = nullptr;
   Sink* texts_[2] = {nullptr, nullptr};
-  mutable bool overflow_ = false;
+  mutable std::atomic<bool> overflow_{false};
   std::vector<std::string> receptorColumns_;  // " x y " per receptor (F13.5 pairs)
   std::vector<std::string> elevColumns_;      // " zelev zhill zflag" per receptor (F8.2)
   std::vector<std::string> networkColumns_;   // network name (A8) and the end of the line
+  // Last: stopped before anything it uses is destroyed.
+  std::unique_ptr<Writer> writer_;
 
   Sink* find(const OutputFile& f);
   void header(Sink& s, const std::string& what, bool receptors, const std::string& format,
               const std::string& titles, const std::string& rules);
   std::string conc(double v) const;
+  // Appends the lines of a POSTFILE block end: the columns of each receptor around `mid`.
+  void postLines(std::string& out, const std::string& mid, const double* values) const;
 };
 
 }  // namespace mod

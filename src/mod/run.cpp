@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -57,9 +58,10 @@ class Workers {
   Workers& operator=(const Workers&) = delete;
   ~Workers() { stop(); }
 
-  // Calls job(i) for every i in [0, n), in parallel; returns when all are done.
-  void run(size_t n, const std::function<void(size_t)>& job) {
-    if (pool_.empty() || n < 16) {
+  // Calls job(i) for every i in [0, n), in parallel, handing out `block` items at a time (all in
+  // this thread when n < least); returns when all are done.
+  void run(size_t n, const std::function<void(size_t)>& job, size_t block = 4, size_t least = 16) {
+    if (pool_.empty() || n < least) {
       for (size_t i = 0; i < n; ++i) job(i);
       return;
     }
@@ -67,6 +69,7 @@ class Workers {
       std::lock_guard<std::mutex> lock(m_);
       job_ = &job;
       n_ = n;
+      block_ = block;
       next_ = 0;
       busy_ = pool_.size();
       ++generation_;
@@ -79,13 +82,11 @@ class Workers {
   }
 
  private:
-  static constexpr size_t kBlock = 4;
-
   void work() {
     for (;;) {
-      const size_t from = next_.fetch_add(kBlock);
+      const size_t from = next_.fetch_add(block_);
       if (from >= n_) return;
-      for (size_t i = from; i < std::min(n_, from + kBlock); ++i) (*job_)(i);
+      for (size_t i = from; i < std::min(n_, from + block_); ++i) (*job_)(i);
     }
   }
   void serve() {
@@ -116,28 +117,11 @@ class Workers {
   std::mutex m_;
   std::condition_variable start_, done_;
   const std::function<void(size_t)>* job_ = nullptr;
-  size_t n_ = 0, busy_ = 0;
+  size_t n_ = 0, block_ = 1, busy_ = 0;
   std::atomic<size_t> next_{0};
   unsigned long generation_ = 0;
   bool quit_ = false;
 };
-
-// Concentrations of the emitting sources at every receptor for one hour. Urban sources see the
-// urban profiles `hu` when the hour has an urban layer (else null).
-void computeHour(const std::vector<PointSource>& sources, const std::vector<char>& on,
-                 const Deck& d, const HourProfiles& h, const HourProfiles* hu,
-                 std::vector<std::vector<double>>& conc, Workers& workers) {
-  std::vector<const HourProfiles*> hp(sources.size(), &h);
-  std::vector<SourceHour> sh(sources.size());
-  for (size_t i = 0; i < sources.size(); ++i) {
-    if (hu && sources[i].urban) hp[i] = hu;
-    if (on[i]) sh[i] = setupSource(*hp[i], sources[i], d.profileBase);
-  }
-  workers.run(d.receptors.size(), [&](size_t r) {
-    for (size_t i = 0; i < sources.size(); ++i)
-      if (on[i]) conc[i][r] = concentration(*hp[i], sources[i], sh[i], d.receptors[r].r);
-  });
-}
 
 // The days DAYRANGE selects, one table for common years and one for leap years (index 1…366).
 // Julian numbers mean the same number in both; a calendar date is converted with the first year
@@ -208,6 +192,68 @@ MetHour rotated(const MetHour& mh, double theta) {
   return h;
 }
 
+// An hour computed together with the next few: its meteorology, the emitting sources and their
+// values for the hour, and the result per source and receptor. Urban sources see the urban
+// profiles when the hour has an urban layer.
+struct HourSlot {
+  const MetHour* raw = nullptr;
+  HourStamp t;
+  HourKind kind = HourKind::Computed;
+  std::exception_ptr fault;  // a fault of this hour's meteorology, reported in its turn
+  HourProfiles h, urban;
+  bool urbanHour = false;
+  std::vector<PointSource> hourly;
+  std::vector<char> on;
+  std::vector<SourceHour> sh;
+  std::vector<std::vector<double>> conc;  // [source][receptor]
+
+  const HourProfiles& profiles(size_t i) const { return urbanHour && hourly[i].urban ? urban : h; }
+};
+
+// The profiles of the hour and the values of its emitting sources.
+void prepareSlot(HourSlot& s, const Deck& d, const MetData& met) {
+  try {
+    const MetHour mh = d.wdRotate != 0.0 ? rotated(*s.raw, d.wdRotate) : *s.raw;
+    s.h = prepareHour(mh, met.adjustedUstar, d.profileBase);
+    if (s.h.status != HourStatus::Computed) {
+      s.kind = s.h.status == HourStatus::Calm ? HourKind::Calm : HourKind::Missing;
+      return;
+    }
+    s.kind = HourKind::Computed;
+    // The hour's emission rate is Q times the source's factor; a source emitting nothing is not
+    // computed.
+    for (size_t i = 0; i < d.sources.size(); ++i) {
+      s.hourly[i].q = d.sources[i].q * emissionFactor(d.factors[i], s.t.year, s.t.month, s.t.day,
+                                                      s.t.hour, s.raw->sfc.uref, d.windCats);
+      s.on[i] = s.hourly[i].q != 0.0;
+    }
+    s.urbanHour = d.urban.on && urbanProfiles(s.h, mh, d.urban.population, d.urban.z0,
+                                              d.profileBase, d.surfaceFile, s.urban);
+    for (size_t i = 0; i < d.sources.size(); ++i)
+      if (s.on[i]) s.sh[i] = setupSource(s.profiles(i), s.hourly[i], d.profileBase);
+  } catch (...) {
+    s.fault = std::current_exception();
+  }
+}
+
+// Concentrations of the emitting sources at every receptor for the first `n` slots: the hours
+// are prepared side by side, then their receptors are shared out together, so that the threads
+// meet twice for several hours.
+void computeHours(std::vector<HourSlot>& slots, size_t n, const Deck& d, const MetData& met,
+                  Workers& workers) {
+  const size_t ns = d.sources.size(), nr = d.receptors.size();
+  workers.run(
+      n, [&](size_t b) { prepareSlot(slots[b], d, met); }, 1, 2);
+  workers.run(n * nr, [&](size_t k) {
+    HourSlot& s = slots[k / nr];
+    if (s.fault || s.kind != HourKind::Computed) return;
+    const size_t r = k % nr;
+    for (size_t i = 0; i < ns; ++i)
+      if (s.on[i])
+        s.conc[i][r] = concentration(s.profiles(i), s.hourly[i], s.sh[i], d.receptors[r].r);
+  });
+}
+
 }  // namespace
 
 RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned threads,
@@ -229,7 +275,9 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
     threads = std::clamp(threads, 1u, static_cast<unsigned>(kMaxThreads));
     if (!reportPath.empty()) refuseReportPath(d, reportPath);
     const std::string options = optionsWords(d, met);
+    Workers workers(threads);
     OutputFiles files(d, options);
+    if (threads > 1) files.useWriter();
     files.open();
     if (!d.errorFile.empty()) files.openText(d.errorFile, 0);
     if (!reportPath.empty()) files.openText(reportPath, 1);
@@ -239,60 +287,84 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
         static_cast<int>((d.start ? d.start : dateKey(met.hours.front().sfc)) / 1000000);
     const std::vector<std::vector<char>> days = dayTables(d, firstYear);
     const size_t ns = d.sources.size(), nr = d.receptors.size();
-    std::vector<std::vector<double>> conc(ns, std::vector<double>(nr, 0.0));
-    std::vector<PointSource> hourly = d.sources;
-    std::vector<char> on(ns, 0);
-    Workers workers(threads);
+    // With several threads a few hours are computed at a time (as many as fit in 32 MB of
+    // results); their averaging, messages and checks then follow hour by hour, in order.
+    const size_t batch =
+        threads > 1 ? std::clamp<size_t>((size_t{1} << 22) / std::max<size_t>(1, ns * nr), 1, 16)
+                    : 1;
+    std::vector<HourSlot> slots(batch);
+    for (HourSlot& s : slots) {
+      s.hourly = d.sources;
+      s.on.assign(ns, 0);
+      s.sh.resize(ns);
+      s.conc.assign(ns, std::vector<double>(nr, 0.0));
+    }
+    // The hours read since the last computation, in the order of the meteorology: days left out
+    // (slot none) and hours in `slots`.
+    constexpr size_t kNone = ~size_t{0};
+    struct Step {
+      HourStamp t;
+      size_t slot = kNone;
+    };
+    std::vector<Step> steps;
+    size_t used = 0;
     // KUVAMOD_PROGRESS=1: a line "kuvamod: hour N of M" on standard error after every hour, for
     // a front end's progress bar.
     const bool progress = std::getenv("KUVAMOD_PROGRESS") != nullptr;
+    auto flush = [&] {
+      computeHours(slots, used, d, met, workers);
+      for (const Step& st : steps) {
+        if (st.slot == kNone) {
+          avg.skipped();
+          avg.clock(st.t);
+          continue;
+        }
+        const HourSlot& slot = slots[st.slot];
+        if (slot.fault) std::rethrow_exception(slot.fault);
+        const long line = slot.raw->sfc.line;
+        if (slot.kind == HourKind::Computed) {
+          for (size_t i = 0; i < ns; ++i)
+            if (slot.on[i])
+              for (size_t r = 0; r < nr; ++r)
+                if (!std::isfinite(slot.conc[i][r]))
+                  throw fileError(d.surfaceFile, line,
+                                  "source " + d.sources[i].id + ", receptor " +
+                                      std::to_string(r + 1) +
+                                      ": no finite concentration from this hour's meteorology");
+        } else {
+          messages.push_back(std::string(slot.kind == HourKind::Calm ? "calm" : "missing") +
+                             " hour " + std::to_string(slot.t.key()) + " (surface file line " +
+                             std::to_string(line) + "): concentrations 0");
+        }
+        ++sum.hours;
+        avg.hour(st.t, slot.kind, slot.conc, slot.on);
+        avg.clock(st.t);
+        if (progress)
+          std::fprintf(stderr, "kuvamod: hour %ld of %zu\n", sum.hours, met.hours.size());
+      }
+      steps.clear();
+      used = 0;
+    };
     long lastKey = 0;
     for (const MetHour& raw : met.hours) {
       const long key = dateKey(raw.sfc);
       if (d.start && key < d.start) continue;
       if (d.end && key > d.end) break;
       lastKey = key;
-      HourStamp t{static_cast<int>(key / 1000000), raw.sfc.month, raw.sfc.day, raw.sfc.hour};
-      const int j = julianDay(t.year, t.month, t.day);
-      if (!days[isLeap(t.year) ? 1 : 0][static_cast<size_t>(j)]) {
-        avg.skipped();
-        avg.clock(t);
-        continue;
+      Step st;
+      st.t = {static_cast<int>(key / 1000000), raw.sfc.month, raw.sfc.day, raw.sfc.hour};
+      const int j = julianDay(st.t.year, st.t.month, st.t.day);
+      if (days[isLeap(st.t.year) ? 1 : 0][static_cast<size_t>(j)]) {
+        HourSlot& slot = slots[used];
+        slot.raw = &raw;
+        slot.t = st.t;
+        slot.fault = nullptr;
+        st.slot = used++;
       }
-      const MetHour mh = d.wdRotate != 0.0 ? rotated(raw, d.wdRotate) : raw;
-      const HourProfiles h = prepareHour(mh, met.adjustedUstar, d.profileBase);
-      HourKind kind = HourKind::Computed;
-      if (h.status == HourStatus::Computed) {
-        // The hour's emission rate is Q times the source's factor; a source emitting nothing is
-        // not computed.
-        for (size_t i = 0; i < ns; ++i) {
-          hourly[i].q = d.sources[i].q * emissionFactor(d.factors[i], t.year, t.month, t.day,
-                                                        t.hour, raw.sfc.uref, d.windCats);
-          on[i] = hourly[i].q != 0.0;
-        }
-        HourProfiles urban;
-        const bool urbanHour = d.urban.on && urbanProfiles(h, mh, d.urban.population, d.urban.z0,
-                                                           d.profileBase, d.surfaceFile, urban);
-        computeHour(hourly, on, d, h, urbanHour ? &urban : nullptr, conc, workers);
-        for (size_t i = 0; i < ns; ++i)
-          if (on[i])
-            for (size_t r = 0; r < nr; ++r)
-              if (!std::isfinite(conc[i][r]))
-                throw fileError(d.surfaceFile, raw.sfc.line,
-                                "source " + d.sources[i].id + ", receptor " +
-                                    std::to_string(r + 1) +
-                                    ": no finite concentration from this hour's meteorology");
-      } else {
-        kind = h.status == HourStatus::Calm ? HourKind::Calm : HourKind::Missing;
-        messages.push_back(std::string(kind == HourKind::Calm ? "calm" : "missing") + " hour " +
-                           std::to_string(key) + " (surface file line " +
-                           std::to_string(raw.sfc.line) + "): concentrations 0");
-      }
-      ++sum.hours;
-      avg.hour(t, kind, conc, on);
-      avg.clock(t);
-      if (progress) std::fprintf(stderr, "kuvamod: hour %ld of %zu\n", sum.hours, met.hours.size());
+      steps.push_back(st);
+      if (used == batch) flush();
     }
+    flush();
     if (d.end && lastKey < d.end)
       throw InputError(d.path + ": STARTEND ends at " + std::to_string(d.end) +
                        ", after the last hour of the meteorology (" +

@@ -61,11 +61,15 @@ void LowPlume::centroid(double X) {
 
 void LowPlume::pdf() {
   // The same σ_w at the same height gives the same parameters (the second pass often asks again).
-  if (pdfValid_ && pdfSw_ == d_.sw && pdfZc_ == zc_) return;
+  // Above the surface layer the skewness does not depend on the centroid height, so the height
+  // then needs no match.
+  if (pdfValid_ && pdfSw_ == d_.sw && pdfSurface_ == surface_ && (!surface_ || pdfZc_ == zc_))
+    return;
   pdf_ = pdfParameters(h_.wstar, d_.sw, zc_, h_.zi, surface_);
   pdfValid_ = true;
   pdfSw_ = d_.sw;
   pdfZc_ = zc_;
+  pdfSurface_ = surface_;
 }
 
 void LowPlume::heights(double X) {

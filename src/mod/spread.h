@@ -96,7 +96,7 @@ class LowPlume {
   double zc_ = 0;
   bool surface_ = false;
   Pdf pdf_;
-  bool pdfValid_ = false;
+  bool pdfValid_ = false, pdfSurface_ = false;
   double pdfSw_ = 0, pdfZc_ = 0;  // what pdf_ was computed from
   double he_ = 0, hd1_ = 0, hd2_ = 0;
   double sya_ = 0, sza_ = 0, sza1_ = 0, sza2_ = 0;

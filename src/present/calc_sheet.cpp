@@ -349,8 +349,13 @@ std::string sheetToHtml(const CalcSheet& s, const HtmlOptions& options) {
     h += "<h2>结果表</h2>";
     for (const auto& t : s.tables) tableHtml(h, t);
   }
+  if (!options.picture_src.empty() || !options.figures.empty()) h += "<h2>图</h2>";
   if (!options.picture_src.empty())
-    h += "<h2>图</h2><p><img src=\"" + htmlEscape(options.picture_src) + "\"></p>";
+    h += "<p><img src=\"" + htmlEscape(options.picture_src) + "\"></p>";
+  // The caption below its image, in the image's paragraph.
+  for (const auto& f : options.figures)
+    h += "<p align=\"center\"><img src=\"" + htmlEscape(f.src) + "\"><br>" + htmlEscape(f.caption) +
+         "</p>";
   if (!options.for_print && !s.version.empty())
     h += "<p class=\"note\">" + htmlEscape(s.version) + "</p>";
   h += "</body></html>\n";

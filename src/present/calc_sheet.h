@@ -63,6 +63,12 @@ struct HtmlOptions {
   // For the PDF renderer: fonts that map every character to one glyph of its own, and no
   // page header or footer in the text (the renderer draws them on each page).
   bool for_print = false;
+  // Further figures after the picture, each in a paragraph of its own, its caption below it.
+  struct Figure {
+    std::string caption;
+    std::string src;
+  };
+  std::vector<Figure> figures = {};
 };
 
 // The sheet as an HTML document (UTF-8).

@@ -130,11 +130,9 @@ std::string grdReadMessage(GrdReadStatus status, const std::string& path,
       return path + " 不是网格文件（它是" + (details ? details->kind : std::string("特殊文件")) +
              "）";
     case GrdReadStatus::BadHeader: return grdHeaderMessage(path);
-    case GrdReadStatus::BadLimits:
-      return path + ": the grid limits are not finite numbers (x and y within ±1e9 m)";
+    case GrdReadStatus::BadLimits: return path + "：网格范围不是有限的数（x、y应在±1e9 m以内）";
     case GrdReadStatus::BadCount:
-      return details ? grdCountMessage(path, *details)
-                     : path + ": the number of values does not match nx × ny";
+      return details ? grdCountMessage(path, *details) : path + "：数值的个数与 nx × ny 不符";
   }
   return {};
 }
@@ -288,16 +286,14 @@ GrdReadStatus readGrdFile(const std::string& path, GridData& grid, GrdReadDetail
 }
 
 std::string grdHeaderMessage(const std::string& path) {
-  return path +
-         ": the grid header cannot be read (after DSAA: nx ny, xmin xmax, ymin ymax, "
-         "zmin zmax)";
+  return path + "：无法读取网格文件头（DSAA之后应为 nx ny、xmin xmax、ymin ymax、zmin zmax）";
 }
 
 std::string grdCountMessage(const std::string& path, const GrdReadDetails& details) {
   if (details.extra_values)
-    return path + ": more values than nx × ny = " + std::to_string(details.values_expected);
-  return path + ": " + std::to_string(details.values_read) +
-         " of nx × ny = " + std::to_string(details.values_expected) + " values could be read";
+    return path + "：数值多于 nx × ny = " + std::to_string(details.values_expected) + " 个";
+  return path + "：只读到 " + std::to_string(details.values_read) +
+         " 个数值，应为 nx × ny = " + std::to_string(details.values_expected) + " 个";
 }
 
 }  // namespace present

@@ -10,7 +10,10 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QUrl>
 #include <algorithm>
 #include <cstdlib>
@@ -61,8 +64,55 @@ QFont sheetFont(double point_size) {
   return font;
 }
 
+// The page on which a block's first line starts (or ends, given `bottom`) in a document laid out
+// in pages of `page_height`.
+int pageOf(const QTextBlock& b, bool bottom, double page_height) {
+  const QTextLayout* l = b.layout();
+  if (!l || l->lineCount() == 0) return -1;
+  const QTextLine line = l->lineAt(0);
+  const double y = l->position().y() + line.y() + (bottom ? line.height() : 0);
+  return static_cast<int>(y / page_height);
+}
+
+// The figures' heading goes with the first figure: when that figure does not fit below the
+// heading, the heading starts the figure's page instead of ending the page before it alone.
+void keepHeadingWithFigure(QTextDocument& doc, double page_height) {
+  doc.pageCount();  // lays the document out
+  for (QTextBlock b = doc.firstBlock(); b.isValid(); b = b.next()) {
+    bool image = false;
+    for (auto it = b.begin(); !it.atEnd() && !image; ++it)
+      image = it.fragment().charFormat().isImageFormat();
+    if (!image) continue;
+    const QTextBlock heading = b.previous();
+    if (heading.isValid() && pageOf(heading, false, page_height) != pageOf(b, true, page_height)) {
+      QTextBlockFormat f;
+      f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+      QTextCursor(heading).mergeBlockFormat(f);
+    }
+    return;
+  }
+}
+
+// The image at the size the sheet prints it: as large as on a screen of 96 dpi, at most the text
+// width and nine tenths of a page's text height (room for a heading or caption), so it is never
+// cut or split across pages. The document draws an image at its size in 96-dpi units times the
+// writer's resolution / 96: the pixels are kept at the writer's resolution and marked so (pixel
+// ratio). A null image when the bytes are no PNG.
+QImage printImage(const std::string& png, const QRect& page, const QSizeF& body) {
+  QImage img;
+  if (!img.loadFromData(QByteArray::fromStdString(png), "PNG")) return {};
+  const double ratio = static_cast<double>(kResolution) / 96.0;
+  const double scale = std::min(
+      {ratio, static_cast<double>(page.width()) / img.width(), 0.9 * body.height() / img.height()});
+  img = img.scaled(std::max(1, static_cast<int>(img.width() * scale)),
+                   std::max(1, static_cast<int>(img.height() * scale)), Qt::KeepAspectRatio,
+                   Qt::SmoothTransformation);
+  img.setDevicePixelRatio(ratio);
+  return img;
+}
+
 std::string writePdf(const present::CalcSheet& s, const std::string& path,
-                     const std::string& picture_png) {
+                     const std::string& picture_png, const std::vector<SheetFigure>& figures) {
   if (!ensureGuiApplication()) return "无法启动绘图（没有图形程序环境）";
   // The target is checked and its temporary file created before the pages are drawn; the PDF is
   // drawn into memory and written in one piece.
@@ -91,26 +141,23 @@ std::string writePdf(const present::CalcSheet& s, const std::string& path,
     present::HtmlOptions options;
     options.for_print = true;
     if (!picture_png.empty()) {
-      QImage img;
-      if (img.loadFromData(QByteArray::fromStdString(picture_png), "PNG")) {
-        // As large as on a screen of 96 dpi, at most the text width and nine tenths of a page's
-        // text height (room for its heading): a figure is never cut or split across pages. The
-        // document draws an image at its size in 96-dpi units times the writer's resolution /
-        // 96: the pixels are kept at the writer's resolution and marked so (pixel ratio).
-        const double ratio = static_cast<double>(kResolution) / 96.0;
-        const double scale = std::min({ratio, static_cast<double>(page.width()) / img.width(),
-                                       0.9 * body.height() / img.height()});
-        img = img.scaled(std::max(1, static_cast<int>(img.width() * scale)),
-                         std::max(1, static_cast<int>(img.height() * scale)), Qt::KeepAspectRatio,
-                         Qt::SmoothTransformation);
-        img.setDevicePixelRatio(ratio);
+      const QImage img = printImage(picture_png, page, body);
+      if (!img.isNull()) {
         doc.addResource(QTextDocument::ImageResource, QUrl(QString::fromLatin1(kPictureUrl)), img);
         options.picture_src = kPictureUrl;
       }
     }
+    for (size_t i = 0; i < figures.size(); ++i) {
+      const QImage img = printImage(figures[i].png, page, body);
+      if (img.isNull()) continue;
+      const QString url = QStringLiteral("sheet://figure%1.png").arg(i);
+      doc.addResource(QTextDocument::ImageResource, QUrl(url), img);
+      options.figures.push_back({figures[i].caption, url.toStdString()});
+    }
     doc.setHtml(QString::fromStdString(present::sheetToHtml(s, options)));
 
     doc.setPageSize(body);
+    keepHeadingWithFigure(doc, body.height());
     const int pages = doc.pageCount();
 
     QPainter p(&pdf);
@@ -147,17 +194,34 @@ std::string writePdf(const present::CalcSheet& s, const std::string& path,
 
 }  // namespace
 
-std::string writeSheetFile(present::CalcSheet s, const std::string& path,
-                           const std::string& picture_png) {
+namespace {
+
+std::string writeSheet(present::CalcSheet s, const std::string& path,
+                       const std::string& picture_png, const std::vector<SheetFigure>& figures) {
   if (s.version.empty()) s.version = std::string(kProgramName) + " " + KUVA_PROGRAM_VERSION;
   if (endsWith(path, ".html") || endsWith(path, ".htm")) {
+    const auto data = [](const std::string& png) {
+      return "data:image/png;base64," + QByteArray::fromStdString(png).toBase64().toStdString();
+    };
     present::HtmlOptions options;
-    if (!picture_png.empty())
-      options.picture_src = "data:image/png;base64," +
-                            QByteArray::fromStdString(picture_png).toBase64().toStdString();
+    if (!picture_png.empty()) options.picture_src = data(picture_png);
+    for (const auto& f : figures)
+      if (!f.png.empty()) options.figures.push_back({f.caption, data(f.png)});
     return core::writeFileAtomic(path, present::sheetToHtml(s, options));
   }
-  return writePdf(s, path, picture_png);
+  return writePdf(s, path, picture_png, figures);
+}
+
+}  // namespace
+
+std::string writeSheetFile(present::CalcSheet s, const std::string& path,
+                           const std::string& picture_png) {
+  return writeSheet(std::move(s), path, picture_png, {});
+}
+
+std::string writeSheetFile(present::CalcSheet s, const std::string& path,
+                           const std::vector<SheetFigure>& figures) {
+  return writeSheet(std::move(s), path, {}, figures);
 }
 
 }  // namespace sheet

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "present/calc_sheet.h"
 
@@ -16,5 +17,15 @@ namespace sheet {
 // version, which fills `version` when the caller left it empty).
 std::string writeSheetFile(present::CalcSheet s, const std::string& path,
                            const std::string& picture_png = {});
+
+// A figure of the sheet: PNG bytes and the caption printed below it.
+struct SheetFigure {
+  std::string caption;
+  std::string png;
+};
+// The same with several figures after the tables, each scaled to the text width at most (aspect
+// kept) and to less than a page's height, so that none is cut or split across pages.
+std::string writeSheetFile(present::CalcSheet s, const std::string& path,
+                           const std::vector<SheetFigure>& figures);
 
 }  // namespace sheet

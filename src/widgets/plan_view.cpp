@@ -123,6 +123,12 @@ void PlanView::showShapes(const std::vector<PlanShape>& shapes) {
         auto* poly = new QGraphicsPolygonItem(scenePolygon(s.points));
         poly->setBrush(s.fill);
         poly->setPen(cosmetic(s.line, s.width, s.style));
+        if (s.hatch != Qt::NoBrush) {
+          // The hatching as a child: it moves with the polygon and is picked as the polygon.
+          auto* hatch = new QGraphicsPolygonItem(poly->polygon(), poly);
+          hatch->setBrush(QBrush(s.line, s.hatch));
+          hatch->setPen(Qt::NoPen);
+        }
         item = poly;
         break;
       }

@@ -57,6 +57,8 @@ struct PlanShape {
   double z = 10;
   // The label at the polygon's centre rather than its first point.
   bool label_centre = false;
+  // A polygon hatched over its fill (Qt::NoBrush: fill only), in the line's colour.
+  Qt::BrushStyle hatch = Qt::NoBrush;
 };
 
 // What a tool draws.

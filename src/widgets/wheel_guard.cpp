@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
+#include <QScrollBar>
 #include <QWheelEvent>
 
 namespace widgets {
@@ -15,15 +16,28 @@ class WheelGuard : public QObject {
  public:
   using QObject::QObject;
 
+ private:
+  // Drop-downs, spin boxes and sliders. Not a scroll bar: it is how every scroll area (the page,
+  // a table, a text box) takes the wheel, handed on by the area, and it never has the focus.
+  static bool guarded(const QWidget* w) {
+    if (qobject_cast<const QScrollBar*>(w)) return false;
+    return qobject_cast<const QComboBox*>(w) || qobject_cast<const QAbstractSpinBox*>(w) ||
+           qobject_cast<const QAbstractSlider*>(w);
+  }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::Wheel || !watched->isWidgetType()) return false;
+    if (!watched->isWidgetType()) return false;
     auto* w = static_cast<QWidget*>(watched);
+    // A user's wheel gives the focus to a control that takes it by the wheel before the control
+    // sees the wheel: such a control takes it by click and Tab only.
+    if (event->type() == QEvent::Polish && guarded(w) &&
+        (w->focusPolicy() & Qt::WheelFocus) == Qt::WheelFocus)
+      w->setFocusPolicy(Qt::StrongFocus);
+    if (event->type() != QEvent::Wheel) return false;
     // The focus may sit in a spin box's own line edit: the control counts as focused then.
     QWidget* control = w;
-    if (!qobject_cast<QComboBox*>(control) && !qobject_cast<QAbstractSpinBox*>(control) &&
-        !qobject_cast<QAbstractSlider*>(control))
-      return false;
+    if (!guarded(control)) return false;
     if (control->hasFocus() || control->isAncestorOf(QApplication::focusWidget())) return false;
     // Ignored and filtered: the application hands the wheel on to the parent (the scroll area).
     event->ignore();

@@ -120,6 +120,9 @@ class NoiseDecibelCalcTest : public QObject {
     auto* calc = qobject_cast<CDecibelCalcDlg*>(first.data());
     QVERIFY(calc && calc->isVisible());
     QCOMPARE(calc->window()->parentWidget(), &dlg);
+    // A dialog window, which the window manager keeps above its owner; a plain window of the same
+    // flag went behind the main window at a click on it.
+    QCOMPARE(calc->windowType(), Qt::Dialog);
     QVERIFY(calc->windowFlags() & Qt::WindowStaysOnTopHint);
     QTest::keyClicks(calc, QStringLiteral("60+60="));
     dlg.activateWindow();  // a click on the main window
@@ -138,6 +141,7 @@ class NoiseDecibelCalcTest : public QObject {
     auto* help = dlg.findChild<QWidget*>(QStringLiteral("helpBrowser"));
     QVERIFY(help && help->isVisible() && help->isWindow());
     QVERIFY(help->windowFlags() & Qt::WindowStaysOnTopHint);
+    QCOMPARE(help->windowType(), Qt::Dialog);
     QCOMPARE(help->windowTitle(), QStringLiteral("使用说明"));
     app::CMainDlg::setDecibelFactory({});
   }

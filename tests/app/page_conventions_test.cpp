@@ -3,8 +3,12 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QSlider>
+#include <QSpinBox>
 #include <QTextBrowser>
 #include <QTextEdit>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 #include <QtTest>
 
@@ -54,13 +58,19 @@ class PageConventionsTest : public QObject {
     QCOMPARE(browsers, 1);
   }
 
-  // Scrolling the page with the wheel over a closed drop-down leaves its value alone; once the
-  // user clicked into it, the wheel changes it.
+  // Scrolling the page with the wheel over a closed drop-down, a spin box or a slider leaves its
+  // value alone and leaves the wheel to the page, which scrolls; once the user clicked into the
+  // control, the wheel changes it.
   void wheelOverAClosedDropDownScrollsThePage() {
     widgets::installWheelGuard(*qApp);
     QScrollArea area;
     auto* page = new app::CalculatorPage(*models::registry().find("highway"));
-    area.setWidget(page);
+    auto* map = new app::CalculatorPage(*models::registry().find("noise_map"));
+    auto* both = new QWidget;
+    auto* column = new QVBoxLayout(both);
+    column->addWidget(page);
+    column->addWidget(map);
+    area.setWidget(both);
     area.setWidgetResizable(true);
     area.resize(600, 200);
     area.show();
@@ -68,22 +78,49 @@ class PageConventionsTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(&area));
     auto* pavement = qobject_cast<QComboBox*>(page->control("pavement"));
     QVERIFY(pavement);
-    pavement->setCurrentIndex(0);
-    area.ensureWidgetVisible(pavement);
-    const int before = pavement->currentIndex();
-    // (A wheel event sent by a test is not handed on to the parents as the user's is, so the
-    // scrolling itself is not observed here.)
-    auto wheel = [&] {
-      const QPointF at(pavement->width() / 2.0, pavement->height() / 2.0);
-      QWheelEvent e(at, pavement->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
-                    Qt::NoModifier, Qt::NoScrollPhase, false);
-      QApplication::sendEvent(pavement, &e);
+    pavement->setCurrentIndex(1);  // the wheel turned up would choose the first
+    QSpinBox* dpi = map->findChild<QSpinBox*>();
+    QSlider* opacity = map->findChild<QSlider*>();
+    QVERIFY(dpi && opacity);
+    dpi->setValue(dpi->minimum());
+    opacity->setValue(opacity->minimum());
+    // A wheel event sent by a test is not handed on to the parents as the user's is: that it is
+    // left unaccepted is what makes the application hand it on to the scroll area.
+    auto wheel = [](QWidget* w) {
+      const QPointF at(w->width() / 2.0, w->height() / 2.0);
+      QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+      e.setAccepted(true);
+      QApplication::sendEvent(w, &e);
+      return e.isAccepted();
     };
-    wheel();
-    QCOMPARE(pavement->currentIndex(), before);
-    pavement->setFocus();
-    wheel();
-    QVERIFY(pavement->currentIndex() != before);
+    auto value = [&](QWidget* w) {
+      return w == pavement ? pavement->currentIndex() : w == dpi ? dpi->value() : opacity->value();
+    };
+    const std::initializer_list<QWidget*> controls = {pavement, dpi, opacity};
+    for (QWidget* w : controls) {
+      // The user's wheel would first give the focus to a control taking it by the wheel.
+      QVERIFY((w->focusPolicy() & Qt::WheelFocus) != Qt::WheelFocus);
+      area.ensureWidgetVisible(w);
+      const int before = value(w);
+      QVERIFY2(!wheel(w), w->metaObject()->className());
+      QCOMPARE(value(w), before);
+    }
+    for (QWidget* w : controls) {
+      w->setFocus();
+      const int before = value(w);
+      QVERIFY2(wheel(w), w->metaObject()->className());
+      QVERIFY(value(w) != before);
+    }
+    // The page itself, its scroll bar included, takes the wheel.
+    area.verticalScrollBar()->setValue(area.verticalScrollBar()->maximum());
+    const int scrolled = area.verticalScrollBar()->value();
+    QVERIFY(scrolled > 0);
+    wheel(area.viewport());
+    QVERIFY(area.verticalScrollBar()->value() < scrolled);
+    const int again = area.verticalScrollBar()->value();
+    wheel(area.verticalScrollBar());
+    QVERIFY(area.verticalScrollBar()->value() < again);
   }
 };
 

@@ -108,6 +108,9 @@ TEST(AtomicWrite, RefusesSpecialFilesAndPlantedNames) {
   EXPECT_TRUE(fs::is_fifo(fifo));
   EXPECT_NE(core::writeFileAtomic(d.path.string(), "x"), "");
   EXPECT_TRUE(fs::is_directory(d.path));
+  // The reason is said in words a user reads.
+  const std::string lost = (d.path / "gone" / "fig.png").string();
+  EXPECT_EQ(core::writeFileAtomic(lost, "x"), "无法写入 " + lost + "：文件夹或文件不存在");
 
   // Every name this process would pick for its next temporary files is taken by a link to a
   // file of someone else's: the links are not followed and other names are used.

@@ -160,7 +160,7 @@ Variant runM1(const std::string& name,
   }
   out.close();
   std::ostringstream log;
-  v.run = mod::runDeck((v.dir / "m1_blocks.inp").string(), log, 1);
+  v.run = mod::runDeck((v.dir / "m1_blocks.inp").string(), log, 2);
   return v;
 }
 

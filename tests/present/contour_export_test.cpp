@@ -189,7 +189,7 @@ TEST(ContourCommand, ShortBodyIsRefusedNamingTheFile) {
   const std::string path = tempGrid("short", "DSAA\n3 3\n0 2\n0 2\n0 1\n0 0 0\n0 1\n");
   const CommandRun r = run({path, "--levels", "0.5", "--json"});
   EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, "错误：" + path + ": 5 of nx × ny = 9 values could be read\n");
+  EXPECT_EQ(r.err, "错误：" + path + "：只读到 5 个数值，应为 nx × ny = 9 个\n");
   EXPECT_TRUE(r.out.empty());
   fs::remove(path);
 }

@@ -104,17 +104,20 @@ TEST(GridFile, RefusesDamagedGridsNamingTheFile) {
     GrdReadStatus status;
     const char* message_part;
   } cases[] = {
-      {"DSAA 3 2 0 1 0 1 0 9 1 2 x 4 5 6", GrdReadStatus::BadCount, "2 of nx × ny = 6"},
-      {"DSAA 2 2 0 1 0 1 0 1 7 8 9", GrdReadStatus::BadCount, "3 of nx × ny = 4"},
-      {"DSAA 2 2 0 1 0 1 0 1 7 8 9 10 11", GrdReadStatus::BadCount, "more values than"},
-      {"DSAA 2 2 0 1 0 1 0 1 1.5x 2 3 4", GrdReadStatus::BadCount, "1 of nx × ny = 4"},
-      {"DSAA 2 2 0 1", GrdReadStatus::BadHeader, "header cannot be read"},
-      {"DSAA three 3", GrdReadStatus::BadHeader, "header cannot be read"},
-      {"DSAA 2 2 -1e39 1e39 0 1 0 1 1 2 3 4", GrdReadStatus::BadLimits, "not finite"},
-      {"DSAA 2 2 0 inf 0 1 0 1 1 2 3 4", GrdReadStatus::BadLimits, "not finite"},
-      {"DSAA 2 2 0 1 nan 1 0 1 1 2 3 4", GrdReadStatus::BadLimits, "not finite"},
-      {"DSAA 2 2 0 1 0 2e9 0 1 1 2 3 4", GrdReadStatus::BadLimits, "not finite"},
-      {"DSAA 2 2 0 1 0 1 -1e39 1 1 2 3 4", GrdReadStatus::BadLimits, "not finite"},
+      {"DSAA 3 2 0 1 0 1 0 9 1 2 x 4 5 6", GrdReadStatus::BadCount,
+       "只读到 2 个数值，应为 nx × ny = 6 个"},
+      {"DSAA 2 2 0 1 0 1 0 1 7 8 9", GrdReadStatus::BadCount,
+       "只读到 3 个数值，应为 nx × ny = 4 个"},
+      {"DSAA 2 2 0 1 0 1 0 1 7 8 9 10 11", GrdReadStatus::BadCount, "数值多于"},
+      {"DSAA 2 2 0 1 0 1 0 1 1.5x 2 3 4", GrdReadStatus::BadCount,
+       "只读到 1 个数值，应为 nx × ny = 4 个"},
+      {"DSAA 2 2 0 1", GrdReadStatus::BadHeader, "无法读取网格文件头"},
+      {"DSAA three 3", GrdReadStatus::BadHeader, "无法读取网格文件头"},
+      {"DSAA 2 2 -1e39 1e39 0 1 0 1 1 2 3 4", GrdReadStatus::BadLimits, "网格范围不是有限的数"},
+      {"DSAA 2 2 0 inf 0 1 0 1 1 2 3 4", GrdReadStatus::BadLimits, "网格范围不是有限的数"},
+      {"DSAA 2 2 0 1 nan 1 0 1 1 2 3 4", GrdReadStatus::BadLimits, "网格范围不是有限的数"},
+      {"DSAA 2 2 0 1 0 2e9 0 1 1 2 3 4", GrdReadStatus::BadLimits, "网格范围不是有限的数"},
+      {"DSAA 2 2 0 1 0 1 -1e39 1 1 2 3 4", GrdReadStatus::BadLimits, "网格范围不是有限的数"},
   };
   for (const auto& c : cases) {
     spit(path, c.text);

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QImage>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -108,6 +111,34 @@ TEST_F(SheetPdf, EveryCalculatorsSheetCopiesOutAsWritten) {
       }
     }
     EXPECT_NE(flat.find(withoutBlanks(d.method)), std::string::npos);
+  }
+}
+
+// However much text comes before it, the figure's heading is printed on the page of its figure,
+// never alone at the foot of the page before.
+TEST_F(SheetPdf, TheFigureHeadingGoesWithItsFigure) {
+  QImage img(600, 400, QImage::Format_RGB32);
+  img.fill(Qt::white);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  ASSERT_TRUE(img.save(&buffer, "PNG"));
+  for (int lines = 20; lines <= 45; ++lines) {
+    present::CalcSheet s;
+    s.title = "计算书：等值线";
+    for (int i = 0; i < lines; ++i) s.text.push_back("第" + std::to_string(i + 1) + "行说明");
+    const fs::path file = dir / "figure.pdf";
+    ASSERT_EQ(sheet::writeSheetFile(s, file.string(), png.toStdString()), "");
+    const Pdf pdf = readPdf(file);
+    int page = 0, heading = -1;
+    std::istringstream in(pdf.text);
+    for (std::string line; std::getline(in, line);) {
+      page += static_cast<int>(std::count(line.begin(), line.end(), '\f'));
+      if (line.find("图") != std::string::npos && withoutBlanks(line).find("图") == 0 &&
+          withoutBlanks(line).size() == std::string("图").size())
+        heading = page;
+    }
+    EXPECT_EQ(heading, pdf.pages - 1) << lines << " lines of text";
   }
 }
 

@@ -55,19 +55,20 @@ prop::SceneReadResult unpackNoiseScene(const std::string& text) {
     return r;
   }
   if (core::jsonNestingDepth(text) > core::kMaxJsonNesting) {
-    r.error = "the stored scene is nested deeper than " + std::to_string(core::kMaxJsonNesting) +
-              " levels";
+    r.error = "工程中的噪声场景嵌套超过 " + std::to_string(core::kMaxJsonNesting) + " 层";
     return r;
   }
   const Json top = parseStored(text);
   if (!top.is_object() || !top.contains("scene")) {
-    r.error = "the stored scene is not readable";
+    r.error = "工程中的噪声场景不是可读的JSON";
     return r;
   }
   const std::string csv = top.contains("spectra_csv") && top["spectra_csv"].is_string()
                               ? top["spectra_csv"].get<std::string>()
                               : "";
-  return parseSceneWithSpectra(top["scene"].dump(), csv, "");
+  // Read as stored, faults and all: a scene that cannot be computed yet is still the user's work,
+  // and every run checks it.
+  return prop::parseScene(top["scene"].dump(), "", csv.empty() ? nullptr : &csv, false);
 }
 
 std::string noiseSceneMember(const std::string& text, const std::string& member) {

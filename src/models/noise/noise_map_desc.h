@@ -20,7 +20,7 @@ const core::CalculatorDesc& noiseMapDesc();
 // The stored text of a scene; `extra_members` is a JSON object whose members are added (may
 // be empty).
 std::string packNoiseScene(const propagation::Scene& scene, const std::string& extra_members);
-// The scene of a stored text; an empty text gives an empty scene.
+// The scene of a stored text, read but not checked; an empty text gives an empty scene.
 propagation::SceneReadResult unpackNoiseScene(const std::string& text);
 // A member of the stored text as JSON text ("" when absent or the text is no JSON object).
 std::string noiseSceneMember(const std::string& text, const std::string& member);

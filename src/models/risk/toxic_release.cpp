@@ -61,7 +61,8 @@ std::string f1(double v) { return core::cformat("%.1f", v); }
 
 }  // namespace
 
-std::vector<Substance> parseSubstances(const std::string& csv, std::string* errors) {
+std::vector<Substance> parseSubstances(const std::string& csv, std::string* errors,
+                                       std::vector<std::string>* unreadable) {
   std::vector<Substance> rows;
   std::istringstream in(csv);
   std::string line;
@@ -77,6 +78,7 @@ std::vector<Substance> parseSubstances(const std::string& csv, std::string* erro
     for (size_t i = 0; ok && i < 11; ++i) ok = number(c[3 + i], v[i]);
     if (!ok) {
       if (errors) *errors += "第" + std::to_string(n) + "行无法读取；";
+      if (unreadable) unreadable->push_back(line);
       continue;
     }
     s.name_zh = c[0], s.name_en = c[1], s.cas = c[2];
@@ -150,6 +152,16 @@ ModelChoice chooseModel(const ToxicReleaseInput& in, double ua, double ta_k) {
   ModelChoice m;
   m.ur = ua;
   m.x_m = in.decision_x_m;
+  m.x_basis = "判定距离X";
+  std::vector<Receptor> rs;
+  if (in.x_nearest_receptor && !parseReceptors(in.receptors, rs))
+    for (const auto& r : rs) {
+      const double d = std::hypot(r.x - in.src_x_m, r.y - in.src_y_m);
+      if (m.x_basis == "判定距离X" || d < m.x_m) {
+        m.x_m = d;
+        m.x_basis = "最近敏感目标“" + r.name + "”";
+      }
+    }
   m.t_s = 2 * m.x_m / ua;
   const bool inst = in.source == SourceType::Instantaneous;
   m.td_s = inst ? 0 : in.tsd_s;
@@ -399,12 +411,12 @@ std::vector<core::Table> toxicReleaseTables(const ToxicReleaseInput& in,
   {
     core::Table tb;
     tb.title = "模型选择（附录G）";
-    tb.headers = {"气象条件", "Ur (m/s)",     "X (m)",      "T=2X/Ur (s)", "Td (s)",
-                  "排放形式", "ρrel (kg/m³)", "ρa (kg/m³)", "Drel (m)",    "Q",
-                  "Ri",       "判据",         "气体类型",   "计算模型"};
+    tb.headers = {"气象条件", "Ur (m/s)", "X (m)",        "X取值",      "T=2X/Ur (s)",
+                  "Td (s)",   "排放形式", "ρrel (kg/m³)", "ρa (kg/m³)", "Drel (m)",
+                  "Q",        "Ri",       "判据",         "气体类型",   "计算模型"};
     for (const auto& c : r.cases) {
       const auto& m = c.choice;
-      tb.rows.push_back({c.weather.name, g(m.ur), g(m.x_m), g(m.t_s), g(m.td_s),
+      tb.rows.push_back({c.weather.name, g(m.ur), f1(m.x_m), m.x_basis, g(m.t_s), g(m.td_s),
                          m.continuous ? "连续排放" : "瞬时排放", core::cformat("%.4g", m.rho_rel),
                          core::cformat("%.4g", m.rho_a), core::cformat("%.4g", m.d_rel),
                          g(m.q) + (m.continuous ? " kg/s" : " kg"), core::cformat("%.4g", m.ri),
@@ -510,8 +522,10 @@ std::string resultText(const ToxicReleaseInput& in, const ToxicReleaseResult& r)
         "  体积分数与质量浓度换算：c(mg/m³) = φ·M·p/(R·T)·10⁶，p = 101325 Pa，T = %.2f K，"
         "1 ppm(体积) = %.4g mg/m³\r\n",
         tk, mgPerM3(1e-6, m_kg, tk));
-    s += core::cformat("  %s，Ri = %.4g，%s\r\n", c.choice.continuous ? "连续排放" : "瞬时排放",
-                       c.choice.ri, c.choice.dense ? "重质气体，采用kuvaslab" : "轻质或中性气体");
+    s += core::cformat("  X = %.1f m（%s），T = 2X/Ur = %.4g s，Td = %.4g s：%s，Ri = %.4g，%s\r\n",
+                       c.choice.x_m, c.choice.x_basis.c_str(), c.choice.t_s, c.choice.td_s,
+                       c.choice.continuous ? "连续排放" : "瞬时排放", c.choice.ri,
+                       c.choice.dense ? "重质气体，采用kuvaslab" : "轻质或中性气体");
     if (!c.choice.dense) s += std::string("  ") + kNeutralNote + "\r\n";
     for (int k = 0; k < 2; ++k) {
       const auto& e = c.endpoints[k];
@@ -564,6 +578,7 @@ const core::Form<ToxicReleaseInput>& toxicReleaseForm() {
     form.bind("hs", &In::hs_m, 4026, "源高度Hs", "m");
     form.bind("cmed0", &In::cmed0, 4027, "液相质量分数");
     form.bind("X", &In::decision_x_m, 4028, "判定距离X", "m");
+    form.check("xnear", &In::x_nearest_receptor, 4029, "X取最近敏感目标距离");
     form.group("气象");
     form.check("common", &In::common_case, 4040, "计算最常见气象条件");
     form.choice("stab2", &In::common_stab, 4041, "最常见稳定度", {"A", "B", "C", "D", "E", "F"});
@@ -583,7 +598,7 @@ const core::Form<ToxicReleaseInput>& toxicReleaseForm() {
     form.bind("srcx", &In::src_x_m, 4060, "泄漏源X", "m");
     form.bind("srcy", &In::src_y_m, 4061, "泄漏源Y", "m");
     form.bind("wind", &In::wind_to_deg, 4062, "风向（下风方位角）", "°").sym("θ");
-    form.bind("receptors", &In::receptors, 4063, "敏感目标（名称, X, Y[, 高度]; …）");
+    form.bind("receptors", &In::receptors, 4063, "敏感目标（名称、X、Y、高度）");
     return form;
   }();
   return f;
@@ -605,7 +620,8 @@ const core::CalculatorDesc& toxicReleaseDesc() {
         "HJ 169-2018 建设项目环境风险评价技术导则 附录G（模型选择）、附录H（毒性终点浓度）；"
         "重质气体扩散 kuvaslab（Ermak 1990, UCRL-MA-105607）";
     c.formulas =
-        "T = 2X/Ur；Td > T 为连续排放，否则为瞬时排放\n"
+        "T = 2X/Ur，X 为泄漏源至最近受体点（敏感目标）的距离，Ur 为10 m高处风速；"
+        "Td > T 为连续排放，否则为瞬时排放\n"
         "连续排放 Ri = [g·(ρrel − ρa)/ρa · (Q/ρrel)/Drel]^(1/3) / Ur，Ri ≥ 1/6 为重质气体\n"
         "瞬时排放 Ri = g·(ρrel − ρa)/ρa · (Qt/ρrel)^(1/3) / Ur²，Ri > 0.04 为重质气体\n"
         "c(mg/m³) = φ·M·p/(R·T)·10⁶";

@@ -29,8 +29,9 @@ struct Substance {
 };
 
 // Reads the table (CSV with the header line of the shipped file). Rows that cannot be read are
-// skipped and named in `errors`.
-std::vector<Substance> parseSubstances(const std::string& csv, std::string* errors = nullptr);
+// skipped, named in `errors` and kept as written in `unreadable`.
+std::vector<Substance> parseSubstances(const std::string& csv, std::string* errors = nullptr,
+                                       std::vector<std::string>* unreadable = nullptr);
 std::string writeSubstances(const std::vector<Substance>& rows);
 // The table shipped with the program.
 const std::vector<Substance>& builtinSubstances();
@@ -63,7 +64,11 @@ struct ToxicReleaseInput {
   double as_m2 = 0.005;        // source area
   double hs_m = 0;             // source height
   double cmed0 = 0;            // liquid mass fraction at the source
-  double decision_x_m = 1000;  // X of T = 2X/Ur
+  double decision_x_m = 1000;  // X of T = 2X/Ur when no receptor gives it
+  // X is the distance from the release to the nearest receptor point (the cloud must reach it
+  // before the release ends for the release to count as continuous there): the nearest listed
+  // receptor when any is listed and this is set, else decision_x_m.
+  bool x_nearest_receptor = true;
   // Weather: the most unfavourable case is fixed by the guideline; the most common local case
   // is typed in.
   bool common_case = false;
@@ -93,10 +98,11 @@ const std::vector<LandCover>& landCovers();
 
 // Appendix G decision for one weather case.
 struct ModelChoice {
-  double ur = 0;    // wind speed at 10 m, m/s
-  double x_m = 0;   // X
-  double t_s = 0;   // T = 2X/Ur
-  double td_s = 0;  // release duration
+  double ur = 0;        // wind speed at 10 m, m/s
+  double x_m = 0;       // X
+  std::string x_basis;  // where X comes from, as the sheet states it
+  double t_s = 0;       // T = 2X/Ur
+  double td_s = 0;      // release duration
   bool continuous = true;
   double rho_rel = 0;  // density of the released material, kg/m3
   double rho_a = 0;    // air density, kg/m3

@@ -370,25 +370,23 @@ TEST(NoiseSceneFile, RefusesBadInput) {
   const struct {
     std::string feature, message;
   } rows[] = {
-      {pt + R"(, "properties": {"name": "a"})", R"(feature 0 ("a"): "kind" is missing)"},
-      {pt + R"(, "properties": {"kind": "tree"})", R"(feature 0: unknown kind "tree")"},
+      {pt + R"(, "properties": {"name": "a"})", "第1个要素（“a”）：缺少类型kind"},
+      {pt + R"(, "properties": {"kind": "tree"})", "第1个要素：未知的类型kind“tree”"},
       {pt + R"(, "properties": {"kind": "point_source", "lw": [1,2,3,4,5,6,7]})",
-       R"(feature 0: "lw" is not a list of 8 finite numbers)"},
+       "声源第1行：声功率级lw应为8个有限的数（63–8000 Hz）"},
       {pt + R"(, "properties": {"kind": "point_source", "spectrum": "x"})",
-       R"(feature 0: "spectrum": no spectrum "x" in the spectra table)"},
+       "声源第1行：频谱编号“x”不在频谱表中，请在频谱表中添加或改正编号"},
       {pt + R"(, "properties": {"kind": "receptor", "name": "r", "h": -1})",
-       R"(feature 0 ("r"): "h" is negative (-1))"},
-      {ring2 + R"(, "properties": {"kind": "ground", "g": 0.5})",
-       "feature 0: the polygon has fewer than 3 points"},
-      {big + R"(, "properties": {"kind": "ground", "g": 1.5})",
-       R"(feature 0: "g" is outside [0, 1])"},
+       "预测点第1行（“r”）：高度h不能为负数（-1）"},
+      {ring2 + R"(, "properties": {"kind": "ground", "g": 0.5})", "地面第1行：多边形少于3个点"},
+      {big + R"(, "properties": {"kind": "ground", "g": 1.5})", "地面第1行：地面因子g应在0～1之间"},
       {seg +
            R"(, "properties": {"kind": "opening", "room": "r9", "z0": 0, "z1": 2, "tl": [1,1,1,1,1,1,1,1]})",
-       R"(feature 0: "room": no room named "r9")"},
+       "开口第1行：所属车间room“r9”不存在"},
       {R"("geometry": {"type": "LineString", "coordinates": [[5,5],[5,5]]}, "properties": {"kind": "line_source", "lw": [1,1,1,1,1,1,1,1]})",
-       "feature 0: the line has no length"},
+       "声源第1行：线的长度为0"},
       {big + R"(, "properties": {"kind": "grid", "spacing": 1})",
-       "feature 0: the grid has 2.0012e+07 points, more than 10000000"},
+       "计算网格有 20,012,001 个点，超过 10,000,000 个，请加大网格间距"},
       {R"("geometry": {"type": "Polygon", "coordinates": [[[0,0],[4,0],[4,0],[0,0],[0,0]]]}, "properties": {"kind": "building", "name": "仓库", "h": 8})",
        "建筑物1（仓库）：轮廓少于3个不同的角点"},
       {R"("geometry": {"type": "Polygon", "coordinates": [[[0,0],[4,4],[4,0],[0,4],[0,0]]]}, "properties": {"kind": "building", "h": 8})",
@@ -398,7 +396,7 @@ TEST(NoiseSceneFile, RefusesBadInput) {
       {R"("geometry": {"type": "Polygon", "coordinates": [[[0,0],[4,0],[4,4],[0,4]]]}, "properties": {"kind": "building", "h": 5, "alpha": [0.1,0.1,0.1,0.1,0.1,0.1,0.1,1.2]})",
        "建筑物1：吸声系数alpha超出0～1的范围（1.2）"},
       {seg + R"(, "properties": {"kind": "barrier", "name": "墙", "h": 3, "alpha": -0.1})",
-       "声屏障1（墙）：吸声系数alpha超出0～1的范围（-0.1）"},
+       "声屏障第1行（“墙”）：吸声系数alpha超出0～1的范围（-0.1）"},
   };
   // Places: inside (or on) a building, overlapping buildings, and the reflection order.
   const std::string box =
@@ -408,10 +406,11 @@ TEST(NoiseSceneFile, RefusesBadInput) {
   } places[] = {
       {box +
            R"(, {"type": "Feature", "geometry": {"type": "Point", "coordinates": [10, 5]}, "properties": {"kind": "receptor", "name": "R1"}})",
-       "预测点1（R1）位于建筑物1（车间）内（轮廓上也算在内）"},
+       "预测点第1行（“R1”）位于建筑物1（车间）内（轮廓上也算在内）"},
       {box +
            R"(, {"type": "Feature", "geometry": {"type": "Point", "coordinates": [5, 5]}, "properties": {"kind": "point_source", "name": "泵", "lw": [1,1,1,1,1,1,1,1]}})",
-       "声源1（泵）（点声源）位于建筑物1（车间）内或与其相交；建筑物内的声源请作为车间（room）"
+       "声源第1行（“泵”）（点声源）位于建筑物1（车间）内或与其相交；建筑物内的声源请作为车间（room"
+       "）"
        "的室内声源，由其开口（opening）向外辐射"},
       {box +
            R"(, {"type": "Feature", "geometry": {"type": "Polygon", "coordinates": [[[5,5],[15,5],[15,15],[5,15]]]}, "properties": {"kind": "building", "h": 5}})",
@@ -448,7 +447,7 @@ TEST(NoiseSceneFile, RefusesBadInput) {
   const std::string path = testing::TempDir() + "/huge.geojson";
   { std::ofstream(path) << ' '; }
   std::filesystem::resize_file(path, (64u << 20) + 1);
-  EXPECT_EQ(np::readSceneFile(path).error, path + ": larger than 64 MB");
+  EXPECT_EQ(np::readSceneFile(path).error, path + " 大于 64 MB");
   std::filesystem::remove(path);
 }
 
@@ -512,5 +511,5 @@ TEST(NoiseSceneFile, SpectraCsv) {
   EXPECT_EQ(r.spectra[1].kind, np::Spectrum::Kind::TL);
   EXPECT_EQ(r.spectra[0].values[7], 97);
   EXPECT_EQ(np::parseSpectraCsv("a,b,Lw,1,2,3\n").error,
-            "line 1: 6 fields, not 11 (id,name,kind,63,...,8000)");
+            "第1行：有 6 个字段，应为11个（id,name,kind,63,…,8000）");
 }

@@ -65,6 +65,16 @@ TEST(ToxicReleaseDecision, DurationAgainstTravelTime) {
   m = chooseModel(in, 1.5, 298.15);
   EXPECT_TRUE(m.continuous);
   EXPECT_TRUE(m.dense);  // chlorine with 85 % liquid
+  // X is the distance to the nearest listed receptor (the field's X when none is listed or when
+  // that is turned off): 451 m gives T = 601.3 s > Td.
+  in.receptors = "远村, 0, 2000; 厂界, 451, 0";
+  m = chooseModel(in, 1.5, 298.15);
+  EXPECT_DOUBLE_EQ(m.x_m, 451);
+  EXPECT_EQ(m.x_basis, "最近敏感目标“厂界”");
+  EXPECT_FALSE(m.continuous);
+  in.x_nearest_receptor = false;
+  EXPECT_DOUBLE_EQ(chooseModel(in, 1.5, 298.15).x_m, 449);
+  in.receptors.clear();
   // A gas lighter than air is not dense (and its Ri is not a NaN).
   in.wms_g_mol = 2.016;
   in.cmed0 = 0;

@@ -61,8 +61,11 @@ QString CDecibelCalcDlg::displayText(double v) {
 }
 
 CDecibelCalcDlg::CDecibelCalcDlg(QWidget* owner)
-    : QDialog(owner, owner ? (Qt::Window | (owner->windowFlags() & Qt::WindowStaysOnTopHint))
-                           : Qt::WindowFlags(Qt::Window)) {
+    // A dialog window: the window manager keeps it above its owner, a stay-on-top one included.
+    : QDialog(owner,
+              Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                  (owner ? owner->windowFlags() & Qt::WindowStaysOnTopHint : Qt::WindowFlags())) {
   setObjectName(QStringLiteral("CDecibelCalcDlg"));
   setWindowTitle(QStringLiteral("分贝计算器"));
   setAttribute(Qt::WA_DeleteOnClose);

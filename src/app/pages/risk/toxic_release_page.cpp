@@ -1,9 +1,15 @@
 #include "app/pages/risk/toxic_release_page.h"
 
+#include <QBuffer>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QGraphicsLayout>
+#include <QGraphicsScene>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -26,11 +32,16 @@
 
 #include "app/calculator_page.h"
 #include "app/main_window.h"
+#include "app/pages/risk/toxic_release_inputs.h"
+#include "app/sheet_export.h"
 #include "core/file_io.h"
 #include "core/format.h"
 #include "models/risk/gas_leak.h"
+#include "present/calc_sheet.h"
+#include "sheet/sheet_writer.h"
 #include "widgets/excel_export.h"
 #include "widgets/list_table.h"
+#include "widgets/paste_table.h"
 #include "widgets/prompts.h"
 
 namespace app {
@@ -52,6 +63,13 @@ QString userSubstancePath() {
 }
 
 void setUserSubstancePath(const QString& path) { g_user_path = path; }
+
+QString writeUserSubstances(const std::string& csv) {
+  const QString path = userSubstancePath();
+  // The data folder does not exist before the program first writes into it.
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  return QString::fromStdString(core::writeFileAtomic(path.toStdString(), csv));
+}
 
 std::vector<Substance> substanceList() {
   QFile f(userSubstancePath());
@@ -189,16 +207,21 @@ std::vector<QPointF> ThreatZonePlot::footprint(int k) const {
   return pts;
 }
 
-bool ThreatZonePlot::savePng(const QString& path) {
-  // Drawn afresh at no less than 900 x 700 from the view's scene, whatever the view's size on
-  // screen (or whether it is shown at all).
-  QImage img(m_view->size().expandedTo(QSize(900, 700)), QImage::Format_RGB32);
+QImage ThreatZonePlot::image(const QSize& size, double ratio) {
+  QImage img(size * ratio, QImage::Format_RGB32);
+  img.setDevicePixelRatio(ratio);
   img.fill(Qt::white);
   QPainter p(&img);
   p.setRenderHint(QPainter::Antialiasing);
-  render(p, QRectF(img.rect()));
+  render(p, QRectF(QPointF(0, 0), QSizeF(size)));
   p.end();
-  return img.save(path, "PNG");
+  return img;
+}
+
+bool ThreatZonePlot::savePng(const QString& path) {
+  // Drawn afresh at no less than 900 x 700 from the view's scene, whatever the view's size on
+  // screen (or whether it is shown at all).
+  return image(m_view->size().expandedTo(QSize(900, 700))).save(path, "PNG");
 }
 
 void ThreatZonePlot::render(QPainter& p, const QRectF& target) {
@@ -222,6 +245,83 @@ bool ThreatZonePlot::saveSvg(const QString& path) {
   if (!p.begin(&svg)) return false;
   render(p, QRectF(box));
   return p.end();
+}
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+QChart* distanceChart(const ToxicReleaseInput& in, const ToxicReleaseResult& r) {
+  auto* chart = new QChart;
+  chart->setTitle(QStringLiteral("下风向轴线最大浓度"));
+  auto* ax = new QValueAxis;
+  ax->setTitleText(QStringLiteral("下风向距离 (m)"));
+  auto* ay = new QLogValueAxis;
+  ay->setTitleText(QStringLiteral("浓度 (mg/m³)"));
+  ay->setLabelFormat(QStringLiteral("%g"));
+  chart->addAxis(ax, Qt::AlignBottom);
+  chart->addAxis(ay, Qt::AlignLeft);
+  const double m_kg = in.wms_g_mol / 1000;
+  double xmax = 1, ymin = 1e300, ymax = 0;
+  for (const auto& c : r.cases) {
+    auto* s = new QLineSeries;
+    s->setName(q(c.weather.name));
+    for (const auto& row : c.run.conc) {
+      const double v = mgPerM3(row.cz.empty() ? 0 : row.cz[0][0], m_kg, c.weather.ta_c + 273.15);
+      if (v <= 0) continue;
+      s->append(row.x, v);
+      xmax = std::max(xmax, row.x);
+      ymin = std::min(ymin, v);
+      ymax = std::max(ymax, v);
+    }
+    chart->addSeries(s);
+    s->attachAxis(ax);
+    s->attachAxis(ay);
+  }
+  const double eps[2] = {in.endpoint1_mg_m3, in.endpoint2_mg_m3};
+  for (int k = 0; k < 2; ++k) {
+    auto* s = new QLineSeries;
+    s->setName(q(core::cformat("大气毒性终点浓度-%d", k + 1)));
+    s->append(0, eps[k]);
+    s->append(xmax, eps[k]);
+    QPen pen(kZoneColour[k]);
+    pen.setStyle(Qt::DashLine);
+    s->setPen(pen);
+    chart->addSeries(s);
+    s->attachAxis(ax);
+    s->attachAxis(ay);
+    ymin = std::min(ymin, eps[k]);
+    ymax = std::max(ymax, eps[k]);
+  }
+  ax->setRange(0, xmax);
+  if (ymax > 0) ay->setRange(std::max(ymin, ymax * 1e-8) / 2, ymax * 2);
+  return chart;
+}
+
+QChart* receptorChart(const ToxicReleaseResult& r) {
+  bool any = false;
+  for (const auto& c : r.cases) any = any || !c.receptors.empty();
+  if (!any) return nullptr;
+  auto* chart = new QChart;
+  chart->setTitle(QStringLiteral("敏感目标浓度随时间变化"));
+  auto* ax = new QValueAxis;
+  ax->setTitleText(QStringLiteral("时间 (min)"));
+  auto* ay = new QValueAxis;
+  ay->setTitleText(QStringLiteral("浓度 (mg/m³)"));
+  chart->addAxis(ax, Qt::AlignBottom);
+  chart->addAxis(ay, Qt::AlignLeft);
+  for (const auto& c : r.cases)
+    for (const auto& rr : c.receptors) {
+      auto* s = new QLineSeries;
+      s->setName(q(c.weather.name + " " + rr.name));
+      for (size_t i = 0; i < rr.times.size(); ++i) s->append(rr.times[i] / 60, rr.conc_mg_m3[i]);
+      chart->addSeries(s);
+      s->attachAxis(ax);
+      s->attachAxis(ay);
+    }
+  return chart;
 }
 
 }  // namespace toxic
@@ -276,13 +376,32 @@ void ToxicReleasePageHook::setup(CalculatorPage& page) {
     auto* save = new QPushButton(QStringLiteral("保存到物质表"), box);
     save->setObjectName(QStringLiteral("saveSubstance"));
     bar->addWidget(new QLabel(QStringLiteral("物质表"), box));
+    auto* edit = new QPushButton(QStringLiteral("编辑物质表…"), box);
+    edit->setObjectName(QStringLiteral("editSubstances"));
     bar->addWidget(m_substances, 1);
     bar->addWidget(save);
+    bar->addWidget(edit);
     if (grid) grid->addLayout(bar, grid->rowCount(), 0, 1, 3);
     fillSubstances();
     QObject::connect(m_substances, &QComboBox::activated, box,
                      [this](int) { chooseSubstance(m_substances->currentText()); });
     QObject::connect(save, &QPushButton::clicked, box, [this] { saveSubstance(); });
+    QObject::connect(edit, &QPushButton::clicked, box, [this] { editSubstances(); });
+  }
+  // The receptors as a table in place of the one-line field (which stays hidden and holds the
+  // table's text form for the compute and the project).
+  if (QGroupBox* box = page.group("平面与敏感目标")) {
+    auto* grid = qobject_cast<QGridLayout*>(box->layout());
+    if (QWidget* line = page.control("receptors")) line->hide();
+    if (QLabel* l = page.label("receptors")) l->hide();
+    if (QLabel* u = page.unitLabel("receptors")) u->hide();
+    m_receptors = new toxic::ReceptorTable(box);
+    if (grid) {
+      const int row = grid->rowCount();
+      grid->addWidget(new QLabel(QStringLiteral("敏感目标"), box), row, 0, 1, 3);
+      grid->addWidget(m_receptors, row + 1, 0, 1, 4);
+    }
+    m_receptors->setText(page.values().text("receptors"));
   }
   if (auto* cover = qobject_cast<QComboBox*>(page.control("cover"))) {
     QObject::connect(cover, &QComboBox::activated, &page, [&page](int i) {
@@ -330,6 +449,38 @@ void ToxicReleasePageHook::setup(CalculatorPage& page) {
   m_tabs->setVisible(false);
 }
 
+void ToxicReleasePageHook::editSubstances() {
+  toxic::SubstanceEditor dlg(m_page);
+  if (dlg.exec() != QDialog::Accepted) return;
+  const QString current = m_substances->currentText();
+  fillSubstances();
+  m_substances->setCurrentText(current);
+}
+
+bool ToxicReleasePageHook::beforeCompute(CalculatorPage& page, const std::string&) {
+  if (!m_receptors) return true;
+  if (const auto bad = m_receptors->check()) {
+    widgets::showMessage(&page, *bad);
+    return false;
+  }
+  page.setText("receptors", m_receptors->text());
+  return true;
+}
+
+bool ToxicReleasePageHook::focusField(CalculatorPage&, const std::string& key) {
+  if (key != "receptors" || !m_receptors) return false;
+  m_receptors->table()->setFocus();
+  return true;
+}
+
+void ToxicReleasePageHook::storeInputs(CalculatorPage&, core::Values& inputs) {
+  if (m_receptors) inputs.setText("receptors", m_receptors->text());
+}
+
+void ToxicReleasePageHook::loadInputs(CalculatorPage&, const core::Values& inputs) {
+  if (m_receptors) m_receptors->setText(inputs.text("receptors"));
+}
+
 void ToxicReleasePageHook::fillSubstances() {
   m_substances->clear();
   for (const auto& s : toxic::substanceList()) m_substances->addItem(q(s.name_zh));
@@ -365,7 +516,9 @@ bool ToxicReleasePageHook::saveSubstance() {
   }
   QFile f(toxic::userSubstancePath());
   std::vector<Substance> user;
-  if (f.open(QIODevice::ReadOnly)) user = parseSubstances(f.readAll().toStdString());
+  std::vector<std::string> unreadable;
+  if (f.open(QIODevice::ReadOnly))
+    user = parseSubstances(f.readAll().toStdString(), nullptr, &unreadable);
   f.close();
   Substance s;
   s.name_zh = in.substance;
@@ -375,10 +528,11 @@ bool ToxicReleasePageHook::saveSubstance() {
   s.spb = in.spb_k, s.spc = in.spc_k, s.endpoint1 = in.endpoint1_mg_m3;
   s.endpoint2 = in.endpoint2_mg_m3;
   user = mergeSubstances(user, {s});
-  const std::string err =
-      core::writeFileAtomic(toxic::userSubstancePath().toStdString(), writeSubstances(user));
-  if (!err.empty()) {
-    widgets::showMessage(&page, q("物质表无法保存：" + err));
+  std::string text = writeSubstances(user);
+  for (const auto& line : unreadable) text += line + "\n";  // kept as the user wrote them
+  const QString err = toxic::writeUserSubstances(text);
+  if (!err.isEmpty()) {
+    widgets::showMessage(&page, QStringLiteral("物质表无法保存：") + err);
     return false;
   }
   fillSubstances();
@@ -401,84 +555,101 @@ bool ToxicReleasePageHook::showOutcome(CalculatorPage& page, const std::string&,
     m_tabs->insertTab(at++, w, q(t.title));
     m_table_tabs.push_back(w);
   }
-  // Downwind maximum with both end-points.
-  const double m_kg = m_input.wms_g_mol / 1000;
-  {
-    auto* chart = new QChart;
-    chart->setTitle(QStringLiteral("下风向轴线最大浓度"));
-    auto* ax = new QValueAxis;
-    ax->setTitleText(QStringLiteral("下风向距离 (m)"));
-    auto* ay = new QLogValueAxis;
-    ay->setTitleText(QStringLiteral("浓度 (mg/m³)"));
-    ay->setLabelFormat(QStringLiteral("%g"));
-    chart->addAxis(ax, Qt::AlignBottom);
-    chart->addAxis(ay, Qt::AlignLeft);
-    double xmax = 1, ymin = 1e300, ymax = 0;
-    for (const auto& c : m_result.cases) {
-      auto* s = new QLineSeries;
-      s->setName(q(c.weather.name));
-      for (const auto& row : c.run.conc) {
-        const double v = mgPerM3(row.cz.empty() ? 0 : row.cz[0][0], m_kg, c.weather.ta_c + 273.15);
-        if (v <= 0) continue;
-        s->append(row.x, v);
-        xmax = std::max(xmax, row.x);
-        ymin = std::min(ymin, v);
-        ymax = std::max(ymax, v);
-      }
-      chart->addSeries(s);
-      s->attachAxis(ax);
-      s->attachAxis(ay);
-    }
-    const double eps[2] = {m_input.endpoint1_mg_m3, m_input.endpoint2_mg_m3};
-    for (int k = 0; k < 2; ++k) {
-      auto* s = new QLineSeries;
-      s->setName(q(core::cformat("大气毒性终点浓度-%d", k + 1)));
-      s->append(0, eps[k]);
-      s->append(xmax, eps[k]);
-      QPen pen(k == 0 ? QColor(220, 30, 30) : QColor(240, 150, 0));
-      pen.setStyle(Qt::DashLine);
-      s->setPen(pen);
-      chart->addSeries(s);
-      s->attachAxis(ax);
-      s->attachAxis(ay);
-      ymin = std::min(ymin, eps[k]);
-      ymax = std::max(ymax, eps[k]);
-    }
-    ax->setRange(0, xmax);
-    if (ymax > 0) ay->setRange(std::max(ymin, ymax * 1e-8) / 2, ymax * 2);
-    QChart* old = m_distance->chart();
-    m_distance->setChart(chart);
-    delete old;
-  }
-  // Receptors over time.
-  {
-    auto* chart = new QChart;
-    chart->setTitle(QStringLiteral("敏感目标浓度随时间变化"));
-    auto* ax = new QValueAxis;
-    ax->setTitleText(QStringLiteral("时间 (min)"));
-    auto* ay = new QValueAxis;
-    ay->setTitleText(QStringLiteral("浓度 (mg/m³)"));
-    chart->addAxis(ax, Qt::AlignBottom);
-    chart->addAxis(ay, Qt::AlignLeft);
-    for (const auto& c : m_result.cases)
-      for (const auto& rr : c.receptors) {
-        auto* s = new QLineSeries;
-        s->setName(q(c.weather.name + " " + rr.name));
-        for (size_t i = 0; i < rr.times.size(); ++i) s->append(rr.times[i] / 60, rr.conc_mg_m3[i]);
-        chart->addSeries(s);
-        s->attachAxis(ax);
-        s->attachAxis(ay);
-      }
-    QChart* old = m_receptor->chart();
-    m_receptor->setChart(chart);
-    delete old;
-  }
+  QChart* old = m_distance->chart();
+  m_distance->setChart(toxic::distanceChart(m_input, m_result));
+  delete old;
+  old = m_receptor->chart();
+  QChart* rc = toxic::receptorChart(m_result);
+  m_receptor->setChart(rc ? rc : new QChart);
+  delete old;
   m_case_choice->clear();
   for (const auto& c : m_result.cases) m_case_choice->addItem(q(c.weather.name));
   showCase(0);
   m_tabs->setVisible(true);
   m_tabs->setCurrentIndex(0);
   return false;  // the result text the generic way
+}
+
+namespace {
+
+// Figures are drawn at a fixed size, whatever the page's size on screen, at twice the pixels
+// so that they stay sharp at the sheet's printable width.
+const QSize kFigureSize(820, 520);
+constexpr double kFigureRatio = 2;
+
+std::string pngBytes(const QImage& img) {
+  QByteArray png;
+  QBuffer buf(&png);
+  buf.open(QIODevice::WriteOnly);
+  img.save(&buf, "PNG");
+  return png.toStdString();
+}
+
+// The chart drawn off screen in a scene of its own (which deletes it).
+std::string chartPng(QChart* chart) {
+  QGraphicsScene scene;
+  scene.addItem(chart);
+  chart->resize(QSizeF(kFigureSize));
+  // Lay out the axes and series now rather than on the layout request the resize posted.
+  if (chart->layout()) chart->layout()->activate();
+  QImage img(kFigureSize * kFigureRatio, QImage::Format_RGB32);
+  img.setDevicePixelRatio(kFigureRatio);
+  img.fill(Qt::white);
+  QPainter p(&img);
+  p.setRenderHint(QPainter::Antialiasing);
+  scene.render(&p, QRectF(QPointF(0, 0), QSizeF(kFigureSize)),
+               QRectF(QPointF(0, 0), QSizeF(kFigureSize)));
+  p.end();
+  return pngBytes(img);
+}
+
+}  // namespace
+
+QString ToxicReleasePageHook::writeSheet(CalculatorPage& page, const QString& path,
+                                         const QString& project) {
+  const core::Outcome* o = page.lastOutcome();
+  if (!o || m_result.cases.empty()) return QStringLiteral("此页还没有计算结果。");
+  const std::string date =
+      QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
+  present::CalcSheet s = present::buildSheet(page.desc(), page.lastInputs(), *o, date);
+  if (!project.isEmpty()) s.project = QFileInfo(project).fileName().toStdString();
+  std::vector<sheet::SheetFigure> figures;
+  int n = 0;
+  const auto caption = [&n](const std::string& text) {
+    return core::cformat("图%d  ", ++n) + text;
+  };
+  figures.push_back({caption("下风向轴线最大浓度与距离（虚线为毒性终点浓度）"),
+                     chartPng(toxic::distanceChart(m_input, m_result))});
+  if (QChart* rc = toxic::receptorChart(m_result))
+    figures.push_back({caption("敏感目标浓度随时间变化"), chartPng(rc)});
+  const int shown = m_case_choice->currentIndex();
+  for (size_t i = 0; i < m_result.cases.size(); ++i) {
+    const auto& c = m_result.cases[i];
+    m_zones->setResult(m_input, &c);
+    figures.push_back(
+        {caption(core::cformat("威胁区域：%s（风向：下风方位角 %g°；实线范围为下风向影响区域，"
+                               "虚线圆半径为最远影响距离）",
+                               c.weather.name.c_str(), m_input.wind_to_deg)),
+         pngBytes(m_zones->image(kFigureSize, kFigureRatio))});
+  }
+  showCase(shown);
+  return QString::fromStdString(sheet::writeSheetFile(s, path.toStdString(), figures));
+}
+
+bool ToxicReleasePageHook::exportSheet(CalculatorPage& page, const QString& project,
+                                       bool& written) {
+  written = false;
+  // No result yet: compute first (its messages show any refusal).
+  if ((!page.lastOutcome() || m_result.cases.empty()) && !page.runAction("compute")) return true;
+  const QString path = chooseSheetFile(page, q(page.desc().title) + QStringLiteral("计算书.pdf"));
+  if (path.isEmpty()) return true;
+  const QString error = writeSheet(page, path, project);
+  if (!error.isEmpty()) {
+    widgets::showMessage(&page, error, QStringLiteral("导出计算书"));
+    return true;
+  }
+  written = true;
+  return true;
 }
 
 void ToxicReleasePageHook::showCase(int index) {
@@ -559,9 +730,14 @@ std::unique_ptr<PageHook> withReleaseHandOver(std::unique_ptr<PageHook> inner,
 }
 
 bool handOverRelease(CalculatorPage& from, const HandOverReader& reader) {
-  const auto h = from.lastOutcome() ? reader(from) : std::nullopt;
-  if (!h || !(h->qs_kg_s > 0)) {
+  if (!from.lastOutcome()) {
     widgets::showMessage(&from, QStringLiteral("此页还没有计算结果，请先计算！"));
+    return false;
+  }
+  // A result without a usable rate (zero, or a mean over no time) is not a release.
+  const auto h = reader(from);
+  if (!h || !(std::isfinite(h->qs_kg_s) && h->qs_kg_s > 0)) {
+    widgets::showMessage(&from, kNoReleaseRate);
     return false;
   }
   auto* main = qobject_cast<CMainDlg*>(from.window());
@@ -581,6 +757,12 @@ bool handOverRelease(CalculatorPage& from, const HandOverReader& reader) {
   for (const auto& [key, v] : optional)
     if (std::isfinite(v)) to->setValue(key, v);
   main->ShowPage(n);
+  // The leak pages do not know the pool's area, and the area of a jet's opening left in the
+  // field would make a pool of a few square centimetres.
+  if (h->source == static_cast<int>(SourceType::Pool) && !std::isfinite(h->as_m2)) {
+    widgets::showMessage(to, kCheckPoolArea);
+    if (QWidget* area = to->control("as")) area->setFocus();
+  }
   return true;
 }
 
@@ -638,6 +820,7 @@ HandOverReader releaseReader(const std::string& id) {
       ReleaseHandOver h;
       h.source = static_cast<int>(SourceType::Pool);
       const double t3 = num(p.lastInputs(), "t3");
+      if (!(t3 > 0)) return std::nullopt;  // no time to spread the evaporated mass over
       h.qs_kg_s = num(p.lastOutcome()->results, "Wp") / t3;
       h.tsd_s = t3;
       return h;

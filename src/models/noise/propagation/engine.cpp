@@ -156,7 +156,7 @@ GridResult computeGrid(const Scene& scene, const ComputeOptions& opts) {
     return out;
   }
   if (!scene.grid) {
-    out.error = "the scene has no grid";
+    out.error = "场景中没有计算网格";
     return out;
   }
   out.warnings = sceneWarnings(scene);

@@ -117,6 +117,15 @@ bool segmentMeetsBox(Point2 a, Point2 b, const Box& box) {
   return true;
 }
 
+// The plan segment's bounding box grown by a rounding margin: a box it misses cannot meet the
+// segment, and the cheap test spares the slab test for most candidates.
+Box segmentBox(Point2 a, Point2 b) {
+  const double tol =
+      1e-9 * (1 + std::max({std::abs(a.x), std::abs(a.y), std::abs(b.x), std::abs(b.y)}));
+  return {std::min(a.x, b.x) - tol, std::max(a.x, b.x) + tol, std::min(a.y, b.y) - tol,
+          std::max(a.y, b.y) + tol};
+}
+
 // The obstacles whose cells the plan segment a-b passes (each once per query), appended to
 // sc.candidates.
 void collect(const Prepared& p, Point2 a, Point2 b, Scratch& sc) {
@@ -124,18 +133,18 @@ void collect(const Prepared& p, Point2 a, Point2 b, Scratch& sc) {
   if (g.nx == 0) return;
   // Clip the segment to the grid (Liang-Barsky), then walk its cells (Amanatides-Woo).
   const double gx1 = g.x0 + g.nx * g.cell, gy1 = g.y0 + g.ny * g.cell;
-  if (!segmentMeetsBox(a, b, {g.x0, gx1, g.y0, gy1})) return;
   const double dx = b.x - a.x, dy = b.y - a.y;
   double t0 = 0, t1 = 1;
+  // As segmentMeetsBox() over the grid's box, keeping the clipped range.
   auto clip = [&](double o, double dd, double lo, double hi) {
-    if (std::abs(dd) < 1e-12) return;
+    if (std::abs(dd) < 1e-12) return o >= lo && o <= hi;
     double ta = (lo - o) / dd, tb = (hi - o) / dd;
     if (ta > tb) std::swap(ta, tb);
     t0 = std::max(t0, ta);
     t1 = std::min(t1, tb);
+    return t0 <= t1;
   };
-  clip(a.x, dx, g.x0, gx1);
-  clip(a.y, dy, g.y0, gy1);
+  if (!clip(a.x, dx, g.x0, gx1) || !clip(a.y, dy, g.y0, gy1)) return;
   const double sx = a.x + dx * t0, sy = a.y + dy * t0;
   int i = std::clamp(static_cast<int>((sx - g.x0) / g.cell), 0, g.nx - 1);
   int j = std::clamp(static_cast<int>((sy - g.y0) / g.cell), 0, g.ny - 1);
@@ -188,9 +197,10 @@ void crossings(const Prepared& p, Point2 a, Point2 b, double c0, double c1, doub
     sc.query = 1;
   }
   collect(p, a, b, sc);
+  const Box ab = segmentBox(a, b);
   for (int o : sc.candidates) {
     const Obstacle& ob = p.obstacles[static_cast<std::size_t>(o)];
-    if (!segmentMeetsBox(a, b, ob.box)) continue;
+    if (!boxesMeet(ab, ob.box) || !segmentMeetsBox(a, b, ob.box)) continue;
     const std::size_t n = ob.pts.size();
     const std::size_t edges = ob.building ? n : n - 1;
     for (std::size_t k = 0; k < edges; ++k) {
@@ -418,43 +428,61 @@ void shortestSide(Scratch& sc, double side, double d, SidePath& out) {
 }
 
 // The side path on `side` (+1 left, -1 right) round convex sections: the chain of the convex
-// hull of S, R and the section corners on that side, from R round to S.
-void hullSide(Scratch& sc, double side, double d, SidePath& out) {
-  auto& idx = sc.prev;  // reused as the point list
-  idx.assign({0, 1});
-  for (std::size_t i = 2; i < sc.pu.size(); ++i)
-    if (side * sc.pv[i] > 1e-9) idx.push_back(static_cast<int>(i));
-  auto w = [&](int i) { return side * sc.pv[static_cast<std::size_t>(i)]; };
-  auto u = [&](int i) { return sc.pu[static_cast<std::size_t>(i)]; };
-  std::sort(idx.begin(), idx.end(),
-            [&](int a, int b) { return u(a) < u(b) || (u(a) == u(b) && w(a) < w(b)); });
-  const std::size_t n = idx.size();
-  std::vector<int>& h = side > 0 ? sc.chain_left : sc.chain_right;
+// hull of S, R and the section corners on that side, from R round to S (monotone chain over the
+// points sorted by u, then by their distance w from the S-R line).
+//
+// With `from` > 0 the hull found before (the side's chain, S to R) stands for the corners below
+// `from`: the hull of the old hull and the new corners is the hull of all of them.
+void hullSide(Scratch& sc, double side, double d, SidePath& out, std::size_t from = 0) {
+  auto& pts = sc.hull_pts;
+  pts.clear();
+  const std::vector<int>& before = side > 0 ? sc.chain_left : sc.chain_right;
+  if (from > 0 && before.size() >= 2 && before.front() == 0 && before.back() == 1) {
+    for (int i : before)
+      pts.push_back(
+          {sc.pu[static_cast<std::size_t>(i)], side * sc.pv[static_cast<std::size_t>(i)], i});
+  } else {
+    from = 2;
+    pts.push_back({sc.pu[0], side * sc.pv[0], 0});
+    pts.push_back({sc.pu[1], side * sc.pv[1], 1});
+  }
+  for (std::size_t i = from; i < sc.pu.size(); ++i)
+    if (side * sc.pv[i] > 1e-9) pts.push_back({sc.pu[i], side * sc.pv[i], static_cast<int>(i)});
+  std::sort(pts.begin(), pts.end(), [](const Scratch::HullPoint& a, const Scratch::HullPoint& b) {
+    return a.u < b.u || (a.u == b.u && a.w < b.w);
+  });
+  const std::size_t n = pts.size();
+  auto& h = sc.hull;  // positions in pts
   h.assign(2 * n, 0);
   std::size_t k = 0;
   auto turn = [&](int o, int a, int b) {
-    return (u(a) - u(o)) * (w(b) - w(o)) - (w(a) - w(o)) * (u(b) - u(o));
+    const auto &po = pts[static_cast<std::size_t>(o)], &pa = pts[static_cast<std::size_t>(a)],
+               &pb = pts[static_cast<std::size_t>(b)];
+    return (pa.u - po.u) * (pb.w - po.w) - (pa.w - po.w) * (pb.u - po.u);
   };
   for (std::size_t i = 0; i < n; ++i) {
-    while (k >= 2 && turn(h[k - 2], h[k - 1], idx[i]) <= 1e-12) --k;
-    h[k++] = idx[i];
+    while (k >= 2 && turn(h[k - 2], h[k - 1], static_cast<int>(i)) <= 1e-12) --k;
+    h[k++] = static_cast<int>(i);
   }
   for (std::size_t i = n - 1, t = k + 1; i-- > 0;) {
-    while (k >= t && turn(h[k - 2], h[k - 1], idx[i]) <= 1e-12) --k;
-    h[k++] = idx[i];
+    while (k >= t && turn(h[k - 2], h[k - 1], static_cast<int>(i)) <= 1e-12) --k;
+    h[k++] = static_cast<int>(i);
   }
-  h.resize(k - 1);
-  const auto is = std::find(h.begin(), h.end(), 0), ir = std::find(h.begin(), h.end(), 1);
-  if (is == h.end() || ir == h.end()) {
-    h.clear();
+  std::vector<int>& nodes = side > 0 ? sc.chain_left : sc.chain_right;
+  nodes.resize(k - 1);
+  for (std::size_t i = 0; i + 1 < k; ++i) nodes[i] = pts[static_cast<std::size_t>(h[i])].node;
+  const auto is = std::find(nodes.begin(), nodes.end(), 0),
+             ir = std::find(nodes.begin(), nodes.end(), 1);
+  if (is == nodes.end() || ir == nodes.end()) {
+    nodes.clear();
     return;
   }
   std::vector<int>& chain = sc.chain;
   chain.clear();
-  const std::size_t m = h.size(), ps = static_cast<std::size_t>(is - h.begin()),
-                    pr = static_cast<std::size_t>(ir - h.begin());
+  const std::size_t m = nodes.size(), ps = static_cast<std::size_t>(is - nodes.begin()),
+                    pr = static_cast<std::size_t>(ir - nodes.begin());
   for (std::size_t i = pr;; i = (i + 1) % m) {
-    chain.push_back(h[i]);
+    chain.push_back(nodes[i]);
     if (i == ps) break;
   }
   std::reverse(chain.begin(), chain.end());
@@ -490,7 +518,9 @@ bool addSection(const Prepared& p, const Obstacle& ob, bool mirrored, const Fold
 // Obstacles not yet in the plane that a side path crosses in plan; their sections are added.
 bool addCrossed(const Prepared& p, const Plane& pl, Scratch& sc) {
   bool added = false;
+  sc.seen_next.resize(2 * sc.pu.size(), -1);
   for (const auto* chain : {&sc.chain_left, &sc.chain_right}) {
+    const std::size_t sd = chain == &sc.chain_left ? 0 : 1;
     for (std::size_t k = 0; k + 1 < chain->size(); ++k) {
       auto plan = [&](int node) {
         const auto i = static_cast<std::size_t>(node);
@@ -498,12 +528,18 @@ bool addCrossed(const Prepared& p, const Plane& pl, Scratch& sc) {
         return Point2{pl.s.x + along * pl.ex - sc.pv[i] * pl.ey,
                       pl.s.y + along * pl.ey + sc.pv[i] * pl.ex};
       };
+      // A piece looked along in an earlier round has had every obstacle it crosses added.
+      int& next = sc.seen_next[2 * static_cast<std::size_t>((*chain)[k]) + sd];
+      if (next == (*chain)[k + 1]) continue;
+      next = (*chain)[k + 1];
       const Point2 a = plan((*chain)[k]), b = plan((*chain)[k + 1]);
       newQuery(p, sc);
       collect(p, a, b, sc);
+      const Box ab = segmentBox(a, b);
       for (int o : sc.candidates) {
-        if (std::find(sc.included.begin(), sc.included.end(), o) != sc.included.end()) continue;
         const Obstacle& ob = p.obstacles[static_cast<std::size_t>(o)];
+        if (!boxesMeet(ab, ob.box)) continue;
+        if (sc.included_in[static_cast<std::size_t>(o)] == sc.query_plane) continue;
         if (!segmentMeetsBox(a, b, ob.box)) continue;
         const std::size_t n = ob.pts.size();
         bool crossed = false;
@@ -512,7 +548,7 @@ bool addCrossed(const Prepared& p, const Plane& pl, Scratch& sc) {
           crossed = crossing(a, b, ob.pts[e], ob.pts[(e + 1) % n], t, u);
         }
         if (!crossed) continue;
-        sc.included.push_back(o);
+        sc.included_in[static_cast<std::size_t>(o)] = sc.query_plane;
         if (ob.building && !ob.convex) sc.all_convex = false;
         // Closing the outline list before adding keeps poly_start consistent.
         sc.poly_start.pop_back();
@@ -534,7 +570,12 @@ void sidePaths(const Prepared& p, const Fold* fold, const Plane& pl, Scratch& sc
   sc.poly_start.clear();
   sc.poly_closed.clear();
   sc.block_u.clear();
-  sc.included.clear();
+  if (sc.included_in.size() != p.obstacles.size()) sc.included_in.assign(p.obstacles.size(), 0);
+  if (++sc.query_plane == 0) {
+    std::fill(sc.included_in.begin(), sc.included_in.end(), 0);
+    sc.query_plane = 1;
+  }
+  sc.seen_next.clear();
   sc.chain_left.clear();
   sc.chain_right.clear();
   sc.left_path = &left;
@@ -573,7 +614,7 @@ void sidePaths(const Prepared& p, const Fold* fold, const Plane& pl, Scratch& sc
       }
     }
     if (!any) continue;
-    if (!inst.mirrored) sc.included.push_back(inst.obstacle);
+    if (!inst.mirrored) sc.included_in[static_cast<std::size_t>(inst.obstacle)] = sc.query_plane;
     const std::size_t polys = sc.poly_closed.size();
     addSection(p, ob, inst.mirrored, fold, pl, sc);
     if (ob.building) convex = convex && ob.convex && sc.poly_closed.size() - polys == 1;
@@ -593,12 +634,30 @@ void sidePaths(const Prepared& p, const Fold* fold, const Plane& pl, Scratch& sc
   }
   // Paths of a reflection keep to the obstacles their line meets.
   if (fold) return;
-  for (int round = 0; round < 8 && addCrossed(p, pl, sc); ++round) {
+  for (int round = 0; round < 8; ++round) {
+    const std::size_t before = sc.pu.size();
+    if (!addCrossed(p, pl, sc)) break;
+    if (by_hull && sc.all_convex) {
+      // A side's hull changes only with new corners on that side.
+      bool on_left = false, on_right = false;
+      for (std::size_t i = before; i < sc.pu.size(); ++i) {
+        on_left = on_left || sc.pv[i] > 1e-9;
+        on_right = on_right || -sc.pv[i] > 1e-9;
+      }
+      if (on_left) {
+        left = SidePath{};
+        hullSide(sc, 1, pl.d, left, before);
+      }
+      if (on_right) {
+        right = SidePath{};
+        hullSide(sc, -1, pl.d, right, before);
+      }
+      continue;
+    }
     left = SidePath{};
     right = SidePath{};
     sc.chain_left.clear();
     sc.chain_right.clear();
-    if (by_hull && sc.all_convex && convexSides(sc, pl.d, left, right)) continue;
     const std::size_t n = sc.pu.size();
     sc.vis.assign(n * n, -1);
     shortestSide(sc, 1, pl.d, left);

@@ -42,6 +42,11 @@ struct Scratch {
   };
   std::vector<Edge> edges;
   std::vector<int> hull;
+  struct HullPoint {
+    double u, w;  // along S-R and away from it on the side sought
+    int node;
+  };
+  std::vector<HullPoint> hull_pts;
   // Obstacles met by the path: an obstacle, mirrored when met on the image leg of a reflection.
   struct Instance {
     int obstacle;
@@ -62,9 +67,13 @@ struct Scratch {
   std::vector<int> prev;
   std::vector<char> done;
   std::vector<double> tmp_u, tmp_v, tmp_t;
-  std::vector<int> included;                 // obstacles whose sections are in the plane
+  // Per obstacle: the lateral plane (its query number) that has its section.
+  std::vector<unsigned> included_in;
+  unsigned query_plane = 0;
   std::vector<int> chain_left, chain_right;  // the side paths found, as nodes
-  const void* left_path = nullptr;           // which side finishSide() is filling
+  // Per node and side: the next node of the last side path looked along from it.
+  std::vector<int> seen_next;
+  const void* left_path = nullptr;  // which side finishSide() is filling
   std::vector<int> chain;
   bool all_convex = true;  // every section added since is convex
 };

@@ -42,7 +42,7 @@ enum class SourceKind { Point, Line, Area };
 
 struct Source {
   std::string name;
-  int feature = -1;  // index among the file's features (messages name it); -1: built in code
+  int feature = -1;  // index among the file's features; -1: built in code
   SourceKind kind = SourceKind::Point;
   std::vector<Point2> geometry;  // Point: one point; Line: polyline; Area: outer ring (open)
   double h_m = 0;                // height above the local ground, m
@@ -62,7 +62,7 @@ struct RoomSource {
 // A plant room: its openings radiate the inside level less the transmission loss.
 struct Room {
   std::string name;
-  int feature = -1;  // index among the file's features (messages name it); -1: built in code
+  int feature = -1;               // index among the file's features; -1: built in code
   std::vector<Point2> footprint;  // outer ring (open)
   double height_m = 0;            // inside height, m
   double alpha = 0.1;             // mean absorption coefficient of the inside surfaces
@@ -75,7 +75,7 @@ struct Room {
 // An opening (window, door, louvre, a light wall) in a room's wall.
 struct Opening {
   std::string name;
-  int feature = -1;         // index among the file's features (messages name it); -1: built in code
+  int feature = -1;         // index among the file's features; -1: built in code
   std::string room;         // the room's name
   Point2 a, b;              // the two ends of the opening along the wall
   double z0_m = 0;          // bottom, above the local ground, m
@@ -86,7 +86,7 @@ struct Opening {
 
 struct Barrier {
   std::string name;
-  int feature = -1;  // index among the file's features (messages name it); -1: built in code
+  int feature = -1;                            // index among the file's features; -1: built in code
   std::vector<Point2> line;                    // plan polyline
   std::optional<double> h_m;                   // height above the ground, or
   std::vector<double> top_z;                   // absolute top per vertex, m
@@ -99,7 +99,7 @@ struct Barrier {
 // its facades reflect when the scene's reflections are on.
 struct Building {
   std::string name;
-  int feature = -1;  // index among the file's features (messages name it); -1: built in code
+  int feature = -1;               // index among the file's features; -1: built in code
   std::vector<Point2> footprint;  // outer ring (open)
   std::optional<double> h_m;      // roof above the lowest ground under the footprint, or
   std::optional<double> top_z;    // absolute roof elevation, m
@@ -110,14 +110,14 @@ struct Building {
 
 struct GroundArea {
   std::string name;
-  int feature = -1;  // index among the file's features (messages name it); -1: built in code
+  int feature = -1;          // index among the file's features; -1: built in code
   std::vector<Point2> ring;  // outer ring (open)
   double g = 0;              // ground factor G, 0 hard ... 1 porous
 };
 
 struct Receptor {
   std::string name;
-  int feature = -1;  // index among the file's features (messages name it); -1: built in code
+  int feature = -1;  // index among the file's features; -1: built in code
   Point2 at;
   double h_m = 1.2;
   bool boundary = false;                                   // a point on the site boundary
@@ -129,7 +129,7 @@ struct Receptor {
 // its upper and right edges.
 struct GridSpec {
   std::string name;
-  int feature = -1;  // index among the file's features (messages name it); -1: built in code
+  int feature = -1;          // index among the file's features; -1: built in code
   std::vector<Point2> ring;  // the polygon as drawn; its bounding box is the extent
   double spacing_m = 5;
   double h_m = 1.2;

@@ -10,9 +10,75 @@
 namespace models::noise::propagation {
 
 std::string featureLabel(int index, const std::string& name) {
-  std::string s = "feature " + std::to_string(index);
-  if (!name.empty()) s += " (\"" + name + "\")";
+  std::string s = "第" + std::to_string(index + 1) + "个要素";
+  if (!name.empty()) s += "（“" + name + "”）";
   return s;
+}
+
+std::string rowLabel(const char* kind, std::size_t i, const std::string& name) {
+  const std::string k = kind;
+  const char* table = k == "source"     ? "声源"
+                      : k == "room"     ? "车间"
+                      : k == "opening"  ? "开口"
+                      : k == "barrier"  ? "声屏障"
+                      : k == "grid"     ? "计算网格"
+                      : k == "ground"   ? "地面"
+                      : k == "receptor" ? "预测点"
+                                        : kind;
+  std::string s = std::string(table) + (k == "grid" ? "" : "第" + std::to_string(i + 1) + "行");
+  if (!name.empty()) s += "（“" + name + "”）";
+  return s;
+}
+
+std::string memberName(const std::string& key) {
+  static const std::pair<const char*, const char*> kNames[] = {
+      {"h", "高度"},
+      {"height", "高度"},
+      {"lw", "声功率级"},
+      {"lw_per_m", "每米声功率级"},
+      {"lw_per_m2", "每平方米声功率级"},
+      {"lwa", "A声级声功率"},
+      {"spectrum", "频谱编号"},
+      {"dc", "指向性校正"},
+      {"hours_day", "昼间运行时数"},
+      {"hours_night", "夜间运行时数"},
+      {"alpha", "吸声系数"},
+      {"l1", "室内声级"},
+      {"sources", "室内声源"},
+      {"r1", "至墙距离"},
+      {"q", "指向性因数"},
+      {"room", "所属车间"},
+      {"z0", "底高"},
+      {"z1", "顶高"},
+      {"tl", "隔声量"},
+      {"tl_spectrum", "隔声频谱编号"},
+      {"top_z", "顶高程"},
+      {"lateral", "侧向绕射"},
+      {"reflective", "反射"},
+      {"boundary", "厂界"},
+      {"g", "地面因子"},
+      {"spacing", "网格间距"},
+      {"limit_day", "昼间标准"},
+      {"limit_night", "夜间标准"},
+      {"background_day", "昼间背景值"},
+      {"background_night", "夜间背景值"},
+      {"kind", "类型"},
+      {"name", "名称"},
+      {"temperature_c", "气温"},
+      {"humidity_pct", "相对湿度"},
+      {"pressure_kpa", "大气压"},
+      {"ground_g", "默认地面因子"},
+      {"c0_db", "气象修正"},
+      {"lateral_diffraction", "声屏障侧向绕射"},
+      {"reflection_order", "反射阶数"},
+      {"ground_method", "地面衰减方法"},
+      {"terrain", "地形"},
+      {"spectra", "频谱文件"},
+      {"version", "版本"},
+  };
+  for (const auto& [k, name] : kNames)
+    if (key == k) return name + key;
+  return key;
 }
 
 namespace {
@@ -27,7 +93,7 @@ std::string buildingLabel(std::size_t i, const std::string& name) {
   return zhLabel("建筑物", i, name);
 }
 std::string barrierLabel(std::size_t i, const std::string& name) {
-  return zhLabel("声屏障", i, name);
+  return rowLabel("barrier", i, name);
 }
 
 std::string jsonNumber(double v) {
@@ -54,21 +120,19 @@ constexpr double kMaxLevel_db = 250;      // sound power and pressure levels
 
 std::string rangeText(double limit) { return jsonNumber(limit); }
 
-// Items built in code have no feature index: they are named as their table shows them, by
-// kind, row counted from 1 and name ("声源第2行（“S2”）").
-std::string who(const char* kind, std::size_t i, int feature, const std::string& name) {
-  if (feature >= 0) return featureLabel(feature, name);
-  const std::string k = kind;
-  const char* table = k == "source"     ? "声源"
-                      : k == "room"     ? "车间"
-                      : k == "opening"  ? "开口"
-                      : k == "barrier"  ? "声屏障"
-                      : k == "grid"     ? "计算网格"
-                      : k == "ground"   ? "地面"
-                      : k == "receptor" ? "预测点"
-                                        : kind;
-  std::string s = std::string(table) + (k == "grid" ? "" : "第" + std::to_string(i + 1) + "行");
-  if (!name.empty()) s += "（“" + name + "”）";
+// Items are named as the page's tables show them, by kind, row counted from 1 and name
+// ("声源第2行（“S2”）"), whether built on the page or read from a file.
+std::string who(const char* kind, std::size_t i, const std::string& name) {
+  return rowLabel(kind, i, name);
+}
+
+// A whole number with its thousands grouped ("14,268,900").
+std::string grouped(double n) {
+  std::string s = std::to_string(static_cast<long long>(std::min(n, 9e18)));
+  for (std::size_t i = s.size(); i > 3;) {
+    i -= 3;
+    s.insert(i, 1, ',');
+  }
   return s;
 }
 
@@ -102,57 +166,59 @@ bool finitePoints(const std::vector<Point2>& pts) {
 
 // Finite and within ±1e9 m; the message names the feature.
 Fault checkPoints(const std::string& w, const std::vector<Point2>& pts) {
-  if (!finitePoints(pts)) return w + ": a coordinate is not a finite number";
+  if (!finitePoints(pts)) return w + "：坐标不是有限的数";
   for (const auto& p : pts)
     if (!(std::abs(p.x) <= kMaxCoordinate_m && std::abs(p.y) <= kMaxCoordinate_m))
-      return w + ": a coordinate is beyond ±" + rangeText(kMaxCoordinate_m) + " m";
+      return w + "：坐标超出±" + rangeText(kMaxCoordinate_m) + " m";
   return std::nullopt;
 }
 
 Fault checkHeight(const std::string& w, const char* key, double h) {
-  if (!std::isfinite(h)) return w + ": \"" + key + "\" is not a finite number";
-  if (!(h >= 0)) return w + ": \"" + key + "\" is negative (" + jsonNumber(h) + ")";
+  const std::string m = memberName(key);
+  if (!std::isfinite(h)) return w + "：" + m + "不是有限的数";
+  if (!(h >= 0)) return w + "：" + m + "不能为负数（" + jsonNumber(h) + "）";
   if (!(h <= kMaxHeight_m))
-    return w + ": \"" + key + "\" is above " + rangeText(kMaxHeight_m) + " m (" + jsonNumber(h) +
-           ")";
+    return w + "：" + m + "超过" + rangeText(kMaxHeight_m) + " m（" + jsonNumber(h) + "）";
   return std::nullopt;
 }
 
-// Eight finite levels within ±250 dB.
-Fault checkBands(const std::string& w, const char* key, const Bands& b) {
-  if (!finiteBands(b)) return w + ": \"" + key + "\" is not a list of 8 finite numbers";
+// Eight finite levels within ±250 dB; `what` names the list ("声功率级lw").
+Fault checkBands(const std::string& w, const std::string& what, const Bands& b) {
+  if (!finiteBands(b)) return w + "：" + what + "应为8个有限的数（63–8000 Hz）";
   for (double v : b)
     if (!(std::abs(v) <= kMaxLevel_db))
-      return w + ": \"" + key + "\" has a level beyond ±" + rangeText(kMaxLevel_db) + " dB";
+      return w + "：" + what + "有超出±" + rangeText(kMaxLevel_db) + " dB的声级（" + jsonNumber(v) +
+             "）";
   return std::nullopt;
 }
 
 Fault checkLevel(const std::string& w, const char* key, const std::optional<double>& v) {
   if (v && !(std::abs(*v) <= kMaxLevel_db))
-    return w + ": \"" + key + "\" is beyond ±" + rangeText(kMaxLevel_db) + " dB";
+    return w + "：" + memberName(key) + "超出±" + rangeText(kMaxLevel_db) + " dB（" +
+           jsonNumber(*v) + "）";
   return std::nullopt;
 }
 
 Fault checkHours(const std::string& w, double day, double night) {
-  if (!(day >= 0 && day <= 16)) return w + ": \"hours_day\" is outside [0, 16]";
-  if (!(night >= 0 && night <= 8)) return w + ": \"hours_night\" is outside [0, 8]";
+  if (!(day >= 0 && day <= 16)) return w + "：昼间运行时数hours_day应在0～16 h之间";
+  if (!(night >= 0 && night <= 8)) return w + "：夜间运行时数hours_night应在0～8 h之间";
   return std::nullopt;
 }
 
 Fault checkEmission(const Scene& scene, const std::string& w, const Emission& e) {
   switch (e.kind) {
     case Emission::Kind::Levels:
-      if (auto f = checkBands(w, "lw", e.lw)) return f;
+      if (auto f = checkBands(w, memberName("lw"), e.lw)) return f;
       break;
     case Emission::Kind::Spectrum: {
       const Spectrum* s = findSpectrum(scene, e.spectrum);
-      if (!s) return w + ": \"spectrum\": no spectrum \"" + e.spectrum + "\" in the spectra table";
+      if (!s) return w + "：频谱编号“" + e.spectrum + "”不在频谱表中，请在频谱表中添加或改正编号";
       if (s->kind != Spectrum::Kind::Lw)
-        return w + ": \"spectrum\": \"" + e.spectrum + "\" is not a sound power (Lw) spectrum";
+        return w + "：频谱“" + e.spectrum + "”不是声功率级（Lw）频谱";
       break;
     }
     case Emission::Kind::Lwa:
-      if (!std::isfinite(e.lwa_db)) return w + ": \"lwa\" is not a finite number";
+      if (!std::isfinite(e.lwa_db)) return w + "：A声级声功率lwa不是有限的数";
       if (auto f = checkLevel(w, "lwa", e.lwa_db)) return f;
       break;
   }
@@ -160,96 +226,95 @@ Fault checkEmission(const Scene& scene, const std::string& w, const Emission& e)
 }
 
 Fault checkRing(const std::string& w, const std::vector<Point2>& ring) {
-  if (ring.size() < 3) return w + ": the polygon has fewer than 3 points";
+  if (ring.size() < 3) return w + "：多边形少于3个点";
   return checkPoints(w, ring);
 }
 
 Fault checkSettings(const SceneSettings& s) {
   if (!(s.temperature_c >= -50 && s.temperature_c <= 60))
-    return std::string("noise_scene: \"temperature_c\" is outside [-50, 60]");
+    return std::string("noise_scene：气温temperature_c应在-50～60 ℃之间");
   if (!(s.humidity_pct > 0 && s.humidity_pct <= 100))
-    return std::string("noise_scene: \"humidity_pct\" is outside (0, 100]");
+    return std::string("noise_scene：相对湿度humidity_pct应大于0且不超过100 %");
   if (!(s.pressure_kpa > 50 && s.pressure_kpa <= 120))
-    return std::string("noise_scene: \"pressure_kpa\" is outside (50, 120]");
+    return std::string("noise_scene：大气压pressure_kpa应大于50且不超过120 kPa");
   if (!(s.ground_g >= 0 && s.ground_g <= 1))
-    return std::string("noise_scene: \"ground_g\" is outside [0, 1]");
+    return std::string("noise_scene：默认地面因子ground_g应在0～1之间");
   if (!(std::isfinite(s.c0_db) && s.c0_db >= 0 && s.c0_db <= kMaxLevel_db))
-    return std::string("noise_scene: \"c0_db\" is negative, above 250 or not a number");
+    return std::string("noise_scene：气象修正c0_db应在0～250 dB之间");
   if (s.reflection_order != 0 && s.reflection_order != 1)
     return std::string("noise_scene：反射阶数reflection_order只能为0（不计反射）或1（一阶反射）");
   return std::nullopt;
 }
 
 Fault checkSource(const Scene& scene, std::size_t i, const Source& s) {
-  const std::string w = who("source", i, s.feature, s.name);
+  const std::string w = who("source", i, s.name);
   const std::size_t need = s.kind == SourceKind::Point ? 1 : s.kind == SourceKind::Line ? 2 : 3;
   if (s.geometry.size() < need)
-    return w + (s.kind == SourceKind::Area ? ": the polygon has fewer than 3 points"
-                                           : ": too few points");
+    return w + (s.kind == SourceKind::Area   ? "：多边形少于3个点"
+                : s.kind == SourceKind::Line ? "：线少于2个点"
+                                             : "：没有坐标");
   if (auto f = checkPoints(w, s.geometry)) return f;
-  if (s.kind == SourceKind::Line && !(lineLength(s.geometry) > 0))
-    return w + ": the line has no length";
-  if (s.kind == SourceKind::Area && !(ringArea(s.geometry) > 0))
-    return w + ": the polygon has no area";
+  if (s.kind == SourceKind::Line && !(lineLength(s.geometry) > 0)) return w + "：线的长度为0";
+  if (s.kind == SourceKind::Area && !(ringArea(s.geometry) > 0)) return w + "：多边形的面积为0";
   if (auto f = checkHeight(w, "h", s.h_m)) return f;
   if (auto f = checkEmission(scene, w, s.emission)) return f;
   if (s.dc)
-    if (auto f = checkBands(w, "dc", *s.dc)) return f;
+    if (auto f = checkBands(w, memberName("dc"), *s.dc)) return f;
   return checkHours(w, s.hours_day, s.hours_night);
 }
 
 Fault checkRoom(const Scene& scene, std::size_t i, const Room& r) {
-  const std::string w = who("room", i, r.feature, r.name);
+  const std::string w = who("room", i, r.name);
   if (auto f = checkRing(w, r.footprint)) return f;
-  if (!(std::isfinite(r.height_m) && r.height_m > 0)) return w + ": \"height\" is not positive";
+  if (!(std::isfinite(r.height_m) && r.height_m > 0)) return w + "：高度height必须大于0";
   if (auto f = checkHeight(w, "height", r.height_m)) return f;
-  if (!(r.alpha > 0 && r.alpha < 1)) return w + ": \"alpha\" is outside (0, 1)";
+  if (!(r.alpha > 0 && r.alpha < 1)) return w + "：平均吸声系数alpha应大于0且小于1";
   if (r.l1)
-    if (auto f = checkBands(w, "l1", *r.l1)) return f;
-  if (!r.l1 && r.sources.empty()) return w + ": give either \"sources\" or \"l1\"";
+    if (auto f = checkBands(w, memberName("l1"), *r.l1)) return f;
+  if (!r.l1 && r.sources.empty()) return w + "：请给出室内声源sources或室内声级l1";
   for (std::size_t k = 0; k < r.sources.size(); ++k) {
     const RoomSource& s = r.sources[k];
-    const std::string ws = w + ": \"sources\" item " + std::to_string(k + 1);
+    const std::string ws = w + "的室内声源第" + std::to_string(k + 1) + "个";
     if (auto f = checkEmission(scene, ws, s.emission)) return f;
-    if (!(std::isfinite(s.r1_m) && s.r1_m > 0)) return ws + " \"r1\" is not positive";
-    if (!(s.r1_m <= kMaxCoordinate_m)) return ws + " \"r1\" is beyond 1e+09 m";
-    if (!(std::isfinite(s.q) && s.q > 0)) return ws + " \"q\" is not positive";
+    if (!(std::isfinite(s.r1_m) && s.r1_m > 0)) return ws + "：至墙距离r1必须大于0";
+    if (!(s.r1_m <= kMaxCoordinate_m)) return ws + "：至墙距离r1超过1e+09 m";
+    if (!(std::isfinite(s.q) && s.q > 0)) return ws + "：指向性因数q必须大于0";
   }
   return checkHours(w, r.hours_day, r.hours_night);
 }
 
 Fault checkOpening(const Scene& scene, std::size_t i, const Opening& o) {
-  const std::string w = who("opening", i, o.feature, o.name);
+  const std::string w = who("opening", i, o.name);
   bool found = false;
   for (const auto& r : scene.rooms) found = found || r.name == o.room;
-  if (!found) return w + ": \"room\": no room named \"" + o.room + "\"";
+  if (!found) return w + "：所属车间room“" + o.room + "”不存在";
   if (auto f = checkPoints(w, {o.a, o.b})) return f;
-  if (o.a.x == o.b.x && o.a.y == o.b.y) return w + ": the opening has no width";
+  if (o.a.x == o.b.x && o.a.y == o.b.y) return w + "：开口的宽度为0";
   if (auto f = checkHeight(w, "z0", o.z0_m)) return f;
-  if (!(std::isfinite(o.z1_m) && o.z1_m > o.z0_m)) return w + ": \"z1\" is not above \"z0\"";
+  if (!(std::isfinite(o.z1_m) && o.z1_m > o.z0_m)) return w + "：顶高z1不高于底高z0";
   if (auto f = checkHeight(w, "z1", o.z1_m)) return f;
   if (o.tl) {
-    if (auto f = checkBands(w, "tl", *o.tl)) return f;
+    if (auto f = checkBands(w, memberName("tl"), *o.tl)) return f;
   } else {
     const Spectrum* s = findSpectrum(scene, o.tl_spectrum);
     if (!s)
-      return w + ": \"tl_spectrum\": no spectrum \"" + o.tl_spectrum + "\" in the spectra table";
+      return w + "：隔声频谱编号“" + o.tl_spectrum + "”不在频谱表中，请在频谱表中添加或改正编号";
     if (s->kind != Spectrum::Kind::TL)
-      return w + ": \"tl_spectrum\": \"" + o.tl_spectrum + "\" is not a TL spectrum";
+      return w + "：频谱“" + o.tl_spectrum + "”不是隔声量（TL）频谱";
   }
   return std::nullopt;
 }
 
 Fault checkBarrier(std::size_t i, const Barrier& b) {
-  const std::string w = who("barrier", i, b.feature, b.name);
-  if (b.line.size() < 2) return w + ": too few points";
+  const std::string w = who("barrier", i, b.name);
+  if (b.line.size() < 2) return w + "：线少于2个点";
   if (auto f = checkPoints(w, b.line)) return f;
   if (b.h_m) return checkHeight(w, "h", *b.h_m);
-  if (b.top_z.size() != b.line.size())
-    return w + ": \"top_z\" needs one value per vertex of the line";
+  if (b.top_z.size() != b.line.size()) return w + "：顶高程top_z应与线的每个顶点一一对应";
   for (double z : b.top_z) {
-    if (!std::isfinite(z)) return w + ": \"top_z\" is not a list of finite numbers";
-    if (!(std::abs(z) <= kMaxHeight_m)) return w + ": \"top_z\" has a value beyond ±1e+04 m";
+    if (!std::isfinite(z)) return w + "：顶高程top_z不是有限的数";
+    if (!(std::abs(z) <= kMaxHeight_m))
+      return w + "：顶高程top_z超出±" + rangeText(kMaxHeight_m) + " m（" + jsonNumber(z) + "）";
   }
   return std::nullopt;
 }
@@ -345,7 +410,7 @@ Fault checkBuilding(const Scene& scene, std::size_t i, const Building& b) {
 
 std::string sourceLabel(std::size_t i, const Source& s) {
   static const char* kKinds[] = {"点声源", "线声源", "面声源"};
-  return zhLabel("声源", i, s.name) + "（" + kKinds[static_cast<std::size_t>(s.kind)] + "）";
+  return rowLabel("source", i, s.name) + "（" + kKinds[static_cast<std::size_t>(s.kind)] + "）";
 }
 
 bool inside(const Building& b, Point2 p) {
@@ -420,17 +485,18 @@ Fault checkBuildingPlaces(const Scene& scene) {
     const Receptor& r = scene.receptors[i];
     for (std::size_t k = 0; k < nb; ++k)
       if (within(boxes[k], r.at) && inside(scene.buildings[k], r.at))
-        return zhLabel("预测点", i, r.name) + "位于" + buildingLabel(k, scene.buildings[k].name) +
-               "内（轮廓上也算在内）";
+        return rowLabel("receptor", i, r.name) + "位于" +
+               buildingLabel(k, scene.buildings[k].name) + "内（轮廓上也算在内）";
   }
   return std::nullopt;
 }
 
 Fault checkGrid(const GridSpec& g) {
-  const std::string w = who("grid", 0, g.feature, g.name);
+  const std::string w = who("grid", 0, g.name);
   if (auto f = checkRing(w, g.ring)) return f;
-  if (!(std::isfinite(g.spacing_m) && g.spacing_m > 0)) return w + ": \"spacing\" is not positive";
-  if (!(g.spacing_m <= kMaxCoordinate_m)) return w + ": \"spacing\" is beyond 1e+09 m";
+  if (!(std::isfinite(g.spacing_m) && g.spacing_m > 0)) return w + "：网格间距spacing必须大于0";
+  if (!(g.spacing_m <= kMaxCoordinate_m))
+    return w + "：网格间距spacing超过" + rangeText(kMaxCoordinate_m) + " m";
   if (auto f = checkHeight(w, "h", g.h_m)) return f;
   double xmin = g.ring[0].x, xmax = xmin, ymin = g.ring[0].y, ymax = ymin;
   for (const auto& p : g.ring) {
@@ -442,7 +508,8 @@ Fault checkGrid(const GridSpec& g) {
   const double n = (std::floor((xmax - xmin) / g.spacing_m + 1e-9) + 1) *
                    (std::floor((ymax - ymin) / g.spacing_m + 1e-9) + 1);
   if (!(n <= static_cast<double>(kMaxGridPoints)))
-    return w + ": the grid has " + jsonNumber(n) + " points, more than 10000000";
+    return w + "有 " + grouped(n) + " 个点，超过 " + grouped(static_cast<double>(kMaxGridPoints)) +
+           " 个，请加大网格间距";
   return std::nullopt;
 }
 
@@ -452,9 +519,8 @@ std::optional<std::string> checkScene(const Scene& scene) {
   if (auto f = checkSettings(scene.settings)) return f;
   std::set<std::string> ids;
   for (const auto& s : scene.spectra) {
-    if (!ids.insert(s.id).second) return "spectra: the id \"" + s.id + "\" is given twice";
-    if (!finiteBands(s.values)) return "spectra: \"" + s.id + "\" is not 8 finite numbers";
-    if (auto f = checkBands("spectra", s.id.c_str(), s.values)) return f;
+    if (!ids.insert(s.id).second) return "频谱表：编号“" + s.id + "”重复";
+    if (auto f = checkBands("频谱表", "频谱“" + s.id + "”", s.values)) return f;
   }
   for (std::size_t i = 0; i < scene.sources.size(); ++i)
     if (auto f = checkSource(scene, i, scene.sources[i])) return f;
@@ -462,8 +528,7 @@ std::optional<std::string> checkScene(const Scene& scene) {
   for (std::size_t i = 0; i < scene.rooms.size(); ++i) {
     if (auto f = checkRoom(scene, i, scene.rooms[i])) return f;
     if (!rooms.insert(scene.rooms[i].name).second)
-      return who("room", i, scene.rooms[i].feature, scene.rooms[i].name) +
-             ": another room has the same name";
+      return who("room", i, scene.rooms[i].name) + "：与另一车间同名";
   }
   for (std::size_t i = 0; i < scene.openings.size(); ++i)
     if (auto f = checkOpening(scene, i, scene.openings[i])) return f;
@@ -476,13 +541,13 @@ std::optional<std::string> checkScene(const Scene& scene) {
     if (auto f = checkBuilding(scene, i, scene.buildings[i])) return f;
   for (std::size_t i = 0; i < scene.ground.size(); ++i) {
     const GroundArea& g = scene.ground[i];
-    const std::string w = who("ground", i, g.feature, g.name);
+    const std::string w = who("ground", i, g.name);
     if (auto f = checkRing(w, g.ring)) return f;
-    if (!(g.g >= 0 && g.g <= 1)) return w + ": \"g\" is outside [0, 1]";
+    if (!(g.g >= 0 && g.g <= 1)) return w + "：地面因子g应在0～1之间";
   }
   for (std::size_t i = 0; i < scene.receptors.size(); ++i) {
     const Receptor& r = scene.receptors[i];
-    const std::string w = who("receptor", i, r.feature, r.name);
+    const std::string w = who("receptor", i, r.name);
     if (auto f = checkPoints(w, {r.at})) return f;
     if (auto f = checkHeight(w, "h", r.h_m)) return f;
     const std::pair<const char*, std::optional<double>> levels[] = {
@@ -499,14 +564,14 @@ std::optional<std::string> checkScene(const Scene& scene) {
   if (const Terrain* t = scene.terrain ? &*scene.terrain : nullptr) {
     if (!(t->nx >= 2 && t->ny >= 2 && t->xmax > t->xmin && t->ymax > t->ymin &&
           t->z.size() == static_cast<std::size_t>(t->nx) * static_cast<std::size_t>(t->ny)))
-      return std::string("noise_scene: \"terrain\" is not a complete grid");
-    if (auto f = checkPoints("noise_scene: \"terrain\"", {{t->xmin, t->ymin}, {t->xmax, t->ymax}}))
+      return std::string("noise_scene：地形terrain不是完整的网格");
+    if (auto f = checkPoints("noise_scene：地形terrain", {{t->xmin, t->ymin}, {t->xmax, t->ymax}}))
       return f;
     for (float z : t->z) {
-      if (!std::isfinite(z))
-        return std::string("noise_scene: \"terrain\" holds a value that is not a number");
+      if (!std::isfinite(z)) return std::string("noise_scene：地形terrain含有不是数的值");
       if (!(std::abs(z) <= kMaxHeight_m))
-        return std::string("noise_scene: \"terrain\" holds an elevation beyond ±1e+04 m");
+        return "noise_scene：地形terrain含有超出±" + rangeText(kMaxHeight_m) + " m的高程（" +
+               jsonNumber(z) + "）";
     }
   }
   return std::nullopt;
@@ -517,13 +582,12 @@ std::vector<std::string> sceneWarnings(const Scene& scene) {
   for (std::size_t i = 0; i < scene.sources.size(); ++i) {
     const Source& s = scene.sources[i];
     if (s.emission.kind == Emission::Kind::Lwa)
-      w.push_back(who("source", i, s.feature, s.name) +
-                  "：只给出了A声级声功率，八个倍频带按相等取值。");
+      w.push_back(who("source", i, s.name) + "：只给出了A声级声功率，八个倍频带按相等取值。");
   }
   for (std::size_t i = 0; i < scene.rooms.size(); ++i)
     for (const auto& s : scene.rooms[i].sources)
       if (s.emission.kind == Emission::Kind::Lwa) {
-        w.push_back(who("room", i, scene.rooms[i].feature, scene.rooms[i].name) +
+        w.push_back(who("room", i, scene.rooms[i].name) +
                     "：有声源只给出了A声级声功率，其八个倍频带按相等取值。");
         break;
       }

@@ -29,11 +29,10 @@ struct FileFault {
 class FeatureReader {
  public:
   FeatureReader(const Json& feature, int index) : m_f(feature), m_index(index) {
-    if (!m_f.is_object()) fault("feature " + std::to_string(index) + ": not an object");
+    if (!m_f.is_object()) fault(featureLabel(index, {}) + "：不是JSON对象");
     const auto p = m_f.find("properties");
     if (p != m_f.end() && !p->is_null()) {
-      if (!p->is_object())
-        fault("feature " + std::to_string(index) + ": \"properties\" is not an object");
+      if (!p->is_object()) fault(featureLabel(index, {}) + "：properties不是JSON对象");
       m_props = &*p;
     }
     if (m_props) {
@@ -43,15 +42,16 @@ class FeatureReader {
   }
 
   std::string who() const { return m_label.empty() ? featureLabel(m_index, m_name) : m_label; }
-  // Names the feature by its kind and number among its kind instead of its index in the file.
+  // Names the feature as its row among its kind, once the kind is known, instead of its place in
+  // the file.
   void setLabel(std::string label) { m_label = std::move(label); }
   const std::string& name() const { return m_name; }
   int index() const { return m_index; }
 
   std::string kind() const {
     const Json* k = member("kind");
-    if (!k) fault(who() + ": \"kind\" is missing");
-    if (!k->is_string()) fault(who() + ": \"kind\" is not a text");
+    if (!k) fault(who() + "：缺少类型kind");
+    if (!k->is_string()) fault(who() + "：类型kind不是文本");
     return k->get<std::string>();
   }
 
@@ -66,7 +66,7 @@ class FeatureReader {
     const Json* v = member(key);
     if (!v) return std::nullopt;
     if (!v->is_number() || !std::isfinite(v->get<double>()))
-      fault(who() + ": \"" + key + "\" is not a finite number");
+      fault(who() + "：" + memberName(key) + "不是有限的数");
     return v->get<double>();
   }
   double number(const char* key, double fallback) const { return number(key).value_or(fallback); }
@@ -74,42 +74,43 @@ class FeatureReader {
   bool boolean(const char* key, bool fallback) const {
     const Json* v = member(key);
     if (!v) return fallback;
-    if (!v->is_boolean()) fault(who() + ": \"" + key + "\" is not true or false");
+    if (!v->is_boolean()) fault(who() + "：" + memberName(key) + "应为true或false");
     return v->get<bool>();
   }
 
   std::string text(const char* key) const {
     const Json* v = member(key);
     if (!v) return {};
-    if (!v->is_string()) fault(who() + ": \"" + key + "\" is not a text");
+    if (!v->is_string()) fault(who() + "：" + memberName(key) + "不是文本");
     return v->get<std::string>();
   }
 
   std::optional<Bands> bands(const char* key) const {
     const Json* v = member(key);
     if (!v) return std::nullopt;
-    return bandsOf(*v, who() + ": \"" + key + "\"");
+    return bandsOf(*v, who() + "：" + memberName(key));
   }
 
   std::vector<double> numbers(const char* key) const {
     const Json* v = member(key);
     std::vector<double> out;
     if (!v) return out;
-    if (!v->is_array()) fault(who() + ": \"" + key + "\" is not a list of numbers");
+    if (!v->is_array()) fault(who() + "：" + memberName(key) + "应为数的列表");
     for (const auto& e : *v) {
       if (!e.is_number() || !std::isfinite(e.get<double>()))
-        fault(who() + ": \"" + key + "\" is not a list of finite numbers");
+        fault(who() + "：" + memberName(key) + "应为有限的数的列表");
       out.push_back(e.get<double>());
     }
     return out;
   }
 
+  // `what` names the list ("声源第1行：声功率级lw").
   static Bands bandsOf(const Json& v, const std::string& what) {
     Bands b{};
-    if (!v.is_array() || v.size() != kBands) fault(what + " is not a list of 8 finite numbers");
+    if (!v.is_array() || v.size() != kBands) fault(what + "应为8个有限的数（63–8000 Hz）");
     for (std::size_t i = 0; i < kBands; ++i) {
       if (!v[i].is_number() || !std::isfinite(v[i].get<double>()))
-        fault(what + " is not a list of 8 finite numbers");
+        fault(what + "应为8个有限的数（63–8000 Hz）");
       b[i] = v[i].get<double>();
     }
     return b;
@@ -121,22 +122,21 @@ class FeatureReader {
     const auto g = m_f.find("geometry");
     if (g == m_f.end() || !g->is_object() || !g->contains("type") || (*g)["type"] != type ||
         !g->contains("coordinates"))
-      fault(who() + ": a " + kind() + " needs a " + type + " geometry");
+      fault(who() + "：几何类型应为" + type + "（" + kind() + "）");
     const Json& c = (*g)["coordinates"];
     std::vector<Point2> pts;
     if (std::string(type) == "Point") {
       pts.push_back(pointOf(c));
     } else if (std::string(type) == "LineString") {
-      if (!c.is_array()) fault(who() + ": the coordinates are not a list of points");
+      if (!c.is_array()) fault(who() + "：坐标coordinates不是点的列表");
       for (const auto& p : c) pts.push_back(pointOf(p));
-      if (pts.size() < 2) fault(who() + ": the line has fewer than 2 points");
+      if (pts.size() < 2) fault(who() + "：线少于2个点");
     } else {
-      if (!c.is_array() || c.empty() || !c[0].is_array())
-        fault(who() + ": the polygon has fewer than 3 points");
+      if (!c.is_array() || c.empty() || !c[0].is_array()) fault(who() + "：多边形少于3个点");
       for (const auto& p : c[0]) pts.push_back(pointOf(p));
       if (pts.size() > 1 && pts.front().x == pts.back().x && pts.front().y == pts.back().y)
         pts.pop_back();
-      if (pts.size() < 3) fault(who() + ": the polygon has fewer than 3 points");
+      if (pts.size() < 3) fault(who() + "：多边形少于3个点");
     }
     return pts;
   }
@@ -145,7 +145,7 @@ class FeatureReader {
   Point2 pointOf(const Json& p) const {
     if (!p.is_array() || p.size() < 2 || !p[0].is_number() || !p[1].is_number() ||
         !std::isfinite(p[0].get<double>()) || !std::isfinite(p[1].get<double>()))
-      fault(who() + ": a coordinate is not a pair of finite numbers");
+      fault(who() + "：坐标应为两个有限的数（x, y）");
     return {p[0].get<double>(), p[1].get<double>()};
   }
 
@@ -215,9 +215,9 @@ Emission readEmission(const FeatureReader& f, const char* per_unit_key) {
     e.lwa_db = *f.number("lwa");
     ++given;
   }
-  const std::string members = per_unit_key ? std::string("\"") + per_unit_key + "\", " : "";
+  const std::string members = per_unit_key ? std::string(per_unit_key) + "、" : "";
   if (given != 1)
-    fault(f.who() + ": give exactly one of " + members + "\"lw\", \"spectrum\" or \"lwa\"");
+    fault(f.who() + "：声功率（" + members + "lw、spectrum、lwa）须给出且只给出其中一个");
   return e;
 }
 
@@ -225,22 +225,22 @@ Emission readRoomSourceEmission(const Json& s, const std::string& what) {
   Emission e;
   int given = 0;
   if (s.contains("lw")) {
-    e.lw = FeatureReader::bandsOf(s["lw"], what + " \"lw\"");
+    e.lw = FeatureReader::bandsOf(s["lw"], what + "：声功率级lw");
     ++given;
   }
   if (s.contains("spectrum")) {
-    if (!s["spectrum"].is_string()) fault(what + " \"spectrum\" is not a text");
+    if (!s["spectrum"].is_string()) fault(what + "：频谱编号spectrum不是文本");
     e.kind = Emission::Kind::Spectrum;
     e.spectrum = s["spectrum"].get<std::string>();
     ++given;
   }
   if (s.contains("lwa")) {
-    if (!s["lwa"].is_number()) fault(what + " \"lwa\" is not a finite number");
+    if (!s["lwa"].is_number()) fault(what + "：A声级声功率lwa不是有限的数");
     e.kind = Emission::Kind::Lwa;
     e.lwa_db = s["lwa"].get<double>();
     ++given;
   }
-  if (given != 1) fault(what + ": give exactly one of \"lw\", \"spectrum\" or \"lwa\"");
+  if (given != 1) fault(what + "：声功率（lw、spectrum、lwa）须给出且只给出其中一个");
   return e;
 }
 
@@ -264,24 +264,24 @@ void readRoom(const FeatureReader& f, Scene& scene) {
   r.hours_night = f.number("hours_night", 8);
   r.l1 = f.bands("l1");
   if (const Json* list = f.member("sources")) {
-    if (!list->is_array()) fault(f.who() + ": \"sources\" is not a list");
+    if (!list->is_array()) fault(f.who() + "：室内声源sources不是列表");
     for (std::size_t i = 0; i < list->size(); ++i) {
       const Json& s = (*list)[i];
-      const std::string what = f.who() + ": \"sources\" item " + std::to_string(i + 1);
-      if (!s.is_object()) fault(what + " is not an object");
+      const std::string what = f.who() + "的室内声源第" + std::to_string(i + 1) + "个";
+      if (!s.is_object()) fault(what + "不是JSON对象");
       RoomSource rs;
       rs.emission = readRoomSourceEmission(s, what);
       for (const char* key : {"r1", "q"}) {
         if (!s.contains(key)) continue;
         if (!s[key].is_number() || !std::isfinite(s[key].get<double>()))
-          fault(what + " \"" + key + "\" is not a finite number");
+          fault(what + "：" + memberName(key) + "不是有限的数");
         (std::string(key) == "r1" ? rs.r1_m : rs.q) = s[key].get<double>();
       }
       r.sources.push_back(rs);
     }
   }
   if (r.sources.empty() == !r.l1.has_value())
-    fault(f.who() + ": give either \"sources\" or \"l1\"");
+    fault(f.who() + "：室内声源sources与室内声级l1须给出且只给出其中一个");
   scene.rooms.push_back(std::move(r));
 }
 
@@ -290,17 +290,17 @@ void readOpening(const FeatureReader& f, Scene& scene) {
   o.name = f.name();
   o.feature = f.index();
   const auto line = f.geometry("LineString");
-  if (line.size() != 2) fault(f.who() + ": an opening is a line of 2 points along a wall");
+  if (line.size() != 2) fault(f.who() + "：开口应为沿墙的2个点的线段");
   o.a = line[0];
   o.b = line[1];
   o.room = f.text("room");
-  if (o.room.empty()) fault(f.who() + ": \"room\" is missing");
+  if (o.room.empty()) fault(f.who() + "：缺少所属车间room");
   o.z0_m = f.number("z0", 0);
   o.z1_m = f.number("z1", 0);
   o.tl = f.bands("tl");
   o.tl_spectrum = f.text("tl_spectrum");
   if (o.tl.has_value() == !o.tl_spectrum.empty())
-    fault(f.who() + ": give either \"tl\" or \"tl_spectrum\"");
+    fault(f.who() + "：隔声量tl与隔声频谱编号tl_spectrum须给出且只给出其中一个");
   scene.openings.push_back(std::move(o));
 }
 
@@ -311,9 +311,10 @@ void readBarrier(FeatureReader& f, Scene& scene) {
   b.line = f.geometry("LineString");
   b.h_m = f.number("h");
   b.top_z = f.numbers("top_z");
-  if (b.h_m.has_value() == !b.top_z.empty()) fault(f.who() + ": give either \"h\" or \"top_z\"");
+  if (b.h_m.has_value() == !b.top_z.empty())
+    fault(f.who() + "：高度h与顶高程top_z须给出且只给出其中一个");
   if (!b.top_z.empty() && b.top_z.size() != b.line.size())
-    fault(f.who() + ": \"top_z\" needs one value per vertex of the line");
+    fault(f.who() + "：顶高程top_z应与线的每个顶点一一对应");
   if (const Json* lat = f.member("lateral")) {
     if (lat->is_boolean()) {
       b.lateral = std::array<bool, 2>{lat->get<bool>(), lat->get<bool>()};
@@ -321,7 +322,7 @@ void readBarrier(FeatureReader& f, Scene& scene) {
                (*lat)[1].is_boolean()) {
       b.lateral = std::array<bool, 2>{(*lat)[0].get<bool>(), (*lat)[1].get<bool>()};
     } else {
-      fault(f.who() + ": \"lateral\" is not true, false or [first end, last end]");
+      fault(f.who() + "：侧向绕射lateral应为true、false或[起端, 末端]");
     }
   }
   b.reflective = f.boolean("reflective", false);
@@ -349,7 +350,15 @@ void readReceptor(const FeatureReader& f, Scene& scene) {
 
 void readFeature(FeatureReader f, Scene& scene) {
   const std::string kind = f.kind();
-  if (kind == "point_source" || kind == "line_source" || kind == "area_source") {
+  const bool source = kind == "point_source" || kind == "line_source" || kind == "area_source";
+  if (source) f.setLabel(rowLabel("source", scene.sources.size(), f.name()));
+  if (kind == "room") f.setLabel(rowLabel("room", scene.rooms.size(), f.name()));
+  if (kind == "opening") f.setLabel(rowLabel("opening", scene.openings.size(), f.name()));
+  if (kind == "barrier") f.setLabel(rowLabel("barrier", scene.barriers.size(), f.name()));
+  if (kind == "ground") f.setLabel(rowLabel("ground", scene.ground.size(), f.name()));
+  if (kind == "receptor") f.setLabel(rowLabel("receptor", scene.receptors.size(), f.name()));
+  if (kind == "grid") f.setLabel(rowLabel("grid", 0, f.name()));
+  if (source) {
     Source s;
     readSourceCommon(f, s);
     if (kind == "point_source") {
@@ -380,13 +389,13 @@ void readFeature(FeatureReader f, Scene& scene) {
     g.feature = f.index();
     g.ring = f.geometry("Polygon");
     const auto gv = f.number("g");
-    if (!gv) fault(f.who() + ": \"g\" is missing");
+    if (!gv) fault(f.who() + "：缺少地面因子g");
     g.g = *gv;
     scene.ground.push_back(std::move(g));
   } else if (kind == "receptor") {
     readReceptor(f, scene);
   } else if (kind == "grid") {
-    if (scene.grid) fault(f.who() + ": a scene holds one grid");
+    if (scene.grid) fault(f.who() + "：一个场景只能有一个计算网格");
     GridSpec g;
     g.name = f.name();
     g.feature = f.index();
@@ -395,7 +404,7 @@ void readFeature(FeatureReader f, Scene& scene) {
     g.h_m = f.number("h", 1.2);
     scene.grid = std::move(g);
   } else {
-    fault(f.who() + ": unknown kind \"" + kind + "\"");
+    fault(f.who() + "：未知的类型kind“" + kind + "”");
   }
 }
 
@@ -403,21 +412,21 @@ void readSettings(const Json& top, Scene& scene) {
   const auto it = top.find("noise_scene");
   if (it == top.end()) return;
   const Json& ns = *it;
-  if (!ns.is_object()) fault("\"noise_scene\" is not an object");
+  if (!ns.is_object()) fault("noise_scene不是JSON对象");
   auto num = [&](const char* key, double& to) {
     if (!ns.contains(key)) return;
     if (!ns[key].is_number() || !std::isfinite(ns[key].get<double>()))
-      fault("noise_scene: \"" + std::string(key) + "\" is not a finite number");
+      fault("noise_scene：" + memberName(key) + "不是有限的数");
     to = ns[key].get<double>();
   };
   auto text = [&](const char* key, std::string& to) {
     if (!ns.contains(key) || ns[key].is_null()) return;
-    if (!ns[key].is_string()) fault("noise_scene: \"" + std::string(key) + "\" is not a text");
+    if (!ns[key].is_string()) fault("noise_scene：" + memberName(key) + "不是文本");
     to = ns[key].get<std::string>();
   };
   double version = 1;
   num("version", version);
-  if (version != 1) fault("noise_scene: version " + jsonNumber(version) + " is not known");
+  if (version != 1) fault("noise_scene：无法识别的版本version " + jsonNumber(version));
   SceneSettings& s = scene.settings;
   num("temperature_c", s.temperature_c);
   num("humidity_pct", s.humidity_pct);
@@ -426,7 +435,7 @@ void readSettings(const Json& top, Scene& scene) {
   num("c0_db", s.c0_db);
   if (ns.contains("lateral_diffraction")) {
     if (!ns["lateral_diffraction"].is_boolean())
-      fault("noise_scene: \"lateral_diffraction\" is not true or false");
+      fault("noise_scene：声屏障侧向绕射lateral_diffraction应为true或false");
     s.lateral_diffraction = ns["lateral_diffraction"].get<bool>();
   }
   if (ns.contains("reflection_order")) {
@@ -440,7 +449,7 @@ void readSettings(const Json& top, Scene& scene) {
   if (method == "alternative")
     s.ground_method = GroundMethod::Alternative;
   else if (!method.empty() && method != "general")
-    fault("noise_scene: \"ground_method\" is \"general\" or \"alternative\"");
+    fault("noise_scene：地面衰减方法ground_method应为“general”或“alternative”");
   text("terrain", scene.terrain_path);
   text("spectra", scene.spectra_path);
 }
@@ -458,12 +467,12 @@ std::optional<std::string> readSmallFile(const std::string& path, std::string& e
       core::readRegularFile(path, bytes, static_cast<std::uintmax_t>(kMaxSceneFileBytes));
   switch (r.status) {
     case core::ReadStatus::Ok: return bytes;
-    case core::ReadStatus::NotRegular: error = path + ": not a regular file"; break;
+    case core::ReadStatus::NotRegular: error = path + " 不是普通文件"; break;
     case core::ReadStatus::TooLarge:
-      error = path + ": larger than " + std::to_string(kMaxSceneFileBytes >> 20) + " MB";
+      error = path + " 大于 " + std::to_string(kMaxSceneFileBytes >> 20) + " MB";
       break;
-    case core::ReadStatus::Missing:
-    case core::ReadStatus::Unreadable: error = path + ": cannot be read"; break;
+    case core::ReadStatus::Missing: error = path + " 不存在"; break;
+    case core::ReadStatus::Unreadable: error = path + " 无法读取"; break;
   }
   return std::nullopt;
 }
@@ -471,16 +480,16 @@ std::optional<std::string> readSmallFile(const std::string& path, std::string& e
 void loadExternal(Scene& scene, const std::string& base_dir, const std::string* spectra_csv) {
   if (spectra_csv) {
     SpectraReadResult r = parseSpectraCsv(*spectra_csv);
-    if (!r.error.empty()) fault("spectra table: " + r.error);
+    if (!r.error.empty()) fault("频谱表：" + r.error);
     scene.spectra = std::move(r.spectra);
     scene.spectra_path.clear();
   } else if (!scene.spectra_path.empty()) {
     const std::string path = resolve(base_dir, scene.spectra_path);
     std::string error;
     const auto bytes = readSmallFile(path, error);
-    if (!bytes) fault("noise_scene: \"spectra\": " + error);
+    if (!bytes) fault("noise_scene：频谱文件spectra：" + error);
     SpectraReadResult r = parseSpectraCsv(*bytes);
-    if (!r.error.empty()) fault("noise_scene: \"spectra\": " + path + ": " + r.error);
+    if (!r.error.empty()) fault("noise_scene：频谱文件spectra：" + path + " " + r.error);
     scene.spectra = std::move(r.spectra);
   }
   if (!scene.terrain_path.empty()) {
@@ -489,9 +498,9 @@ void loadExternal(Scene& scene, const std::string& base_dir, const std::string* 
     present::GrdReadDetails details;
     const auto status = present::readGrdFile(path, g, &details);
     if (status != present::GrdReadStatus::Ok)
-      fault("noise_scene: \"terrain\": " + present::grdReadMessage(status, path, &details));
+      fault("noise_scene：地形terrain：" + present::grdReadMessage(status, path, &details));
     if (g.nx < 2 || g.ny < 2 || !(g.xmax > g.xmin) || !(g.ymax > g.ymin))
-      fault("noise_scene: \"terrain\": " + path + " is not a complete grid");
+      fault("noise_scene：地形terrain：" + path + " 不是完整的网格");
     Terrain t;
     t.nx = g.nx;
     t.ny = g.ny;
@@ -507,35 +516,35 @@ void loadExternal(Scene& scene, const std::string& base_dir, const std::string* 
 }  // namespace
 
 SceneReadResult parseScene(const std::string& text, const std::string& base_dir,
-                           const std::string* spectra_csv) {
+                           const std::string* spectra_csv, bool check) {
   SceneReadResult result;
   try {
     Json top;
     if (core::jsonNestingDepth(text) > core::kMaxJsonNesting)
-      fault("not a scene file: nested deeper than " + std::to_string(core::kMaxJsonNesting) +
-            " levels");
+      fault("不是场景文件：嵌套超过 " + std::to_string(core::kMaxJsonNesting) + " 层");
     try {
       top = Json::parse(text);
     } catch (const Json::parse_error& e) {
-      fault(std::string("not a JSON file: ") + e.what());
+      fault("不是JSON文件：第 " + std::to_string(e.byte) + " 个字节处有语法错误");
     }
-    if (!top.is_object() || top.value("type", "") != "FeatureCollection")
-      fault("not a GeoJSON FeatureCollection");
+    if (!top.is_object() || !top.contains("type") || top["type"] != "FeatureCollection")
+      fault("不是GeoJSON要素集（FeatureCollection）");
     const auto features = top.find("features");
-    if (features == top.end() || !features->is_array()) fault("\"features\" is not a list");
+    if (features == top.end() || !features->is_array()) fault("要素features不是列表");
     Scene scene;
     if (top.contains("crs") && !top["crs"].is_null()) scene.crs_json = top["crs"].dump();
     readSettings(top, scene);
     for (std::size_t i = 0; i < features->size(); ++i)
       readFeature(FeatureReader((*features)[i], static_cast<int>(i)), scene);
     loadExternal(scene, base_dir, spectra_csv);
-    if (auto e = checkScene(scene)) fault(*e);
+    if (check)
+      if (auto e = checkScene(scene)) fault(*e);
     result.warnings = sceneWarnings(scene);
     result.scene = std::move(scene);
   } catch (const FileFault& f) {
     result.error = f.message;
   } catch (const Json::exception& e) {
-    result.error = std::string("unreadable scene: ") + e.what();
+    result.error = std::string("场景文件的结构无法读取（") + e.what() + "）";
   }
   return result;
 }

@@ -39,8 +39,10 @@ SceneReadResult readSceneFile(const std::string& path);
 
 // The same from text; `base_dir` resolves the spectra and terrain paths ("" : the current
 // folder). Given `spectra_csv`, the spectra table is read from that text instead of a file.
+// Without `check` the scene is read but not checked: a project's scene comes back as the user
+// left it, to be mended in the tables (every run checks it).
 SceneReadResult parseScene(const std::string& text, const std::string& base_dir,
-                           const std::string* spectra_csv = nullptr);
+                           const std::string* spectra_csv = nullptr, bool check = true);
 
 // The first fault of a scene built in code or read from a file (nullopt when sound): a band
 // list that is not finite, G outside [0, 1], a negative height, a polygon with fewer than 3

@@ -74,17 +74,17 @@ SpectraReadResult parseSpectraCsv(const std::string& bytes) {
     auto f = splitCsv(line);
     for (auto& s : f) s = trim(s);
     if (line_no == 1 && lower(f[0]) == "id") continue;  // the header
-    const std::string where = "line " + std::to_string(line_no);
+    const std::string where = "第" + std::to_string(line_no) + "行";
     if (f.size() != 3 + kBands) {
-      r.error =
-          where + ": " + std::to_string(f.size()) + " fields, not 11 (id,name,kind,63,...,8000)";
+      r.error = where + "：有 " + std::to_string(f.size()) +
+                " 个字段，应为11个（id,name,kind,63,…,8000）";
       return r;
     }
     Spectrum s;
     s.id = f[0];
     s.name = f[1];
     if (s.id.empty()) {
-      r.error = where + ": the id is empty";
+      r.error = where + "：编号id为空";
       return r;
     }
     const std::string kind = lower(f[2]);
@@ -93,19 +93,19 @@ SpectraReadResult parseSpectraCsv(const std::string& bytes) {
     } else if (kind == "tl") {
       s.kind = Spectrum::Kind::TL;
     } else {
-      r.error = where + ": kind \"" + f[2] + "\" is not Lw or TL";
+      r.error = where + "：类型kind“" + f[2] + "”应为Lw或TL";
       return r;
     }
     for (int b = 0; b < kBands; ++b) {
       const auto v = core::parseNumber(f[static_cast<std::size_t>(3 + b)]);
       if (!v.ok() || !std::isfinite(v.value)) {
-        r.error = where + ": \"" + f[static_cast<std::size_t>(3 + b)] + "\" is not a number";
+        r.error = where + "：“" + f[static_cast<std::size_t>(3 + b)] + "”不是数";
         return r;
       }
       s.values[static_cast<std::size_t>(b)] = v.value;
     }
     if (!ids.insert(s.id).second) {
-      r.error = where + ": the id \"" + s.id + "\" is given twice";
+      r.error = where + "：编号“" + s.id + "”重复";
       return r;
     }
     r.spectra.push_back(std::move(s));

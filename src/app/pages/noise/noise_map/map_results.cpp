@@ -308,8 +308,14 @@ QImage MapResults::bandImage(QRectF* world) const {
         return static_cast<double>(
             (*v)[static_cast<size_t>(r) * static_cast<size_t>(nx) + static_cast<size_t>(c)]);
       };
-      const double z = (1 - ty) * ((1 - tx) * at(j, i) + tx * at(j, i + 1)) +
-                       ty * ((1 - tx) * at(j + 1, i) + tx * at(j + 1, i + 1));
+      // Bilinear over the computed corners: a node inside a building (NaN) leaves no blank
+      // margin round the footprint, which the building's own drawing covers.
+      const double wts[4] = {(1 - tx) * (1 - ty), tx * (1 - ty), (1 - tx) * ty, tx * ty};
+      const double vals[4] = {at(j, i), at(j, i + 1), at(j + 1, i), at(j + 1, i + 1)};
+      double sum = 0, wsum = 0;
+      for (int c = 0; c < 4; ++c)
+        if (!std::isnan(vals[c])) sum += wts[c] * vals[c], wsum += wts[c];
+      const double z = wsum > 0 ? sum / wsum : std::nan("");
       int k = -1;
       for (size_t l = 0; l < m_levels.size(); ++l)
         if (z >= m_levels[l]) k = static_cast<int>(l);

@@ -85,13 +85,14 @@ QString pageFault(const prop::Scene& s) {
   return {};
 }
 
-// Items read from a file keep their place in it for the file's messages; on the page they are
-// rows of the tables, named the same way whether drawn, imported or reopened.
+// Items read from a file keep their place in it; on the page they are rows of the tables,
+// whether drawn, imported or reopened.
 void asTableRows(prop::Scene& s) {
   for (auto& x : s.sources) x.feature = -1;
   for (auto& x : s.rooms) x.feature = -1;
   for (auto& x : s.openings) x.feature = -1;
   for (auto& x : s.barriers) x.feature = -1;
+  for (auto& x : s.buildings) x.feature = -1;
   for (auto& x : s.ground) x.feature = -1;
   for (auto& x : s.receptors) x.feature = -1;
   if (s.grid) s.grid->feature = -1;
@@ -106,6 +107,32 @@ QString spectraFileOf(const QString& scene) {
 // Positions placed or moved with the mouse, to the centimetre.
 double cm(double v) { return std::round(v * 100) / 100; }
 prop::Point2 cm(prop::Point2 p) { return {cm(p.x), cm(p.y)}; }
+
+// The screening and reflection terms of each point source's path to each receptor, for a
+// reviewer to check by hand: the edges over the top, the path differences over the top and
+// round each side, the reflections counted.
+core::Table pathTable(const prop::Scene& scene) {
+  constexpr std::size_t kMaxRows = 200;
+  core::Table t;
+  t.title = "传播路径（点声源）";
+  t.headers = {"声源",       "预测点",     "顶部绕射棱数", "z 顶部 (m)",
+               "z 左侧 (m)", "z 右侧 (m)", "反射数"};
+  auto z = [](double v) { return core::cformat("%.3f", v); };
+  for (std::size_t i = 0; i < scene.sources.size(); ++i)
+    for (std::size_t j = 0; j < scene.receptors.size(); ++j) {
+      if (t.rows.size() == kMaxRows) {
+        t.title += "，只列出前 " + std::to_string(kMaxRows) + " 条";
+        return t;
+      }
+      const auto r = prop::describePath(scene, i, j);
+      if (!r) continue;
+      t.rows.push_back({scene.sources[i].name, scene.receptors[j].name,
+                        r->screened ? std::to_string(r->top.edges) : "-",
+                        r->screened ? z(r->top.z) : "-", r->left ? z(r->left->z) : "-",
+                        r->right ? z(r->right->z) : "-", std::to_string(r->reflections)});
+    }
+  return t;
+}
 
 }  // namespace
 
@@ -226,7 +253,8 @@ void NoiseMapPageHook::buildToolBar(QWidget* parent, QBoxLayout* into) {
   };
   const Tool tools[] = {{"选择/移动", PlanTool::Select},  {"点声源", PlanTool::PointSource},
                         {"线声源", PlanTool::LineSource}, {"面声源", PlanTool::AreaSource},
-                        {"声屏障", PlanTool::Barrier},    {"预测点", PlanTool::Receptor}};
+                        {"声屏障", PlanTool::Barrier},    {"建筑物", PlanTool::Building},
+                        {"预测点", PlanTool::Receptor}};
   std::vector<QToolButton*> buttons;
   for (const auto& t : tools) {
     auto* b = new QToolButton(parent);
@@ -351,6 +379,7 @@ std::string NoiseMapPageHook::uniqueName(const char* prefix) const {
     bool used = false;
     for (const auto& s : m_scene.sources) used = used || s.name == name;
     for (const auto& b : m_scene.barriers) used = used || b.name == name;
+    for (const auto& b : m_scene.buildings) used = used || b.name == name;
     for (const auto& r : m_scene.receptors) used = used || r.name == name;
     if (!used) return name;
   }
@@ -394,6 +423,14 @@ void NoiseMapPageHook::addShape(PlanTool tool, const std::vector<prop::Point2>& 
     b.h_m = 3;
     m_scene.barriers.push_back(b);
     added = {ItemKind::Barrier, static_cast<int>(m_scene.barriers.size()) - 1};
+  } else if (tool == PlanTool::Building) {
+    // A flat roof 10 m above the ground, facades of ordinary walls with windows.
+    prop::Building b;
+    b.name = uniqueName("BD");
+    b.footprint = pts;
+    b.h_m = 10;
+    m_scene.buildings.push_back(b);
+    added = {ItemKind::Building, static_cast<int>(m_scene.buildings.size()) - 1};
   } else if (tool == PlanTool::LineSource || tool == PlanTool::AreaSource) {
     prop::Source s;
     s.name = uniqueName(tool == PlanTool::LineSource ? "L" : "A");
@@ -751,6 +788,7 @@ bool NoiseMapPageHook::exportSheet(CalculatorPage& page, const QString& project,
               {"默认地面因子", "G", fmt(st.ground_g), ""},
               {"气象修正", "C0", fmt(st.c0_db), "dB"},
               {"声屏障侧向绕射", "lateral", st.lateral_diffraction ? "是" : "否", ""},
+              {"反射阶数", "order", std::to_string(st.reflection_order), ""},
               {"网格间距", "spacing", fmt(grid.spacing_m), "m"},
               {"网格高度", "h", fmt(grid.h_m), "m"}};
   auto tableOf = [](const QTableWidget* t, const std::string& title) {
@@ -776,10 +814,14 @@ bool NoiseMapPageHook::exportSheet(CalculatorPage& page, const QString& project,
     s.tables.push_back(present::sheetTable(tableOf(computed.spectra(), "频谱")));
   if (computed.barriers()->rowCount() > 0)
     s.tables.push_back(present::sheetTable(tableOf(computed.barriers(), "声屏障")));
+  if (computed.buildings()->rowCount() > 0)
+    s.tables.push_back(present::sheetTable(tableOf(computed.buildings(), "建筑物")));
   core::Table receptors = tableOf(computed.receptors(), "预测点");
   for (auto& row : receptors.rows) row[SceneTables::RClass].clear();
   s.tables.push_back(present::sheetTable(receptors));
   s.tables.push_back(present::sheetTable(m_results->receptorTable()));
+  if (!scene.barriers.empty() || !scene.buildings.empty())
+    s.tables.push_back(present::sheetTable(pathTable(scene)));
   for (const auto& w : m_results->receptors()->warnings) s.text.push_back(w);
   std::string png;
   if (m_results->hasGrid()) {

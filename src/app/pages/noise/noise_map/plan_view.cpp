@@ -34,7 +34,8 @@ widgets::PlanDraw drawsOf(PlanTool t) {
     case PlanTool::Receptor: return widgets::PlanDraw::Point;
     case PlanTool::LineSource:
     case PlanTool::Barrier: return widgets::PlanDraw::Line;
-    case PlanTool::AreaSource: return widgets::PlanDraw::Polygon;
+    case PlanTool::AreaSource:
+    case PlanTool::Building: return widgets::PlanDraw::Polygon;
   }
   return widgets::PlanDraw::Select;
 }
@@ -103,15 +104,19 @@ void PlanView::showScene(const prop::Scene& s, const std::vector<prop::Point2>& 
     shapes.push_back(sh);
   }
   for (size_t i = 0; i < s.buildings.size(); ++i) {
-    // A building as a grey polygon with its name, drawn by the shared plan view.
+    // A building filled grey and hatched, unlike a room or an area source, with its name and
+    // roof height.
+    const auto& b = s.buildings[i];
     PlanShape sh;
     sh.form = PlanShape::Form::Polygon;
     sh.ref = ref(ItemKind::Building, i);
-    sh.points = points(s.buildings[i].footprint);
+    sh.points = points(b.footprint);
     sh.fill = QColor(150, 150, 150, 170);
     sh.line = QColor(50, 50, 50);
+    sh.hatch = Qt::BDiagPattern;
     sh.width = 2;
-    sh.label = name(s.buildings[i].name);
+    sh.label = name(b.name);
+    if (b.h_m) sh.label += QStringLiteral(" %1m").arg(*b.h_m, 0, 'g', 4);
     sh.label_centre = true;
     shapes.push_back(sh);
   }
@@ -135,6 +140,11 @@ void PlanView::showScene(const prop::Scene& s, const std::vector<prop::Point2>& 
     sh.width = 4;
     sh.label = name(b.name);
     if (b.h_m) sh.label += QStringLiteral(" %1m").arg(*b.h_m, 0, 'g', 4);
+    if (b.reflective) {
+      // A reflecting barrier in blue, named so.
+      sh.line = QColor(20, 90, 200);
+      sh.label += QStringLiteral(" 反射");
+    }
     shapes.push_back(sh);
   }
   for (size_t i = 0; i < s.sources.size(); ++i) {

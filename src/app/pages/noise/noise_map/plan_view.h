@@ -1,6 +1,6 @@
 // The plan of a noise scene on the shared plan view: sources by type, barriers with their
-// height, ground areas shaded by G, rooms and openings, receptors (boundary points in another
-// colour), the grid extent as a dashed frame.
+// height, buildings filled and hatched, ground areas shaded by G, rooms and openings, receptors
+// (boundary points in another colour), the grid extent as a dashed frame.
 #pragma once
 
 #include <vector>
@@ -21,7 +21,7 @@ struct ItemRef {
   friend bool operator==(const ItemRef&, const ItemRef&) = default;
 };
 
-enum class PlanTool { Select, PointSource, LineSource, AreaSource, Barrier, Receptor };
+enum class PlanTool { Select, PointSource, LineSource, AreaSource, Barrier, Receptor, Building };
 
 class PlanView : public widgets::PlanView {
   Q_OBJECT

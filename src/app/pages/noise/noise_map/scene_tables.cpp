@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "present/table_copy.h"
 
@@ -19,18 +20,6 @@ namespace app::noisemap {
 namespace {
 
 enum { SName, SKind, SX, SY, SH, SEmission, SDay, SNight, SCols };
-enum { BName, BHeight, BCols };
-enum {
-  SettingTemp,
-  SettingHumidity,
-  SettingPressure,
-  SettingG,
-  SettingC0,
-  SettingLateral,
-  SettingSpacing,
-  SettingGridH,
-  SettingRows
-};
 
 // In full: the table is read back into the scene, and projected coordinates reach 4e7 m.
 QString num(double v) { return QString::number(v, 'g', QLocale::FloatingPointShortest); }
@@ -97,6 +86,101 @@ bool cellChecked(const QTableWidget* t, int row, int col) {  // a check box cell
   return it && it->checkState() == Qt::Checked;
 }
 
+// The item a row stands for: rows below `shown` are the items shown; a row after them is a new
+// item when one of its `keys` cells is filled, counted among the filled rows after them.
+// nullopt: no item (an empty row, or an item the scene no longer has).
+std::optional<size_t> itemOfRow(const QTableWidget* t, int row, int shown, size_t items,
+                                std::initializer_list<int> keys) {
+  auto filled = [&](int r) {
+    for (int c : keys)
+      if (!cellText(t, r, c).isEmpty()) return true;
+    return false;
+  };
+  if (row < shown) {
+    const auto i = static_cast<size_t>(row);
+    return i < items ? std::optional<size_t>(i) : std::nullopt;
+  }
+  if (!filled(row)) return std::nullopt;
+  auto i = static_cast<size_t>(shown);
+  for (int r = shown; r < row; ++r)
+    if (filled(r)) ++i;
+  return i <= items ? std::optional<size_t>(i) : std::nullopt;
+}
+
+// Corners of a polygon as the other polygon tables write them: "x y; x y; …".
+QString cornersText(const std::vector<prop::Point2>& pts) {
+  QStringList parts;
+  for (const auto& p : pts) parts << num(p.x) + QLatin1Char(' ') + num(p.y);
+  return parts.join(QStringLiteral("; "));
+}
+
+// The corners of a cell; nullopt when a pair is not two numbers (commas may part x and y).
+std::optional<std::vector<prop::Point2>> parseCorners(const QString& text) {
+  std::vector<prop::Point2> out;
+  for (const QString& pair : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+    const QStringList xy =
+        QString(pair).replace(QLatin1Char(','), QLatin1Char(' ')).simplified().split(' ');
+    bool a = false, b = false;
+    if (xy.size() != 2) return std::nullopt;
+    out.push_back({xy[0].toDouble(&a), xy[1].toDouble(&b)});
+    if (!a || !b) return std::nullopt;
+  }
+  return out;
+}
+
+// Absorption as one value when the bands are equal, else the eight band values.
+QString alphaText(const std::optional<prop::Bands>& a) {
+  if (!a) return {};
+  if (std::all_of(a->begin(), a->end(), [&](double v) { return v == a->front(); }))
+    return num(a->front());
+  QStringList parts;
+  for (double v : *a) parts << num(v);
+  return parts.join(QLatin1Char(' '));
+}
+
+// One value for every band or eight band values; empty: the default; nullopt in `ok` when the
+// cell holds anything else.
+std::optional<prop::Bands> parseAlpha(const QString& text, bool* ok) {
+  const QStringList parts = QString(text)
+                                .replace(QLatin1Char(','), QLatin1Char(' '))
+                                .split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  *ok = true;
+  if (parts.isEmpty()) return std::nullopt;
+  prop::Bands b{};
+  if (parts.size() != 1 && parts.size() != prop::kBands) {
+    *ok = false;
+    return std::nullopt;
+  }
+  for (int k = 0; k < prop::kBands; ++k) {
+    bool one = false;
+    b[static_cast<size_t>(k)] = parts[parts.size() == 1 ? 0 : k].toDouble(&one);
+    *ok = *ok && one;
+  }
+  if (!*ok) return std::nullopt;
+  return b;
+}
+
+// A yes/no cell: its check box, or in a row pasted past the items its text ("是", "1", "true");
+// an empty one keeps `fallback`.
+bool cellFlag(const QTableWidget* t, int row, int col, bool fallback) {
+  const QTableWidgetItem* it = t->item(row, col);
+  if (!it) return fallback;
+  if (it->data(Qt::CheckStateRole).isValid()) return it->checkState() == Qt::Checked;
+  const QString v = it->text().trimmed();
+  if (v.isEmpty()) return fallback;
+  return v == QStringLiteral("是") || v == QStringLiteral("1") ||
+         v.compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0;
+}
+
+// A check box cell (a paste sets it from "是"/"否").
+QTableWidgetItem* checkItem(bool on) {
+  auto* it = new QTableWidgetItem;
+  it->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsEditable |
+               Qt::ItemIsSelectable);
+  it->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+  return it;
+}
+
 }  // namespace
 
 SceneTables::SceneTables(QWidget* parent) : QTabWidget(parent) {
@@ -111,9 +195,21 @@ SceneTables::SceneTables(QWidget* parent) : QTabWidget(parent) {
        QStringLiteral("125"), QStringLiteral("250"), QStringLiteral("500"), QStringLiteral("1000"),
        QStringLiteral("2000"), QStringLiteral("4000"), QStringLiteral("8000")});
   // A barrier needs its line: it is drawn on the plan, never added as an empty row.
-  m_barriers =
-      addTable(QStringLiteral("声屏障"), {QStringLiteral("名称"), QStringLiteral("高度 (m)")},
-               RowButtons::DeleteOnly);
+  m_barriers = addTable(QStringLiteral("声屏障"),
+                        {QStringLiteral("名称"), QStringLiteral("高度 (m)"), QStringLiteral("反射"),
+                         QStringLiteral("吸声系数 α")},
+                        RowButtons::DeleteOnly);
+  // A building is drawn on the plan or given by its corners in a row.
+  m_buildings = addTable(
+      QStringLiteral("建筑物"),
+      {QStringLiteral("名称"), QStringLiteral("角点 (x y; x y; …)"), QStringLiteral("高度 h (m)"),
+       QStringLiteral("屋顶高程 (m)"), QStringLiteral("反射"), QStringLiteral("吸声系数 α")});
+  m_barriers->horizontalHeaderItem(BAlpha)->setToolTip(
+      QStringLiteral("一个数用于各频带，或 8 个频带的值（63～8000 Hz）；空：0（硬墙面）"));
+  m_buildings->horizontalHeaderItem(DAlpha)->setToolTip(QStringLiteral(
+      "一个数用于各频带，或 8 个频带的值（63～8000 Hz）；空：0.2（有窗的建筑墙面）"));
+  m_buildings->horizontalHeaderItem(DHeight)->setToolTip(
+      QStringLiteral("屋顶高出地面的高度；与屋顶高程只填一个"));
   m_receptors =
       addTable(QStringLiteral("预测点"),
                {QStringLiteral("名称"), QStringLiteral("X (m)"), QStringLiteral("Y (m)"),
@@ -123,10 +219,15 @@ SceneTables::SceneTables(QWidget* parent) : QTabWidget(parent) {
   m_settings = addTable(QStringLiteral("设置"), {QStringLiteral("参数"), QStringLiteral("数值")},
                         RowButtons::None);
   m_settings->setRowCount(SettingRows);
-  const QStringList labels = {QStringLiteral("气温 (℃)"),         QStringLiteral("相对湿度 (%)"),
-                              QStringLiteral("大气压 (kPa)"),     QStringLiteral("默认地面因子 G"),
-                              QStringLiteral("气象修正 C0 (dB)"), QStringLiteral("声屏障侧向绕射"),
-                              QStringLiteral("网格间距 (m)"),     QStringLiteral("网格高度 (m)")};
+  const QStringList labels = {QStringLiteral("气温 (℃)"),
+                              QStringLiteral("相对湿度 (%)"),
+                              QStringLiteral("大气压 (kPa)"),
+                              QStringLiteral("默认地面因子 G"),
+                              QStringLiteral("气象修正 C0 (dB)"),
+                              QStringLiteral("声屏障侧向绕射"),
+                              QStringLiteral("网格间距 (m)"),
+                              QStringLiteral("网格高度 (m)"),
+                              QStringLiteral("反射")};
   for (int r = 0; r < SettingRows; ++r) {
     auto* l = new QTableWidgetItem(labels[r]);
     l->setFlags(Qt::ItemIsEnabled);
@@ -174,6 +275,7 @@ PasteTable* SceneTables::addTable(const QString& title, const QStringList& heade
     ItemRef r;
     if (t == m_sources) r = {ItemKind::Source, row};
     if (t == m_barriers) r = {ItemKind::Barrier, row};
+    if (t == m_buildings) r = {ItemKind::Building, row};
     if (t == m_receptors) r = {ItemKind::Receptor, row};
     if (t == m_spectra) {
       t->removeRow(row);
@@ -193,6 +295,7 @@ PasteTable* SceneTables::addTable(const QString& title, const QStringList& heade
     if (m_filling || row < 0) return;
     if (t == m_sources) emit itemPicked({ItemKind::Source, row});
     if (t == m_barriers) emit itemPicked({ItemKind::Barrier, row});
+    if (t == m_buildings) emit itemPicked({ItemKind::Building, row});
     if (t == m_receptors) emit itemPicked({ItemKind::Receptor, row});
   });
   return t;
@@ -211,6 +314,9 @@ void SceneTables::setRow(PasteTable* t, int row, const QStringList& cells) {
 
 void SceneTables::showScene(const prop::Scene& s, const GridSettings& grid) {
   m_filling = true;
+  m_shown_sources = static_cast<int>(s.sources.size());
+  m_shown_buildings = static_cast<int>(s.buildings.size());
+  m_shown_receptors = static_cast<int>(s.receptors.size());
   m_sources->setRowCount(static_cast<int>(s.sources.size()));
   for (int i = 0; i < m_sources->rowCount(); ++i) {
     const auto& src = s.sources[static_cast<size_t>(i)];
@@ -232,8 +338,19 @@ void SceneTables::showScene(const prop::Scene& s, const GridSettings& grid) {
   m_barriers->setRowCount(static_cast<int>(s.barriers.size()));
   for (int i = 0; i < m_barriers->rowCount(); ++i) {
     const auto& b = s.barriers[static_cast<size_t>(i)];
-    setRow(m_barriers, i, {QString::fromStdString(b.name), b.h_m ? num(*b.h_m) : QString()});
+    setRow(m_barriers, i,
+           {QString::fromStdString(b.name), b.h_m ? num(*b.h_m) : QString(), QString(),
+            alphaText(b.alpha)});
     if (!b.h_m) m_barriers->item(i, BHeight)->setFlags(Qt::ItemIsEnabled);  // top per vertex
+    m_barriers->setItem(i, BReflective, checkItem(b.reflective));
+  }
+  m_buildings->setRowCount(static_cast<int>(s.buildings.size()));
+  for (int i = 0; i < m_buildings->rowCount(); ++i) {
+    const auto& b = s.buildings[static_cast<size_t>(i)];
+    setRow(m_buildings, i,
+           {QString::fromStdString(b.name), cornersText(b.footprint), opt(b.h_m), opt(b.top_z),
+            QString(), alphaText(b.alpha)});
+    m_buildings->setItem(i, DReflective, checkItem(b.reflective));
   }
   m_receptors->setRowCount(static_cast<int>(s.receptors.size()));
   for (int i = 0; i < m_receptors->rowCount(); ++i) {
@@ -248,7 +365,8 @@ void SceneTables::showScene(const prop::Scene& s, const GridSettings& grid) {
     b->setCheckState(r.boundary ? Qt::Checked : Qt::Unchecked);
   }
   ensureReceptorCombos();
-  for (PasteTable* t : {m_sources, m_spectra, m_barriers, m_receptors, m_settings}) fitColumns(t);
+  for (PasteTable* t : {m_sources, m_spectra, m_barriers, m_buildings, m_receptors, m_settings})
+    fitColumns(t);
   // The class whose limits the receptor has, if any.
   for (int i = 0; i < m_receptors->rowCount(); ++i) {
     const auto& r = s.receptors[static_cast<size_t>(i)];
@@ -265,17 +383,19 @@ void SceneTables::showScene(const prop::Scene& s, const GridSettings& grid) {
   const auto& st = s.settings;
   const double values[] = {st.temperature_c, st.humidity_pct, st.pressure_kpa,
                            st.ground_g,      st.c0_db,        0,
-                           grid.spacing_m,   grid.h_m};
+                           grid.spacing_m,   grid.h_m,        0};
   for (int r = 0; r < SettingRows; ++r) {
     QTableWidgetItem* it = m_settings->item(r, 1);
     if (!it) {
       it = new QTableWidgetItem;
       m_settings->setItem(r, 1, it);
     }
-    if (r == SettingLateral) {
+    if (r == SettingLateral || r == SettingReflection) {
+      const bool on = r == SettingLateral ? st.lateral_diffraction : st.reflection_order > 0;
       it->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
-      it->setCheckState(st.lateral_diffraction ? Qt::Checked : Qt::Unchecked);
-      it->setText(QStringLiteral("计算绕过两端"));
+      it->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+      it->setText(r == SettingLateral ? QStringLiteral("计算绕过两端")
+                                      : QStringLiteral("计算建筑物墙面和反射声屏障的一阶反射"));
     } else {
       it->setText(num(values[r]));
     }
@@ -348,16 +468,20 @@ void SceneTables::readInto(prop::Scene& s, GridSettings& grid, QString* error) c
     }
   };
 
+  // Each row shown for an item is that item; each filled row added after them is a new item, in
+  // order, whatever empty rows lie between (the rows and items stay matched while typing).
   for (int i = 0; i < m_sources->rowCount(); ++i) {
-    if (static_cast<size_t>(i) >= s.sources.size()) {
-      if (cellText(m_sources, i, SX).isEmpty() && cellText(m_sources, i, SY).isEmpty()) continue;
+    const std::optional<size_t> item =
+        itemOfRow(m_sources, i, m_shown_sources, s.sources.size(), {SX, SY});
+    if (!item) continue;
+    if (*item == s.sources.size()) {
       prop::Source src;
       src.geometry = {{0, 0}};
       src.emission.kind = prop::Emission::Kind::Lwa;
       src.emission.lwa_db = 90;
       s.sources.push_back(src);
     }
-    prop::Source& src = s.sources[static_cast<size_t>(i)];
+    prop::Source& src = s.sources[*item];
     src.name = cellText(m_sources, i, SName).toStdString();
     prop::Point2 at = src.geometry.empty() ? prop::Point2{} : src.geometry.front();
     const prop::Point2 was = at;
@@ -408,19 +532,55 @@ void SceneTables::readInto(prop::Scene& s, GridSettings& grid, QString* error) c
   }
   s.spectra = std::move(spectra);
 
+  // Absorption: one value or eight; anything else keeps the old value and is named.
+  auto alpha = [&](const QTableWidget* t, int row, int col, std::optional<prop::Bands>& into) {
+    bool ok = false;
+    const auto a = parseAlpha(cellText(t, row, col), &ok);
+    if (ok)
+      into = a;
+    else if (first.isEmpty())
+      first = QStringLiteral("“%1”表第 %2 行“%3”列应为 1 个数或 8 个频带的数。")
+                  .arg(tabText(indexOf(t->parentWidget())))
+                  .arg(row + 1)
+                  .arg(t->horizontalHeaderItem(col)->text());
+  };
+
   for (int i = 0; i < m_barriers->rowCount() && static_cast<size_t>(i) < s.barriers.size(); ++i) {
     auto& b = s.barriers[static_cast<size_t>(i)];
     b.name = cellText(m_barriers, i, BName).toStdString();
     if (b.h_m) number(m_barriers, i, BHeight, *b.h_m);
+    b.reflective = cellFlag(m_barriers, i, BReflective, b.reflective);
+    alpha(m_barriers, i, BAlpha, b.alpha);
+  }
+
+  for (int i = 0; i < m_buildings->rowCount(); ++i) {
+    const std::optional<size_t> item =
+        itemOfRow(m_buildings, i, m_shown_buildings, s.buildings.size(), {DCorners});
+    if (!item) continue;
+    if (*item == s.buildings.size()) {
+      prop::Building b;
+      b.h_m = 10;
+      s.buildings.push_back(b);
+    }
+    const QString corners = cellText(m_buildings, i, DCorners);
+    auto& b = s.buildings[*item];
+    b.name = cellText(m_buildings, i, DName).toStdString();
+    if (const auto pts = parseCorners(corners); pts && !pts->empty())
+      b.footprint = *pts;
+    else if (first.isEmpty())
+      first = QStringLiteral("“建筑物”表第 %1 行的角点应写成“x y; x y; …”。").arg(i + 1);
+    optional(m_buildings, i, DHeight, b.h_m);
+    optional(m_buildings, i, DTopZ, b.top_z);
+    b.reflective = cellFlag(m_buildings, i, DReflective, b.reflective);
+    alpha(m_buildings, i, DAlpha, b.alpha);
   }
 
   for (int i = 0; i < m_receptors->rowCount(); ++i) {
-    if (static_cast<size_t>(i) >= s.receptors.size()) {
-      if (cellText(m_receptors, i, RX).isEmpty() && cellText(m_receptors, i, RY).isEmpty())
-        continue;
-      s.receptors.push_back({});
-    }
-    auto& r = s.receptors[static_cast<size_t>(i)];
+    const std::optional<size_t> item =
+        itemOfRow(m_receptors, i, m_shown_receptors, s.receptors.size(), {RX, RY});
+    if (!item) continue;
+    if (*item == s.receptors.size()) s.receptors.push_back({});
+    auto& r = s.receptors[*item];
     r.name = cellText(m_receptors, i, RName).toStdString();
     number(m_receptors, i, RX, r.at.x);
     number(m_receptors, i, RY, r.at.y);
@@ -439,6 +599,7 @@ void SceneTables::readInto(prop::Scene& s, GridSettings& grid, QString* error) c
   number(m_settings, SettingG, 1, st.ground_g);
   number(m_settings, SettingC0, 1, st.c0_db);
   st.lateral_diffraction = cellChecked(m_settings, SettingLateral, 1);
+  st.reflection_order = cellChecked(m_settings, SettingReflection, 1) ? 1 : 0;
   number(m_settings, SettingSpacing, 1, grid.spacing_m);
   number(m_settings, SettingGridH, 1, grid.h_m);
   if (error) *error = first;
@@ -449,6 +610,7 @@ void SceneTables::selectItem(ItemRef r) {
   int tab = -1;
   if (r.kind == ItemKind::Source) t = m_sources, tab = SourcesTab;
   if (r.kind == ItemKind::Barrier) t = m_barriers, tab = BarriersTab;
+  if (r.kind == ItemKind::Building) t = m_buildings, tab = BuildingsTab;
   if (r.kind == ItemKind::Receptor) t = m_receptors, tab = ReceptorsTab;
   if (!t || r.index >= t->rowCount()) return;
   m_filling = true;

@@ -1,7 +1,8 @@
-// The editable tables of a noise scene beside the plan: sources, spectra, barriers, receptors
-// and the scene settings. Each table takes tab-separated rows pasted from a spreadsheet (Ctrl+V
-// from the current cell; rows past the end add items where a row describes one fully: point
-// sources, receptors, spectra) and copies its selection (Ctrl+C).
+// The editable tables of a noise scene beside the plan: sources, spectra, barriers, buildings,
+// receptors and the scene settings. Each table takes tab-separated rows pasted from a
+// spreadsheet (Ctrl+V from the current cell; rows past the end add items where a row describes
+// one fully: point sources, buildings with their corners, receptors, spectra) and copies its
+// selection (Ctrl+C).
 #pragma once
 
 #include <QString>
@@ -33,17 +34,36 @@ inline constexpr ClassLimits kFunctionClasses[] = {{"0", 50, 40}, {"1", 55, 45},
 class SceneTables : public QTabWidget {
   Q_OBJECT
  public:
-  enum Tab { SourcesTab, SpectraTab, BarriersTab, ReceptorsTab, SettingsTab };
+  enum Tab { SourcesTab, SpectraTab, BarriersTab, BuildingsTab, ReceptorsTab, SettingsTab };
   // Receptor columns.
   enum { RName, RX, RY, RH, RBoundary, RClass, RBgDay, RBgNight, RLimDay, RLimNight, RCols };
+  // Barrier columns.
+  enum { BName, BHeight, BReflective, BAlpha, BCols };
+  // Building columns: the corners as "x y; x y; …", the roof above the ground or its elevation,
+  // whether the facades reflect and their absorption (one value or eight bands).
+  enum { DName, DCorners, DHeight, DTopZ, DReflective, DAlpha, DCols };
+  // Rows of the settings table.
+  enum {
+    SettingTemp,
+    SettingHumidity,
+    SettingPressure,
+    SettingG,
+    SettingC0,
+    SettingLateral,
+    SettingSpacing,
+    SettingGridH,
+    SettingReflection,
+    SettingRows
+  };
 
   explicit SceneTables(QWidget* parent = nullptr);
   // The row buttons a table offers: only rows that become items of the scene may be added.
   enum class RowButtons { AddAndDelete, DeleteOnly, None };
 
   void showScene(const prop::Scene& scene, const GridSettings& grid);
-  // The tables into the scene (rows past the scene's items add point sources, receptors and
-  // spectra). A cell that holds no number keeps the old value; `error` names the first such cell.
+  // The tables into the scene (rows past the scene's items add point sources, buildings,
+  // receptors and spectra; empty ones add nothing). A cell that holds no number keeps the old
+  // value; `error` names the first such cell.
   void readInto(prop::Scene& scene, GridSettings& grid, QString* error) const;
   // Switches to the item's table and row.
   void selectItem(ItemRef r);
@@ -51,6 +71,7 @@ class SceneTables : public QTabWidget {
   PasteTable* sources() const { return m_sources; }
   PasteTable* spectra() const { return m_spectra; }
   PasteTable* barriers() const { return m_barriers; }
+  PasteTable* buildings() const { return m_buildings; }
   PasteTable* receptors() const { return m_receptors; }
   PasteTable* settings() const { return m_settings; }
   // Picks a function class for a receptor row (index into kFunctionClasses; -1: none).
@@ -70,9 +91,12 @@ class SceneTables : public QTabWidget {
   PasteTable* m_sources = nullptr;
   PasteTable* m_spectra = nullptr;
   PasteTable* m_barriers = nullptr;
+  PasteTable* m_buildings = nullptr;
   PasteTable* m_receptors = nullptr;
   PasteTable* m_settings = nullptr;
   bool m_filling = false;
+  // Rows shown for the scene's items: each is its item; rows added after them are new items.
+  int m_shown_sources = 0, m_shown_buildings = 0, m_shown_receptors = 0;
 };
 
 }  // namespace app::noisemap
