@@ -23,8 +23,8 @@ struct SheetFigure {
   std::string caption;
   std::string png;
 };
-// The same with several figures after the tables, each scaled to the text width at most (aspect
-// kept) and to less than a page's height, so that none is cut or split across pages.
+// The same with several figures after the tables, each scaled to the text width at most (its
+// proportions kept) and to less than a page's height, so that none is cut or split across pages.
 std::string writeSheetFile(present::CalcSheet s, const std::string& path,
                            const std::vector<SheetFigure>& figures);
 

@@ -1,8 +1,8 @@
-// The editable tables of a noise scene beside the plan: sources, spectra, barriers, buildings,
+// The editable tables of a noise scene beside the plan: sources, band levels, barriers, buildings,
 // receptors and the scene settings. Each table takes tab-separated rows pasted from a
 // spreadsheet (Ctrl+V from the current cell; rows past the end add items where a row describes
-// one fully: point sources, buildings with their corners, receptors, spectra) and copies its
-// selection (Ctrl+C).
+// one fully: point sources, buildings with their corners, receptors, band-level rows) and copies
+// its selection (Ctrl+C).
 #pragma once
 
 #include <QString>
@@ -62,8 +62,8 @@ class SceneTables : public QTabWidget {
 
   void showScene(const prop::Scene& scene, const GridSettings& grid);
   // The tables into the scene (rows past the scene's items add point sources, buildings,
-  // receptors and spectra; empty ones add nothing). A cell that holds no number keeps the old
-  // value; `error` names the first such cell.
+  // receptors and band-level rows; empty ones add nothing). A cell that holds no number keeps the
+  // old value; `error` names the first such cell.
   void readInto(prop::Scene& scene, GridSettings& grid, QString* error) const;
   // Switches to the item's table and row.
   void selectItem(ItemRef r);
