@@ -23,8 +23,12 @@ function(kuva_add_qtest name)
     KUVA_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
     KUVA_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
   add_test(NAME ${name} COMMAND ${name})
+  # Each program keeps its settings, data and cache in a folder of its own under the build, so
+  # tests running side by side never read one another's settings, nor touch the user's.
+  set(home ${CMAKE_BINARY_DIR}/test-home/${name})
+  file(MAKE_DIRECTORY ${home}/config ${home}/data ${home}/cache)
   set_tests_properties(${name} PROPERTIES TIMEOUT 600
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${home}/config;XDG_DATA_HOME=${home}/data;XDG_CACHE_HOME=${home}/cache")
 endfunction()
 
 # Subdirectories are added only when they hold a CMakeLists.txt, so areas can grow independently.
