@@ -103,17 +103,7 @@ void transportDirection(SourceHour& sh, const HourProfiles& h, const PointSource
 
 SourceHour setupSource(const HourProfiles& h, const PointSource& s, double zBase) {
   if (!isPointKind(s.kind)) return setupLowSource(h, s);
-  SourceHour sh;
-  sh.stableBranch = h.stable || s.hs >= h.zi;
-  const int k = locate29(s.hs);
-  sh.svs = atLevel(h.sigmaV, k, s.hs);
-  sh.sws = atLevel(h.sigmaW, k, s.hs);
-  sh.us = atLevel(h.u, k, s.hs);
-  sh.tgs = atLevel(h.thetaGrad, k, s.hs);
-  sh.ths = atLevel(h.theta, k, s.hs);
-  sh.sws = std::max(sh.sws, 0.02);
-  sh.svs = std::max({sh.svs, 0.2, 0.05 * sh.us});
-  sh.us = std::max(sh.us, 0.2828);
+  SourceHour sh = meteorologyAtRelease(h, s);
   sh.ta = sh.ths - kGOverCp * (s.hs + zBase);
   sh.n = sh.tgs > 0.0 && sh.stableBranch ? std::sqrt(kG * sh.tgs / sh.ths) : 1e-10;
   sh.n = std::max(sh.n, 1e-10);

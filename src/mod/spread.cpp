@@ -7,7 +7,7 @@
 
 namespace mod {
 
-SourceHour setupLowSource(const HourProfiles& h, const PointSource& s) {
+SourceHour meteorologyAtRelease(const HourProfiles& h, const PointSource& s) {
   SourceHour sh;
   sh.stableBranch = h.stable || s.hs >= h.zi;
   const int k = locate29(s.hs);
@@ -19,6 +19,12 @@ SourceHour setupLowSource(const HourProfiles& h, const PointSource& s) {
   sh.sws = std::max(sh.sws, 0.02);
   sh.svs = std::max({sh.svs, 0.2, 0.05 * sh.us});
   sh.us = std::max(sh.us, 0.2828);
+  return sh;
+}
+
+SourceHour setupLowSource(const HourProfiles& h, const PointSource& s) {
+  SourceHour sh = meteorologyAtRelease(h, s);
+  const int k = locate29(s.hs);
   sh.hsp = s.hs;
   // Transport direction at the release height, between the same two levels.
   const Column& H = gridHeights();

@@ -10,6 +10,11 @@
 
 namespace mod {
 
+// The meteorology every source kind starts from: σv, σw, u, dθ/dz and θ at the release height,
+// interpolated between the grid levels around it, with their floors, and the stable or convective
+// branch.
+SourceHour meteorologyAtRelease(const HourProfiles& h, const PointSource& s);
+
 // Section-4 values of a volume or area source: meteorology and transport direction at the release
 // height, no plume rise.
 SourceHour setupLowSource(const HourProfiles& h, const PointSource& s);
