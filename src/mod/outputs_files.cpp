@@ -1,5 +1,6 @@
 #include "mod/outputs_files.h"
 
+#include <fcntl.h>
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
@@ -163,6 +164,8 @@ struct OutputFiles::Sink {
   std::string pending;  // text handed to the writer and not yet written
   std::string error;
   Writer* writer = nullptr;
+  static constexpr off_t kStartWriting = off_t{8} << 20;
+  off_t written = 0, started = 0;  // bytes written, and those the disk was asked to write
 
   void put(const std::string& s) {
     buf += s;
@@ -177,7 +180,16 @@ struct OutputFiles::Sink {
     write(buf);
   }
   void write(std::string& bytes) {
-    if (error.empty() && !bytes.empty()) error = file.write(bytes);
+    if (error.empty() && !bytes.empty()) {
+      error = file.write(bytes);
+      written += static_cast<off_t>(bytes.size());
+      // The disk starts on what is written while the run goes on, so that little is left for the
+      // flush before the file is put in place.
+      if (error.empty() && written - started >= kStartWriting) {
+        ::sync_file_range(file.fd(), started, written - started, SYNC_FILE_RANGE_WRITE);
+        started = written;
+      }
+    }
     bytes.clear();
   }
 };

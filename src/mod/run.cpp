@@ -39,10 +39,10 @@ std::string optionsWords(const Deck& d, const MetData& met) {
   return s;
 }
 
-// Threads that share the receptors of each hour. They are started once per run; each hour the
-// receptors are handed out in small blocks to whichever thread is free (the work per receptor
-// varies a lot for area sources), and every value is computed the same way whichever thread
-// computes it.
+// Threads that share the work of a run. They are started once; each job's items are handed out
+// one at a time to whichever thread is free (the work per receptor varies a lot for area
+// sources), and every value is computed the same way whichever thread computes it. A job runs
+// while the thread that started it does other work, which joins it with finish().
 class Workers {
  public:
   explicit Workers(unsigned threads) {
@@ -58,35 +58,40 @@ class Workers {
   Workers& operator=(const Workers&) = delete;
   ~Workers() { stop(); }
 
-  // Calls job(i) for every i in [0, n), in parallel, handing out `block` items at a time (all in
-  // this thread when n < least); returns when all are done.
-  void run(size_t n, const std::function<void(size_t)>& job, size_t block = 4, size_t least = 16) {
-    if (pool_.empty() || n < least) {
-      for (size_t i = 0; i < n; ++i) job(i);
-      return;
-    }
+  // Starts handing out job(0)…job(n−1) to the other threads and returns at once; with no other
+  // thread, or fewer than `least` items, they all wait for finish(). The previous job must be
+  // finished.
+  void start(size_t n, std::function<void(size_t)> job, size_t least = 16) {
+    job_ = std::move(job);
+    n_ = n;
+    next_.store(0);
+    if (pool_.empty() || n < least) return;
     {
       std::lock_guard<std::mutex> lock(m_);
-      job_ = &job;
-      n_ = n;
-      block_ = block;
-      next_ = 0;
-      busy_ = pool_.size();
+      open_ = true;
       ++generation_;
     }
     start_.notify_all();
+  }
+  // Takes part in the job and returns when all its items are done.
+  void finish() {
     work();
     std::unique_lock<std::mutex> lock(m_);
-    done_.wait(lock, [this] { return busy_ == 0; });
-    job_ = nullptr;
+    done_.wait(lock, [this] { return active_ == 0; });
+    open_ = false;
+  }
+  // Hands out no more items and returns when those begun are done (a run that stops).
+  void cancel() {
+    next_.store(n_);
+    finish();
   }
 
  private:
   void work() {
     for (;;) {
-      const size_t from = next_.fetch_add(block_);
-      if (from >= n_) return;
-      for (size_t i = from; i < std::min(n_, from + block_); ++i) (*job_)(i);
+      const size_t i = next_.fetch_add(1);
+      if (i >= n_) return;
+      job_(i);
     }
   }
   void serve() {
@@ -94,13 +99,14 @@ class Workers {
     for (;;) {
       {
         std::unique_lock<std::mutex> lock(m_);
-        start_.wait(lock, [&] { return quit_ || generation_ != seen; });
+        start_.wait(lock, [&] { return quit_ || (open_ && generation_ != seen); });
         if (quit_) return;
         seen = generation_;
+        ++active_;  // only while the job is open: finish() then waits for this thread
       }
       work();
       std::lock_guard<std::mutex> lock(m_);
-      if (--busy_ == 0) done_.notify_one();
+      if (--active_ == 0) done_.notify_one();
     }
   }
   void stop() {
@@ -116,11 +122,11 @@ class Workers {
   std::vector<std::thread> pool_;
   std::mutex m_;
   std::condition_variable start_, done_;
-  const std::function<void(size_t)>* job_ = nullptr;
-  size_t n_ = 0, block_ = 1, busy_ = 0;
+  std::function<void(size_t)> job_;
+  size_t n_ = 0, active_ = 0;
   std::atomic<size_t> next_{0};
   unsigned long generation_ = 0;
-  bool quit_ = false;
+  bool open_ = false, quit_ = false;
 };
 
 // The days DAYRANGE selects, one table for common years and one for leap years (index 1…366).
@@ -199,7 +205,8 @@ struct HourSlot {
   const MetHour* raw = nullptr;
   HourStamp t;
   HourKind kind = HourKind::Computed;
-  std::exception_ptr fault;  // a fault of this hour's meteorology, reported in its turn
+  std::exception_ptr fault;        // a fault of this hour's meteorology, reported in its turn
+  std::atomic<bool> ready{false};  // the profiles and source values are set
   HourProfiles h, urban;
   bool urbanHour = false;
   std::vector<PointSource> hourly;
@@ -236,23 +243,45 @@ void prepareSlot(HourSlot& s, const Deck& d, const MetData& met) {
   }
 }
 
-// Concentrations of the emitting sources at every receptor for the first `n` slots: the hours
-// are prepared side by side, then their receptors are shared out together, so that the threads
-// meet twice for several hours.
-void computeHours(std::vector<HourSlot>& slots, size_t n, const Deck& d, const MetData& met,
-                  Workers& workers) {
-  const size_t ns = d.sources.size(), nr = d.receptors.size();
-  workers.run(
-      n, [&](size_t b) { prepareSlot(slots[b], d, met); }, 1, 2);
-  workers.run(n * nr, [&](size_t k) {
-    HourSlot& s = slots[k / nr];
+// The receptors of an hour are handed out in blocks of this many.
+constexpr size_t kReceptorBlock = 4;
+
+// Hours computed together, and the hours read with them in the order of the meteorology (days
+// left out have no slot).
+struct Batch {
+  static constexpr size_t kNone = ~size_t{0};
+  struct Step {
+    HourStamp t;
+    size_t slot = kNone;
+  };
+  std::vector<HourSlot> slots;
+  std::vector<Step> steps;
+  size_t used = 0;
+
+  // The items of the batch's job: the preparation of each hour, then its receptors by blocks.
+  size_t items(size_t receptors) const {
+    return used * (1 + (receptors + kReceptorBlock - 1) / kReceptorBlock);
+  }
+  // Item k of the job: it reaches the receptors of an hour only once that hour is prepared (by
+  // a thread that took the hour's first item earlier).
+  void compute(size_t k, const Deck& d, const MetData& met) {
+    if (k < used) {
+      prepareSlot(slots[k], d, met);
+      slots[k].ready.store(true, std::memory_order_release);
+      return;
+    }
+    const size_t nr = d.receptors.size(), blocks = (nr + kReceptorBlock - 1) / kReceptorBlock;
+    k -= used;
+    HourSlot& s = slots[k / blocks];
+    while (!s.ready.load(std::memory_order_acquire)) std::this_thread::yield();
     if (s.fault || s.kind != HourKind::Computed) return;
-    const size_t r = k % nr;
-    for (size_t i = 0; i < ns; ++i)
+    const size_t from = k % blocks * kReceptorBlock, to = std::min(nr, from + kReceptorBlock);
+    for (size_t i = 0; i < s.on.size(); ++i)
       if (s.on[i])
-        s.conc[i][r] = concentration(s.profiles(i), s.hourly[i], s.sh[i], d.receptors[r].r);
-  });
-}
+        for (size_t r = from; r < to; ++r)
+          s.conc[i][r] = concentration(s.profiles(i), s.hourly[i], s.sh[i], d.receptors[r].r);
+  }
+};
 
 }  // namespace
 
@@ -287,39 +316,39 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
         static_cast<int>((d.start ? d.start : dateKey(met.hours.front().sfc)) / 1000000);
     const std::vector<std::vector<char>> days = dayTables(d, firstYear);
     const size_t ns = d.sources.size(), nr = d.receptors.size();
-    // With several threads a few hours are computed at a time (as many as fit in 32 MB of
-    // results); their averaging, messages and checks then follow hour by hour, in order.
+    // With several threads a batch of hours is computed while the one before is averaged, its
+    // messages and checks following hour by hour, in order (each batch holds at most 16 MB of
+    // results).
     const size_t batch =
-        threads > 1 ? std::clamp<size_t>((size_t{1} << 22) / std::max<size_t>(1, ns * nr), 1, 16)
+        threads > 1 ? std::clamp<size_t>((size_t{1} << 21) / std::max<size_t>(1, ns * nr), 1, 64)
                     : 1;
-    std::vector<HourSlot> slots(batch);
-    for (HourSlot& s : slots) {
-      s.hourly = d.sources;
-      s.on.assign(ns, 0);
-      s.sh.resize(ns);
-      s.conc.assign(ns, std::vector<double>(nr, 0.0));
+    Batch batches[2];
+    for (Batch& b : batches) {
+      b.slots = std::vector<HourSlot>(batch);
+      for (HourSlot& s : b.slots) {
+        s.hourly = d.sources;
+        s.on.assign(ns, 0);
+        s.sh.resize(ns);
+        s.conc.assign(ns, std::vector<double>(nr, 0.0));
+      }
     }
-    // The hours read since the last computation, in the order of the meteorology: days left out
-    // (slot none) and hours in `slots`.
-    constexpr size_t kNone = ~size_t{0};
-    struct Step {
-      HourStamp t;
-      size_t slot = kNone;
-    };
-    std::vector<Step> steps;
-    size_t used = 0;
+    // A run that stops leaves no thread working on the batches.
+    struct Cancel {
+      Workers& w;
+      ~Cancel() { w.cancel(); }
+    } cancel{workers};
     // KUVAMOD_PROGRESS=1: a line "kuvamod: hour N of M" on standard error after every hour, for
     // a front end's progress bar.
     const bool progress = std::getenv("KUVAMOD_PROGRESS") != nullptr;
-    auto flush = [&] {
-      computeHours(slots, used, d, met, workers);
-      for (const Step& st : steps) {
-        if (st.slot == kNone) {
+    // The averaging, checks and messages of a computed batch, hour by hour.
+    auto consume = [&](Batch& b) {
+      for (const Batch::Step& st : b.steps) {
+        if (st.slot == Batch::kNone) {
           avg.skipped();
           avg.clock(st.t);
           continue;
         }
-        const HourSlot& slot = slots[st.slot];
+        const HourSlot& slot = b.slots[st.slot];
         if (slot.fault) std::rethrow_exception(slot.fault);
         const long line = slot.raw->sfc.line;
         if (slot.kind == HourKind::Computed) {
@@ -342,8 +371,19 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
         if (progress)
           std::fprintf(stderr, "kuvamod: hour %ld of %zu\n", sum.hours, met.hours.size());
       }
-      steps.clear();
-      used = 0;
+      b.steps.clear();
+      b.used = 0;
+    };
+    // The batch being filled is computed while the one computed before is averaged.
+    Batch* filling = &batches[0];
+    Batch* computed = nullptr;
+    auto cycle = [&] {
+      Batch& b = *filling;
+      workers.start(b.items(nr), [&b, &d, &met](size_t k) { b.compute(k, d, met); });
+      if (computed) consume(*computed);
+      workers.finish();
+      filling = computed ? computed : &batches[1];
+      computed = &b;
     };
     long lastKey = 0;
     for (const MetHour& raw : met.hours) {
@@ -351,20 +391,22 @@ RunSummary runDeck(const std::string& deckPath, std::ostream& log, unsigned thre
       if (d.start && key < d.start) continue;
       if (d.end && key > d.end) break;
       lastKey = key;
-      Step st;
+      Batch::Step st;
       st.t = {static_cast<int>(key / 1000000), raw.sfc.month, raw.sfc.day, raw.sfc.hour};
       const int j = julianDay(st.t.year, st.t.month, st.t.day);
       if (days[isLeap(st.t.year) ? 1 : 0][static_cast<size_t>(j)]) {
-        HourSlot& slot = slots[used];
+        HourSlot& slot = filling->slots[filling->used];
         slot.raw = &raw;
         slot.t = st.t;
         slot.fault = nullptr;
-        st.slot = used++;
+        slot.ready.store(false, std::memory_order_relaxed);
+        st.slot = filling->used++;
       }
-      steps.push_back(st);
-      if (used == batch) flush();
+      filling->steps.push_back(st);
+      if (filling->used == batch) cycle();
     }
-    flush();
+    if (!filling->steps.empty()) cycle();
+    if (computed) consume(*computed);
     if (d.end && lastKey < d.end)
       throw InputError(d.path + ": STARTEND ends at " + std::to_string(d.end) +
                        ", after the last hour of the meteorology (" +
