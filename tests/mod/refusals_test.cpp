@@ -336,4 +336,63 @@ TEST(ModRefusals, AFailedRunKeepsThePreviousResults) {
   fs::remove_all(top);
 }
 
+// Five days of hours (a1_nws repeated and re-dated): more than one batch of hours computed at a
+// time. The run gives the same lines with one and two threads; a fault in an early hour stops the
+// run while the next hours are computing, and one in the last hours stops it just the same.
+TEST(ModRefusals, HoursComputedAheadGiveWayToAFault) {
+  const fs::path dir = fs::temp_directory_path() / ("kuva_mod_ahead_" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const fs::path met = fs::path(KUVA_TEST_DATA_DIR) / "aermod" / "a1_nws";
+  const std::vector<std::string> sfcDay = readLines(met / "a1_nws.sfc");
+  const std::vector<std::string> pflDay = readLines(met / "a1_nws.pfl");
+  std::vector<std::string> sfc = {sfcDay[0]}, pfl;
+  for (int day = 21; day < 26; ++day) {
+    const std::string dd = std::to_string(day), jd = std::to_string(181 + day);
+    for (size_t i = 1; i < sfcDay.size(); ++i)
+      sfc.push_back(sfcDay[i].substr(0, 6) + dd + " " + jd + sfcDay[i].substr(12));
+    for (const std::string& l : pflDay) pfl.push_back(l.substr(0, 6) + dd + l.substr(8));
+  }
+  writeLines(dir / "m.pfl", pfl);
+  std::vector<std::string> deck(std::begin(kDeck), std::end(kDeck));
+  deck[12] =
+      "   GRIDCART  G  STA\n   GRIDCART  G  XYINC -500 3 500 -500 3 500\n   GRIDCART  G  END";
+  writeLines(dir / "deck.inp", deck);
+  auto run = [&](unsigned threads) {
+    std::ostringstream log;
+    return mod::runDeck((dir / "deck.inp").string(), log, threads);
+  };
+  writeLines(dir / "m.sfc", sfc);
+  ASSERT_EQ(run(1).exitCode, 0);
+  const std::vector<std::string> one = readLines(dir / "out.pst");
+  ASSERT_EQ(one.size(), 120u * 9u + 8u);
+  ASSERT_EQ(run(2).exitCode, 0);
+  const std::vector<std::string> two = readLines(dir / "out.pst");
+  ASSERT_EQ(one.size(), two.size());
+  for (size_t i = 8; i < one.size(); ++i) ASSERT_EQ(one[i], two[i]) << "line " << i + 1;
+  const auto before = snapshot(dir);
+  for (size_t line : {3u, 118u}) {  // u* = 0: the similarity wind profile is 0/0
+    std::vector<std::string> s = sfc;
+    std::string& l = s[line - 1];
+    size_t at = 0;
+    for (int field = 0; field < 6; ++field) at = l.find(' ', l.find_first_not_of(' ', at));
+    at = l.find_first_not_of(' ', at);
+    l.replace(at, l.find(' ', at) - at, "0.000");
+    writeLines(dir / "m.sfc", s);
+    const auto broken = snapshot(dir);
+    for (unsigned threads : {1u, 2u}) {
+      const mod::RunSummary r = run(threads);
+      EXPECT_EQ(r.exitCode, 1) << line << " " << threads;
+      EXPECT_NE(
+          r.error.find("m.sfc:" + std::to_string(line) + ": source S1, receptor 1: no finite"),
+          std::string::npos)
+          << r.error;
+      EXPECT_EQ(changed(snapshot(dir), broken), "");
+    }
+  }
+  writeLines(dir / "m.sfc", sfc);
+  EXPECT_EQ(changed(snapshot(dir), before), "");
+  fs::remove_all(dir);
+}
+
 }  // namespace
