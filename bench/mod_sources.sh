@@ -6,6 +6,8 @@
 # peer on a shared machine) and checks that both thread counts write the same result lines.
 # Usage: bench/mod_sources.sh [BUILD_DIR] [KIND...]   (KIND: point pointcap pointhor volume area
 # areapoly areacirc line urbanpoly)
+# REPEAT=n runs each thread count n times and keeps the best wall and the best CPU time (on a
+# machine shared with others); the load average before each kind is printed after its line.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-$here/../build}" && pwd)
@@ -63,15 +65,22 @@ open(out, "w").write(s)
 PY
 }
 
-# run KIND THREADS: prints "wall cpu" of one run in its own folder
+repeat=${REPEAT:-1}
+
+# run KIND THREADS: prints "wall cpu" of one run in its own folder (the best of REPEAT runs)
 run() {
-  local dir=$work/$1-$2
-  mkdir -p "$dir"
-  cp "$work/$1.inp" "$dir/"
-  ln -sf "$work/year.sfc" "$dir/year.sfc"
-  ln -sf "$work/year.pfl" "$dir/year.pfl"
-  (cd "$dir" && { KUVAMOD_THREADS=$2 /usr/bin/time -f "%e %U %S" "$engine" "$1.inp" > /dev/null; } \
-    2>&1 | tail -1 | awk '{ printf "%s %.2f", $1, $2 + $3 }')
+  local dir=$work/$1-$2 best="" i
+  for ((i = 0; i < repeat; i++)); do
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    cp "$work/$1.inp" "$dir/"
+    ln -sf "$work/year.sfc" "$dir/year.sfc"
+    ln -sf "$work/year.pfl" "$dir/year.pfl"
+    best="$best $(cd "$dir" && { KUVAMOD_THREADS=$2 /usr/bin/time -f "%e %U %S" "$engine" "$1.inp" \
+      > /dev/null; } 2>&1 | tail -1 | awk '{ printf "%s %.2f", $1, $2 + $3 }')"
+  done
+  echo "$best" | awk '{ w = $1; c = $2; for (i = 3; i < NF; i += 2) { if ($i < w) w = $i;
+                        if ($(i + 1) < c) c = $(i + 1) } printf "%s %s", w, c }'
 }
 
 peer=""
@@ -79,6 +88,7 @@ printf "%-10s %8s %8s %9s %9s %8s %8s %10s %s\n" kind "cpu 1t" "wall 1t" "cpu 2t
   "us cpu/rh" "us wall/rh" "cpu/point" "same output"
 for k in "${kinds[@]}"; do
   deck "$k"
+  load=$(cut -d' ' -f1-3 /proc/loadavg)
   read -r w1 c1 <<< "$(run "$k" 1)"
   read -r w2 c2 <<< "$(run "$k" 2)"
   [ "$k" = point ] && peer=$c1
@@ -87,7 +97,8 @@ for k in "${kinds[@]}"; do
     cmp -s <(grep -v '^\*' "$work/$k-1/year_mid_01h.plt") <(grep -v '^\*' "$work/$k-2/year_mid_01h.plt") &&
     same=yes
   awk -v k="$k" -v w1="$w1" -v c1="$c1" -v w2="$w2" -v c2="$c2" -v rh="$rh" -v p="$peer" -v s="$same" \
-    'BEGIN { printf "%-10s %8.2f %8.2f %9.2f %9.2f %8.3f %8.3f %10s %s\n", k, c1, w1, c2, w2,
-             c1 / rh * 1e6, w2 / rh * 1e6, (p == "" ? "-" : sprintf("%.2f", c1 / p)), s }'
+    -v l="$load" 'BEGIN { printf "%-10s %8.2f %8.2f %9.2f %9.2f %8.3f %8.3f %10s %-4s (load %s)\n", k,
+             c1, w1, c2, w2, c1 / rh * 1e6, w2 / rh * 1e6, (p == "" ? "-" : sprintf("%.2f", c1 / p)),
+             s, l }'
   rm -rf "$work/$k-1" "$work/$k-2"
 done
