@@ -72,7 +72,7 @@ class AreaIntegral {
   // The integrand at u: the plume's vertical term over u_eff times the lateral fraction. In the
   // convective layer the plume heights are needed only once the effective values are known, and
   // the second pass finds the centroid, the PDF and the heights just computed.
-  double integrand(double u) {
+  [[gnu::flatten]] double integrand(double u) {
     p_.centroid(u);
     if (p_.convective()) {
       p_.pdf();
