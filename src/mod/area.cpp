@@ -57,7 +57,7 @@ class AreaIntegral {
 
  private:
   // σ_y at u and the normalised offset n = V/σ_y (the second pass of the plume).
-  double offset(double u, double v) {
+  [[gnu::flatten]] double offset(double u, double v) {
     p_.centroid(u);
     if (p_.convective()) p_.pdf();
     p_.heights(u);

@@ -422,8 +422,8 @@ double convectiveConcentration(const Calc& c, bool coherent, double y) {
   return (q * fp / c.p3.u) * (fy3 * fz3);
 }
 
-Result plume(const HourProfiles& h, const PointSource& s, const SourceHour& sh, double X, double y,
-             bool coherent, double zr) {
+[[gnu::flatten]] Result plume(const HourProfiles& h, const PointSource& s, const SourceHour& sh,
+                              double X, double y, bool coherent, double zr) {
   Result res;
   if (X < 1.0) return res;
   Calc c(h, s, sh);

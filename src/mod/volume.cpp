@@ -16,8 +16,9 @@ struct VolumeResult {
   double fr = 0;  // meander fraction from the effective values of this calculation
 };
 
-VolumeResult volumePlume(const HourProfiles& h, const PointSource& s, const SourceHour& sh,
-                         double zr, double X, double y, bool coherent) {
+[[gnu::flatten]] VolumeResult volumePlume(const HourProfiles& h, const PointSource& s,
+                                          const SourceHour& sh, double zr, double X, double y,
+                                          bool coherent) {
   LowPlume p(h, s, sh, zr);
   p.reset();
   p.centroid(X);
