@@ -200,7 +200,7 @@ void crossings(const Prepared& p, Point2 a, Point2 b, double c0, double c1, doub
   const Box ab = segmentBox(a, b);
   for (int o : sc.candidates) {
     const Obstacle& ob = p.obstacles[static_cast<std::size_t>(o)];
-    if (!boxesMeet(ab, ob.box) || !segmentMeetsBox(a, b, ob.box)) continue;
+    if (!boxesMeet(ab, ob.box) || (ob.pts.size() > 8 && !segmentMeetsBox(a, b, ob.box))) continue;
     const std::size_t n = ob.pts.size();
     const std::size_t edges = ob.building ? n : n - 1;
     for (std::size_t k = 0; k < edges; ++k) {
@@ -383,7 +383,8 @@ void finishSide(Scratch& sc, const std::vector<int>& chain, double d, SidePath& 
   double len = 0, e = 0;
   for (std::size_t k = 0; k + 1 < chain.size(); ++k) {
     const auto a = static_cast<std::size_t>(chain[k]), b = static_cast<std::size_t>(chain[k + 1]);
-    const double l = std::hypot(sc.pu[b] - sc.pu[a], sc.pv[b] - sc.pv[a]);
+    const double du = sc.pu[b] - sc.pu[a], dv = sc.pv[b] - sc.pv[a];
+    const double l = std::sqrt(du * du + dv * dv);
     len += l;
     if (k >= 1 && k + 2 < chain.size()) e += l;
   }
@@ -410,7 +411,8 @@ void shortestSide(Scratch& sc, double side, double d, SidePath& out) {
     for (std::size_t j = 0; j < n; ++j) {
       if (sc.done[j] || j == best) continue;
       if (j >= 2 && !sc.node_ok[j]) continue;
-      const double l = std::hypot(sc.pu[j] - sc.pu[best], sc.pv[j] - sc.pv[best]);
+      const double du = sc.pu[j] - sc.pu[best], dv = sc.pv[j] - sc.pv[best];
+      const double l = std::sqrt(du * du + dv * dv);
       if (sc.dist[best] + l >= sc.dist[j]) continue;
       auto& v = sc.vis[best * n + j];
       if (v < 0) v = sc.vis[j * n + best] = clear(sc, best, j) ? 1 : 0;
@@ -435,23 +437,28 @@ void shortestSide(Scratch& sc, double side, double d, SidePath& out) {
 // `from`: the hull of the old hull and the new corners is the hull of all of them.
 void hullSide(Scratch& sc, double side, double d, SidePath& out, std::size_t from = 0) {
   auto& pts = sc.hull_pts;
-  pts.clear();
   const std::vector<int>& before = side > 0 ? sc.chain_left : sc.chain_right;
+  pts.resize(before.size() + sc.pu.size());
+  std::size_t n = 0;
   if (from > 0 && before.size() >= 2 && before.front() == 0 && before.back() == 1) {
     for (int i : before)
-      pts.push_back(
-          {sc.pu[static_cast<std::size_t>(i)], side * sc.pv[static_cast<std::size_t>(i)], i});
+      pts[n++] = {sc.pu[static_cast<std::size_t>(i)], side * sc.pv[static_cast<std::size_t>(i)], i};
   } else {
     from = 2;
-    pts.push_back({sc.pu[0], side * sc.pv[0], 0});
-    pts.push_back({sc.pu[1], side * sc.pv[1], 1});
+    pts[n++] = {sc.pu[0], side * sc.pv[0], 0};
+    pts[n++] = {sc.pu[1], side * sc.pv[1], 1};
   }
   for (std::size_t i = from; i < sc.pu.size(); ++i)
-    if (side * sc.pv[i] > 1e-9) pts.push_back({sc.pu[i], side * sc.pv[i], static_cast<int>(i)});
-  std::sort(pts.begin(), pts.end(), [](const Scratch::HullPoint& a, const Scratch::HullPoint& b) {
-    return a.u < b.u || (a.u == b.u && a.w < b.w);
-  });
-  const std::size_t n = pts.size();
+    if (side * sc.pv[i] > 1e-9) pts[n++] = {sc.pu[i], side * sc.pv[i], static_cast<int>(i)};
+  pts.resize(n);
+  // By u, then by w (insertion: the lists are short).
+  for (std::size_t i = 1; i < n; ++i) {
+    const Scratch::HullPoint x = pts[i];
+    std::size_t j = i;
+    for (; j > 0 && (x.u < pts[j - 1].u || (x.u == pts[j - 1].u && x.w < pts[j - 1].w)); --j)
+      pts[j] = pts[j - 1];
+    pts[j] = x;
+  }
   auto& h = sc.hull;  // positions in pts
   h.assign(2 * n, 0);
   std::size_t k = 0;
@@ -540,7 +547,7 @@ bool addCrossed(const Prepared& p, const Plane& pl, Scratch& sc) {
         const Obstacle& ob = p.obstacles[static_cast<std::size_t>(o)];
         if (!boxesMeet(ab, ob.box)) continue;
         if (sc.included_in[static_cast<std::size_t>(o)] == sc.query_plane) continue;
-        if (!segmentMeetsBox(a, b, ob.box)) continue;
+        if (ob.pts.size() > 8 && !segmentMeetsBox(a, b, ob.box)) continue;
         const std::size_t n = ob.pts.size();
         bool crossed = false;
         for (std::size_t e = 0; e < (ob.building ? n : n - 1) && !crossed; ++e) {
@@ -681,7 +688,7 @@ void ObstacleIndex::build(const std::vector<Obstacle>& obstacles) {
   const double w = std::max(all.xmax - all.xmin, 1.0), h = std::max(all.ymax - all.ymin, 1.0);
   // About four cells per obstacle, at most 256 a side.
   cell = std::max(
-      {std::sqrt(w * h / (4.0 * static_cast<double>(obstacles.size()))), w / 256, h / 256, 1e-3});
+      {std::sqrt(w * h / static_cast<double>(obstacles.size())), w / 256, h / 256, 1e-3});
   x0 = all.xmin;
   y0 = all.ymin;
   nx = std::min(256, static_cast<int>(w / cell) + 1);
@@ -739,6 +746,7 @@ void prepareObstacles(const Scene& scene, Prepared& p) {
     p.obstacles.push_back(std::move(o));
   }
   p.index.build(p.obstacles);
+  for (const auto& o : p.obstacles) p.any_lateral = p.any_lateral || o.lateral_first || o.lateral_last;
   if (s.reflection_order < 1) return;
   for (std::size_t k = 0; k < p.obstacles.size(); ++k) {
     const Obstacle& o = p.obstacles[k];
@@ -822,20 +830,24 @@ bool screening(const Prepared& p, const PathEnd& s, const PathEnd& r, double dp,
     abar[b] = agr[b] > 0 ? std::max(dz_top[b] - agr[b], 0.0) : dz_top[b];
   }
   SidePath left, right;
-  if (top.z > 0) {
+  if (top.z > 0 && p.any_lateral) {
     const Plane pl{s.at, (r.at.x - s.at.x) / dp, (r.at.y - s.at.y) / dp, dp, d, zs, zr};
     sidePaths(p, fold, pl, sc, left, right);
   }
   if (left.found || right.found) {
+    // 10^(-L/10) as exp(-L ln10 / 10).
+    constexpr double kLn10Tenth = 0.23025850929940458;
     Bands energy{};
-    for (std::size_t b = 0; b < kBands; ++b) energy[b] = std::pow(10.0, -abar[b] / 10);
+    for (std::size_t b = 0; b < kBands; ++b) energy[b] = std::exp(-kLn10Tenth * abar[b]);
     for (SidePath* side : {&left, &right}) {
       if (!side->found) continue;
-      // Round the side: C3 from its own e, Kmet = 1, no cap.
+      // Round the side: C3 from its own e, Kmet = 1, no cap. 10^(-Dz/10) is 1 / (3 + (C2 /
+      // lambda) C3 z), or 1 where Dz is 0.
       for (std::size_t b = 0; b < kBands; ++b) {
         const double lambda = p.lambda_m[b];
-        side->dz[b] = dzOf(lambda, c3Of(lambda, side->e, side->edges), side->z, 1);
-        energy[b] += std::pow(10.0, -side->dz[b] / 10);
+        const double arg = 3 + 20 / lambda * c3Of(lambda, side->e, side->edges) * side->z;
+        energy[b] += arg > 1 ? 1 / arg : 1;
+        if (terms) side->dz[b] = arg > 1 ? 10 * std::log10(arg) : 0;
       }
     }
     for (std::size_t b = 0; b < kBands; ++b) abar[b] = std::max(0.0, -10 * std::log10(energy[b]));

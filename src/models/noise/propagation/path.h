@@ -4,6 +4,7 @@
 // correction. Internal to the engine.
 #pragma once
 
+#include <cmath>
 #include <vector>
 
 #include "models/noise/propagation/obstacles.h"
@@ -29,6 +30,7 @@ struct Prepared {
   ObstacleIndex index;
   std::vector<Reflector> reflectors;  // empty unless the scene's reflections are on
   std::vector<int> building_of;       // obstacle index of each scene building
+  bool any_lateral = false;           // some obstacle lets sound round its sides
   const Terrain* terrain = nullptr;
   double groundZ(double x, double y) const { return terrain ? terrain->at(x, y) : 0; }
 };
@@ -121,7 +123,21 @@ bool screening(const Prepared& p, const PathEnd& s, const PathEnd& r, double dp,
                ScreenTerms* terms = nullptr);
 
 // Where the plan segment s->r crosses p->q: t along s->r in (0, 1), u along p->q in [0, 1].
-bool crossing(Point2 s, Point2 r, Point2 p, Point2 q, double& t, double& u);
+// Most pairs miss: the signs of the numerators against the denominator reject them before
+// anything is divided.
+inline bool crossing(Point2 s, Point2 r, Point2 p, Point2 q, double& t, double& u) {
+  const double dx = r.x - s.x, dy = r.y - s.y, ex = q.x - p.x, ey = q.y - p.y;
+  const double den = dx * ey - dy * ex;
+  if (std::abs(den) < 1e-12) return false;
+  const double wx = p.x - s.x, wy = p.y - s.y;
+  const double tn = wx * ey - wy * ex, un = wx * dy - wy * dx;
+  if (den > 0 ? !(tn > 0 && tn < den && un >= 0 && un <= den)
+              : !(tn < 0 && tn > den && un <= 0 && un >= den))
+    return false;
+  t = tn / den;
+  u = un / den;
+  return t > 0 && t < 1 && u >= 0 && u <= 1;
+}
 bool boxesMeet(const Box& a, const Box& b);
 
 bool insideRing(const std::vector<Point2>& ring, double x, double y);
