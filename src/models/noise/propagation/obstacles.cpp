@@ -435,7 +435,58 @@ void shortestSide(Scratch& sc, double side, double d, SidePath& out) {
 //
 // With `from` > 0 the hull found before (the side's chain, S to R) stands for the corners below
 // `from`: the hull of the old hull and the new corners is the hull of all of them.
+// Adds point i to the upper chain c (S to R, u strictly increasing) of the side: the chain of
+// the convex hull when every point lies strictly between S and R along the line. False when the
+// point ties the u of a point of the chain (left to the general hull).
+bool insertUpper(const Scratch& sc, double side, std::vector<int>& c, int i) {
+  const auto U = [&](int n) { return sc.pu[static_cast<std::size_t>(n)]; };
+  const auto W = [&](int n) { return side * sc.pv[static_cast<std::size_t>(n)]; };
+  // The turn at m between its right neighbour r and its left neighbour l: > 0 where m lies
+  // above the line from l to r.
+  const auto above = [&](int r, int m, int l) {
+    return (U(m) - U(r)) * (W(l) - W(r)) - (W(m) - W(r)) * (U(l) - U(r)) > 1e-12;
+  };
+  const double u = U(i);
+  std::size_t k = 0;
+  while (k + 2 < c.size() && U(c[k + 1]) <= u) ++k;
+  if (U(c[k]) == u || U(c[k + 1]) == u) return false;
+  if (!above(c[k + 1], i, c[k])) return true;  // under the chain: no change
+  std::size_t pos = k + 1;
+  c.insert(c.begin() + static_cast<std::ptrdiff_t>(pos), i);
+  while (pos >= 2 && !above(i, c[pos - 1], c[pos - 2])) {
+    c.erase(c.begin() + static_cast<std::ptrdiff_t>(pos - 1));
+    --pos;
+  }
+  while (pos + 2 < c.size() && !above(c[pos + 2], c[pos + 1], i))
+    c.erase(c.begin() + static_cast<std::ptrdiff_t>(pos + 1));
+  return true;
+}
+
 void hullSide(Scratch& sc, double side, double d, SidePath& out, std::size_t from = 0) {
+  {
+    // Usually every corner lies between S and R along the line: the side path is then the
+    // upper chain of the hull, built by adding the new corners to the chain found before.
+    const std::vector<int>& before = side > 0 ? sc.chain_left : sc.chain_right;
+    std::vector<int>& c = sc.chain;
+    bool fast = true;
+    std::size_t first = from;
+    if (from > 0 && before.size() >= 2 && before.front() == 0 && before.back() == 1) {
+      c = before;
+      for (std::size_t k = 1; k < c.size() && fast; ++k)
+        fast = sc.pu[static_cast<std::size_t>(c[k])] > sc.pu[static_cast<std::size_t>(c[k - 1])];
+    } else {
+      first = 2;
+      c.assign({0, 1});
+    }
+    for (std::size_t i = first; i < sc.pu.size() && fast; ++i) {
+      if (!(side * sc.pv[i] > 1e-9)) continue;
+      fast = sc.pu[i] > 0 && sc.pu[i] < sc.pu[1] && insertUpper(sc, side, c, static_cast<int>(i));
+    }
+    if (fast) {
+      finishSide(sc, c, d, out);
+      return;
+    }
+  }
   auto& pts = sc.hull_pts;
   const std::vector<int>& before = side > 0 ? sc.chain_left : sc.chain_right;
   pts.resize(before.size() + sc.pu.size());
