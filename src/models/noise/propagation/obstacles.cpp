@@ -429,122 +429,46 @@ void shortestSide(Scratch& sc, double side, double d, SidePath& out) {
   finishSide(sc, chain, d, out);
 }
 
-// The side path on `side` (+1 left, -1 right) round convex sections: the chain of the convex
-// hull of S, R and the section corners on that side, from R round to S (monotone chain over the
-// points sorted by u, then by their distance w from the S-R line).
-//
-// With `from` > 0 the hull found before (the side's chain, S to R) stands for the corners below
-// `from`: the hull of the old hull and the new corners is the hull of all of them.
-// Adds point i to the upper chain c (S to R, u strictly increasing) of the side: the chain of
-// the convex hull when every point lies strictly between S and R along the line. False when the
-// point ties the u of a point of the chain (left to the general hull).
-bool insertUpper(const Scratch& sc, double side, std::vector<int>& c, int i) {
+// Adds corner i to the side path c (S ... R): the boundary of the convex hull of S, R and the
+// corners on that side, less its edge S-R (every corner lies off the S-R line on that side, so
+// S-R is always an edge of the hull). The edges of c that see the corner from outside form one
+// run; their inner points leave the path and the corner takes their place.
+void insertCorner(const Scratch& sc, double side, std::vector<int>& c, int i) {
   const auto U = [&](int n) { return sc.pu[static_cast<std::size_t>(n)]; };
   const auto W = [&](int n) { return side * sc.pv[static_cast<std::size_t>(n)]; };
-  // The turn at m between its right neighbour r and its left neighbour l: > 0 where m lies
-  // above the line from l to r.
-  const auto above = [&](int r, int m, int l) {
+  // The turn at m between r and l: > 0 where m lies outside the edge from l to r.
+  const auto outside = [&](int r, int m, int l) {
     return (U(m) - U(r)) * (W(l) - W(r)) - (W(m) - W(r)) * (U(l) - U(r)) > 1e-12;
   };
-  const double u = U(i);
-  std::size_t k = 0;
-  while (k + 2 < c.size() && U(c[k + 1]) <= u) ++k;
-  if (U(c[k]) == u || U(c[k + 1]) == u) return false;
-  if (!above(c[k + 1], i, c[k])) return true;  // under the chain: no change
-  std::size_t pos = k + 1;
-  c.insert(c.begin() + static_cast<std::ptrdiff_t>(pos), i);
-  while (pos >= 2 && !above(i, c[pos - 1], c[pos - 2])) {
-    c.erase(c.begin() + static_cast<std::ptrdiff_t>(pos - 1));
-    --pos;
-  }
-  while (pos + 2 < c.size() && !above(c[pos + 2], c[pos + 1], i))
-    c.erase(c.begin() + static_cast<std::ptrdiff_t>(pos + 1));
-  return true;
+  std::size_t first = c.size(), last = 0;
+  for (std::size_t j = 0; j + 1 < c.size(); ++j)
+    if (outside(c[j + 1], i, c[j])) {
+      if (first == c.size()) first = j;
+      last = j;
+    }
+  if (first == c.size()) return;  // inside: no change
+  c.erase(c.begin() + static_cast<std::ptrdiff_t>(first + 1),
+          c.begin() + static_cast<std::ptrdiff_t>(last + 1));
+  c.insert(c.begin() + static_cast<std::ptrdiff_t>(first + 1), i);
 }
 
+// The side path on `side` (+1 left, -1 right) round convex sections: the chain of the convex
+// hull of S, R and the section corners on that side from S to R.
+//
+// With `from` > 0 the path found before (the side's chain, S to R) stands for the corners below
+// `from`: the hull of the old path and the new corners is the hull of all of them.
 void hullSide(Scratch& sc, double side, double d, SidePath& out, std::size_t from = 0) {
-  {
-    // Usually every corner lies between S and R along the line: the side path is then the
-    // upper chain of the hull, built by adding the new corners to the chain found before.
-    const std::vector<int>& before = side > 0 ? sc.chain_left : sc.chain_right;
-    std::vector<int>& c = sc.chain;
-    bool fast = true;
-    std::size_t first = from;
-    if (from > 0 && before.size() >= 2 && before.front() == 0 && before.back() == 1) {
-      c = before;
-      for (std::size_t k = 1; k < c.size() && fast; ++k)
-        fast = sc.pu[static_cast<std::size_t>(c[k])] > sc.pu[static_cast<std::size_t>(c[k - 1])];
-    } else {
-      first = 2;
-      c.assign({0, 1});
-    }
-    for (std::size_t i = first; i < sc.pu.size() && fast; ++i) {
-      if (!(side * sc.pv[i] > 1e-9)) continue;
-      fast = sc.pu[i] > 0 && sc.pu[i] < sc.pu[1] && insertUpper(sc, side, c, static_cast<int>(i));
-    }
-    if (fast) {
-      finishSide(sc, c, d, out);
-      return;
-    }
-  }
-  auto& pts = sc.hull_pts;
   const std::vector<int>& before = side > 0 ? sc.chain_left : sc.chain_right;
-  pts.resize(before.size() + sc.pu.size());
-  std::size_t n = 0;
+  std::vector<int>& c = sc.chain;
   if (from > 0 && before.size() >= 2 && before.front() == 0 && before.back() == 1) {
-    for (int i : before)
-      pts[n++] = {sc.pu[static_cast<std::size_t>(i)], side * sc.pv[static_cast<std::size_t>(i)], i};
+    c = before;
   } else {
     from = 2;
-    pts[n++] = {sc.pu[0], side * sc.pv[0], 0};
-    pts[n++] = {sc.pu[1], side * sc.pv[1], 1};
+    c.assign({0, 1});
   }
   for (std::size_t i = from; i < sc.pu.size(); ++i)
-    if (side * sc.pv[i] > 1e-9) pts[n++] = {sc.pu[i], side * sc.pv[i], static_cast<int>(i)};
-  pts.resize(n);
-  // By u, then by w (insertion: the lists are short).
-  for (std::size_t i = 1; i < n; ++i) {
-    const Scratch::HullPoint x = pts[i];
-    std::size_t j = i;
-    for (; j > 0 && (x.u < pts[j - 1].u || (x.u == pts[j - 1].u && x.w < pts[j - 1].w)); --j)
-      pts[j] = pts[j - 1];
-    pts[j] = x;
-  }
-  auto& h = sc.hull;  // positions in pts
-  h.assign(2 * n, 0);
-  std::size_t k = 0;
-  auto turn = [&](int o, int a, int b) {
-    const auto &po = pts[static_cast<std::size_t>(o)], &pa = pts[static_cast<std::size_t>(a)],
-               &pb = pts[static_cast<std::size_t>(b)];
-    return (pa.u - po.u) * (pb.w - po.w) - (pa.w - po.w) * (pb.u - po.u);
-  };
-  for (std::size_t i = 0; i < n; ++i) {
-    while (k >= 2 && turn(h[k - 2], h[k - 1], static_cast<int>(i)) <= 1e-12) --k;
-    h[k++] = static_cast<int>(i);
-  }
-  for (std::size_t i = n - 1, t = k + 1; i-- > 0;) {
-    while (k >= t && turn(h[k - 2], h[k - 1], static_cast<int>(i)) <= 1e-12) --k;
-    h[k++] = static_cast<int>(i);
-  }
-  std::vector<int>& nodes = side > 0 ? sc.chain_left : sc.chain_right;
-  nodes.resize(k - 1);
-  for (std::size_t i = 0; i + 1 < k; ++i) nodes[i] = pts[static_cast<std::size_t>(h[i])].node;
-  const auto is = std::find(nodes.begin(), nodes.end(), 0),
-             ir = std::find(nodes.begin(), nodes.end(), 1);
-  if (is == nodes.end() || ir == nodes.end()) {
-    nodes.clear();
-    return;
-  }
-  std::vector<int>& chain = sc.chain;
-  chain.clear();
-  const std::size_t m = nodes.size(), ps = static_cast<std::size_t>(is - nodes.begin()),
-                    pr = static_cast<std::size_t>(ir - nodes.begin());
-  for (std::size_t i = pr;; i = (i + 1) % m) {
-    chain.push_back(nodes[i]);
-    if (i == ps) break;
-  }
-  std::reverse(chain.begin(), chain.end());
-  finishSide(sc, chain, d, out);
+    if (side * sc.pv[i] > 1e-9) insertCorner(sc, side, c, static_cast<int>(i));
+  finishSide(sc, c, d, out);
 }
 
 bool convexSides(Scratch& sc, double d, SidePath& left, SidePath& right) {

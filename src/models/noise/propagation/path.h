@@ -44,11 +44,6 @@ struct Scratch {
   };
   std::vector<Edge> edges;
   std::vector<int> hull;
-  struct HullPoint {
-    double u, w;  // along S-R and away from it on the side sought
-    int node;
-  };
-  std::vector<HullPoint> hull_pts;
   // Obstacles met by the path: an obstacle, mirrored when met on the image leg of a reflection.
   struct Instance {
     int obstacle;
