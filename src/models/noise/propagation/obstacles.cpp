@@ -205,10 +205,11 @@ void crossings(const Prepared& p, Point2 a, Point2 b, double c0, double c1, doub
     const std::size_t edges = ob.building ? n : n - 1;
     for (std::size_t k = 0; k < edges; ++k) {
       if (fold && fold->obstacle == o && fold->edge == static_cast<int>(k)) continue;
-      const Point2 q0 = ob.pts[k], q1 = ob.pts[(k + 1) % n];
+      const std::size_t k1 = k + 1 < n ? k + 1 : 0;
+      const Point2 q0 = ob.pts[k], q1 = ob.pts[k1];
       double t, u;
       if (!crossing(a, b, q0, q1, t, u)) continue;
-      double top = ob.top[k] + (ob.top[(k + 1) % n] - ob.top[k]) * u;
+      double top = ob.top[k] + (ob.top[k1] - ob.top[k]) * u;
       if (ob.above_ground) top += p.groundZ(q0.x + (q1.x - q0.x) * u, q0.y + (q1.y - q0.y) * u);
       const int inst = instanceOf(sc, o, mirrored);
       sc.edges.push_back({(c0 + t * (c1 - c0)) * dp, top, inst});
@@ -253,7 +254,7 @@ void buildingSection(const Prepared& p, const Obstacle& ob, bool mirrored, const
   const std::size_t n = tu.size();
   (void)p;
   for (std::size_t i = 0; i < n; ++i) {
-    const std::size_t k = (i + 1) % n;
+    const std::size_t k = i + 1 < n ? i + 1 : 0;
     const double gi = g(tu[i]), gk = g(tu[k]);
     if (gi > 0) addPoint(sc, tu[i] * pl.d, tv[i], ob.lateral_first);
     if ((gi > 0) != (gk > 0)) {
@@ -527,7 +528,7 @@ bool addCrossed(const Prepared& p, const Plane& pl, Scratch& sc) {
         bool crossed = false;
         for (std::size_t e = 0; e < (ob.building ? n : n - 1) && !crossed; ++e) {
           double t, u;
-          crossed = crossing(a, b, ob.pts[e], ob.pts[(e + 1) % n], t, u);
+          crossed = crossing(a, b, ob.pts[e], ob.pts[e + 1 < n ? e + 1 : 0], t, u);
         }
         if (!crossed) continue;
         sc.included_in[static_cast<std::size_t>(o)] = sc.query_plane;
