@@ -126,9 +126,10 @@ Box segmentBox(Point2 a, Point2 b) {
           std::max(a.y, b.y) + tol};
 }
 
-// The obstacles whose cells the plan segment a-b passes (each once per query), appended to
-// sc.candidates.
-void collect(const Prepared& p, Point2 a, Point2 b, Scratch& sc) {
+// Calls visit(o) for each obstacle whose cells the plan segment a-b passes (each once per
+// query), in the order the cells are met.
+template <class Visit>
+void collect(const Prepared& p, Point2 a, Point2 b, Scratch& sc, Visit&& visit) {
   const ObstacleIndex& g = p.index;
   if (g.nx == 0) return;
   // Clip the segment to the grid (Liang-Barsky), then walk its cells (Amanatides-Woo).
@@ -164,7 +165,7 @@ void collect(const Prepared& p, Point2 a, Point2 b, Scratch& sc) {
       auto& st = sc.stamp[static_cast<std::size_t>(o)];
       if (st == sc.query) continue;
       st = sc.query;
-      sc.candidates.push_back(o);
+      visit(o);
     }
     if (std::min(tmx, tmy) > t1) break;
     if (tmx < tmy) {
@@ -190,17 +191,15 @@ int instanceOf(Scratch& sc, int obstacle, bool mirrored) {
 // obstacle's edges, at the obstacle's top there.
 void crossings(const Prepared& p, Point2 a, Point2 b, double c0, double c1, double dp,
                bool mirrored, const Fold* fold, Scratch& sc) {
-  sc.candidates.clear();
   if (sc.stamp.size() != p.obstacles.size()) sc.stamp.assign(p.obstacles.size(), 0);
   if (++sc.query == 0) {
     std::fill(sc.stamp.begin(), sc.stamp.end(), 0);
     sc.query = 1;
   }
-  collect(p, a, b, sc);
   const Box ab = segmentBox(a, b);
-  for (int o : sc.candidates) {
+  collect(p, a, b, sc, [&](int o) {
     const Obstacle& ob = p.obstacles[static_cast<std::size_t>(o)];
-    if (!boxesMeet(ab, ob.box) || (ob.pts.size() > 8 && !segmentMeetsBox(a, b, ob.box))) continue;
+    if (!boxesMeet(ab, ob.box) || (ob.pts.size() > 8 && !segmentMeetsBox(a, b, ob.box))) return;
     const std::size_t n = ob.pts.size();
     const std::size_t edges = ob.building ? n : n - 1;
     for (std::size_t k = 0; k < edges; ++k) {
@@ -214,7 +213,7 @@ void crossings(const Prepared& p, Point2 a, Point2 b, double c0, double c1, doub
       const int inst = instanceOf(sc, o, mirrored);
       sc.edges.push_back({(c0 + t * (c1 - c0)) * dp, top, inst});
     }
-  }
+  });
 }
 
 // The lateral plane: plan point q -> (u, v), u along the 3D line from S to R, v across it
@@ -479,7 +478,6 @@ bool convexSides(Scratch& sc, double d, SidePath& left, SidePath& right) {
 }
 
 void newQuery(const Prepared& p, Scratch& sc) {
-  sc.candidates.clear();
   if (sc.stamp.size() != p.obstacles.size()) sc.stamp.assign(p.obstacles.size(), 0);
   if (++sc.query == 0) {
     std::fill(sc.stamp.begin(), sc.stamp.end(), 0);
@@ -517,27 +515,26 @@ bool addCrossed(const Prepared& p, const Plane& pl, Scratch& sc) {
       next = (*chain)[k + 1];
       const Point2 a = plan((*chain)[k]), b = plan((*chain)[k + 1]);
       newQuery(p, sc);
-      collect(p, a, b, sc);
       const Box ab = segmentBox(a, b);
-      for (int o : sc.candidates) {
+      collect(p, a, b, sc, [&](int o) {
         const Obstacle& ob = p.obstacles[static_cast<std::size_t>(o)];
-        if (!boxesMeet(ab, ob.box)) continue;
-        if (sc.included_in[static_cast<std::size_t>(o)] == sc.query_plane) continue;
-        if (ob.pts.size() > 8 && !segmentMeetsBox(a, b, ob.box)) continue;
+        if (sc.included_in[static_cast<std::size_t>(o)] == sc.query_plane) return;
+        if (!boxesMeet(ab, ob.box)) return;
+        if (ob.pts.size() > 8 && !segmentMeetsBox(a, b, ob.box)) return;
         const std::size_t n = ob.pts.size();
         bool crossed = false;
         for (std::size_t e = 0; e < (ob.building ? n : n - 1) && !crossed; ++e) {
           double t, u;
           crossed = crossing(a, b, ob.pts[e], ob.pts[e + 1 < n ? e + 1 : 0], t, u);
         }
-        if (!crossed) continue;
+        if (!crossed) return;
         sc.included_in[static_cast<std::size_t>(o)] = sc.query_plane;
         if (ob.building && !ob.convex) sc.all_convex = false;
         // Closing the outline list before adding keeps poly_start consistent.
         sc.poly_start.pop_back();
         added = addSection(p, ob, false, nullptr, pl, sc) || added;
         sc.poly_start.push_back(static_cast<int>(sc.pu.size()));
-      }
+      });
     }
   }
   return added;

@@ -52,7 +52,6 @@ struct Scratch {
   std::vector<Instance> instances;
   std::vector<unsigned> stamp;  // per obstacle: the query that last saw it
   unsigned query = 0;
-  std::vector<int> candidates;
   // Lateral plane: section outlines, nodes and the shortest-path search.
   std::vector<double> pu, pv;     // points of every section, plane coordinates
   std::vector<int> poly_start;    // start of each section in pu/pv, plus the end
