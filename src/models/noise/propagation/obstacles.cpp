@@ -135,29 +135,32 @@ void collect(const Prepared& p, Point2 a, Point2 b, Scratch& sc, Visit&& visit) 
   // Clip the segment to the grid (Liang-Barsky), then walk its cells (Amanatides-Woo).
   const double gx1 = g.x0 + g.nx * g.cell, gy1 = g.y0 + g.ny * g.cell;
   const double dx = b.x - a.x, dy = b.y - a.y;
+  const bool along_x = std::abs(dx) >= 1e-12, along_y = std::abs(dy) >= 1e-12;
+  const double rx = along_x ? 1 / dx : 0, ry = along_y ? 1 / dy : 0;
   double t0 = 0, t1 = 1;
   // As segmentMeetsBox() over the grid's box, keeping the clipped range.
-  auto clip = [&](double o, double dd, double lo, double hi) {
-    if (std::abs(dd) < 1e-12) return o >= lo && o <= hi;
-    double ta = (lo - o) / dd, tb = (hi - o) / dd;
+  auto clip = [&](double o, bool along, double r, double lo, double hi) {
+    if (!along) return o >= lo && o <= hi;
+    double ta = (lo - o) * r, tb = (hi - o) * r;
     if (ta > tb) std::swap(ta, tb);
     t0 = std::max(t0, ta);
     t1 = std::min(t1, tb);
     return t0 <= t1;
   };
-  if (!clip(a.x, dx, g.x0, gx1) || !clip(a.y, dy, g.y0, gy1)) return;
+  if (!clip(a.x, along_x, rx, g.x0, gx1) || !clip(a.y, along_y, ry, g.y0, gy1)) return;
   const double sx = a.x + dx * t0, sy = a.y + dy * t0;
-  int i = std::clamp(static_cast<int>((sx - g.x0) / g.cell), 0, g.nx - 1);
-  int j = std::clamp(static_cast<int>((sy - g.y0) / g.cell), 0, g.ny - 1);
+  const double inv = 1 / g.cell;
+  int i = std::clamp(static_cast<int>((sx - g.x0) * inv), 0, g.nx - 1);
+  int j = std::clamp(static_cast<int>((sy - g.y0) * inv), 0, g.ny - 1);
   const int step_i = dx > 0 ? 1 : -1, step_j = dy > 0 ? 1 : -1;
   double tmx = kInf, tmy = kInf, tdx = kInf, tdy = kInf;
-  if (std::abs(dx) >= 1e-12) {
-    tmx = (g.x0 + (i + (dx > 0 ? 1 : 0)) * g.cell - a.x) / dx;
-    tdx = g.cell / std::abs(dx);
+  if (along_x) {
+    tmx = (g.x0 + (i + (dx > 0 ? 1 : 0)) * g.cell - a.x) * rx;
+    tdx = g.cell * std::abs(rx);
   }
-  if (std::abs(dy) >= 1e-12) {
-    tmy = (g.y0 + (j + (dy > 0 ? 1 : 0)) * g.cell - a.y) / dy;
-    tdy = g.cell / std::abs(dy);
+  if (along_y) {
+    tmy = (g.y0 + (j + (dy > 0 ? 1 : 0)) * g.cell - a.y) * ry;
+    tdy = g.cell * std::abs(ry);
   }
   for (;;) {
     for (int o : g.cells[static_cast<std::size_t>(j) * static_cast<std::size_t>(g.nx) +
