@@ -164,9 +164,6 @@ HeightTerms heightTerms(double h) {
           std::exp(-0.9 * h * h)};
 }
 
-bool boxesMeet(const Box& a, const Box& b) {
-  return a.xmin <= b.xmax && b.xmin <= a.xmax && a.ymin <= b.ymax && b.ymin <= a.ymax;
-}
 
 Bands attenuation(const Prepared& p, const PathEnd& s, const PathEnd& r, Scratch& sc) {
   return attenuationFolded(p, s, r, nullptr, sc);

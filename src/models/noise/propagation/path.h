@@ -132,7 +132,9 @@ inline bool crossing(Point2 s, Point2 r, Point2 p, Point2 q, double& t, double& 
   u = un / den;
   return t > 0 && t < 1 && u >= 0 && u <= 1;
 }
-bool boxesMeet(const Box& a, const Box& b);
+inline bool boxesMeet(const Box& a, const Box& b) {
+  return a.xmin <= b.xmax && b.xmin <= a.xmax && a.ymin <= b.ymax && b.ymin <= a.ymax;
+}
 
 bool insideRing(const std::vector<Point2>& ring, double x, double y);
 // The bounding box of the points (all zero when there are none).
