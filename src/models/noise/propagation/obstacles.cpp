@@ -380,7 +380,8 @@ bool onSide(const Scratch& sc, std::size_t i, std::size_t j, double side) {
 }
 
 void finishSide(Scratch& sc, const std::vector<int>& chain, double d, SidePath& out) {
-  (&out == sc.left_path ? sc.chain_left : sc.chain_right) = chain;
+  auto& kept = &out == sc.left_path ? sc.chain_left : sc.chain_right;
+  if (&kept != &chain) kept = chain;
   for (std::size_t k = 1; k + 1 < chain.size(); ++k)
     if (!sc.node_ok[static_cast<std::size_t>(chain[k])]) return;
   double len = 0, e = 0;
@@ -461,11 +462,8 @@ void insertCorner(const Scratch& sc, double side, std::vector<int>& c, int i) {
 // With `from` > 0 the path found before (the side's chain, S to R) stands for the corners below
 // `from`: the hull of the old path and the new corners is the hull of all of them.
 void hullSide(Scratch& sc, double side, double d, SidePath& out, std::size_t from = 0) {
-  const std::vector<int>& before = side > 0 ? sc.chain_left : sc.chain_right;
-  std::vector<int>& c = sc.chain;
-  if (from > 0 && before.size() >= 2 && before.front() == 0 && before.back() == 1) {
-    c = before;
-  } else {
+  std::vector<int>& c = side > 0 ? sc.chain_left : sc.chain_right;
+  if (!(from > 0 && c.size() >= 2 && c.front() == 0 && c.back() == 1)) {
     from = 2;
     c.assign({0, 1});
   }
