@@ -36,6 +36,37 @@ bool convexCcw(const std::vector<Point2>& ring) {
   return true;
 }
 
+// The convex hull of a ring, counter-clockwise (monotone chain).
+std::vector<Point2> convexHull(std::vector<Point2> pts) {
+  std::sort(pts.begin(), pts.end(),
+            [](Point2 a, Point2 b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+  std::vector<Point2> h(2 * pts.size());
+  std::size_t k = 0;
+  auto turn = [](Point2 o, Point2 a, Point2 b) {
+    return cross(a.x - o.x, a.y - o.y, b.x - o.x, b.y - o.y);
+  };
+  for (std::size_t i = 0; i < pts.size(); ++i) {
+    while (k >= 2 && turn(h[k - 2], h[k - 1], pts[i]) <= 0) --k;
+    h[k++] = pts[i];
+  }
+  for (std::size_t i = pts.size() - 1, t = k + 1; i-- > 0;) {
+    while (k >= t && turn(h[k - 2], h[k - 1], pts[i]) <= 0) --k;
+    h[k++] = pts[i];
+  }
+  h.resize(k > 0 ? k - 1 : 0);
+  return h;
+}
+
+// Whether q lies inside or on the convex ring h (counter-clockwise), with a rounding margin.
+bool inConvex(const std::vector<Point2>& h, Point2 q) {
+  for (std::size_t i = 0; i < h.size(); ++i) {
+    const Point2 a = h[i], b = h[i + 1 < h.size() ? i + 1 : 0];
+    const double len = std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y));
+    if (cross(b.x - a.x, b.y - a.y, q.x - a.x, q.y - a.y) < -1e-9 * (1 + len)) return false;
+  }
+  return true;
+}
+
 // Dz = 10 lg(3 + (C2 / lambda) C3 z Kmet), C2 = 20 (eq. 14); 0 where the bracket is below 1
 // (z <= -2 lambda / 20).
 double dzOf(double lambda, double c3, double z, double kmet) {
@@ -229,6 +260,15 @@ struct Plane {
   double v(Point2 q) const { return cross(ex, ey, q.x - s.x, q.y - s.y); }
   double height(double c) const { return zs + c * (zr - zs); }
 };
+
+// Whether S or R lies in the convex hull of a concave building (mirrored with the fold when the
+// building is met on the image leg). Otherwise the building screens a side path as its hull
+// does, and the side paths are chains of the hull of every section.
+bool endsInHull(const Obstacle& ob, const Fold* fold, const Plane& pl) {
+  Point2 s = pl.s, r{pl.s.x + pl.dp * pl.ex, pl.s.y + pl.dp * pl.ey};
+  if (fold) s = fold->mirror(s), r = fold->mirror(r);
+  return inConvex(ob.hull, s) || inConvex(ob.hull, r);
+}
 
 void addPoint(Scratch& sc, double u, double v, bool ok) {
   sc.pu.push_back(u);
@@ -530,7 +570,7 @@ bool addCrossed(const Prepared& p, const Plane& pl, Scratch& sc) {
         }
         if (!crossed) return;
         sc.included_in[static_cast<std::size_t>(o)] = sc.query_plane;
-        if (ob.building && !ob.convex) sc.all_convex = false;
+        if (ob.building && !ob.convex && endsInHull(ob, nullptr, pl)) sc.all_convex = false;
         // Closing the outline list before adding keeps poly_start consistent.
         sc.poly_start.pop_back();
         added = addSection(p, ob, false, nullptr, pl, sc) || added;
@@ -598,7 +638,9 @@ void sidePaths(const Prepared& p, const Fold* fold, const Plane& pl, Scratch& sc
     if (!inst.mirrored) sc.included_in[static_cast<std::size_t>(inst.obstacle)] = sc.query_plane;
     const std::size_t polys = sc.poly_closed.size();
     addSection(p, ob, inst.mirrored, fold, pl, sc);
-    if (ob.building) convex = convex && ob.convex && sc.poly_closed.size() - polys == 1;
+    if (ob.building)
+      convex = convex && sc.poly_closed.size() - polys == 1 &&
+               (ob.convex || !endsInHull(ob, inst.mirrored ? fold : nullptr, pl));
   }
   sc.poly_start.push_back(static_cast<int>(sc.pu.size()));
   if (sc.block_u.empty()) return;
@@ -701,6 +743,7 @@ void prepareObstacles(const Scene& scene, Prepared& p) {
     }
     o.top.assign(o.pts.size(), roof);
     o.convex = convexCcw(o.pts);
+    if (!o.convex) o.hull = convexHull(o.pts);
     o.lateral_first = o.lateral_last = b.lateral.value_or(s.lateral_diffraction);
     o.box = boxOf(o.pts);
     p.building_of.push_back(static_cast<int>(p.obstacles.size()));
