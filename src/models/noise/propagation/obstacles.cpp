@@ -261,13 +261,14 @@ struct Plane {
   double height(double c) const { return zs + c * (zr - zs); }
 };
 
-// Whether S or R lies in the convex hull of a concave building (mirrored with the fold when the
-// building is met on the image leg). Otherwise the building screens a side path as its hull
-// does, and the side paths are chains of the hull of every section.
-bool endsInHull(const Obstacle& ob, const Fold* fold, const Plane& pl) {
-  Point2 s = pl.s, r{pl.s.x + pl.dp * pl.ex, pl.s.y + pl.dp * pl.ey};
-  if (fold) s = fold->mirror(s), r = fold->mirror(r);
-  return inConvex(ob.hull, s) || inConvex(ob.hull, r);
+// Whether an end of the path lies in the convex hull of a concave building: S or R; on a
+// reflected path the source for a building met on the image leg (mirrored: the image source
+// mirrored back) and R for one met on the leg to the receiver. Otherwise the building screens a
+// side path as its hull does, and the side paths are chains of the hull of every section.
+bool endsInHull(const Obstacle& ob, const Fold* fold, bool mirrored, const Plane& pl) {
+  const Point2 r{pl.s.x + pl.dp * pl.ex, pl.s.y + pl.dp * pl.ey};
+  if (!fold) return inConvex(ob.hull, pl.s) || inConvex(ob.hull, r);
+  return mirrored ? inConvex(ob.hull, fold->mirror(pl.s)) : inConvex(ob.hull, r);
 }
 
 void addPoint(Scratch& sc, double u, double v, bool ok) {
@@ -351,13 +352,16 @@ bool clear(Scratch& sc, std::size_t i, std::size_t j) {
   const double ax = sc.pu[i], ay = sc.pv[i], bx = sc.pu[j], by = sc.pv[j];
   const double scale = 1e-9 * (1 + std::abs(ax) + std::abs(bx) + std::abs(ay) + std::abs(by));
   const std::size_t np = sc.poly_closed.size();
+  const Box ab{std::min(ax, bx) - scale, std::max(ax, bx) + scale, std::min(ay, by) - scale,
+               std::max(ay, by) + scale};
   for (std::size_t k = 0; k < np; ++k) {
+    if (!boxesMeet(ab, sc.poly_box[k])) continue;
     const std::size_t s = static_cast<std::size_t>(sc.poly_start[k]);
     const std::size_t e = static_cast<std::size_t>(sc.poly_start[k + 1]);
     const bool closed = sc.poly_closed[k] != 0;
     const std::size_t edges = closed ? e - s : e - s - 1;
     for (std::size_t q = 0; q < edges; ++q) {
-      const std::size_t m0 = s + q, m1 = s + (q + 1) % (e - s);
+      const std::size_t m0 = s + q, m1 = q + 1 < e - s ? m0 + 1 : s;
       const double px = sc.pu[m0], py = sc.pv[m0], qx = sc.pu[m1], qy = sc.pv[m1];
       const double o1 = orient(ax, ay, bx, by, px, py), o2 = orient(ax, ay, bx, by, qx, qy);
       if ((o1 > scale && o2 > scale) || (o1 < -scale && o2 < -scale)) continue;
@@ -381,22 +385,24 @@ bool clear(Scratch& sc, std::size_t i, std::size_t j) {
       for (std::size_t q = 0; q + 1 < ts.size(); ++q) {
         const double t = 0.5 * (ts[q] + ts[q + 1]);
         const double mx = ax + t * (bx - ax), my = ay + t * (by - ay);
-        bool in = false, on = false;
-        for (std::size_t a = s, b = e - 1; a < e; b = a++) {
+        bool in = false;
+        for (std::size_t a = s, b = e - 1; a < e; b = a++)
           if ((sc.pv[a] > my) != (sc.pv[b] > my) &&
               mx < (sc.pu[b] - sc.pu[a]) * (my - sc.pv[a]) / (sc.pv[b] - sc.pv[a]) + sc.pu[a])
             in = !in;
-          // Along the outline is outside.
+        if (!in) continue;
+        // Along the outline is outside.
+        bool on = false;
+        for (std::size_t a = s, b = e - 1; a < e && !on; b = a++) {
           const double ex = sc.pu[b] - sc.pu[a], ey = sc.pv[b] - sc.pv[a];
           const double l2 = ex * ex + ey * ey;
-          if (l2 > 0) {
-            const double w =
-                std::clamp(((mx - sc.pu[a]) * ex + (my - sc.pv[a]) * ey) / l2, 0.0, 1.0);
-            on = on || std::hypot(sc.pu[a] + w * ex - mx, sc.pv[a] + w * ey - my) <
-                           1e-7 * (1 + std::sqrt(l2));
-          }
+          if (!(l2 > 0)) continue;
+          const double w =
+              std::clamp(((mx - sc.pu[a]) * ex + (my - sc.pv[a]) * ey) / l2, 0.0, 1.0);
+          const double fx = sc.pu[a] + w * ex - mx, fy = sc.pv[a] + w * ey - my;
+          on = std::sqrt(fx * fx + fy * fy) < 1e-7 * (1 + std::sqrt(l2));
         }
-        if (in && !on) return false;
+        if (!on) return false;
       }
     }
   }
@@ -442,6 +448,16 @@ void finishSide(Scratch& sc, const std::vector<int>& chain, double d, SidePath& 
 // of the section corners).
 void shortestSide(Scratch& sc, double side, double d, SidePath& out) {
   const std::size_t n = sc.pu.size();
+  // The box of each section in the plane, for clear().
+  sc.poly_box.resize(sc.poly_closed.size());
+  for (std::size_t k = 0; k < sc.poly_closed.size(); ++k) {
+    Box& b = sc.poly_box[k];
+    b = {kInf, -kInf, kInf, -kInf};
+    for (auto m = static_cast<std::size_t>(sc.poly_start[k]);
+         m < static_cast<std::size_t>(sc.poly_start[k + 1]); ++m)
+      b = {std::min(b.xmin, sc.pu[m]), std::max(b.xmax, sc.pu[m]), std::min(b.ymin, sc.pv[m]),
+           std::max(b.ymax, sc.pv[m])};
+  }
   sc.dist.assign(n, kInf);
   sc.prev.assign(n, -1);
   sc.done.assign(n, 0);
@@ -570,7 +586,7 @@ bool addCrossed(const Prepared& p, const Plane& pl, Scratch& sc) {
         }
         if (!crossed) return;
         sc.included_in[static_cast<std::size_t>(o)] = sc.query_plane;
-        if (ob.building && !ob.convex && endsInHull(ob, nullptr, pl)) sc.all_convex = false;
+        if (ob.building && !ob.convex && endsInHull(ob, nullptr, false, pl)) sc.all_convex = false;
         // Closing the outline list before adding keeps poly_start consistent.
         sc.poly_start.pop_back();
         added = addSection(p, ob, false, nullptr, pl, sc) || added;
@@ -640,7 +656,7 @@ void sidePaths(const Prepared& p, const Fold* fold, const Plane& pl, Scratch& sc
     addSection(p, ob, inst.mirrored, fold, pl, sc);
     if (ob.building)
       convex = convex && sc.poly_closed.size() - polys == 1 &&
-               (ob.convex || !endsInHull(ob, inst.mirrored ? fold : nullptr, pl));
+               (ob.convex || !endsInHull(ob, fold, inst.mirrored, pl));
   }
   sc.poly_start.push_back(static_cast<int>(sc.pu.size()));
   if (sc.block_u.empty()) return;

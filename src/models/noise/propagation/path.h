@@ -56,6 +56,7 @@ struct Scratch {
   std::vector<double> pu, pv;     // points of every section, plane coordinates
   std::vector<int> poly_start;    // start of each section in pu/pv, plus the end
   std::vector<char> poly_closed;  // building (closed) or barrier piece (open)
+  std::vector<Box> poly_box;      // box of each section in the plane (shortest-path search)
   std::vector<double> block_u;    // where the S-R line is inside a section
   std::vector<char> node_ok;      // a side path may turn at the point
   std::vector<signed char> vis;   // pair visibility cache
