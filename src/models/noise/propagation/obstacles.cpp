@@ -517,7 +517,8 @@ void insertCorner(const Scratch& sc, double side, std::vector<int>& c, int i) {
 //
 // With `from` > 0 the path found before (the side's chain, S to R) stands for the corners below
 // `from`: the hull of the old path and the new corners is the hull of all of them.
-void hullSide(Scratch& sc, double side, double d, SidePath& out, std::size_t from = 0) {
+void hullSide(Scratch& sc, double side, double d, SidePath& out, std::size_t from = 0,
+              bool measure = true) {
   std::vector<int>& c = side > 0 ? sc.chain_left : sc.chain_right;
   if (!(from > 0 && c.size() >= 2 && c.front() == 0 && c.back() == 1)) {
     from = 2;
@@ -525,7 +526,7 @@ void hullSide(Scratch& sc, double side, double d, SidePath& out, std::size_t fro
   }
   for (std::size_t i = from; i < sc.pu.size(); ++i)
     if (side * sc.pv[i] > 1e-9) insertCorner(sc, side, c, static_cast<int>(i));
-  finishSide(sc, c, d, out);
+  if (measure) finishSide(sc, c, d, out);
 }
 
 bool convexSides(Scratch& sc, double d, SidePath& left, SidePath& right) {
@@ -673,6 +674,8 @@ void sidePaths(const Prepared& p, const Fold* fold, const Plane& pl, Scratch& sc
   }
   // Paths of a reflection keep to the obstacles their line meets.
   if (fold) return;
+  // Paths updated by the hull are measured once, after the last round.
+  bool measure_left = false, measure_right = false;
   for (int round = 0; round < 8; ++round) {
     const std::size_t before = sc.pu.size();
     if (!addCrossed(p, pl, sc)) break;
@@ -684,15 +687,16 @@ void sidePaths(const Prepared& p, const Fold* fold, const Plane& pl, Scratch& sc
         on_right = on_right || -sc.pv[i] > 1e-9;
       }
       if (on_left) {
-        left = SidePath{};
-        hullSide(sc, 1, pl.d, left, before);
+        hullSide(sc, 1, pl.d, left, before, false);
+        measure_left = true;
       }
       if (on_right) {
-        right = SidePath{};
-        hullSide(sc, -1, pl.d, right, before);
+        hullSide(sc, -1, pl.d, right, before, false);
+        measure_right = true;
       }
       continue;
     }
+    measure_left = measure_right = false;
     left = SidePath{};
     right = SidePath{};
     sc.chain_left.clear();
@@ -701,6 +705,14 @@ void sidePaths(const Prepared& p, const Fold* fold, const Plane& pl, Scratch& sc
     sc.vis.assign(n * n, -1);
     shortestSide(sc, 1, pl.d, left);
     shortestSide(sc, -1, pl.d, right);
+  }
+  if (measure_left) {
+    left = SidePath{};
+    finishSide(sc, sc.chain_left, pl.d, left);
+  }
+  if (measure_right) {
+    right = SidePath{};
+    finishSide(sc, sc.chain_right, pl.d, right);
   }
 }
 
