@@ -662,8 +662,8 @@ void sidePaths(const Prepared& p, const Fold* fold, const Plane& pl, Scratch& sc
   sc.poly_start.push_back(static_cast<int>(sc.pu.size()));
   if (sc.block_u.empty()) return;
   // Convex sections: each side path is a chain of the convex hull of S, R and the sections
-  // (it wraps every section on its other side); a concave building, or S or R inside the hull,
-  // needs the shortest path over the visibility graph.
+  // (it wraps every section on its other side). A concave building counts as its hull unless S
+  // or R lies in that hull (a courtyard): then the shortest path over the visibility graph.
   sc.all_convex = true;
   const bool by_hull = convex && convexSides(sc, pl.d, left, right);
   if (!by_hull) {
