@@ -397,8 +397,7 @@ bool clear(Scratch& sc, std::size_t i, std::size_t j) {
           const double ex = sc.pu[b] - sc.pu[a], ey = sc.pv[b] - sc.pv[a];
           const double l2 = ex * ex + ey * ey;
           if (!(l2 > 0)) continue;
-          const double w =
-              std::clamp(((mx - sc.pu[a]) * ex + (my - sc.pv[a]) * ey) / l2, 0.0, 1.0);
+          const double w = std::clamp(((mx - sc.pu[a]) * ex + (my - sc.pv[a]) * ey) / l2, 0.0, 1.0);
           const double fx = sc.pu[a] + w * ex - mx, fy = sc.pv[a] + w * ey - my;
           on = std::sqrt(fx * fx + fy * fy) < 1e-7 * (1 + std::sqrt(l2));
         }
@@ -731,8 +730,8 @@ void ObstacleIndex::build(const std::vector<Obstacle>& obstacles) {
   }
   const double w = std::max(all.xmax - all.xmin, 1.0), h = std::max(all.ymax - all.ymin, 1.0);
   // About four cells per obstacle, at most 256 a side.
-  cell = std::max(
-      {std::sqrt(w * h / static_cast<double>(obstacles.size())), w / 256, h / 256, 1e-3});
+  cell =
+      std::max({std::sqrt(w * h / static_cast<double>(obstacles.size())), w / 256, h / 256, 1e-3});
   x0 = all.xmin;
   y0 = all.ymin;
   nx = std::min(256, static_cast<int>(w / cell) + 1);
@@ -791,7 +790,8 @@ void prepareObstacles(const Scene& scene, Prepared& p) {
     p.obstacles.push_back(std::move(o));
   }
   p.index.build(p.obstacles);
-  for (const auto& o : p.obstacles) p.any_lateral = p.any_lateral || o.lateral_first || o.lateral_last;
+  for (const auto& o : p.obstacles)
+    p.any_lateral = p.any_lateral || o.lateral_first || o.lateral_last;
   if (s.reflection_order < 1) return;
   for (std::size_t k = 0; k < p.obstacles.size(); ++k) {
     const Obstacle& o = p.obstacles[k];

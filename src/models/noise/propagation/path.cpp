@@ -13,7 +13,6 @@ namespace {
 // infinite level.
 constexpr double kMinDistance_m = 1.0;
 
-
 double gAt(const Prepared& p, double x, double y) {
   for (auto it = p.ground.rbegin(); it != p.ground.rend(); ++it)
     if (x >= it->box.xmin && x <= it->box.xmax && y >= it->box.ymin && y <= it->box.ymax &&
@@ -163,7 +162,6 @@ HeightTerms heightTerms(double h) {
   return {std::exp(-0.12 * (h - 5) * (h - 5)), std::exp(-0.09 * h * h), std::exp(-0.46 * h * h),
           std::exp(-0.9 * h * h)};
 }
-
 
 Bands attenuation(const Prepared& p, const PathEnd& s, const PathEnd& r, Scratch& sc) {
   return attenuationFolded(p, s, r, nullptr, sc);
