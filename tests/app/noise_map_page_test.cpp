@@ -408,6 +408,48 @@ class NoiseMapPageTest : public QObject {
     QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
   }
 
+  // A project whose terrain file was moved away reopens with its scene, says so, and refuses to
+  // compute until the file is back; a save keeps the terrain's path.
+  void aProjectWithoutItsTerrainFileKeepsTheScene() {
+    QTemporaryDir dir;
+    for (const char* f : {"t10.geojson", "ramp.grd"})
+      QVERIFY(QFile::copy(QStringLiteral(KUVA_TEST_DATA_DIR "/noise/") + QLatin1String(f),
+                          dir.filePath(QLatin1String(f))));
+    const QString path = dir.filePath(QStringLiteral("p.kuva"));
+    {
+      app::CMainDlg w;
+      auto& h = hook(*qobject_cast<app::CalculatorPage*>(w.page(39)));
+      QVERIFY(h.importScene(dir.filePath(QStringLiteral("t10.geojson"))));
+      QVERIFY(h.scene().terrain);
+      QVERIFY(w.saveProjectFile(path));
+    }
+    QVERIFY(QFile::rename(dir.filePath(QStringLiteral("ramp.grd")),
+                          dir.filePath(QStringLiteral("moved.grd"))));
+    app::CMainDlg w;
+    QVERIFY(w.openProjectFile(path));
+    auto& h = hook(*qobject_cast<app::CalculatorPage*>(w.page(39)));
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].startsWith(QStringLiteral("工程中的地形文件未能读取：")),
+             qPrintable(messages[0]));
+    QCOMPARE(h.scene().sources.size(), size_t(1));
+    QCOMPARE(h.scene().barriers.size(), size_t(1));
+    QVERIFY(!h.scene().terrain);
+    messages.clear();
+    h.compute();
+    QTRY_VERIFY_WITH_TIMEOUT(!h.running(), 10000);
+    QVERIFY2(messages.join('\n').contains(QStringLiteral("未能读取，请将该文件放回原处")),
+             qPrintable(messages.join('\n')));
+    const QString again = dir.filePath(QStringLiteral("again.kuva"));
+    QVERIFY(w.saveProjectFile(again));
+    QVERIFY(QFile::rename(dir.filePath(QStringLiteral("moved.grd")),
+                          dir.filePath(QStringLiteral("ramp.grd"))));
+    messages.clear();
+    app::CMainDlg w2;
+    QVERIFY(w2.openProjectFile(again));
+    QVERIFY(hook(*qobject_cast<app::CalculatorPage*>(w2.page(39))).scene().terrain);
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+  }
+
   void cancelStopsALongRunAndKeepsThePreviousResults() {
     app::CalculatorPage page(models::noise::noiseMapDesc());
     auto& h = hook(page);

@@ -360,6 +360,43 @@ TEST(NoisePropagation, BuildingsAndReflectionsClosedForms) {
   EXPECT_FALSE(np::describePath(s, 0, 0)->screened);
 }
 
+// Side paths: an L-shaped workshop with source and receiver outside its hull screens as the
+// hull of its footprint does (the notch is never on the way round); with side diffraction off
+// no path goes round, not even where the lateral plane passes over the low end of a sloping
+// barrier.
+TEST(NoisePropagation, SidePathsRoundConcaveBuildingsAndWhenOff) {
+  np::Scene s = flatScene(0.5);
+  s.settings.lateral_diffraction = true;
+  s.sources.push_back(pointSource({0, -5}, 2, 90));
+  s.receptors.push_back(receptor({200, -5}, 4));
+  np::Building l;
+  l.footprint = {{40, -20}, {60, -20}, {60, 0}, {50, 0}, {50, 20}, {40, 20}};
+  l.h_m = 10;
+  s.buildings.push_back(l);
+  np::Scene hull = s;
+  hull.buildings[0].footprint = {{40, -20}, {60, -20}, {60, 0}, {50, 20}, {40, 20}};
+  const auto pl = np::describePath(s, 0, 0), ph = np::describePath(hull, 0, 0);
+  ASSERT_TRUE(pl->left && ph->left && pl->right && ph->right);
+  EXPECT_NEAR(pl->left->z, ph->left->z, 1e-9);
+  EXPECT_EQ(pl->left->edges, ph->left->edges);
+  EXPECT_NEAR(pl->right->z, ph->right->z, 1e-9);
+  EXPECT_NEAR(only(s).la_db, only(hull).la_db, 1e-9);
+
+  np::Scene off = flatScene(0.5);
+  off.sources.push_back(pointSource({0, 0}, 8, 90));
+  off.receptors.push_back(receptor({200, 0}, 1.2));
+  np::Barrier slope;  // top 2 m at y = -50 rising to 10 m at y = 50: the plane clips it
+  slope.line = {{100, -50}, {100, 50}};
+  slope.top_z = {2, 10};
+  off.barriers.push_back(slope);
+  off.settings.lateral_diffraction = true;
+  EXPECT_TRUE(np::describePath(off, 0, 0)->right);
+  off.settings.lateral_diffraction = false;
+  const auto p = np::describePath(off, 0, 0);
+  EXPECT_TRUE(p->screened);
+  EXPECT_FALSE(p->left || p->right);
+}
+
 TEST(NoiseSceneFile, RefusesBadInput) {
   const std::string pt = R"("geometry": {"type": "Point", "coordinates": [0, 0]})";
   const std::string ring2 =

@@ -36,6 +36,37 @@ bool convexCcw(const std::vector<Point2>& ring) {
   return true;
 }
 
+// The convex hull of a ring, counter-clockwise (monotone chain).
+std::vector<Point2> convexHull(std::vector<Point2> pts) {
+  std::sort(pts.begin(), pts.end(),
+            [](Point2 a, Point2 b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+  std::vector<Point2> h(2 * pts.size());
+  std::size_t k = 0;
+  auto turn = [](Point2 o, Point2 a, Point2 b) {
+    return cross(a.x - o.x, a.y - o.y, b.x - o.x, b.y - o.y);
+  };
+  for (std::size_t i = 0; i < pts.size(); ++i) {
+    while (k >= 2 && turn(h[k - 2], h[k - 1], pts[i]) <= 0) --k;
+    h[k++] = pts[i];
+  }
+  for (std::size_t i = pts.size() - 1, t = k + 1; i-- > 0;) {
+    while (k >= t && turn(h[k - 2], h[k - 1], pts[i]) <= 0) --k;
+    h[k++] = pts[i];
+  }
+  h.resize(k > 0 ? k - 1 : 0);
+  return h;
+}
+
+// Whether q lies inside or on the convex ring h (counter-clockwise), with a rounding margin.
+bool inConvex(const std::vector<Point2>& h, Point2 q) {
+  for (std::size_t i = 0; i < h.size(); ++i) {
+    const Point2 a = h[i], b = h[i + 1 < h.size() ? i + 1 : 0];
+    const double len = std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y));
+    if (cross(b.x - a.x, b.y - a.y, q.x - a.x, q.y - a.y) < -1e-9 * (1 + len)) return false;
+  }
+  return true;
+}
+
 // Dz = 10 lg(3 + (C2 / lambda) C3 z Kmet), C2 = 20 (eq. 14); 0 where the bracket is below 1
 // (z <= -2 lambda / 20).
 double dzOf(double lambda, double c3, double z, double kmet) {
@@ -126,37 +157,41 @@ Box segmentBox(Point2 a, Point2 b) {
           std::max(a.y, b.y) + tol};
 }
 
-// The obstacles whose cells the plan segment a-b passes (each once per query), appended to
-// sc.candidates.
-void collect(const Prepared& p, Point2 a, Point2 b, Scratch& sc) {
+// Calls visit(o) for each obstacle whose cells the plan segment a-b passes (each once per
+// query), in the order the cells are met.
+template <class Visit>
+void collect(const Prepared& p, Point2 a, Point2 b, Scratch& sc, Visit&& visit) {
   const ObstacleIndex& g = p.index;
   if (g.nx == 0) return;
   // Clip the segment to the grid (Liang-Barsky), then walk its cells (Amanatides-Woo).
   const double gx1 = g.x0 + g.nx * g.cell, gy1 = g.y0 + g.ny * g.cell;
   const double dx = b.x - a.x, dy = b.y - a.y;
+  const bool along_x = std::abs(dx) >= 1e-12, along_y = std::abs(dy) >= 1e-12;
+  const double rx = along_x ? 1 / dx : 0, ry = along_y ? 1 / dy : 0;
   double t0 = 0, t1 = 1;
   // As segmentMeetsBox() over the grid's box, keeping the clipped range.
-  auto clip = [&](double o, double dd, double lo, double hi) {
-    if (std::abs(dd) < 1e-12) return o >= lo && o <= hi;
-    double ta = (lo - o) / dd, tb = (hi - o) / dd;
+  auto clip = [&](double o, bool along, double r, double lo, double hi) {
+    if (!along) return o >= lo && o <= hi;
+    double ta = (lo - o) * r, tb = (hi - o) * r;
     if (ta > tb) std::swap(ta, tb);
     t0 = std::max(t0, ta);
     t1 = std::min(t1, tb);
     return t0 <= t1;
   };
-  if (!clip(a.x, dx, g.x0, gx1) || !clip(a.y, dy, g.y0, gy1)) return;
+  if (!clip(a.x, along_x, rx, g.x0, gx1) || !clip(a.y, along_y, ry, g.y0, gy1)) return;
   const double sx = a.x + dx * t0, sy = a.y + dy * t0;
-  int i = std::clamp(static_cast<int>((sx - g.x0) / g.cell), 0, g.nx - 1);
-  int j = std::clamp(static_cast<int>((sy - g.y0) / g.cell), 0, g.ny - 1);
+  const double inv = 1 / g.cell;
+  int i = std::clamp(static_cast<int>((sx - g.x0) * inv), 0, g.nx - 1);
+  int j = std::clamp(static_cast<int>((sy - g.y0) * inv), 0, g.ny - 1);
   const int step_i = dx > 0 ? 1 : -1, step_j = dy > 0 ? 1 : -1;
   double tmx = kInf, tmy = kInf, tdx = kInf, tdy = kInf;
-  if (std::abs(dx) >= 1e-12) {
-    tmx = (g.x0 + (i + (dx > 0 ? 1 : 0)) * g.cell - a.x) / dx;
-    tdx = g.cell / std::abs(dx);
+  if (along_x) {
+    tmx = (g.x0 + (i + (dx > 0 ? 1 : 0)) * g.cell - a.x) * rx;
+    tdx = g.cell * std::abs(rx);
   }
-  if (std::abs(dy) >= 1e-12) {
-    tmy = (g.y0 + (j + (dy > 0 ? 1 : 0)) * g.cell - a.y) / dy;
-    tdy = g.cell / std::abs(dy);
+  if (along_y) {
+    tmy = (g.y0 + (j + (dy > 0 ? 1 : 0)) * g.cell - a.y) * ry;
+    tdy = g.cell * std::abs(ry);
   }
   for (;;) {
     for (int o : g.cells[static_cast<std::size_t>(j) * static_cast<std::size_t>(g.nx) +
@@ -164,7 +199,7 @@ void collect(const Prepared& p, Point2 a, Point2 b, Scratch& sc) {
       auto& st = sc.stamp[static_cast<std::size_t>(o)];
       if (st == sc.query) continue;
       st = sc.query;
-      sc.candidates.push_back(o);
+      visit(o);
     }
     if (std::min(tmx, tmy) > t1) break;
     if (tmx < tmy) {
@@ -190,30 +225,29 @@ int instanceOf(Scratch& sc, int obstacle, bool mirrored) {
 // obstacle's edges, at the obstacle's top there.
 void crossings(const Prepared& p, Point2 a, Point2 b, double c0, double c1, double dp,
                bool mirrored, const Fold* fold, Scratch& sc) {
-  sc.candidates.clear();
   if (sc.stamp.size() != p.obstacles.size()) sc.stamp.assign(p.obstacles.size(), 0);
   if (++sc.query == 0) {
     std::fill(sc.stamp.begin(), sc.stamp.end(), 0);
     sc.query = 1;
   }
-  collect(p, a, b, sc);
   const Box ab = segmentBox(a, b);
-  for (int o : sc.candidates) {
+  collect(p, a, b, sc, [&](int o) {
     const Obstacle& ob = p.obstacles[static_cast<std::size_t>(o)];
-    if (!boxesMeet(ab, ob.box) || !segmentMeetsBox(a, b, ob.box)) continue;
+    if (!boxesMeet(ab, ob.box) || (ob.pts.size() > 8 && !segmentMeetsBox(a, b, ob.box))) return;
     const std::size_t n = ob.pts.size();
     const std::size_t edges = ob.building ? n : n - 1;
     for (std::size_t k = 0; k < edges; ++k) {
       if (fold && fold->obstacle == o && fold->edge == static_cast<int>(k)) continue;
-      const Point2 q0 = ob.pts[k], q1 = ob.pts[(k + 1) % n];
+      const std::size_t k1 = k + 1 < n ? k + 1 : 0;
+      const Point2 q0 = ob.pts[k], q1 = ob.pts[k1];
       double t, u;
       if (!crossing(a, b, q0, q1, t, u)) continue;
-      double top = ob.top[k] + (ob.top[(k + 1) % n] - ob.top[k]) * u;
+      double top = ob.top[k] + (ob.top[k1] - ob.top[k]) * u;
       if (ob.above_ground) top += p.groundZ(q0.x + (q1.x - q0.x) * u, q0.y + (q1.y - q0.y) * u);
       const int inst = instanceOf(sc, o, mirrored);
       sc.edges.push_back({(c0 + t * (c1 - c0)) * dp, top, inst});
     }
-  }
+  });
 }
 
 // The lateral plane: plan point q -> (u, v), u along the 3D line from S to R, v across it
@@ -226,6 +260,16 @@ struct Plane {
   double v(Point2 q) const { return cross(ex, ey, q.x - s.x, q.y - s.y); }
   double height(double c) const { return zs + c * (zr - zs); }
 };
+
+// Whether an end of the path lies in the convex hull of a concave building: S or R; on a
+// reflected path the source for a building met on the image leg (mirrored: the image source
+// mirrored back) and R for one met on the leg to the receiver. Otherwise the building screens a
+// side path as its hull does, and the side paths are chains of the hull of every section.
+bool endsInHull(const Obstacle& ob, const Fold* fold, bool mirrored, const Plane& pl) {
+  const Point2 r{pl.s.x + pl.dp * pl.ex, pl.s.y + pl.dp * pl.ey};
+  if (!fold) return inConvex(ob.hull, pl.s) || inConvex(ob.hull, r);
+  return mirrored ? inConvex(ob.hull, fold->mirror(pl.s)) : inConvex(ob.hull, r);
+}
 
 void addPoint(Scratch& sc, double u, double v, bool ok) {
   sc.pu.push_back(u);
@@ -253,7 +297,7 @@ void buildingSection(const Prepared& p, const Obstacle& ob, bool mirrored, const
   const std::size_t n = tu.size();
   (void)p;
   for (std::size_t i = 0; i < n; ++i) {
-    const std::size_t k = (i + 1) % n;
+    const std::size_t k = i + 1 < n ? i + 1 : 0;
     const double gi = g(tu[i]), gk = g(tu[k]);
     if (gi > 0) addPoint(sc, tu[i] * pl.d, tv[i], ob.lateral_first);
     if ((gi > 0) != (gk > 0)) {
@@ -308,13 +352,16 @@ bool clear(Scratch& sc, std::size_t i, std::size_t j) {
   const double ax = sc.pu[i], ay = sc.pv[i], bx = sc.pu[j], by = sc.pv[j];
   const double scale = 1e-9 * (1 + std::abs(ax) + std::abs(bx) + std::abs(ay) + std::abs(by));
   const std::size_t np = sc.poly_closed.size();
+  const Box ab{std::min(ax, bx) - scale, std::max(ax, bx) + scale, std::min(ay, by) - scale,
+               std::max(ay, by) + scale};
   for (std::size_t k = 0; k < np; ++k) {
+    if (!boxesMeet(ab, sc.poly_box[k])) continue;
     const std::size_t s = static_cast<std::size_t>(sc.poly_start[k]);
     const std::size_t e = static_cast<std::size_t>(sc.poly_start[k + 1]);
     const bool closed = sc.poly_closed[k] != 0;
     const std::size_t edges = closed ? e - s : e - s - 1;
     for (std::size_t q = 0; q < edges; ++q) {
-      const std::size_t m0 = s + q, m1 = s + (q + 1) % (e - s);
+      const std::size_t m0 = s + q, m1 = q + 1 < e - s ? m0 + 1 : s;
       const double px = sc.pu[m0], py = sc.pv[m0], qx = sc.pu[m1], qy = sc.pv[m1];
       const double o1 = orient(ax, ay, bx, by, px, py), o2 = orient(ax, ay, bx, by, qx, qy);
       if ((o1 > scale && o2 > scale) || (o1 < -scale && o2 < -scale)) continue;
@@ -338,22 +385,23 @@ bool clear(Scratch& sc, std::size_t i, std::size_t j) {
       for (std::size_t q = 0; q + 1 < ts.size(); ++q) {
         const double t = 0.5 * (ts[q] + ts[q + 1]);
         const double mx = ax + t * (bx - ax), my = ay + t * (by - ay);
-        bool in = false, on = false;
-        for (std::size_t a = s, b = e - 1; a < e; b = a++) {
+        bool in = false;
+        for (std::size_t a = s, b = e - 1; a < e; b = a++)
           if ((sc.pv[a] > my) != (sc.pv[b] > my) &&
               mx < (sc.pu[b] - sc.pu[a]) * (my - sc.pv[a]) / (sc.pv[b] - sc.pv[a]) + sc.pu[a])
             in = !in;
-          // Along the outline is outside.
+        if (!in) continue;
+        // Along the outline is outside.
+        bool on = false;
+        for (std::size_t a = s, b = e - 1; a < e && !on; b = a++) {
           const double ex = sc.pu[b] - sc.pu[a], ey = sc.pv[b] - sc.pv[a];
           const double l2 = ex * ex + ey * ey;
-          if (l2 > 0) {
-            const double w =
-                std::clamp(((mx - sc.pu[a]) * ex + (my - sc.pv[a]) * ey) / l2, 0.0, 1.0);
-            on = on || std::hypot(sc.pu[a] + w * ex - mx, sc.pv[a] + w * ey - my) <
-                           1e-7 * (1 + std::sqrt(l2));
-          }
+          if (!(l2 > 0)) continue;
+          const double w = std::clamp(((mx - sc.pu[a]) * ex + (my - sc.pv[a]) * ey) / l2, 0.0, 1.0);
+          const double fx = sc.pu[a] + w * ex - mx, fy = sc.pv[a] + w * ey - my;
+          on = std::sqrt(fx * fx + fy * fy) < 1e-7 * (1 + std::sqrt(l2));
         }
-        if (in && !on) return false;
+        if (!on) return false;
       }
     }
   }
@@ -377,13 +425,15 @@ bool onSide(const Scratch& sc, std::size_t i, std::size_t j, double side) {
 }
 
 void finishSide(Scratch& sc, const std::vector<int>& chain, double d, SidePath& out) {
-  (&out == sc.left_path ? sc.chain_left : sc.chain_right) = chain;
+  auto& kept = &out == sc.left_path ? sc.chain_left : sc.chain_right;
+  if (&kept != &chain) kept = chain;
   for (std::size_t k = 1; k + 1 < chain.size(); ++k)
     if (!sc.node_ok[static_cast<std::size_t>(chain[k])]) return;
   double len = 0, e = 0;
   for (std::size_t k = 0; k + 1 < chain.size(); ++k) {
     const auto a = static_cast<std::size_t>(chain[k]), b = static_cast<std::size_t>(chain[k + 1]);
-    const double l = std::hypot(sc.pu[b] - sc.pu[a], sc.pv[b] - sc.pv[a]);
+    const double du = sc.pu[b] - sc.pu[a], dv = sc.pv[b] - sc.pv[a];
+    const double l = std::sqrt(du * du + dv * dv);
     len += l;
     if (k >= 1 && k + 2 < chain.size()) e += l;
   }
@@ -397,6 +447,16 @@ void finishSide(Scratch& sc, const std::vector<int>& chain, double d, SidePath& 
 // of the section corners).
 void shortestSide(Scratch& sc, double side, double d, SidePath& out) {
   const std::size_t n = sc.pu.size();
+  // The box of each section in the plane, for clear().
+  sc.poly_box.resize(sc.poly_closed.size());
+  for (std::size_t k = 0; k < sc.poly_closed.size(); ++k) {
+    Box& b = sc.poly_box[k];
+    b = {kInf, -kInf, kInf, -kInf};
+    for (auto m = static_cast<std::size_t>(sc.poly_start[k]);
+         m < static_cast<std::size_t>(sc.poly_start[k + 1]); ++m)
+      b = {std::min(b.xmin, sc.pu[m]), std::max(b.xmax, sc.pu[m]), std::min(b.ymin, sc.pv[m]),
+           std::max(b.ymax, sc.pv[m])};
+  }
   sc.dist.assign(n, kInf);
   sc.prev.assign(n, -1);
   sc.done.assign(n, 0);
@@ -410,7 +470,8 @@ void shortestSide(Scratch& sc, double side, double d, SidePath& out) {
     for (std::size_t j = 0; j < n; ++j) {
       if (sc.done[j] || j == best) continue;
       if (j >= 2 && !sc.node_ok[j]) continue;
-      const double l = std::hypot(sc.pu[j] - sc.pu[best], sc.pv[j] - sc.pv[best]);
+      const double du = sc.pu[j] - sc.pu[best], dv = sc.pv[j] - sc.pv[best];
+      const double l = std::sqrt(du * du + dv * dv);
       if (sc.dist[best] + l >= sc.dist[j]) continue;
       auto& v = sc.vis[best * n + j];
       if (v < 0) v = sc.vis[j * n + best] = clear(sc, best, j) ? 1 : 0;
@@ -427,66 +488,44 @@ void shortestSide(Scratch& sc, double side, double d, SidePath& out) {
   finishSide(sc, chain, d, out);
 }
 
+// Adds corner i to the side path c (S ... R): the boundary of the convex hull of S, R and the
+// corners on that side, less its edge S-R (every corner lies off the S-R line on that side, so
+// S-R is always an edge of the hull). The edges of c that see the corner from outside form one
+// run; their inner points leave the path and the corner takes their place.
+void insertCorner(const Scratch& sc, double side, std::vector<int>& c, int i) {
+  const auto U = [&](int n) { return sc.pu[static_cast<std::size_t>(n)]; };
+  const auto W = [&](int n) { return side * sc.pv[static_cast<std::size_t>(n)]; };
+  // The turn at m between r and l: > 0 where m lies outside the edge from l to r.
+  const auto outside = [&](int r, int m, int l) {
+    return (U(m) - U(r)) * (W(l) - W(r)) - (W(m) - W(r)) * (U(l) - U(r)) > 1e-12;
+  };
+  std::size_t first = c.size(), last = 0;
+  for (std::size_t j = 0; j + 1 < c.size(); ++j)
+    if (outside(c[j + 1], i, c[j])) {
+      if (first == c.size()) first = j;
+      last = j;
+    }
+  if (first == c.size()) return;  // inside: no change
+  c.erase(c.begin() + static_cast<std::ptrdiff_t>(first + 1),
+          c.begin() + static_cast<std::ptrdiff_t>(last + 1));
+  c.insert(c.begin() + static_cast<std::ptrdiff_t>(first + 1), i);
+}
+
 // The side path on `side` (+1 left, -1 right) round convex sections: the chain of the convex
-// hull of S, R and the section corners on that side, from R round to S (monotone chain over the
-// points sorted by u, then by their distance w from the S-R line).
+// hull of S, R and the section corners on that side from S to R.
 //
-// With `from` > 0 the hull found before (the side's chain, S to R) stands for the corners below
-// `from`: the hull of the old hull and the new corners is the hull of all of them.
-void hullSide(Scratch& sc, double side, double d, SidePath& out, std::size_t from = 0) {
-  auto& pts = sc.hull_pts;
-  pts.clear();
-  const std::vector<int>& before = side > 0 ? sc.chain_left : sc.chain_right;
-  if (from > 0 && before.size() >= 2 && before.front() == 0 && before.back() == 1) {
-    for (int i : before)
-      pts.push_back(
-          {sc.pu[static_cast<std::size_t>(i)], side * sc.pv[static_cast<std::size_t>(i)], i});
-  } else {
+// With `from` > 0 the path found before (the side's chain, S to R) stands for the corners below
+// `from`: the hull of the old path and the new corners is the hull of all of them.
+void hullSide(Scratch& sc, double side, double d, SidePath& out, std::size_t from = 0,
+              bool measure = true) {
+  std::vector<int>& c = side > 0 ? sc.chain_left : sc.chain_right;
+  if (!(from > 0 && c.size() >= 2 && c.front() == 0 && c.back() == 1)) {
     from = 2;
-    pts.push_back({sc.pu[0], side * sc.pv[0], 0});
-    pts.push_back({sc.pu[1], side * sc.pv[1], 1});
+    c.assign({0, 1});
   }
   for (std::size_t i = from; i < sc.pu.size(); ++i)
-    if (side * sc.pv[i] > 1e-9) pts.push_back({sc.pu[i], side * sc.pv[i], static_cast<int>(i)});
-  std::sort(pts.begin(), pts.end(), [](const Scratch::HullPoint& a, const Scratch::HullPoint& b) {
-    return a.u < b.u || (a.u == b.u && a.w < b.w);
-  });
-  const std::size_t n = pts.size();
-  auto& h = sc.hull;  // positions in pts
-  h.assign(2 * n, 0);
-  std::size_t k = 0;
-  auto turn = [&](int o, int a, int b) {
-    const auto &po = pts[static_cast<std::size_t>(o)], &pa = pts[static_cast<std::size_t>(a)],
-               &pb = pts[static_cast<std::size_t>(b)];
-    return (pa.u - po.u) * (pb.w - po.w) - (pa.w - po.w) * (pb.u - po.u);
-  };
-  for (std::size_t i = 0; i < n; ++i) {
-    while (k >= 2 && turn(h[k - 2], h[k - 1], static_cast<int>(i)) <= 1e-12) --k;
-    h[k++] = static_cast<int>(i);
-  }
-  for (std::size_t i = n - 1, t = k + 1; i-- > 0;) {
-    while (k >= t && turn(h[k - 2], h[k - 1], static_cast<int>(i)) <= 1e-12) --k;
-    h[k++] = static_cast<int>(i);
-  }
-  std::vector<int>& nodes = side > 0 ? sc.chain_left : sc.chain_right;
-  nodes.resize(k - 1);
-  for (std::size_t i = 0; i + 1 < k; ++i) nodes[i] = pts[static_cast<std::size_t>(h[i])].node;
-  const auto is = std::find(nodes.begin(), nodes.end(), 0),
-             ir = std::find(nodes.begin(), nodes.end(), 1);
-  if (is == nodes.end() || ir == nodes.end()) {
-    nodes.clear();
-    return;
-  }
-  std::vector<int>& chain = sc.chain;
-  chain.clear();
-  const std::size_t m = nodes.size(), ps = static_cast<std::size_t>(is - nodes.begin()),
-                    pr = static_cast<std::size_t>(ir - nodes.begin());
-  for (std::size_t i = pr;; i = (i + 1) % m) {
-    chain.push_back(nodes[i]);
-    if (i == ps) break;
-  }
-  std::reverse(chain.begin(), chain.end());
-  finishSide(sc, chain, d, out);
+    if (side * sc.pv[i] > 1e-9) insertCorner(sc, side, c, static_cast<int>(i));
+  if (measure) finishSide(sc, c, d, out);
 }
 
 bool convexSides(Scratch& sc, double d, SidePath& left, SidePath& right) {
@@ -496,7 +535,6 @@ bool convexSides(Scratch& sc, double d, SidePath& left, SidePath& right) {
 }
 
 void newQuery(const Prepared& p, Scratch& sc) {
-  sc.candidates.clear();
   if (sc.stamp.size() != p.obstacles.size()) sc.stamp.assign(p.obstacles.size(), 0);
   if (++sc.query == 0) {
     std::fill(sc.stamp.begin(), sc.stamp.end(), 0);
@@ -534,27 +572,26 @@ bool addCrossed(const Prepared& p, const Plane& pl, Scratch& sc) {
       next = (*chain)[k + 1];
       const Point2 a = plan((*chain)[k]), b = plan((*chain)[k + 1]);
       newQuery(p, sc);
-      collect(p, a, b, sc);
       const Box ab = segmentBox(a, b);
-      for (int o : sc.candidates) {
+      collect(p, a, b, sc, [&](int o) {
         const Obstacle& ob = p.obstacles[static_cast<std::size_t>(o)];
-        if (!boxesMeet(ab, ob.box)) continue;
-        if (sc.included_in[static_cast<std::size_t>(o)] == sc.query_plane) continue;
-        if (!segmentMeetsBox(a, b, ob.box)) continue;
+        if (sc.included_in[static_cast<std::size_t>(o)] == sc.query_plane) return;
+        if (!boxesMeet(ab, ob.box)) return;
+        if (ob.pts.size() > 8 && !segmentMeetsBox(a, b, ob.box)) return;
         const std::size_t n = ob.pts.size();
         bool crossed = false;
         for (std::size_t e = 0; e < (ob.building ? n : n - 1) && !crossed; ++e) {
           double t, u;
-          crossed = crossing(a, b, ob.pts[e], ob.pts[(e + 1) % n], t, u);
+          crossed = crossing(a, b, ob.pts[e], ob.pts[e + 1 < n ? e + 1 : 0], t, u);
         }
-        if (!crossed) continue;
+        if (!crossed) return;
         sc.included_in[static_cast<std::size_t>(o)] = sc.query_plane;
-        if (ob.building && !ob.convex) sc.all_convex = false;
+        if (ob.building && !ob.convex && endsInHull(ob, nullptr, false, pl)) sc.all_convex = false;
         // Closing the outline list before adding keeps poly_start consistent.
         sc.poly_start.pop_back();
         added = addSection(p, ob, false, nullptr, pl, sc) || added;
         sc.poly_start.push_back(static_cast<int>(sc.pu.size()));
-      }
+      });
     }
   }
   return added;
@@ -617,13 +654,15 @@ void sidePaths(const Prepared& p, const Fold* fold, const Plane& pl, Scratch& sc
     if (!inst.mirrored) sc.included_in[static_cast<std::size_t>(inst.obstacle)] = sc.query_plane;
     const std::size_t polys = sc.poly_closed.size();
     addSection(p, ob, inst.mirrored, fold, pl, sc);
-    if (ob.building) convex = convex && ob.convex && sc.poly_closed.size() - polys == 1;
+    if (ob.building)
+      convex = convex && sc.poly_closed.size() - polys == 1 &&
+               (ob.convex || !endsInHull(ob, fold, inst.mirrored, pl));
   }
   sc.poly_start.push_back(static_cast<int>(sc.pu.size()));
   if (sc.block_u.empty()) return;
   // Convex sections: each side path is a chain of the convex hull of S, R and the sections
-  // (it wraps every section on its other side); a concave building, or S or R inside the hull,
-  // needs the shortest path over the visibility graph.
+  // (it wraps every section on its other side). A concave building counts as its hull unless S
+  // or R lies in that hull (a courtyard): then the shortest path over the visibility graph.
   sc.all_convex = true;
   const bool by_hull = convex && convexSides(sc, pl.d, left, right);
   if (!by_hull) {
@@ -634,6 +673,8 @@ void sidePaths(const Prepared& p, const Fold* fold, const Plane& pl, Scratch& sc
   }
   // Paths of a reflection keep to the obstacles their line meets.
   if (fold) return;
+  // Paths updated by the hull are measured once, after the last round.
+  bool measure_left = false, measure_right = false;
   for (int round = 0; round < 8; ++round) {
     const std::size_t before = sc.pu.size();
     if (!addCrossed(p, pl, sc)) break;
@@ -645,15 +686,16 @@ void sidePaths(const Prepared& p, const Fold* fold, const Plane& pl, Scratch& sc
         on_right = on_right || -sc.pv[i] > 1e-9;
       }
       if (on_left) {
-        left = SidePath{};
-        hullSide(sc, 1, pl.d, left, before);
+        hullSide(sc, 1, pl.d, left, before, false);
+        measure_left = true;
       }
       if (on_right) {
-        right = SidePath{};
-        hullSide(sc, -1, pl.d, right, before);
+        hullSide(sc, -1, pl.d, right, before, false);
+        measure_right = true;
       }
       continue;
     }
+    measure_left = measure_right = false;
     left = SidePath{};
     right = SidePath{};
     sc.chain_left.clear();
@@ -662,6 +704,14 @@ void sidePaths(const Prepared& p, const Fold* fold, const Plane& pl, Scratch& sc
     sc.vis.assign(n * n, -1);
     shortestSide(sc, 1, pl.d, left);
     shortestSide(sc, -1, pl.d, right);
+  }
+  if (measure_left) {
+    left = SidePath{};
+    finishSide(sc, sc.chain_left, pl.d, left);
+  }
+  if (measure_right) {
+    right = SidePath{};
+    finishSide(sc, sc.chain_right, pl.d, right);
   }
 }
 
@@ -680,8 +730,8 @@ void ObstacleIndex::build(const std::vector<Obstacle>& obstacles) {
   }
   const double w = std::max(all.xmax - all.xmin, 1.0), h = std::max(all.ymax - all.ymin, 1.0);
   // About four cells per obstacle, at most 256 a side.
-  cell = std::max(
-      {std::sqrt(w * h / (4.0 * static_cast<double>(obstacles.size()))), w / 256, h / 256, 1e-3});
+  cell =
+      std::max({std::sqrt(w * h / static_cast<double>(obstacles.size())), w / 256, h / 256, 1e-3});
   x0 = all.xmin;
   y0 = all.ymin;
   nx = std::min(256, static_cast<int>(w / cell) + 1);
@@ -720,6 +770,7 @@ void prepareObstacles(const Scene& scene, Prepared& p) {
     }
     o.top.assign(o.pts.size(), roof);
     o.convex = convexCcw(o.pts);
+    if (!o.convex) o.hull = convexHull(o.pts);
     o.lateral_first = o.lateral_last = b.lateral.value_or(s.lateral_diffraction);
     o.box = boxOf(o.pts);
     p.building_of.push_back(static_cast<int>(p.obstacles.size()));
@@ -739,6 +790,8 @@ void prepareObstacles(const Scene& scene, Prepared& p) {
     p.obstacles.push_back(std::move(o));
   }
   p.index.build(p.obstacles);
+  for (const auto& o : p.obstacles)
+    p.any_lateral = p.any_lateral || o.lateral_first || o.lateral_last;
   if (s.reflection_order < 1) return;
   for (std::size_t k = 0; k < p.obstacles.size(); ++k) {
     const Obstacle& o = p.obstacles[k];
@@ -822,20 +875,24 @@ bool screening(const Prepared& p, const PathEnd& s, const PathEnd& r, double dp,
     abar[b] = agr[b] > 0 ? std::max(dz_top[b] - agr[b], 0.0) : dz_top[b];
   }
   SidePath left, right;
-  if (top.z > 0) {
+  if (top.z > 0 && p.any_lateral) {
     const Plane pl{s.at, (r.at.x - s.at.x) / dp, (r.at.y - s.at.y) / dp, dp, d, zs, zr};
     sidePaths(p, fold, pl, sc, left, right);
   }
   if (left.found || right.found) {
+    // 10^(-L/10) as exp(-L ln10 / 10).
+    constexpr double kLn10Tenth = 0.23025850929940458;
     Bands energy{};
-    for (std::size_t b = 0; b < kBands; ++b) energy[b] = std::pow(10.0, -abar[b] / 10);
+    for (std::size_t b = 0; b < kBands; ++b) energy[b] = std::exp(-kLn10Tenth * abar[b]);
     for (SidePath* side : {&left, &right}) {
       if (!side->found) continue;
-      // Round the side: C3 from its own e, Kmet = 1, no cap.
+      // Round the side: C3 from its own e, Kmet = 1, no cap. 10^(-Dz/10) is 1 / (3 + (C2 /
+      // lambda) C3 z), or 1 where Dz is 0.
       for (std::size_t b = 0; b < kBands; ++b) {
         const double lambda = p.lambda_m[b];
-        side->dz[b] = dzOf(lambda, c3Of(lambda, side->e, side->edges), side->z, 1);
-        energy[b] += std::pow(10.0, -side->dz[b] / 10);
+        const double arg = 3 + 20 / lambda * c3Of(lambda, side->e, side->edges) * side->z;
+        energy[b] += arg > 1 ? 1 / arg : 1;
+        if (terms) side->dz[b] = arg > 1 ? 10 * std::log10(arg) : 0;
       }
     }
     for (std::size_t b = 0; b < kBands; ++b) abar[b] = std::max(0.0, -10 * std::log10(energy[b]));

@@ -20,7 +20,8 @@ struct Obstacle {
   // Top per vertex: absolute, or above the ground when `above_ground` (barriers given by h).
   std::vector<double> top;
   bool above_ground = false;
-  bool convex = false;  // a building whose footprint is convex
+  bool convex = false;       // a building whose footprint is convex
+  std::vector<Point2> hull;  // the convex hull of a concave footprint, counter-clockwise
   // Whether a side path may turn at the first and last vertex of a barrier, or at any corner of
   // a building (both the same).
   bool lateral_first = true, lateral_last = true;

@@ -13,8 +13,6 @@ namespace {
 // infinite level.
 constexpr double kMinDistance_m = 1.0;
 
-double cross(double ax, double ay, double bx, double by) { return ax * by - ay * bx; }
-
 double gAt(const Prepared& p, double x, double y) {
   for (auto it = p.ground.rbegin(); it != p.ground.rend(); ++it)
     if (x >= it->box.xmin && x <= it->box.xmax && y >= it->box.ymin && y <= it->box.ymax &&
@@ -163,20 +161,6 @@ double meanHeight(const Prepared& p, const PathEnd& s, const PathEnd& r, double 
 HeightTerms heightTerms(double h) {
   return {std::exp(-0.12 * (h - 5) * (h - 5)), std::exp(-0.09 * h * h), std::exp(-0.46 * h * h),
           std::exp(-0.9 * h * h)};
-}
-
-bool boxesMeet(const Box& a, const Box& b) {
-  return a.xmin <= b.xmax && b.xmin <= a.xmax && a.ymin <= b.ymax && b.ymin <= a.ymax;
-}
-
-bool crossing(Point2 s, Point2 r, Point2 p, Point2 q, double& t, double& u) {
-  const double dx = r.x - s.x, dy = r.y - s.y, ex = q.x - p.x, ey = q.y - p.y;
-  const double den = cross(dx, dy, ex, ey);
-  if (std::abs(den) < 1e-12) return false;
-  const double wx = p.x - s.x, wy = p.y - s.y;
-  t = cross(wx, wy, ex, ey) / den;
-  u = cross(wx, wy, dx, dy) / den;
-  return t > 0 && t < 1 && u >= 0 && u <= 1;
 }
 
 Bands attenuation(const Prepared& p, const PathEnd& s, const PathEnd& r, Scratch& sc) {

@@ -4,6 +4,7 @@
 // correction. Internal to the engine.
 #pragma once
 
+#include <cmath>
 #include <vector>
 
 #include "models/noise/propagation/obstacles.h"
@@ -29,6 +30,7 @@ struct Prepared {
   ObstacleIndex index;
   std::vector<Reflector> reflectors;  // empty unless the scene's reflections are on
   std::vector<int> building_of;       // obstacle index of each scene building
+  bool any_lateral = false;           // some obstacle lets sound round its sides
   const Terrain* terrain = nullptr;
   double groundZ(double x, double y) const { return terrain ? terrain->at(x, y) : 0; }
 };
@@ -42,11 +44,6 @@ struct Scratch {
   };
   std::vector<Edge> edges;
   std::vector<int> hull;
-  struct HullPoint {
-    double u, w;  // along S-R and away from it on the side sought
-    int node;
-  };
-  std::vector<HullPoint> hull_pts;
   // Obstacles met by the path: an obstacle, mirrored when met on the image leg of a reflection.
   struct Instance {
     int obstacle;
@@ -55,11 +52,11 @@ struct Scratch {
   std::vector<Instance> instances;
   std::vector<unsigned> stamp;  // per obstacle: the query that last saw it
   unsigned query = 0;
-  std::vector<int> candidates;
   // Lateral plane: section outlines, nodes and the shortest-path search.
   std::vector<double> pu, pv;     // points of every section, plane coordinates
   std::vector<int> poly_start;    // start of each section in pu/pv, plus the end
   std::vector<char> poly_closed;  // building (closed) or barrier piece (open)
+  std::vector<Box> poly_box;      // box of each section in the plane (shortest-path search)
   std::vector<double> block_u;    // where the S-R line is inside a section
   std::vector<char> node_ok;      // a side path may turn at the point
   std::vector<signed char> vis;   // pair visibility cache
@@ -121,8 +118,24 @@ bool screening(const Prepared& p, const PathEnd& s, const PathEnd& r, double dp,
                ScreenTerms* terms = nullptr);
 
 // Where the plan segment s->r crosses p->q: t along s->r in (0, 1), u along p->q in [0, 1].
-bool crossing(Point2 s, Point2 r, Point2 p, Point2 q, double& t, double& u);
-bool boxesMeet(const Box& a, const Box& b);
+// Most pairs miss: the signs of the numerators against the denominator reject them before
+// anything is divided.
+inline bool crossing(Point2 s, Point2 r, Point2 p, Point2 q, double& t, double& u) {
+  const double dx = r.x - s.x, dy = r.y - s.y, ex = q.x - p.x, ey = q.y - p.y;
+  const double den = dx * ey - dy * ex;
+  if (std::abs(den) < 1e-12) return false;
+  const double wx = p.x - s.x, wy = p.y - s.y;
+  const double tn = wx * ey - wy * ex, un = wx * dy - wy * dx;
+  if (den > 0 ? !(tn > 0 && tn < den && un >= 0 && un <= den)
+              : !(tn < 0 && tn > den && un <= 0 && un >= den))
+    return false;
+  t = tn / den;
+  u = un / den;
+  return t > 0 && t < 1 && u >= 0 && u <= 1;
+}
+inline bool boxesMeet(const Box& a, const Box& b) {
+  return a.xmin <= b.xmax && b.xmin <= a.xmax && a.ymin <= b.ymax && b.ymin <= a.ymax;
+}
 
 bool insideRing(const std::vector<Point2>& ring, double x, double y);
 // The bounding box of the points (all zero when there are none).

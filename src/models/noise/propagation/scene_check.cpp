@@ -517,6 +517,10 @@ Fault checkGrid(const GridSpec& g) {
 
 std::optional<std::string> checkScene(const Scene& scene) {
   if (auto f = checkSettings(scene.settings)) return f;
+  // A stored scene whose terrain grid could not be read when it was opened.
+  if (!scene.terrain && !scene.terrain_path.empty())
+    return "noise_scene：地形terrain：" + scene.terrain_path +
+           " 未能读取，请将该文件放回原处后重新打开工程";
   std::set<std::string> ids;
   for (const auto& s : scene.spectra) {
     if (!ids.insert(s.id).second) return "频谱表：编号“" + s.id + "”重复";

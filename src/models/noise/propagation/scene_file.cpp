@@ -477,7 +477,10 @@ std::optional<std::string> readSmallFile(const std::string& path, std::string& e
   return std::nullopt;
 }
 
-void loadExternal(Scene& scene, const std::string& base_dir, const std::string* spectra_csv) {
+// `soft`: a stored scene is read whatever its terrain file: a terrain grid that cannot be read is
+// said there (the path is kept, and every run refuses the scene until the grid is back).
+void loadExternal(Scene& scene, const std::string& base_dir, const std::string* spectra_csv,
+                  std::vector<std::string>* soft) {
   if (spectra_csv) {
     SpectraReadResult r = parseSpectraCsv(*spectra_csv);
     if (!r.error.empty()) fault("频谱表：" + r.error);
@@ -497,10 +500,16 @@ void loadExternal(Scene& scene, const std::string& base_dir, const std::string* 
     present::GridData g;
     present::GrdReadDetails details;
     const auto status = present::readGrdFile(path, g, &details);
+    std::string problem;
     if (status != present::GrdReadStatus::Ok)
-      fault("noise_scene：地形terrain：" + present::grdReadMessage(status, path, &details));
-    if (g.nx < 2 || g.ny < 2 || !(g.xmax > g.xmin) || !(g.ymax > g.ymin))
-      fault("noise_scene：地形terrain：" + path + " 不是完整的网格");
+      problem = present::grdReadMessage(status, path, &details);
+    else if (g.nx < 2 || g.ny < 2 || !(g.xmax > g.xmin) || !(g.ymax > g.ymin))
+      problem = path + " 不是完整的网格";
+    if (!problem.empty()) {
+      if (!soft) fault("noise_scene：地形terrain：" + problem);
+      soft->push_back("noise_scene：地形terrain：" + problem);
+      return;
+    }
     Terrain t;
     t.nx = g.nx;
     t.ny = g.ny;
@@ -536,10 +545,12 @@ SceneReadResult parseScene(const std::string& text, const std::string& base_dir,
     readSettings(top, scene);
     for (std::size_t i = 0; i < features->size(); ++i)
       readFeature(FeatureReader((*features)[i], static_cast<int>(i)), scene);
-    loadExternal(scene, base_dir, spectra_csv);
+    std::vector<std::string> unread;
+    loadExternal(scene, base_dir, spectra_csv, check ? nullptr : &unread);
     if (check)
       if (auto e = checkScene(scene)) fault(*e);
     result.warnings = sceneWarnings(scene);
+    result.warnings.insert(result.warnings.begin(), unread.begin(), unread.end());
     result.scene = std::move(scene);
   } catch (const FileFault& f) {
     result.error = f.message;

@@ -724,6 +724,14 @@ void NoiseMapPageHook::loadInputs(CalculatorPage&, const core::Values& inputs) {
   cancel();  // a run on the old scene must not show its results over the new one
   m_scene = *r.scene;
   asTableRows(m_scene);
+  // A terrain file moved or deleted since: the rest of the scene is the user's work all the same.
+  if (!m_scene.terrain && !m_scene.terrain_path.empty())
+    widgets::showMessage(
+        m_page,
+        QStringLiteral("工程中的地形文件未能读取：%1\n场景的其余部分已读入；"
+                       "将该文件放回原处并重新打开工程后才能计算。")
+            .arg(q(r.warnings.empty() ? m_scene.terrain_path : r.warnings.front())),
+        kCaption);
   m_grid_drawn = m_scene.grid.has_value();
   m_grid = m_scene.grid ? GridSettings{m_scene.grid->spacing_m, m_scene.grid->h_m} : GridSettings{};
   auto member = [&text](const char* name) {
