@@ -1,6 +1,5 @@
 #include "mod/outputs_files.h"
 
-#include <fcntl.h>
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
@@ -12,6 +11,10 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+
+#ifdef __linux__
+#include <fcntl.h>
+#endif
 
 #include "core/file_io.h"
 #include "mod/errors.h"
@@ -182,13 +185,16 @@ struct OutputFiles::Sink {
   void write(std::string& bytes) {
     if (error.empty() && !bytes.empty()) {
       error = file.write(bytes);
-      written += static_cast<off_t>(bytes.size());
+#ifdef __linux__
       // The disk starts on what is written while the run goes on, so that little is left for the
-      // flush before the file is put in place.
+      // flush before the file is put in place (a hint only: a fault of the disk shows in the
+      // writes and in that flush).
+      written += static_cast<off_t>(bytes.size());
       if (error.empty() && written - started >= kStartWriting) {
         ::sync_file_range(file.fd(), started, written - started, SYNC_FILE_RANGE_WRITE);
         started = written;
       }
+#endif
     }
     bytes.clear();
   }
