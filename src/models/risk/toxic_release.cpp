@@ -444,20 +444,31 @@ std::vector<core::Table> toxicReleaseTables(const ToxicReleaseInput& in,
     t.push_back(tb);
   }
   {
+    // Each weather case has its own downwind steps (where the source phase ends depends on the
+    // wind): a distance column per case, to two decimals so that the close steps near the
+    // source stay apart.
     core::Table tb;
     tb.title = "下风向轴线最大浓度";
-    tb.headers = {"下风向距离 (m)"};
-    for (const auto& c : r.cases) tb.headers.push_back(c.weather.name + " (mg/m³)");
-    if (!r.cases.empty())
-      for (size_t i = 0; i < r.cases[0].run.conc.size(); ++i) {
-        std::vector<std::string> row = {f1(r.cases[0].run.conc[i].x)};
-        for (const auto& c : r.cases) {
-          const auto& cr = c.run.conc[std::min(i, c.run.conc.size() - 1)];
-          row.push_back(core::cformat(
-              "%.4g", mgPerM3(cr.cz.empty() ? 0 : cr.cz[0][0], m_kg, c.weather.ta_c + kKelvin)));
+    std::size_t rows = 0;
+    for (const auto& c : r.cases) {
+      tb.headers.push_back(c.weather.name + " 下风向距离 (m)");
+      tb.headers.push_back(c.weather.name + " 浓度 (mg/m³)");
+      rows = std::max(rows, c.run.conc.size());
+    }
+    for (size_t i = 0; i < rows; ++i) {
+      std::vector<std::string> row;
+      for (const auto& c : r.cases) {
+        if (i >= c.run.conc.size()) {
+          row.insert(row.end(), {"", ""});
+          continue;
         }
-        tb.rows.push_back(row);
+        const auto& cr = c.run.conc[i];
+        row.push_back(core::cformat("%.2f", cr.x));
+        row.push_back(core::cformat(
+            "%.4g", mgPerM3(cr.cz.empty() ? 0 : cr.cz[0][0], m_kg, c.weather.ta_c + kKelvin)));
       }
+      tb.rows.push_back(row);
+    }
     t.push_back(tb);
   }
   if (!r.cases.empty() && !r.cases[0].receptors.empty()) {

@@ -3,11 +3,13 @@
 // whose weather is the guideline's most unfavourable case).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "core/format.h"
 #include "models/risk/toxic_release.h"
 
 namespace {
@@ -154,6 +156,25 @@ TEST(ToxicReleaseRun, ReceptorCurveAtAListingRow) {
   EXPECT_LT(rr.first_s[0], rr.tmax_s);
   EXPECT_GT(rr.duration_s[0], 1190);
   EXPECT_LT(rr.duration_s[0], rr.times.back());
+}
+
+// Two weather cases run on their own downwind steps: the axial table prints each case's values
+// beside its own distances.
+TEST(ToxicReleaseRun, AxialTableKeepsEachCaseDistances) {
+  ToxicReleaseInput in = chlorineJet();
+  in.common_case = true;
+  const ToxicReleaseResult r = computeToxicRelease(in);
+  ASSERT_EQ(r.status, slab::Status::Ok) << r.message;
+  ASSERT_EQ(r.cases.size(), 2u);
+  ASSERT_NE(r.cases[0].run.conc.back().x, r.cases[1].run.conc.back().x);
+  const auto tables = toxicReleaseTables(in, r);
+  const auto axial = std::find_if(tables.begin(), tables.end(),
+                                  [](const auto& t) { return t.title == "下风向轴线最大浓度"; });
+  ASSERT_NE(axial, tables.end());
+  ASSERT_EQ(axial->headers.size(), 4u);
+  for (std::size_t k = 0; k < 2; ++k)
+    for (std::size_t i = 0; i < r.cases[k].run.conc.size(); ++i)
+      EXPECT_EQ(axial->rows[i][2 * k], core::cformat("%.2f", r.cases[k].run.conc[i].x));
 }
 
 TEST(ToxicReleaseInput, RefusalsNameTheField) {
