@@ -451,8 +451,9 @@ std::vector<core::Table> toxicReleaseTables(const ToxicReleaseInput& in,
     tb.title = "下风向轴线最大浓度";
     std::size_t rows = 0;
     for (const auto& c : r.cases) {
-      tb.headers.push_back(c.weather.name + " 下风向距离 (m)");
+      tb.headers.push_back(c.weather.name + " 距离 (m)");
       tb.headers.push_back(c.weather.name + " 浓度 (mg/m³)");
+      tb.widths.insert(tb.widths.end(), {180, 210});  // the case's name stays readable
       rows = std::max(rows, c.run.conc.size());
     }
     for (size_t i = 0; i < rows; ++i) {
