@@ -36,6 +36,7 @@
 #include "widgets/paste_table.h"
 #include "widgets/plan_view.h"
 #include "widgets/prompts.h"
+#include "widgets/run_bar.h"
 #include "widgets/site_plan.h"
 
 namespace app {
@@ -284,30 +285,17 @@ void AirPredictionPageHook::setup(CalculatorPage& page) {
   split->setStretchFactor(1, 2);
   v->addWidget(split, 1);
 
-  auto* bottom = new QHBoxLayout;
-  m_compute = new QPushButton(QStringLiteral("计算"), main);
-  m_compute->setObjectName(QStringLiteral("airPredictionCompute"));
-  m_progress = new QProgressBar(main);
-  m_progress->setRange(0, 1000);
-  m_progress->setValue(0);
-  m_cancel_button = new QPushButton(QStringLiteral("取消"), main);
-  m_cancel_button->setEnabled(false);
-  m_status = new QLabel(main);
-  auto* sheet = new QPushButton(QStringLiteral("导出计算书"), main);
-  bottom->addWidget(m_compute);
-  bottom->addWidget(m_progress, 1);
-  bottom->addWidget(m_cancel_button);
-  bottom->addWidget(m_status, 1);
-  bottom->addWidget(sheet);
-  v->addLayout(bottom);
+  m_bar = new widgets::RunBar(QStringLiteral("airPredictionCompute"), main);
+  QPushButton* sheet = m_bar->sheetButton();
+  v->addWidget(m_bar);
   QVBoxLayout* content = page.contentLayout();
   for (int i = content->count() - 1; i >= 0; --i)
     if (content->itemAt(i)->spacerItem()) delete content->takeAt(i);
   content->addWidget(main, 1);
   split->setSizes({600, 540});
 
-  QObject::connect(m_compute, &QPushButton::clicked, main, [this] { compute(); });
-  QObject::connect(m_cancel_button, &QPushButton::clicked, main, [this] { cancel(); });
+  QObject::connect(m_bar->computeButton(), &QPushButton::clicked, main, [this] { compute(); });
+  QObject::connect(m_bar->cancelButton(), &QPushButton::clicked, main, [this] { cancel(); });
   QObject::connect(sheet, &QPushButton::clicked, main,
                    [this] { app::exportSheet(*m_page, projectOf(m_page)); });
   QObject::connect(m_plan, &widgets::PlanView::pointPlaced, main,

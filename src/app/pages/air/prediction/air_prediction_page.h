@@ -15,6 +15,7 @@
 #include "models/air/prediction/plant.h"
 #include "present/grid_data.h"
 #include "widgets/plan_view.h"
+#include "widgets/run_bar.h"
 
 class QBoxLayout;
 class QComboBox;
@@ -102,10 +103,10 @@ class AirPredictionPageHook : public PageHook {
   QComboBox* resultKind() const { return m_result_kind; }
   QComboBox* mapField() const { return m_map_field; }
   QComboBox* unit(const char* name) const;  // "temp_unit", "exit_unit", "rate_unit"
-  QPushButton* computeButton() const { return m_compute; }
-  QPushButton* cancelButton() const { return m_cancel_button; }
-  QProgressBar* progress() const { return m_progress; }
-  QLabel* status() const { return m_status; }
+  QPushButton* computeButton() const { return m_bar->computeButton(); }
+  QPushButton* cancelButton() const { return m_bar->cancelButton(); }
+  QProgressBar* progress() const { return m_bar->progress(); }
+  QLabel* status() const { return m_bar->status(); }
   QLabel* metLabel() const { return m_met_label; }
   const airpred::Computed* computed() const { return m_done.get(); }
 
@@ -149,10 +150,7 @@ class AirPredictionPageHook : public PageHook {
   QTableWidget* m_result_table = nullptr;
   QComboBox* m_map_field = nullptr;
   QLabel* m_protection_label = nullptr;
-  QPushButton* m_compute = nullptr;
-  QPushButton* m_cancel_button = nullptr;
-  QProgressBar* m_progress = nullptr;
-  QLabel* m_status = nullptr;
+  widgets::RunBar* m_bar = nullptr;
   bool m_filling = false;
   QStringList m_pollutant_names;  // the emission columns shown
   // The map of the field shown.

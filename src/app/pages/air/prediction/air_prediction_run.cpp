@@ -248,7 +248,7 @@ void AirPredictionPageHook::compute() {
   m_run = std::make_shared<RunOutput>();
   auto run = m_run;
   std::atomic<bool>* stop = &m_stop;
-  QProgressBar* bar = m_progress;
+  QProgressBar* bar = m_bar->progress();
   const QString sfc = q(plant.surface_file), pfl = q(plant.profile_file);
   m_thread = QThread::create([plant, run, stop, bar, program, sfc, pfl]() mutable {
     auto report = [bar](int v) {
@@ -377,10 +377,7 @@ void AirPredictionPageHook::compute() {
   QObject::connect(m_thread, &QThread::finished, m_page, [this, t = m_thread] {
     if (t == m_thread) finished();
   });
-  m_compute->setEnabled(false);
-  m_cancel_button->setEnabled(true);
-  m_progress->setValue(0);
-  m_status->setText(QStringLiteral("正在计算…"));
+  m_bar->started();
   m_thread->start();
 }
 
@@ -392,26 +389,24 @@ void AirPredictionPageHook::finished() {
   m_thread->wait();
   m_thread->deleteLater();
   m_thread = nullptr;
-  m_compute->setEnabled(true);
-  m_cancel_button->setEnabled(false);
+  m_bar->stopped();
   const auto run = m_run;
   m_run.reset();
   if (!run->met_text.isEmpty()) m_met_label->setText(run->met_text);
   if (m_stop || run->cancelled) {
-    m_status->setText(QStringLiteral("已取消，保留上次的结果。"));
-    m_progress->setValue(0);
+    m_bar->showCancelled();
     return;
   }
   if (!run->error.isEmpty() || !run->done) {
-    m_status->setText(QStringLiteral("计算未完成，保留上次的结果。"));
-    m_progress->setValue(0);
+    m_bar->status()->setText(QStringLiteral("计算未完成，保留上次的结果。"));
+    m_bar->progress()->setValue(0);
     widgets::showMessage(m_page, run->error, kCaption);
     return;
   }
   run->done->met_text = run->met_text;
   m_done = run->done;
-  m_progress->setValue(1000);
-  m_status->setText(QStringLiteral("计算完成。"));
+  m_bar->progress()->setValue(1000);
+  m_bar->status()->setText(QStringLiteral("计算完成。"));
   showResults();
   m_tabs->setCurrentWidget(m_results);
 }
@@ -786,8 +781,8 @@ void AirPredictionPageHook::clearResults(CalculatorPage&) {
   cancel();  // a run on the old plant ends as cancelled and shows nothing
   m_done.reset();
   if (m_result_table) {
-    m_status->setText(QString());
-    m_progress->setValue(0);
+    m_bar->status()->setText(QString());
+    m_bar->progress()->setValue(0);
     showResults();
   }
 }

@@ -33,6 +33,7 @@
 #include "present/calc_sheet.h"
 #include "sheet/sheet_writer.h"
 #include "widgets/prompts.h"
+#include "widgets/run_bar.h"
 
 namespace app {
 
@@ -180,22 +181,9 @@ void NoiseMapPageHook::setup(CalculatorPage& page) {
   split->setStretchFactor(1, 2);
   v->addWidget(split, 1);
 
-  auto* bottom = new QHBoxLayout;
-  m_compute = new QPushButton(QStringLiteral("计算"), main);
-  m_compute->setObjectName(QStringLiteral("noiseMapCompute"));
-  m_progress = new QProgressBar(main);
-  m_progress->setRange(0, 1000);
-  m_progress->setValue(0);
-  m_cancel_button = new QPushButton(QStringLiteral("取消"), main);
-  m_cancel_button->setEnabled(false);
-  m_status = new QLabel(main);
-  auto* sheet = new QPushButton(QStringLiteral("导出计算书"), main);
-  bottom->addWidget(m_compute);
-  bottom->addWidget(m_progress, 1);
-  bottom->addWidget(m_cancel_button);
-  bottom->addWidget(m_status, 1);
-  bottom->addWidget(sheet);
-  v->addLayout(bottom);
+  m_bar = new widgets::RunBar(QStringLiteral("noiseMapCompute"), main);
+  QPushButton* sheet = m_bar->sheetButton();
+  v->addWidget(m_bar);
   QVBoxLayout* content = page.contentLayout();
   // The page's plan and tables take all the height the generic form leaves.
   for (int i = content->count() - 1; i >= 0; --i)
@@ -203,8 +191,8 @@ void NoiseMapPageHook::setup(CalculatorPage& page) {
   content->addWidget(main, 1);
   split->setSizes({620, 520});
 
-  QObject::connect(m_compute, &QPushButton::clicked, main, [this] { compute(); });
-  QObject::connect(m_cancel_button, &QPushButton::clicked, main, [this] { cancel(); });
+  QObject::connect(m_bar->computeButton(), &QPushButton::clicked, main, [this] { compute(); });
+  QObject::connect(m_bar->cancelButton(), &QPushButton::clicked, main, [this] { cancel(); });
   QObject::connect(sheet, &QPushButton::clicked, main,
                    [this] { app::exportSheet(*m_page, projectOf(m_page)); });
   QObject::connect(m_plan, &PlanView::pointPlaced, main,
@@ -556,7 +544,7 @@ void NoiseMapPageHook::compute() {
                                          static_cast<std::size_t>(s.grid->rows())
                                    : 0;
   const double total = static_cast<double>(std::max<std::size_t>(1, receptors + cells));
-  QProgressBar* bar = m_progress;
+  QProgressBar* bar = m_bar->progress();
   auto report = [bar, total](std::size_t done) {
     const int v = static_cast<int>(1000.0 * static_cast<double>(done) / total);
     QMetaObject::invokeMethod(
@@ -576,10 +564,7 @@ void NoiseMapPageHook::compute() {
     run->with_grid = true;
   });
   QObject::connect(m_thread, &QThread::finished, m_page, [this] { finished(); });
-  m_compute->setEnabled(false);
-  m_cancel_button->setEnabled(true);
-  m_progress->setValue(0);
-  m_status->setText(QStringLiteral("正在计算…"));
+  m_bar->started();
   m_thread->start();
 }
 
@@ -591,34 +576,32 @@ void NoiseMapPageHook::finished() {
   m_thread->wait();
   m_thread->deleteLater();
   m_thread = nullptr;
-  m_compute->setEnabled(true);
-  m_cancel_button->setEnabled(false);
+  m_bar->stopped();
   const auto run = m_run;
   m_run.reset();
   if (m_stop || run->receptors.cancelled || run->grid.cancelled) {
     // A stopped run's partial values are no result: the previous ones stay.
-    m_status->setText(QStringLiteral("已取消，保留上次的结果。"));
-    m_progress->setValue(0);
+    m_bar->showCancelled();
     return;
   }
   const std::string error = !run->receptors.error.empty() ? run->receptors.error : run->grid.error;
   if (!error.empty()) {
-    m_status->setText(QString());
+    m_bar->status()->setText(QString());
     widgets::showMessage(m_page, QStringLiteral("场景有误：%1").arg(q(error)), kCaption);
     return;
   }
-  m_progress->setValue(1000);
+  m_bar->progress()->setValue(1000);
   m_result_inputs = std::make_shared<std::pair<prop::Scene, noisemap::GridSettings>>(
       run->scene, run->grid_settings);
   m_results->showReceptors(run->receptors);
   if (run->with_grid) m_results->setGrid(run->grid);
   QStringList notes;
   for (const auto& w : run->receptors.warnings) notes << q(w);
-  m_status->setText(
+  m_bar->status()->setText(
       notes.isEmpty()
           ? QStringLiteral("计算完成。")
           : QStringLiteral("计算完成（%1 条提示，鼠标停在此处查看）。").arg(notes.size()));
-  m_status->setToolTip(notes.join(QLatin1Char('\n')));
+  m_bar->status()->setToolTip(notes.join(QLatin1Char('\n')));
   m_tables->setCurrentWidget(m_results);
 }
 
@@ -704,11 +687,11 @@ void NoiseMapPageHook::clearResults(CalculatorPage&) {
   m_result_inputs.reset();
   if (m_results) m_results->clear();
   // The status and its hints belonged to the results.
-  if (m_status) {
-    m_status->clear();
-    m_status->setToolTip(QString());
+  if (m_bar) {
+    m_bar->status()->clear();
+    m_bar->status()->setToolTip(QString());
   }
-  if (m_progress) m_progress->setValue(0);
+  if (m_bar) m_bar->progress()->setValue(0);
 }
 
 void NoiseMapPageHook::loadInputs(CalculatorPage&, const core::Values& inputs) {

@@ -17,6 +17,7 @@
 #include "app/pages/noise/noise_map/map_results.h"
 #include "app/pages/noise/noise_map/plan_view.h"
 #include "app/pages/noise/noise_map/scene_tables.h"
+#include "widgets/run_bar.h"
 #include "widgets/site_plan.h"
 
 class QBoxLayout;
@@ -62,10 +63,10 @@ class NoiseMapPageHook : public PageHook {
   noisemap::PlanView* plan() const { return m_plan; }
   noisemap::SceneTables* tables() const { return m_tables; }
   noisemap::MapResults* results() const { return m_results; }
-  QPushButton* computeButton() const { return m_compute; }
-  QPushButton* cancelButton() const { return m_cancel_button; }
-  QProgressBar* progress() const { return m_progress; }
-  QLabel* status() const { return m_status; }
+  QPushButton* computeButton() const { return m_bar->computeButton(); }
+  QPushButton* cancelButton() const { return m_bar->cancelButton(); }
+  QProgressBar* progress() const { return m_bar->progress(); }
+  QLabel* status() const { return m_bar->status(); }
   const QString& sitePlanFile() const;
   const noisemap::SitePlanPlacement& sitePlacement() const;
 
@@ -89,10 +90,7 @@ class NoiseMapPageHook : public PageHook {
   noisemap::PlanView* m_plan = nullptr;
   noisemap::SceneTables* m_tables = nullptr;
   noisemap::MapResults* m_results = nullptr;
-  QPushButton* m_compute = nullptr;
-  QPushButton* m_cancel_button = nullptr;
-  QProgressBar* m_progress = nullptr;
-  QLabel* m_status = nullptr;
+  widgets::RunBar* m_bar = nullptr;
   widgets::SitePlanPanel* m_site = nullptr;
   // The run.
   QThread* m_thread = nullptr;
