@@ -157,12 +157,18 @@ Box segmentBox(Point2 a, Point2 b) {
           std::max(a.y, b.y) + tol};
 }
 
-// Calls visit(o) for each obstacle whose cells the plan segment a-b passes (each once per
-// query), in the order the cells are met.
+// Calls visit(o) once for each obstacle whose cells the plan segment a-b passes, in the order
+// the cells are met.
 template <class Visit>
 void collect(const Prepared& p, Point2 a, Point2 b, Scratch& sc, Visit&& visit) {
   const ObstacleIndex& g = p.index;
   if (g.nx == 0) return;
+  // A new query: every obstacle is unseen again.
+  if (sc.stamp.size() != p.obstacles.size()) sc.stamp.assign(p.obstacles.size(), 0);
+  if (++sc.query == 0) {
+    std::fill(sc.stamp.begin(), sc.stamp.end(), 0);
+    sc.query = 1;
+  }
   // Clip the segment to the grid (Liang-Barsky), then walk its cells (Amanatides-Woo).
   const double gx1 = g.x0 + g.nx * g.cell, gy1 = g.y0 + g.ny * g.cell;
   const double dx = b.x - a.x, dy = b.y - a.y;
@@ -225,11 +231,6 @@ int instanceOf(Scratch& sc, int obstacle, bool mirrored) {
 // obstacle's edges, at the obstacle's top there.
 void crossings(const Prepared& p, Point2 a, Point2 b, double c0, double c1, double dp,
                bool mirrored, const Fold* fold, Scratch& sc) {
-  if (sc.stamp.size() != p.obstacles.size()) sc.stamp.assign(p.obstacles.size(), 0);
-  if (++sc.query == 0) {
-    std::fill(sc.stamp.begin(), sc.stamp.end(), 0);
-    sc.query = 1;
-  }
   const Box ab = segmentBox(a, b);
   collect(p, a, b, sc, [&](int o) {
     const Obstacle& ob = p.obstacles[static_cast<std::size_t>(o)];
@@ -528,20 +529,6 @@ void hullSide(Scratch& sc, double side, double d, SidePath& out, std::size_t fro
   if (measure) finishSide(sc, c, d, out);
 }
 
-bool convexSides(Scratch& sc, double d, SidePath& left, SidePath& right) {
-  hullSide(sc, 1, d, left);
-  hullSide(sc, -1, d, right);
-  return true;
-}
-
-void newQuery(const Prepared& p, Scratch& sc) {
-  if (sc.stamp.size() != p.obstacles.size()) sc.stamp.assign(p.obstacles.size(), 0);
-  if (++sc.query == 0) {
-    std::fill(sc.stamp.begin(), sc.stamp.end(), 0);
-    sc.query = 1;
-  }
-}
-
 // The section of an obstacle in the lateral plane; true when it adds one.
 bool addSection(const Prepared& p, const Obstacle& ob, bool mirrored, const Fold* fold,
                 const Plane& pl, Scratch& sc) {
@@ -571,7 +558,6 @@ bool addCrossed(const Prepared& p, const Plane& pl, Scratch& sc) {
       if (next == (*chain)[k + 1]) continue;
       next = (*chain)[k + 1];
       const Point2 a = plan((*chain)[k]), b = plan((*chain)[k + 1]);
-      newQuery(p, sc);
       const Box ab = segmentBox(a, b);
       collect(p, a, b, sc, [&](int o) {
         const Obstacle& ob = p.obstacles[static_cast<std::size_t>(o)];
@@ -664,8 +650,11 @@ void sidePaths(const Prepared& p, const Fold* fold, const Plane& pl, Scratch& sc
   // (it wraps every section on its other side). A concave building counts as its hull unless S
   // or R lies in that hull (a courtyard): then the shortest path over the visibility graph.
   sc.all_convex = true;
-  const bool by_hull = convex && convexSides(sc, pl.d, left, right);
-  if (!by_hull) {
+  const bool by_hull = convex;
+  if (by_hull) {
+    hullSide(sc, 1, pl.d, left);
+    hullSide(sc, -1, pl.d, right);
+  } else {
     const std::size_t n = sc.pu.size();
     sc.vis.assign(n * n, -1);
     shortestSide(sc, 1, pl.d, left);
