@@ -404,10 +404,17 @@ ToxicReleaseResult computeToxicRelease(const ToxicReleaseInput& in) {
   return out;
 }
 
+std::vector<AxialPoint> axialConcentrations(const ToxicReleaseInput& in, const CaseResult& c) {
+  std::vector<AxialPoint> out;
+  for (const auto& row : c.run.conc)
+    out.push_back({row.x, mgPerM3(row.cz.empty() ? 0 : row.cz[0][0], in.wms_g_mol / 1000,
+                                  c.weather.ta_c + kKelvin)});
+  return out;
+}
+
 std::vector<core::Table> toxicReleaseTables(const ToxicReleaseInput& in,
                                             const ToxicReleaseResult& r) {
   std::vector<core::Table> t;
-  const double m_kg = in.wms_g_mol / 1000;
   {
     core::Table tb;
     tb.title = "模型选择（附录G）";
@@ -449,24 +456,24 @@ std::vector<core::Table> toxicReleaseTables(const ToxicReleaseInput& in,
     // source stay apart.
     core::Table tb;
     tb.title = "下风向轴线最大浓度";
+    std::vector<std::vector<AxialPoint>> axes;
     std::size_t rows = 0;
     for (const auto& c : r.cases) {
       tb.headers.push_back(c.weather.name + " 距离 (m)");
       tb.headers.push_back(c.weather.name + " 浓度 (mg/m³)");
       tb.widths.insert(tb.widths.end(), {180, 210});  // the case's name stays readable
-      rows = std::max(rows, c.run.conc.size());
+      axes.push_back(axialConcentrations(in, c));
+      rows = std::max(rows, axes.back().size());
     }
     for (size_t i = 0; i < rows; ++i) {
       std::vector<std::string> row;
-      for (const auto& c : r.cases) {
-        if (i >= c.run.conc.size()) {
+      for (const auto& axis : axes) {
+        if (i >= axis.size()) {
           row.insert(row.end(), {"", ""});
           continue;
         }
-        const auto& cr = c.run.conc[i];
-        row.push_back(core::cformat("%.2f", cr.x));
-        row.push_back(core::cformat(
-            "%.4g", mgPerM3(cr.cz.empty() ? 0 : cr.cz[0][0], m_kg, c.weather.ta_c + kKelvin)));
+        row.push_back(core::cformat("%.2f", axis[i].x_m));
+        row.push_back(core::cformat("%.4g", axis[i].c_mg_m3));
       }
       tb.rows.push_back(row);
     }

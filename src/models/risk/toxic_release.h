@@ -173,6 +173,13 @@ struct CaseResult {
   Footprint footprints[2];
 };
 
+// The concentration on the downwind axis at the output height, at each downwind row of a
+// case's run (the case's own distances), mg/m³.
+struct AxialPoint {
+  double x_m = 0, c_mg_m3 = 0;
+};
+std::vector<AxialPoint> axialConcentrations(const ToxicReleaseInput& in, const CaseResult& c);
+
 struct ToxicReleaseResult {
   slab::Status status = slab::Status::Ok;
   std::string message;

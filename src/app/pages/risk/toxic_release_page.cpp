@@ -263,16 +263,14 @@ QChart* distanceChart(const ToxicReleaseInput& in, const ToxicReleaseResult& r) 
   ay->setLabelFormat(QStringLiteral("%g"));
   chart->addAxis(ax, Qt::AlignBottom);
   chart->addAxis(ay, Qt::AlignLeft);
-  const double m_kg = in.wms_g_mol / 1000;
   double xmax = 1, ymin = 1e300, ymax = 0;
   for (const auto& c : r.cases) {
     auto* s = new QLineSeries;
     s->setName(q(c.weather.name));
-    for (const auto& row : c.run.conc) {
-      const double v = mgPerM3(row.cz.empty() ? 0 : row.cz[0][0], m_kg, c.weather.ta_c + 273.15);
-      if (v <= 0) continue;
-      s->append(row.x, v);
-      xmax = std::max(xmax, row.x);
+    for (const auto& [x, v] : axialConcentrations(in, c)) {
+      if (v <= 0) continue;  // a log axis
+      s->append(x, v);
+      xmax = std::max(xmax, x);
       ymin = std::min(ymin, v);
       ymax = std::max(ymax, v);
     }
