@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 
+#include "core/format.h"
 #include "mod/met.h"
 #include "mod/profiles.h"
 
@@ -607,6 +608,28 @@ ProtectionResult protectionOf(const Plant& plant, const Results& r) {
     }
   }
   return protectionDistance(plant.boundary, plant.protection, ratio);
+}
+
+core::Table sourceValuesTable(const Plant& plant) {
+  auto used = [](double v) { return core::cformat("%.6g", v); };
+  core::Table t;
+  t.title = "源参数（计算取值）";
+  t.headers = {"名称", "出口温度 (K)", "出口速度 (m/s)"};
+  for (const auto& p : plant.pollutants) {
+    t.headers.push_back(p.name + " 正常 (g/s)");
+    t.headers.push_back(p.name + " 非正常 (g/s)");
+  }
+  for (const Source& s : plant.sources) {
+    const bool stack = s.kind == SourceKind::Point;
+    std::vector<std::string> row = {s.name, stack ? used(s.exitTempK()) : "—",
+                                    stack ? used(s.exitVelocity()) : "—"};
+    for (size_t p = 0; p < plant.pollutants.size(); ++p) {
+      row.push_back(used(s.rateGs(p, false)));
+      row.push_back(used(s.rateGs(p, true)));
+    }
+    t.rows.push_back(row);
+  }
+  return t;
 }
 
 }  // namespace models::air::prediction

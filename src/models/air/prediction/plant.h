@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "core/calculator.h"
 #include "models/air/prediction/rules.h"
 
 namespace models::air::prediction {
@@ -122,6 +123,10 @@ struct DeckText {
 
 // The deck. `surface`/`profile` as written into it (relative to the deck's folder or absolute).
 DeckText writeDeck(const Plant& plant, const std::string& surface, const std::string& profile);
+
+// The sources as the dispersion program takes them: the typed exit state and rates converted
+// to K, m/s and g/s ("源参数（计算取值）").
+core::Table sourceValuesTable(const Plant& plant);
 // The table row of a message "deck:LINE: text" of the dispersion program, or "".
 std::string originOf(const DeckText& deck, const std::string& message);
 

@@ -172,30 +172,6 @@ void makeFields(Computed& c, const ap::Results& res) {
   }
 }
 
-// The sources as the dispersion program takes them: the typed exit state and rates converted
-// to K, m/s and g/s.
-core::Table usedValues(const Inputs& in) {
-  auto used = [](double v) { return core::cformat("%.6g", v); };
-  core::Table t;
-  t.title = "源参数（计算取值）";
-  t.headers = {"名称", "出口温度 (K)", "出口速度 (m/s)"};
-  for (const auto& p : in.plant.pollutants) {
-    t.headers.push_back(p.name + " 正常 (g/s)");
-    t.headers.push_back(p.name + " 非正常 (g/s)");
-  }
-  for (const ap::Source& s : in.plant.sources) {
-    const bool stack = s.kind == ap::SourceKind::Point;
-    std::vector<std::string> row = {s.name, stack ? used(s.exitTempK()) : "—",
-                                    stack ? used(s.exitVelocity()) : "—"};
-    for (size_t p = 0; p < in.plant.pollutants.size(); ++p) {
-      row.push_back(used(s.rateGs(p, false)));
-      row.push_back(used(s.rateGs(p, true)));
-    }
-    t.rows.push_back(row);
-  }
-  return t;
-}
-
 }  // namespace
 
 struct AirPredictionPageHook::RunOutput {
@@ -943,7 +919,8 @@ bool AirPredictionPageHook::exportSheet(CalculatorPage& page, const QString& pro
   if (m_others->rowCount() > 0)
     s.tables.push_back(present::sheetTable(tableOf(m_others, "面源/体源/线源")));
   QString unused;
-  if (const auto in = readInputs(&unused)) s.tables.push_back(present::sheetTable(usedValues(*in)));
+  if (const auto in = readInputs(&unused))
+    s.tables.push_back(present::sheetTable(ap::sourceValuesTable(in->plant)));
   s.tables.push_back(present::sheetTable(tableOf(m_pollutants, "污染物")));
   s.tables.push_back(present::sheetTable(tableOf(m_targets, "环境空气保护目标")));
   const int was = m_result_kind->currentIndex();
